@@ -1,0 +1,40 @@
+#pragma once
+// Zeroin: refines a root inside a bracket [a, b] on which the function changes sign,
+// mixing bisection, the secant step and inverse quadratic interpolation while always
+// keeping a bracket. Optionally writes a step-by-step protocol to a text file.
+//
+// Errors raised by fct and floating-point faults of the iteration (EZeroDivide,
+// EInvalidOp, EOverflow) leave Zeroin unhandled; bad arguments are result codes.
+
+#include "qorKaloBase.h"
+
+#include <string>
+
+// Result codes of Zeroin. Converged, ExactRoot and ZeroAtStart count as success.
+constexpr int ZeroinConverged = 0;     // half the final bracket is within tol
+constexpr int ZeroinExactRoot = 1;     // fct(b) is exactly zero
+constexpr int ZeroinZeroAtStart = 2;   // fct(a)*fct(b) = 0 at the start; b unchanged
+constexpr int ZeroinBudgetSpent = 3;   // more than FMAX evaluations; b the last iterate
+constexpr int ZeroinProtocolFailed = 4;  // the protocol file cannot be created
+constexpr int ZeroinNoSignChange = -1;   // fct(a)*fct(b) > 0
+constexpr int ZeroinBadArguments = -2;   // a bound negative, both zero, or FMAX < 1
+
+// The solver's epsilon: the Extended value nearest to 1.08420217248550443E-19.
+constexpr Extended ZeroinEpsilon = 1.08420217248550443E-19L;
+
+// The smallest error bound Zeroin works with; smaller bounds are raised to it.
+constexpr Extended ZeroinToleranceFloor = 4 * ZeroinEpsilon;
+
+// Finds a root of fct between a and b with the bounds ABSERR and RELERR, making at
+// most FMAX evaluations after the first two. ABSERR and RELERR come back raised to
+// their floors; b comes back as the root estimate (codes 0, 1, 3), else unchanged; fb
+// is fct(b) for the returned b; Iter the number of evaluations made. An empty
+// ProtocolFileName writes no protocol; otherwise the file is replaced atomically when
+// Zeroin returns and left untouched when it raises. A failure to write the protocol
+// raises EInOutError.
+int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, const RealFunction& fct,
+           const std::string& ProtocolFileName, Extended a, Extended& b, Extended& fb,
+           int& Iter);
+
+// fct(x), raising the floating-point fault that the evaluation left pending.
+Extended EvaluateChecked(const RealFunction& fct, Extended x);

@@ -1,0 +1,54 @@
+#pragma once
+// The step-by-step protocol of Zeroin. Lines go to a temporary file beside the target;
+// Commit renames it over the target, so a reader never sees a half-written protocol
+// and a run that raises leaves an existing protocol untouched.
+
+#include "qorKaloBase.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class TZeroinProtocol {
+public:
+  // A protocol for FileName; an empty name makes every call a no-op.
+  explicit TZeroinProtocol(const std::string& FileName);
+  // Removes the temporary file unless Commit succeeded.
+  ~TZeroinProtocol();
+  TZeroinProtocol(const TZeroinProtocol&) = delete;
+  TZeroinProtocol& operator=(const TZeroinProtocol&) = delete;
+
+  // Creates the temporary file; false when it cannot be created. True without a name.
+  bool Open();
+  // Lines 1 and 2: the three points and their values.
+  void Points(Extended a, Extended b, Extended c, Extended fa, Extended fb, Extended fc);
+  // Line 3: the kind of step chosen.
+  void Method(const char* Name);
+  // Line 4: why b moves, and by how much.
+  void Step(const char* Reason, Extended d);
+  // Lines 5 to 8: the new point, its value and the evaluations so far.
+  void NewPoint(Extended b, Extended fb, int Iter);
+  // Closes the file and renames it over the target; raises EInOutError on failure.
+  void Commit();
+
+private:
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  void WriteLine(const std::string& Line);
+
+  std::filesystem::path FTarget;
+  std::filesystem::path FTemporary;
+  std::unique_ptr<std::FILE, FileCloser> FFile;
+};
+
+// Protocol line 3 for each kind of step.
+extern const char* const ProtocolBisection;      // "Bisektion"
+extern const char* const ProtocolSecant;         // "Sekantenverfahren"
+extern const char* const ProtocolInverseQuadratic;  // "inverse quadratische Interpolation"
+
+// Protocol line 4 for each way b moves.
+extern const char* const ProtocolStepByD;       // "Differenz d zum neuen b:  "
+extern const char* const ProtocolAddTol;        // "Fehlerschranke wird addiert:     "
+extern const char* const ProtocolSubtractTol;   // "Fehlerschranke wird subtrahiert: "
