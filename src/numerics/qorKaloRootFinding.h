@@ -1,0 +1,127 @@
+#pragma once
+// Finds all roots of a real function on [xMin, xMax]. TqorRootFinder samples the
+// function at TestCount equally spaced nodes, collects every pair of neighbouring
+// nodes that may enclose a root (a sign change, an exact zero, or a value that is
+// small against the node spacing) and works each pair with the fitting method: an end
+// that is exactly a root is taken directly, a sign change goes to Zeroin, a pair
+// without one to the secant method, which reaches roots where f only touches zero.
+// Each interval keeps its own result; an error while one interval is worked is
+// recorded in that interval and the others are worked normally.
+
+#include "qorKaloBase.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The method an interval was worked with (RootFinderMethode).
+extern const char* const MethodLowerEndIsRoot;  // "Untere Intervallgrenze ist Nullstelle"
+extern const char* const MethodUpperEndIsRoot;  // "Obere Intervallgrenze ist Nullstelle"
+extern const char* const MethodZeroin;          // "Zeroin()"
+extern const char* const MethodSecant;          // "Sekantenverfahren"
+
+// One pair of nodes that may enclose a root, and what working it gave. A new interval
+// has every field zero, false or empty.
+class TqorRootIntervalCommon {
+public:
+  Extended xMin = 0;   // left node: the node met first in the scan
+  Extended xMax = 0;   // right node
+  Extended xRoot = 0;  // the root, when one was found
+  Extended yRoot = 0;  // the function value at xRoot
+  bool RootExists = false;  // a root was found
+  // Zeroin: function evaluations; secant method: iterations; 0 for a root at an end.
+  int IterCount = 0;
+  int ResultCode = 0;              // the solver's result code
+  std::string ResultMessage;       // why no root was found; empty otherwise
+  std::string RootFinderMethode;   // one of the Method... texts
+};
+
+// The intervals of one run in scan order; the list owns them.
+class TqorRootIntervalList {
+public:
+  // Number of intervals.
+  int Count() const { return static_cast<int>(FItems.size()); }
+  // The interval at Index; raises EListError outside 0 .. Count-1.
+  TqorRootIntervalCommon* Items(int Index) const;
+  // Appends an interval; returns its index.
+  int Add(std::unique_ptr<TqorRootIntervalCommon> Interval);
+  // Frees every interval.
+  void Clear() { FItems.clear(); }
+  // -1, 0 or 1 as the xMin of the first interval is below, equal to or above the
+  // xMin of the second.
+  int Compare(int Index1, int Index2) const;
+
+private:
+  std::vector<std::unique_ptr<TqorRootIntervalCommon>> FItems;
+};
+
+// A root finder over a range; Execute fills Intervals.
+class TqorRootFinderCommon {
+public:
+  TqorRootFinderCommon() = default;
+  virtual ~TqorRootFinderCommon() = default;
+  TqorRootFinderCommon(const TqorRootFinderCommon&) = delete;
+  TqorRootFinderCommon& operator=(const TqorRootFinderCommon&) = delete;
+
+  // The intervals of the last Execute, in scan order.
+  const TqorRootIntervalList& Intervals() const { return FIntervals; }
+  // Start of the range.
+  Extended xMin() const { return FxMin; }
+  void setxMin(Extended value) { FxMin = value; }
+  // End of the range; below xMin the nodes run downward.
+  Extended xMax() const { return FxMax; }
+  void setxMax(Extended value) { FxMax = value; }
+
+  // Empties Intervals and fills it anew.
+  virtual void Execute() = 0;
+
+protected:
+  TqorRootIntervalList FIntervals;
+  Extended FxMin = 0;
+  Extended FxMax = 0;
+};
+
+// The root finder of the calculation. Set fct, xMin, xMax, TestCount (at least 2) and
+// the two error bounds, call Execute, then read Intervals and EvaluationCount.
+class TqorRootFinder : public TqorRootFinderCommon {
+public:
+  // AbsErrorBound 2*MachineEpsilon, RelErrorBound 0, TestCount 0, no function.
+  TqorRootFinder();
+
+  // The function whose roots are searched.
+  const RealFunction& fct() const { return Ffct; }
+  void setfct(RealFunction value) { Ffct = std::move(value); }
+  // Number of nodes, both ends included.
+  int TestCount() const { return FTestCount; }
+  void setTestCount(int value) { FTestCount = value; }
+  // Absolute error bound handed to the solvers.
+  Extended AbsErrorBound() const { return FAbsErrorBound; }
+  void setAbsErrorBound(Extended value) { FAbsErrorBound = value; }
+  // Relative error bound handed to the solvers.
+  Extended RelErrorBound() const { return FRelErrorBound; }
+  void setRelErrorBound(Extended value) { FRelErrorBound = value; }
+  // Calls of fct made by the last Execute (scan, interval ends and solvers), also
+  // when it raised.
+  std::int64_t EvaluationCount() const { return FEvaluationCount; }
+
+  // Scans the nodes, then works every interval. Raises only for an error during the
+  // scan ("Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme ...");
+  // ECalculationAborted from fct passes through unchanged and ends the run.
+  void Execute() override;
+  // The scan's test for the nodes x1 (left) and x2 (right) with the values y1, y2.
+  bool IntervalContainsRoot(Extended x1, Extended x2, Extended y1, Extended y2) const;
+
+private:
+  void Scan(const RealFunction& f);
+  void WorkInterval(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
+  void SolveInterval(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
+  void SolveByZeroin(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
+  void SolveBySecant(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
+
+  RealFunction Ffct;
+  int FTestCount = 0;
+  Extended FAbsErrorBound;
+  Extended FRelErrorBound = 0;
+  std::int64_t FEvaluationCount = 0;
+};

@@ -1,0 +1,298 @@
+#include "qorException.h"
+#include "qorFloatFaults.h"
+#include "qorKaloRootFinding.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+const Extended inf = std::numeric_limits<Extended>::infinity();
+const Extended qnan = std::numeric_limits<Extended>::quiet_NaN();
+// The node count of a new task.
+constexpr int Nodes = 200;
+
+Extended Polynomial(Extended x) {
+  return 0.71L + 0.91L * x - 5.5L * x * x + 0.172L * std::pow(x, 6);
+}
+Extended Sine(Extended x) { return std::sin(x); }
+Extended Square(Extended x) { return x * x; }
+Extended Identity(Extended x) { return x; }
+// No value at the node 0, a root at 0.5 between its neighbours.
+Extended HoleAtZero(Extended x) { return x == 0 ? inf : x - 0.5L; }
+
+// Evaluates as the script function does: the function's own arithmetic never raises
+// (log(0) is simply -inf).
+RealFunction Script(Extended (*f)(Extended)) {
+  return [f](Extended x) {
+    TFloatEnvGuard guard;
+    return f(x);
+  };
+}
+Extended Log(Extended x) { return std::log(x); }
+
+std::unique_ptr<TqorRootFinder> Finder(RealFunction f, Extended xMin, Extended xMax, int n) {
+  auto finder = std::make_unique<TqorRootFinder>();
+  finder->setfct(std::move(f));
+  finder->setxMin(xMin);
+  finder->setxMax(xMax);
+  finder->setTestCount(n);
+  return finder;
+}
+
+struct Expected {
+  const char* method;
+  Extended root;
+  Extended xMin = qnan, xMax = qnan;  // checked when given
+};
+
+struct RangeCase {
+  const char* name;
+  Extended (*f)(Extended);
+  Extended xMin, xMax;
+  int n;
+  Extended tolerance;
+  std::vector<Expected> intervals;
+};
+
+const Extended h4 = 5.0L / 199;  // spacing of 200 nodes over a range of length 5
+
+const RangeCase RangeCases[] = {
+    {"default polynomial", Polynomial, -2.5L, 2.5L, Nodes, 1E-4L,
+     {{MethodZeroin, -2.4051L}, {MethodZeroin, -0.2860L}, {MethodZeroin, 0.4518L},
+      {MethodZeroin, 2.3192L}}},
+    {"default polynomial, descending range", Polynomial, 2.5L, -2.5L, Nodes, 1E-4L,
+     {{MethodZeroin, 2.3192L}, {MethodZeroin, 0.4518L}, {MethodZeroin, -0.2860L},
+      {MethodZeroin, -2.4051L}}},
+    {"sin(x)", Sine, -2.5L, 2.5L, Nodes, 1E-18L,
+     {{MethodZeroin, 0, 99 * h4 - 2.5L, 100 * h4 - 2.5L}}},
+    {"sin(x), descending range", Sine, 2.5L, -2.5L, Nodes, 1E-18L,
+     {{MethodZeroin, 0, 2.5L - 99 * h4, 2.5L - 100 * h4}}},
+    {"x^2 with 10 nodes: too coarse", Square, -1, 1, 10, 0, {}},
+    {"exact zero at an inner node", Identity, -4, 4, 9, 0,
+     {{MethodUpperEndIsRoot, 0, -1, 0}, {MethodLowerEndIsRoot, 0, 0, 1}}},
+    {"exact zero at xMin", Identity, 0, 4, 5, 0, {{MethodLowerEndIsRoot, 0, 0, 1}}},
+    {"log(x) has no value at xMin", Log, 0, 2.5L, Nodes, 1E-18L, {{MethodZeroin, 1}}},
+    {"a node without value is bridged", HoleAtZero, -4, 4, 9, 0,
+     {{MethodZeroin, 0.5L, -1, 1}}},
+};
+
+void ExpectInterval(const TqorRootIntervalCommon& got, const Expected& want,
+                    Extended tolerance, const RealFunction& f) {
+  EXPECT_EQ(got.RootFinderMethode, want.method);
+  EXPECT_TRUE(got.RootExists);
+  EXPECT_EQ(got.ResultMessage, "");
+  EXPECT_NEAR(static_cast<double>(got.xRoot), static_cast<double>(want.root),
+              static_cast<double>(tolerance));
+  EXPECT_EQ(got.yRoot, f(got.xRoot));
+  EXPECT_TRUE(std::fmin(got.xMin, got.xMax) <= got.xRoot &&
+              got.xRoot <= std::fmax(got.xMin, got.xMax))
+      << "a bracketed root lies in its interval";
+  if (!std::isnan(want.xMin)) {
+    EXPECT_EQ(got.xMin, want.xMin);
+    EXPECT_EQ(got.xMax, want.xMax);
+  }
+  const bool atEnd = want.method == MethodLowerEndIsRoot || want.method == MethodUpperEndIsRoot;
+  EXPECT_EQ(got.IterCount == 0, atEnd);
+}
+}  // namespace
+
+TEST(RootFinder, WorkedRanges) {
+  for (const RangeCase& t : RangeCases) {
+    SCOPED_TRACE(t.name);
+    const RealFunction f = Script(t.f);
+    auto finder = Finder(f, t.xMin, t.xMax, t.n);
+    finder->Execute();
+    const TqorRootIntervalList& list = finder->Intervals();
+    ASSERT_EQ(list.Count(), static_cast<int>(t.intervals.size()));
+    for (int i = 0; i < list.Count(); ++i) {
+      SCOPED_TRACE(i);
+      ExpectInterval(*list.Items(i), t.intervals[i], t.tolerance, f);
+    }
+  }
+}
+
+TEST(RootFinder, TouchingRootGoesToTheSecantMethod) {
+  auto finder = Finder(Square, -1, 1, Nodes);
+  finder->Execute();
+  const TqorRootIntervalList& list = finder->Intervals();
+  ASSERT_EQ(list.Count(), 3) << "the three pairs nearest 0 pass the small-value test";
+  for (int i = 0; i < list.Count(); ++i) {
+    SCOPED_TRACE(i);
+    const TqorRootIntervalCommon& interval = *list.Items(i);
+    EXPECT_EQ(interval.RootFinderMethode, MethodSecant);
+    EXPECT_EQ(interval.ResultCode, 0);
+    EXPECT_TRUE(interval.RootExists);
+    EXPECT_EQ(interval.yRoot, Square(interval.xRoot));
+    EXPECT_GT(interval.IterCount, 0);
+  }
+  EXPECT_LT(std::fabs(list.Items(0)->xRoot), 1E-18L);
+  EXPECT_LT(std::fabs(list.Items(2)->xRoot), 1E-18L);
+  // The middle pair straddles 0 with values that differ only by rounding: the first
+  // step flies far out, and the method stops where two iterates coincide, within a
+  // node spacing of the root.
+  EXPECT_LT(std::fabs(list.Items(1)->xRoot), 2.0L / (Nodes - 1));
+}
+
+TEST(RootFinder, DefaultsAndRepeatedExecute) {
+  TqorRootFinder finder;
+  EXPECT_EQ(finder.AbsErrorBound(), std::ldexp(1.0L, -62));
+  EXPECT_EQ(finder.RelErrorBound(), 0);
+  EXPECT_EQ(finder.TestCount(), 0);
+  EXPECT_EQ(finder.xMin(), 0);
+  EXPECT_EQ(finder.xMax(), 0);
+  EXPECT_EQ(finder.Intervals().Count(), 0);
+  EXPECT_FALSE(finder.fct());
+
+  auto polynomial = Finder(Script(Polynomial), -2.5L, 2.5L, Nodes);
+  polynomial->Execute();
+  polynomial->Execute();
+  EXPECT_EQ(polynomial->Intervals().Count(), 4) << "a second run starts from an empty list";
+  EXPECT_EQ(polynomial->Intervals().Compare(0, 1), -1);
+  EXPECT_EQ(polynomial->Intervals().Compare(1, 0), 1);
+  EXPECT_EQ(polynomial->Intervals().Compare(2, 2), 0);
+  EXPECT_THROW(polynomial->Intervals().Items(4), EListError);
+}
+
+TEST(RootFinder, EvaluationCountCoversTheWholeRun) {
+  for (Extended (*f)(Extended) : {Polynomial, Square}) {
+    long calls = 0;
+    auto finder = Finder([&](Extended x) { ++calls; return f(x); }, -1, 1, Nodes);
+    finder->Execute();
+    EXPECT_EQ(finder->EvaluationCount(), calls);
+    // The scan, then per interval both ends and the solver's own evaluations.
+    std::int64_t expected = Nodes;
+    for (int i = 0; i < finder->Intervals().Count(); ++i) {
+      const TqorRootIntervalCommon& interval = *finder->Intervals().Items(i);
+      expected += 2 + (interval.RootFinderMethode == MethodZeroin ? interval.IterCount
+                                                                  : 2 * interval.IterCount + 1);
+    }
+    EXPECT_EQ(finder->EvaluationCount(), expected);
+  }
+}
+
+TEST(RootFinder, IntervalContainsRoot) {
+  const Extended tiny = 1E-20L;
+  struct Case {
+    const char* name;
+    Extended x1, x2, y1, y2;
+    bool result;
+  } cases[] = {
+      {"right value zero within MachineEpsilon", 0, 1, 5, tiny, true},
+      {"sign change", 0, 1, -1, 1, true},
+      {"left value small against the spacing", 0, 2, 0.019L, 5, true},
+      {"right value small against the spacing", 0, 2, 5, 0.019L, true},
+      {"left value zero", 0, 1, 0, 5, true},
+      {"one hundredth exactly is not small", 0, 1, 0.01L, 5, false},
+      {"large values, same sign", 0, 1, 1, 2, false},
+      {"descending nodes", 2, 0, 5, 0.019L, true},
+  };
+  TqorRootFinder finder;
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    EXPECT_EQ(finder.IntervalContainsRoot(t.x1, t.x2, t.y1, t.y2), t.result);
+  }
+  EXPECT_THROW(finder.IntervalContainsRoot(1, 1, 1, 2), EZeroDivide);
+  EXPECT_THROW(finder.IntervalContainsRoot(0, 1, qnan, 2), EInvalidOp);
+}
+
+TEST(RootFinder, ScanErrorsEndExecute) {
+  struct Case {
+    const char* name;
+    RealFunction f;
+    Extended xMin, xMax;
+    const char* message;
+  } cases[] = {
+      {"xMin = xMax", Sine, 1, 1,
+       "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EZeroDivide "
+       "aufgetreten. Text der Fehlermeldung: Gleitkommadivision durch Null"},
+      {"an error of fct", [](Extended x) -> Extended {
+         if (x > 0) throw EConvertError("kaputt");
+         return x;
+       }, -1, 1,
+       "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EConvertError "
+       "aufgetreten. Text der Fehlermeldung: kaputt"},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    auto finder = Finder(t.f, t.xMin, t.xMax, 10);
+    try {
+      finder->Execute();
+      ADD_FAILURE() << "nothing raised";
+    } catch (const Exception& e) {
+      EXPECT_STREQ(e.className(), "Exception");
+      EXPECT_EQ(e.Message(), t.message);
+    }
+  }
+}
+
+// Roots at -1 and 1. No node of 200 over [-2.5, 2.5] lies in (0.995, 1.015), but
+// Zeroin evaluates the root 1 there: failures placed in that window hit only the
+// second interval's work, never the scan.
+constexpr Extended WindowLow = 0.995L, WindowHigh = 1.015L;
+Extended TwoRoots(Extended x) { return (x + 1) * (x - 1); }
+
+TEST(RootFinder, ErrorsWhileAnIntervalIsWorked) {
+  static volatile Extended zero = 0;
+  struct Case {
+    const char* name;
+    Extended (*failure)();
+    const char* message;
+  } cases[] = {
+      {"division by zero in fct", [] { return 1 / zero; },
+       "Bei der Nullstellensuche ist eine Ausnahme vom Typ EZeroDivide aufgetreten. Text der "
+       "Fehlermeldung: Gleitkommadivision durch Null"},
+      {"an error of fct", []() -> Extended { throw EConvertError("kaputt"); },
+       "Bei der Nullstellensuche ist eine Ausnahme vom Typ EConvertError aufgetreten. Text der "
+       "Fehlermeldung: kaputt"},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    auto finder = Finder([&](Extended x) {
+      return x > WindowLow && x < WindowHigh ? t.failure() : TwoRoots(x);
+    }, -2.5L, 2.5L, Nodes);
+    ASSERT_NO_THROW(finder->Execute());
+    ASSERT_EQ(finder->Intervals().Count(), 2);
+    const TqorRootIntervalCommon& worked = *finder->Intervals().Items(0);
+    EXPECT_TRUE(worked.RootExists);
+    EXPECT_NEAR(static_cast<double>(worked.xRoot), -1, 1E-15);
+    const TqorRootIntervalCommon& failed = *finder->Intervals().Items(1);
+    EXPECT_FALSE(failed.RootExists);
+    EXPECT_EQ(failed.ResultMessage, t.message);
+    EXPECT_EQ(failed.RootFinderMethode, MethodZeroin) << "set before the error, kept";
+    EXPECT_EQ(failed.xRoot, 0);
+    EXPECT_EQ(failed.IterCount, 0);
+  }
+}
+
+TEST(RootFinder, ZeroinFailureCodesBecomeMessages) {
+  auto finder = Finder(Sine, -2.5L, 2.5L, Nodes);
+  finder->setAbsErrorBound(-1);
+  finder->Execute();
+  ASSERT_EQ(finder->Intervals().Count(), 1);
+  const TqorRootIntervalCommon& interval = *finder->Intervals().Items(0);
+  EXPECT_EQ(interval.ResultCode, -2);
+  EXPECT_FALSE(interval.RootExists);
+  EXPECT_EQ(interval.ResultMessage,
+            "Fehler Nullstellensuche: ABSERR oder RELERR ist negativ, oder beide sind gleich "
+            "Null, oder FMAX < 1.");
+  EXPECT_EQ(interval.xRoot, 0);
+  EXPECT_EQ(interval.IterCount, 0);
+}
+
+TEST(RootFinder, AbortPassesThroughEveryCatch) {
+  // Aborts at the first node of the scan, or in the work of the second interval.
+  for (const bool inScan : {true, false}) {
+    SCOPED_TRACE(inScan ? "in the scan" : "in an interval");
+    int calls = 0;
+    auto finder = Finder([&](Extended x) -> Extended {
+      ++calls;
+      if (inScan || (x > WindowLow && x < WindowHigh)) throw ECalculationAborted("Abbruch");
+      return TwoRoots(x);
+    }, -2.5L, 2.5L, Nodes);
+    EXPECT_THROW(finder->Execute(), ECalculationAborted);
+    EXPECT_EQ(finder->EvaluationCount(), calls);
+  }
+}
