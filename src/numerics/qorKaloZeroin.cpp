@@ -12,14 +12,15 @@ Extended EvaluateChecked(const RealFunction& fct, Extended x) {
 }
 
 namespace {
-// Step 4: the bounds must leave a positive tolerance and the budget at least one step.
+// The bounds must leave a positive tolerance and the budget at least one step.
 bool ArgumentsValid(Extended ABSERR, Extended RELERR, int FMAX) {
   return !FLess(ABSERR, 0) && !FLess(RELERR, 0) && !FLessEqual(ABSERR + RELERR, 0) &&
          FMAX >= 1;
 }
 
-// Step 5: no bound may ask for more than the arithmetic can give. A purely absolute
-// or purely relative request keeps its other bound at zero.
+// No bound may ask for more than the arithmetic can give. A purely absolute or purely
+// relative request below the floor keeps its other bound at zero; otherwise both
+// bounds are raised to the floor.
 void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
   if (RELERR == 0 && ABSERR < ZeroinToleranceFloor) {
     ABSERR = ZeroinToleranceFloor;
@@ -67,8 +68,8 @@ int TZeroinRun::Iterate(int FMAX) {
   }
 }
 
-// Steps 8 and 9: c becomes the old a when b moved past the root, then b and c swap
-// when c has the smaller function value.
+// When b and c lie on the same side of the root, c takes the point before b, which
+// lies on the other side; then b and c swap when c has the smaller function value.
 void TZeroinRun::KeepBracket() {
   if (FGreater(fc / std::fabs(fc) * fb, 0)) {
     c = a;
@@ -86,9 +87,9 @@ void TZeroinRun::KeepBracket() {
   }
 }
 
-// Steps 14 and 15: interpolate through a, b (and c), but bisect when the steps stopped
-// shrinking fast enough, when b is not the better point, or when the interpolated
-// point would leave the bracket or not halve the step before last.
+// Interpolates through a, b (and c), but bisects when the steps stopped shrinking
+// fast enough, when the last step did not lower |f|, or when the interpolated point
+// would leave the bracket or not halve the step before last.
 void TZeroinRun::ChooseStep() {
   if (FLess(std::fabs(e), tol) || FLessEqual(std::fabs(fa), std::fabs(fb))) return Bisect();
   const bool secant = a == c;
@@ -127,7 +128,7 @@ void TZeroinRun::Bisect() {
   protocol.Method(ProtocolBisection);
 }
 
-// Steps 16 to 18: b moves by d, but at least by tol towards c, so that the bracket
+// b moves by d, but at least by tol towards c, so that the bracket
 // shrinks even where the interpolation stalls.
 void TZeroinRun::MoveB() {
   a = b;

@@ -21,13 +21,13 @@ public:
 
   // Creates the temporary file; false when it cannot be created. True without a name.
   bool Open();
-  // Lines 1 and 2: the three points and their values.
+  // Two lines: the three points, then their function values.
   void Points(Extended a, Extended b, Extended c, Extended fa, Extended fb, Extended fc);
-  // Line 3: the kind of step chosen.
+  // The kind of step chosen.
   void Method(const char* Name);
-  // Line 4: why b moves, and by how much.
+  // Why b moves, and by how much.
   void Step(const char* Reason, Extended d);
-  // Lines 5 to 8: the new point, its value and the evaluations so far.
+  // The new point and its value, the evaluations so far, two empty lines.
   void NewPoint(Extended b, Extended fb, int Iter);
   // Closes the file and renames it over the target; raises EInOutError on failure.
   void Commit();
@@ -43,12 +43,12 @@ private:
   std::unique_ptr<std::FILE, FileCloser> FFile;
 };
 
-// Protocol line 3 for each kind of step.
+// The line naming each kind of step.
 extern const char* const ProtocolBisection;      // "Bisektion"
 extern const char* const ProtocolSecant;         // "Sekantenverfahren"
 extern const char* const ProtocolInverseQuadratic;  // "inverse quadratische Interpolation"
 
-// Protocol line 4 for each way b moves.
+// The start of the line for each way b moves.
 extern const char* const ProtocolStepByD;       // "Differenz d zum neuen b:  "
 extern const char* const ProtocolAddTol;        // "Fehlerschranke wird addiert:     "
 extern const char* const ProtocolSubtractTol;   // "Fehlerschranke wird subtrahiert: "
