@@ -1,11 +1,11 @@
 #include "qorVersionInfo.h"
 
 #include "qorException.h"
+#include "qorStrUtils.h"
 #include "qorVersionData.h"
 
 #include <QFile>
 #include <QHash>
-#include <QStringList>
 
 #include <array>
 #include <cstdlib>
@@ -99,11 +99,9 @@ TVersionStrings ParseBlock(const QByteArray& Data, qsizetype Start) {
 
 // The version date of "year-month-day"; a null date unless all three parts are above 0.
 QDate ParseVersionDate(const QString& Text) {
-  const QStringList words = Text.split(u'-', Qt::SkipEmptyParts);
-  std::array<int, 3> parts{};
-  for (std::size_t k = 0; k < parts.size() && k < std::size_t(words.size()); ++k)
-    parts[k] = words[qsizetype(k)].toInt();
-  const auto [year, month, day] = parts;
+  const TqorCharSet hyphen(u"-");
+  const auto part = [&](qsizetype N) { return GetWord(N, Text, hyphen).toInt(); };
+  const int year = part(1), month = part(2), day = part(3);
   if (year <= 0 || month <= 0 || day <= 0) return {};
   const QDate date(year, month, day);
   if (!date.isValid()) throw EConvertError("Ungültiges Argument für Datumscodierung");
@@ -121,10 +119,11 @@ QString TqorFileVersion::AsString() const {
 
 void TqorFileVersion::setAsString(const QString& Text) {
   Clear();
-  const QStringList words = Text.split(u'.', Qt::SkipEmptyParts);
+  const TqorCharSet dot(u".");
+  const qsizetype count = CountWords(Text, dot);
   const TVersionParts parts{&Major, &Minor, &Release, &Build};
-  for (std::size_t k = 0; k < parts.size() && k < std::size_t(words.size()); ++k)
-    *parts[k] = ToInteger(words[qsizetype(k)]);
+  for (qsizetype k = 0; k < qsizetype(parts.size()) && k < count; ++k)
+    *parts[k] = ToInteger(GetWord(k + 1, Text, dot));
 }
 
 QString TqorFileVersion::AsDisplayString() const {

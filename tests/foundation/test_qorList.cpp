@@ -1,4 +1,5 @@
 #include "qorException.h"
+#include "qorTestSupport.h"
 #include "qorList.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,6 @@ std::vector<Extended> Values(const TqorFloatList& list) {
   std::vector<Extended> result;
   for (int i = 0; i < list.Count(); ++i) result.push_back(list.Items(i));
   return result;
-}
-
-template <class E, class F>
-void ExpectThrowMsg(F&& f, const std::string& msg) {
-  try {
-    f();
-    ADD_FAILURE() << "no error, expected: " << msg;
-  } catch (const E& e) {
-    EXPECT_EQ(e.Message(), msg);
-  }
 }
 
 // An item that counts the living instances, so that a test sees what the list frees.
@@ -171,7 +162,7 @@ TEST(FloatList, SortMatchesAscendingOrder) {
 TEST(FloatList, SortWithNaNRaisesInvalidOp) {
   TqorFloatList list;
   AddAll(list, {1, std::numeric_limits<Extended>::quiet_NaN()});
-  ExpectThrowMsg<EInvalidOp>([&] { list.Sort(); }, "Ungültige Gleitkommaoperation");
+  EXPECT_THROW_MSG(list.Sort(), EInvalidOp, "Ungültige Gleitkommaoperation");
 }
 
 TEST(FloatList, DimFillsZerosAndShrinksFromTheEnd) {
@@ -186,12 +177,10 @@ TEST(FloatList, DimFillsZerosAndShrinksFromTheEnd) {
 TEST(FloatList, IndexAndCountErrors) {
   TqorFloatList list;
   AddAll(list, {1, 2, 3});
-  ExpectThrowMsg<EListError>([&] { list.Items(3); }, "Listenindex überschreitet das Maximum (3)");
-  ExpectThrowMsg<EListError>([&] { list.setItems(-1, 0); },
-                             "Listenindex überschreitet das Maximum (-1)");
-  ExpectThrowMsg<EListError>([&] { list.Insert(4, 0); },
-                             "Listenindex überschreitet das Maximum (4)");
-  ExpectThrowMsg<EListError>([&] { list.Dim(-1); }, "Listenanzahl überschreitet das Maximum (-1)");
+  EXPECT_THROW_MSG(list.Items(3), EListError, "Listenindex überschreitet das Maximum (3)");
+  EXPECT_THROW_MSG(list.setItems(-1, 0), EListError, "Listenindex überschreitet das Maximum (-1)");
+  EXPECT_THROW_MSG(list.Insert(4, 0), EListError, "Listenindex überschreitet das Maximum (4)");
+  EXPECT_THROW_MSG(list.Dim(-1), EListError, "Listenanzahl überschreitet das Maximum (-1)");
   list.Insert(3, 4);
   EXPECT_EQ(list.Items(3), 4) << "inserting at Count appends";
 }
@@ -225,10 +214,10 @@ TEST_F(ListOwnership, NonOwningListLeavesObjectsToTheirOwner) {
   list.Delete(0);
   list.Clear();
   EXPECT_EQ(TCounted::Alive, 2);
-  ExpectThrowMsg<EListError>([&] { list.Add(std::make_unique<TCounted>()); },
-                             "Die Liste besitzt ihre Objekte nicht.");
+  EXPECT_THROW_MSG(list.Add(std::make_unique<TCounted>()), EListError,
+                   "Die Liste besitzt ihre Objekte nicht.");
   list.Add(&a);
-  ExpectThrowMsg<EListError>([&] { list.Extract(0); }, "Die Liste besitzt ihre Objekte nicht.");
+  EXPECT_THROW_MSG(list.Extract(0), EListError, "Die Liste besitzt ihre Objekte nicht.");
   EXPECT_EQ(list.Count(), 1);
 }
 
@@ -264,8 +253,8 @@ TEST_F(ListOwnership, AssignSharesTheObjects) {
   view.Assign(view);
   EXPECT_EQ(view.Count(), 3) << "assigning a list to itself keeps it";
   TCountedList second;
-  ExpectThrowMsg<EListError>([&] { second.Assign(owner); },
-                             "Beide Listen würden dieselben Objekte besitzen.");
+  EXPECT_THROW_MSG(second.Assign(owner), EListError,
+                   "Beide Listen würden dieselben Objekte besitzen.");
   EXPECT_EQ(TCounted::Alive, 4);
 }
 
@@ -290,8 +279,8 @@ TEST(ObjectList, BinarySearchStopsAtAnEmptySlot) {
   list.Add(nullptr);
   list.Add(&b);
   list.setIsSorted(true);
-  ExpectThrowMsg<EListError>([&] { list.SearchBinary(&a, true); },
-                             "Binäre Suche in Feld mit nicht besetzen Elementen ist nicht möglich.");
+  EXPECT_THROW_MSG(list.SearchBinary(&a, true), EListError,
+                   "Binäre Suche in Feld mit nicht besetzen Elementen ist nicht möglich.");
 }
 
 TEST(ObjectList, DefaultOrderIsIdentity) {

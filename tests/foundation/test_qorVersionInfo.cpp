@@ -1,4 +1,5 @@
 #include "qorException.h"
+#include "qorTestSupport.h"
 #include "qorVersionInfo.h"
 
 #include <gtest/gtest.h>
@@ -7,16 +8,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-template <class E, class F>
-void ExpectThrowMsg(F&& f, const std::string& msg) {
-  try {
-    f();
-    ADD_FAILURE() << "no error, expected: " << msg;
-  } catch (const E& e) {
-    EXPECT_EQ(e.Message(), msg);
-  }
-}
 
 // A file that carries a version block with the given lines between other bytes; the
 // block ends at its terminating zero.
@@ -64,8 +55,8 @@ TEST(FileVersion, AsStringTakesTheNonEmptyWords) {
 TEST(FileVersion, WordThatIsNoNumberFailsAfterTheEarlierParts) {
   TqorFileVersion version;
   version.setAsString("1.1.1.1");
-  ExpectThrowMsg<EConvertError>([&] { version.setAsString("3.x.7"); },
-                                "'x' ist kein gültiger Integerwert");
+  EXPECT_THROW_MSG(version.setAsString("3.x.7"), EConvertError,
+                   "'x' ist kein gültiger Integerwert");
   EXPECT_EQ(version.AsString(), "3.0.0.0");
 }
 
@@ -85,9 +76,9 @@ TEST(FileVersion, DisplayFormat) {
   }
   for (const char* format : {"%s", "%d.%d.%d.%d.%d", "v%", "%5"}) {
     version.DisplayFormat = format;
-    ExpectThrowMsg<EConvertError>([&] { version.AsDisplayString(); },
-                                  std::string("Format '") + format +
-                                      "' ungültig oder nicht kompatibel mit Argument");
+    EXPECT_THROW_MSG(version.AsDisplayString(), EConvertError,
+                     std::string("Format '") + format +
+                         "' ungültig oder nicht kompatibel mit Argument");
   }
   version.Clear();
   EXPECT_EQ(version.AsString(), "0.0.0.0");
@@ -173,6 +164,6 @@ TEST_F(VersionFile, VersionDate) {
   }
   TqorApplicationVersion version;
   const QString path = Write("Translation=04E40407\n040704E4\\VersionDate=2011-02-30\n");
-  ExpectThrowMsg<EConvertError>([&] { version.ReadVersion(path); },
-                                "Ungültiges Argument für Datumscodierung");
+  EXPECT_THROW_MSG(version.ReadVersion(path), EConvertError,
+                   "Ungültiges Argument für Datumscodierung");
 }
