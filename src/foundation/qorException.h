@@ -33,6 +33,7 @@ QOR_EXCEPTION(EOverflow, EMathError);
 QOR_EXCEPTION(EConvertError, Exception);
 QOR_EXCEPTION(EListError, Exception);
 QOR_EXCEPTION(EInOutError, Exception);
+QOR_EXCEPTION(EDatabaseError, Exception);
 
 // Ends a whole calculation (for example a user function that exceeds its time budget).
 // It is never an evaluation failure: every place that catches Exception to record or
