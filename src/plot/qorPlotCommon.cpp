@@ -27,10 +27,11 @@ constexpr int32_t MinTickSpacingInPens = 10;
 
 // Decimals of a label format that cannot be read.
 constexpr int FallbackDecimals = 1;
-// More decimals than any label can use; bounds the text of a label.
-constexpr int MaxLabelDecimals = 100;
-// Room for the integer digits of the largest Extended, a sign, a point and decimals.
-constexpr std::size_t LabelBufferSize = 5120;
+// Enough decimals for the smallest Extended (about 3.6E-4951) and its digits.
+constexpr int MaxLabelDecimals = 4970;
+// Room for the integer digits of the largest Extended (4933), a sign, a point and the
+// most decimals.
+constexpr std::size_t LabelBufferSize = 10000;
 
 // Round to the nearest integer with halves to even, kept as Extended so that no
 // quotient can overflow an integer type.
@@ -71,22 +72,20 @@ Extended UpperLimit(Extended maximum, Extended step) {
 }
 }  // namespace
 
-TqorPlotAxisDefinition::TqorPlotAxisDefinition() { ClearValueMinMax(); }
-
 void TqorPlotAxisDefinition::ClearValueMinMax() {
-  FValueMin = AxisValueCleared;
-  FValueMax = -AxisValueCleared;
+  ValueMin = AxisValueCleared;
+  ValueMax = -AxisValueCleared;
 }
 
 void TqorPlotAxisDefinition::AdjustValueMinMax(const kaloREALVector& vec) {
   for (const Extended v : vec) {
     if (!IsFiniteReal(v)) continue;
-    FValueMin = std::min(FValueMin, v);
-    FValueMax = std::max(FValueMax, v);
+    ValueMin = std::min(ValueMin, v);
+    ValueMax = std::max(ValueMax, v);
   }
 }
 
-bool TqorPlotAxisDefinition::CalulateAxis() { return std::islessequal(FValueMin, FValueMax); }
+bool TqorPlotAxisDefinition::CalulateAxis() { return std::islessequal(ValueMin, ValueMax); }
 
 void RoundAxisRange(Extended& minimum, Extended& maximum, Extended& step, int32_t& count,
                     const std::vector<Extended>& factors) {

@@ -25,18 +25,10 @@ inline constexpr std::array<int32_t, 9> InterTickCounts = {0, 1, 3, 4, 9, 19, 24
 // The base of every axis: the value range of the data plotted against it and a title.
 class TqorPlotAxisDefinition : public TqorObject {
 public:
-  // Creates the axis in the cleared state.
-  TqorPlotAxisDefinition();
-
-  // Smallest value gathered (AxisValueCleared when cleared).
-  Extended ValueMin() const { return FValueMin; }
-  void setValueMin(Extended value) { FValueMin = value; }
-  // Largest value gathered (-AxisValueCleared when cleared).
-  Extended ValueMax() const { return FValueMax; }
-  void setValueMax(Extended value) { FValueMax = value; }
-  // Axis title; empty means no title.
-  const QString& Name() const { return FName; }
-  void setName(const QString& value) { FName = value; }
+  // A new axis is cleared.
+  Extended ValueMin = AxisValueCleared;   // smallest value gathered
+  Extended ValueMax = -AxisValueCleared;  // largest value gathered
+  QString Name;                           // axis title; empty means no title
 
   // Returns to the cleared state.
   void ClearValueMinMax();
@@ -45,11 +37,6 @@ public:
   void AdjustValueMinMax(const kaloREALVector& vec);
   // True when the axis has a range (ValueMin <= ValueMax); drawing axes also scale.
   virtual bool CalulateAxis();
-
-private:
-  Extended FValueMin;
-  Extended FValueMax;
-  QString FName;
 };
 
 // Turns the data range [minimum, maximum] and a wanted step count into rounded limits,

@@ -26,9 +26,9 @@ private:
 
 TEST(PlotAxisDefinition, StartsClearedWithoutRange) {
   TqorPlotAxisDefinition axis;
-  EXPECT_EQ(axis.ValueMin(), 1.1E+4932L);
-  EXPECT_EQ(axis.ValueMax(), -1.1E+4932L);
-  EXPECT_TRUE(axis.Name().isEmpty());
+  EXPECT_EQ(axis.ValueMin, 1.1E+4932L);
+  EXPECT_EQ(axis.ValueMax, -1.1E+4932L);
+  EXPECT_TRUE(axis.Name.isEmpty());
   EXPECT_FALSE(axis.CalulateAxis());
 }
 
@@ -37,12 +37,12 @@ TEST(PlotAxisDefinition, GathersTheRangeAndClearsIt) {
   axis.AdjustValueMinMax({3, -2, 7});
   axis.AdjustValueMinMax({});
   axis.AdjustValueMinMax({5});
-  EXPECT_EQ(axis.ValueMin(), -2);
-  EXPECT_EQ(axis.ValueMax(), 7);
+  EXPECT_EQ(axis.ValueMin, -2);
+  EXPECT_EQ(axis.ValueMax, 7);
   EXPECT_TRUE(axis.CalulateAxis());
   axis.ClearValueMinMax();
-  EXPECT_EQ(axis.ValueMin(), 1.1E+4932L);
-  EXPECT_EQ(axis.ValueMax(), -1.1E+4932L);
+  EXPECT_EQ(axis.ValueMin, 1.1E+4932L);
+  EXPECT_EQ(axis.ValueMax, -1.1E+4932L);
   EXPECT_FALSE(axis.CalulateAxis());
 }
 
@@ -51,8 +51,8 @@ TEST(PlotAxisDefinition, LeavesOutValuesThatAreNotFinite) {
   ClearFloatFaults();
   axis.AdjustValueMinMax({qnan, inf, 1, 1E+400L, -inf, 4, -1E+400L});
   EXPECT_NO_THROW(CheckFloatFaults()) << "gathering must not leave a fault behind";
-  EXPECT_EQ(axis.ValueMin(), 1);
-  EXPECT_EQ(axis.ValueMax(), 4);
+  EXPECT_EQ(axis.ValueMin, 1);
+  EXPECT_EQ(axis.ValueMax, 4);
 
   TqorPlotAxisDefinition onlyFaults;
   onlyFaults.AdjustValueMinMax({qnan, inf});
@@ -61,8 +61,8 @@ TEST(PlotAxisDefinition, LeavesOutValuesThatAreNotFinite) {
 
 TEST(PlotAxisDefinition, ARangeSetToNaNIsNoRange) {
   TqorPlotAxisDefinition axis;
-  axis.setValueMin(qnan);
-  axis.setValueMax(1);
+  axis.ValueMin = qnan;
+  axis.ValueMax = 1;
   EXPECT_FALSE(axis.CalulateAxis());
 }
 

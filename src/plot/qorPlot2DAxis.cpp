@@ -1,0 +1,237 @@
+#include "qorPlot2DAxis.h"
+
+#include <algorithm>
+#include <cmath>
+
+const char* const PlotImprintName = "Ingenieurbüro Nordmark";
+const char* const PlotImprintAddress = "www.nordmark-ingenieure.example";
+
+namespace {
+// A capital and a descender: the full height of a line of text.
+const QString SampleText = QStringLiteral("Ag");
+
+// Title size relative to the label size.
+constexpr Extended TitleSizeFactor = 2.5L;
+// Imprint size relative to the label size.
+constexpr Extended ImprintSizeFactor = 0.75L;
+
+// The first scaling pass asks for this many steps.
+constexpr int32_t FirstWantedStepCount = 9;
+// Labels stand this many widest-label widths apart.
+constexpr Extended LabelSpacing = 1.5L;
+// Label widths that make the step count alternate would otherwise rescale forever.
+constexpr int MaxScalingPasses = 10;
+
+// Farther than any canvas reaches, near enough that adding a start or subtracting
+// from a height stays inside 32 bits.
+constexpr Extended MaxPixelOffset = 1 << 28;
+
+// Round to the nearest integer with halves to even.
+int32_t RoundToInt(Extended v) { return static_cast<int32_t>(std::nearbyint(v)); }
+}  // namespace
+
+// ---- TqorPlotDrawingAxis ----
+
+TqorPlotDrawingAxis::TqorPlotDrawingAxis() {
+  FTitleFont.Size = RoundToInt(FLabelFont.Size * TitleSizeFactor);
+}
+
+int32_t TqorPlotDrawingAxis::Height() {
+  int32_t h = FontTextHeight(FLabelFont, SampleText) + std::max(InterTickHeigth, StepTickHeight) +
+              LabelTickGap + BorderGap;
+  if (!Name.isEmpty()) h += FontTextHeight(FTitleFont, SampleText) + TitelLabelGap;
+  return h;
+}
+
+bool TqorPlotDrawingAxis::CalulateAxis() {
+  const bool scalable = TqorPlotAxisDefinition::CalulateAxis() && IsFiniteReal(ValueMin) &&
+                        IsFiniteReal(ValueMax) && Length > 0;
+  if (scalable) CalculateSteps();
+  return scalable;
+}
+
+void TqorPlotDrawingAxis::Draw() {
+  if (Canvas) Canvas->setPen(FPen);
+}
+
+int32_t TqorPlotDrawingAxis::Scale(Extended dValue) const {
+  const Extended offset =
+      IsFiniteReal(dValue) ? std::nearbyint((dValue - AxisMin) * ScaleFactor) : 0;
+  return ScaleWidth(Start + RoundToInt(std::clamp(offset, -MaxPixelOffset, MaxPixelOffset)));
+}
+
+int32_t TqorPlotDrawingAxis::FontTextHeight(const TqorFont& font, const QString& text) {
+  if (!Canvas) return 0;
+  font.AssignToCanvas(*Canvas);
+  return Canvas->TextHeight(text);
+}
+
+QString TqorPlotDrawingAxis::LabelText(Extended v) const { return FormatAxisLabel(LabelFormat, v); }
+
+void TqorPlotDrawingAxis::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  Canvas->MoveTo(x1, y1);
+  Canvas->LineTo(x2, y2);
+}
+
+void TqorPlotDrawingAxis::ForEachTick(const std::function<void(Extended, int32_t)>& step,
+                                      const std::function<void(int32_t)>& interTick) const {
+  for (int i = 0; i < FSteps.Count(); ++i) {
+    const Extended v = FSteps.Items(i);
+    step(v, Scale(v));
+    for (int32_t k = 1; k <= InterTickCount; ++k) interTick(Scale(v + k * InterTickWidth));
+  }
+}
+
+void TqorPlotDrawingAxis::CalculateSteps() {
+  StepCount = FirstWantedStepCount;
+  RoundToStepCount();
+  int32_t previous = 0;
+  for (int pass = 1; StepCount != previous && pass < MaxScalingPasses; ++pass) {
+    previous = StepCount;
+    MaxLabelWidth = MeasureLabelWidth();
+    StepCount = WantedStepCount();
+    RoundToStepCount();
+  }
+  ScaleFactor = Length / (AxisMax - AxisMin);
+  FillSteps();
+  const TqorInterTicks ticks = ChooseInterTicks(StepWidth, ScaleFactor, FPen.Width);
+  InterTickCount = ticks.Count;
+  InterTickWidth = ticks.Width;
+}
+
+void TqorPlotDrawingAxis::RoundToStepCount() {
+  AxisMin = ValueMin;
+  AxisMax = ValueMax;
+  RoundAxisRange(AxisMin, AxisMax, StepWidth, StepCount);
+}
+
+int32_t TqorPlotDrawingAxis::WantedStepCount() const {
+  // A label measured 0 pixels wide still needs a pixel; 0 steps count as 1 when the
+  // range is rounded, so even an axis shorter than one label gets a step.
+  return static_cast<int32_t>(Length / (LabelSpacing * std::max(MaxLabelWidth, int32_t{1})));
+}
+
+int32_t TqorPlotDrawingAxis::MeasureLabelWidth() {
+  LabelFormat = AxisLabelFormat(AxisMin, AxisMax, StepWidth);
+  if (!Canvas) return 0;
+  FLabelFont.AssignToCanvas(*Canvas);
+  int32_t widest = 0;
+  for (int32_t i = 0;; ++i) {
+    const Extended v = i * StepWidth + ValueMin;
+    widest = std::max(widest, Canvas->TextWidth(LabelText(v)));
+    if (v >= ValueMax) return widest;
+  }
+}
+
+void TqorPlotDrawingAxis::FillSteps() {
+  FSteps.Clear();
+  for (int32_t i = 0; i < StepCount; ++i) FSteps.Add(AxisMin + i * StepWidth);
+}
+
+// ---- TqorPlotAxisXCommon ----
+
+void TqorPlotAxisXCommon::Draw() {
+  TqorPlotDrawingAxis::Draw();
+  if (!Canvas) return;
+  const int32_t y0 = ScaleHeight(Bottom + Height());
+  Line(Start, y0, Start + Length, y0);
+  const int32_t y1 = y0 + Canvas->Pen().Width;
+  LabelFont().AssignToCanvas(*Canvas);
+  ForEachTick(
+      [&](Extended v, int32_t x) {
+        const QString text = LabelText(v);
+        Line(x, y1, x, y1 + StepTickHeight);
+        Canvas->TextOut(x - Canvas->TextWidth(text) / 2, y1 + StepTickHeight + LabelTickGap, text);
+      },
+      [&](int32_t x) { Line(x, y1, x, y1 + InterTickHeigth); });
+  const int32_t yT = y1 + FontTextHeight(LabelFont(), SampleText) + StepTickHeight +
+                     LabelTickGap + TitelLabelGap;
+  if (DrawVASOInfo) DrawImprint(yT);
+  if (Name.isEmpty()) return;
+  TitleFont().AssignToCanvas(*Canvas);
+  const int32_t w = Canvas->TextWidth(Name);
+  Canvas->TextOut(ScaleWidth(Start + (Length - w) / 2), yT, Name);
+}
+
+void TqorPlotAxisXCommon::DrawImprint(int32_t yT) {
+  TqorFont& font = Canvas->Font();
+  font.Size = static_cast<int>(std::ceil(font.Size * ImprintSizeFactor));
+  Canvas->TextOut(Start, yT, QString::fromUtf8(PlotImprintName));
+  const QString address = QString::fromUtf8(PlotImprintAddress);
+  Canvas->TextOut(Start + Length - Canvas->TextWidth(address), yT, address);
+}
+
+// ---- TqorPlotAxisYCommon ----
+
+TqorPlotAxisYCommon::TqorPlotAxisYCommon() {
+  // Labels and title read from bottom to top.
+  constexpr Extended Upward = 90;
+  LabelFont().Angle = Upward;
+  TitleFont().Angle = Upward;
+}
+
+void TqorPlotAxisYCommon::Draw() {
+  TqorPlotDrawingAxis::Draw();
+  if (!Canvas) return;
+  const int32_t x0 = ScaleHeight(Bottom + Height());
+  Line(x0, ScaleWidth(Start), x0, ScaleWidth(Start + Length));
+  const int32_t x1 = x0 - Canvas->Pen().Width;
+  LabelFont().AssignToCanvas(*Canvas);
+  const int32_t hA = Canvas->TextHeight(SampleText);
+  // Turned upward, a text's reference point is its lower-left corner on screen.
+  ForEachTick(
+      [&](Extended v, int32_t y) {
+        const QString text = LabelText(v);
+        Line(x1, y, x1 - StepTickHeight, y);
+        Canvas->TextOut(x1 - StepTickHeight - LabelTickGap - hA, y + Canvas->TextWidth(text) / 2, text);
+      },
+      [&](int32_t y) { Line(x1, y, x1 - InterTickHeigth, y); });
+  if (Name.isEmpty()) return;
+  TitleFont().AssignToCanvas(*Canvas);
+  const QSize title = Canvas->TextExtent(Name);
+  Canvas->TextOut(x1 - hA - StepTickHeight - LabelTickGap - TitelLabelGap - title.height(),
+                  ScaleWidth(Start + (Length - title.width()) / 2), Name);
+}
+
+// ---- TqorPlot2DAxisList ----
+
+void TqorPlot2DAxisList::setCanvas(TqorCanvas* value) {
+  FCanvas = value;
+  for (int i = 0; i < Count(); ++i) Items(i)->Canvas = value;
+}
+
+int32_t TqorPlot2DAxisList::Height() const {
+  int32_t h = 0;
+  for (int i = 0; i < Count(); ++i) h += Items(i)->Height();
+  return h;
+}
+
+int TqorPlot2DAxisList::Add(const TqorPlotDrawingAxisClass& AxisClass, const QString& Name) {
+  std::unique_ptr<TqorPlotDrawingAxis> axis = AxisClass.Create();
+  axis->Name = Name;
+  axis->Canvas = FCanvas;
+  axis->ScaleHeight = ScaleHeight;
+  axis->ScaleWidth = ScaleWidth;
+  return TqorObjectList::Add(std::move(axis));
+}
+
+void TqorPlot2DAxisList::CalculateAxis() {
+  for (int i = 0; i < Count(); ++i) {
+    TqorPlotDrawingAxis* axis = Items(i);
+    axis->Start = GraphAreaStart;
+    axis->Length = GraphAreaLength;
+    axis->CalulateAxis();
+  }
+}
+
+void TqorPlot2DAxisList::Draw() {
+  int32_t b = 0;
+  for (int i = 0; i < Count(); ++i) {
+    TqorPlotDrawingAxis* axis = Items(i);
+    axis->Bottom = b;
+    if (auto* horizontal = dynamic_cast<TqorPlotAxisXCommon*>(axis))
+      horizontal->DrawVASOInfo = (i == 0);
+    axis->Draw();
+    b += axis->Height();
+  }
+}

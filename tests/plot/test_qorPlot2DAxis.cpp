@@ -1,0 +1,323 @@
+#include "PlotTestCanvas.h"
+#include "qorPlot2DAxis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+const Extended inf = std::numeric_limits<Extended>::infinity();
+const Extended qnan = std::numeric_limits<Extended>::quiet_NaN();
+
+// The plot height the coordinate callbacks turn distances around at.
+constexpr int32_t PlotHeight = 300;
+
+using Line = TPlotTestCanvas::TLine;
+
+std::vector<Extended> StepValues(const TqorPlotDrawingAxis& axis) {
+  std::vector<Extended> values;
+  for (int i = 0; i < axis.Steps().Count(); ++i) values.push_back(axis.Steps().Items(i));
+  return values;
+}
+
+// An axis list bound as a plot of height PlotHeight binds it, with one axis holding
+// the range lo .. hi, scaled over the graph area start .. start + length.
+template <class List, class Axis>
+struct ListFixture {
+  TPlotTestCanvas canvas;
+  List list;
+
+  ListFixture(const QString& name, Extended lo, Extended hi, int32_t start, int32_t length) {
+    const TqorPlotScalePosFunction turned = [](int32_t i) { return PlotHeight - i; };
+    const bool horizontal = std::is_same_v<Axis, TqorPlotAxisXCommon>;
+    list.ScaleHeight = horizontal ? turned : IdentityScale;
+    list.ScaleWidth = horizontal ? IdentityScale : turned;
+    list.setCanvas(&canvas);
+    list.GraphAreaStart = start;
+    list.GraphAreaLength = length;
+    AddAxis(name, lo, hi);
+  }
+  TqorPlotDrawingAxis& AddAxis(const QString& name, Extended lo, Extended hi) {
+    TqorPlotDrawingAxis& axis = *list.Items(list.Add(TqorPlotDrawingAxisClass::Of<Axis>(), name));
+    axis.AdjustValueMinMax({lo, hi});
+    return axis;
+  }
+  TqorPlotDrawingAxis& axis(int i = 0) { return *list.Items(i); }
+  void Draw() {
+    list.CalculateAxis();
+    canvas.Calls.clear();
+    list.Draw();
+  }
+};
+using XFixture = ListFixture<TqorPlot2DAxisXList, TqorPlotAxisXCommon>;
+using YFixture = ListFixture<TqorPlot2DAxisYList, TqorPlotAxisYCommon>;
+
+// A drawing axis with a range, scaled over length pixels on canvas.
+void Scale(TqorPlotDrawingAxis& axis, TPlotTestCanvas& canvas, Extended lo, Extended hi,
+           int32_t length) {
+  axis.Canvas = &canvas;
+  axis.AdjustValueMinMax({lo, hi});
+  axis.Length = length;
+  ASSERT_TRUE(axis.CalulateAxis());
+}
+}  // namespace
+
+TEST(PlotDrawingAxis, Defaults) {
+  TqorPlotAxisXCommon x;
+  TqorPlotAxisYCommon y;
+  EXPECT_EQ(x.LabelFont().Size, 8);
+  EXPECT_EQ(x.TitleFont().Size, 20);
+  EXPECT_EQ(x.LabelFont().Angle, 0);
+  EXPECT_EQ(y.LabelFont().Angle, 90);
+  EXPECT_EQ(y.TitleFont().Angle, 90);
+  EXPECT_EQ(x.Pen(), TqorPen{});
+  EXPECT_TRUE(x.DrawVASOInfo);
+  EXPECT_EQ(x.InterTickHeigth, 3);
+  EXPECT_EQ(x.StepTickHeight, 6);
+  EXPECT_EQ(x.TitelLabelGap + x.LabelTickGap + x.BorderGap, 6);
+}
+
+TEST(PlotDrawingAxis, ScalesTheRangeToItsLength) {
+  TPlotTestCanvas canvas;
+  TqorPlotAxisXCommon axis;
+  Scale(axis, canvas, 0, 10, 500);
+  EXPECT_EQ(axis.AxisMin, 0);
+  EXPECT_EQ(axis.AxisMax, 12);
+  EXPECT_EQ(axis.StepWidth, 2);
+  EXPECT_EQ(axis.StepCount, 6);
+  EXPECT_EQ(StepValues(axis), (std::vector<Extended>{0, 2, 4, 6, 8, 10})) << "AxisMax is no step";
+  EXPECT_EQ(axis.LabelFormat, "%1.2f");
+  EXPECT_EQ(axis.MaxLabelWidth, 40) << "\"10.00\", five characters of 8 pixels";
+  EXPECT_EQ(axis.ScaleFactor, Extended(500) / 12);
+  EXPECT_EQ(axis.InterTickCount, 4) << "83 pixels per step: 9 parts would be 9 pixels apart";
+  EXPECT_EQ(axis.InterTickWidth, 0.5L);
+}
+
+TEST(PlotDrawingAxis, ASingleValueGetsOneStep) {
+  TPlotTestCanvas canvas;
+  TqorPlotAxisXCommon axis;
+  Scale(axis, canvas, 5, 5, 500);
+  EXPECT_EQ(axis.AxisMin, 5);
+  EXPECT_EQ(axis.AxisMax, 6);
+  EXPECT_EQ(StepValues(axis), std::vector<Extended>{5});
+}
+
+TEST(PlotDrawingAxis, WithoutRangeOrLengthKeepsThePreviousScaling) {
+  TqorPlotAxisXCommon fresh;
+  fresh.Length = 500;
+  EXPECT_FALSE(fresh.CalulateAxis());
+  EXPECT_EQ(fresh.StepCount, 0);
+  EXPECT_EQ(fresh.Steps().Count(), 0);
+  EXPECT_EQ(fresh.ScaleFactor, 0);
+
+  TPlotTestCanvas canvas;
+  TqorPlotAxisXCommon axis;
+  Scale(axis, canvas, 0, 10, 500);
+  axis.Length = 0;
+  EXPECT_FALSE(axis.CalulateAxis());
+  axis.Length = 500;
+  axis.ValueMax = inf;
+  EXPECT_FALSE(axis.CalulateAxis()) << "a range set beyond the finite has no scaling";
+  axis.ValueMax = qnan;
+  EXPECT_FALSE(axis.CalulateAxis());
+  axis.ClearValueMinMax();
+  EXPECT_FALSE(axis.CalulateAxis());
+  EXPECT_EQ(axis.AxisMax, 12);
+  EXPECT_EQ(axis.StepCount, 6);
+  EXPECT_EQ(axis.Steps().Count(), 6);
+  EXPECT_EQ(axis.ScaleFactor, Extended(500) / 12);
+}
+
+// An axis shorter than 1.5 labels asks for no step at all; it still gets one.
+TEST(PlotDrawingAxis, AVeryShortAxisStillGetsAStep) {
+  TPlotTestCanvas canvas;
+  TqorPlotAxisXCommon axis;
+  Scale(axis, canvas, 0, 10, 30);
+  EXPECT_EQ(axis.AxisMin, 0);
+  EXPECT_EQ(axis.AxisMax, 20);
+  EXPECT_EQ(StepValues(axis), (std::vector<Extended>{0, 10}));
+  EXPECT_EQ(axis.ScaleFactor, 1.5L);
+}
+
+// The label "2.00" is so wide that the step 2 asks for the step 5, whose labels ask
+// for the step 2 again: the step counts alternate 6, 3, 6, ... and never repeat at once.
+TEST(PlotDrawingAxis, AlternatingStepCountsEndInAConsistentScaling) {
+  TPlotTestCanvas canvas;
+  canvas.WidthOf = [](const QString& text, const TqorFont& font) {
+    return text == "2.00" ? 100 : int(text.size()) * font.Size;
+  };
+  TqorPlotAxisXCommon axis;
+  Scale(axis, canvas, 0, 10, 300);
+  EXPECT_TRUE(axis.StepCount == 3 || axis.StepCount == 6) << axis.StepCount;
+  EXPECT_EQ(axis.StepCount, std::nearbyint((axis.AxisMax - axis.AxisMin) / axis.StepWidth));
+  EXPECT_EQ(axis.Steps().Count(), axis.StepCount);
+  EXPECT_EQ(axis.ScaleFactor, 300 / (axis.AxisMax - axis.AxisMin));
+}
+
+// Ranges whose quotients exceed 32 bits, or whose labels are far wider than the axis.
+TEST(PlotDrawingAxis, ExtremeRangesGiveADrawableAxis) {
+  const Extended dmax = std::numeric_limits<double>::max();
+  const std::pair<Extended, Extended> ranges[] = {
+      {1E10L - 1, 1E10L + 1}, {1E10L, 1E10L + 1E-6L}, {0, 0},
+      {1E-300L, 2E-300L},     {-dmax, dmax},          {1E30L, 1E30L},
+  };
+  for (const auto& [lo, hi] : ranges) {
+    SCOPED_TRACE(testing::Message() << static_cast<double>(lo) << " .. " << static_cast<double>(hi));
+    TPlotTestCanvas canvas;
+    TqorPlotAxisXCommon axis;
+    Scale(axis, canvas, lo, hi, 500);
+    EXPECT_LE(axis.AxisMin, lo);
+    EXPECT_GT(axis.AxisMax, hi);
+    ASSERT_GE(axis.StepCount, 1);
+    EXPECT_EQ(axis.Steps().Count(), axis.StepCount);
+    EXPECT_TRUE(std::isfinite(axis.ScaleFactor) && axis.ScaleFactor > 0);
+    EXPECT_GE(axis.Scale(lo), 0);
+    EXPECT_LE(axis.Scale(hi), 500);
+    QStringList labels;
+    for (const Extended v : StepValues(axis)) labels << FormatAxisLabel(axis.LabelFormat, v);
+    EXPECT_EQ(labels.removeDuplicates(), 0) << labels.join(" ").toStdString();
+  }
+}
+
+TEST(PlotDrawingAxis, ScalesValuesToCanvasCoordinates) {
+  TPlotTestCanvas canvas;
+  TqorPlotAxisXCommon axis;
+  Scale(axis, canvas, 0, 10, 500);
+  axis.Start = 50;
+  EXPECT_EQ(axis.Scale(0), 50);
+  EXPECT_EQ(axis.Scale(2), 133);
+  EXPECT_EQ(axis.Scale(12), 550);
+  axis.ScaleWidth = [](int32_t i) { return PlotHeight - i; };
+  EXPECT_EQ(axis.Scale(12), PlotHeight - 550);
+  for (const Extended bad : {inf, -inf, qnan, 1E+400L}) EXPECT_EQ(axis.Scale(bad), PlotHeight - 50);
+}
+
+TEST(PlotDrawingAxis, HeightOfTheBand) {
+  TPlotTestCanvas canvas;
+  TqorPlotAxisXCommon axis;
+  axis.Canvas = &canvas;
+  EXPECT_EQ(axis.Height(), 16 + 10) << "label height + longer tick + two gaps";
+  axis.Name = "x-Achse";
+  EXPECT_EQ(axis.Height(), 16 + 10 + 40 + 2) << "+ title height + its gap";
+  axis.InterTickHeigth = 9;
+  EXPECT_EQ(axis.Height(), 16 + 13 + 40 + 2) << "the longer of the two ticks counts";
+}
+
+TEST(PlotAxisX, DrawsLineTicksLabelsAndImprint) {
+  XFixture f("", 0, 10, 50, 500);
+  f.Draw();
+  const std::vector<Line> lines = f.canvas.Lines();
+  ASSERT_EQ(lines.size(), 1u + 6 * (1 + 4)) << "the line, six steps of one step and four intermediate ticks";
+  EXPECT_EQ(lines[0], (Line{{50, 274}, {550, 274}})) << "top of the band 26 pixels above the plot edge";
+  EXPECT_EQ(lines[1], (Line{{50, 275}, {50, 281}})) << "ticks start one pen width below the line";
+  EXPECT_EQ(lines[2], (Line{{71, 275}, {71, 278}}));
+  EXPECT_EQ(lines[6], (Line{{133, 275}, {133, 281}}));
+  EXPECT_EQ(lines.back(), (Line{{550, 275}, {550, 278}})) << "the intermediate ticks reach AxisMax";
+  for (const Line& l : lines) EXPECT_EQ(l.Pen, TqorPen{});
+
+  const auto zero = f.canvas.Text("0.00");
+  EXPECT_EQ(zero.Points[0], QPoint(50 - 16, 283)) << "centred, tick length and gap below";
+  EXPECT_EQ(zero.Font.Size, 8);
+  EXPECT_EQ(f.canvas.Text("10.00").Points[0], QPoint(467 - 20, 283));
+  EXPECT_EQ(f.canvas.OfKind(TPlotTestCanvas::ckTextOut).size(), 6u + 2) << "no title";
+
+  const auto name = f.canvas.Text("Ingenieurbüro Nordmark");
+  EXPECT_EQ(name.Points[0], QPoint(50, 301)) << "the imprint row lies below the band";
+  EXPECT_EQ(name.Font.Size, 6);
+  const auto address = f.canvas.Text("www.nordmark-ingenieure.example");
+  EXPECT_EQ(address.Points[0], QPoint(550 - 31 * 6, 301)) << "ends at the end of the axis";
+}
+
+TEST(PlotAxisX, TitleAndAWiderPen) {
+  XFixture f("x-Achse", 0, 10, 50, 500);
+  f.axis().Pen().Width = 2;
+  f.Draw();
+  const std::vector<Line> lines = f.canvas.Lines();
+  EXPECT_EQ(lines[0], (Line{{50, 232}, {550, 232}})) << "the band is 68 pixels with a title";
+  EXPECT_EQ(lines[1], (Line{{50, 234}, {50, 240}})) << "two pen widths move the tick row by 2";
+  EXPECT_EQ(lines[0].Pen.Width, 2);
+  EXPECT_EQ(f.canvas.Text("0.00").Points[0], QPoint(34, 242));
+  const auto title = f.canvas.Text("x-Achse");
+  EXPECT_EQ(title.Points[0], QPoint(50 + (500 - 140) / 2, 234 + 16 + 10));
+  EXPECT_EQ(title.Font.Size, 20);
+  EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0], QPoint(50, 260)) << "same row";
+}
+
+TEST(PlotAxisX, ATitleWiderThanTheAxisStartsLeftOfIt) {
+  XFixture f(QString(31, 'W'), 0, 10, 50, 500);
+  f.Draw();
+  EXPECT_EQ(f.canvas.Text(QString(31, 'W')).Points[0].x(), 50 + (500 - 620) / 2);
+}
+
+TEST(PlotAxisX, OnlyTheAxisAtTheEdgeCarriesTheImprint) {
+  XFixture f("", 0, 10, 50, 500);
+  auto& inner = static_cast<TqorPlotAxisXCommon&>(f.AddAxis("", 0, 1));
+  auto& outer = static_cast<TqorPlotAxisXCommon&>(f.axis(0));
+  outer.DrawVASOInfo = false;
+  inner.DrawVASOInfo = true;
+  f.Draw();
+  EXPECT_TRUE(outer.DrawVASOInfo);
+  EXPECT_FALSE(inner.DrawVASOInfo);
+  EXPECT_EQ(inner.Bottom, 26);
+  EXPECT_EQ(f.list.Height(), 52);
+  EXPECT_EQ(f.canvas.Lines()[0].From.y(), 274);
+  int imprints = 0;
+  for (const auto& t : f.canvas.OfKind(TPlotTestCanvas::ckTextOut))
+    imprints += t.Text == "Ingenieurbüro Nordmark";
+  EXPECT_EQ(imprints, 1);
+  EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0].y(), 301);
+}
+
+// The first vertical axis, label height hA = 16 and title height hT = 40: the band is
+// hA + hT + 12 wide, the line at x = hA + hT + 12, tick ends at hA + hT + 5, labels
+// from hT + 3, the title from 1.
+TEST(PlotAxisY, TheWorkedExampleOfTheFirstAxis) {
+  YFixture f("y-Achse", -1.3L, 2.7L, 40, 250);
+  f.Draw();
+  const TqorPlotDrawingAxis& axis = f.axis();
+  EXPECT_EQ(StepValues(axis), (std::vector<Extended>{-2, -1, 0, 1, 2}));
+  EXPECT_EQ(axis.InterTickCount, 4);
+  EXPECT_EQ(f.list.Height(), 16 + 40 + 12);
+
+  const std::vector<Line> lines = f.canvas.Lines();
+  EXPECT_EQ(lines[0], (Line{{68, 260}, {68, 10}}));
+  EXPECT_EQ(lines[1], (Line{{67, 260}, {61, 260}})) << "step tick at -2";
+  EXPECT_EQ(lines[2], (Line{{67, 248}, {64, 248}})) << "intermediate tick at -1.75";
+  EXPECT_EQ(lines.back(), (Line{{67, 10}, {64, 10}})) << "the last one on AxisMax";
+
+  const auto zero = f.canvas.Text("0.00");
+  EXPECT_EQ(zero.Points[0], QPoint(40 + 3, 160 + 16)) << "reference at the lower left, centred";
+  EXPECT_EQ(zero.Font.Angle, 90);
+  const auto title = f.canvas.Text("y-Achse");
+  EXPECT_EQ(title.Points[0], QPoint(1, PlotHeight - (40 + (250 - 140) / 2)));
+  EXPECT_EQ(title.Font.Angle, 90);
+  EXPECT_EQ(title.Font.Size, 20);
+  EXPECT_TRUE(f.canvas.Text("Ingenieurbüro Nordmark").Points.empty()) << "no imprint";
+}
+
+TEST(PlotAxisList, AddGivesTheAxisNameCanvasAndCallbacks) {
+  TPlotTestCanvas canvas;
+  TqorPlot2DAxisYList list;
+  list.setCanvas(&canvas);
+  list.ScaleWidth = [](int32_t i) { return 1000 - i; };
+  EXPECT_EQ(list.Add(TqorPlotDrawingAxisClass::Of<TqorPlotAxisYCommon>(), "a"), 0);
+  EXPECT_EQ(list.Add(TqorPlotDrawingAxisClass::Of<TqorPlotAxisYCommon>(), "b"), 1);
+  TqorPlotDrawingAxis& b = *list.Items(1);
+  EXPECT_EQ(b.Name, "b");
+  EXPECT_EQ(b.Canvas, &canvas);
+  EXPECT_EQ(b.ScaleWidth(1), 999);
+  EXPECT_NE(dynamic_cast<TqorPlotAxisYCommon*>(&b), nullptr);
+  TPlotTestCanvas other;
+  list.setCanvas(&other);
+  EXPECT_EQ(list.Items(0)->Canvas, &other);
+  EXPECT_EQ(b.Canvas, &other);
+}
+
+TEST(PlotAxisList, ANewAxisWithoutDataDrawsItsLineAndTitleOnly) {
+  XFixture f("x", 0, 0, 50, 500);
+  f.axis().ClearValueMinMax();
+  f.Draw();
+  EXPECT_EQ(f.canvas.Lines().size(), 1u);
+  EXPECT_EQ(f.canvas.OfKind(TPlotTestCanvas::ckTextOut).size(), 3u) << "title and imprint";
+}
