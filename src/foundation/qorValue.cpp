@@ -249,6 +249,7 @@ bool ValueAsBool(const TqorValue& V, bool Default) {
   if (!ValueAssigned(V)) return Default;
   if (const bool* b = V.get<bool>()) return *b;
   if (const qint64* i = V.get<qint64>()) return *i != 0;
+  if (const Extended* x = V.get<Extended>(); x && !std::isnan(*x)) return *x != 0;
   const QString text = Quoted(V);
   if (text.compare(u"true", Qt::CaseInsensitive) == 0) return true;
   if (text.compare(u"false", Qt::CaseInsensitive) == 0) return false;

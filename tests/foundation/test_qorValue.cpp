@@ -221,6 +221,7 @@ TEST(Value, ValueAsConversions) {
   for (const char* text : {"False", "0", "0.0", " 0 "}) EXPECT_FALSE(ValueAsBool(text, true)) << text;
   EXPECT_TRUE(ValueAsBool(3, false));
   EXPECT_FALSE(ValueAsBool(0.0, true));
+  EXPECT_TRUE(ValueAsBool(std::numeric_limits<Extended>::denorm_min(), false));
   EXPECT_THROW_MSG(ValueAsBool("ja", true), EConvertError, NoBoolean("ja").toStdString());
   EXPECT_THROW_MSG(ValueAsBool(NaN, true), EConvertError, NoBoolean("NAN").toStdString());
 
