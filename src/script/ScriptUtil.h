@@ -1,0 +1,20 @@
+#pragma once
+// The user's function f(x) as the numerics see it: a script host whose state carries
+// the base and math libraries and a prelude that binds the usual mathematical
+// functions to their short names (sin(x) instead of math.sin(x)).
+
+#include "qorScriptLua.h"
+
+// The prelude: one line "name = math.name;" per short name (the name padded to five
+// characters), lines joined by "\r\n".
+QString MathPrelude();
+
+class TScriptFunction : public TqorScriptLua {
+public:
+  // As TqorScriptLuaCommon, then opens the math library and runs the prelude.
+  explicit TScriptFunction(const QString& LuaLibFileName = QString());
+
+  // f(x) as TqorScriptLua::fct computes it; every failure of the evaluation gives +inf
+  // instead of an error. Only ECalculationAborted (time budget spent) passes through.
+  Extended fct(Extended x);
+};

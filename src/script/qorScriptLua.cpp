@@ -1,0 +1,233 @@
+#include "qorScriptLua.h"
+
+#include "LuaLib.h"
+#include "qorException.h"
+#include "qorFloatFaults.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <new>
+
+using Clock = std::chrono::steady_clock;
+
+struct TqorScriptLuaCommon::TLuaLimits {
+  std::size_t FUsed = 0;                   // bytes the state holds
+  std::size_t FCap = DefaultLuaMemoryCap;  // most bytes it may hold during an evaluation
+  // The cap applies only inside protected calls: elsewhere Lua could not report
+  // running out and would end the process.
+  bool FCapActive = false;
+  Clock::duration FBudget = DefaultEvaluationBudget;
+  Clock::time_point FStart;  // when the running evaluation was first checked
+  bool FStarted = false;     // FStart holds the running evaluation's first check
+  bool FExpired = false;     // the running evaluation ran out of time
+};
+
+namespace {
+
+using TLuaLimits = TqorScriptLuaCommon::TLuaLimits;
+
+// Instructions between two looks at the clock: rare enough that the check costs
+// nothing measurable, frequent enough (well under a millisecond) to stop promptly.
+constexpr int BudgetCheckInterval = 10'000;
+
+// What the time check raises inside Lua; the host reports the overrun in its own words.
+constexpr const char* BudgetErrorText = "Zeitlimit überschritten";
+
+TLuaLimits& LimitsOf(lua_State* L) {
+  void* limits = nullptr;
+  LuaLib::lua_getallocf(L, &limits);
+  return *static_cast<TLuaLimits*>(limits);
+}
+
+// Lua's allocator with the memory cap; Lua frees with nsize 0 and never expects a
+// shrink to fail.
+void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
+  auto& limits = *static_cast<TLuaLimits*>(ud);
+  if (nsize == 0) {
+    std::free(ptr);
+    limits.FUsed -= osize;
+    return nullptr;
+  }
+  if (nsize > osize && limits.FCapActive && limits.FUsed - osize + nsize > limits.FCap) return nullptr;
+  void* block = std::realloc(ptr, nsize);
+  if (block) limits.FUsed = limits.FUsed - osize + nsize;
+  return block;
+}
+
+// The count hook: starts the evaluation's clock at its first check and raises a Lua
+// error once the budget is spent.
+void BudgetHook(lua_State* L, lua_Debug*) {
+  TLuaLimits& limits = LimitsOf(L);
+  const Clock::time_point now = Clock::now();
+  if (!limits.FExpired) {
+    if (!limits.FStarted) {
+      limits.FStart = now;
+      limits.FStarted = true;
+    }
+    if (now - limits.FStart <= limits.FBudget) return;
+    limits.FExpired = true;
+    // From now on every instruction fails, so that script code which catches the
+    // error (pcall) cannot run on.
+    LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
+  }
+  LuaLib::lua_pushstring(L, BudgetErrorText);
+  LuaLib::lua_error(L);
+}
+
+// The text of the value on top of the stack (empty for a value without one).
+std::string TopText(lua_State* L) {
+  const char* text = LuaLib::lua_tostring(L, -1);
+  return text ? QString::fromLocal8Bit(text).toStdString() : std::string();
+}
+
+// Shortest text that reads back as the same double, independent of the locale.
+std::string NumberText(double value) {
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string(buffer, end);
+}
+
+// The abort of a script run (not a function evaluation) that ran out of time.
+ECalculationAborted ScriptTimeout(const std::string& budget) {
+  return ECalculationAborted("Die Ausführung des Scripts hat das Zeitlimit von " + budget + " überschritten.");
+}
+
+// Pushes the global named by the string argument. PrepareFunction runs it as a
+// protected call: a metatable on the globals can run script code that fails.
+int GetGlobal(lua_State* L) {
+  LuaLib::lua_getglobal(L, LuaLib::lua_tostring(L, 1));
+  return 1;
+}
+
+int CollectGarbage(lua_State* L) {
+  LuaLib::lua_gc(L, LUA_GCCOLLECT, 0);
+  return 0;
+}
+
+// Lua does not collect when an allocation fails, so after a memory error the garbage
+// of the failed run would crowd out the next one. Collecting runs script code (__gc),
+// hence the protected call.
+void CollectAfterMemoryError(lua_State* L, int code) {
+  if (code == LUA_ERRMEM) LuaLib::lua_cpcall(L, CollectGarbage, nullptr);
+}
+
+// The detail of a failed script run by Lua's result code.
+std::string LoadErrorDetail(int code, const QString& script) {
+  const std::string quoted = "\"" + script.toStdString() + "\"";
+  if (code == LUA_ERRSYNTAX) return "Syntaxfehler in Script " + quoted;
+  if (code == LUA_ERRMEM) return "Unzureichender Speicher zum laden von Script " + quoted;
+  return std::string();
+}
+
+}  // namespace
+
+void TqorScriptLuaCommon::TLuaStateCloser::operator()(lua_State* L) const {
+  TFloatEnvGuard guard;
+  LuaLib::lua_close(L);
+}
+
+TqorScriptLuaCommon::TqorScriptLuaCommon(const QString& LuaLibFileName)
+    : FLuaLibFileName(LuaLibFileName), FLimits(std::make_unique<TLuaLimits>()) {
+  LoadLibrary();
+  CreateState();
+}
+
+TqorScriptLuaCommon::~TqorScriptLuaCommon() = default;
+
+void TqorScriptLuaCommon::LoadLibrary() {
+  if (LuaLib::LuaLibLoaded()) return;
+  FLuaLibHandle = LuaLib::LoadLuaLib(FLuaLibFileName);
+  if (FLuaLibHandle > 0) return;
+  const std::string prefix = "LuaScript.LoadLibrary(): Bibliothek \"" + LuaLib::GetLuaLibFileName().toStdString() + "\"";
+  if (FLuaLibHandle == LuaLib::LuaLibHandleMissing) throw Exception(prefix + " existiert nicht.");
+  throw Exception(prefix + " konnte nicht geladen werden.");
+}
+
+void TqorScriptLuaCommon::CreateState() {
+  TFloatEnvGuard guard;
+  FLuaState.reset(LuaLib::lua_newstate(CappedAlloc, FLimits.get()));
+  if (!FLuaState) throw std::bad_alloc();
+  LuaLib::lua_sethook(luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
+  LuaLib::luaopen_base(luaState());
+}
+
+void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
+  lua_State* L = luaState();
+  const QByteArray text = script.toLocal8Bit();
+  TFloatEnvGuard guard;
+  TEvaluationScope evaluation(*this);
+  LuaLib::lua_settop(L, 0);
+  const int code = LuaLib::luaL_dostring(L, text.constData());
+  if (code == 0) return;
+  if (evaluation.timedOut()) throw ScriptTimeout(budgetText());
+  CollectAfterMemoryError(L, code);
+  throw Exception("Fehler in LoadScriptFromString(): " + LoadErrorDetail(code, script) + "\r\n" +
+                  "Fehlermeldung: " + TopText(L));
+}
+
+std::chrono::milliseconds TqorScriptLuaCommon::evaluationBudget() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(FLimits->FBudget);
+}
+
+void TqorScriptLuaCommon::setEvaluationBudget(std::chrono::milliseconds budget) { FLimits->FBudget = budget; }
+
+std::size_t TqorScriptLuaCommon::memoryCap() const { return FLimits->FCap; }
+
+void TqorScriptLuaCommon::setMemoryCap(std::size_t bytes) { FLimits->FCap = bytes; }
+
+std::string TqorScriptLuaCommon::budgetText() const {
+  return NumberText(std::chrono::duration<double>(FLimits->FBudget).count()) + " s";
+}
+
+TqorScriptLuaCommon::TEvaluationScope::TEvaluationScope(TqorScriptLuaCommon& host) : FHost(host) {
+  TLuaLimits& limits = *FHost.FLimits;
+  if (limits.FExpired) {
+    LuaLib::lua_sethook(FHost.luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
+    limits.FExpired = false;
+  }
+  limits.FStarted = false;
+  limits.FCapActive = true;
+}
+
+TqorScriptLuaCommon::TEvaluationScope::~TEvaluationScope() { FHost.FLimits->FCapActive = false; }
+
+bool TqorScriptLuaCommon::TEvaluationScope::timedOut() const { return FHost.FLimits->FExpired; }
+
+void TqorScriptLua::PrepareFunction(const QString& FctName) {
+  lua_State* L = luaState();
+  const QByteArray name = FctName.toLocal8Bit();
+  TFloatEnvGuard guard;
+  TEvaluationScope evaluation(*this);
+  LuaLib::lua_pushcclosure(L, GetGlobal, 0);
+  LuaLib::lua_pushstring(L, name.constData());
+  // A failure leaves its error value as the prepared function: every fct call then
+  // fails, as it does for a name that holds no function.
+  if (LuaLib::lua_pcall(L, 1, 1, 0) != 0 && evaluation.timedOut()) throw ScriptTimeout(budgetText());
+}
+
+Extended TqorScriptLua::fct(Extended x) {
+  lua_State* L = luaState();
+  TFloatEnvGuard guard;  // also takes the flags of rounding x to double
+  TEvaluationScope evaluation(*this);
+  const double argument = static_cast<double>(x);
+  LuaLib::lua_pushvalue(L, -1);
+  LuaLib::lua_pushnumber(L, argument);
+  const int code = LuaLib::lua_pcall(L, 1, 1, 0);
+  if (code != 0) {
+    if (evaluation.timedOut()) {
+      LuaLib::lua_pop(L, 1);
+      throw ECalculationAborted("Die Auswertung der Funktion für x = " + NumberText(argument) +
+                                " hat das Zeitlimit von " + budgetText() + " überschritten.");
+    }
+    const std::string error = TopText(L);
+    LuaLib::lua_pop(L, 1);
+    CollectAfterMemoryError(L, code);
+    throw Exception("Fehler #" + std::to_string(code) + " in lua_pcall: " + error);
+  }
+  // lua_tonumber gives 0 for what is not a number, so only a 0 needs the type test.
+  const double result = LuaLib::lua_tonumber(L, -1);
+  const bool numeric = result != 0 || LuaLib::lua_isnumber(L, -1);
+  LuaLib::lua_pop(L, 1);
+  if (!numeric) throw Exception("Ergebnis von lua_pcall ist keine Zahl!");
+  return result;
+}

@@ -1,0 +1,112 @@
+#pragma once
+// Script host: an object that owns one Lua interpreter state, runs script texts in
+// it, fetches one global Lua function once and then calls it many times with one
+// number. Texts cross into Lua as local 8-bit text; numbers as doubles.
+//
+// Two limits keep a user's script from taking the program down: one evaluation (a
+// script run or one fct call) may take at most evaluationBudget() before the whole
+// calculation is aborted (ECalculationAborted), and the state may hold at most
+// memoryCap() bytes while Lua code runs; beyond that the evaluation fails with
+// Lua's out-of-memory error.
+
+#include "qorKaloBase.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+
+struct lua_State;
+
+// Time one evaluation may take: a function that never returns must not hang the program.
+inline constexpr std::chrono::milliseconds DefaultEvaluationBudget{10'000};
+
+// Memory one state may hold while Lua code runs: a runaway allocation must fail the
+// evaluation, not exhaust the machine.
+inline constexpr std::size_t DefaultLuaMemoryCap = std::size_t{512} << 20;
+
+// Owns one interpreter state with the base library opened.
+class TqorScriptLuaCommon {
+public:
+  // Loads the Lua library unless one is loaded (under LuaLibFileName, or the module's
+  // file name when that is empty) and creates the state. Raises "LuaScript.
+  // LoadLibrary(): Bibliothek "<name>" existiert nicht." or "... konnte nicht
+  // geladen werden." when the library cannot be loaded.
+  explicit TqorScriptLuaCommon(const QString& LuaLibFileName = QString());
+  // Closes the state.
+  virtual ~TqorScriptLuaCommon();
+  TqorScriptLuaCommon(const TqorScriptLuaCommon&) = delete;
+  TqorScriptLuaCommon& operator=(const TqorScriptLuaCommon&) = delete;
+
+  // Empties the stack and runs script; what the script leaves on the stack stays.
+  // Raises "Fehler in LoadScriptFromString(): ..." with Lua's message when the script
+  // does not compile or fails, ECalculationAborted when it exceeds the time budget.
+  void LoadScriptFromString(const QString& script);
+
+  // The library file name this object was created with (empty: the module's).
+  const QString& luaLibFileName() const { return FLuaLibFileName; }
+  // LuaLib::LuaLibHandleBound when this object loaded the library, 0 when it reused it.
+  int luaLibHandle() const { return FLuaLibHandle; }
+
+  // Time one evaluation may take (DefaultEvaluationBudget until set).
+  std::chrono::milliseconds evaluationBudget() const;
+  void setEvaluationBudget(std::chrono::milliseconds budget);
+  // Bytes the state may hold while Lua code runs (DefaultLuaMemoryCap until set).
+  std::size_t memoryCap() const;
+  void setMemoryCap(std::size_t bytes);
+
+  // What the allocator and the time check of one state share with their host.
+  struct TLuaLimits;
+
+protected:
+  lua_State* luaState() const { return FLuaState.get(); }
+
+  // Starts an evaluation: restarts the clock and applies the memory cap until the
+  // returned scope ends. Every protected call into Lua runs inside one.
+  class TEvaluationScope {
+  public:
+    explicit TEvaluationScope(TqorScriptLuaCommon& host);
+    ~TEvaluationScope();
+    TEvaluationScope(const TEvaluationScope&) = delete;
+    TEvaluationScope& operator=(const TEvaluationScope&) = delete;
+    // True when the evaluation ran out of time.
+    bool timedOut() const;
+
+  private:
+    TqorScriptLuaCommon& FHost;
+  };
+
+  // The time budget as the abort messages quote it ("10 s").
+  std::string budgetText() const;
+
+private:
+  struct TLuaStateCloser {
+    void operator()(lua_State* L) const;
+  };
+
+  void LoadLibrary();
+  void CreateState();
+
+  QString FLuaLibFileName;
+  int FLuaLibHandle = 0;
+  std::unique_ptr<TLuaLimits> FLimits;  // declared before the state: closing it frees memory
+  std::unique_ptr<lua_State, TLuaStateCloser> FLuaState;
+};
+
+// Calls one prepared global Lua function of one number.
+class TqorScriptLua : public TqorScriptLuaCommon {
+public:
+  using TqorScriptLuaCommon::TqorScriptLuaCommon;
+
+  // Pushes the global FctName (whatever it holds, nil included) onto the stack, where
+  // it stays for the following fct calls. A later LoadScriptFromString discards it.
+  // Raises ECalculationAborted when reading the global exceeds the time budget.
+  void PrepareFunction(const QString& FctName);
+
+  // Calls the prepared function with x rounded to double and widens its numeric
+  // result (a numeric string counts). Raises "Fehler #<code> in lua_pcall: <Lua's
+  // message>" or "Ergebnis von lua_pcall ist keine Zahl!" (the state stays usable),
+  // and ECalculationAborted naming x when the call exceeds the time budget.
+  Extended fct(Extended x);
+};

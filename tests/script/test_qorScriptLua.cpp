@@ -1,0 +1,206 @@
+#include "qorException.h"
+#include "qorFloatFaults.h"
+#include "qorScriptLua.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A budget small enough to keep the tests quick, large enough for any honest call.
+constexpr auto TestBudget = 50ms;
+
+// A cap far above what the base library needs and far below a runaway table.
+constexpr std::size_t TestMemoryCap = std::size_t{4} << 20;
+
+// The message of the Exception op raises ("no error" when it raises none).
+std::string ErrorOf(const std::function<void()>& op) {
+  try {
+    op();
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "no error";
+}
+
+// A host with script loaded and its global "f" prepared.
+struct TPrepared {
+  explicit TPrepared(const QString& script) {
+    host.LoadScriptFromString(script);
+    host.PrepareFunction("f");
+  }
+  TqorScriptLua host;
+};
+
+TEST(ScriptLua, FailingScriptsReportLuasMessage) {
+  struct Case {
+    const char* script;
+    std::string message;
+  } cases[] = {
+      {"x = = 1", "Fehler in LoadScriptFromString(): Syntaxfehler in Script \"x = = 1\"\r\n"
+                  "Fehlermeldung: [string \"x = = 1\"]:1: unexpected symbol near '='"},
+      {"error('kaputt')", "Fehler in LoadScriptFromString(): \r\n"
+                          "Fehlermeldung: [string \"error('kaputt')\"]:1: kaputt"},
+      {"error({})", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: "},
+      {"local t = {} for i = 1, 1e9 do t[i] = i end",
+       "Fehler in LoadScriptFromString(): Unzureichender Speicher zum laden von Script "
+       "\"local t = {} for i = 1, 1e9 do t[i] = i end\"\r\nFehlermeldung: not enough memory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    TqorScriptLua host;
+    host.setMemoryCap(TestMemoryCap);
+    EXPECT_EQ(ErrorOf([&] { host.LoadScriptFromString(c.script); }), c.message);
+    host.LoadScriptFromString("function f(x) return x + 1 end");
+    host.PrepareFunction("f");
+    EXPECT_EQ(host.fct(1), 2) << "the state stays usable";
+  }
+}
+
+TEST(ScriptLua, FctReportsLuaErrorsAndNonNumbers) {
+  const char* const notANumber = "Ergebnis von lua_pcall ist keine Zahl!";
+  struct Case {
+    const char* script;
+    Extended x;
+    std::string expected;  // the result as text, or the error message
+  } cases[] = {
+      {"function f(x) return 2 * x end", 1.5, "3"},
+      {"function f(x) return '2.5' end", 0, "2.5"},
+      {"function f(x) return ' 0x10 ' end", 0, "16"},
+      {"function f(x) return 0 end", 7, "0"},
+      {"function f(x) return '0' end", 7, "0"},
+      {"function f(x) if x < 0 then error('negativ') end return x end", 4, "4"},
+      {"function f(x) if x < 0 then error('negativ') end return x end", -4,
+       "Fehler #2 in lua_pcall: [string \"function f(x) if x < 0 then error('negativ'...\"]:1: negativ"},
+      {"function f(x) return undefined(x) end", 1,
+       "Fehler #2 in lua_pcall: [string \"function f(x) return undefined(x) end\"]:1: "
+       "attempt to call global 'undefined' (a nil value)"},
+      {"function g(x) return x end", 1, "Fehler #2 in lua_pcall: attempt to call a nil value"},
+      {"f = 42", 1, "Fehler #2 in lua_pcall: attempt to call a number value"},
+      {"function f(x) error({}) end", 1, "Fehler #2 in lua_pcall: "},
+      {"function f(x) end", 1, notANumber},
+      {"function f(x) return nil end", 1, notANumber},
+      {"function f(x) return false end", 1, notANumber},
+      {"function f(x) return {} end", 1, notANumber},
+      {"function f(x) return 'zwei' end", 1, notANumber},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.script) + " at " + std::to_string(double(c.x)));
+    TPrepared f(c.script);
+    for (int call = 0; call < 2; ++call) {  // a failure leaves the state as it was
+      std::string outcome;
+      try {
+        outcome = QString::number(double(f.host.fct(c.x))).toStdString();
+      } catch (const Exception& e) {
+        outcome = e.Message();
+      }
+      EXPECT_EQ(outcome, c.expected);
+    }
+  }
+}
+
+TEST(ScriptLua, FailedCallLeavesThePreparedFunctionInPlace) {
+  TPrepared f("function f(x) if x < 0 then error('negativ') end if x == 0 then return nil end return x end");
+  for (Extended x : {-1.0L, 0.0L}) {
+    EXPECT_ANY_THROW(f.host.fct(x));
+    EXPECT_EQ(f.host.fct(5), 5);
+  }
+}
+
+TEST(ScriptLua, ArgumentIsRoundedToDoubleAndTheResultWidened) {
+  TPrepared f("function f(x) return x end");
+  const Extended tenth = 0.1L;
+  EXPECT_EQ(f.host.fct(tenth), Extended(0.1));
+  EXPECT_NE(f.host.fct(tenth), tenth);
+  EXPECT_EQ(f.host.fct(1E+400L), HUGE_VALL) << "beyond the double range x arrives as inf";
+}
+
+TEST(ScriptLua, LuasInfAndNaNPassWithoutRaisingFaultsInTheHost) {
+  TPrepared f("function f(x) return x / 0 end");
+  ClearFloatFaults();
+  EXPECT_EQ(f.host.fct(1), HUGE_VALL);
+  EXPECT_EQ(f.host.fct(-1), -HUGE_VALL);
+  EXPECT_TRUE(std::isnan(f.host.fct(0)));
+  EXPECT_NO_THROW(CheckFloatFaults());
+}
+
+TEST(ScriptLua, StatesAreIndependent) {
+  TqorScriptLua first, second;
+  first.LoadScriptFromString("shared = 1 function f(x) return shared end");
+  second.LoadScriptFromString("function f(x) return shared end");
+  first.PrepareFunction("f");
+  second.PrepareFunction("f");
+  EXPECT_EQ(first.fct(0), 1);
+  EXPECT_EQ(ErrorOf([&] { second.fct(0); }), "Ergebnis von lua_pcall ist keine Zahl!");
+}
+
+TEST(ScriptLua, BaseLibraryOnly) {
+  TPrepared f("function f(x) return (type(print) == 'function' and math == nil and string == nil "
+              "and table == nil and io == nil and os == nil and debug == nil and package == nil) and 1 or 0 end");
+  EXPECT_EQ(f.host.fct(0), 1);
+}
+
+TEST(ScriptLua, FailingGlobalLookupDoesNotEndTheProcess) {
+  TqorScriptLua host;
+  host.LoadScriptFromString("setmetatable(_G, {__index = function(t, k) error('gesperrt') end})");
+  host.PrepareFunction("f");
+  EXPECT_EQ(ErrorOf([&] { host.fct(1); }), "Fehler #2 in lua_pcall: attempt to call a string value");
+}
+
+// A function or script that never returns ends the calculation once the budget is spent.
+TEST(ScriptLua, TimeBudgetAbortsTheCalculation) {
+  struct Case {
+    const char* script;
+    std::string message;
+  } cases[] = {
+      {"function f(x) while true do end end",
+       "Die Auswertung der Funktion für x = 1.5 hat das Zeitlimit von 0.05 s überschritten."},
+      {"function f(x) while true do pcall(function() while true do end end) end end",
+       "Die Auswertung der Funktion für x = 1.5 hat das Zeitlimit von 0.05 s überschritten."},
+      {"function f(x) while true do coroutine.resume(coroutine.create(function() while true do end end)) end end",
+       "Die Auswertung der Funktion für x = 1.5 hat das Zeitlimit von 0.05 s überschritten."},
+      {"while true do end", "Die Ausführung des Scripts hat das Zeitlimit von 0.05 s überschritten."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    TqorScriptLua host;
+    host.setEvaluationBudget(TestBudget);
+    try {
+      host.LoadScriptFromString(c.script);
+      host.PrepareFunction("f");
+      host.fct(1.5);
+      ADD_FAILURE() << "no abort";
+    } catch (const ECalculationAborted& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+    host.LoadScriptFromString("function f(x) local s = 0 for i = 1, 1e5 do s = s + i end return s end");
+    host.PrepareFunction("f");
+    EXPECT_EQ(host.fct(0), 5000050000) << "the next evaluation gets the whole budget again";
+  }
+}
+
+// Many short calls together outlast the budget; none of them may be aborted.
+TEST(ScriptLua, BudgetIsPerEvaluation) {
+  TPrepared f("function f(x) local s = 0 for i = 1, 1e4 do s = s + i end return s end");
+  f.host.setEvaluationBudget(TestBudget);
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < 3 * TestBudget) ASSERT_EQ(f.host.fct(0), 50005000);
+}
+
+TEST(ScriptLua, MemoryCapFailsTheEvaluation) {
+  // Fills x entries of a table: 1e9 exceed the cap, 1e5 take more than half of it.
+  TPrepared f("function f(x) local t = {} for i = 1, x do t[i] = i end return #t end");
+  f.host.setMemoryCap(TestMemoryCap);
+  EXPECT_EQ(f.host.memoryCap(), TestMemoryCap);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_EQ(ErrorOf([&] { f.host.fct(1E9); }), "Fehler #4 in lua_pcall: not enough memory");
+    EXPECT_EQ(f.host.fct(1E5), 1E5) << "the garbage of the failed call is gone";
+  }
+}
+
+}  // namespace
