@@ -1,0 +1,101 @@
+#pragma once
+// One calculation of a root-finding task, as "Berechnen" runs it: sample f at n nodes
+// into the value vectors, find the root intervals, fill the roots table and the root
+// vectors. Shared by the root-finding window and the batch program, so both compute
+// exactly the same. Nothing is caught here: an error ends the calculation, and what is
+// left behind is what the step before it produced (see Execute).
+
+#include "KaloPersistentTypes.h"
+#include "qorKaloBase.h"
+#include "qorScriptLua.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+class TqorMemoryDataset;
+class TqorRootFinder;
+class TqorRootIntervalList;
+class TScriptFunction;
+
+// Field names of the roots table.
+namespace RootField {
+inline constexpr const char* ID = "ID";
+inline constexpr const char* RootExists = "RootExists";
+inline constexpr const char* xRoot = "xRoot";
+inline constexpr const char* yRoot = "yRoot";
+inline constexpr const char* IterCount = "IterCount";
+inline constexpr const char* xIntervalMin = "xIntervalMin";
+inline constexpr const char* xIntervalMax = "xIntervalMax";
+inline constexpr const char* RootFinder = "RootFinder";
+inline constexpr const char* ResultMessage = "ResultMessage";
+}  // namespace RootField
+
+// Adds the roots table's fields, in display order, with their labels and formats.
+// The table must be closed.
+void DefineRootTable(TqorMemoryDataset& Table);
+
+// What the user typed: the function field, the range and the node count.
+struct TKaloCalculationInput {
+  QString FunctionText;
+  Extended xMin = 0;
+  Extended xMax = 0;
+  int NodeCount = 0;
+};
+
+// Limits and library of the script host; the defaults suit the program.
+struct TKaloScriptSettings {
+  QString LuaLibFileName;  // empty: the default library
+  std::chrono::milliseconds EvaluationBudget = DefaultEvaluationBudget;
+  std::size_t MemoryCap = DefaultLuaMemoryCap;
+};
+
+class TKaloRootCalculation {
+public:
+  using TBusyStatus = std::function<void(const QString&)>;
+  using TRebuildPlot = std::function<void()>;
+
+  // Works on Task and Roots (a table defined by DefineRootTable); neither is owned.
+  TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots,
+                       TBusyStatus BusyStatus = {});
+
+  // The whole "Berechnen": takes a simple expression into the task, calculates, and
+  // when there was a function, calls RebuildPlot. The busy display is ended in every
+  // case. Errors pass to the caller.
+  void Execute(const TKaloCalculationInput& Input, const TRebuildPlot& RebuildPlot = {});
+
+  // Samples f and runs the root search; false (and nothing changed) without function
+  // text. What an error leaves behind: the results of the previous calculation when
+  // the library, the compilation or the sampling failed; new values with an empty
+  // roots table when the scan of the root search failed. A stopped calculation
+  // (ECalculationAborted) leaves the roots table and root vectors as they were.
+  bool CalculateFunction(const TKaloCalculationInput& Input);
+
+  // Runs the root finder with Function and fills the roots table and root vectors.
+  void CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input);
+
+  const kaloREALVector& ValueX() const { return FValueX; }
+  const kaloREALVector& ValueY() const { return FValueY; }
+  const kaloREALVector& RootX() const { return FRootX; }
+  const kaloREALVector& RootY() const { return FRootY; }
+  // Calls of f made by the last calculation: the value table and the root search.
+  std::int64_t EvaluationCount() const { return FEvaluationCount; }
+
+  const TKaloScriptSettings& ScriptSettings() const { return FScriptSettings; }
+  void setScriptSettings(const TKaloScriptSettings& value) { FScriptSettings = value; }
+
+private:
+  void Busy(const QString& Text) const;
+  void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input);
+  void RunFinder(TqorRootFinder& Finder);
+  void FillRootTable(const TqorRootIntervalList& Intervals);
+
+  TKaloPersistRootFinding& FTask;
+  TqorMemoryDataset& FRoots;
+  TBusyStatus FBusyStatus;
+  TKaloScriptSettings FScriptSettings;
+  kaloREALVector FValueX, FValueY, FRootX, FRootY;
+  std::int64_t FEvaluationCount = 0;
+};

@@ -1,0 +1,5 @@
+#include "KaloToolsUtil.h"
+
+#include "qorValue.h"
+
+TKaloPersistentType::TKaloPersistentType() : FID(NewIdentifierText()) {}
