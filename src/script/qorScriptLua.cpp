@@ -54,8 +54,9 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   return block;
 }
 
-// The count hook: starts the evaluation's clock at its first check and raises a Lua
-// error once the budget is spent.
+// The count hook: raises a Lua error once the evaluation has spent its budget. The
+// clock starts at the evaluation's first check, at most one interval after it began,
+// so that a quick call never reads the clock.
 void BudgetHook(lua_State* L, lua_Debug*) {
   TLuaLimits& limits = LimitsOf(L);
   const Clock::time_point now = Clock::now();
@@ -155,11 +156,10 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
   lua_State* L = luaState();
   const QByteArray text = script.toLocal8Bit();
   TFloatEnvGuard guard;
-  TEvaluationScope evaluation(*this);
   LuaLib::lua_settop(L, 0);
-  const int code = LuaLib::luaL_dostring(L, text.constData());
+  const int code = Evaluate([&] { return LuaLib::luaL_dostring(L, text.constData()); });
   if (code == 0) return;
-  if (evaluation.timedOut()) throw ScriptTimeout(budgetText());
+  if (timedOut()) throw ScriptTimeout(budgetText());
   CollectAfterMemoryError(L, code);
   throw Exception("Fehler in LoadScriptFromString(): " + LoadErrorDetail(code, script) + "\r\n" +
                   "Fehlermeldung: " + TopText(L));
@@ -179,42 +179,40 @@ std::string TqorScriptLuaCommon::budgetText() const {
   return NumberText(std::chrono::duration<double>(FLimits->FBudget).count()) + " s";
 }
 
-TqorScriptLuaCommon::TEvaluationScope::TEvaluationScope(TqorScriptLuaCommon& host) : FHost(host) {
-  TLuaLimits& limits = *FHost.FLimits;
-  if (limits.FExpired) {
-    LuaLib::lua_sethook(FHost.luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
-    limits.FExpired = false;
+void TqorScriptLuaCommon::BeginEvaluation() {
+  if (FLimits->FExpired) {
+    LuaLib::lua_sethook(luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
+    FLimits->FExpired = false;
   }
-  limits.FStarted = false;
-  limits.FCapActive = true;
+  FLimits->FStarted = false;
+  FLimits->FCapActive = true;
 }
 
-TqorScriptLuaCommon::TEvaluationScope::~TEvaluationScope() { FHost.FLimits->FCapActive = false; }
+void TqorScriptLuaCommon::EndEvaluation() { FLimits->FCapActive = false; }
 
-bool TqorScriptLuaCommon::TEvaluationScope::timedOut() const { return FHost.FLimits->FExpired; }
+bool TqorScriptLuaCommon::timedOut() const { return FLimits->FExpired; }
 
 void TqorScriptLua::PrepareFunction(const QString& FctName) {
   lua_State* L = luaState();
   const QByteArray name = FctName.toLocal8Bit();
   TFloatEnvGuard guard;
-  TEvaluationScope evaluation(*this);
   LuaLib::lua_pushcclosure(L, GetGlobal, 0);
   LuaLib::lua_pushstring(L, name.constData());
   // A failure leaves its error value as the prepared function: every fct call then
   // fails, as it does for a name that holds no function.
-  if (LuaLib::lua_pcall(L, 1, 1, 0) != 0 && evaluation.timedOut()) throw ScriptTimeout(budgetText());
+  const int code = Evaluate([&] { return LuaLib::lua_pcall(L, 1, 1, 0); });
+  if (code != 0 && timedOut()) throw ScriptTimeout(budgetText());
 }
 
 Extended TqorScriptLua::fct(Extended x) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;  // also takes the flags of rounding x to double
-  TEvaluationScope evaluation(*this);
   const double argument = static_cast<double>(x);
   LuaLib::lua_pushvalue(L, -1);
   LuaLib::lua_pushnumber(L, argument);
-  const int code = LuaLib::lua_pcall(L, 1, 1, 0);
+  const int code = Evaluate([L] { return LuaLib::lua_pcall(L, 1, 1, 0); });
   if (code != 0) {
-    if (evaluation.timedOut()) {
+    if (timedOut()) {
       LuaLib::lua_pop(L, 1);
       throw ECalculationAborted("Die Auswertung der Funktion für x = " + NumberText(argument) +
                                 " hat das Zeitlimit von " + budgetText() + " überschritten.");

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <string>
 
 struct lua_State;
 
@@ -32,7 +33,8 @@ public:
   // Loads the Lua library unless one is loaded (under LuaLibFileName, or the module's
   // file name when that is empty) and creates the state. Raises "LuaScript.
   // LoadLibrary(): Bibliothek "<name>" existiert nicht." or "... konnte nicht
-  // geladen werden." when the library cannot be loaded.
+  // geladen werden." when the library cannot be loaded, "Cannot load method ..."
+  // when it lacks an entry point.
   explicit TqorScriptLuaCommon(const QString& LuaLibFileName = QString());
   // Closes the state.
   virtual ~TqorScriptLuaCommon();
@@ -62,20 +64,17 @@ public:
 protected:
   lua_State* luaState() const { return FLuaState.get(); }
 
-  // Starts an evaluation: restarts the clock and applies the memory cap until the
-  // returned scope ends. Every protected call into Lua runs inside one.
-  class TEvaluationScope {
-  public:
-    explicit TEvaluationScope(TqorScriptLuaCommon& host);
-    ~TEvaluationScope();
-    TEvaluationScope(const TEvaluationScope&) = delete;
-    TEvaluationScope& operator=(const TEvaluationScope&) = delete;
-    // True when the evaluation ran out of time.
-    bool timedOut() const;
-
-  private:
-    TqorScriptLuaCommon& FHost;
-  };
+  // Runs run, one protected call into Lua, as an evaluation: the clock restarts and
+  // the memory cap applies while it runs. Returns run's Lua result code.
+  template <class TRun>
+  int Evaluate(TRun run) {
+    BeginEvaluation();
+    const int code = run();
+    EndEvaluation();
+    return code;
+  }
+  // True when the last evaluation ran out of time.
+  bool timedOut() const;
 
   // The time budget as the abort messages quote it ("10 s").
   std::string budgetText() const;
@@ -87,6 +86,8 @@ private:
 
   void LoadLibrary();
   void CreateState();
+  void BeginEvaluation();
+  void EndEvaluation();
 
   QString FLuaLibFileName;
   int FLuaLibHandle = 0;
