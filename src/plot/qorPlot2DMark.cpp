@@ -1,0 +1,11 @@
+#include "qorPlot2DMark.h"
+
+void TqorPlotMark::Draw(int32_t /*x*/, int32_t /*y*/) {
+  Canvas->setPen(FPen);
+  Canvas->setBrush(FBrush);
+}
+
+void TqorPlotMarkCircle::Draw(int32_t x, int32_t y) {
+  TqorPlotMark::Draw(x, y);
+  Canvas->Ellipse(x - Radius, y - Radius, x + Radius, y + Radius);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Point marks: a symbol drawn at every point of a graph, over its line.
+
+#include "qorCanvas.h"
+#include "qorList.h"
+#include "qorPlotCommon.h"
+
+#include <cstdint>
+
+// A mark that only selects its pen and brush; derived marks draw a symbol.
+class TqorPlotMark : public TqorObject {
+public:
+  TqorCanvas* Canvas = nullptr;  // where the mark draws; not owned
+
+  // Outline pen: black, solid, 1 pixel.
+  TqorPen& Pen() { return FPen; }
+  // Fill brush: clear, so marks are hollow.
+  TqorBrush& Brush() { return FBrush; }
+
+  // Selects pen and brush on Canvas; derived marks then draw at pixel (x, y).
+  virtual void Draw(int32_t x, int32_t y);
+
+private:
+  TqorPen FPen;
+  TqorBrush FBrush{Qt::white, TqorBrushStyle::bsClear};
+};
+
+// A circle of Radius pixels around the point.
+class TqorPlotMarkCircle : public TqorPlotMark {
+public:
+  int32_t Radius = 4;  // pixels from the point to the outline
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
+// A class reference of marks: a graph creates its mark through it.
+using TqorPlotMarkClass = TqorClassRef<TqorPlotMark>;
