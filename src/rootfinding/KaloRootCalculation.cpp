@@ -134,6 +134,7 @@ void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) 
   FRoots.Open();
   FRootX.clear();
   FRootY.clear();
+  FIntervals.clear();
   for (int i = 0; i < Intervals.Count(); ++i) {
     const TqorRootIntervalCommon& interval = *Intervals.Items(i);
     FRoots.Append();
@@ -151,6 +152,7 @@ void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) 
       FRootY.push_back(interval.yRoot);
     }
     FRoots.Post();
+    FIntervals.push_back(interval);
   }
   FRoots.First();
 }

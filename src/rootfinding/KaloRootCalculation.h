@@ -7,6 +7,7 @@
 
 #include "KaloPersistentTypes.h"
 #include "qorKaloBase.h"
+#include "qorKaloRootFinding.h"
 #include "qorScriptLua.h"
 
 #include <QString>
@@ -16,8 +17,6 @@
 #include <functional>
 
 class TqorMemoryDataset;
-class TqorRootFinder;
-class TqorRootIntervalList;
 class TScriptFunction;
 
 // Field names of the roots table.
@@ -80,6 +79,9 @@ public:
   const kaloREALVector& ValueY() const { return FValueY; }
   const kaloREALVector& RootX() const { return FRootX; }
   const kaloREALVector& RootY() const { return FRootY; }
+  // The intervals of the last complete root search in Extended precision; the roots
+  // table holds the same rows rounded to double.
+  const std::vector<TqorRootIntervalCommon>& Intervals() const { return FIntervals; }
   // Calls of f made by the last calculation: the value table and the root search.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
 
@@ -97,5 +99,6 @@ private:
   TBusyStatus FBusyStatus;
   TKaloScriptSettings FScriptSettings;
   kaloREALVector FValueX, FValueY, FRootX, FRootY;
+  std::vector<TqorRootIntervalCommon> FIntervals;
   std::int64_t FEvaluationCount = 0;
 };

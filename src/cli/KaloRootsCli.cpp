@@ -1,0 +1,346 @@
+#include "KaloRootsCli.h"
+
+#include "KaloRootCalculation.h"
+#include "ScriptUtil.h"
+#include "qorException.h"
+#include "qorKaloZeroin.h"
+#include "qorMemoryDataset.h"
+#include "qorValue.h"
+#include "qorVersionInfo.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr int MinNodes = 10;
+constexpr int MaxNodes = 10000;
+// Zeroin's evaluation budget when --fmax is not given: the root finder's own.
+constexpr int DefaultFMax = 10000;
+// Enough significant digits for an Extended to survive a round trip through text.
+constexpr int ExtendedDigits = 21;
+
+const char* const HelpText =
+    "Aufruf:\n"
+    "  kaloroots [--task DATEI] [--function AUSDRUCK | --script DATEI] [--xmin X] [--xmax X]\n"
+    "            [--nodes N] [--abs E] [--rel E] [--format table|csv|json]\n"
+    "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
+    "  kaloroots --help | --version\n"
+    "\n"
+    "Berechnet die Nullstellen von f(x) wie \"Berechnen\" im Fenster und gibt die\n"
+    "Nullstellentabelle aus. Ohne Optionen wird die Standardaufgabe berechnet.\n"
+    "\n"
+    "  --function AUSDRUCK  Lua-Ausdruck in x, z. B. \"sin(x)\"\n"
+    "  --script DATEI       vollständiges Lua-Script, das die Funktion fct(x) definiert\n"
+    "  --xmin X, --xmax X   Suchbereich (Standard -2.5 bis 2.5)\n"
+    "  --nodes N            Anzahl der Stützstellen, 10 bis 10000 (Standard 200)\n"
+    "  --abs E, --rel E     absolute und relative Fehlerschranke\n"
+    "  --format F           table (Standard), csv oder json\n"
+    "  --zeroin A B         nur das Zeroin-Verfahren auf [A, B]\n"
+    "  --fmax N             höchstens N Funktionsaufrufe für --zeroin (Standard 10000)\n"
+    "\n"
+    "Zahlen werden mit Punkt als Dezimaltrenner geschrieben. Exit-Code 1 bei einem\n"
+    "Fehler der Berechnung, 2 bei einem Fehler im Aufruf.\n";
+
+// A wrong command line.
+class TUsageError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+enum class TFormat { Table, Csv, Json };
+
+struct TOptions {
+  bool Help = false;
+  bool Version = false;
+  std::optional<QString> Function;
+  std::optional<QString> ScriptFile;
+  std::optional<Extended> xMin, xMax, AbsErr, RelErr;
+  std::optional<int> Nodes;
+  std::optional<std::pair<Extended, Extended>> Zeroin;
+  int FMax = DefaultFMax;
+  TFormat Format = TFormat::Table;
+};
+
+[[noreturn]] void Usage(const QString& Message) { throw TUsageError(Message.toStdString()); }
+
+Extended ParseReal(const QString& Option, const QString& Text) {
+  try {
+    return ExpTextToFloat(Text);
+  } catch (const EConvertError&) {
+    Usage(QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, Text));
+  }
+}
+
+int ParseInteger(const QString& Option, const QString& Text) {
+  bool ok = false;
+  const int value = Text.trimmed().toInt(&ok);
+  if (!ok) Usage(QStringLiteral("%1 erwartet eine ganze Zahl, nicht '%2'.").arg(Option, Text));
+  return value;
+}
+
+TFormat ParseFormat(const QString& Text) {
+  if (Text == QLatin1String("table")) return TFormat::Table;
+  if (Text == QLatin1String("csv")) return TFormat::Csv;
+  if (Text == QLatin1String("json")) return TFormat::Json;
+  Usage(QStringLiteral("Unbekanntes Ausgabeformat '%1' (table, csv oder json).").arg(Text));
+}
+
+// Hands out the arguments one by one; an option's value missing is a usage error.
+class TArgs {
+public:
+  explicit TArgs(const QStringList& Args) : FArgs(Args) {}
+  bool AtEnd() const { return FPos >= FArgs.size(); }
+  QString Next() { return FArgs.at(FPos++); }
+  QString ValueOf(const QString& Option) {
+    if (AtEnd()) Usage(QStringLiteral("Zu %1 fehlt der Wert.").arg(Option));
+    return Next();
+  }
+
+private:
+  const QStringList& FArgs;
+  qsizetype FPos = 0;
+};
+
+TOptions ParseOptions(const QStringList& Args) {
+  TOptions o;
+  TArgs args(Args);
+  while (!args.AtEnd()) {
+    const QString opt = args.Next();
+    if (opt == "--help" || opt == "-h") o.Help = true;
+    else if (opt == "--version") o.Version = true;
+    else if (opt == "--function") o.Function = args.ValueOf(opt);
+    else if (opt == "--script") o.ScriptFile = args.ValueOf(opt);
+    else if (opt == "--xmin") o.xMin = ParseReal(opt, args.ValueOf(opt));
+    else if (opt == "--xmax") o.xMax = ParseReal(opt, args.ValueOf(opt));
+    else if (opt == "--abs") o.AbsErr = ParseReal(opt, args.ValueOf(opt));
+    else if (opt == "--rel") o.RelErr = ParseReal(opt, args.ValueOf(opt));
+    else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
+    else if (opt == "--fmax") o.FMax = ParseInteger(opt, args.ValueOf(opt));
+    else if (opt == "--format") o.Format = ParseFormat(args.ValueOf(opt));
+    else if (opt == "--zeroin") {
+      const Extended a = ParseReal(opt, args.ValueOf(opt));
+      o.Zeroin = std::make_pair(a, ParseReal(opt, args.ValueOf(opt)));
+    } else Usage(QStringLiteral("Unbekannte Option '%1'.").arg(opt));
+  }
+  if (o.Function && o.ScriptFile) Usage(QStringLiteral("--function und --script schließen sich aus."));
+  if (o.Nodes && (*o.Nodes < MinNodes || *o.Nodes > MaxNodes))
+    Usage(QStringLiteral("Die Anzahl der Stützstellen muss zwischen %1 und %2 liegen, nicht %3.")
+              .arg(MinNodes).arg(MaxNodes).arg(*o.Nodes));
+  if (o.Zeroin && !o.Function && !o.ScriptFile)
+    Usage(QStringLiteral("--zeroin braucht --function oder --script."));
+  return o;
+}
+
+QString ReadScriptFile(const QString& FileName) {
+  QFile file(FileName);
+  if (!file.open(QIODevice::ReadOnly))
+    throw Exception(QStringLiteral("Die Scriptdatei \"%1\" kann nicht gelesen werden: %2")
+                        .arg(FileName, file.errorString()).toStdString());
+  return QString::fromUtf8(file.readAll());
+}
+
+// Applies the function options to the task: an expression stays simple, a script
+// file becomes a full script.
+void ApplyFunction(const TOptions& o, TKaloPersistRootFinding& Task) {
+  TKaloPersistFunction& function = Task.RootFunction();
+  if (o.Function) {
+    function.setSimpleScript(true);
+    function.setFunctionScript(*o.Function);
+  } else if (o.ScriptFile) {
+    function.setSimpleScript(false);
+    function.setFunctionScript(ReadScriptFile(*o.ScriptFile));
+  }
+}
+
+void ApplyTask(const TOptions& o, TKaloPersistRootFinding& Task) {
+  ApplyFunction(o, Task);
+  if (o.xMin) Task.setxMin(*o.xMin);
+  if (o.xMax) Task.setxMax(*o.xMax);
+  if (o.Nodes) Task.setNodeCount(*o.Nodes);
+  if (o.AbsErr) Task.setAbsErrorBound(*o.AbsErr);
+  if (o.RelErr) Task.setRelErrorBound(*o.RelErr);
+}
+
+// ---- output -------------------------------------------------------------------------
+
+// A real with 21 significant digits and a full stop, whatever the locale.
+QString RealText(Extended Value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, Value,
+                                    std::chars_format::general, ExtendedDigits);
+  return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
+}
+
+QString JsonReal(Extended Value) { return std::isfinite(Value) ? RealText(Value) : QStringLiteral("null"); }
+
+QString JsonText(const QString& Text) {
+  QString s = QStringLiteral("\"");
+  for (const QChar c : Text) {
+    if (c == '"' || c == '\\') s += '\\' + QString(c);
+    else if (c == '\n') s += QStringLiteral("\\n");
+    else if (c == '\r') s += QStringLiteral("\\r");
+    else if (c == '\t') s += QStringLiteral("\\t");
+    else if (c.unicode() < 0x20) s += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    else s += c;
+  }
+  return s + '"';
+}
+
+QString CsvText(const QString& Text) {
+  if (!Text.contains(QRegularExpression(QStringLiteral("[,\"\r\n]")))) return Text;
+  QString quoted = Text;
+  return '"' + quoted.replace('"', QStringLiteral("\"\"")) + '"';
+}
+
+// The columns of one roots-table row for csv and json: names and unquoted values,
+// with an empty optional for a null field.
+QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRootIntervalCommon& r,
+                                                            bool Json) {
+  const auto text = [Json](const std::string& s) {
+    const QString q = QString::fromStdString(s);
+    return Json ? JsonText(q) : CsvText(q);
+  };
+  const auto real = [Json](Extended v) { return Json ? JsonReal(v) : RealText(v); };
+  const auto rootField = [&r](const QString& v) { return r.RootExists ? std::optional(v) : std::nullopt; };
+  return {{RootField::ID, QString::number(ID)},
+          {RootField::xIntervalMin, real(r.xMin)},
+          {RootField::xIntervalMax, real(r.xMax)},
+          {RootField::RootFinder, text(r.RootFinderMethode)},
+          {RootField::RootExists, r.RootExists ? QStringLiteral("true") : QStringLiteral("false")},
+          {RootField::xRoot, rootField(real(r.xRoot))},
+          {RootField::yRoot, rootField(real(r.yRoot))},
+          {RootField::IterCount, rootField(QString::number(r.IterCount))},
+          {RootField::ResultMessage, text(r.ResultMessage)}};
+}
+
+void WriteCsv(const TKaloRootCalculation& Calc, QTextStream& Out) {
+  const auto& rows = Calc.Intervals();
+  QStringList names;
+  for (const auto& field : RowFields(0, TqorRootIntervalCommon(), false)) names << field.first;
+  Out << names.join(',') << '\n';
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    QStringList values;
+    for (const auto& field : RowFields(i, rows[i], false)) values << field.second.value_or(QString());
+    Out << values.join(',') << '\n';
+  }
+}
+
+void WriteJson(const TKaloRootCalculation& Calc, const TKaloCalculationInput& Input, QTextStream& Out) {
+  Out << "{\"xMin\":" << JsonReal(Input.xMin) << ",\"xMax\":" << JsonReal(Input.xMax)
+      << ",\"NodeCount\":" << Input.NodeCount << ",\"evaluations\":" << Calc.EvaluationCount()
+      << ",\"rows\":[";
+  const auto& rows = Calc.Intervals();
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    QStringList members;
+    for (const auto& [name, value] : RowFields(i, rows[i], true))
+      members << JsonText(name) + ':' + value.value_or(QStringLiteral("null"));
+    Out << (i ? ",\n" : "\n") << '{' << members.join(',') << '}';
+  }
+  Out << "]}\n";
+}
+
+// The roots table as the window's grid shows it: labels and display texts.
+void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
+  const QStringList columns = {RootField::ID,           RootField::RootExists,   RootField::xRoot,
+                               RootField::yRoot,        RootField::IterCount,    RootField::xIntervalMin,
+                               RootField::xIntervalMax, RootField::RootFinder,   RootField::ResultMessage};
+  QList<QStringList> lines(Roots.RecordCount() + 1);
+  for (const QString& name : columns) {
+    const TqorField& field = Roots.FieldByName(name);
+    QStringList cells = {name == RootField::ID ? name : field.DisplayName()};
+    for (int row = 0; row < Roots.RecordCount(); ++row) cells << field.DisplayTextAt(row);
+    qsizetype width = 0;
+    for (const QString& cell : cells) width = std::max(width, cell.size());
+    const bool last = name == RootField::ResultMessage;
+    for (int i = 0; i < cells.size(); ++i) lines[i] << (last ? cells[i] : cells[i].leftJustified(width));
+  }
+  for (const QStringList& line : lines) Out << line.join(QStringLiteral("  ")).trimmed() << '\n';
+}
+
+// ---- the two runs -------------------------------------------------------------------
+
+int RunCalculation(const TOptions& o, QTextStream& Out) {
+  TKaloPersistRootFinding task;
+  ApplyTask(o, task);
+  TqorMemoryDataset roots;
+  DefineRootTable(roots);
+  roots.Open();
+  TKaloRootCalculation calc(task, roots);
+  const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
+                                    task.NodeCount()};
+  calc.Execute(input);
+  switch (o.Format) {
+    case TFormat::Table: WriteTable(roots, Out); break;
+    case TFormat::Csv: WriteCsv(calc, Out); break;
+    case TFormat::Json: WriteJson(calc, input, Out); break;
+  }
+  return ExitOk;
+}
+
+int RunZeroin(const TOptions& o, QTextStream& Out) {
+  TKaloPersistRootFinding task;
+  ApplyTask(o, task);
+  TScriptFunction function;
+  function.LoadScriptFromString(task.RootFunction().LuaText());
+  function.PrepareFunction(QStringLiteral("fct"));
+  Extended abserr = task.AbsErrorBound(), relerr = task.RelErrorBound();
+  Extended b = o.Zeroin->second, fb = 0;
+  int iter = 0;
+  const int code = Zeroin(abserr, relerr, o.FMax, [&function](Extended x) { return function.fct(x); },
+                          std::string(), o.Zeroin->first, b, fb, iter);
+  const QList<std::pair<QString, QString>> fields = {
+      {"code", QString::number(code)}, {"b", JsonReal(b)},           {"fb", JsonReal(fb)},
+      {"Iter", QString::number(iter)}, {"ABSERR", JsonReal(abserr)}, {"RELERR", JsonReal(relerr)}};
+  QStringList parts;
+  for (const auto& [name, value] : fields) {
+    if (o.Format == TFormat::Json) parts << JsonText(name) + ':' + value;
+    else if (o.Format == TFormat::Csv) parts << value;
+    else Out << name.leftJustified(8) << value << '\n';
+  }
+  if (o.Format == TFormat::Json) Out << '{' << parts.join(',') << "}\n";
+  if (o.Format == TFormat::Csv) {
+    QStringList names;
+    for (const auto& field : fields) names << field.first;
+    Out << names.join(',') << '\n' << parts.join(',') << '\n';
+  }
+  return ExitOk;
+}
+
+QString VersionText() {
+  TqorApplicationVersion version;
+  if (!version.ReadVersion(QCoreApplication::applicationFilePath())) return QStringLiteral("kaloroots");
+  return QStringLiteral("kaloroots %1 (%2)").arg(version.FileVersion().AsString(), version.ProductName());
+}
+
+}  // namespace
+
+int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err) {
+  try {
+    const TOptions o = ParseOptions(Args);
+    if (o.Help) {
+      Out << HelpText;
+      return ExitOk;
+    }
+    if (o.Version) {
+      Out << VersionText() << '\n';
+      return ExitOk;
+    }
+    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out);
+  } catch (const TUsageError& e) {
+    Err << QString::fromStdString(e.Message()) << "\nHilfe: kaloroots --help\n";
+    return ExitUsage;
+  } catch (const Exception& e) {
+    Err << QString::fromStdString(e.Message()) << '\n';
+    return ExitError;
+  } catch (const std::exception& e) {
+    Err << QString::fromUtf8(e.what()) << '\n';
+    return ExitError;
+  }
+}
