@@ -73,6 +73,17 @@ void TRecordWriter::I16(qint16 value) {
 
 void TRecordWriter::U8(quint8 value) { FBytes.append(static_cast<char>(value)); }
 
+void TRecordWriter::Points16(std::span<const QPoint> points) {
+  // One resize for the whole array: graphs hand over thousands of points at once.
+  qsizetype at = FBytes.size();
+  FBytes.resize(at + 4 * qsizetype(points.size()));
+  for (const QPoint& p : points) {
+    qToLittleEndian(static_cast<qint16>(p.x()), FBytes.data() + at);
+    qToLittleEndian(static_cast<qint16>(p.y()), FBytes.data() + at + 2);
+    at += 4;
+  }
+}
+
 void TRecordWriter::Utf16(const QString& text, qsizetype units) {
   for (const QChar c : text)
     I16(static_cast<qint16>(c.unicode()));

@@ -3,8 +3,11 @@
 // player reads: record types, GDI constants, the logical font, and little-endian
 // record building and reading.
 
+#include <span>
+
 #include <QByteArray>
 #include <QFont>
+#include <QPoint>
 #include <QString>
 
 #include "qorGraphicUtils.h"
@@ -125,6 +128,8 @@ public:
   void F32(float value);
   void I16(qint16 value);
   void U8(quint8 value);
+  // Points as pairs of 16-bit coordinates; each must fit.
+  void Points16(std::span<const QPoint> points);
   // The UTF-16 code units of text, then zeros up to units code units.
   void Utf16(const QString& text, qsizetype units);
   void Zeros(qsizetype count);

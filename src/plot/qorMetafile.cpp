@@ -112,8 +112,11 @@ public:
     Record(small ? EMR_POLYLINE16 : EMR_POLYLINE, [&](TRecordWriter& w) {
       WriteRect(w, BoundsOf(points));
       w.U32(static_cast<quint32>(points.size()));
-      for (const QPoint& p : points)
-        small ? WritePoint16(w, p) : WritePoint(w, p);
+      if (small)
+        w.Points16(points);
+      else
+        for (const QPoint& p : points)
+          WritePoint(w, p);
     });
   }
 
@@ -197,11 +200,6 @@ private:
   static void WritePoint(TRecordWriter& w, QPoint p) {
     w.I32(p.x());
     w.I32(p.y());
-  }
-
-  static void WritePoint16(TRecordWriter& w, QPoint p) {
-    w.I16(static_cast<qint16>(p.x()));
-    w.I16(static_cast<qint16>(p.y()));
   }
 
   // A box as GDI takes it: left, top, right, bottom, the right and bottom edge excluded.
@@ -387,8 +385,7 @@ private:
       Emit(EMR_POLYLINETO16, [&](TRecordWriter& w) {
         WriteRect(w, BoundsOf(FRun).united(QRect(FRunStart, FRunStart)));
         w.U32(static_cast<quint32>(FRun.size()));
-        for (const QPoint& p : FRun)
-          WritePoint16(w, p);
+        w.Points16(FRun);
       });
     }
     FRun.clear();
