@@ -2,12 +2,14 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QThread>
 
 namespace {
 
@@ -24,8 +26,11 @@ constexpr int kHexBase = 16;
 // The lock that spans one whole write. QSettings takes <file>.lock itself inside
 // sync(), so ours must have another name.
 const QString kWriteLockSuffix = QStringLiteral(".writelock");
-// How long a write waits for another instance's write to finish.
-constexpr int kWriteLockTimeoutMs = 10000;
+// How long a write waits for another instance's write to finish, and how often it looks
+// again meanwhile (QLockFile's own wait doubles its pauses and so lets a busy writer
+// starve a waiting one).
+constexpr qint64 kWriteLockTimeoutMs = 10000;
+constexpr unsigned long kWriteLockRetryMs = 5;
 
 // The QSettings key of a value: registry keys use "\" between their parts, QSettings
 // uses "/".
@@ -120,6 +125,17 @@ void KeepModificationTimeRising(const QString& fileName, const QDateTime& before
     file.setFileTime(before.addMSecs(1), QFileDevice::FileModificationTime);
 }
 
+bool TakeWriteLock(QLockFile& Lock) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!Lock.tryLock(0)) {
+    if (Lock.error() != QLockFile::LockFailedError || waited.hasExpired(kWriteLockTimeoutMs))
+      return false;
+    QThread::msleep(kWriteLockRetryMs);
+  }
+  return true;
+}
+
 [[noreturn]] void RaiseKeyNotCreated(const QString& key, const QString& fileName) {
   const QString message = QStringLiteral("Der Schlüssel '%1' kann in '%2' nicht angelegt werden.")
                               .arg(key, QDir::toNativeSeparators(fileName));
@@ -155,7 +171,7 @@ void TqorIniRegistry::WriteValue(const QString& key, const QString& name,
   if (!CanReplace(FFileName))
     RaiseKeyNotCreated(key, FFileName);
   QLockFile lock(FFileName + kWriteLockSuffix);
-  if (!lock.tryLock(kWriteLockTimeoutMs))
+  if (!TakeWriteLock(lock))
     RaiseKeyNotCreated(key, FFileName);
   const QDateTime before = QFileInfo(FFileName).lastModified();
   QSettings settings(FFileName, QSettings::IniFormat);

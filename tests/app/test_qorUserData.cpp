@@ -15,8 +15,9 @@ TEST(SystemLoginInfo, TellsWhoRunsWhereOrNotAvailable) {
     EXPECT_FALSE(item.isEmpty());
   // Every process runs as some account, so its login name is known.
   EXPECT_NE(info.LoginName, NotAvailableText);
-  if (!QSysInfo::machineHostName().isEmpty())
+  if (!QSysInfo::machineHostName().isEmpty()) {
     EXPECT_EQ(info.ComputerName, QSysInfo::machineHostName());
+  }
   EXPECT_NE(info.Domain, "(none)");
 }
 
