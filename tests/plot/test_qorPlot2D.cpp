@@ -1,6 +1,7 @@
 #include "PlotTestCanvas.h"
 #include "qorPlot2D.h"
 #include "qorPlotTestApp.h"
+#include "qorFloatFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,28 @@ TEST(Plot2D, AGraphWithoutFiniteValuesLeavesItsAxesWithoutRange) {
   plot.DrawTo(canvas);
   EXPECT_FALSE(plot.AxisY().Items(0)->CalulateAxis());
   EXPECT_TRUE(canvas.OfKind(TPlotTestCanvas::ckPolyline).empty());
+}
+
+// The calculation checks the floating-point flags after its own steps: drawing a plot
+// of faulty and extreme values must not leave a flag behind for it to find.
+TEST(Plot2D, DrawingLeavesNoFloatingPointFault) {
+  const Extended inf = std::numeric_limits<Extended>::infinity();
+  const Extended dmax = std::numeric_limits<double>::max();
+  TqorPlot2D plot;
+  plot.AddAxisX("x");
+  plot.AddAxisY("y");
+  plot.GridY().Axis = plot.AxisY().Items(0);
+  plot.GridY().GridType = agtTickLine;
+  const int g = plot.AddGraph({0, 1, 2, 3, inf}, {qnan, -dmax, inf, dmax, 1},
+                              plot.AxisX().Items(0), plot.AxisY().Items(0));
+  plot.Graph().Items(g)->setMarkClass(TqorPlotMarkClass::Of<TqorPlotMarkCircle>());
+  plot.Width = 640;
+  plot.Height = 480;
+  TPlotTestCanvas canvas;
+  ClearFloatFaults();
+  plot.DrawTo(canvas);
+  EXPECT_NO_THROW(CheckFloatFaults());
+  EXPECT_EQ(canvas.OfKind(TPlotTestCanvas::ckEllipse).size(), 2u) << "no mark where x or y is not finite";
 }
 
 TEST(PlotGrid, LinesByType) {
