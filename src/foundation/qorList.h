@@ -1,13 +1,10 @@
 #pragma once
 // Typed lists on which the program's collections are built: a base list with a sorted
 // flag, an index-based sort and a binary search; a list of reals; a list of objects
-// with an item factory and ownership; a list of name/value parameters.
+// with an item factory and ownership. Qt-free, so that the numerics can build on it.
 // All lists are indexed from 0; an index outside 0 .. Count-1 raises EListError.
 
 #include "qorKaloBase.h"
-
-#include <QString>
-#include <QVariant>
 
 #include <functional>
 #include <memory>
@@ -193,21 +190,4 @@ public:
   std::unique_ptr<T> Extract(int Index) {
     return std::unique_ptr<T>(static_cast<T*>(TqorObjectList::Extract(Index).release()));
   }
-};
-
-// A named value: empty, number, text, boolean or date.
-class TqorParameter : public TqorObject {
-public:
-  QString Name;
-  QVariant Value;
-};
-
-// Named parameters, compared by name with letters a-z equal to A-Z.
-class TqorParameterList : public TqorTypedObjectList<TqorParameter> {
-public:
-  // Compares the names: a-z equal A-Z, other characters by code.
-  int CompareObjects(const TqorObject* Obj1, const TqorObject* Obj2) const override;
-  // Sets the value of the parameter Name (case-insensitive), appending one when there is
-  // none; an existing parameter keeps the spelling of its name.
-  void SetValue(const QString& Name, const QVariant& Value);
 };

@@ -50,19 +50,9 @@ void TakeEnd(TqorRootIntervalCommon& Interval, const char* Methode, Extended x, 
 }
 }  // namespace
 
-TqorRootIntervalCommon* TqorRootIntervalList::Items(int Index) const {
-  if (Index < 0 || Index >= Count())
-    throw EListError("Listenindex überschreitet das Maximum (" + std::to_string(Index) + ")");
-  return FItems[Index].get();
-}
-
-int TqorRootIntervalList::Add(std::unique_ptr<TqorRootIntervalCommon> Interval) {
-  FItems.push_back(std::move(Interval));
-  return Count() - 1;
-}
-
-int TqorRootIntervalList::Compare(int Index1, int Index2) const {
-  const Extended x1 = Items(Index1)->xMin, x2 = Items(Index2)->xMin;
+int TqorRootIntervalList::CompareObjects(const TqorObject* Obj1, const TqorObject* Obj2) const {
+  const Extended x1 = static_cast<const TqorRootIntervalCommon*>(Obj1)->xMin;
+  const Extended x2 = static_cast<const TqorRootIntervalCommon*>(Obj2)->xMin;
   if (FLess(x1, x2)) return -1;
   return FGreater(x1, x2) ? 1 : 0;
 }

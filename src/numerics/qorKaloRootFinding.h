@@ -9,6 +9,7 @@
 // recorded in that interval and the others are worked normally.
 
 #include "qorKaloBase.h"
+#include "qorList.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,7 +24,7 @@ extern const char* const MethodSecant;          // "Sekantenverfahren"
 
 // One pair of nodes that may enclose a root, and what working it gave. A new interval
 // has every field zero, false or empty.
-class TqorRootIntervalCommon {
+class TqorRootIntervalCommon : public TqorObject {
 public:
   Extended xMin = 0;   // left node: the node met first in the scan
   Extended xMax = 0;   // right node
@@ -38,22 +39,11 @@ public:
 };
 
 // The intervals of one run in scan order; the list owns them.
-class TqorRootIntervalList {
+class TqorRootIntervalList : public TqorTypedObjectList<TqorRootIntervalCommon> {
 public:
-  // Number of intervals.
-  int Count() const { return static_cast<int>(FItems.size()); }
-  // The interval at Index; raises EListError outside 0 .. Count-1.
-  TqorRootIntervalCommon* Items(int Index) const;
-  // Appends an interval; returns its index.
-  int Add(std::unique_ptr<TqorRootIntervalCommon> Interval);
-  // Frees every interval.
-  void Clear() { FItems.clear(); }
-  // -1, 0 or 1 as the xMin of the first interval is below, equal to or above the
-  // xMin of the second.
-  int Compare(int Index1, int Index2) const;
-
-private:
-  std::vector<std::unique_ptr<TqorRootIntervalCommon>> FItems;
+  // Intervals compare by their left node: -1, 0 or 1 as the xMin of the first is
+  // below, equal to or above the xMin of the second.
+  int CompareObjects(const TqorObject* Obj1, const TqorObject* Obj2) const override;
 };
 
 // A root finder over a range; Execute fills Intervals.

@@ -1,6 +1,7 @@
 #include "qorException.h"
 #include "qorTestSupport.h"
 #include "qorList.h"
+#include "qorParameterList.h"
 
 #include <gtest/gtest.h>
 
