@@ -160,7 +160,7 @@ std::optional<TqorRegistryValue> TqorIniRegistry::ReadValue(const QString& key,
   if (!QFileInfo(FFileName).isFile())
     return std::nullopt;
   const QSettings settings(FFileName, QSettings::IniFormat);
-  if (settings.status() != QSettings::NoError)
+  if (settings.status() == QSettings::AccessError)
     return std::nullopt;
   const std::optional<QString> text = StoredText(settings.value(SettingsKey(key, name)));
   return text ? Decode(*text) : std::nullopt;
@@ -175,11 +175,11 @@ void TqorIniRegistry::WriteValue(const QString& key, const QString& name,
     RaiseKeyNotCreated(key, FFileName);
   const QDateTime before = QFileInfo(FFileName).lastModified();
   QSettings settings(FFileName, QSettings::IniFormat);
-  if (settings.status() != QSettings::NoError)
+  if (settings.status() == QSettings::AccessError)
     RaiseKeyNotCreated(key, FFileName);
   settings.setValue(SettingsKey(key, name), Encode(value));
   settings.sync();
-  if (settings.status() != QSettings::NoError)
+  if (settings.status() == QSettings::AccessError)
     RaiseKeyNotCreated(key, FFileName);
   KeepModificationTimeRising(FFileName, before);
 }

@@ -12,7 +12,8 @@
 // Values keep their kind as text in the file: a text stands as it is ("sz:" in front
 // only when it would otherwise look like a tagged value), a 32-bit integer as
 // "dword:" with eight hexadecimal digits, binary data as "hex:" with comma-separated
-// byte pairs. A hand-written value without a tag reads as text.
+// byte pairs. A hand-written value without a tag reads as text; lines that are no
+// setting are skipped (and not written back).
 
 #include "qorException.h"
 

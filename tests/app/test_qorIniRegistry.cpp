@@ -112,6 +112,15 @@ TEST_F(IniRegistry, WriteKeepsTheOtherValuesAndReplacesTheKind) {
             TqorRegistryValue(QStringLiteral("sieben")));
 }
 
+TEST_F(IniRegistry, StrayLinesDoNotHideTheSettings) {
+  WriteFile("stray line\n[Software]\nVASO\\other\\Keep=kept\n");
+  const QString other = QStringLiteral("Software\\VASO\\other");
+  EXPECT_EQ(registry.ReadValue(other, QStringLiteral("Keep")), TqorRegistryValue(QStringLiteral("kept")));
+  registry.WriteValue(kKey, QStringLiteral("Value"), qint32(1));
+  EXPECT_EQ(registry.ReadValue(other, QStringLiteral("Keep")), TqorRegistryValue(QStringLiteral("kept")));
+  EXPECT_EQ(registry.ReadValue(kKey, QStringLiteral("Value")), TqorRegistryValue(qint32(1)));
+}
+
 TEST_F(IniRegistry, UnusableFileGivesNothingAndRefusesWrites) {
   ASSERT_TRUE(QDir().mkpath(fileName));  // a folder where the file should be
   EXPECT_EQ(registry.ReadValue(kKey, QStringLiteral("BinPath")), std::nullopt);
