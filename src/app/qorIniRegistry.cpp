@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <limits>
+
 namespace {
 
 // The hive's folder and file below a configuration folder.
@@ -21,6 +23,7 @@ const QString kTextTag = QStringLiteral("sz:");
 const QString kIntegerTag = QStringLiteral("dword:");
 const QString kBinaryTag = QStringLiteral("hex:");
 constexpr int kIntegerDigits = 8;
+constexpr int kByteDigits = 2;
 constexpr int kHexBase = 16;
 
 // The lock that spans one whole write. QSettings takes <file>.lock itself inside
@@ -48,7 +51,7 @@ bool HasTag(const QString& text) {
 QString EncodeBinary(const QByteArray& bytes) {
   QStringList pairs;
   for (const char byte : bytes)
-    pairs << QStringLiteral("%1").arg(static_cast<quint8>(byte), 2, kHexBase, QLatin1Char('0'));
+    pairs << QStringLiteral("%1").arg(static_cast<quint8>(byte), kByteDigits, kHexBase, QLatin1Char('0'));
   return kBinaryTag + pairs.join(QLatin1Char(','));
 }
 
@@ -76,7 +79,7 @@ std::optional<TqorRegistryValue> DecodeBinary(const QString& pairs) {
   for (const QString& pair : pairs.split(QLatin1Char(','))) {
     bool ok = false;
     const uint byte = pair.trimmed().toUInt(&ok, kHexBase);
-    if (!ok || byte > 0xFF)
+    if (!ok || byte > std::numeric_limits<quint8>::max())
       return std::nullopt;
     bytes.append(static_cast<char>(byte));
   }
