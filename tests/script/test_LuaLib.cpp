@@ -11,8 +11,6 @@
 #include <QLibrary>
 #include <QTemporaryDir>
 
-#include <cstdlib>
-
 namespace {
 
 // The library as the dynamic loader finds it.
@@ -139,7 +137,10 @@ TEST_F(LuaLibTest, BareNameIsLookedForInTheProgramFolderAndLdLibraryPath) {
     ASSERT_TRUE(copy.copied);
     EXPECT_EQ(LuaLib::LoadLuaLib(copy.name()), LuaLib::LuaLibHandleBound);
   }
-  qputenv("LD_LIBRARY_PATH", saved);
+  if (saved.isNull())
+    qunsetenv("LD_LIBRARY_PATH");
+  else
+    qputenv("LD_LIBRARY_PATH", saved);
 }
 
 TEST_F(LuaLibTest, OnlyTheFirstObjectLoadsTheLibrary) {
