@@ -67,7 +67,13 @@ quint32 PenStyleOf(TqorPenStyle style) {
   return PS_SOLID;
 }
 
+// Writes a graphic's bytes to fileName through a temporary file; a graphic without
+// bytes (nothing recorded, or an image of no pixels) is refused, not written empty.
 void WriteFileAtomic(const QString& fileName, const QByteArray& bytes) {
+  if (bytes.isEmpty())
+    throw EInOutError(QStringLiteral("Die Grafik ist leer und wird nicht in die Datei \"%1\" geschrieben.")
+                          .arg(QDir::toNativeSeparators(fileName))
+                          .toStdString());
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
     throw EInOutError(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
@@ -449,6 +455,8 @@ QImage TqorMetafile::ToImage(QSize size) const {
   if (!size.isValid())
     size = QSize(FWidth, FHeight);
   QImage image(size, QImage::Format_RGB32);
+  if (image.isNull())
+    return image;
   image.fill(Qt::white);
   QPainter painter(&image);
   Play(painter, QRectF(QPointF(0, 0), size));
@@ -497,12 +505,16 @@ void TqorMetafile::SaveToFile(const QString& fileName) const { WriteFileAtomic(f
 
 void TqorMetafile::ExportToFile(const QString& fileName) const {
   const QString suffix = QFileInfo(fileName).suffix().toLower();
-  if (suffix == u"png")
-    WriteFileAtomic(fileName, ToPng());
-  else if (suffix == u"svg")
-    WriteFileAtomic(fileName, ToSvg());
-  else if (suffix == u"pdf")
-    WriteFileAtomic(fileName, ToPdf());
-  else
-    SaveToFile(fileName);
+  const auto encoded = [&] {
+    if (Empty())
+      return QByteArray();
+    if (suffix == u"png")
+      return ToPng();
+    if (suffix == u"svg")
+      return ToSvg();
+    if (suffix == u"pdf")
+      return ToPdf();
+    return FBytes;
+  };
+  WriteFileAtomic(fileName, encoded());
 }

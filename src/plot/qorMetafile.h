@@ -36,15 +36,18 @@ public:
   // Draws the records stretched onto target (nothing when empty). Raises Exception
   // when the bytes are not a well-formed metafile.
   void Play(QPainter& painter, const QRectF& target) const;
-  // The picture played onto a white image of size (the picture size when invalid).
+  // The picture played onto a white image of size (the picture size when invalid);
+  // a null image when that size has no pixels.
   QImage ToImage(QSize size = QSize()) const;
-  // The picture as PNG, SVG and PDF data at its own size (PDF: one page, 96 dpi).
+  // The picture as PNG, SVG and PDF data at its own size (PDF: one page, 96 dpi); no
+  // PNG data for a picture without pixels.
   QByteArray ToPng() const;
   QByteArray ToSvg() const;
   QByteArray ToPdf() const;
 
-  // Writes the EMF bytes to fileName, whatever its extension. Raises Exception when
-  // the file cannot be written; an existing file is then left as it was.
+  // Writes the EMF bytes to fileName, whatever its extension. Raises EInOutError when
+  // the file cannot be written or there is nothing to write; an existing file is then
+  // left as it was.
   void SaveToFile(const QString& fileName) const;
   // Writes PNG, SVG or PDF by the extension of fileName (any case), EMF for every
   // other extension; fails like SaveToFile.
@@ -58,8 +61,11 @@ private:
 };
 
 // A canvas that records every call as EMF records (MS-EMF), text measured with
-// QFontMetrics at 96 pixels per inch. Opening it clears the metafile; destroying it
-// completes the metafile (end record and header), also when drawing raised.
+// QFontMetrics at 96 pixels per inch (a QGuiApplication must exist). Pens, brushes and
+// fonts become GDI objects when a drawing call first uses them; a run of LineTo calls
+// becomes one EMR_POLYLINETO16 record (a single one EMR_LINETO), FillRect a pattern
+// EMR_BITBLT. Opening the canvas clears the metafile; destroying it completes the
+// metafile (end record and header), also when drawing raised.
 class TqorMetafileCanvas : public TqorCanvas {
 public:
   explicit TqorMetafileCanvas(TqorMetafile& metafile);

@@ -470,4 +470,27 @@ TEST_F(MetafileTest, WriteFailureNamesTheFile) {
   EXPECT_FALSE(QFile::exists(fileName));
 }
 
+TEST_F(MetafileTest, EmptyGraphicsAreRefused) {
+  QTemporaryDir dir;
+  TqorMetafile neverDrawn;
+  const TqorMetafile noPixels = Recorded([](TqorCanvas&) {}, 0, 0);
+  struct TCase {
+    const TqorMetafile& Metafile;
+    const char* Name;
+    bool Export;
+  };
+  for (const TCase& c : {TCase{neverDrawn, "plot.wmf", false}, TCase{neverDrawn, "plot.svg", true},
+                         TCase{noPixels, "plot.png", true}}) {
+    const QString fileName = dir.filePath(c.Name);
+    try {
+      c.Export ? c.Metafile.ExportToFile(fileName) : c.Metafile.SaveToFile(fileName);
+      ADD_FAILURE() << c.Name << ": no error";
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(QString::fromStdString(e.Message()),
+                QStringLiteral("Die Grafik ist leer und wird nicht in die Datei \"%1\" geschrieben.").arg(fileName));
+    }
+    EXPECT_FALSE(QFile::exists(fileName)) << c.Name;
+  }
+}
+
 } // namespace
