@@ -28,8 +28,11 @@ bool FLessEqual(Extended a, Extended b);
 bool FGreater(Extended a, Extended b);
 bool FGreaterEqual(Extended a, Extended b);
 
-// Saves the floating-point environment and clears its flags; restores it on
-// destruction. Wraps foreign code (Lua) whose own arithmetic must not fault here.
+// Saves the floating-point environment and masks every fault; restores the saved
+// environment, flags included, on destruction. Wraps foreign code (Lua) whose own
+// arithmetic must neither trap nor leave flags behind. Called around every function
+// evaluation, so it touches the x87 environment (slow to save and load) only when
+// the guarded code changed it.
 class TFloatEnvGuard {
 public:
   TFloatEnvGuard();
@@ -38,5 +41,7 @@ public:
   TFloatEnvGuard& operator=(const TFloatEnvGuard&) = delete;
 
 private:
-  std::fenv_t FSaved;
+  unsigned FMxcsr;           // SSE control and flags
+  unsigned short FControl;   // x87 control word
+  unsigned short FStatus;    // x87 status word
 };
