@@ -1,5 +1,83 @@
 #include "KaloPersistentTypes.h"
 
+#include "qorException.h"
+#include "qorFileUtils.h"
+#include "qorFloatFaults.h"
+#include "qorStrUtils.h"
+#include "qorValue.h"
+#include "qorXMLDoc.h"
+
+#include <cmath>
+#include <optional>
+
+namespace {
+const char* const ElemFunction = "Function";
+const char* const AttrSimpleScript = "SimpleScript";
+const char* const AttrScript = "Script";
+const char* const AttrxMin = "xMin";
+const char* const AttrxMax = "xMax";
+const char* const AttrAbsErrorBound = "AbsErrorBound";
+const char* const AttrRelErrorBound = "RelErrorBound";
+const char* const AttrNodeCount = "NodeCount";
+
+const char* const MsgAttribute = "Attribut '%1': %2";
+// A real beyond the double range, which the file cannot hold.
+const char* const MsgNoDouble = "'%1' ist kein gültiger Gleitkommawert.";
+
+const QString LF = QStringLiteral("\n");
+const QString CRLF = QStringLiteral("\r\n");
+
+// The file holds doubles, so a real is rounded to double before it is written.
+TqorValue AsFileReal(Extended X) { return static_cast<double>(X); }
+
+// The attribute's text, or nothing when it is missing.
+std::optional<QString> AttributeText(TqorXMLNode& Elem, const char* Name) {
+  const pugi::xml_attribute attribute = Elem.GetAttribute(Name);
+  if (!attribute) return std::nullopt;
+  return QString::fromUtf8(attribute.value());
+}
+
+// Read(text) for the attribute's text, or Present when the attribute is missing. A
+// conversion error names the attribute.
+template <class T, class F>
+T ReadAttribute(TqorXMLNode& Elem, const char* Name, T Present, F Read) {
+  const std::optional<QString> text = AttributeText(Elem, Name);
+  if (!text) return Present;
+  try {
+    return Read(*text);
+  } catch (const EConvertError& e) {
+    throw EConvertError(
+        QString::fromUtf8(MsgAttribute).arg(QString::fromLatin1(Name), QString::fromUtf8(e.what())).toStdString());
+  }
+}
+
+// A real of the file, rounded to double as it was written. Blank text is no real.
+Extended TextToFileReal(const QString& Text) {
+  const Extended x = ExpTextToFloat(Text);
+  double rounded;
+  {
+    // Rounding an out-of-range value would leave an overflow flag for later arithmetic.
+    TFloatEnvGuard guard;
+    rounded = static_cast<double>(x);
+  }
+  if (std::isinf(rounded)) throw EConvertError(QString::fromUtf8(MsgNoDouble).arg(Text).toStdString());
+  return rounded;
+}
+
+Extended ReadReal(TqorXMLNode& Elem, const char* Name, Extended Present) {
+  return ReadAttribute(Elem, Name, Present, TextToFileReal);
+}
+
+// Blank text is no integer either.
+int ReadInteger(TqorXMLNode& Elem, const char* Name, int Present) {
+  return ReadAttribute(Elem, Name, Present, [](const QString& Text) { return ValueAsInteger(Text, 0); });
+}
+
+void NameAfterFile(TKaloPersistRootFinding& Task, const QString& FileName) {
+  if (Task.Name().isEmpty()) Task.setName(FileBaseName(FileName));
+}
+}  // namespace
+
 const char* const TKaloPersistFunction::DefaultFunctionScript =
     "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6";
 
@@ -8,8 +86,71 @@ QString TKaloPersistFunction::LuaText() const {
   return QStringLiteral("function fct(x) return (") + FFunctionScript + QStringLiteral("); end;");
 }
 
+void TKaloPersistFunction::WriteToElement(TqorXMLNode& Elem) const {
+  Elem.CreateElement(ElemFunction);
+  TKaloPersistentType::WriteToElement(Elem);
+  Elem.CreateAttribute(AttrSimpleScript, FSimpleScript);
+  Elem.CreateAttribute(AttrScript, FFunctionScript);
+}
+
+void TKaloPersistFunction::ReadFromElement(TqorXMLNode& Elem) {
+  Elem.GetNodeByName(ElemFunction);
+  TKaloPersistentType::ReadFromElement(Elem);
+  FSimpleScript = ReadAttribute(Elem, AttrSimpleScript, true,
+                                [](const QString& Text) { return ValueAsBool(Text, true); });
+  FFunctionScript = FormatValue(Elem.GetAttributeValue(AttrScript, FFunctionScript));
+  // The file gives line breaks back as LF; a full script is edited with CR LF.
+  if (!FSimpleScript) FFunctionScript = ReplaceAllText(FFunctionScript, LF, CRLF);
+}
+
 // The default absolute bound is two machine epsilons: as tight as the solvers can
 // meaningfully go.
 TKaloPersistRootFinding::TKaloPersistRootFinding()
     : FRootFunction(std::make_unique<TKaloPersistFunction>()),
       FAbsErrorBound(2 * MachineEpsilon()) {}
+
+void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
+  *FRootFunction = *Source.FRootFunction;
+  FxMin = Source.FxMin;
+  FxMax = Source.FxMax;
+  FAbsErrorBound = Source.FAbsErrorBound;
+  FRelErrorBound = Source.FRelErrorBound;
+  FNodeCount = Source.FNodeCount;
+}
+
+void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
+  Elem.CreateAttribute(AttrxMin, AsFileReal(FxMin));
+  Elem.CreateAttribute(AttrxMax, AsFileReal(FxMax));
+  Elem.CreateAttribute(AttrAbsErrorBound, AsFileReal(FAbsErrorBound));
+  Elem.CreateAttribute(AttrRelErrorBound, AsFileReal(FRelErrorBound));
+  Elem.CreateAttribute(AttrNodeCount, FNodeCount);
+  FRootFunction->WriteToElement(Elem);
+}
+
+// A file that fails half-way must not leave a task that is half the old one and half
+// the file's, so the file is read into a copy that is taken over only as a whole.
+void TKaloPersistRootFinding::ReadFromElement(TqorXMLNode& Elem) {
+  TKaloPersistRootFinding read;
+  read.Assign(*this);
+  read.ReadFields(Elem);
+  Assign(read);
+}
+
+void TKaloPersistRootFinding::ReadFields(TqorXMLNode& Elem) {
+  FxMin = ReadReal(Elem, AttrxMin, FxMin);
+  FxMax = ReadReal(Elem, AttrxMax, FxMax);
+  FAbsErrorBound = ReadReal(Elem, AttrAbsErrorBound, FAbsErrorBound);
+  FRelErrorBound = ReadReal(Elem, AttrRelErrorBound, FRelErrorBound);
+  FNodeCount = ReadInteger(Elem, AttrNodeCount, FNodeCount);
+  FRootFunction->ReadFromElement(Elem);
+}
+
+void SaveTaskFile(const QString& FileName, TKaloPersistRootFinding& Task) {
+  NameAfterFile(Task, FileName);
+  SavePersistentElement(FileName, TaskDocTypeName, Task);
+}
+
+void LoadTaskFile(const QString& FileName, TKaloPersistRootFinding& Task) {
+  LoadPersistentElement(FileName, Task);
+  NameAfterFile(Task, FileName);
+}

@@ -23,6 +23,14 @@ public:
   // "function fct(x) return (...); end;", a full script unchanged.
   QString LuaText() const;
 
+  // Appends the element Function to the current element and writes ID, Name,
+  // SimpleScript and Script into it; the Function element stays current.
+  void WriteToElement(TqorXMLNode& Elem) const override;
+  // Reads from the child element Function, or from the current element when there is
+  // none; a missing SimpleScript counts as true. The line breaks of a full script come
+  // back as CR LF.
+  void ReadFromElement(TqorXMLNode& Elem) override;
+
 private:
   QString FFunctionScript = QString::fromUtf8(DefaultFunctionScript);
   bool FSimpleScript = true;
@@ -31,6 +39,12 @@ private:
 class TKaloPersistRootFinding : public TKaloPersistentElement {
 public:
   TKaloPersistRootFinding();
+  TKaloPersistRootFinding(const TKaloPersistRootFinding&) = delete;
+  TKaloPersistRootFinding& operator=(const TKaloPersistRootFinding&) = delete;
+
+  // Takes over every field of Source, the function's identifier included; RootFunction
+  // stays the same object.
+  void Assign(const TKaloPersistRootFinding& Source);
 
   TKaloPersistFunction& RootFunction() { return *FRootFunction; }
   const TKaloPersistFunction& RootFunction() const { return *FRootFunction; }
@@ -50,7 +64,18 @@ public:
   int NodeCount() const { return FNodeCount; }
   void setNodeCount(int value) { FNodeCount = value; }
 
+  // The attributes xMin, xMax, AbsErrorBound, RelErrorBound (reals rounded to double)
+  // and NodeCount on the current element, then the Function element.
+  void WriteToElement(TqorXMLNode& Elem) const override;
+  // Reads the same attributes and the function, all or nothing: when a value has the
+  // wrong kind (EConvertError naming the attribute), the task keeps every field.
+  // Missing attributes keep their fields.
+  void ReadFromElement(TqorXMLNode& Elem) override;
+
 private:
+  // The steps of ReadFromElement, applied to this object as they go.
+  void ReadFields(TqorXMLNode& Elem);
+
   std::unique_ptr<TKaloPersistFunction> FRootFunction;
   Extended FxMin = -2.5L;
   Extended FxMax = 2.5L;
@@ -58,3 +83,14 @@ private:
   Extended FRelErrorBound = 0;
   int FNodeCount = 200;
 };
+
+// The document element of a task file.
+inline constexpr const char* TaskDocTypeName = "RootFinding";
+
+// Saves Task as the task file FileName. A task without a name is first named after
+// the file (its name without folder and extension), as it will be known when opened.
+void SaveTaskFile(const QString& FileName, TKaloPersistRootFinding& Task);
+
+// Reads the task file FileName into Task, all or nothing (errors as
+// LoadPersistentElement); a task still without a name is then named after the file.
+void LoadTaskFile(const QString& FileName, TKaloPersistRootFinding& Task);

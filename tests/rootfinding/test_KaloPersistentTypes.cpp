@@ -1,8 +1,17 @@
+#include "../foundation/qorTestSupport.h"
 #include "KaloPersistentTypes.h"
+#include "qorException.h"
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <tuple>
 
 #include <cmath>
 
@@ -42,3 +51,180 @@ TEST(KaloPersistFunction, LuaTextWrapsOnlySimpleExpressions) {
   function.setSimpleScript(false);
   EXPECT_EQ(function.LuaText(), script) << "a full script is used unchanged, fct or not";
 }
+
+// ------------------------------------------------------------------ task files
+
+namespace {
+
+QByteArray ReadBytes(const QString& FileName) {
+  QFile file(FileName);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
+  return file.readAll();
+}
+
+void WriteBytes(const QString& FileName, const QByteArray& Bytes) {
+  QFile file(FileName);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(Bytes);
+}
+
+// Every field of a task, to see whether a failed read changed anything.
+auto Fields(const TKaloPersistRootFinding& Task) {
+  const TKaloPersistFunction& f = Task.RootFunction();
+  return std::make_tuple(Task.xMin(), Task.xMax(), Task.AbsErrorBound(), Task.RelErrorBound(),
+                         Task.NodeCount(), f.ID(), f.Name(), f.FunctionScript(), f.SimpleScript());
+}
+
+// A task that differs from the defaults in every field.
+void MakeDistinct(TKaloPersistRootFinding& Task) {
+  Task.setxMin(-1.25L);
+  Task.setxMax(3.75L);
+  Task.setAbsErrorBound(1e-12L);
+  Task.setRelErrorBound(1e-9L);
+  Task.setNodeCount(321);
+  Task.setName("Vorher");
+  Task.RootFunction().setFunctionScript("function fct(x)\r\n  return x\r\nend;");
+  Task.RootFunction().setSimpleScript(false);
+}
+
+class TaskFile : public ::testing::Test {
+protected:
+  QString Path(const QString& Name) const { return dir.filePath(Name); }
+  // Loads a task file with the given content into a fresh task.
+  void LoadText(const char* Xml) {
+    WriteBytes(Path("t.nwd"), Xml);
+    LoadTaskFile(Path("t.nwd"), task);
+  }
+  QTemporaryDir dir;
+  TKaloPersistRootFinding task;
+};
+
+TEST_F(TaskFile, DefaultTaskGivesTheFourLinesOfTheWorkedExampleOnAnyLocale) {
+  const QByteArray expected =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<RootFinding xMin=\"-2.50000000000000E+000\" xMax=\"2.50000000000000E+000\" "
+      "AbsErrorBound=\"2.16840434497101E-019\" RelErrorBound=\"0.00000000000000E+000\" NodeCount=\"200\">\n"
+      "  <Function ID=\"GUID\" Name=\"Polynom\" SimpleScript=\"true\" "
+      "Script=\"0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6\" />\n"
+      "</RootFinding>\n";
+  for (const QLocale::Language language : {QLocale::German, QLocale::English}) {
+    QLocale::setDefault(QLocale(language));
+    TKaloPersistRootFinding fresh;
+    SaveTaskFile(Path("Polynom.nwd"), fresh);
+    QByteArray bytes = ReadBytes(Path("Polynom.nwd"));
+    EXPECT_EQ(bytes.replace(fresh.RootFunction().ID().toLatin1(), "GUID"), expected)
+        << QLocale::languageToString(language).toStdString();
+    EXPECT_EQ(fresh.Name(), "Polynom") << "an unnamed task takes the file's base name";
+  }
+  QLocale::setDefault(QLocale::c());
+}
+
+TEST_F(TaskFile, RealsAreWrittenAsDoublesAndReadBackExactly) {
+  task.setxMin(0.1L);
+  task.setName("Genau");
+  SaveTaskFile(Path("a.nwd"), task);
+  EXPECT_TRUE(ReadBytes(Path("a.nwd")).contains("xMin=\"1.00000000000000E-001\""));
+  TKaloPersistRootFinding read;
+  LoadTaskFile(Path("a.nwd"), read);
+  EXPECT_EQ(read.xMin(), static_cast<Extended>(0.1)) << "the double nearest to 0.1";
+  EXPECT_EQ(read.Name(), "Genau") << "a named task keeps its name";
+}
+
+TEST_F(TaskFile, SaveAndOpenGiveTheSameTaskBack) {
+  MakeDistinct(task);
+  task.setxMin(0.5L);  // exactly a double, like every other value here but the bounds
+  SaveTaskFile(Path("Lauf.nwd"), task);
+  TKaloPersistRootFinding read;
+  LoadTaskFile(Path("Lauf.nwd"), read);
+  EXPECT_EQ(read.RootFunction().FunctionScript(), "function fct(x)\r\n  return x\r\nend;")
+      << "the three lines of a full script come back separated by CR LF";
+  EXPECT_FALSE(read.RootFunction().SimpleScript());
+  EXPECT_EQ(read.RootFunction().ID(), task.RootFunction().ID());
+  EXPECT_EQ(read.Name(), "Vorher");
+  EXPECT_EQ(read.xMin(), 0.5L);
+  EXPECT_EQ(read.NodeCount(), 321);
+  EXPECT_EQ(read.AbsErrorBound(), static_cast<Extended>(1e-12));
+}
+
+TEST_F(TaskFile, ReadsWhatIsThereAndKeepsTheRest) {
+  MakeDistinct(task);
+  const QString id = task.RootFunction().ID();
+  LoadText("<Aufgabe xMin=\"-4.5\" xMax=\" 2.5E+000 \"><Function Name=\"Fremd\" SimpleScript=\"TRUE\" "
+           "Script=\"x&#10;+1\"/></Aufgabe>");
+  EXPECT_EQ(task.xMin(), -4.5L) << "the document element's name is not examined";
+  EXPECT_EQ(task.xMax(), 2.5L);
+  EXPECT_EQ(task.AbsErrorBound(), 1e-12L);
+  EXPECT_EQ(task.RelErrorBound(), 1e-9L);
+  EXPECT_EQ(task.NodeCount(), 321);
+  EXPECT_EQ(task.RootFunction().ID(), id);
+  EXPECT_EQ(task.Name(), "Fremd");
+  EXPECT_TRUE(task.RootFunction().SimpleScript());
+  EXPECT_EQ(task.RootFunction().FunctionScript(), "x\n+1") << "a simple expression keeps its LF";
+
+  MakeDistinct(task);
+  LoadText("<RootFinding NodeCount=\"17\"/>");
+  EXPECT_EQ(task.NodeCount(), 17);
+  EXPECT_EQ(task.RootFunction().FunctionScript(), "function fct(x)\r\n  return x\r\nend;");
+  EXPECT_EQ(task.RootFunction().ID(), id);
+  EXPECT_EQ(task.Name(), "Vorher");
+  EXPECT_TRUE(task.RootFunction().SimpleScript()) << "a missing SimpleScript counts as true";
+
+  LoadText("<RootFinding SimpleScript=\"0\" Script=\"a&#13;&#10;b&#10;c\"/>");
+  EXPECT_FALSE(task.RootFunction().SimpleScript()) << "without a Function element, the root's attributes";
+  EXPECT_EQ(task.RootFunction().FunctionScript(), "a\r\nb\r\nc");
+}
+
+TEST_F(TaskFile, ValueOfTheWrongKindLeavesTheWholeTaskAsItWas) {
+  // Each file starts with a good xMin and ends with a good Function, so a read that
+  // is not all or nothing would show in xMin or in the name.
+  const struct {
+    const char* root;
+    const char* function;
+    const char* message;
+  } cases[] = {
+      {"NodeCount=\"zwei\"", "", "Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
+      {"NodeCount=\"2.5\"", "", "Attribut 'NodeCount': '2.5' ist kein gültiger Integerwert."},
+      {"NodeCount=\" \"", "", "Attribut 'NodeCount': ' ' ist kein gültiger Integerwert."},
+      {"NodeCount=\"4294967296\"", "", "Attribut 'NodeCount': '4294967296' ist kein gültiger Integerwert."},
+      {"xMax=\"\"", "", "Attribut 'xMax': '' ist kein gültiger Gleitkommawert."},
+      {"RelErrorBound=\"1,5\"", "", "Attribut 'RelErrorBound': '1,5' ist kein gültiger Gleitkommawert."},
+      {"AbsErrorBound=\"1E+400\"", "", "Attribut 'AbsErrorBound': '1E+400' ist kein gültiger Gleitkommawert."},
+      {"", "SimpleScript=\"vielleicht\"",
+       "Attribut 'SimpleScript': Text 'vielleicht' kann nicht als Boolean interpretiert werden."},
+      {"", "SimpleScript=\"\"", "Attribut 'SimpleScript': Text '' kann nicht als Boolean interpretiert werden."},
+  };
+  MakeDistinct(task);
+  const auto before = Fields(task);
+  for (const auto& c : cases) {
+    const QByteArray xml = QByteArray("<RootFinding xMin=\"7\" ") + c.root + "><Function Name=\"Neu\" " +
+                           c.function + " Script=\"x\"/></RootFinding>";
+    WriteBytes(Path("t.nwd"), xml);
+    EXPECT_THROW_MSG(LoadTaskFile(Path("t.nwd"), task), EConvertError,
+                     "Die Datei '" + Path("t.nwd").toStdString() + "' kann nicht gelesen werden: " + c.message);
+    EXPECT_EQ(Fields(task), before) << c.root << c.function;
+  }
+}
+
+TEST_F(TaskFile, ReadOnlyFileOpensAndStaysUntouched) {
+  task.setName("Fest");
+  SaveTaskFile(Path("fest.nwd"), task);
+  QFile::setPermissions(Path("fest.nwd"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  const QByteArray bytes = ReadBytes(Path("fest.nwd"));
+  const QDateTime modified = QFileInfo(Path("fest.nwd")).lastModified();
+  TKaloPersistRootFinding read;
+  LoadTaskFile(Path("fest.nwd"), read);
+  EXPECT_EQ(read.Name(), "Fest");
+  EXPECT_EQ(ReadBytes(Path("fest.nwd")), bytes);
+  EXPECT_EQ(QFileInfo(Path("fest.nwd")).lastModified(), modified);
+}
+
+TEST(KaloPersistRootFinding, AssignCopiesEveryFieldIntoTheSameFunctionObject) {
+  TKaloPersistRootFinding source, target;
+  MakeDistinct(source);
+  const TKaloPersistFunction* function = &target.RootFunction();
+  target.Assign(source);
+  EXPECT_EQ(Fields(target), Fields(source));
+  EXPECT_EQ(&target.RootFunction(), function);
+}
+
+}  // namespace
