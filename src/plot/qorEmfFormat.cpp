@@ -1,5 +1,6 @@
 #include "qorEmfFormat.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
