@@ -22,4 +22,14 @@ qor_install_deps() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# The locale tests switch the C library to German (decimal comma) to show that no
+# text form depends on it; the locale is compiled once when it is missing.
+qor_install_test_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Compiling the locale de_DE.UTF-8 for the tests"
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "de_DE.UTF-8 unavailable: its locale test will be skipped" >&2
+}
+
 qor_jobs() { nproc 2>/dev/null || echo 2; }
