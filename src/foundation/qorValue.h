@@ -88,7 +88,7 @@ QString TimeToISOText(const QDateTime& DT);
 
 // The date-time of a text "yyyy-mm-dd" with an optional "T" or blank and "hh:mm:ss.zzz"
 // (missing or non-numeric parts count as 0; ".5" means 5 ms). The result has Qt::UTC
-// as its time spec so that every wall-clock time exists; a text without a date part
+// as its time zone so that every wall-clock time exists; a text without a date part
 // gives 1899-12-30 00:00, the zero of date-times. Parts outside 0 to 65535 and dates
 // or times that do not exist fail.
 QDateTime ISOTextToDateTime(const QString& Text);
