@@ -2,7 +2,8 @@
 #include "qorDataSetModel.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
-#include "qorWidgetTestApp.h"
+#include "qorTestInput.h"
+#include "qorTestWidgets.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -12,6 +13,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+::testing::Environment* const WidgetEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
 
 // A table shaped like a roots table, a data source over it, a grid and two detail fields.
 class DataSetModel : public ::testing::Test {
@@ -47,7 +51,9 @@ protected:
     AppendRow(2, true, 1.5, "Zeile 1\nZeile 2");
     FTable.First();
   }
-  QString Cell(int row, int column) const { return Model().data(Model().index(row, column)).toString(); }
+  QString Cell(int row, int column) const {
+    return Model().data(Model().index(row, column)).toString();
+  }
   QStringList Titles() const {
     QStringList titles;
     for (int c = 0; c < Model().columnCount(); ++c)
@@ -56,12 +62,14 @@ protected:
   }
   QStringList RowMarks() const {
     QStringList marks;
-    for (int r = 0; r < Model().rowCount(); ++r) marks << Model().headerData(r, Qt::Vertical).toString();
+    for (int r = 0; r < Model().rowCount(); ++r)
+      marks << Model().headerData(r, Qt::Vertical).toString();
     return marks;
   }
   TqorDataSetModel& Model() const { return FSource.Model(); }
   int GridRow() const { return FGrid.selectionModel()->currentIndex().row(); }
 
+  TDefaultLocale FLocale{QLocale::c()};
   TqorMemoryDataset FTable;
   TqorDataSource FSource{FTable};
   QTableView FGrid;
@@ -163,7 +171,8 @@ TEST_F(DataSetModel, ColumnsAreAsWideAsTheirDisplayWidthAndKeepAUsersWidth) {
   const int digit = digits.horizontalAdvance('0');
   EXPECT_GE(FGrid.columnWidth(1), 15 * digit);
   EXPECT_LT(FGrid.columnWidth(1), 16 * digit + 10);
-  EXPECT_GE(FGrid.columnWidth(0), QFontMetrics(FGrid.horizontalHeader()->font()).horizontalAdvance("N?"))
+  const QFontMetrics titles(FGrid.horizontalHeader()->font());
+  EXPECT_GE(FGrid.columnWidth(0), titles.horizontalAdvance("N?"))
       << "never narrower than the title";
   FGrid.setColumnWidth(2, 333);
   FillThreeRows();

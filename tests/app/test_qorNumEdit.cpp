@@ -1,9 +1,13 @@
 #include "qorNumEdit.h"
-#include "qorWidgetTestApp.h"
+#include "qorTestInput.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+::testing::Environment* const WidgetEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
 
 // A field as the root-finding window uses it for the node count.
 void MakeNodeCountField(TqorNumEdit& edit) {
@@ -11,9 +15,15 @@ void MakeNodeCountField(TqorNumEdit& edit) {
   edit.setLimits(10, 10000);
 }
 
+// Numbers read with a full stop unless a test sets another locale.
+class NumEdit : public ::testing::Test {
+protected:
+  TDefaultLocale FLocale{QLocale::c()};
+};
+
 }  // namespace
 
-TEST(NumEdit, DecimalFieldShowsFivePlacesAndZeroAsEmpty) {
+TEST_F(NumEdit, DecimalFieldShowsFivePlacesAndZeroAsEmpty) {
   const struct {
     double value;
     const char* text;
@@ -35,7 +45,7 @@ TEST(NumEdit, DecimalFieldShowsFivePlacesAndZeroAsEmpty) {
   EXPECT_EQ(edit.Value(), 0) << "a number on its way reads as 0";
 }
 
-TEST(NumEdit, UsesTheLocaleDecimalSeparator) {
+TEST_F(NumEdit, UsesTheLocaleDecimalSeparator) {
   TDefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
   TqorNumEdit edit;
   edit.setValue(-2.5);
@@ -47,7 +57,7 @@ TEST(NumEdit, UsesTheLocaleDecimalSeparator) {
   EXPECT_EQ(edit.text(), "12345,50000") << "no digit grouping";
 }
 
-TEST(NumEdit, WholeNumberFieldKeepsItsLimits) {
+TEST_F(NumEdit, WholeNumberFieldKeepsItsLimits) {
   const struct {
     const char* typed;
     int value;
@@ -68,7 +78,7 @@ TEST(NumEdit, WholeNumberFieldKeepsItsLimits) {
   }
 }
 
-TEST(NumEdit, TypingIsLimitedToNumbersAndEnterShowsTheKeptValue) {
+TEST_F(NumEdit, TypingIsLimitedToNumbersAndEnterShowsTheKeptValue) {
   TqorNumEdit nodes;
   MakeNodeCountField(nodes);
   nodes.clear();
