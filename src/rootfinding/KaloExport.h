@@ -1,0 +1,85 @@
+#pragma once
+// Export of a calculation's results as ";"-separated text in the user's regional
+// settings: the values file (nodes and function values) and the roots file (the roots
+// table). The window and the batch program both write through SaveValuesFile and
+// SaveRootsFile, so both write the same bytes.
+
+#include "qorDSExportUtil.h"
+#include "qorKaloBase.h"
+#include "qorList.h"
+#include "qorMemoryDataset.h"
+
+#include <QString>
+
+// One column of a value export.
+class TExportColum : public TqorObject {
+public:
+  const kaloREALVector* Values = nullptr;  // shared with the caller, not copied
+  QString ValueFormat;                     // format of one value, for example "%20.16e"
+  QString ColumnName;
+};
+
+// The columns of a value export, in order; owns them.
+class TExportColumList : public TqorTypedObjectList<TExportColum> {};
+
+// Writes columns of real vectors: one row per index from 0 to the last index of the
+// shortest column, each value by its column's format. Used for one text: the columns
+// are turned into a table on the first read of AsString.
+class TValueExport : public TqorDSToStringCustom {
+public:
+  // An export without columns; the values are separated by ";".
+  TValueExport();
+
+  // Appends a column; ColumnValues must outlive the export. ValueFormat is
+  // "%[-][width][.precision]e": sign, one digit, the user's decimal separator,
+  // precision-1 digits, "E", the exponent's sign and at least three digits, aligned in
+  // width characters ("INF", "-INF", "NAN" when not finite). Returns the column's index.
+  int AddColumn(const QString& ColumnName, const kaloREALVector& ColumnValues, const QString& ValueFormat);
+
+  // The table made of the columns; its fields are named after them.
+  TqorMemoryDataset& dsExport() { return FdsExport; }
+
+  using TqorDSToStringCustom::AsString;
+  using TqorDSToStringCustom::BeforeExecuteRow;
+  using TqorDSToStringCustom::CurrentRowIndex;
+  using TqorDSToStringCustom::ExecutedRowCount;
+  using TqorDSToStringCustom::Row;
+  using TqorDSToStringCustom::RowDelim;
+  using TqorDSToStringCustom::setBeforeExecuteRow;
+  using TqorDSToStringCustom::setRowDelim;
+  using TqorDSToStringCustom::setUseDSFields;
+  using TqorDSToStringCustom::setWriteColumnHeader;
+  using TqorDSToStringCustom::UseDSFields;
+  using TqorDSToStringCustom::WriteColumnHeader;
+
+protected:
+  // Fills dsExport from the columns on the first call, then writes it. A value format
+  // that is not of the form above raises EConvertError.
+  QString GetAsString() override;
+
+private:
+  void BuildDataSet();
+  void DefineFields();
+  void AppendRows();
+
+  TqorMemoryDataset FdsExport;
+  TExportColumList FColumnList;
+  qint32 FMinRowIndex;
+  qint32 FMaxRowIndex;
+};
+
+// The header texts and value format of the values file.
+namespace ValuesFile {
+inline constexpr const char* xColumn = "x-Werte";
+inline constexpr const char* yColumn = "y-Werte";
+inline constexpr const char* ValueFormat = "%20.16e";
+}  // namespace ValuesFile
+
+// Writes the values file: the columns "x-Werte" and "y-Werte" of ValueX and ValueY.
+// Raises EInOutError when the file cannot be written.
+void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const kaloREALVector& ValueY);
+
+// Writes the roots file: the visible fields of Roots (a table defined by
+// DefineRootTable) in their display form. Roots stays on its current row. Raises
+// EDatabaseError when Roots is not open, EInOutError when the file cannot be written.
+void SaveRootsFile(const QString& FileName, TqorMemoryDataset& Roots);

@@ -1,0 +1,146 @@
+#include "../foundation/qorTestSupport.h"
+#include "KaloExport.h"
+#include "KaloRootCalculation.h"
+#include "qorException.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <limits>
+
+namespace {
+
+QByteArray ReadBytes(const QString& FileName) {
+  QFile file(FileName);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
+  return file.readAll();
+}
+
+class Export : public ::testing::Test {
+protected:
+  void TearDown() override { QLocale::setDefault(FSavedLocale); }
+  QString Path(const char* name) const { return FDir.filePath(name); }
+
+  QTemporaryDir FDir;
+  QLocale FSavedLocale;
+};
+
+TEST_F(Export, ValuesFileFollowsTheRegionalSettings) {
+  const Extended inf = std::numeric_limits<Extended>::infinity();
+  const kaloREALVector x = {-2.5L, 0.1L, 1e-300L, 12345.678L};
+  const kaloREALVector y = {inf, -inf, std::numeric_limits<Extended>::quiet_NaN()};
+  const struct {
+    QLocale::Language language;
+    const char* expected;
+  } cases[] = {
+      {QLocale::German,
+       "\"x-Werte\";\"y-Werte\"\r\n"
+       "-2,500000000000000E+000;                 INF\r\n"
+       "1,000000000000000E-001;                -INF\r\n"
+       "1,000000000000000E-300;                 NAN"},
+      {QLocale::English,
+       "\"x-Werte\";\"y-Werte\"\r\n"
+       "-2.500000000000000E+000;                 INF\r\n"
+       "1.000000000000000E-001;                -INF\r\n"
+       "1.000000000000000E-300;                 NAN"},
+  };
+  for (const auto& c : cases) {
+    QLocale::setDefault(QLocale(c.language));
+    SaveValuesFile(Path("werte.csv"), x, y);
+    EXPECT_EQ(ReadBytes(Path("werte.csv")), c.expected) << "rows up to the shortest column, no final line break";
+  }
+}
+
+TEST_F(Export, ValuesFileHasOneLinePerNodeOfTheShorterVector) {
+  const kaloREALVector x(200, 1.0L), y(150, 2.0L);
+  SaveValuesFile(Path("werte.csv"), x, y);
+  const QList<QByteArray> lines = ReadBytes(Path("werte.csv")).split('\n');
+  ASSERT_EQ(lines.size(), 151);
+  EXPECT_EQ(lines[150], "1.000000000000000E+000;2.000000000000000E+000");
+
+  SaveValuesFile(Path("leer.csv"), {}, {});
+  EXPECT_EQ(ReadBytes(Path("leer.csv")), "\"x-Werte\";\"y-Werte\"") << "before the first calculation";
+}
+
+TEST_F(Export, ValueFormatsAndColumns) {
+  const kaloREALVector v = {-0.00123456789L};
+  const struct {
+    const char* format;
+    const char* text;
+  } cases[] = {
+      {"%e", "-1.23456789000000E-003"},
+      {"%.3e", "-1.23E-003"},
+      {"%12.1E", "     -1E-003"},
+      {"%-12.2e|", "-1.2E-003   |"},
+      {"x = %.4e m", "x = -1.235E-003 m"},
+  };
+  for (const auto& c : cases) {
+    TValueExport exporter;
+    EXPECT_EQ(exporter.AddColumn("v", v, c.format), 0);
+    exporter.setWriteColumnHeader(false);
+    EXPECT_EQ(exporter.AsString(), QString(c.text)) << c.format;
+    EXPECT_EQ(exporter.AsString(), QString(c.text)) << "a second read gives the same text";
+  }
+  for (const char* bad : {"%d", "%20.16", "e", "%.0e", "%e%e"}) {
+    TValueExport exporter;
+    exporter.AddColumn("v", v, bad);
+    EXPECT_THROW_MSG(exporter.AsString(), EConvertError,
+                     "Das Format '" + std::string(bad) + "' ist ungültig oder passt nicht zu einem Gleitkommawert.");
+  }
+  TValueExport none;
+  EXPECT_EQ(none.AsString(), "") << "no columns, no rows";
+}
+
+// A roots table as the calculation leaves it: a row with a root and one without.
+TEST_F(Export, RootsFileWritesTheVisibleFieldsInDisplayForm) {
+  QLocale::setDefault(QLocale(QLocale::German));
+  TqorMemoryDataset roots;
+  roots.setObjectName("memRoot");
+  DefineRootTable(roots);
+  roots.Open();
+  const auto set = [&](const char* field, const QVariant& value) { roots.FieldByName(field).setValue(value); };
+  roots.Append();
+  set(RootField::ID, 0);
+  set(RootField::xIntervalMin, -2.5);
+  set(RootField::xIntervalMax, -2.4748743718592965);
+  set(RootField::RootFinder, "Zeroin()");
+  set(RootField::RootExists, true);
+  set(RootField::xRoot, -2.4861111111);
+  set(RootField::yRoot, -1.5e-17);
+  set(RootField::IterCount, 9);
+  set(RootField::ResultMessage, "");
+  roots.Post();
+  roots.Append();
+  set(RootField::ID, 1);
+  set(RootField::xIntervalMin, 1.0);
+  set(RootField::xIntervalMax, 1.025);
+  set(RootField::RootFinder, "Sekantenverfahren");
+  set(RootField::RootExists, false);
+  set(RootField::ResultMessage, "Kein \"Ergebnis\"\r\nnach 10000 Schritten");
+  roots.Post();
+  roots.setRecNo(1);
+
+  SaveRootsFile(Path("wurzeln.csv"), roots);
+  EXPECT_EQ(ReadBytes(Path("wurzeln.csv")),
+            "\"N?\";\"x-Nullstelle\";\"y-Nullstelle\";\"Iter.\";\"x-Min\";\"x-Max\";\"Methode\";\"Bemerkung\"\r\n"
+            "X;-2,4861111;-1,5000000e-017;9;-2,500;-2,475;\"Zeroin()\";\"\"\r\n"
+            ";;;;1,000;1,025;\"Sekantenverfahren\";\"Kein \"Ergebnis\"\xC2\xA4nach 10000 Schritten\"");
+  EXPECT_EQ(roots.RecNo(), 1) << "the grid shows the same row as before";
+
+  roots.Close();
+  roots.Open();
+  SaveRootsFile(Path("leer.csv"), roots);
+  EXPECT_EQ(ReadBytes(Path("leer.csv")),
+            "\"N?\";\"x-Nullstelle\";\"y-Nullstelle\";\"Iter.\";\"x-Min\";\"x-Max\";\"Methode\";\"Bemerkung\"");
+}
+
+TEST_F(Export, FileThatCannotBeWrittenRaisesAndLeavesNothing) {
+  const QString missing = Path("fehlt/werte.csv");
+  EXPECT_THROW_MSG(SaveValuesFile(missing, {1.0L}, {2.0L}), EInOutError,
+                   "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: No such file or directory");
+  EXPECT_FALSE(QFile::exists(missing));
+}
+
+}  // namespace
