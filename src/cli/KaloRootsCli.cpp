@@ -1,5 +1,6 @@
 #include "KaloRootsCli.h"
 
+#include "KaloExport.h"
 #include "KaloRootCalculation.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
@@ -29,24 +30,31 @@ constexpr int ExtendedDigits = 21;
 const char* const HelpText =
     "Aufruf:\n"
     "  kaloroots [--task DATEI] [--function AUSDRUCK | --script DATEI] [--xmin X] [--xmax X]\n"
-    "            [--nodes N] [--abs E] [--rel E] [--format table|csv|json]\n"
+    "            [--nodes N] [--abs E] [--rel E] [--values DATEI] [--roots DATEI]\n"
+    "            [--save-task DATEI] [--format table|csv|json]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
     "Berechnet die Nullstellen von f(x) wie \"Berechnen\" im Fenster und gibt die\n"
     "Nullstellentabelle aus. Ohne Optionen wird die Standardaufgabe berechnet.\n"
     "\n"
+    "  --task DATEI         Aufgabe aus einer Aufgabendatei (.nwd); die übrigen Optionen\n"
+    "                       ändern einzelne Werte daraus\n"
     "  --function AUSDRUCK  Lua-Ausdruck in x, z. B. \"sin(x)\"\n"
     "  --script DATEI       vollständiges Lua-Script, das die Funktion fct(x) definiert\n"
     "  --xmin X, --xmax X   Suchbereich (Standard -2.5 bis 2.5)\n"
     "  --nodes N            Anzahl der Stützstellen, 10 bis 10000 (Standard 200)\n"
     "  --abs E, --rel E     absolute und relative Fehlerschranke\n"
+    "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
+    "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
+    "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
     "  --format F           table (Standard), csv oder json\n"
     "  --zeroin A B         nur das Zeroin-Verfahren auf [A, B]\n"
     "  --fmax N             höchstens N Funktionsaufrufe für --zeroin (Standard 10000)\n"
     "\n"
-    "Zahlen werden mit Punkt als Dezimaltrenner geschrieben. Exit-Code 1 bei einem\n"
-    "Fehler der Berechnung, 2 bei einem Fehler im Aufruf.\n";
+    "Zahlen werden mit Punkt als Dezimaltrenner geschrieben; die Dateien von --values\n"
+    "und --roots folgen wie im Fenster den Ländereinstellungen. Exit-Code 1 bei einem\n"
+    "Fehler der Berechnung oder einer Datei, 2 bei einem Fehler im Aufruf.\n";
 
 // A wrong command line.
 class TUsageError : public Exception {
@@ -61,6 +69,7 @@ struct TOptions {
   bool Version = false;
   std::optional<QString> Function;
   std::optional<QString> ScriptFile;
+  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile;
   std::optional<Extended> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
   std::optional<std::pair<Extended, Extended>> Zeroin;
@@ -69,6 +78,13 @@ struct TOptions {
 };
 
 [[noreturn]] void Usage(const QString& Message) { throw TUsageError(Message.toStdString()); }
+
+bool NodeCountInRange(int Nodes) { return Nodes >= MinNodes && Nodes <= MaxNodes; }
+
+QString NodeCountError(int Nodes) {
+  return QStringLiteral("Die Anzahl der Stützstellen muss zwischen %1 und %2 liegen, nicht %3.")
+      .arg(MinNodes).arg(MaxNodes).arg(Nodes);
+}
 
 Extended ParseReal(const QString& Option, const QString& Text) {
   try {
@@ -117,6 +133,10 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--version") o.Version = true;
     else if (opt == "--function") o.Function = args.ValueOf(opt);
     else if (opt == "--script") o.ScriptFile = args.ValueOf(opt);
+    else if (opt == "--task") o.TaskFile = args.ValueOf(opt);
+    else if (opt == "--save-task") o.SaveTaskFile = args.ValueOf(opt);
+    else if (opt == "--values") o.ValuesFile = args.ValueOf(opt);
+    else if (opt == "--roots") o.RootsFile = args.ValueOf(opt);
     else if (opt == "--xmin") o.xMin = ParseReal(opt, args.ValueOf(opt));
     else if (opt == "--xmax") o.xMax = ParseReal(opt, args.ValueOf(opt));
     else if (opt == "--abs") o.AbsErr = ParseReal(opt, args.ValueOf(opt));
@@ -130,11 +150,11 @@ TOptions ParseOptions(const QStringList& Args) {
     } else Usage(QStringLiteral("Unbekannte Option '%1'.").arg(opt));
   }
   if (o.Function && o.ScriptFile) Usage(QStringLiteral("--function und --script schließen sich aus."));
-  if (o.Nodes && (*o.Nodes < MinNodes || *o.Nodes > MaxNodes))
-    Usage(QStringLiteral("Die Anzahl der Stützstellen muss zwischen %1 und %2 liegen, nicht %3.")
-              .arg(MinNodes).arg(MaxNodes).arg(*o.Nodes));
+  if (o.Nodes && !NodeCountInRange(*o.Nodes)) Usage(NodeCountError(*o.Nodes));
   if (o.Zeroin && !o.Function && !o.ScriptFile)
     Usage(QStringLiteral("--zeroin braucht --function oder --script."));
+  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile))
+    Usage(QStringLiteral("--values, --roots und --save-task gibt es nur für die Berechnung, nicht mit --zeroin."));
   return o;
 }
 
@@ -159,7 +179,9 @@ void ApplyFunction(const TOptions& o, TKaloPersistRootFinding& Task) {
   }
 }
 
-void ApplyTask(const TOptions& o, TKaloPersistRootFinding& Task) {
+// The task of the run: the defaults or the task file, then every option given.
+void MakeTask(const TOptions& o, TKaloPersistRootFinding& Task) {
+  if (o.TaskFile) LoadTaskFile(*o.TaskFile, Task);
   ApplyFunction(o, Task);
   if (o.xMin) Task.setxMin(*o.xMin);
   if (o.xMax) Task.setxMax(*o.xMax);
@@ -266,9 +288,20 @@ void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
 
 // ---- the two runs -------------------------------------------------------------------
 
+// The files the window's actions write, written the same way. Each file is written
+// whole or not at all; they are written only after the calculation succeeded.
+void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
+                TqorMemoryDataset& Roots) {
+  if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
+  if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
+  if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
+}
+
 int RunCalculation(const TOptions& o, QTextStream& Out) {
   TKaloPersistRootFinding task;
-  ApplyTask(o, task);
+  MakeTask(o, task);
+  // The window's field keeps the node count in range; a task file may hold any number.
+  if (!NodeCountInRange(task.NodeCount())) throw Exception(NodeCountError(task.NodeCount()).toStdString());
   TqorMemoryDataset roots;
   DefineRootTable(roots);
   roots.Open();
@@ -276,6 +309,7 @@ int RunCalculation(const TOptions& o, QTextStream& Out) {
   const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
                                     task.NodeCount()};
   calc.Execute(input);
+  WriteFiles(o, task, calc, roots);
   switch (o.Format) {
     case TFormat::Table: WriteTable(roots, Out); break;
     case TFormat::Csv: WriteCsv(calc, Out); break;
@@ -286,7 +320,7 @@ int RunCalculation(const TOptions& o, QTextStream& Out) {
 
 int RunZeroin(const TOptions& o, QTextStream& Out) {
   TKaloPersistRootFinding task;
-  ApplyTask(o, task);
+  MakeTask(o, task);
   TScriptFunction function;
   function.LoadScriptFromString(task.RootFunction().LuaText());
   function.PrepareFunction(QStringLiteral("fct"));

@@ -1,4 +1,7 @@
+#include "KaloExport.h"
+#include "KaloRootCalculation.h"
 #include "KaloRootsCli.h"
+#include "qorMemoryDataset.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -121,6 +126,12 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--frobnicate"}, 2, "Unbekannte Option '--frobnicate'."},
       {{"--format", "xml"}, 2, "Unbekanntes Ausgabeformat 'xml' (table, csv oder json)."},
       {{"--zeroin", "0", "1"}, 2, "--zeroin braucht --function oder --script."},
+      {{"--roots"}, 2, "Zu --roots fehlt der Wert."},
+      {{"--zeroin", "0", "1", "--function", "x", "--values", "v.csv"}, 2,
+       "--values, --roots und --save-task gibt es nur für die Berechnung, nicht mit --zeroin."},
+      {{"--task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geöffnet werden: Sie existiert nicht."},
+      {{"--values", "/nonexistent/v.csv"}, 1, "Die Datei '/nonexistent/v.csv' kann nicht geschrieben werden: "},
+      {{"--save-task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geschrieben werden: "},
       {{"--xmin", "1", "--xmax", "1", "--nodes", "10"}, 1,
        "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EZeroDivide aufgetreten. "
        "Text der Fehlermeldung: Gleitkommadivision durch Null"},
@@ -135,6 +146,92 @@ TEST(KaloRoots, ErrorsAndUsage) {
   const Result syntax = Kaloroots({"--function", "sin(x"});
   EXPECT_EQ(syntax.code, 1);
   EXPECT_TRUE(syntax.err.startsWith("Fehler in LoadScriptFromString(): Syntaxfehler in Script ")) << syntax.err.toStdString();
+}
+
+QByteArray ReadBytes(const QString& FileName) {
+  QFile file(FileName);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
+  return file.readAll();
+}
+
+TEST(KaloRoots, SavedTaskIsNamedAfterItsFileAndOptionsOverrideItsFields) {
+  QTemporaryDir dir;
+  const QString polynom = dir.filePath("Polynom.nwd");
+  ASSERT_EQ(Kaloroots({"--save-task", polynom}).code, 0);
+  const QString id = QRegularExpression("ID=\"([0-9A-F]{32})\"").match(ReadBytes(polynom)).captured(1);
+  EXPECT_EQ(QString::fromUtf8(ReadBytes(polynom)).replace(id, "GUID"),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<RootFinding xMin=\"-2.50000000000000E+000\" xMax=\"2.50000000000000E+000\" "
+            "AbsErrorBound=\"2.16840434497101E-019\" RelErrorBound=\"0.00000000000000E+000\" NodeCount=\"200\">\n"
+            "  <Function ID=\"GUID\" Name=\"Polynom\" SimpleScript=\"true\" "
+            "Script=\"0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6\" />\n"
+            "</RootFinding>\n");
+
+  const QString quarter = dir.filePath("Viertel.nwd");
+  ASSERT_EQ(Kaloroots({"--function", "x - 0.25", "--xmin", "-1", "--nodes", "50", "--save-task", quarter}).code, 0);
+  QJsonObject doc = Json({"--task", quarter});
+  EXPECT_EQ(doc["xMin"].toDouble(), -1.0);
+  EXPECT_EQ(doc["xMax"].toDouble(), 2.5);
+  EXPECT_EQ(doc["NodeCount"].toInt(), 50);
+  ASSERT_EQ(doc["rows"].toArray().size(), 1);
+  EXPECT_EQ(doc["rows"].toArray()[0].toObject()["xRoot"].toDouble(), 0.25);
+
+  doc = Json({"--xmin", "0.5", "--task", quarter, "--function", "x - 0.75"});
+  EXPECT_EQ(doc["xMin"].toDouble(), 0.5) << "options override the file wherever they stand";
+  EXPECT_EQ(doc["NodeCount"].toInt(), 50);
+  ASSERT_EQ(doc["rows"].toArray().size(), 1);
+  EXPECT_EQ(doc["rows"].toArray()[0].toObject()["xRoot"].toDouble(), 0.75);
+}
+
+TEST(KaloRoots, WritesTheFilesTheWindowWrites) {
+  QLocale::setDefault(QLocale(QLocale::German));
+  QTemporaryDir dir;
+  const QString values = dir.filePath("werte.csv"), roots = dir.filePath("nullstellen.csv");
+  const Result r = Kaloroots({"--function", "sin(3*x)", "--nodes", "40", "--values", values, "--roots", roots});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+  TKaloPersistRootFinding task;
+  TqorMemoryDataset table;
+  DefineRootTable(table);
+  table.Open();
+  TKaloRootCalculation calc(task, table);
+  calc.Execute({"sin(3*x)", -2.5L, 2.5L, 40});
+  SaveValuesFile(dir.filePath("werte-fenster.csv"), calc.ValueX(), calc.ValueY());
+  SaveRootsFile(dir.filePath("nullstellen-fenster.csv"), table);
+  QLocale::setDefault(QLocale::system());
+
+  EXPECT_EQ(ReadBytes(values), ReadBytes(dir.filePath("werte-fenster.csv")));
+  EXPECT_EQ(ReadBytes(roots), ReadBytes(dir.filePath("nullstellen-fenster.csv")));
+  EXPECT_TRUE(ReadBytes(values).startsWith("\"x-Werte\";\"y-Werte\"\r\n-2,500000000000000E+000;"));
+  EXPECT_EQ(ReadBytes(roots).count("\r\n"), 5) << "a header and five roots, no line break after the last";
+}
+
+TEST(KaloRoots, BadTaskFileOrFailedCalculationWritesNothing) {
+  QTemporaryDir dir;
+  const QString values = dir.filePath("werte.csv");
+  const struct {
+    const char* content;
+    std::string message;
+  } cases[] = {
+      {"<RootFinding NodeCount=\"5\"/>", "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 5.\n"},
+      {"<RootFinding NodeCount=\"zwei\"/>",
+       "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert.\n"},
+      {"<RootFinding><Function></RootFinding>", "ist kein gültiges XML: Start-end tags mismatch (Zeile 1, Spalte 26)\n"},
+      {"<RootFinding xMin=\"1\" xMax=\"1\" NodeCount=\"10\"/>",
+       "Gleitkommadivision durch Null\n"},
+  };
+  for (const auto& c : cases) {
+    const QString task = dir.filePath("aufgabe.nwd");
+    QFile file(task);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(c.content);
+    file.close();
+    const Result r = Kaloroots({"--task", task, "--values", values});
+    EXPECT_EQ(r.code, 1) << c.content;
+    EXPECT_TRUE(r.err.toStdString().ends_with(c.message)) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_FALSE(QFile::exists(values)) << c.content;
+  }
 }
 
 TEST(KaloRoots, TheProgramItself) {
