@@ -1,10 +1,13 @@
 #include "qorMetafilePlayer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <variant>
 #include <vector>
 
 #include <QPainter>
 #include <QPolygon>
+#include <QTransform>
 
 #include "qorEmfFormat.h"
 
@@ -205,11 +208,23 @@ private:
     const quint32 index = r.U32(8);
     const TObject object = (index & StockObjectFlag) ? StockObjectOf(index) : Slot(r, index);
     if (const auto* pen = std::get_if<QPen>(&object))
-      FPainter.setPen(*pen);
+      FPainter.setPen(AtLeastOneDevicePixel(*pen));
     else if (const auto* brush = std::get_if<QBrush>(&object))
       FPainter.setBrush(*brush);
     else if (const auto* font = std::get_if<TFontObject>(&object))
       FFont = *font;
+  }
+
+  // GDI draws a pen that the stretch makes thinner than one device pixel one pixel
+  // wide; Qt would fade it to a pale line instead.
+  QPen AtLeastOneDevicePixel(QPen pen) const {
+    const QTransform& t = FPainter.deviceTransform();
+    const qreal scale = std::min(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    if (!pen.isCosmetic() && pen.widthF() * scale < 1) {
+      pen.setCosmetic(true);
+      pen.setWidth(0);
+    }
+    return pen;
   }
 
   static QPoint PointAt(const TRecordReader& r, quint32 at) { return QPoint(r.I32(at), r.I32(at + 4)); }

@@ -335,6 +335,32 @@ TEST_F(MetafileTest, PlaysStretchedToTheTarget) {
   EXPECT_FALSE(IsDark(image.pixel(20 + 200, 20 + 90)));
 }
 
+TEST_F(MetafileTest, ShrunkLinesStayOnePixelAndFullColour) {
+  // A 1-pixel line, a 3-pixel line and the outline of a rectangle, shrunk to a third.
+  const TqorMetafile metafile = Recorded([](TqorCanvas& c) {
+    c.Pen().Color = Qt::red;
+    c.MoveTo(0, 30);
+    c.LineTo(PictureWidth, 30);
+    c.Pen().Width = 3;
+    c.MoveTo(0, 60);
+    c.LineTo(PictureWidth, 60);
+    c.Brush().Style = TqorBrushStyle::bsClear;
+    c.Pen().Width = 1;
+    c.Rectangle(90, 15, 180, 90);
+  });
+  const QImage image = metafile.ToImage(QSize(PictureWidth, PictureHeight) / 3);
+  // Every pixel drawn is pure red: one row per line, one column per rectangle side.
+  const auto drawn = [&](QPoint start, QPoint step) {
+    QList<QRgb> pixels;
+    for (QPoint p = start; image.rect().contains(p); p += step)
+      if (image.pixel(p) != qRgb(255, 255, 255))
+        pixels << image.pixel(p);
+    return pixels;
+  };
+  EXPECT_EQ(drawn(QPoint(10, 0), QPoint(0, 1)), QList<QRgb>(2, qRgb(255, 0, 0)));
+  EXPECT_EQ(drawn(QPoint(0, 15), QPoint(1, 0)), QList<QRgb>(2, qRgb(255, 0, 0)));
+}
+
 TEST_F(MetafileTest, PlaysShapesWithPenAndBrush) {
   const QImage image = Recorded([](TqorCanvas& c) {
     c.FillRect(0, 0, PictureWidth, PictureHeight);
