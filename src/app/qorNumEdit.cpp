@@ -38,13 +38,9 @@ double TqorNumEdit::Value() const {
   return Limited(ok && std::isfinite(value) ? value : 0);
 }
 
-int TqorNumEdit::AsInteger() const {
-  return static_cast<int>(std::lround(Value()));
-}
+int TqorNumEdit::AsInteger() const { return static_cast<int>(std::lround(Value())); }
 
-void TqorNumEdit::setValue(double value) {
-  setText(TextOf(Limited(value)));
-}
+void TqorNumEdit::setValue(double value) { setText(TextOf(Limited(value))); }
 
 void TqorNumEdit::CommitText() {
   const QString text = TextOf(Value());

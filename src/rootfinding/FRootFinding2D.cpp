@@ -1,0 +1,410 @@
+#include "FRootFinding2D.h"
+
+#include "dCommon.h"
+#include "qorAppErrorDisplay.h"
+#include "qorNumEdit.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+// The window's layout in pixels, as designed at 96 dpi.
+constexpr int ClientWidth = 779;
+constexpr int ClientHeight = 481;
+constexpr int TopPanelHeight = 87;
+constexpr int ToolBarHeight = 29;
+constexpr int NumEditWidth = 85;
+constexpr int RootInfoWidth = 336;
+constexpr int RootDetailsHeight = 163;
+constexpr int PanelMargin = 4;
+
+// The node count a field may hold: fewer nodes give no useful plot, more would make a
+// calculation too slow for a window that waits for it.
+constexpr int MinNodeCount = 10;
+constexpr int MaxNodeCount = 10000;
+
+const QString Caption = QStringLiteral("Nullstelle suchen");
+
+// One action of the window: caption, hint, image of the common lists, shortcut.
+struct TActionDef {
+  QAction** Action;
+  const char* Name;
+  const char* Caption;
+  const char* Hint;
+  int Image;
+  QKeySequence Shortcut;
+};
+
+QLabel* BuddyLabel(const char* Text, QWidget* Buddy, Qt::Alignment Alignment = Qt::AlignLeft) {
+  auto* label = new QLabel(QString::fromUtf8(Text));
+  label->setBuddy(Buddy);
+  label->setAlignment(Alignment | Qt::AlignVCenter);
+  return label;
+}
+
+TqorNumEdit* NumEdit(const char* Name) {
+  auto* edit = new TqorNumEdit;
+  edit->setObjectName(QString::fromLatin1(Name));
+  edit->setFixedWidth(NumEditWidth);
+  return edit;
+}
+
+QLineEdit* DetailEdit(const char* Name) {
+  auto* edit = new QLineEdit;
+  edit->setObjectName(QString::fromLatin1(Name));
+  return edit;
+}
+}  // namespace
+
+const QString TfrmRootFinding2D::RootFindingFormName = QStringLiteral("RootFinding");
+
+TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
+    : TfrmqorVCLWINFormBase(Owner),
+      FRootFinder(std::make_unique<TKaloPersistRootFinding>()),
+      FCalculation(*FRootFinder, FmemRoot, [this](const QString& Text) { BusyStatus(Text); }) {
+  setFormName(RootFindingFormName);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(Caption);
+  setWindowIcon(dCommon().ActionIcon(ciCalculate));
+  FmemRoot.setObjectName(QStringLiteral("memRoot"));
+  dsRoot.setObjectName(QStringLiteral("dsRoot"));
+  DefineRootTable(FmemRoot);
+  FmemRoot.Open();
+
+  CreateActions();
+  CreateMenus();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(CreateTopPanel());
+  layout->addWidget(CreateGraphPanel(), 1);
+  SetTabOrder();
+  resize(ClientWidth, ClientHeight);
+
+  RefreshFields();
+  actCalculate->trigger();
+}
+
+TfrmRootFinding2D::~TfrmRootFinding2D() = default;
+
+// Actions whose work is not in this window yet stay disabled.
+void TfrmRootFinding2D::CreateActions() {
+  const TActionDef actions[] = {
+      {&actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen",
+       ciPreview, QKeySequence(Qt::CTRL | Qt::Key_P)},
+      {&actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen",
+       ciCalculate, QKeySequence(Qt::Key_F5)},
+      {&actCopyGraphic,
+       "actCopyGraphic",
+       "Grafik &Kopieren",
+       "Grafik als Windows Metafile in die Zwischenablage kopieren",
+       ciCopy,
+       {}},
+      {&actSaveGraphic,
+       "actSaveGraphic",
+       "Grafik &Speichern ...",
+       "Grafik als Windows Metafile speichern",
+       ciSave,
+       {}},
+      {&actSaveValues,
+       "actSaveValues",
+       "Funktions&werte Speichern ...",
+       "Funktionswerte in Textdatei speichern",
+       ciSave,
+       {}},
+      {&actSaveRoots,
+       "actSaveRoots",
+       "&Nullstellen Speichern ...",
+       "Nullstellen als Textdatei speichern",
+       ciSave,
+       {}},
+      {&actSaveFunction, "actSaveFunction", "&Funktion Speichern ...",
+       "Funktion mit Einstellungen speichern", ciSave, QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {&actOpenFunction, "actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", ciOpen,
+       QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {&actEditProperties,
+       "actEditProperties",
+       "&Eigenschaften ...",
+       "Eigenschaften bearbeiten",
+       ciProperties,
+       {}},
+  };
+  for (const TActionDef& def : actions) {
+    auto* action =
+        new QAction(dCommon().ActionIcon(def.Image), QString::fromUtf8(def.Caption), this);
+    action->setObjectName(QString::fromLatin1(def.Name));
+    action->setToolTip(QString::fromUtf8(def.Hint));
+    action->setStatusTip(action->toolTip());
+    action->setShortcut(def.Shortcut);
+    // Several windows are open at once: a key belongs to the window that has the focus.
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    action->setEnabled(false);
+    addAction(action);
+    *def.Action = action;
+  }
+  actCalculate->setEnabled(true);
+  connect(actCalculate, &QAction::triggered, this, &TfrmRootFinding2D::actCalculateExecute);
+}
+
+void TfrmRootFinding2D::CreateMenus() {
+  mnuPopSave = new QMenu(this);
+  mnuPopSave->setObjectName(QStringLiteral("mnuPopSave"));
+  mnuPopSave->addActions({actSaveFunction, actSaveGraphic, actSaveRoots, actSaveValues});
+
+  mnuPopFileList = new QMenu(this);
+  mnuPopFileList->setObjectName(QStringLiteral("mnuPopFileList"));
+
+  mnuPopForm = new QMenu(this);
+  mnuPopForm->setObjectName(QStringLiteral("mnuPopForm"));
+  mnuPopOpenRecentFile = mnuPopForm->addMenu(QStringLiteral("&Öffnen"));
+  mnuPopOpenRecentFile->setObjectName(QStringLiteral("mnuPopOpenRecentFile"));
+  mnuPopForm->addActions(
+      {actEditProperties, actCalculate, actPrintPreview, actSaveGraphic, actCopyGraphic});
+  QMenu* save = mnuPopForm->addMenu(QStringLiteral("Speichern"));
+  save->addActions({actSaveFunction, actSaveRoots, actSaveValues});
+
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this, &TfrmRootFinding2D::FormContextMenu);
+}
+
+void TfrmRootFinding2D::FormContextMenu(const QPoint& Pos) { mnuPopForm->popup(mapToGlobal(Pos)); }
+
+QWidget* TfrmRootFinding2D::CreateTopPanel() {
+  auto* panTop = new QWidget;
+  panTop->setObjectName(QStringLiteral("panTop"));
+  panTop->setFixedHeight(TopPanelHeight);
+  auto* layout = new QVBoxLayout(panTop);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(CreateToolBar());
+  layout->addWidget(CreateInputRows(), 1);
+  return panTop;
+}
+
+QToolBar* TfrmRootFinding2D::CreateToolBar() {
+  auto* tb = new QToolBar;
+  tb->setObjectName(QStringLiteral("tb"));
+  tb->setFixedHeight(ToolBarHeight);
+  tb->setIconSize(QSize(TdCommon::ImageSize, TdCommon::ImageSize));
+  tb->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  const struct {
+    const char* Name;
+    QAction* Action;
+    QMenu* Menu;
+  } buttons[] = {
+      {"ToolButton6", actOpenFunction, mnuPopFileList},
+      {"ToolButton5", actSaveFunction, mnuPopSave},
+      {"ToolButton7", actEditProperties, nullptr},
+      {"ToolButton4", actCopyGraphic, nullptr},
+      {"ToolButton1", actCalculate, nullptr},
+  };
+  for (const auto& def : buttons) {
+    auto* button = new QToolButton;
+    button->setObjectName(QString::fromLatin1(def.Name));
+    button->setDefaultAction(def.Action);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (def.Menu) {
+      button->setMenu(def.Menu);
+      button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    tb->addWidget(button);
+  }
+  tb->addSeparator();
+  auto* preview = new QToolButton;
+  preview->setObjectName(QStringLiteral("ToolButton2"));
+  preview->setDefaultAction(actPrintPreview);
+  preview->setAutoRaise(true);
+  preview->setFocusPolicy(Qt::NoFocus);
+  tb->addWidget(preview);
+  return tb;
+}
+
+QWidget* TfrmRootFinding2D::CreateInputRows() {
+  txtFct = new QLineEdit;
+  txtFct->setObjectName(QStringLiteral("txtFct"));
+  txtXmin = NumEdit("txtXmin");
+  txtXmax = NumEdit("txtXmax");
+  txtNodeCount = NumEdit("txtNodeCount");
+  txtNodeCount->setDecimals(0);
+  txtNodeCount->setLimits(MinNodeCount, MaxNodeCount);
+  for (QWidget* field : {static_cast<QWidget*>(txtFct), static_cast<QWidget*>(txtXmin),
+                         static_cast<QWidget*>(txtXmax), static_cast<QWidget*>(txtNodeCount)})
+    field->installEventFilter(this);
+  Button2 = new QPushButton(actCalculate->text());
+  Button2->setObjectName(QStringLiteral("Button2"));
+  Button2->setToolTip(actCalculate->toolTip());
+  connect(Button2, &QPushButton::clicked, actCalculate, &QAction::trigger);
+
+  auto* rows = new QWidget;
+  auto* grid = new QGridLayout(rows);
+  grid->setContentsMargins(PanelMargin, PanelMargin, PanelMargin, PanelMargin);
+  grid->addWidget(BuddyLabel("&Funktion: f(x) = ", txtFct, Qt::AlignRight), 0, 0);
+  grid->addWidget(txtFct, 0, 1, 1, 6);
+  grid->addWidget(Button2, 0, 7);
+  grid->addWidget(BuddyLabel("x-Werte &von:", txtXmin, Qt::AlignRight), 1, 0);
+  grid->addWidget(txtXmin, 1, 1);
+  grid->addWidget(BuddyLabel("x-Werte &bis:", txtXmax, Qt::AlignRight), 1, 2);
+  grid->addWidget(txtXmax, 1, 3);
+  grid->addWidget(BuddyLabel("&Stützstellen:", txtNodeCount, Qt::AlignRight), 1, 4);
+  grid->addWidget(txtNodeCount, 1, 5);
+  grid->setColumnStretch(6, 1);
+  return rows;
+}
+
+QWidget* TfrmRootFinding2D::CreateGraphPanel() {
+  auto* pnlGraph = new QWidget;
+  pnlGraph->setObjectName(QStringLiteral("pnlGraph"));
+  imgGraph = new QLabel;
+  imgGraph->setObjectName(QStringLiteral("imgGraph"));
+  imgGraph->setAutoFillBackground(true);
+  imgGraph->setBackgroundRole(QPalette::Base);
+  sb = new QScrollArea;
+  sb->setObjectName(QStringLiteral("sb"));
+  sb->setWidgetResizable(true);
+  sb->setWidget(imgGraph);
+
+  auto* spRootInfoWidth = new QSplitter(Qt::Horizontal);
+  spRootInfoWidth->setObjectName(QStringLiteral("spRootInfoWidth"));
+  spRootInfoWidth->setChildrenCollapsible(false);
+  spRootInfoWidth->addWidget(sb);
+  spRootInfoWidth->addWidget(CreateRootInfoPanel());
+  spRootInfoWidth->setStretchFactor(0, 1);
+  spRootInfoWidth->setStretchFactor(1, 0);
+  spRootInfoWidth->setSizes({ClientWidth - RootInfoWidth, RootInfoWidth});
+
+  auto* layout = new QHBoxLayout(pnlGraph);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(spRootInfoWidth);
+  return pnlGraph;
+}
+
+QWidget* TfrmRootFinding2D::CreateRootInfoPanel() {
+  auto* pnlRootInfo = new QWidget;
+  pnlRootInfo->setObjectName(QStringLiteral("pnlRootInfo"));
+  DBGrid1 = new QTableView;
+  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  DBGrid1->setAlternatingRowColors(false);
+  DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + PanelMargin);
+  dsRoot.AttachGrid(DBGrid1);
+
+  auto* layout = new QVBoxLayout(pnlRootInfo);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(CreateRootDetails());
+  layout->addWidget(DBGrid1, 1);
+  return pnlRootInfo;
+}
+
+// The detail fields of the selected root, all read-only and bound to the roots table.
+QWidget* TfrmRootFinding2D::CreateRootDetails() {
+  auto* panel = new QWidget;
+  panel->setFixedHeight(RootDetailsHeight);
+  auto* grid = new QGridLayout(panel);
+  grid->setContentsMargins(PanelMargin, PanelMargin, PanelMargin, PanelMargin);
+  grid->setVerticalSpacing(2);
+  const struct {
+    const char* Label;
+    const char* First;
+    const char* Second;
+  } rows[] = {
+      {"Intervall (min, max):", RootField::xIntervalMin, RootField::xIntervalMax},
+      {"Nullstelle (x, Iterationen):", RootField::xRoot, RootField::IterCount},
+      {"Nullstelle (y):", RootField::yRoot, nullptr},
+      {"Methode:", RootField::RootFinder, nullptr},
+  };
+  int row = 0;
+  for (const auto& def : rows) {
+    grid->addWidget(new QLabel(QString::fromUtf8(def.Label)), row, 0);
+    QLineEdit* first = DetailEdit(def.First);
+    dsRoot.AttachField(first, QString::fromLatin1(def.First));
+    grid->addWidget(first, row, 1, 1, def.Second ? 1 : 2);
+    if (def.Second) {
+      QLineEdit* second = DetailEdit(def.Second);
+      dsRoot.AttachField(second, QString::fromLatin1(def.Second));
+      grid->addWidget(second, row, 2);
+    }
+    ++row;
+  }
+  grid->addWidget(new QLabel(QStringLiteral("Beschreibung:")), row, 0, Qt::AlignTop);
+  auto* message = new QPlainTextEdit;
+  message->setObjectName(QString::fromLatin1(RootField::ResultMessage));
+  dsRoot.AttachField(message, QString::fromLatin1(RootField::ResultMessage));
+  grid->addWidget(message, row, 1, 1, 2);
+  grid->setRowStretch(row, 1);
+  return panel;
+}
+
+void TfrmRootFinding2D::SetTabOrder() {
+  setTabOrder(txtFct, txtXmin);
+  setTabOrder(txtXmin, txtXmax);
+  setTabOrder(txtXmax, txtNodeCount);
+  setTabOrder(txtNodeCount, Button2);
+}
+
+void TfrmRootFinding2D::RefreshFields() {
+  const TKaloPersistFunction& function = FRootFinder->RootFunction();
+  if (function.SimpleScript()) {
+    txtFct->setText(function.FunctionScript());
+    txtFct->setReadOnly(false);
+    txtFct->setPalette(QPalette());
+  } else {
+    // A full script is edited in the properties dialog; the field names it.
+    txtFct->setText(FRootFinder->Name());
+    txtFct->setReadOnly(true);
+    QPalette palette = txtFct->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    txtFct->setPalette(palette);
+  }
+  txtXmin->setValue(static_cast<double>(FRootFinder->xMin()));
+  txtXmax->setValue(static_cast<double>(FRootFinder->xMax()));
+  txtNodeCount->setValue(FRootFinder->NodeCount());
+}
+
+void TfrmRootFinding2D::TakeFields() {
+  const TKaloCalculationInput input = CalculationInput();
+  FRootFinder->setxMin(input.xMin);
+  FRootFinder->setxMax(input.xMax);
+  FRootFinder->setNodeCount(input.NodeCount);
+  TKaloPersistFunction& function = FRootFinder->RootFunction();
+  if (function.SimpleScript()) function.setFunctionScript(input.FunctionText);
+}
+
+TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
+  for (TqorNumEdit* field : {txtXmin, txtXmax, txtNodeCount}) field->CommitText();
+  return {txtFct->text(), txtXmin->Value(), txtXmax->Value(), txtNodeCount->AsInteger()};
+}
+
+void TfrmRootFinding2D::actCalculateExecute() {
+  RunShowingErrors([this] { FCalculation.Execute(CalculationInput(), [this] { RebuildPlot(); }); });
+}
+
+// The plot of the window comes with its own part; until then the image stays empty.
+void TfrmRootFinding2D::RebuildPlot() {}
+
+bool TfrmRootFinding2D::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event)))
+    return true;
+  return TfrmqorVCLWINFormBase::eventFilter(Watched, Event);
+}
+
+bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
+  if (Event->key() != Qt::Key_Return && Event->key() != Qt::Key_Enter) return false;
+  actCalculate->trigger();
+  return true;
+}

@@ -1,0 +1,116 @@
+#pragma once
+// The root-finding window: the task's function, range and node count in edit fields,
+// the plot of the last calculation, and the roots table with a grid and detail fields
+// for the selected root. A new window shows the default task and has calculated it.
+// "Berechnen" (F5, the button, Enter in any of the four fields) runs the calculation
+// of TKaloRootCalculation; an error it raises is shown by the application's error
+// display and the window keeps the results of the last calculation that ran to its end.
+// Every window holds its own task and tables; closing a window frees it.
+//
+// The components carry their names as object names (txtFct, actCalculate, memRoot's
+// grid DBGrid1, ...), so that the parts that complete the window find them.
+
+#include "KaloRootCalculation.h"
+#include "qorDataSetModel.h"
+#include "qorFormBase.h"
+#include "qorMemoryDataset.h"
+
+#include <memory>
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollArea;
+class QSplitter;
+class QTableView;
+class QToolBar;
+class TqorNumEdit;
+
+class TfrmRootFinding2D : public TfrmqorVCLWINFormBase {
+  Q_OBJECT
+
+public:
+  // The name the window's metrics and recent files are stored under.
+  static const QString RootFindingFormName;
+
+  // Shows the default task and calculates it; a failing calculation is shown and the
+  // window is made all the same. Owner is the Qt parent (none for an MDI child, which
+  // the MDI area takes over).
+  explicit TfrmRootFinding2D(QWidget* Owner = nullptr);
+  ~TfrmRootFinding2D() override;
+
+  // The task.
+  TKaloPersistRootFinding& RootFinder() { return *FRootFinder; }
+  // The roots table of the last calculation.
+  TqorMemoryDataset& memRoot() { return FmemRoot; }
+  // Sample nodes, function values and roots of the last calculation.
+  const kaloREALVector& ValueX() const { return FCalculation.ValueX(); }
+  const kaloREALVector& ValueY() const { return FCalculation.ValueY(); }
+  const kaloREALVector& RootX() const { return FCalculation.RootX(); }
+  const kaloREALVector& RootY() const { return FCalculation.RootY(); }
+
+  // Shows the task in the fields: a simple expression editable in txtFct, a full
+  // script's name read-only on the tooltip colour; range and node count.
+  void RefreshFields();
+  // The task takes range and node count from the fields, and a simple expression's
+  // text from txtFct.
+  void TakeFields();
+
+protected:
+  // Replaces the plot's graphs by those of the last calculation and draws it; run by
+  // the calculation once its results are complete.
+  void RebuildPlot();
+  // Enter in one of the four input fields calculates.
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private slots:
+  void actCalculateExecute();
+  void FormContextMenu(const QPoint& Pos);
+
+private:
+  void CreateActions();
+  void CreateMenus();
+  QWidget* CreateTopPanel();
+  QToolBar* CreateToolBar();
+  QWidget* CreateInputRows();
+  QWidget* CreateGraphPanel();
+  QWidget* CreateRootInfoPanel();
+  QWidget* CreateRootDetails();
+  void SetTabOrder();
+  // Swallows Enter (no beep, nothing else handles it) after running actCalculate.
+  bool txtFctDefKeyPress(QKeyEvent* Event);
+  // The fields as the calculation reads them, each shown as it is read.
+  TKaloCalculationInput CalculationInput();
+
+  std::unique_ptr<TKaloPersistRootFinding> FRootFinder;
+  TqorMemoryDataset FmemRoot;
+  TqorDataSource dsRoot{FmemRoot};
+  TKaloRootCalculation FCalculation;
+
+  // Components, owned by the window through Qt's parent ownership.
+  QAction* actPrintPreview = nullptr;
+  QAction* actCalculate = nullptr;
+  QAction* actCopyGraphic = nullptr;
+  QAction* actSaveGraphic = nullptr;
+  QAction* actSaveValues = nullptr;
+  QAction* actSaveRoots = nullptr;
+  QAction* actSaveFunction = nullptr;
+  QAction* actOpenFunction = nullptr;
+  QAction* actEditProperties = nullptr;
+  QMenu* mnuPopSave = nullptr;
+  QMenu* mnuPopFileList = nullptr;
+  QMenu* mnuPopForm = nullptr;
+  QMenu* mnuPopOpenRecentFile = nullptr;
+  QLineEdit* txtFct = nullptr;
+  TqorNumEdit* txtXmin = nullptr;
+  TqorNumEdit* txtXmax = nullptr;
+  TqorNumEdit* txtNodeCount = nullptr;
+  QPushButton* Button2 = nullptr;
+  QScrollArea* sb = nullptr;
+  QLabel* imgGraph = nullptr;
+  QTableView* DBGrid1 = nullptr;
+};
