@@ -1,0 +1,41 @@
+#include "qorKaloToolsProgram.h"
+
+#include "dCommon.h"
+#include "qorAppErrorDisplay.h"
+#include "qorAppInit.h"
+#include "qorAppSvcProvWin.h"
+
+namespace {
+const QString RootFindingFormName = QStringLiteral("RootFinding");
+const QString RootFindingCaption = QStringLiteral("Nullstelle suchen");
+
+// Registers the provider and runs the set-up steps; an error is shown and reported.
+bool SetUp(QApplication& Application, const QString& BinPath) {
+  try {
+    (new TqorApplicationServiceProviderWin(&Application))->SetGlobalServiceProvider();
+    TqorWinApplicationInit init(BinPath.isEmpty() ? QCoreApplication::applicationDirPath() : BinPath);
+    return init.RunSetup();
+  } catch (const std::exception& e) {
+    ShowException(e);
+    return false;
+  }
+}
+}  // namespace
+
+std::unique_ptr<QWidget> NewRootFinding2DWindow() {
+  auto form = std::make_unique<TfrmqorVCLWINFormBase>();
+  form->setFormName(RootFindingFormName);
+  form->setWindowTitle(RootFindingCaption);
+  return form;
+}
+
+int RunKaloTools(int& argc, char** argv, const QString& BinPath) {
+  TqorApplication application(argc, argv);
+  SetApplicationTitle(TfrmFunctionAnalysisMain::Caption);
+  if (!SetUp(application, BinPath)) return ExitStartupFailed;
+  TfrmFunctionAnalysisMain mainWindow(&NewRootFinding2DWindow);
+  new TdCommon(&application);
+  mainWindow.setWindowIcon(dCommon().ActionIcon(ciCalculate));
+  mainWindow.show();
+  return application.exec();
+}

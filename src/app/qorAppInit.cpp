@@ -1,0 +1,85 @@
+#include "qorAppInit.h"
+
+#include "qorAppSvcProvWin.h"
+#include "qorException.h"
+#include "qorStrUtils.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+
+namespace {
+const QString BinIniName = QStringLiteral("QOR.INI");
+
+// Gives every widget whose tool tip is about to show the program's tool-tip duration,
+// unless the widget chose its own.
+class THintHidePause : public QObject {
+public:
+  explicit THintHidePause(QObject* Owner) : QObject(Owner) {}
+
+protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (Event->type() == QEvent::ToolTip)
+      if (auto* widget = qobject_cast<QWidget*>(Watched); widget && widget->toolTipDuration() < 0)
+        widget->setToolTipDuration(HintHidePauseMs);
+    return false;
+  }
+};
+
+void SetHintHidePause() {
+  QCoreApplication* application = QCoreApplication::instance();
+  if (application && !application->findChild<THintHidePause*>(QString(), Qt::FindDirectChildrenOnly))
+    application->installEventFilter(new THintHidePause(application));
+}
+}  // namespace
+
+TQORApplicationInit::TQORApplicationInit(const QString& BinPath)
+    : FBinPath(IncludeTrailingChar(BinPath, u'/')), FBinIniFileName(FBinPath + BinIniName) {}
+
+void TQORApplicationInit::ExecSetupStep1() {
+  if (!GlobalServiceProviderOrNone())
+    (new TqorApplicationServiceProviderBase(QCoreApplication::instance()))->SetGlobalServiceProvider();
+  TqorApplicationServiceProviderBase& provider = GlobalServiceProvider();
+  provider.SetBinPath(FBinPath);
+  provider.setBinIni(std::make_unique<QSettings>(FBinIniFileName, QSettings::IniFormat));
+  const TqorSystemLoginInfo login = GetSystemLoginInfo();
+  TqorUserData& user = provider.User();
+  user.SysUser = login.LoginName;
+  user.DBLogin = login.LoginName;
+  user.DBUser = login.LoginName;
+  user.QORUserName = login.FullName;
+  user.Domain = login.Domain;
+  provider.setComputer(login.ComputerName);
+  SetHintHidePause();
+}
+
+void TQORApplicationInit::ExecuteSetup() {
+  TqorApplicationServiceProviderBase& provider = GlobalServiceProvider();
+  TqorAppStorageBase* storage = provider.Cfg();
+  if (!storage) throw Exception(MsgNoStorage);
+  storage->Assign(provider.User());
+  storage->Machine = provider.Computer();
+  storage->Application = provider.AppVersion().InternalName();
+}
+
+void TqorWinApplicationInit::ExecSetupStep1() {
+  TQORApplicationInit::ExecSetupStep1();
+  TqorUserData& user = GlobalServiceProviderWin().User();
+  user.QORUserId = user.SysUser;
+  user.CompanyToken = user.Domain;
+  // A computer outside any domain is the normal case here, not a failure: its caption
+  // names no company then.
+  user.CompanyName = user.Domain == NotAvailableText ? QString() : user.Domain;
+}
+
+bool TqorWinApplicationInit::RunSetup() {
+  const TqorApplicationServiceProviderBase* current = GlobalServiceProviderOrNone();
+  if (!qobject_cast<const TqorApplicationServiceProviderWin*>(current))
+    (new TqorApplicationServiceProviderWin(QCoreApplication::instance()))->SetGlobalServiceProvider();
+  ExecSetupStep1();
+  ExecSetupStep2();
+  GlobalServiceProvider().Setup();
+  ExecuteSetup();
+  GlobalServiceProvider().ReadConfig();
+  return true;
+}

@@ -1,0 +1,239 @@
+#include "qorAppMainBase.h"
+
+#include "qorAppActions.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+
+namespace {
+const QString MainFormName = QStringLiteral("Hauptfenster");
+// The login and system panels start this wide, before their texts are known.
+constexpr int InitialPanelWidth = 50;
+// Until the login and system texts are known, the panels hold this many blanks.
+constexpr int PlaceholderBlanks = 10;
+// The pause between showing the window and the start-up action, so that the window is
+// painted before the action runs.
+constexpr int StartupDelayMs = 100;
+
+QString Blanks() { return QString(PlaceholderBlanks, u' '); }
+}  // namespace
+
+TfrmQORVCLApplicationMainBase::TfrmQORVCLApplicationMainBase(const QString& DesignedCaption, QWidget* Owner)
+    : TqorFormBaseOf<QMainWindow>(Owner),
+      FOrigFormCaption(DesignedCaption),
+      FAppInfoFormClass(&NewAppInfoForm<TfrmQORApplicationInfo>) {
+  setFormName(MainFormName);
+  setWindowTitle(DesignedCaption);
+  FMdiArea = new QMdiArea(this);
+  setCentralWidget(FMdiArea);
+  CreateActions();
+  CreateMenus();
+  CreateStatusBar();
+  tiStartupDelay = new QTimer(this);
+  tiStartupDelay->setSingleShot(true);
+  tiStartupDelay->setInterval(StartupDelayMs);
+  connect(tiStartupDelay, &QTimer::timeout, this, &TfrmQORVCLApplicationMainBase::tiStartupDelayTimer);
+  resize(DesignedWidth, DesignedHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+TfrmQORVCLApplicationMainBase::~TfrmQORVCLApplicationMainBase() {
+  if (FBusyCursor) QApplication::restoreOverrideCursor();
+}
+
+void TfrmQORVCLApplicationMainBase::CreateActions() {
+  actAppExit = new QAction(QStringLiteral("&Beenden"), this);
+  SetActionHint(*actAppExit, QStringLiteral("Beenden|Anwendung beenden"));
+  connect(actAppExit, &QAction::triggered, this, &QWidget::close);
+  actAppInfo = new QAction(QStringLiteral("&Info ..."), this);
+  SetActionHint(*actAppInfo, QStringLiteral("Informationen zum Programm anzeigen"));
+  OnTriggered(*actAppInfo, *this, [this] { actAppInfoExecute(); });
+}
+
+void TfrmQORVCLApplicationMainBase::CreateMenus() {
+  mnuFile = menuBar()->addMenu(QStringLiteral("&Datei"));
+  mnuFileDelim1 = mnuFile->addSeparator();
+  mnuFile->addAction(actAppExit);
+
+  mnuWindow = menuBar()->addMenu(QStringLiteral("&Fenster"));
+  mnuWindowCascade = mnuWindow->addAction(QStringLiteral("Überlappend"), FMdiArea, &QMdiArea::cascadeSubWindows);
+  mnuWindowVertical = mnuWindow->addAction(QStringLiteral("Untereinander"), this,
+                                           [this] { TileSubWindows(Qt::Vertical); });
+  mnuWindowHorizontal = mnuWindow->addAction(QStringLiteral("Nebeneinander"), this,
+                                             [this] { TileSubWindows(Qt::Horizontal); });
+  mnuWindowArrangeIcons = mnuWindow->addAction(QStringLiteral("Symbole anordnen"), this, [this] { ArrangeIcons(); });
+  mnuWindowArrangeIcons->setVisible(false);
+  FWindowListSeparator = mnuWindow->addSeparator();
+  connect(mnuWindow, &QMenu::aboutToShow, this, &TfrmQORVCLApplicationMainBase::RebuildWindowList);
+
+  mnuHelp = menuBar()->addMenu(QStringLiteral("Hilfe"));
+  mnuHelp->addAction(actAppInfo);
+}
+
+void TfrmQORVCLApplicationMainBase::CreateStatusBar() {
+  for (int panel : {BusyPanel, LoginPanel, SystemPanel}) {
+    FPanels[panel] = new QLabel(statusBar());
+    // The busy panel takes what the others leave; a long busy text never widens the window.
+    const bool rest = panel == BusyPanel;
+    if (rest)
+      FPanels[panel]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    else
+      FPanels[panel]->setFixedWidth(InitialPanelWidth);
+    statusBar()->addWidget(FPanels[panel], rest ? 1 : 0);
+  }
+  SetStatusText(BusyPanel, QString());
+  SetStatusText(LoginPanel, Blanks());
+  SetStatusText(SystemPanel, Blanks());
+}
+
+QMdiSubWindow* TfrmQORVCLApplicationMainBase::AddMdiChild(std::unique_ptr<QWidget> Form) {
+  const QSize designed = Form->size();
+  QMdiSubWindow* sub = FMdiArea->addSubWindow(Form.release());
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  // The sub-window does not take the form's size by itself; its frame comes around it.
+  sub->resize(designed.grownBy(sub->contentsMargins()));
+  sub->show();
+  return sub;
+}
+
+// ----------------------------------------------------------- status bar
+
+QLabel& TfrmQORVCLApplicationMainBase::StatusPanel(int Panel) const {
+  return *FPanels[(Panel == LoginPanel || Panel == SystemPanel) ? Panel : BusyPanel];
+}
+
+void TfrmQORVCLApplicationMainBase::SetStatusText(int Panel, const QString& Text) {
+  QLabel& label = StatusPanel(Panel);
+  label.setText(Text);
+  if (&label == FPanels[BusyPanel]) return;
+  // Qt's status bar keeps its size grip apart from the panels, so the system panel
+  // needs no room for it.
+  const int width = QFontMetrics(statusBar()->font()).horizontalAdvance(Text);
+  const int login = Panel == LoginPanel ? width : FPanels[LoginPanel]->minimumWidth() - PanelPadding;
+  const int system = Panel == SystemPanel ? width : FPanels[SystemPanel]->minimumWidth() - PanelPadding;
+  ResizeStatusBarPanels(login, system);
+}
+
+void TfrmQORVCLApplicationMainBase::ResizeStatusBarPanels(int LoginWidth, int SystemWidth) {
+  FPanels[LoginPanel]->setFixedWidth(LoginWidth + PanelPadding);
+  FPanels[SystemPanel]->setFixedWidth(SystemWidth + PanelPadding);
+}
+
+void TfrmQORVCLApplicationMainBase::BusyStatus(const QString& Text) {
+  const QString shown = Text.trimmed();
+  SetStatusText(BusyPanel, shown);
+  const bool busy = !shown.isEmpty();
+  if (busy != FBusyCursor) {
+    if (busy)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+    FBusyCursor = busy;
+  }
+  // Paint the text now, but take no user input: a click that closed the window in the
+  // middle of a calculation would pull the window away from under it.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TfrmQORVCLApplicationMainBase::ShowApplicationHint(const QString& Hint) {
+  if (Hint.isEmpty())
+    statusBar()->clearMessage();
+  else
+    statusBar()->showMessage(Hint);
+}
+
+bool TfrmQORVCLApplicationMainBase::event(QEvent* Event) {
+  if (Event->type() == QEvent::StatusTip) {
+    ShowApplicationHint(static_cast<QStatusTipEvent*>(Event)->tip());
+    return true;
+  }
+  return TqorFormBaseOf<QMainWindow>::event(Event);
+}
+
+// ----------------------------------------------------------- showing and start-up
+
+void TfrmQORVCLApplicationMainBase::showEvent(QShowEvent* Event) {
+  TqorFormBaseOf<QMainWindow>::showEvent(Event);
+  if (!Event->spontaneous()) RunShowingErrors([this] { FormShow(); });
+}
+
+void TfrmQORVCLApplicationMainBase::FormShow() {
+  connect(&ASP(), &TqorApplicationServiceProviderBase::BusyStatusNotification, this,
+          &TfrmQORVCLApplicationMainBase::BusyStatus, Qt::UniqueConnection);
+  SetStatusText(LoginPanel, ASP().User().GetLoginInfo());
+  SetStatusText(SystemPanel, ASP().SysInfo());
+  if (FStartupDelayEnabled) tiStartupDelay->start();
+  if (const QString& company = ASP().User().CompanyName; !company.isEmpty())
+    setWindowTitle(FOrigFormCaption + QStringLiteral(" für ") + company);
+}
+
+void TfrmQORVCLApplicationMainBase::tiStartupDelayTimer() {
+  tiStartupDelay->stop();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  RunShowingErrors([this] { StartupAction(); });
+}
+
+void TfrmQORVCLApplicationMainBase::actAppInfoExecute() {
+  const std::unique_ptr<TfrmQORApplicationInfo> dialog = FAppInfoFormClass(this);
+  dialog->exec();
+}
+
+// ----------------------------------------------------------- window menu
+
+void TfrmQORVCLApplicationMainBase::RebuildWindowList() {
+  for (QAction* entry : mnuWindow->actions())
+    if (entry->data().value<QObject*>()) {
+      mnuWindow->removeAction(entry);
+      entry->deleteLater();
+    }
+  const QList<QMdiSubWindow*> windows = FMdiArea->subWindowList();
+  FWindowListSeparator->setVisible(!windows.isEmpty());
+  for (qsizetype i = 0; i < windows.size(); ++i) {
+    QPointer<QMdiSubWindow> sub = windows[i];
+    QAction* entry = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()));
+    entry->setData(QVariant::fromValue<QObject*>(sub));
+    entry->setCheckable(true);
+    entry->setChecked(sub == FMdiArea->activeSubWindow());
+    connect(entry, &QAction::triggered, this, [this, sub] {
+      if (sub) FMdiArea->setActiveSubWindow(sub);
+    });
+  }
+}
+
+void TfrmQORVCLApplicationMainBase::TileSubWindows(Qt::Orientation Direction) {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* sub : FMdiArea->subWindowList())
+    if (!sub->isMinimized() && !sub->isHidden()) windows << sub;
+  if (windows.isEmpty()) return;
+  const QRect area = FMdiArea->viewport()->rect();
+  const int count = int(windows.size());
+  const bool vertical = Direction == Qt::Vertical;
+  const int step = (vertical ? area.height() : area.width()) / count;
+  for (int i = 0; i < count; ++i) {
+    windows[i]->showNormal();
+    // The last window also takes what the division left over.
+    const int extent = i == count - 1 ? (vertical ? area.height() : area.width()) - i * step : step;
+    windows[i]->setGeometry(vertical ? QRect(0, i * step, area.width(), extent)
+                                     : QRect(i * step, 0, extent, area.height()));
+  }
+}
+
+void TfrmQORVCLApplicationMainBase::ArrangeIcons() {
+  const QRect area = FMdiArea->viewport()->rect();
+  int left = area.left();
+  for (QMdiSubWindow* sub : FMdiArea->subWindowList())
+    if (sub->isMinimized()) {
+      sub->move(left, area.bottom() + 1 - sub->height());
+      left += sub->width();
+    }
+}
