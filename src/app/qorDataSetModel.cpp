@@ -146,8 +146,10 @@ void TqorDataSource::AttachGrid(QTableView* Grid) {
 }
 
 void TqorDataSource::AttachField(QLineEdit* Edit, const QString& FieldName) {
+  TqorField& field = DataSet().FieldByName(FieldName);
   Edit->setReadOnly(true);
-  FDetailFields.push_back({Edit, &DataSet().FieldByName(FieldName)});
+  Edit->setAlignment(field.Alignment());
+  FDetailFields.push_back({Edit, &field});
   ShowCurrentRow();
 }
 

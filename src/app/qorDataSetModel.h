@@ -74,8 +74,8 @@ public:
   // from the fields' display widths, the grid's selection and the current row kept
   // together.
   void AttachGrid(QTableView* Grid);
-  // Makes Edit a read-only detail field of the field FieldName (EDatabaseError when
-  // the table has no such field).
+  // Makes Edit a read-only detail field of the field FieldName, aligned as the field
+  // (EDatabaseError when the table has no such field).
   void AttachField(QLineEdit* Edit, const QString& FieldName);
   void AttachField(QPlainTextEdit* Edit, const QString& FieldName);
 

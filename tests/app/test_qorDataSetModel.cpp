@@ -131,6 +131,7 @@ TEST_F(DataSetModel, DetailFieldsAndRowIndicatorFollowTheCurrentRow) {
   FSource.AttachField(&FxRoot, "xRoot");
   FSource.AttachField(&FMessage, "ResultMessage");
   EXPECT_TRUE(FxRoot.isReadOnly());
+  EXPECT_EQ(FxRoot.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
   EXPECT_TRUE(FMessage.isReadOnly());
   FillThreeRows();
   EXPECT_EQ(FxRoot.text(), "-0.2500000");

@@ -171,10 +171,11 @@ TEST_F(RootFinding2D, AFailedCalculationIsShownAndKeepsThePreviousResults) {
   SetText(Fct(w), "sin(x");
   Enter(Fct(w));
   ASSERT_EQ(shownErrors.size(), 1);
-  EXPECT_TRUE(
-      shownErrors[0].startsWith("Fehler in LoadScriptFromString(): Syntaxfehler in Script "
-                                "\"function fct(x) return (sin(x); end;\""))
-      << shownErrors[0].toStdString();
+  EXPECT_EQ(shownErrors[0],
+            "Fehler in LoadScriptFromString(): Syntaxfehler in Script "
+            "\"function fct(x) return (sin(x); end;\"\r\n"
+            "Fehlermeldung: [string \"function fct(x) return (sin(x); end;\"]:1: "
+            "')' expected near ';'");
   EXPECT_EQ(busyTexts, QStringList({"Funktion berechnen ...", ""}));
   EXPECT_EQ(w.memRoot().RecordCount(), 4);
   EXPECT_EQ(w.RootX(), rootX);
