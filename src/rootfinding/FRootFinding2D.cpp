@@ -5,6 +5,7 @@
 #include "qorNumEdit.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -192,6 +193,10 @@ QWidget* TfrmRootFinding2D::CreateTopPanel() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(CreateToolBar());
+  auto* edge = new QFrame;
+  edge->setFrameShape(QFrame::HLine);
+  edge->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(edge);
   layout->addWidget(CreateInputRows(), 1);
   return panTop;
 }
