@@ -304,7 +304,6 @@ QWidget* TfrmRootFinding2D::CreateRootInfoPanel() {
   pnlRootInfo->setObjectName(QStringLiteral("pnlRootInfo"));
   DBGrid1 = new QTableView;
   DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-  DBGrid1->setAlternatingRowColors(false);
   DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + PanelMargin);
   dsRoot.AttachGrid(DBGrid1);
 
