@@ -34,6 +34,10 @@ TfrmQORVCLApplicationMainBase::TfrmQORVCLApplicationMainBase(const QString& Desi
   setFormName(MainFormName);
   setWindowTitle(DesignedCaption);
   FMdiArea = new QMdiArea(this);
+  // Child windows may reach beyond the frame (a tool window designed larger than a small
+  // frame): scroll bars keep every part of them reachable.
+  FMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  FMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(FMdiArea);
   CreateActions();
   CreateMenus();

@@ -34,13 +34,14 @@ private:
   std::unique_ptr<QApplication> FApp;
 };
 
-// A set-up provider, registered as the global one, with the user "anna" of the
-// workgroup "WORKGROUP"; the error display records messages instead of showing them.
+// A set-up provider, registered as the global one, with the version information of the
+// test program and the user "anna" of the workgroup "WORKGROUP"; the error display
+// records messages instead of showing them.
 class TWidgetTest : public ::testing::Test {
 protected:
   TTestConfigFolders folders;
   QTemporaryDir install;
-  TqorApplicationServiceProviderWin provider{nullptr, {}, QString()};
+  TqorApplicationServiceProviderWin provider;
   QStringList shownErrors;
 
   void SetUp() override {

@@ -1,14 +1,12 @@
 #include "qorKaloToolsProgram.h"
 
+#include "FRootFinding2D.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
 #include "qorAppInit.h"
 #include "qorAppSvcProvWin.h"
 
 namespace {
-const QString RootFindingFormName = QStringLiteral("RootFinding");
-const QString RootFindingCaption = QStringLiteral("Nullstelle suchen");
-
 // Registers the provider and runs the set-up steps; an error is shown and reported.
 bool SetUp(QApplication& Application, const QString& BinPath) {
   try {
@@ -22,12 +20,7 @@ bool SetUp(QApplication& Application, const QString& BinPath) {
 }
 }  // namespace
 
-std::unique_ptr<QWidget> NewRootFinding2DWindow() {
-  auto form = std::make_unique<TfrmqorVCLWINFormBase>();
-  form->setFormName(RootFindingFormName);
-  form->setWindowTitle(RootFindingCaption);
-  return form;
-}
+std::unique_ptr<QWidget> NewRootFinding2DWindow() { return std::make_unique<TfrmRootFinding2D>(); }
 
 int RunKaloTools(int& argc, char** argv, const QString& BinPath) {
   TqorApplication application(argc, argv);

@@ -1,0 +1,95 @@
+#include "FApplicationInfo.h"
+#include "FFunctionAnalysisMain.h"
+#include "qorKaloToolsProgram.h"
+
+#include "qorException.h"
+#include "qorTestWidgets.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextEdit>
+
+namespace {
+
+const ::testing::Environment* const Environment =
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+
+class FunctionAnalysisMain : public TWidgetTest {
+protected:
+  int made = 0;
+  // Empty tool windows, numbered in their captions.
+  TToolWindowFactory Factory() {
+    return [this] {
+      auto form = std::make_unique<TfrmqorVCLWINFormBase>();
+      form->setWindowTitle(QStringLiteral("Fenster %1").arg(++made));
+      return std::unique_ptr<QWidget>(std::move(form));
+    };
+  }
+  static QStringList Titles(const QMdiArea& Area) {
+    QStringList titles;
+    for (const QMdiSubWindow* sub : Area.subWindowList()) titles << sub->windowTitle();
+    return titles;
+  }
+};
+
+TEST_F(FunctionAnalysisMain, FileMenuOffersTheToolAndTheCaptionNamesTheWorkgroup) {
+  provider.User().CompanyName = "WORKGROUP";
+  TfrmFunctionAnalysisMain window(Factory());
+  EXPECT_EQ(window.windowTitle(), "VASO Numerik Werkzeuge");
+  QStringList file;
+  for (const QAction* item : window.mnuFile->actions()) file << (item->isSeparator() ? "-" : item->text());
+  EXPECT_EQ(file, QStringList({"Nullstelle 2D-Funktion", "-", "&Beenden"}));
+  window.show();
+  EXPECT_EQ(window.windowTitle(), "VASO Numerik Werkzeuge für WORKGROUP");
+}
+
+TEST_F(FunctionAnalysisMain, FirstToolWindowOpensShortlyAfterShowingAndEachActionAddsOne) {
+  TfrmFunctionAnalysisMain window(Factory());
+  window.show();
+  EXPECT_TRUE(Titles(window.MdiArea()).isEmpty());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return made == 1; }));
+  window.actRootFinding2D->trigger();
+  window.actRootFinding2D->trigger();
+  EXPECT_EQ(Titles(window.MdiArea()), QStringList({"Fenster 1", "Fenster 2", "Fenster 3"}));
+}
+
+TEST_F(FunctionAnalysisMain, FailingToolWindowIsShownAndTheProgramGoesOn) {
+  TfrmFunctionAnalysisMain window([]() -> std::unique_ptr<QWidget> { throw Exception("Fenster fehlt"); });
+  window.show();
+  window.actRootFinding2D->trigger();
+  EXPECT_EQ(shownErrors, QStringList({"Fenster fehlt"}));
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(window.MdiArea().subWindowList().isEmpty());
+}
+
+TEST_F(FunctionAnalysisMain, RootFindingWindowIsTheTool) {
+  TfrmFunctionAnalysisMain window(&NewRootFinding2DWindow);
+  window.show();
+  window.actRootFinding2D->trigger();
+  ASSERT_EQ(window.MdiArea().subWindowList().size(), 1);
+  const auto* form = qobject_cast<TfrmqorVCLWINFormBase*>(window.MdiArea().subWindowList()[0]->widget());
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->FormName(), "RootFinding");
+  EXPECT_EQ(form->windowTitle(), "Nullstelle suchen");
+}
+
+TEST_F(FunctionAnalysisMain, InformationDialogAddsTheNumericsPage) {
+  TfrmApplicationInfo dialog;
+  ASSERT_EQ(dialog.pc->count(), 3);
+  EXPECT_EQ(dialog.pc->tabText(0), "Informationenen zum Programm");
+  EXPECT_EQ(dialog.pc->tabText(1), "Numerik Bibliothek");
+  EXPECT_EQ(dialog.pc->tabText(2), "Credits");
+  EXPECT_EQ(dialog.pc->widget(1), dialog.tsEMLib);
+  EXPECT_EQ(dialog.pc->currentWidget(), dialog.tsAppInfo);
+  dialog.show();
+  const QStringList credits = dialog.txtCredits->toPlainText().split(u'\n');
+  const qsizetype works = credits.indexOf("Namentlich wurden die Werke folgender Copyright-Inhaber verwendet") + 2;
+  ASSERT_GT(works, 1);
+  EXPECT_EQ(credits.mid(works, 2), QStringList({"die numerischen Algorithmen einer veröffentlichten Formelsammlung",
+                                                "die Skript-Maschine Lua"}));
+}
+
+}  // namespace

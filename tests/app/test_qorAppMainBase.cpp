@@ -1,0 +1,213 @@
+#include "qorAppMainBase.h"
+
+#include "qorTestWidgets.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const ::testing::Environment* const Environment =
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+
+// The captions of a menu's items, separators as "-", hidden items left out.
+QStringList Captions(const QMenu& Menu) {
+  QStringList captions;
+  for (const QAction* action : Menu.actions())
+    if (action->isVisible()) captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+  return captions;
+}
+
+class TProbeMainWindow : public TfrmQORVCLApplicationMainBase {
+public:
+  TProbeMainWindow() : TfrmQORVCLApplicationMainBase(QStringLiteral("Probe")) {}
+  int StartupActions = 0;
+
+protected:
+  void StartupAction() override { ++StartupActions; }
+};
+
+class MainWindowBase : public TWidgetTest {
+protected:
+  TProbeMainWindow window;
+
+  int PanelWidth(int Panel) const { return window.StatusPanel(Panel).width(); }
+  int TextWidth(const QString& Text) const { return QFontMetrics(window.statusBar()->font()).horizontalAdvance(Text); }
+  // Lets the layouts follow the last changes.
+  static void Settle() { QCoreApplication::processEvents(); }
+};
+
+TEST_F(MainWindowBase, MenusAndNames) {
+  QStringList titles;
+  for (const QAction* menu : window.menuBar()->actions()) titles << menu->text();
+  EXPECT_EQ(titles, QStringList({"&Datei", "&Fenster", "Hilfe"}));
+  EXPECT_EQ(Captions(*window.mnuFile), QStringList({"-", "&Beenden"}));
+  EXPECT_EQ(Captions(*window.mnuWindow), QStringList({"Überlappend", "Untereinander", "Nebeneinander", "-"}));
+  EXPECT_FALSE(window.mnuWindowArrangeIcons->isVisible());
+  EXPECT_EQ(Captions(*window.mnuHelp), QStringList({"&Info ..."}));
+  EXPECT_EQ(window.actAppExit->statusTip(), "Anwendung beenden");
+  EXPECT_EQ(window.actAppExit->toolTip(), "Beenden");
+  EXPECT_EQ(window.actAppInfo->statusTip(), "Informationen zum Programm anzeigen");
+  EXPECT_EQ(window.FormName(), "Hauptfenster");
+  EXPECT_FALSE(window.StartupDelayEnabled());
+}
+
+TEST_F(MainWindowBase, CaptionNamesTheCompanyWhenThereIsOne) {
+  window.show();
+  EXPECT_EQ(window.windowTitle(), "Probe");
+  provider.User().CompanyName = "WORKGROUP";
+  TProbeMainWindow named;
+  named.show();
+  EXPECT_EQ(named.windowTitle(), "Probe für WORKGROUP");
+}
+
+TEST_F(MainWindowBase, StatusPanelsShowLoginAndSystemAtTheirTextWidths) {
+  EXPECT_EQ(window.StatusPanel(1).text(), "          ");
+  window.show();
+  EXPECT_EQ(window.StatusPanel(1).text(), "WORKGROUP//anna");
+  EXPECT_EQ(window.StatusPanel(2).text(), provider.SysInfo());
+  Settle();
+  EXPECT_EQ(PanelWidth(1), TextWidth("WORKGROUP//anna") + 3);
+  EXPECT_EQ(PanelWidth(2), TextWidth(provider.SysInfo()) + 3);
+
+  window.SetStatusText(1, "kurz");
+  window.SetStatusText(1, "ein etwas längerer Text");
+  Settle();
+  EXPECT_EQ(PanelWidth(1), TextWidth("ein etwas längerer Text") + 3);
+  EXPECT_EQ(PanelWidth(2), TextWidth(provider.SysInfo()) + 3);
+  for (int panel : {0, 3, -1}) EXPECT_EQ(&window.StatusPanel(panel), &window.StatusPanel(0)) << panel;
+}
+
+TEST_F(MainWindowBase, ResizingMovesOnlyTheBusyPanel) {
+  window.show();
+  Settle();
+  const int login = PanelWidth(1);
+  const int system = PanelWidth(2);
+  int lastBusy = -1;
+  for (int width : {500, 900, 640, 1000, 700}) {
+    window.resize(width, 400);
+    Settle();
+    EXPECT_EQ(PanelWidth(1), login) << width;
+    EXPECT_EQ(PanelWidth(2), system) << width;
+    EXPECT_NE(PanelWidth(0), lastBusy) << width;
+    lastBusy = PanelWidth(0);
+  }
+}
+
+TEST_F(MainWindowBase, BusyTextComesWithTheHourglass) {
+  window.show();
+  provider.BusyStatus("  Funktion berechnen ...  ");
+  EXPECT_EQ(window.StatusPanel(0).text(), "Funktion berechnen ...");
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  provider.PushBusyStatus("Nullstellen ermitteln ...");  // a second text keeps one hourglass
+  provider.PopBusyStatus();
+  provider.BusyStatus("   ");
+  EXPECT_EQ(window.StatusPanel(0).text(), "");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowBase, PointingAtAMenuItemShowsItsHintAlone) {
+  window.show();
+  window.mnuFile->popup(window.mapToGlobal(QPoint(0, 0)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.mnuFile));
+  QTest::mouseMove(window.mnuFile, window.mnuFile->actionGeometry(window.actAppExit).center());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window.statusBar()->currentMessage().isEmpty(); }));
+  EXPECT_EQ(window.statusBar()->currentMessage(), "Anwendung beenden");
+  EXPECT_FALSE(window.StatusPanel(1).isVisible());
+
+  QTest::mouseMove(window.mnuFile, QPoint(-20, -20));
+  window.mnuFile->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.statusBar()->currentMessage().isEmpty(); }));
+  EXPECT_TRUE(window.StatusPanel(1).isVisible());
+}
+
+TEST_F(MainWindowBase, StartupActionRunsOnce100msAfterShowing) {
+  window.setStartupDelayEnabled(true);
+  window.show();
+  EXPECT_EQ(window.StartupActions, 0);
+  EXPECT_EQ(window.tiStartupDelay->interval(), 100);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.StartupActions > 0; }));
+  QTest::qWait(250);
+  EXPECT_EQ(window.StartupActions, 1);
+
+  TProbeMainWindow quiet;
+  quiet.show();
+  QTest::qWait(250);
+  EXPECT_EQ(quiet.StartupActions, 0);
+}
+
+TEST_F(MainWindowBase, WindowMenuTilesAndListsTheChildren) {
+  window.show();
+  for (const char* title : {"Eins", "Zwei", "Drei"}) {
+    auto form = std::make_unique<TfrmqorVCLWINFormBase>();
+    form->setWindowTitle(title);
+    window.AddMdiChild(std::move(form));
+  }
+  const QRect area = window.MdiArea().viewport()->rect();
+  const QList<QMdiSubWindow*> subs = window.MdiArea().subWindowList();
+  ASSERT_EQ(subs.size(), 3);
+
+  window.mnuWindowVertical->trigger();
+  for (QMdiSubWindow* sub : subs) EXPECT_EQ(sub->width(), area.width());
+  EXPECT_EQ(subs[0]->y(), 0);
+  EXPECT_EQ(subs[2]->geometry().bottom(), area.bottom());
+  EXPECT_EQ(subs[1]->y(), subs[0]->geometry().bottom() + 1);
+
+  window.mnuWindowHorizontal->trigger();
+  for (QMdiSubWindow* sub : subs) EXPECT_EQ(sub->height(), area.height());
+  EXPECT_EQ(subs[2]->geometry().right(), area.right());
+
+  window.MdiArea().setActiveSubWindow(subs[1]);
+  emit window.mnuWindow->aboutToShow();
+  emit window.mnuWindow->aboutToShow();  // the list is rebuilt, not appended
+  const QStringList captions = Captions(*window.mnuWindow);
+  EXPECT_EQ(captions.mid(3), QStringList({"-", "&1 Eins", "&2 Zwei", "&3 Drei"}));
+  const QList<QAction*> entries = window.mnuWindow->actions().mid(window.mnuWindow->actions().size() - 3);
+  EXPECT_TRUE(entries[1]->isChecked());
+  EXPECT_FALSE(entries[0]->isChecked());
+  entries[2]->trigger();
+  EXPECT_EQ(window.MdiArea().activeSubWindow(), subs[2]);
+}
+
+TEST_F(MainWindowBase, ClosedChildGoesAwayAndClosingStoresTheMainMetrics) {
+  window.show();
+  QPointer<QMdiSubWindow> sub = window.AddMdiChild(std::make_unique<TfrmqorVCLWINFormBase>());
+  sub->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(sub.isNull());
+  window.move(40, 30);
+  window.close();
+  EXPECT_EQ(StoredMetrics("Hauptfenster"), QStringLiteral("40;30;%1;%2;0").arg(window.width()).arg(window.height()));
+}
+
+TEST_F(MainWindowBase, InfoOpensTheGivenDialogModally) {
+  static bool opened = false;
+  struct TProbeInfo : TfrmQORApplicationInfo {
+    explicit TProbeInfo(QWidget* Owner) : TfrmQORApplicationInfo(Owner) { opened = true; }
+  };
+  window.setAppInfoFormClass(&NewAppInfoForm<TProbeInfo>);
+  window.show();
+  QString modal;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog) return;
+    modal = dialog->windowTitle();
+    dialog->close();
+  });
+  window.actAppInfo->trigger();
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(modal, "Informationen zur Anwendung");
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+}  // namespace
