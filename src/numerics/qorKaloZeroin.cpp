@@ -18,18 +18,19 @@ bool ArgumentsValid(Extended ABSERR, Extended RELERR, int FMAX) {
          FMAX >= 1;
 }
 
-// No bound may ask for more than the arithmetic can give. A purely absolute or purely
-// relative request below the floor keeps its other bound at zero; otherwise both
-// bounds are raised to the floor.
+// No bound may ask for more than the arithmetic can give. A purely relative request
+// below the floor keeps its absolute bound at zero; otherwise both bounds are raised
+// to the floor. The relative bound is raised also for a purely absolute request: an
+// absolute bound alone is finer than the spacing of Extended numbers once |b| > 4, so
+// the bracket could never become small enough and roots such as 3*pi of sin(x) would
+// be reported as not found after the whole evaluation budget.
 void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
-  if (RELERR == 0 && ABSERR < ZeroinToleranceFloor) {
-    ABSERR = ZeroinToleranceFloor;
-  } else if (ABSERR == 0 && RELERR < ZeroinToleranceFloor) {
+  if (ABSERR == 0 && RELERR < ZeroinToleranceFloor) {
     RELERR = ZeroinToleranceFloor;
-  } else {
-    if (ABSERR < ZeroinToleranceFloor) ABSERR = ZeroinToleranceFloor;
-    if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
+    return;
   }
+  if (ABSERR < ZeroinToleranceFloor) ABSERR = ZeroinToleranceFloor;
+  if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
 }
 
 // The iteration of one Zeroin call, with the algorithm's own names.

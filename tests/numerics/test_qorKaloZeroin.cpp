@@ -105,7 +105,7 @@ TEST(Zeroin, ToleranceFloor) {
     const char* name;
     Extended absIn, relIn, absOut, relOut;
   } cases[] = {
-      {"absolute only, below floor", tiny, 0, floor, 0},
+      {"absolute only, below floor: relative gets the floor too", tiny, 0, floor, floor},
       {"relative only, below floor", 0, tiny, 0, floor},
       {"absolute only, above floor: relative gets the floor", Abs10, 0, Abs10, floor},
       {"relative only, above floor: absolute gets the floor", 0, 1E-5L, floor, 1E-5L},
@@ -123,7 +123,22 @@ TEST(Zeroin, ToleranceFloor) {
   Extended ABSERR = tiny, RELERR = 0, b = 1, fb;
   int Iter;
   Zeroin(ABSERR, RELERR, Budget, NoRoot, "", -1, b, fb, Iter);
+  EXPECT_EQ(RELERR, 0);
   EXPECT_EQ(ABSERR, tiny) << "no floor without a sign change";
+}
+
+// The root finder's default bounds (absolute 2^-62, relative 0) must still converge
+// where the spacing of Extended numbers exceeds the absolute bound.
+TEST(Zeroin, ConvergesFarFromZeroWithAnAbsoluteBoundOnly) {
+  for (Extended root : {3.0L, 9.4247779607693797L, 1000.5L, -3.0E6L}) {
+    SCOPED_TRACE(static_cast<double>(root));
+    const RealFunction f = [root](Extended x) { return static_cast<double>(x) - static_cast<double>(root); };
+    Extended ABSERR = 2 * MachineEpsilon(), RELERR = 0, b = root + 0.3L, fb;
+    int Iter;
+    EXPECT_LE(Zeroin(ABSERR, RELERR, Budget, f, "", root - 0.2L, b, fb, Iter), ZeroinZeroAtStart);
+    EXPECT_LT(Iter, 200);
+    EXPECT_NEAR(static_cast<double>(b), static_cast<double>(root), std::fabs(static_cast<double>(root)) * 1E-15);
+  }
 }
 
 TEST(Zeroin, FaultsAndErrorsLeaveZeroin) {
