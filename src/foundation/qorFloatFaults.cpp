@@ -35,27 +35,30 @@ bool FGreater(Extended a, Extended b) { RequireOrdered(a, b); return a > b; }
 bool FGreaterEqual(Extended a, Extended b) { RequireOrdered(a, b); return a >= b; }
 
 namespace {
-constexpr unsigned short X87Faults = 0x3F;     // flag bits of the status word, mask bits of the control word
-constexpr unsigned MxcsrMasks = 0x3F << 7;     // the fault masks of MXCSR
+// The flags of the three faults the program raises, in the x87 status word and in
+// MXCSR (same bit positions), and the fault masks of MXCSR.
+constexpr unsigned short X87Faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+constexpr unsigned MxcsrFaults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+constexpr unsigned MxcsrMasks = 0x3F << 7;
+
+unsigned short X87Status() {
+  unsigned short status;
+  __asm__ volatile("fnstsw %0" : "=m"(status));
+  return status;
+}
 }  // namespace
 
-TFloatEnvGuard::TFloatEnvGuard() : FMxcsr(_mm_getcsr()) {
-  __asm__ volatile("fnstcw %0" : "=m"(FControl));
-  __asm__ volatile("fnstsw %0" : "=m"(FStatus));
+// Lua computes in SSE registers, so MXCSR is what it changes; inexact and underflow
+// flags are silent here and left as Lua set them, so that the common call restores
+// nothing. The x87 environment is slow to load and is reloaded only when the guarded
+// code changed one of its fault flags.
+TFloatEnvGuard::TFloatEnvGuard() : FMxcsr(_mm_getcsr()), FStatus(X87Status()) {
   if ((FMxcsr & MxcsrMasks) != MxcsrMasks) _mm_setcsr(FMxcsr | MxcsrMasks);
-  if ((FControl & X87Faults) != X87Faults) {
-    const unsigned short masked = FControl | X87Faults;
-    __asm__ volatile("fldcw %0" : : "m"(masked));
-  }
 }
 
 TFloatEnvGuard::~TFloatEnvGuard() {
-  if (_mm_getcsr() != FMxcsr) _mm_setcsr(FMxcsr);
-  unsigned short status, control;
-  __asm__ volatile("fnstsw %0" : "=m"(status));
-  __asm__ volatile("fnstcw %0" : "=m"(control));
-  if (control != FControl) __asm__ volatile("fldcw %0" : : "m"(FControl));
-  if ((status & X87Faults) == (FStatus & X87Faults)) return;
+  if ((_mm_getcsr() ^ FMxcsr) & (MxcsrFaults | MxcsrMasks)) _mm_setcsr(FMxcsr);
+  if (((X87Status() ^ FStatus) & X87Faults) == 0) return;
   std::fenv_t env;
   std::fegetenv(&env);
   env.__status_word = (env.__status_word & ~X87Faults) | (FStatus & X87Faults);

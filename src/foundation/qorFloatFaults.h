@@ -28,11 +28,9 @@ bool FLessEqual(Extended a, Extended b);
 bool FGreater(Extended a, Extended b);
 bool FGreaterEqual(Extended a, Extended b);
 
-// Saves the floating-point environment and masks every fault; restores the saved
-// environment, flags included, on destruction. Wraps foreign code (Lua) whose own
-// arithmetic must neither trap nor leave flags behind. Called around every function
-// evaluation, so it touches the x87 environment (slow to save and load) only when
-// the guarded code changed it.
+// Saves the floating-point environment and masks every fault; on destruction restores
+// the saved masks and fault flags (invalid, division by zero, overflow). Wraps foreign
+// code (Lua) whose own arithmetic must neither trap nor leave fault flags behind.
 class TFloatEnvGuard {
 public:
   TFloatEnvGuard();
@@ -41,7 +39,6 @@ public:
   TFloatEnvGuard& operator=(const TFloatEnvGuard&) = delete;
 
 private:
-  unsigned FMxcsr;           // SSE control and flags
-  unsigned short FControl;   // x87 control word
-  unsigned short FStatus;    // x87 status word
+  unsigned FMxcsr;          // SSE control and flags
+  unsigned short FStatus;   // x87 status word
 };
