@@ -3,6 +3,7 @@
 #include "qorException.h"
 
 #include "../foundation/qorTestSupport.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -16,27 +17,9 @@
 
 namespace {
 
-// Menus need a QApplication for the whole run; it must be gone before the program's
-// static objects are, so the test environment ends it. Without a display the
-// offscreen platform is used.
-class TApplicationEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    FApp = std::make_unique<QApplication>(FArgc, FArgv);
-  }
-  void TearDown() override { FApp.reset(); }
-
-private:
-  int FArgc = 1;
-  char FName[32] = "app_test_qorFormUtil";
-  char* FArgv[2] = {FName, nullptr};
-  std::unique_ptr<QApplication> FApp;
-};
-
 // GoogleTest owns and ends the registered environment.
 const ::testing::Environment* const ApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
 
 // One entry as the tests compare it.
 struct TEntry {
