@@ -2,9 +2,17 @@
 
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
+#include "qorException.h"
+#include "qorFileUtils.h"
+#include "qorMetafile.h"
+#include "qorMetafileClipboard.h"
 #include "qorNumEdit.h"
+#include "qorPlotImage.h"
+#include "qorStrUtils.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -41,6 +49,10 @@ constexpr int MaxNodeCount = 10000;
 
 const QString Caption = QStringLiteral("Nullstelle suchen");
 
+// The folders the window remembers between runs, one value each in this sub key.
+const QString RecentPlacesSubKey = QStringLiteral("RecentPlaces");
+const QString GraphicPlace = QStringLiteral("Graphic");
+
 // One action of the window: caption, hint, image of the common lists, shortcut.
 struct TActionDef {
   QAction** Action;
@@ -70,6 +82,26 @@ QLineEdit* DetailEdit(const char* Name) {
   edit->setObjectName(QString::fromLatin1(Name));
   return edit;
 }
+
+// Runs Step with Text as Form's busy display and ends the display afterwards, also
+// when Step raises.
+template <class TStep>
+void RunBusy(TfrmRootFinding2D& Form, const QString& Text, TStep&& Step) {
+  Form.BusyStatus(Text);
+  try {
+    Step();
+  } catch (...) {
+    Form.BusyStatus(QString());
+    throw;
+  }
+  Form.BusyStatus(QString());
+}
+
+TqorAppStorageBase& Storage(TfrmRootFinding2D& Form) {
+  TqorAppStorageBase* storage = Form.ASP().Cfg();
+  if (!storage) throw Exception(MsgNoStorage);
+  return *storage;
+}
 }  // namespace
 
 const QString TfrmRootFinding2D::RootFindingFormName = QStringLiteral("RootFinding");
@@ -89,6 +121,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
 
   CreateActions();
   CreateMenus();
+  CreateDialogs();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -158,8 +191,10 @@ void TfrmRootFinding2D::CreateActions() {
     addAction(action);
     *def.Action = action;
   }
-  actCalculate->setEnabled(true);
+  for (QAction* action : {actCalculate, actCopyGraphic, actSaveGraphic}) action->setEnabled(true);
   connect(actCalculate, &QAction::triggered, this, &TfrmRootFinding2D::actCalculateExecute);
+  connect(actCopyGraphic, &QAction::triggered, this, &TfrmRootFinding2D::actCopyGraphicExecute);
+  connect(actSaveGraphic, &QAction::triggered, this, &TfrmRootFinding2D::actSaveGraphicExecute);
 }
 
 void TfrmRootFinding2D::CreateMenus() {
@@ -181,6 +216,16 @@ void TfrmRootFinding2D::CreateMenus() {
 
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this, &TfrmRootFinding2D::FormContextMenu);
+}
+
+// The EMF file keeps the extension ".wmf" that users of the graphic know.
+void TfrmRootFinding2D::CreateDialogs() {
+  dlgSaveGraphic.Parent = this;
+  dlgSaveGraphic.Save = true;
+  dlgSaveGraphic.Title = QStringLiteral("Grafik speichern");
+  dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"),
+                            QStringLiteral("Alle Dateien (*)")};
+  dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
 }
 
 void TfrmRootFinding2D::FormContextMenu(const QPoint& Pos) { mnuPopForm->popup(mapToGlobal(Pos)); }
@@ -275,10 +320,9 @@ QWidget* TfrmRootFinding2D::CreateInputRows() {
 QWidget* TfrmRootFinding2D::CreateGraphPanel() {
   auto* pnlGraph = new QWidget;
   pnlGraph->setObjectName(QStringLiteral("pnlGraph"));
-  imgGraph = new QLabel;
+  imgGraph = new TqorPlotImage;
   imgGraph->setObjectName(QStringLiteral("imgGraph"));
-  imgGraph->setAutoFillBackground(true);
-  imgGraph->setBackgroundRole(QPalette::Base);
+  connect(imgGraph, &TqorPlotImage::Resized, this, &TfrmRootFinding2D::pnlGraphResize);
   sb = new QScrollArea;
   sb->setObjectName(QStringLiteral("sb"));
   sb->setWidgetResizable(true);
@@ -398,8 +442,48 @@ void TfrmRootFinding2D::actCalculateExecute() {
   RunShowingErrors([this] { FCalculation.Execute(CalculationInput(), [this] { RebuildPlot(); }); });
 }
 
-// The plot of the window comes with its own part; until then the image stays empty.
-void TfrmRootFinding2D::RebuildPlot() {}
+void TfrmRootFinding2D::RebuildPlot() {
+  FPlot2D.Update(ValueX(), ValueY(), RootX(), RootY(),
+                 [this](const QString& Text) { BusyStatus(Text); });
+  RenderPlot();
+}
+
+void TfrmRootFinding2D::RenderPlot() { imgGraph->ShowMetafile(FPlot2D.Render(imgGraph->size())); }
+
+void TfrmRootFinding2D::pnlGraphResize() {
+  RunShowingErrors([this] {
+    RunBusy(*this, QStringLiteral("Grafik zeichnen ..."), [this] { RenderPlot(); });
+  });
+}
+
+void TfrmRootFinding2D::actCopyGraphicExecute() {
+  RunShowingErrors([this] { CopyMetafileToClipboard(FPlot2D.Plot2D().MetaFile()); });
+}
+
+void TfrmRootFinding2D::actSaveGraphicExecute() {
+  RunShowingErrors([this] { SaveGraphic(); });
+}
+
+void TfrmRootFinding2D::SaveGraphic() {
+  dlgSaveGraphic.Directory = ReadRecentPlace(GraphicPlace, GetPicturesFolder());
+  const QString fileName = ExecuteFileDialog(dlgSaveGraphic);
+  if (fileName.isEmpty()) return;
+  dlgSaveGraphic.FileName = QFileInfo(fileName).fileName();
+  RunBusy(*this, QStringLiteral("Grafik wird abgespeichert ..."), [&] {
+    FPlot2D.Plot2D().MetaFile().SaveToFile(fileName);
+    WriteRecentPlace(GraphicPlace, fileName);
+  });
+}
+
+QString TfrmRootFinding2D::ReadRecentPlace(const QString& Name, const QString& Default) {
+  return Storage(*this).ReadString(aslsRecentLists, RecentPlacesSubKey, Name, Default);
+}
+
+void TfrmRootFinding2D::WriteRecentPlace(const QString& Name, const QString& FileName) {
+  const QString folder = QDir::toNativeSeparators(QFileInfo(FileName).absolutePath());
+  Storage(*this).WriteValue(aslsRecentLists, RecentPlacesSubKey, Name,
+                            IncludeTrailingChar(folder, QDir::separator()));
+}
 
 bool TfrmRootFinding2D::eventFilter(QObject* Watched, QEvent* Event) {
   if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event)))

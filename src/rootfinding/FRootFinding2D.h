@@ -5,13 +5,18 @@
 // "Berechnen" (F5, the button, Enter in any of the four fields) runs the calculation
 // of TKaloRootCalculation; an error it raises is shown by the application's error
 // display and the window keeps the results of the last calculation that ran to its end.
+// The plot of the last calculation fills the image left of the roots and is drawn anew
+// at the image's size whenever it changes size; "Grafik Kopieren" puts that drawing on
+// the clipboard, "Grafik Speichern ..." writes it as an EMF file.
 // Every window holds its own task and tables; closing a window frees it.
 //
 // The components carry their names as object names (txtFct, actCalculate, memRoot's
 // grid DBGrid1, ...), so that the parts that complete the window find them.
 
 #include "KaloRootCalculation.h"
+#include "KaloRootPlot.h"
 #include "qorDataSetModel.h"
+#include "qorFileDialog.h"
 #include "qorFormBase.h"
 #include "qorMemoryDataset.h"
 
@@ -19,7 +24,6 @@
 
 class QAction;
 class QKeyEvent;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -27,6 +31,7 @@ class QScrollArea;
 class QTableView;
 class QToolBar;
 class TqorNumEdit;
+class TqorPlotImage;
 
 class TfrmRootFinding2D : public TfrmqorVCLWINFormBase {
   Q_OBJECT
@@ -50,6 +55,8 @@ public:
   const kaloREALVector& ValueY() const { return FCalculation.ValueY(); }
   const kaloREALVector& RootX() const { return FCalculation.RootX(); }
   const kaloREALVector& RootY() const { return FCalculation.RootY(); }
+  // The plot of the last calculation; its metafile holds the last drawing.
+  TKaloRootPlot& Plot2D() { return FPlot2D; }
 
   // Shows the task in the fields: a simple expression editable in txtFct, a full
   // script's name read-only on the tooltip colour; range and node count.
@@ -62,16 +69,28 @@ protected:
   // Replaces the plot's graphs by those of the last calculation and draws it; run by
   // the calculation once its results are complete.
   void RebuildPlot();
+  // Draws the plot at the image's size and shows it.
+  void RenderPlot();
+  // The folder remembered as Name in "RecentPlaces", Default when none is.
+  QString ReadRecentPlace(const QString& Name, const QString& Default);
+  // Remembers the folder of FileName, with a trailing separator, as Name in
+  // "RecentPlaces".
+  void WriteRecentPlace(const QString& Name, const QString& FileName);
   // Enter in one of the four input fields calculates.
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private slots:
   void actCalculateExecute();
+  void actCopyGraphicExecute();
+  void actSaveGraphicExecute();
+  // The image has a new size: the plot is drawn anew at it.
+  void pnlGraphResize();
   void FormContextMenu(const QPoint& Pos);
 
 private:
   void CreateActions();
   void CreateMenus();
+  void CreateDialogs();
   QWidget* CreateTopPanel();
   QToolBar* CreateToolBar();
   QWidget* CreateInputRows();
@@ -83,11 +102,16 @@ private:
   bool txtFctDefKeyPress(QKeyEvent* Event);
   // The fields as the calculation reads them, each shown as it is read.
   TKaloCalculationInput CalculationInput();
+  // Asks for the graphic's file and writes the plot's drawing to it as EMF.
+  void SaveGraphic();
 
   std::unique_ptr<TKaloPersistRootFinding> FRootFinder;
   TqorMemoryDataset FmemRoot;
   TqorDataSource dsRoot{FmemRoot};
   TKaloRootCalculation FCalculation;
+  TKaloRootPlot FPlot2D;
+  // The graphic's save dialog; its folder is set each time it opens.
+  TqorFileDialogRequest dlgSaveGraphic;
 
   // Components, owned by the window through Qt's parent ownership.
   QAction* actPrintPreview = nullptr;
@@ -109,6 +133,6 @@ private:
   TqorNumEdit* txtNodeCount = nullptr;
   QPushButton* Button2 = nullptr;
   QScrollArea* sb = nullptr;
-  QLabel* imgGraph = nullptr;
+  TqorPlotImage* imgGraph = nullptr;
   QTableView* DBGrid1 = nullptr;
 };

@@ -52,8 +52,9 @@ protected:
   QStringList busyTexts;
 };
 
-const QStringList CalculationBusyTexts = {"Funktion berechnen ...", "Nullstellen ermitteln ...", "",
-                                          ""};
+const QStringList CalculationBusyTexts = {
+    "Funktion berechnen ...",     "Nullstellen ermitteln ...",    "", "Graphen löschen ...",
+    "Funktionsgraph zufügen ...", "Nullstellengraph zufügen ...", ""};
 
 }  // namespace
 
@@ -100,9 +101,9 @@ TEST_F(RootFinding2D, ActionsCarryTheirCaptionsHintsAndShortcuts) {
       {"actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", QKeySequence("F5"),
        true},
       {"actCopyGraphic", "Grafik &Kopieren",
-       "Grafik als Windows Metafile in die Zwischenablage kopieren", QKeySequence(), false},
+       "Grafik als Windows Metafile in die Zwischenablage kopieren", QKeySequence(), true},
       {"actSaveGraphic", "Grafik &Speichern ...", "Grafik als Windows Metafile speichern",
-       QKeySequence(), false},
+       QKeySequence(), true},
       {"actSaveValues", "Funktions&werte Speichern ...", "Funktionswerte in Textdatei speichern",
        QKeySequence(), false},
       {"actSaveRoots", "&Nullstellen Speichern ...", "Nullstellen als Textdatei speichern",
