@@ -1,0 +1,239 @@
+#include "FRootFinding2DProperties.h"
+
+#include "KaloPersistentTypes.h"
+#include "qorNumEdit.h"
+
+#include <QDoubleValidator>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+// The dialog's layout in pixels, as designed at 96 dpi.
+constexpr int ClientWidth = 414;
+constexpr int ClientHeight = 264;
+constexpr int ButtonBarHeight = 32;
+constexpr int PageMargin = 8;
+
+// The node counts a task may have: fewer nodes give no useful plot, more would make a
+// calculation too slow for a window that waits for it.
+constexpr int MinNodeCount = 10;
+constexpr int MaxNodeCount = 10000;
+
+// The script field shows code, so its columns line up.
+const QString ScriptFontFamily = QStringLiteral("Courier New");
+constexpr int ScriptFontPoints = 10;
+
+const QString Caption = QStringLiteral("Eigenschaften Nullstellensuche");
+const QString CRLF = QStringLiteral("\r\n");
+const QString LF = QStringLiteral("\n");
+
+QLabel* BuddyLabel(const char* Text, QWidget* Buddy) {
+  auto* label = new QLabel(QString::fromUtf8(Text));
+  label->setBuddy(Buddy);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return label;
+}
+
+template <class TField>
+TField* Named(TField* Field, const char* Name) {
+  Field->setObjectName(QString::fromLatin1(Name));
+  return Field;
+}
+
+// A field that may be typed into has the normal background; one that only shows its
+// text has the tooltip colour, as in the root-finding window.
+template <class TField>
+void SetEditable(TField& Field, bool Editable) {
+  Field.setReadOnly(!Editable);
+  QPalette palette;
+  if (!Editable) palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+  Field.setPalette(palette);
+}
+}  // namespace
+
+// ----------------------------------------------------------- TScientificEdit
+
+TScientificEdit::TScientificEdit(QWidget* Parent) : QLineEdit(Parent) {
+  auto* validator = new QDoubleValidator(this);
+  validator->setNotation(QDoubleValidator::ScientificNotation);
+  setValidator(validator);
+  setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // What the field shows after editing is what it reads.
+  connect(this, &QLineEdit::editingFinished, this, [this] { setValue(Value()); });
+}
+
+double TScientificEdit::Value() const {
+  bool ok = false;
+  const double value = QLocale().toDouble(text().trimmed(), &ok);
+  return ok && std::isfinite(value) ? value : 0;
+}
+
+void TScientificEdit::setValue(double value) {
+  setText(value == 0 ? QString() : QLocale().toString(value, 'E', Decimals));
+}
+
+// ----------------------------------------------------------- TfrmRootFinding2DProperties
+
+TfrmRootFinding2DProperties::TfrmRootFinding2DProperties(QWidget* Owner)
+    : TqorFormBaseOf<QDialog>(Owner) {
+  setWindowTitle(Caption);
+  pc = new QTabWidget;
+  pc->setObjectName(QStringLiteral("pc"));
+  pc->addTab(CreateCommonPage(), QStringLiteral("Allgemein"));
+  pc->addTab(CreateFunctionPage(), QStringLiteral("Funktion"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(pc, 1);
+  layout->addWidget(CreateButtonBar());
+  resize(ClientWidth, ClientHeight);
+  pc->setCurrentWidget(tsCommon);
+}
+
+QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
+  tsCommon = Named(new QWidget, "tsCommon");
+  txtName = Named(new QLineEdit, "txtName");
+  txtXmin = Named(new TqorNumEdit, "txtXmin");
+  txtXmax = Named(new TqorNumEdit, "txtXmax");
+  txtNodeCount = Named(new TqorNumEdit, "txtNodeCount");
+  txtNodeCount->setDecimals(0);
+  txtNodeCount->setLimits(MinNodeCount, MaxNodeCount);
+  txtAbsError = Named(new TScientificEdit, "txtAbsError");
+  txtRelError = Named(new TScientificEdit, "txtRelError");
+
+  auto* grid = new QGridLayout(tsCommon);
+  grid->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
+  grid->addWidget(BuddyLabel("Name:", txtName), 0, 0);
+  grid->addWidget(txtName, 0, 1, 1, 3);
+  grid->addWidget(BuddyLabel("x-Werte &von:", txtXmin), 1, 0);
+  grid->addWidget(txtXmin, 1, 1);
+  grid->addWidget(BuddyLabel("x-Werte &bis:", txtXmax), 1, 2);
+  grid->addWidget(txtXmax, 1, 3);
+  grid->addWidget(BuddyLabel("&Stützstellen:", txtNodeCount), 2, 0);
+  grid->addWidget(txtNodeCount, 2, 1);
+  grid->addWidget(BuddyLabel("&Absolute Fehlerschranke:", txtAbsError), 3, 0);
+  grid->addWidget(txtAbsError, 3, 1, 1, 2);
+  grid->addWidget(BuddyLabel("&Relative Fehlerschranke:", txtRelError), 4, 0);
+  grid->addWidget(txtRelError, 4, 1, 1, 2);
+  grid->setRowStretch(5, 1);
+  grid->setColumnStretch(3, 1);
+  setTabOrder(txtName, txtXmin);
+  setTabOrder(txtXmin, txtXmax);
+  setTabOrder(txtXmax, txtNodeCount);
+  setTabOrder(txtNodeCount, txtAbsError);
+  setTabOrder(txtAbsError, txtRelError);
+  return tsCommon;
+}
+
+QWidget* TfrmRootFinding2DProperties::CreateFunctionPage() {
+  tsFunction = Named(new QWidget, "tsFunction");
+  optSimpleScript = Named(new QRadioButton(QStringLiteral("Einfache Funktionsbeschreibung")),
+                          "optSimpleScript");
+  txtFct = Named(new QLineEdit, "txtFct");
+  optScript = Named(new QRadioButton(QStringLiteral("Vollständige Lua-Funktion der Form "
+                                                    "\"function fct(x) return (...); end;\"")),
+                    "optScript");
+  txtScript = Named(new QPlainTextEdit, "txtScript");
+  QFont font(ScriptFontFamily, ScriptFontPoints);
+  font.setStyleHint(QFont::TypeWriter);
+  txtScript->setFont(font);
+  txtScript->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Tab moves on to the next field, as in every other field of the dialog.
+  txtScript->setTabChangesFocus(true);
+  for (QRadioButton* option : {optSimpleScript, optScript})
+    connect(option, &QRadioButton::toggled, this, [this](bool Checked) {
+      if (Checked) optSimpleScriptClick();
+    });
+
+  auto* fct = new QHBoxLayout;
+  fct->addWidget(BuddyLabel("&Funktion: f(x) = ", txtFct));
+  fct->addWidget(txtFct, 1);
+  auto* layout = new QVBoxLayout(tsFunction);
+  layout->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
+  layout->addWidget(optSimpleScript);
+  layout->addLayout(fct);
+  layout->addWidget(optScript);
+  layout->addWidget(txtScript, 1);
+  return tsFunction;
+}
+
+QWidget* TfrmRootFinding2DProperties::CreateButtonBar() {
+  // The buttons belong to the dialog from the start: only then does OK become the
+  // dialog's default button rather than the first button that ever has the focus.
+  auto* bar = new QWidget(this);
+  bar->setFixedHeight(ButtonBarHeight);
+  cmdCancel = Named(new QPushButton(QStringLiteral("Abbruch"), bar), "cmdCancel");
+  cmdOK = Named(new QPushButton(QStringLiteral("OK"), bar), "cmdOK");
+  cmdOK->setDefault(true);
+  connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cmdOK, &QPushButton::clicked, this, &TfrmRootFinding2DProperties::cmdOKClick);
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(PageMargin, 0, PageMargin, 0);
+  layout->addStretch(1);
+  layout->addWidget(cmdCancel);
+  layout->addWidget(cmdOK);
+  return bar;
+}
+
+QString TfrmRootFinding2DProperties::FullScriptOf(const QString& Expression) {
+  return QStringLiteral("function fct(x)") + CRLF + QStringLiteral("  return (") + Expression +
+         QStringLiteral(");") + CRLF + QStringLiteral("end;");
+}
+
+void TfrmRootFinding2DProperties::showEvent(QShowEvent* Event) {
+  TqorFormBaseOf<QDialog>::showEvent(Event);
+  if (!Event->spontaneous()) FormShow();
+}
+
+void TfrmRootFinding2DProperties::FormShow() {
+  pc->setCurrentWidget(tsCommon);
+  txtName->setFocus();
+  if (!FRootFinder) return;
+  txtName->setText(FRootFinder->Name());
+  txtXmin->setValue(static_cast<double>(FRootFinder->xMin()));
+  txtXmax->setValue(static_cast<double>(FRootFinder->xMax()));
+  txtNodeCount->setValue(FRootFinder->NodeCount());
+  txtAbsError->setValue(static_cast<double>(FRootFinder->AbsErrorBound()));
+  txtRelError->setValue(static_cast<double>(FRootFinder->RelErrorBound()));
+  const TKaloPersistFunction& function = FRootFinder->RootFunction();
+  const bool simple = function.SimpleScript();
+  txtFct->setText(simple ? function.FunctionScript() : QString());
+  const QString script = simple ? FullScriptOf(function.FunctionScript()) : function.FunctionScript();
+  // The editor keeps its lines apart by itself; CR LF comes back on OK.
+  txtScript->setPlainText(QString(script).replace(CRLF, LF));
+  (simple ? optSimpleScript : optScript)->setChecked(true);
+  optSimpleScriptClick();
+}
+
+void TfrmRootFinding2DProperties::optSimpleScriptClick() {
+  const bool simple = optSimpleScript->isChecked();
+  SetEditable(*txtFct, simple);
+  SetEditable(*txtScript, !simple);
+}
+
+void TfrmRootFinding2DProperties::cmdOKClick() {
+  if (FRootFinder) {
+    FRootFinder->setName(txtName->text());
+    FRootFinder->setxMin(txtXmin->Value());
+    FRootFinder->setxMax(txtXmax->Value());
+    FRootFinder->setNodeCount(txtNodeCount->AsInteger());
+    FRootFinder->setAbsErrorBound(txtAbsError->Value());
+    FRootFinder->setRelErrorBound(txtRelError->Value());
+    TKaloPersistFunction& function = FRootFinder->RootFunction();
+    const bool simple = optSimpleScript->isChecked();
+    function.setSimpleScript(simple);
+    function.setFunctionScript(simple ? txtFct->text()
+                                      : txtScript->toPlainText().replace(LF, CRLF));
+  }
+  accept();
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The properties dialog of a root-finding task: every field of the task, the two error
+// bounds and the choice between a simple expression and a full Lua script included.
+// The caller sets the task, shows the dialog modally and, after OK, shows the task's
+// values again. OK stores every field as it stands (only the node count is kept within
+// its limits); Cancel and Esc leave the task untouched. Enter presses OK, except in the
+// script field, where it starts a new line. As a dialog it keeps no window metrics.
+
+#include "qorFormBase.h"
+
+#include <QDialog>
+#include <QLineEdit>
+
+
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class TKaloPersistRootFinding;
+class TqorNumEdit;
+
+// A one-line field for a real in scientific notation with ten decimal places, in the
+// user's regional settings. As with the other numeric fields, 0 shows as an empty field
+// and an empty field (or one that is no number) reads as 0.
+class TScientificEdit : public QLineEdit {
+public:
+  static constexpr int Decimals = 10;
+
+  explicit TScientificEdit(QWidget* Parent = nullptr);
+
+  double Value() const;
+  void setValue(double value);
+};
+
+class TfrmRootFinding2DProperties : public TqorFormBaseOf<QDialog> {
+  Q_OBJECT
+
+public:
+  // The dialog on the page "Allgemein", centred on Owner; no task yet.
+  explicit TfrmRootFinding2DProperties(QWidget* Owner = nullptr);
+
+  // The task being edited; not owned. Set it before the dialog is shown.
+  TKaloPersistRootFinding* RootFinder() const { return FRootFinder; }
+  void setRootFinder(TKaloPersistRootFinding* value) { FRootFinder = value; }
+
+  // A simple expression as the full script it stands for, in three CR LF lines:
+  // "function fct(x)", "  return (Expression);", "end;".
+  static QString FullScriptOf(const QString& Expression);
+
+  QTabWidget* pc = nullptr;
+  QWidget* tsCommon = nullptr;
+  QLineEdit* txtName = nullptr;
+  TqorNumEdit* txtXmin = nullptr;
+  TqorNumEdit* txtXmax = nullptr;
+  TqorNumEdit* txtNodeCount = nullptr;
+  TScientificEdit* txtAbsError = nullptr;
+  TScientificEdit* txtRelError = nullptr;
+  QWidget* tsFunction = nullptr;
+  QRadioButton* optSimpleScript = nullptr;
+  QLineEdit* txtFct = nullptr;
+  QRadioButton* optScript = nullptr;
+  QPlainTextEdit* txtScript = nullptr;
+  QPushButton* cmdCancel = nullptr;
+  QPushButton* cmdOK = nullptr;
+
+protected:
+  // Every showing fills the fields from the task and starts on "Allgemein".
+  void showEvent(QShowEvent* Event) override;
+
+private slots:
+  // Applies the mode of the checked radio button: its field editable on the normal
+  // background, the other read-only on the tooltip colour.
+  void optSimpleScriptClick();
+  // Stores the fields into the task and ends the dialog with OK.
+  void cmdOKClick();
+
+private:
+  QWidget* CreateCommonPage();
+  QWidget* CreateFunctionPage();
+  QWidget* CreateButtonBar();
+  void FormShow();
+
+  TKaloPersistRootFinding* FRootFinder = nullptr;
+};
