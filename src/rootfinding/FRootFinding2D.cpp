@@ -1,9 +1,12 @@
 #include "FRootFinding2D.h"
 
+#include "FRootFinding2DProperties.h"
+#include "KaloExport.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
 #include "qorException.h"
 #include "qorFileUtils.h"
+#include "qorFormUtil.h"
 #include "qorMetafile.h"
 #include "qorMetafileClipboard.h"
 #include "qorNumEdit.h"
@@ -52,6 +55,22 @@ const QString Caption = QStringLiteral("Nullstelle suchen");
 // The folders the window remembers between runs, one value each in this sub key.
 const QString RecentPlacesSubKey = QStringLiteral("RecentPlaces");
 const QString GraphicPlace = QStringLiteral("Graphic");
+const QString FunctionPlace = QStringLiteral("Function");
+const QString ValuesPlace = QStringLiteral("Values");
+
+// The recent task files are stored under the form name as this value.
+const QString RecentFilesValue = QStringLiteral("RecentFiles");
+// Enough task files to come back to, few enough to read at a glance.
+constexpr int RecentFileCapacity = 15;
+// The ID that asks the recent files for a new entry.
+constexpr int NewRecentID = -1;
+
+const QStringList TaskFileFilters = {QStringLiteral("Numerik Werzeug Daten (*.nwd)"),
+                                     QStringLiteral("XML-Datei (*.xml)"),
+                                     QStringLiteral("Alle Dateien (*)")};
+const QStringList TextFileFilters = {QStringLiteral("Text mit Trennzeichen (*.csv)"),
+                                     QStringLiteral("Textdatei (*.txt)"),
+                                     QStringLiteral("Alle Dateien (*)")};
 
 // One action of the window: caption, hint, image of the common lists, shortcut.
 struct TActionDef {
@@ -122,6 +141,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
   CreateActions();
   CreateMenus();
   CreateDialogs();
+  CreateRecentFiles();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -191,10 +211,17 @@ void TfrmRootFinding2D::CreateActions() {
     addAction(action);
     *def.Action = action;
   }
-  for (QAction* action : {actCalculate, actCopyGraphic, actSaveGraphic}) action->setEnabled(true);
+  for (QAction* action : {actCalculate, actCopyGraphic, actSaveGraphic, actSaveValues, actSaveRoots,
+                          actSaveFunction, actOpenFunction, actEditProperties})
+    action->setEnabled(true);
   connect(actCalculate, &QAction::triggered, this, &TfrmRootFinding2D::actCalculateExecute);
   connect(actCopyGraphic, &QAction::triggered, this, &TfrmRootFinding2D::actCopyGraphicExecute);
   connect(actSaveGraphic, &QAction::triggered, this, &TfrmRootFinding2D::actSaveGraphicExecute);
+  connect(actOpenFunction, &QAction::triggered, this, &TfrmRootFinding2D::actOpenFunctionExecute);
+  connect(actSaveFunction, &QAction::triggered, this, &TfrmRootFinding2D::actSaveFunctionExecute);
+  connect(actSaveRoots, &QAction::triggered, this, &TfrmRootFinding2D::actSaveRootsExecute);
+  connect(actSaveValues, &QAction::triggered, this, &TfrmRootFinding2D::actSaveValuesExecute);
+  connect(actEditProperties, &QAction::triggered, this, &TfrmRootFinding2D::actEditPropertiesExecute);
 }
 
 void TfrmRootFinding2D::CreateMenus() {
@@ -216,6 +243,7 @@ void TfrmRootFinding2D::CreateMenus() {
 
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this, &TfrmRootFinding2D::FormContextMenu);
+  connect(mnuPopForm, &QMenu::aboutToShow, this, &TfrmRootFinding2D::mnuPopFormPopup);
 }
 
 // The EMF file keeps the extension ".wmf" that users of the graphic know.
@@ -226,9 +254,44 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"),
                             QStringLiteral("Alle Dateien (*)")};
   dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
+
+  dlgOpenFunction.Parent = this;
+  dlgOpenFunction.Filters = TaskFileFilters;
+  dlgOpenFunction.DefaultSuffix = QStringLiteral("nwd");
+  dlgSaveFunction = dlgOpenFunction;
+  dlgSaveFunction.Save = true;
+  dlgSaveFunction.Title = QStringLiteral("Funktion speichern");
+  dlgSaveFunction.ConfirmOverwrite = true;
+  dlgSaveCSV.Parent = this;
+  dlgSaveCSV.Save = true;
+  dlgSaveCSV.Filters = TextFileFilters;
+  dlgSaveCSV.DefaultSuffix = QStringLiteral("csv");
+}
+
+void TfrmRootFinding2D::CreateRecentFiles() {
+  FRecentFileMenueHandler = new TqorRecentFilePopupMenueHandler(this);
+  FRecentFileMenueHandler->setPopupMenu(mnuPopFileList);
+  FRecentFileMenueHandler->setCapacity(RecentFileCapacity);
+  connect(FRecentFileMenueHandler, &TqorRecentFileMenueHandlerCommon::RecentFileClick, this,
+          &TfrmRootFinding2D::RecentFileClick);
+  RunShowingErrors([this] {
+    FRecentFileMenueHandler->setAsConfigString(
+        Storage(*this).ReadString(aslsRecentLists, FormName(), RecentFilesValue, QString()));
+  });
+}
+
+void TfrmRootFinding2D::WriteRecentFiles() {
+  Storage(*this).WriteValue(aslsRecentLists, FormName(), RecentFilesValue,
+                            FRecentFileMenueHandler->AsConfigString());
 }
 
 void TfrmRootFinding2D::FormContextMenu(const QPoint& Pos) { mnuPopForm->popup(mapToGlobal(Pos)); }
+
+// The context menu shows the same menu entries as the open button's drop-down.
+void TfrmRootFinding2D::mnuPopFormPopup() {
+  mnuPopOpenRecentFile->clear();
+  mnuPopOpenRecentFile->addActions(mnuPopFileList->actions());
+}
 
 QWidget* TfrmRootFinding2D::CreateTopPanel() {
   auto* panTop = new QWidget;
@@ -495,4 +558,92 @@ bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
   if (Event->key() != Qt::Key_Return && Event->key() != Qt::Key_Enter) return false;
   actCalculate->trigger();
   return true;
+}
+
+// The list is stored before the file is read, so that a file that fails to load is
+// still offered first.
+void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
+  FRecentFileMenueHandler->AddRecentFile(0, RecentID, FileName);
+  WriteRecentFiles();
+  RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] {
+    LoadTaskFile(FileName, *FRootFinder);
+    RefreshFields();
+    actCalculate->trigger();
+  });
+}
+
+void TfrmRootFinding2D::ProposeTaskFileName(TqorFileDialogRequest& Dialog) {
+  if (!FRootFinder->Name().isEmpty()) Dialog.FileName = RemoveInvalidFileNameChars(FRootFinder->Name());
+}
+
+QString TfrmRootFinding2D::AskFileName(TqorFileDialogRequest& Dialog, const QString& Place) {
+  Dialog.Directory = ReadRecentPlace(Place, GetAppDataFolder());
+  const QString fileName = ExecuteFileDialog(Dialog);
+  if (!fileName.isEmpty()) Dialog.FileName = QFileInfo(fileName).fileName();
+  return fileName;
+}
+
+// A file already listed moves to the top instead of being listed again.
+void TfrmRootFinding2D::actOpenFunctionExecute() {
+  RunShowingErrors([this] {
+    ProposeTaskFileName(dlgOpenFunction);
+    const QString fileName = AskFileName(dlgOpenFunction, FunctionPlace);
+    if (fileName.isEmpty()) return;
+    const TqorRecentFileItem* listed = FRecentFileMenueHandler->RetrieveItemByFileName(fileName);
+    OpenTaskFile(fileName, listed ? listed->ID() : NewRecentID);
+    WriteRecentPlace(FunctionPlace, fileName);
+  });
+}
+
+// A saved file becomes a new top entry, even when it is listed already.
+void TfrmRootFinding2D::actSaveFunctionExecute() {
+  RunShowingErrors([this] {
+    TakeFields();
+    ProposeTaskFileName(dlgSaveFunction);
+    const QString fileName = AskFileName(dlgSaveFunction, FunctionPlace);
+    if (fileName.isEmpty()) return;
+    SaveTaskFile(fileName, *FRootFinder);
+    WriteRecentPlace(FunctionPlace, fileName);
+    FRecentFileMenueHandler->AddRecentFile(0, NewRecentID, fileName);
+    WriteRecentFiles();
+  });
+}
+
+void TfrmRootFinding2D::actSaveRootsExecute() {
+  RunShowingErrors([this] {
+    const QString fileName = AskFileName(dlgSaveCSV, ValuesPlace);
+    if (fileName.isEmpty()) return;
+    RunBusy(*this, QStringLiteral("Werte werden abgespeichert ..."), [&] {
+      SaveRootsFile(fileName, FmemRoot);
+      WriteRecentPlace(ValuesPlace, fileName);
+    });
+  });
+}
+
+void TfrmRootFinding2D::actSaveValuesExecute() {
+  RunShowingErrors([this] {
+    const QString fileName = AskFileName(dlgSaveCSV, ValuesPlace);
+    if (fileName.isEmpty()) return;
+    RunBusy(*this, QStringLiteral("Werte werden aufbereitet ..."), [&] {
+      SaveValuesFile(fileName, ValueX(), ValueY());
+      BusyStatus(QStringLiteral("Werte werden abgespeichert ..."));
+      WriteRecentPlace(ValuesPlace, fileName);
+    });
+  });
+}
+
+// The dialog shows what the fields show now, not what the task held before.
+void TfrmRootFinding2D::actEditPropertiesExecute() {
+  RunShowingErrors([this] {
+    TakeFields();
+    TfrmRootFinding2DProperties dialog(this);
+    dialog.setRootFinder(FRootFinder.get());
+    if (dialog.exec() != QDialog::Accepted) return;
+    RefreshFields();
+    actCalculate->trigger();
+  });
+}
+
+void TfrmRootFinding2D::RecentFileClick(const QString& FileName, int ID) {
+  RunShowingErrors([&] { OpenTaskFile(FileName, ID); });
 }

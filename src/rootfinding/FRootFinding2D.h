@@ -8,6 +8,11 @@
 // The plot of the last calculation fills the image left of the roots and is drawn anew
 // at the image's size whenever it changes size; "Grafik Kopieren" puts that drawing on
 // the clipboard, "Grafik Speichern ..." writes it as an EMF file.
+// Tasks are opened from and saved to task files, the values and the roots of the last
+// calculation are exported as text files, and the properties dialog edits the whole
+// task. The task files opened or saved last are offered in the open button's drop-down
+// and in the context menu's "&Öffnen"; the list and the folders last used are kept in
+// the configuration. A file that fails to open leaves the window as it was.
 // Every window holds its own task and tables; closing a window frees it.
 //
 // The components carry their names as object names (txtFct, actCalculate, memRoot's
@@ -32,6 +37,7 @@ class QTableView;
 class QToolBar;
 class TqorNumEdit;
 class TqorPlotImage;
+class TqorRecentFilePopupMenueHandler;
 
 class TfrmRootFinding2D : public TfrmqorVCLWINFormBase {
   Q_OBJECT
@@ -86,11 +92,36 @@ private slots:
   // The image has a new size: the plot is drawn anew at it.
   void pnlGraphResize();
   void FormContextMenu(const QPoint& Pos);
+  void actOpenFunctionExecute();
+  void actSaveFunctionExecute();
+  void actSaveRootsExecute();
+  void actSaveValuesExecute();
+  void actEditPropertiesExecute();
+  // Before the context menu opens: "&Öffnen" gets the entries of the recent files.
+  void mnuPopFormPopup();
+  // A recent file's menu entry was clicked: its file is opened.
+  void RecentFileClick(const QString& FileName, int ID);
 
 private:
   void CreateActions();
   void CreateMenus();
   void CreateDialogs();
+  // The recent-file handler over mnuPopFileList, with the list stored under the form
+  // name; a storage that fails is shown and leaves the list empty.
+  void CreateRecentFiles();
+  // Stores the recent-file list under the form name.
+  void WriteRecentFiles();
+  // Puts FileName at the top of the recent files and stores them, then reads the task
+  // from it, shows it and calculates. RecentID is the ID of FileName's entry, or
+  // below 1 for a new entry. A file that fails to load changes neither the task nor
+  // the fields and results.
+  void OpenTaskFile(const QString& FileName, int RecentID);
+  // Proposes the task's name, without the characters a file name cannot hold, as the
+  // file name of Dialog; a task without a name proposes what Dialog chose last.
+  void ProposeTaskFileName(TqorFileDialogRequest& Dialog);
+  // Asks through Dialog, starting in the folder remembered as Place (the user's
+  // application-data folder at first); returns the chosen file, "" when cancelled.
+  QString AskFileName(TqorFileDialogRequest& Dialog, const QString& Place);
   QWidget* CreateTopPanel();
   QToolBar* CreateToolBar();
   QWidget* CreateInputRows();
@@ -112,6 +143,12 @@ private:
   TKaloRootPlot FPlot2D;
   // The graphic's save dialog; its folder is set each time it opens.
   TqorFileDialogRequest dlgSaveGraphic;
+  // The task file and export dialogs; each proposes the file chosen in it last.
+  TqorFileDialogRequest dlgOpenFunction;
+  TqorFileDialogRequest dlgSaveFunction;
+  TqorFileDialogRequest dlgSaveCSV;
+  // Owned by the window through Qt's parent ownership.
+  TqorRecentFilePopupMenueHandler* FRecentFileMenueHandler = nullptr;
 
   // Components, owned by the window through Qt's parent ownership.
   QAction* actPrintPreview = nullptr;

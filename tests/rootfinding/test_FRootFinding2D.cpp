@@ -105,15 +105,15 @@ TEST_F(RootFinding2D, ActionsCarryTheirCaptionsHintsAndShortcuts) {
       {"actSaveGraphic", "Grafik &Speichern ...", "Grafik als Windows Metafile speichern",
        QKeySequence(), true},
       {"actSaveValues", "Funktions&werte Speichern ...", "Funktionswerte in Textdatei speichern",
-       QKeySequence(), false},
+       QKeySequence(), true},
       {"actSaveRoots", "&Nullstellen Speichern ...", "Nullstellen als Textdatei speichern",
-       QKeySequence(), false},
+       QKeySequence(), true},
       {"actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern",
-       QKeySequence("Ctrl+S"), false},
+       QKeySequence("Ctrl+S"), true},
       {"actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", QKeySequence("Ctrl+O"),
-       false},
+       true},
       {"actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten", QKeySequence(),
-       false},
+       true},
   };
   for (const auto& a : actions) {
     const QAction* action = Child<QAction>(w, a.name);

@@ -1,0 +1,447 @@
+#include "../app/qorTestInput.h"
+#include "../app/qorTestWidgets.h"
+#include "FRootFinding2D.h"
+#include "FRootFinding2DProperties.h"
+#include "KaloExport.h"
+#include "qorFileDialog.h"
+#include "qorFileUtils.h"
+#include "qorNumEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+::testing::Environment* const WidgetEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+
+const QString DataDir = QStringLiteral(QOR_TEST_DATA);
+const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.xml)",
+                                 "Alle Dateien (*)"};
+const QStringList TextFilters = {"Text mit Trennzeichen (*.csv)", "Textdatei (*.txt)",
+                                 "Alle Dateien (*)"};
+
+// Every field of a task, to compare tasks.
+struct TTaskFields {
+  QString Name;
+  Extended xMin, xMax, AbsErrorBound, RelErrorBound;
+  int NodeCount;
+  bool SimpleScript;
+  QString FunctionScript;
+
+  explicit TTaskFields(const TKaloPersistRootFinding& Task)
+      : Name(Task.Name()),
+        xMin(Task.xMin()),
+        xMax(Task.xMax()),
+        AbsErrorBound(Task.AbsErrorBound()),
+        RelErrorBound(Task.RelErrorBound()),
+        NodeCount(Task.NodeCount()),
+        SimpleScript(Task.RootFunction().SimpleScript()),
+        FunctionScript(Task.RootFunction().FunctionScript()) {}
+  bool operator==(const TTaskFields&) const = default;
+};
+
+QByteArray ReadBytes(const QString& FileName) {
+  QFile file(FileName);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
+  return file.readAll();
+}
+
+// A window whose file dialogs the test answers: each request is recorded and answered
+// with the next name of answers (the empty text cancels). Busy texts are recorded,
+// numbers have a full stop.
+class RootFinding2DActions : public TWidgetTest {
+protected:
+  void SetUp() override {
+    TWidgetTest::SetUp();
+    QObject::connect(&provider, &TqorApplicationServiceProviderBase::BusyStatusNotification,
+                     [this](const QString& Text) { busyTexts << Text; });
+    FSavedDialog = SetFileDialog([this](const TqorFileDialogRequest& Request) {
+      requests.push_back(Request);
+      if (answers.isEmpty()) {
+        ADD_FAILURE() << "a file dialog nobody answers";
+        return QString();
+      }
+      return answers.takeFirst();
+    });
+  }
+  void TearDown() override {
+    SetFileDialog(FSavedDialog);
+    TWidgetTest::TearDown();
+  }
+
+  template <class TChild>
+  static TChild* Child(QWidget& Window, const char* Name) {
+    TChild* child = Window.findChild<TChild*>(QString::fromLatin1(Name));
+    EXPECT_NE(child, nullptr) << Name;
+    return child;
+  }
+  // Runs the action Name of w with the file dialog answering FileName.
+  void Run(TfrmRootFinding2D& w, const char* Name, const QString& FileName) {
+    answers << FileName;
+    busyTexts.clear();
+    Child<QAction>(w, Name)->trigger();
+    EXPECT_TRUE(answers.isEmpty()) << Name << " asked no file";
+  }
+  static void SetText(QLineEdit* Field, const QString& Text) {
+    Field->clear();
+    TypeText(Field, Text);
+  }
+  // The captions of a menu's entries.
+  static QStringList Captions(const QMenu& Menu) {
+    QStringList captions;
+    for (const QAction* action : Menu.actions()) captions << action->text();
+    return captions;
+  }
+  static QStringList RecentCaptions(TfrmRootFinding2D& w) {
+    return Captions(*Child<QMenu>(w, "mnuPopFileList"));
+  }
+  // Clicks the recent file entry at Index of the open button's drop-down.
+  static void ClickRecent(TfrmRootFinding2D& w, int Index) {
+    const QList<QAction*> entries = Child<QMenu>(w, "mnuPopFileList")->actions();
+    if (Index < entries.size())
+      entries[Index]->trigger();
+    else
+      ADD_FAILURE() << "no recent entry " << Index;
+  }
+  // A value stored by the window below its forms key, "" when none is.
+  static QString Stored(const QString& SubKey, const QString& Name) {
+    const auto value =
+        TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
+    return value ? std::get<QString>(*value) : QString();
+  }
+  static QString StoredRecentFiles() { return Stored("RootFinding", "RecentFiles"); }
+  static QString StoredPlace(const QString& Name) { return Stored("RecentPlaces", Name); }
+  QString Folder() const { return QDir::toNativeSeparators(dir.path()) + QDir::separator(); }
+  QString File(const QString& Name) const { return QDir::toNativeSeparators(dir.filePath(Name)); }
+  // Answers the properties dialog that the window is about to open modally.
+  static void AnswerProperties(std::function<void(TfrmRootFinding2DProperties&)> Answer) {
+    QTimer::singleShot(0, [Answer] {
+      auto* dialog = qobject_cast<TfrmRootFinding2DProperties*>(QApplication::activeModalWidget());
+      if (!dialog) {
+        ADD_FAILURE() << "no properties dialog";
+        QApplication::activeModalWidget()->close();
+        return;
+      }
+      Answer(*dialog);
+    });
+  }
+  // A full script task with a value in every field and no name.
+  static void SetScriptTask(TfrmRootFinding2D& w) {
+    TKaloPersistRootFinding& task = w.RootFinder();
+    task.RootFunction().setSimpleScript(false);
+    task.RootFunction().setFunctionScript("function fct(x)\r\n  return x*x - 2;\r\nend;");
+    task.setxMin(-3);
+    task.setxMax(4);
+    task.setNodeCount(77);
+    task.setAbsErrorBound(1e-12);  // the task file keeps doubles
+    task.setRelErrorBound(1e-9);
+    w.RefreshFields();
+  }
+
+  TDefaultLocale locale{QLocale::c()};
+  QTemporaryDir dir;
+  QStringList answers;
+  std::vector<TqorFileDialogRequest> requests;
+  QStringList busyTexts;
+
+private:
+  TqorFileDialog FSavedDialog;
+};
+
+}  // namespace
+
+TEST_F(RootFinding2DActions, AFullScriptTaskSavedAndOpenedComesBackWhole) {
+  TfrmRootFinding2D saving;
+  SetScriptTask(saving);
+  Run(saving, "actSaveFunction", File("Test 1.nwd"));
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+  EXPECT_TRUE(busyTexts.isEmpty()) << "saving shows no busy text";
+  ASSERT_EQ(requests.size(), 1u);
+  const TqorFileDialogRequest& save = requests[0];
+  EXPECT_TRUE(save.Save);
+  EXPECT_EQ(save.Title, "Funktion speichern");
+  EXPECT_EQ(save.Filters, TaskFilters);
+  EXPECT_EQ(save.DefaultSuffix, "nwd");
+  EXPECT_TRUE(save.ConfirmOverwrite);
+  EXPECT_EQ(save.Directory, GetAppDataFolder()) << "nothing remembered yet";
+  EXPECT_EQ(save.FileName, "");
+  EXPECT_EQ(saving.RootFinder().Name(), "Test 1");
+  EXPECT_EQ(StoredPlace("Function"), Folder());
+  EXPECT_EQ(RecentCaptions(saving), QStringList{"&1 " + File("Test 1.nwd")});
+  EXPECT_EQ(StoredRecentFiles().section('=', 1), File("Test 1.nwd"));
+
+  TfrmRootFinding2D opening;
+  busyTexts.clear();
+  Run(opening, "actOpenFunction", File("Test 1.nwd"));
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+  ASSERT_EQ(requests.size(), 2u);
+  const TqorFileDialogRequest& open = requests[1];
+  EXPECT_FALSE(open.Save);
+  EXPECT_EQ(open.Title, "");
+  EXPECT_EQ(open.Filters, TaskFilters);
+  EXPECT_EQ(open.DefaultSuffix, "nwd");
+  EXPECT_EQ(open.Directory, Folder()) << "the folder saved to last";
+  EXPECT_TRUE(TTaskFields(opening.RootFinder()) == TTaskFields(saving.RootFinder()));
+  EXPECT_EQ(opening.RootFinder().RootFunction().ID(), saving.RootFinder().RootFunction().ID());
+  QLineEdit* fct = Child<QLineEdit>(opening, "txtFct");
+  EXPECT_EQ(fct->text(), "Test 1");
+  EXPECT_TRUE(fct->isReadOnly());
+  EXPECT_EQ(Child<QLineEdit>(opening, "txtNodeCount")->text(), "77");
+  EXPECT_EQ(opening.ValueX().size(), 77u) << "the opened task is calculated";
+  ASSERT_EQ(opening.RootX().size(), 2u);
+  EXPECT_NEAR(static_cast<double>(opening.RootX()[1]), std::sqrt(2.0), 1e-9);
+  EXPECT_EQ(busyTexts.value(0), "Funktion wird geladen ...");
+  EXPECT_EQ(busyTexts.value(busyTexts.size() - 1), "");
+  EXPECT_EQ(RecentCaptions(opening), QStringList{"&1 " + File("Test 1.nwd")})
+      << "a listed file moves to the top, it is not listed again";
+}
+
+TEST_F(RootFinding2DActions, TheTaskNameIsProposedWithoutTheCharactersAFileNameCannotHold) {
+  TfrmRootFinding2D w;
+  Run(w, "actSaveFunction", File("Test 1.nwd"));
+  Run(w, "actSaveFunction", "");
+  EXPECT_EQ(requests.back().FileName, "Test 1");
+
+  const struct {
+    const char* Name;
+    const char* Proposed;
+  } cases[] = {{"Lauf 1.2: x", "Lauf 12 x"}, {"a\\b/c<d>e|f", "abcdef"}, {"Größe = 3", "Größe = 3"}};
+  for (const auto& c : cases) {
+    w.RootFinder().setName(QString::fromUtf8(c.Name));
+    for (const char* action : {"actSaveFunction", "actOpenFunction"}) {
+      Run(w, action, "");
+      EXPECT_EQ(requests.back().FileName, QString::fromUtf8(c.Proposed)) << c.Name << action;
+    }
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Test 1.nwd"})
+      << "a cancelled dialog writes nothing";
+}
+
+TEST_F(RootFinding2DActions, ACancelledSaveKeepsTheFieldsTakenIntoTheTask) {
+  TfrmRootFinding2D w;
+  SetText(Child<QLineEdit>(w, "txtFct"), "cos(x)");
+  SetText(Child<QLineEdit>(w, "txtXmax"), "7");
+  Run(w, "actSaveFunction", "");
+  EXPECT_EQ(w.RootFinder().RootFunction().FunctionScript(), "cos(x)");
+  EXPECT_EQ(w.RootFinder().xMax(), 7);
+  EXPECT_EQ(StoredRecentFiles(), "");
+  EXPECT_EQ(StoredPlace("Function"), "");
+}
+
+TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsListedFirstAndChangesNothingElse) {
+  const struct {
+    const char* File;
+    const char* Reason;
+  } cases[] = {
+      {"nodecount-zwei.nwd",
+       "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
+      {"unclosed.nwd", "ist kein gültiges XML: Start-end tags mismatch (Zeile 4, Spalte 3)"},
+  };
+  TfrmRootFinding2D w;
+  SetScriptTask(w);
+  Child<QAction>(w, "actCalculate")->trigger();
+  SetText(Child<QLineEdit>(w, "txtXmin"), "1.5");
+  const TTaskFields task(w.RootFinder());
+  const kaloREALVector rootX = w.RootX();
+  for (const auto& c : cases) {
+    const QString fileName = QDir::toNativeSeparators(DataDir + "/" + c.File);
+    shownErrors.clear();
+    Run(w, "actOpenFunction", fileName);
+    EXPECT_EQ(shownErrors, QStringList{"Die Datei '" + fileName + "' " + QString::fromUtf8(c.Reason)});
+    EXPECT_EQ(busyTexts, QStringList({"Funktion wird geladen ...", ""})) << c.File;
+    EXPECT_TRUE(TTaskFields(w.RootFinder()) == task) << c.File;
+    EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "1.5") << c.File;
+    EXPECT_EQ(w.RootX(), rootX) << c.File;
+    EXPECT_EQ(w.ValueX().size(), 77u) << c.File;
+    EXPECT_EQ(RecentCaptions(w).value(0), "&1 " + fileName);
+    EXPECT_TRUE(StoredRecentFiles().contains(fileName)) << c.File;
+  }
+  EXPECT_EQ(RecentCaptions(w).size(), 2);
+  EXPECT_EQ(StoredPlace("Function"), "") << "remembered only after a successful open";
+}
+
+TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneStaysListed) {
+  TfrmRootFinding2D w;
+  Run(w, "actSaveFunction", File("a.nwd"));
+  SetText(Child<QLineEdit>(w, "txtFct"), "sin(x)");
+  w.RootFinder().setName("");
+  Run(w, "actSaveFunction", File("b.nwd"));
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("b.nwd"), "&2 " + File("a.nwd")}));
+
+  QMenu* context = Child<QMenu>(w, "mnuPopForm");
+  QMenu* open = Child<QMenu>(w, "mnuPopOpenRecentFile");
+  emit context->aboutToShow();
+  EXPECT_EQ(open->actions(), Child<QMenu>(w, "mnuPopFileList")->actions())
+      << "the same entries, with their captions, tags and click handlers";
+
+  const QString placeBefore = StoredPlace("Function");
+  ASSERT_EQ(open->actions().size(), 2);
+  open->actions().at(1)->trigger();
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+  EXPECT_EQ(w.RootFinder().RootFunction().FunctionScript(), TKaloPersistFunction::DefaultFunctionScript);
+  EXPECT_EQ(w.memRoot().RecordCount(), 4);
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("a.nwd"), "&2 " + File("b.nwd")}));
+  EXPECT_TRUE(requests.size() == 2u) << "a recent entry asks for no file";
+
+  ASSERT_TRUE(QFile::remove(dir.filePath("b.nwd")));
+  ClickRecent(w, 1);
+  EXPECT_EQ(shownErrors,
+            QStringList{"Die Datei '" + File("b.nwd") + "' kann nicht geöffnet werden: Sie existiert nicht."});
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("b.nwd"), "&2 " + File("a.nwd")}));
+  EXPECT_EQ(w.RootFinder().RootFunction().FunctionScript(), TKaloPersistFunction::DefaultFunctionScript);
+  EXPECT_EQ(Child<QLineEdit>(w, "txtFct")->text(), TKaloPersistFunction::DefaultFunctionScript);
+  EXPECT_EQ(StoredPlace("Function"), placeBefore) << "a recent entry changes no folder";
+  emit context->aboutToShow();
+  EXPECT_EQ(Captions(*open), RecentCaptions(w));
+}
+
+TEST_F(RootFinding2DActions, SavingTwiceListsTwiceAndOpeningMovesTheTopOne) {
+  TfrmRootFinding2D w;
+  Run(w, "actSaveFunction", File("x.nwd"));
+  Run(w, "actSaveFunction", File("y.nwd"));
+  Run(w, "actSaveFunction", File("x.nwd"));
+  const QStringList twice = {"&1 " + File("x.nwd"), "&2 " + File("y.nwd"), "&3 " + File("x.nwd")};
+  EXPECT_EQ(RecentCaptions(w), twice);
+  Run(w, "actOpenFunction", File("x.nwd"));
+  EXPECT_EQ(RecentCaptions(w), twice) << "the top entry with that name is moved, none is added";
+  Run(w, "actOpenFunction", File("y.nwd"));
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("y.nwd"), "&2 " + File("x.nwd"), "&3 " + File("x.nwd")}));
+}
+
+TEST_F(RootFinding2DActions, TheRecentListSurvivesARestartWhateverTheFileNamesHold) {
+  const QStringList names = {"Lauf 1.nwd", "Größe ä.nwd", "a=b.nwd", "mit Ölzweig/und = Blatt.xml"};
+  ASSERT_TRUE(QDir(dir.path()).mkdir("mit Ölzweig"));
+  QStringList expected;
+  {
+    auto first = std::make_unique<TfrmRootFinding2D>();
+    for (const QString& name : names) {
+      first->RootFinder().setName("");
+      Run(*first, "actSaveFunction", File(name));
+    }
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+    expected = RecentCaptions(*first);
+  }
+  ASSERT_EQ(expected.size(), names.size());
+  for (int restart = 0; restart < names.size(); ++restart) {
+    TfrmRootFinding2D restarted;
+    ASSERT_EQ(RecentCaptions(restarted), expected) << "restart " << restart;
+    const QString bottom = expected.last();
+    const QString fileName = bottom.mid(bottom.indexOf(' ') + 1);
+    ClickRecent(restarted, names.size() - 1);
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+    EXPECT_EQ(restarted.RootFinder().Name(), FileBaseName(fileName));
+    EXPECT_EQ(RecentCaptions(restarted).value(0), "&1 " + fileName);
+    expected = RecentCaptions(restarted);
+  }
+}
+
+TEST_F(RootFinding2DActions, ExportsWriteWhatTheBatchProgramWritesAndShareTheirFolder) {
+  TfrmRootFinding2D w;
+  Run(w, "actSaveValues", File("werte.csv"));
+  EXPECT_EQ(busyTexts,
+            QStringList({"Werte werden aufbereitet ...", "Werte werden abgespeichert ...", ""}));
+  Run(w, "actSaveRoots", File("nullstellen.txt"));
+  EXPECT_EQ(busyTexts, QStringList({"Werte werden abgespeichert ...", ""}));
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+
+  QTemporaryDir reference;
+  SaveValuesFile(reference.filePath("werte.csv"), w.ValueX(), w.ValueY());
+  SaveRootsFile(reference.filePath("nullstellen.txt"), w.memRoot());
+  EXPECT_EQ(ReadBytes(dir.filePath("werte.csv")), ReadBytes(reference.filePath("werte.csv")));
+  EXPECT_EQ(ReadBytes(dir.filePath("nullstellen.txt")), ReadBytes(reference.filePath("nullstellen.txt")));
+
+  ASSERT_EQ(requests.size(), 2u);
+  for (const TqorFileDialogRequest& request : requests) {
+    EXPECT_TRUE(request.Save);
+    EXPECT_EQ(request.Title, "");
+    EXPECT_EQ(request.Filters, TextFilters);
+    EXPECT_EQ(request.DefaultSuffix, "csv");
+    EXPECT_FALSE(request.ConfirmOverwrite);
+  }
+  EXPECT_EQ(requests[0].Directory, GetAppDataFolder());
+  EXPECT_EQ(requests[1].Directory, Folder()) << "the roots start where the values went";
+  EXPECT_EQ(requests[1].FileName, "werte.csv") << "the dialog proposes its last file";
+  EXPECT_EQ(StoredPlace("Values"), Folder());
+  EXPECT_EQ(StoredPlace("Function"), "");
+}
+
+TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsStored) {
+  ASSERT_TRUE(QFile(dir.filePath("datei")).open(QIODevice::WriteOnly));
+  const QString fileName = File("datei/x.nwd");
+  const QString message = "Die Datei '" + fileName + "' kann nicht geschrieben werden: Not a directory";
+  TfrmRootFinding2D w;
+  Run(w, "actSaveValues", File("werte.csv"));
+  const QString place = StoredPlace("Values");
+  for (const char* action : {"actSaveFunction", "actSaveValues", "actSaveRoots"}) {
+    shownErrors.clear();
+    Run(w, action, fileName);
+    EXPECT_EQ(shownErrors, QStringList{message}) << action;
+    EXPECT_EQ(busyTexts.value(busyTexts.size() - 1), "") << action;
+  }
+  EXPECT_FALSE(QFileInfo::exists(fileName));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList({"datei", "werte.csv"}))
+      << "no temporary file is left behind";
+  EXPECT_EQ(StoredRecentFiles(), "");
+  EXPECT_EQ(StoredPlace("Function"), "");
+  EXPECT_EQ(StoredPlace("Values"), place);
+}
+
+TEST_F(RootFinding2DActions, PropertiesShowTheTypedFieldsAndOKCalculatesTheEditedTask) {
+  TfrmRootFinding2D w;
+  SetText(Child<QLineEdit>(w, "txtXmin"), "0.5");
+  SetText(Child<QLineEdit>(w, "txtFct"), "x - 1");
+  QString shownXmin, shownFct;
+  AnswerProperties([&](TfrmRootFinding2DProperties& dialog) {
+    shownXmin = dialog.txtXmin->text();
+    shownFct = dialog.txtFct->text();
+    SetText(dialog.txtXmax, "3");
+    SetText(dialog.txtNodeCount, "40");
+    dialog.optScript->click();
+    dialog.cmdOK->click();
+  });
+  busyTexts.clear();
+  Child<QAction>(w, "actEditProperties")->trigger();
+  EXPECT_EQ(shownXmin, "0.50000");
+  EXPECT_EQ(shownFct, "x - 1");
+  EXPECT_EQ(Child<QLineEdit>(w, "txtXmax")->text(), "3.00000");
+  EXPECT_TRUE(Child<QLineEdit>(w, "txtFct")->isReadOnly()) << "the task is a full script now";
+  EXPECT_EQ(w.ValueX().size(), 40u);
+  EXPECT_NEAR(static_cast<double>(w.ValueX().back()), 3, 1e-15);
+  ASSERT_EQ(w.RootX().size(), 1u);
+  EXPECT_NEAR(static_cast<double>(w.RootX()[0]), 1, 1e-15);
+  EXPECT_EQ(busyTexts.value(0), "Funktion berechnen ...");
+}
+
+TEST_F(RootFinding2DActions, CancelledPropertiesNeitherRefreshNorCalculate) {
+  TfrmRootFinding2D w;
+  SetText(Child<QLineEdit>(w, "txtXmax"), "2.25");
+  AnswerProperties([](TfrmRootFinding2DProperties& dialog) {
+    SetText(dialog.txtXmin, "-1");
+    SetText(dialog.txtName, "verworfen");
+    dialog.cmdCancel->click();
+  });
+  busyTexts.clear();
+  const kaloREALVector valueX = w.ValueX();
+  Child<QAction>(w, "actEditProperties")->trigger();
+  EXPECT_TRUE(busyTexts.isEmpty());
+  EXPECT_EQ(w.ValueX(), valueX);
+  EXPECT_EQ(w.RootFinder().xMin(), -2.5L);
+  EXPECT_EQ(w.RootFinder().xMax(), 2.25L) << "the fields were taken before the dialog opened";
+  EXPECT_EQ(w.RootFinder().Name(), "");
+  EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "-2.50000");
+}
