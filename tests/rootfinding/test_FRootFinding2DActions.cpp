@@ -445,3 +445,17 @@ TEST_F(RootFinding2DActions, CancelledPropertiesNeitherRefreshNorCalculate) {
   EXPECT_EQ(w.RootFinder().Name(), "");
   EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "-2.50000");
 }
+
+TEST_F(RootFinding2DActions, ANewWindowOffersTheFifteenStoredFilesOnTop) {
+  QStringList entries;
+  for (int i = 1; i <= 16; ++i) entries << QString("%1=/aufgaben/f%1.nwd").arg(i);
+  TqorIniRegistry(TqorIniRegistry::UserFileName())
+      .WriteValue(FormsKey() + "\\RootFinding", "RecentFiles", entries.join(';'));
+  TfrmRootFinding2D w;
+  const QStringList captions = RecentCaptions(w);
+  ASSERT_EQ(captions.size(), 15);
+  EXPECT_EQ(captions[0], "&1 /aufgaben/f1.nwd");
+  EXPECT_EQ(captions[9], "1&0 /aufgaben/f10.nwd");
+  EXPECT_EQ(captions[14], "15 /aufgaben/f15.nwd");
+  EXPECT_EQ(Child<QMenu>(w, "mnuPopFileList")->actions()[14]->data().toInt(), 15) << "the tag is the ID";
+}
