@@ -1,0 +1,57 @@
+#include "qorReportPrint.h"
+
+#include "qorException.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace {
+// Dots per inch of written PDF files: as fine as the printers that print them.
+constexpr int PdfResolution = 1200;
+
+[[noreturn]] void CannotWrite(const QString& FileName, const QString& Reason) {
+  throw EInOutError(QStringLiteral("Die Datei '%1' kann nicht geschrieben werden: %2")
+                        .arg(QDir::toNativeSeparators(FileName), Reason)
+                        .toStdString());
+}
+}  // namespace
+
+QPageLayout ReportPageLayout(const TqorReportPage& Page) {
+  const QSizeF paper = Page.PaperSize;
+  const bool landscape = paper.width() > paper.height();
+  const QPageSize size(landscape ? paper.transposed() : paper, QPageSize::Millimeter);
+  return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                     QPageLayout::Millimeter);
+}
+
+void PaintPreparedPages(const std::vector<TqorPreparedPage>& Pages, QPainter& Painter, QPagedPaintDevice& Device) {
+  const double scale = Device.logicalDpiX() / ReportLayoutDpi;
+  for (std::size_t i = 0; i < Pages.size(); ++i) {
+    if (i > 0) Device.newPage();
+    for (const auto& object : Pages[i].Objects) {
+      const QRectF& bounds = object->Bounds;
+      object->Paint(Painter, QRectF(bounds.topLeft() * scale, bounds.size() * scale), scale);
+    }
+  }
+}
+
+void WritePreparedPagesToPdf(const std::vector<TqorPreparedPage>& Pages, const TqorReportPage& Page,
+                             const QString& Title, const QString& FileName) {
+  QSaveFile file(FileName);
+  if (!file.open(QIODevice::WriteOnly)) CannotWrite(FileName, file.errorString());
+  {
+    QPdfWriter writer(&file);
+    writer.setResolution(PdfResolution);
+    writer.setPageLayout(ReportPageLayout(Page));
+    writer.setTitle(Title);
+    writer.setCreator(QCoreApplication::applicationName());
+    QPainter painter(&writer);
+    if (!painter.isActive()) CannotWrite(FileName, file.errorString());
+    PaintPreparedPages(Pages, painter, writer);
+  }
+  if (!file.commit()) CannotWrite(FileName, file.errorString());
+}

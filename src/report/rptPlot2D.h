@@ -1,0 +1,62 @@
+#pragma once
+// The plot report: the result of a root-finding calculation on paper. The template
+// "kaloPlot2D.fr3" of the report folder lays it out; it receives the window's plot in
+// the picture object "picPlot2D" (drawn anew at that object's size), the roots table
+// as the data set "Nullstellen", the standard variables and the calculation's input
+// as the variables "FunctionText", "xMin", "xMax", "NodeCount", "AbsErrorBound" and
+// "RelErrorBound".
+
+#include "qorKaloBase.h"
+#include "qorReportCommon.h"
+
+#include <QString>
+
+class QWidget;
+class TqorMemoryDataset;
+class TqorPlot2D;
+
+class TrptPlot2D : public TqorReportCommon {
+public:
+  // Report name "VASO Plot2D", template "kaloPlot2D", with preview.
+  TrptPlot2D();
+
+  // The plot drawn into the report picture; not owned.
+  TqorPlot2D* Plot2D() const { return FPlot2D; }
+  void setPlot2D(TqorPlot2D* value) { FPlot2D = value; }
+  // The picture object that receives the plot, letter case ignored.
+  const QString& Plot2DGraphicID() const { return FPlot2DGraphicID; }
+  void setPlot2DGraphicID(const QString& value) { FPlot2DGraphicID = value; }
+
+  // For the picture object Plot2DGraphicID: draws the plot at Width x Height pixels
+  // and writes its enhanced metafile into Stream. Answers true for every name.
+  bool GetPicture(const QString& Name, int Width, int Height, QIODevice& Stream) override;
+
+private:
+  TqorPlot2D* FPlot2D = nullptr;
+  QString FPlot2DGraphicID;
+};
+
+// The calculation's input as the report prints it.
+struct TrptPlot2DInput {
+  QString FunctionText;
+  Extended xMin = 0;
+  Extended xMax = 0;
+  int NodeCount = 0;
+  Extended AbsErrorBound = 0;
+  Extended RelErrorBound = 0;
+};
+
+// The name under which the roots table reaches the template.
+extern const char* const PlotReportDataSetName;
+
+// Opens the plot report of Plot and Roots in the preview, or in the designer when the
+// designer switch is on, modally over Owner. Plot is redrawn at the report picture's
+// size. Raises Exception with the reason when the template cannot be read.
+void PreviewPlotReport(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input,
+                       QWidget* Owner = nullptr);
+
+// Writes the plot report of Plot and Roots as the PDF file FileName (replaced
+// atomically). Raises Exception when the template is missing or cannot be read, or
+// the file cannot be written; nothing is written then.
+void RenderPlotReportToPdf(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input,
+                           const QString& FileName);
