@@ -15,6 +15,10 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <ostream>
+
+// Texts in test messages as text.
+inline void PrintTo(const QString& Text, std::ostream* Stream) { *Stream << '"' << Text.toStdString() << '"'; }
 
 class TReportTestApp : public ::testing::Environment {
 public:
