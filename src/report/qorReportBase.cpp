@@ -15,7 +15,7 @@ const QString DefaultReportName = QStringLiteral("qor Report");
 // The provider's folders of a program without a provider (the batch program): those
 // that the provider would give it.
 QString ProgramReportPath() {
-  TqorApplicationServiceProviderBase folders(nullptr, {}, QString());
+  TqorApplicationServiceProviderBase folders(nullptr, {}, QCoreApplication::applicationFilePath());
   folders.SetBinPath(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
   return folders.RptPath();
 }
