@@ -85,9 +85,10 @@ void TqorBandItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* Event) {
 
 TqorObjectItem::TqorObjectItem(TqorReportObject& Object, TqorBandItem& BandItem)
     : QGraphicsItem(&BandItem), FObject(Object), FBandItem(BandItem) {
+  // Placed before it reports moves: showing the object changes nothing.
+  setPos(Object.Bounds.topLeft());
   setFlags(ItemIsSelectable | ItemIsMovable | ItemSendsGeometryChanges);
   setAcceptHoverEvents(true);
-  setPos(Object.Bounds.topLeft());
 }
 
 QRectF TqorObjectItem::boundingRect() const {

@@ -28,6 +28,7 @@ TqorReportTextDialog::TqorReportTextDialog(const QString& Text, const TqorReport
                                            const std::vector<TqorReportDataSet>& DataSets, QWidget* Parent)
     : QDialog(Parent), FEdit(new QPlainTextEdit(Text, this)), FNames(new QTreeWidget(this)) {
   setWindowTitle(QStringLiteral("Text bearbeiten"));
+  FEdit->moveCursor(QTextCursor::End);
   FNames->setHeaderLabel(QStringLiteral("Einfügen (Doppelklick)"));
   FNames->setFixedWidth(NamesWidth);
   FillNames(Variables, DataSets);
