@@ -2,11 +2,21 @@
 #include "../foundation/qorTestSupport.h"
 #include "../app/qorTestWidgets.h"
 #include "FRootFinding2D.h"
+#include "qorEmfFormat.h"
+#include "qorFileDialog.h"
+#include "qorFileUtils.h"
+#include "qorMetafile.h"
+#include "qorMetafileClipboard.h"
 #include "qorNumEdit.h"
+#include "qorPlotImage.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -50,6 +60,53 @@ protected:
 
   TDefaultLocale locale{QLocale::c()};
   QStringList busyTexts;
+};
+
+// The window's plot and its drawing.
+int GraphCount(TfrmRootFinding2D& w) { return w.Plot2D().Plot2D().Graph().Count(); }
+const TqorMetafile& Drawing(TfrmRootFinding2D& w) { return w.Plot2D().Plot2D().MetaFile(); }
+
+QByteArray ReadBytes(const QString& FileName) {
+  QFile file(FileName);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
+  return file.readAll();
+}
+
+// The save dialog answered by the test: it records each request and answers with the
+// next file name of Answers (the empty text cancels).
+class RootFinding2DSave : public RootFinding2D {
+protected:
+  void SetUp() override {
+    RootFinding2D::SetUp();
+    FSavedDialog = SetFileDialog([this](const TqorFileDialogRequest& Request) {
+      requests.push_back(Request);
+      return answers.takeFirst();
+    });
+  }
+  void TearDown() override {
+    SetFileDialog(FSavedDialog);
+    RootFinding2D::TearDown();
+  }
+
+  // The folder stored as "RecentPlaces" / "Graphic", "" when none is.
+  static QString StoredGraphicPlace() {
+    const auto value = TqorIniRegistry(TqorIniRegistry::UserFileName())
+                           .ReadValue(FormsKey() + "\\RecentPlaces", "Graphic");
+    return value ? std::get<QString>(*value) : QString();
+  }
+  // Saves the graphic of w with the dialog answering FileName.
+  void Save(TfrmRootFinding2D& w, const QString& FileName) {
+    answers << FileName;
+    busyTexts.clear();
+    Child<QAction>(w, "actSaveGraphic")->trigger();
+  }
+
+  QTemporaryDir dir;
+  QStringList answers;
+  std::vector<TqorFileDialogRequest> requests;
+
+private:
+  TqorFileDialog FSavedDialog;
 };
 
 const QStringList CalculationBusyTexts = {
@@ -257,4 +314,114 @@ TEST_F(RootFinding2D, ClosingFreesTheWindow) {
   w->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(RootFinding2D, EachCalculationReplacesThePlotsGraphsAndAFailedOneKeepsThem) {
+  TfrmRootFinding2D w;
+  const struct {
+    const char* function;
+    int graphs;
+  } cases[] = {
+      {"sin(x)", 2},
+      {"x^2 + 1", 1},  // no roots: the function graph alone
+      {"sin(x", 1},    // a failed calculation keeps the previous graphs
+      {"x - 0.5", 2},
+  };
+  for (const auto& c : cases) {
+    SetText(Fct(w), c.function);
+    const QByteArray before = Drawing(w).Bytes();
+    Enter(Fct(w));
+    ASSERT_EQ(GraphCount(w), c.graphs) << c.function;
+    TqorPlotGraph& function = *w.Plot2D().Plot2D().Graph().Items(0);
+    EXPECT_EQ(function.ValueX, w.ValueX()) << c.function;
+    EXPECT_EQ(function.ValueY, w.ValueY()) << c.function;
+    if (c.graphs == 2) EXPECT_EQ(w.Plot2D().Plot2D().Graph().Items(1)->ValueX, w.RootX());
+    const bool failed = std::string(c.function) == "sin(x";
+    EXPECT_EQ(Drawing(w).Bytes() == before, failed) << c.function << ": drawn anew on success only";
+  }
+  EXPECT_EQ(shownErrors.size(), 1);
+}
+
+TEST_F(RootFinding2D, TheImageShowsThePlotDrawnAtItsOwnSize) {
+  TfrmRootFinding2D w;
+  w.show();
+  QApplication::processEvents();
+  auto* image = Child<TqorPlotImage>(w, "imgGraph");
+  for (const QSize windowSize : {QSize(1000, 700), QSize(700, 420), QSize(779, 481)}) {
+    busyTexts.clear();
+    w.resize(windowSize);
+    QApplication::processEvents();
+    const QSize size = image->size();
+    EXPECT_EQ(QSize(Drawing(w).Width(), Drawing(w).Height()), size) << windowSize.width();
+    EXPECT_EQ(image->Image().size(), size * image->devicePixelRatioF());
+    EXPECT_EQ(image->Image(), Drawing(w).ToImage(size * image->devicePixelRatioF()));
+    EXPECT_EQ(busyTexts, QStringList({"Grafik zeichnen ...", ""})) << windowSize.width();
+  }
+  EXPECT_GT(image->width(), 779 - 336 - 40) << "the image fills the space left of the roots";
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+}
+
+TEST_F(RootFinding2D, CopyPutsTheLastDrawingOnTheClipboardAsEmf) {
+  TfrmRootFinding2D w;
+  QApplication::clipboard()->clear();
+  Child<QAction>(w, "actCopyGraphic")->trigger();
+  const QMimeData* data = QApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  ASSERT_FALSE(Drawing(w).Empty());
+  EXPECT_EQ(data->data(EmfMimeType), Drawing(w).Bytes());
+  EXPECT_EQ(data->data(EmfMimeType).mid(qorEmf::HeaderSignatureAt, 4), " EMF");
+  EXPECT_TRUE(data->hasFormat(PngMimeType));
+}
+
+TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {
+  TfrmRootFinding2D w;
+  const QString file = QDir::toNativeSeparators(dir.filePath("Polynom.wmf"));
+  Save(w, file);
+  ASSERT_EQ(requests.size(), 1u);
+  const TqorFileDialogRequest& first = requests[0];
+  EXPECT_TRUE(first.Save);
+  EXPECT_EQ(first.Parent, &w);
+  EXPECT_EQ(first.Title, "Grafik speichern");
+  EXPECT_EQ(first.Filters, QStringList({"Windows Metafile Grafik (*.wmf)", "Alle Dateien (*)"}));
+  EXPECT_EQ(first.DefaultSuffix, "wmf");
+  EXPECT_FALSE(first.ConfirmOverwrite);
+  EXPECT_EQ(first.Directory, GetPicturesFolder()) << "no folder remembered yet";
+  EXPECT_EQ(busyTexts, QStringList({"Grafik wird abgespeichert ...", ""}));
+  EXPECT_EQ(ReadBytes(file), Drawing(w).Bytes());
+  const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
+  EXPECT_EQ(StoredGraphicPlace(), folder);
+
+  SetText(Fct(w), "sin(x)");
+  Enter(Fct(w));
+  Save(w, file);
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].Directory, folder);
+  EXPECT_EQ(requests[1].FileName, "Polynom.wmf") << "the dialog keeps the name chosen last";
+  EXPECT_EQ(ReadBytes(file), Drawing(w).Bytes()) << "saving again overwrites without asking";
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+}
+
+TEST_F(RootFinding2DSave, CancellingDoesNothing) {
+  TfrmRootFinding2D w;
+  Save(w, "");
+  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_TRUE(busyTexts.isEmpty());
+  EXPECT_EQ(StoredGraphicPlace(), "");
+  EXPECT_TRUE(QDir(dir.path()).isEmpty());
+  EXPECT_TRUE(shownErrors.isEmpty());
+}
+
+TEST_F(RootFinding2DSave, AFailedSaveIsShownAndTheWindowGoesOn) {
+  TfrmRootFinding2D w;
+  Save(w, "/nonexistent/Polynom.wmf");
+  ASSERT_EQ(shownErrors.size(), 1);
+  EXPECT_EQ(shownErrors[0], "Die Datei \"/nonexistent/Polynom.wmf\" kann nicht geschrieben werden: "
+                            "No such file or directory");
+  EXPECT_EQ(busyTexts, QStringList({"Grafik wird abgespeichert ...", ""}));
+  EXPECT_EQ(StoredGraphicPlace(), "") << "only a written graphic moves the remembered folder";
+
+  const QString file = dir.filePath("Polynom.wmf");
+  Save(w, file);
+  EXPECT_EQ(shownErrors.size(), 1);
+  EXPECT_EQ(ReadBytes(file), Drawing(w).Bytes());
 }

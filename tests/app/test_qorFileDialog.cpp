@@ -1,0 +1,103 @@
+#include "qorFileDialog.h"
+
+#include "qorTestWidgets.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+const ::testing::Environment* const ApplicationEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+
+// Runs the platform's dialog for Request; Answer gets the open dialog to look at and
+// to close.
+QString RunDialog(const TqorFileDialogRequest& Request,
+                  const std::function<void(QFileDialog&)>& Answer) {
+  QTimer::singleShot(0, [&Answer] {
+    QWidget* modal = QApplication::activeModalWidget();
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    EXPECT_NE(dialog, nullptr) << "a modal file dialog is open";
+    if (dialog) Answer(*dialog);
+    // Whatever is still open is closed, so that a failing check cannot hang the test.
+    while ((modal = QApplication::activeModalWidget())) modal->close();
+  });
+  return ExecutePlatformFileDialog(Request);
+}
+
+TqorFileDialogRequest GraphicRequest(const QString& Directory) {
+  TqorFileDialogRequest request;
+  request.Save = true;
+  request.Title = "Grafik speichern";
+  request.Filters = QStringList{"Windows Metafile Grafik (*.wmf)", "Alle Dateien (*)"};
+  request.DefaultSuffix = "wmf";
+  request.Directory = Directory;
+  return request;
+}
+
+TEST(FileDialog, SaveDialogShowsTheRequestAndAddsTheDefaultExtension) {
+  QTemporaryDir dir;
+  const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
+  const struct {
+    const char* typed;
+    const char* chosen;  // "" for a cancelled dialog
+  } cases[] = {
+      {"Bild", "Bild.wmf"},
+      {"Bild.png", "Bild.png"},  // another extension stays
+      {nullptr, ""},             // cancelled
+  };
+  for (const auto& c : cases) {
+    const QString chosen = RunDialog(GraphicRequest(dir.path()), [&c, &dir](QFileDialog& d) {
+      EXPECT_EQ(d.windowTitle(), "Grafik speichern");
+      EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
+      EXPECT_EQ(d.nameFilters(), QStringList({"Windows Metafile Grafik (*.wmf)", "Alle Dateien (*)"}));
+      EXPECT_EQ(d.selectedNameFilter(), "Windows Metafile Grafik (*.wmf)");
+      EXPECT_EQ(d.defaultSuffix(), "wmf");
+      EXPECT_TRUE(d.testOption(QFileDialog::DontConfirmOverwrite));
+      EXPECT_EQ(QDir(d.directory()), QDir(dir.path()));
+      if (!c.typed) return;
+      d.selectFile(c.typed);
+      static_cast<QDialog&>(d).accept();  // as the OK button does
+    });
+    EXPECT_EQ(chosen, *c.chosen ? folder + c.chosen : QString()) << (c.typed ? c.typed : "cancel");
+  }
+}
+
+TEST(FileDialog, OpenDialogProposesTheNameInTheFolder) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("Aufgabe.nwd"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  TqorFileDialogRequest request;
+  request.Filters = QStringList{"Numerik Werzeug Daten (*.nwd)"};
+  request.Directory = dir.path();
+  request.FileName = "Aufgabe.nwd";
+  const QString chosen = RunDialog(request, [](QFileDialog& d) {
+    EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(d.fileMode(), QFileDialog::ExistingFile);
+    EXPECT_FALSE(d.windowTitle().isEmpty()) << "the platform's title";
+    static_cast<QDialog&>(d).accept();
+  });
+  EXPECT_EQ(chosen, QDir::toNativeSeparators(dir.filePath("Aufgabe.nwd")));
+}
+
+TEST(FileDialog, AReplacedDialogAnswersUntilTheOldOneIsBack) {
+  QStringList titles;
+  const TqorFileDialog platform = SetFileDialog([&titles](const TqorFileDialogRequest& r) {
+    titles << r.Title;
+    return QStringLiteral("/tmp/a.wmf");
+  });
+  EXPECT_EQ(ExecuteFileDialog(GraphicRequest("/tmp")), "/tmp/a.wmf");
+  EXPECT_EQ(titles, QStringList({"Grafik speichern"}));
+  EXPECT_TRUE(SetFileDialog(platform)) << "hands back the replaced dialog";
+}
+
+}  // namespace
