@@ -19,7 +19,7 @@ const QString UnnamedReport = QStringLiteral("Bericht");
 const QString PdfExtension = QStringLiteral(".pdf");
 }  // namespace
 
-TqorReport::TqorReport(QObject* Owner) : QObject(Owner) {}
+TqorReport::TqorReport(QObject* Owner) : FOwner(Owner) {}
 
 void TqorReport::Clear() {
   FTemplate = TqorReportTemplate();
@@ -67,7 +67,8 @@ void TqorReport::ShowReport() {
   SetUpPrinter(printer);
   QPrintPreviewDialog preview(&printer, DialogParent());
   preview.setWindowTitle(QStringLiteral("Vorschau: %1").arg(FReportName));
-  connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) { PrintTo(*target); });
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                   [this](QPrinter* target) { PrintTo(*target); });
   preview.exec();
 }
 
@@ -110,7 +111,7 @@ QString TqorReport::DefaultPrintFileName() const {
   return QDir(folder).filePath((name.isEmpty() ? UnnamedReport : name) + PdfExtension);
 }
 
-QWidget* TqorReport::DialogParent() const { return qobject_cast<QWidget*>(parent()); }
+QWidget* TqorReport::DialogParent() const { return qobject_cast<QWidget*>(FOwner.data()); }
 
 void TqorReport::PrintOnDefaultPrinter() const {
   QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);

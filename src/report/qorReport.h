@@ -7,6 +7,7 @@
 #include "qorReportTemplate.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <vector>
@@ -14,11 +15,10 @@
 class QPrinter;
 class QWidget;
 
-class TqorReport : public QObject, public TqorReportEngine {
-  Q_OBJECT
-
+class TqorReport : public TqorReportEngine {
 public:
-  // An empty report; Owner, when it is a widget, is the parent of its dialogs.
+  // An empty report; Owner, when it is a widget, is the parent of its dialogs. The
+  // report belongs to whoever creates it, never to Owner.
   explicit TqorReport(QObject* Owner = nullptr);
 
   void Clear() override;
@@ -61,6 +61,7 @@ private:
   // cannot start.
   void PrintOnDefaultPrinter() const;
 
+  QPointer<QObject> FOwner;
   TqorReportTemplate FTemplate;
   TqorReportVariables FVariables;
   std::vector<TqorReportDataSet> FDataSets;

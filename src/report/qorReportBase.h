@@ -58,7 +58,8 @@ public:
   // The report's name handed to the engine.
   const QString& ReportName() const { return FReportName; }
   void setReportName(const QString& value) { FReportName = value; }
-  // The owner of the engine objects of a run; a widget becomes their dialogs' parent.
+  // The window that the engine's dialogs belong to (when it is a widget); the engine
+  // objects themselves belong to the run.
   QObject* Owner() const { return FOwner; }
   void setOwner(QObject* value) { FOwner = value; }
 

@@ -91,9 +91,9 @@ void TqorReportDesigner::CreateActions() {
   connect(actAddText, &QAction::triggered, this, [this] { AddObjectOrExplain(TObjectKind::Text); });
   actAddPicture = new QAction(QStringLiteral("B&ild"), this);
   connect(actAddPicture, &QAction::triggered, this, [this] { AddObjectOrExplain(TObjectKind::Picture); });
-  actAddLine = new QAction(QStringLiteral("&Linie"), this);
+  actAddLine = new QAction(QStringLiteral("Li&nie"), this);
   connect(actAddLine, &QAction::triggered, this, [this] { AddObjectOrExplain(TObjectKind::Line); });
-  actEdit = new QAction(QStringLiteral("&Bearbeiten"), this);
+  actEdit = new QAction(QStringLiteral("Be&arbeiten"), this);
   actEdit->setShortcut(Qt::Key_F2);
   connect(actEdit, &QAction::triggered, this, [this] { Edit(SelectedObject()); });
   actDelete = new QAction(QStringLiteral("&Löschen"), this);

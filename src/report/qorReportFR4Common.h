@@ -31,7 +31,7 @@ public:
   const QString& ErrorText() const { return FErrorText; }
 
 protected:
-  // The engine of one run, owned by the run; Owner is its owner.
+  // The engine of one run, owned by the run; its dialogs belong to Owner.
   virtual std::unique_ptr<TqorReportEngine> CreateReport();
   // The engine's call before it prints Sender: a picture object gets its picture from
   // GetPicture at its size rounded to whole pixels.

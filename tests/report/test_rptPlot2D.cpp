@@ -159,13 +159,17 @@ TEST_F(PlotReport, RenderingRefusesWhatItCannotPrintAndWritesNothing) {
 
 TEST_F(PlotReport, PreviewShowsTheReportAtThePicturesSize) {
   InstallTemplate();
+  QWidget window;
   QString title;
-  OnNextModal<QPrintPreviewDialog>([&title](QPrintPreviewDialog* preview) {
+  QWidget* parent = nullptr;
+  OnNextModal<QPrintPreviewDialog>([&title, &parent](QPrintPreviewDialog* preview) {
     title = preview->windowTitle();
+    parent = preview->parentWidget();
     preview->reject();
   });
-  PreviewPlotReport(plot, roots, input);
+  PreviewPlotReport(plot, roots, input, &window);
   EXPECT_EQ(title, "Vorschau: VASO Plot2D");
+  EXPECT_EQ(parent, &window);
   EXPECT_EQ(QSize(plot.Width, plot.Height), ShippedPictureSize);
 }
 
