@@ -2,16 +2,20 @@
 
 #include "KaloExport.h"
 #include "KaloRootCalculation.h"
+#include "KaloRootPlot.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
+#include "qorMetafile.h"
 #include "qorValue.h"
 #include "qorVersionInfo.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSize>
 #include <QTextStream>
 
 #include <charconv>
@@ -26,12 +30,19 @@ constexpr int MaxNodes = 10000;
 constexpr int DefaultFMax = 10000;
 // Enough significant digits for an Extended to survive a round trip through text.
 constexpr int ExtendedDigits = 21;
+// The plot's size without --size: as wide as a root-finding window, the height of a
+// landscape picture on a page.
+constexpr QSize DefaultPlotSize(779, 400);
+// The largest side --size takes: a PNG of that size already needs 400 MB of memory.
+constexpr int MaxPlotSide = 10000;
+// The graphic kinds --plot writes, by extension.
+const QStringList PlotSuffixes = {"wmf", "emf", "svg", "png", "pdf"};
 
 const char* const HelpText =
     "Aufruf:\n"
     "  kaloroots [--task DATEI] [--function AUSDRUCK | --script DATEI] [--xmin X] [--xmax X]\n"
     "            [--nodes N] [--abs E] [--rel E] [--values DATEI] [--roots DATEI]\n"
-    "            [--save-task DATEI] [--format table|csv|json]\n"
+    "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--format table|csv|json]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -48,6 +59,9 @@ const char* const HelpText =
     "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
+    "  --plot DATEI         Grafik der Funktion und ihrer Nullstellen speichern: .wmf und\n"
+    "                       .emf als Enhanced Metafile (wie im Fenster), .svg, .png, .pdf\n"
+    "  --size BxH           Größe der Grafik in Pixeln (Standard 779x400)\n"
     "  --format F           table (Standard), csv oder json\n"
     "  --zeroin A B         nur das Zeroin-Verfahren auf [A, B]\n"
     "  --fmax N             höchstens N Funktionsaufrufe für --zeroin (Standard 10000)\n"
@@ -69,7 +83,8 @@ struct TOptions {
   bool Version = false;
   std::optional<QString> Function;
   std::optional<QString> ScriptFile;
-  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile;
+  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, PlotFile;
+  std::optional<QSize> PlotSize;
   std::optional<Extended> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
   std::optional<std::pair<Extended, Extended>> Zeroin;
@@ -99,6 +114,21 @@ int ParseInteger(const QString& Option, const QString& Text) {
   const int value = Text.trimmed().toInt(&ok);
   if (!ok) Usage(QStringLiteral("%1 erwartet eine ganze Zahl, nicht '%2'.").arg(Option, Text));
   return value;
+}
+
+// "WxH" with whole numbers from 1 to MaxPlotSide.
+QSize ParseSize(const QString& Text) {
+  const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(Text);
+  const QSize size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+  if (size.isEmpty() || size.width() > MaxPlotSide || size.height() > MaxPlotSide)
+    Usage(QStringLiteral("--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis %1, nicht '%2'.").arg(MaxPlotSide).arg(Text));
+  return size;
+}
+
+QString ParsePlotFile(const QString& FileName) {
+  if (!PlotSuffixes.contains(QFileInfo(FileName).suffix().toLower()))
+    Usage(QStringLiteral("--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht '%1'.").arg(FileName));
+  return FileName;
 }
 
 TFormat ParseFormat(const QString& Text) {
@@ -137,6 +167,8 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--save-task") o.SaveTaskFile = args.ValueOf(opt);
     else if (opt == "--values") o.ValuesFile = args.ValueOf(opt);
     else if (opt == "--roots") o.RootsFile = args.ValueOf(opt);
+    else if (opt == "--plot") o.PlotFile = ParsePlotFile(args.ValueOf(opt));
+    else if (opt == "--size") o.PlotSize = ParseSize(args.ValueOf(opt));
     else if (opt == "--xmin") o.xMin = ParseReal(opt, args.ValueOf(opt));
     else if (opt == "--xmax") o.xMax = ParseReal(opt, args.ValueOf(opt));
     else if (opt == "--abs") o.AbsErr = ParseReal(opt, args.ValueOf(opt));
@@ -153,8 +185,9 @@ TOptions ParseOptions(const QStringList& Args) {
   if (o.Nodes && !NodeCountInRange(*o.Nodes)) Usage(NodeCountError(*o.Nodes));
   if (o.Zeroin && !o.Function && !o.ScriptFile)
     Usage(QStringLiteral("--zeroin braucht --function oder --script."));
-  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile))
-    Usage(QStringLiteral("--values, --roots und --save-task gibt es nur für die Berechnung, nicht mit --zeroin."));
+  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile || o.PlotFile))
+    Usage(QStringLiteral("--values, --roots, --save-task und --plot gibt es nur für die Berechnung, nicht mit --zeroin."));
+  if (o.PlotSize && !o.PlotFile) Usage(QStringLiteral("--size gibt es nur mit --plot."));
   return o;
 }
 
@@ -291,10 +324,11 @@ void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
 // The files the window's actions write, written the same way. Each file is written
 // whole or not at all; they are written only after the calculation succeeded.
 void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
-                TqorMemoryDataset& Roots) {
+                TqorMemoryDataset& Roots, TKaloRootPlot& Plot) {
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
   if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
+  if (o.PlotFile) Plot.Render(o.PlotSize.value_or(DefaultPlotSize)).ExportToFile(*o.PlotFile);
 }
 
 int RunCalculation(const TOptions& o, QTextStream& Out) {
@@ -308,8 +342,9 @@ int RunCalculation(const TOptions& o, QTextStream& Out) {
   TKaloRootCalculation calc(task, roots);
   const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
                                     task.NodeCount()};
-  calc.Execute(input);
-  WriteFiles(o, task, calc, roots);
+  TKaloRootPlot plot;
+  calc.Execute(input, [&] { plot.Update(calc.ValueX(), calc.ValueY(), calc.RootX(), calc.RootY()); });
+  WriteFiles(o, task, calc, roots, plot);
   switch (o.Format) {
     case TFormat::Table: WriteTable(roots, Out); break;
     case TFormat::Csv: WriteCsv(calc, Out); break;

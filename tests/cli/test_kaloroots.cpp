@@ -1,11 +1,15 @@
 #include "KaloExport.h"
 #include "KaloRootCalculation.h"
+#include "KaloRootPlot.h"
 #include "KaloRootsCli.h"
+#include "qorEmfFormat.h"
 #include "qorMemoryDataset.h"
+#include "qorMetafile.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -128,7 +133,20 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--zeroin", "0", "1"}, 2, "--zeroin braucht --function oder --script."},
       {{"--roots"}, 2, "Zu --roots fehlt der Wert."},
       {{"--zeroin", "0", "1", "--function", "x", "--values", "v.csv"}, 2,
-       "--values, --roots und --save-task gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --save-task und --plot gibt es nur für die Berechnung, nicht mit --zeroin."},
+      {{"--zeroin", "0", "1", "--function", "x", "--plot", "p.png"}, 2,
+       "--values, --roots, --save-task und --plot gibt es nur für die Berechnung, nicht mit --zeroin."},
+      {{"--plot", "p.jpg"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p.jpg'."},
+      {{"--plot", "p"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p'."},
+      {{"--size", "320x200"}, 2, "--size gibt es nur mit --plot."},
+      {{"--plot", "p.png", "--size", "0x200"}, 2,
+       "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '0x200'."},
+      {{"--plot", "p.png", "--size", "10001x200"}, 2,
+       "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '10001x200'."},
+      {{"--plot", "p.png", "--size", "320 x 200"}, 2,
+       "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '320 x 200'."},
+      {{"--plot", "/nonexistent/p.wmf"}, 1,
+       "Die Datei \"/nonexistent/p.wmf\" kann nicht geschrieben werden: No such file or directory"},
       {{"--task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geöffnet werden: Sie existiert nicht."},
       {{"--values", "/nonexistent/v.csv"}, 1, "Die Datei '/nonexistent/v.csv' kann nicht geschrieben werden: "},
       {{"--save-task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geschrieben werden: "},
@@ -226,11 +244,58 @@ TEST(KaloRoots, BadTaskFileOrFailedCalculationWritesNothing) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(c.content);
     file.close();
-    const Result r = Kaloroots({"--task", task, "--values", values});
+    const QString plot = dir.filePath("grafik.wmf");
+    const Result r = Kaloroots({"--task", task, "--values", values, "--plot", plot});
     EXPECT_EQ(r.code, 1) << c.content;
     EXPECT_TRUE(r.err.toStdString().ends_with(c.message)) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_FALSE(QFile::exists(values)) << c.content;
+    EXPECT_FALSE(QFile::exists(plot)) << c.content;
+  }
+}
+
+// The plot of fct over the default range as the window draws it, at Size pixels.
+TqorMetafile WindowPlot(const QString& fct, QSize Size) {
+  TKaloPersistRootFinding task;
+  TqorMemoryDataset table;
+  DefineRootTable(table);
+  table.Open();
+  TKaloRootCalculation calc(task, table);
+  TKaloRootPlot plot;
+  calc.Execute({fct, task.xMin(), task.xMax(), task.NodeCount()},
+               [&] { plot.Update(calc.ValueX(), calc.ValueY(), calc.RootX(), calc.RootY()); });
+  return plot.Render(Size);
+}
+
+TEST(KaloRoots, PlotIsTheWindowsDrawingInTheKindOfItsExtension) {
+  QTemporaryDir dir;
+  const TqorMetafile expected = WindowPlot("sin(3*x)", QSize(779, 400));
+  const TqorMetafile small = WindowPlot("sin(3*x)", QSize(320, 200));
+  const struct {
+    const char* file;
+    const char* size;  // nullptr: the default size
+    std::function<void(const QByteArray&)> check;
+  } cases[] = {
+      {"grafik.wmf", nullptr, [&](const QByteArray& b) { EXPECT_EQ(b, expected.Bytes()); }},
+      {"grafik.EMF", "320x200", [&](const QByteArray& b) { EXPECT_EQ(b, small.Bytes()); }},
+      {"grafik.png", nullptr,
+       [&](const QByteArray& b) { EXPECT_EQ(QImage::fromData(b, "PNG"), expected.ToImage()); }},
+      {"grafik.png", "320x200",
+       [&](const QByteArray& b) { EXPECT_EQ(QImage::fromData(b, "PNG").size(), QSize(320, 200)); }},
+      {"grafik.svg", nullptr, [](const QByteArray& b) { EXPECT_TRUE(b.contains("<svg")); }},
+      {"grafik.pdf", nullptr, [](const QByteArray& b) { EXPECT_TRUE(b.startsWith("%PDF")); }},
+  };
+  EXPECT_EQ(expected.Bytes().mid(qorEmf::HeaderSignatureAt, 4), " EMF");
+  for (const auto& c : cases) {
+    const QString file = dir.filePath(c.file);
+    QStringList args = {"--function", "sin(3*x)", "--plot", file};
+    if (c.size) args << "--size" << c.size;
+    const Result r = Kaloroots(args);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Zeroin()")) << "the roots are printed as well";
+    SCOPED_TRACE(std::string(c.file) + " " + (c.size ? c.size : "default"));
+    c.check(ReadBytes(file));
+    QFile::remove(file);
   }
 }
 
@@ -243,12 +308,24 @@ TEST(KaloRoots, TheProgramItself) {
   p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--nodes", "3"});
   ASSERT_TRUE(p.waitForFinished(30000));
   EXPECT_EQ(p.exitCode(), 2);
+
+  // Without a display and without a platform named, the plot is drawn offscreen.
+  QTemporaryDir dir;
+  QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+  for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) headless.remove(variable);
+  p.setProcessEnvironment(headless);
+  p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--plot", dir.filePath("grafik.png"), "--size", "200x100"});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_EQ(QImage(dir.filePath("grafik.png")).size(), QSize(200, 100));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // --plot measures text: the tests need a platform, offscreen unless one is named.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
