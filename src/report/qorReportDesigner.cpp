@@ -21,8 +21,7 @@
 #include <array>
 
 namespace {
-// Room above each band strip for its caption, and between the strips.
-constexpr double CaptionSpace = 14;
+// Room between the band strips, below the caption space.
 constexpr double BandGap = 6;
 constexpr double NewBandHeight = 40;
 const QSizeF NewTextSize(160, 20);
@@ -32,21 +31,13 @@ const QSizeF NewLineSize(240, 0);
 const QPointF NewObjectPlace(0, 0);
 const QSize InitialSize(1000, 800);
 const QColor DeskColor(128, 128, 128);
-const QColor MarginColor(200, 200, 200);
 const QString Title = QStringLiteral("Berichtsdesigner");
 const QString TemplateFilter = QStringLiteral("Berichtsvorlagen (*.fr3)");
 
-struct TBandChoice {
-  TqorBandType Type;
-  const char* Caption;
-};
-const std::array<TBandChoice, 5> BandChoices{{
-    {TqorBandType::PageHeader, "Seitenkopf"},
-    {TqorBandType::ReportTitle, "Berichtstitel"},
-    {TqorBandType::Header, "Tabellenkopf"},
-    {TqorBandType::MasterData, "Daten"},
-    {TqorBandType::PageFooter, "Seitenfuß"},
-}};
+// The band types in the order the user is offered them.
+const std::array<TqorBandType, 5> BandChoices{TqorBandType::PageHeader, TqorBandType::ReportTitle,
+                                              TqorBandType::Header, TqorBandType::MasterData,
+                                              TqorBandType::PageFooter};
 
 bool IsPageBand(const TqorReportBand& Band) {
   return Band.Type == TqorBandType::PageHeader || Band.Type == TqorBandType::PageFooter;
@@ -251,7 +242,7 @@ void TqorReportDesigner::Relayout() {
   const QRectF printable = FTemplate.Page.PrintableRect();
   double y = printable.top();
   for (TqorBandItem* item : FBandItems) {
-    y += CaptionSpace;
+    y += BandCaptionHeight;
     item->setPos(printable.left(), y);
     y += item->rect().height() + BandGap;
   }
@@ -282,11 +273,11 @@ void TqorReportDesigner::Edit(TqorReportObject* Object) {
 
 void TqorReportDesigner::AskAndAddBand() {
   QStringList captions;
-  for (const TBandChoice& choice : BandChoices) captions << QString::fromUtf8(choice.Caption);
+  for (const TqorBandType type : BandChoices) captions << BandTypeCaption(type);
   bool ok = false;
   const QString caption = QInputDialog::getItem(this, Title, QStringLiteral("Art des Bandes:"), captions, 0, false, &ok);
   if (!ok) return;
-  const TqorBandType type = BandChoices[static_cast<std::size_t>(captions.indexOf(caption))].Type;
+  const TqorBandType type = BandChoices[static_cast<std::size_t>(captions.indexOf(caption))];
   QString dataSet;
   if (type == TqorBandType::MasterData) {
     QStringList names;

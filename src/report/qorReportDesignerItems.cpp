@@ -17,8 +17,6 @@ namespace {
 constexpr double GripReach = 5;
 // Objects stay pickable when they are thin (lines) or empty.
 constexpr double PickMargin = 3;
-// Room above a band strip for its caption.
-constexpr double CaptionOffset = 14;
 constexpr double CaptionPointSize = 7;
 const QColor BandFill(244, 246, 250);
 const QColor BandEdge(150, 160, 180);
@@ -28,8 +26,11 @@ const QColor EmptyPictureFill(230, 236, 245);
 
 double Snapped(double Value) { return std::round(Value); }
 
+// Captions in the order of TqorBandType.
 const char* const BandCaptions[] = {"Seitenkopf", "Berichtstitel", "Tabellenkopf", "Daten", "Seitenfuß"};
 }  // namespace
+
+QString BandTypeCaption(TqorBandType Type) { return QString::fromUtf8(BandCaptions[static_cast<int>(Type)]); }
 
 bool TqorResizeGrip::Hit(const QPointF& Point, const QSizeF& Size, bool EdgeOnly) const {
   const bool nearBottom = std::abs(Point.y() - Size.height()) <= GripReach;
@@ -46,11 +47,11 @@ TqorBandItem::TqorBandItem(TqorReportBand& Band, double Width) : QGraphicsRectIt
   font.setPointSizeF(CaptionPointSize);
   caption->setFont(font);
   caption->setBrush(BandEdge.darker());
-  caption->setPos(0, -CaptionOffset);
+  caption->setPos(0, -BandCaptionHeight);
 }
 
 QString TqorBandItem::Caption(const TqorReportBand& Band) {
-  const QString caption = QString::fromUtf8(BandCaptions[static_cast<int>(Band.Type)]);
+  const QString caption = BandTypeCaption(Band.Type);
   return Band.Type == TqorBandType::MasterData ? QStringLiteral("%1: %2").arg(caption, Band.DataSetName) : caption;
 }
 

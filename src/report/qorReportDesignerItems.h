@@ -11,6 +11,13 @@
 
 class TqorBandItem;
 
+// Room above a band strip for its caption, in layout units.
+inline constexpr double BandCaptionHeight = 14;
+
+// The band type's caption in the designer: "Seitenkopf", "Berichtstitel",
+// "Tabellenkopf", "Daten", "Seitenfuß".
+QString BandTypeCaption(TqorBandType Type);
+
 // The designer's scene; its units are layout units.
 class TqorDesignerScene : public QGraphicsScene {
   Q_OBJECT

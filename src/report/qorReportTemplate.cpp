@@ -17,7 +17,6 @@
 #include <pugixml.hpp>
 
 #include <array>
-#include <functional>
 #include <utility>
 
 namespace {
