@@ -32,6 +32,7 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -385,7 +386,14 @@ QWidget* TfrmRootFinding2D::CreateGraphPanel() {
   pnlGraph->setObjectName(QStringLiteral("pnlGraph"));
   imgGraph = new TqorPlotImage;
   imgGraph->setObjectName(QStringLiteral("imgGraph"));
-  connect(imgGraph, &TqorPlotImage::Resized, this, &TfrmRootFinding2D::pnlGraphResize);
+  // The image is drawn once control is back in the event loop: a resize comes in the
+  // middle of showing the window, where the busy display's repaint would paint the image
+  // before it is visible and lose the drawing; and a drag's many sizes are drawn once.
+  tiRender = new QTimer(this);
+  tiRender->setSingleShot(true);
+  tiRender->setInterval(0);
+  connect(tiRender, &QTimer::timeout, this, &TfrmRootFinding2D::pnlGraphResize);
+  connect(imgGraph, &TqorPlotImage::Resized, tiRender, qOverload<>(&QTimer::start));
   sb = new QScrollArea;
   sb->setObjectName(QStringLiteral("sb"));
   sb->setWidgetResizable(true);

@@ -34,6 +34,7 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class QTableView;
+class QTimer;
 class QToolBar;
 class TqorNumEdit;
 class TqorPlotImage;
@@ -89,7 +90,7 @@ private slots:
   void actCalculateExecute();
   void actCopyGraphicExecute();
   void actSaveGraphicExecute();
-  // The image has a new size: the plot is drawn anew at it.
+  // The image has a new size: the plot is drawn anew at it, with a busy text.
   void pnlGraphResize();
   void FormContextMenu(const QPoint& Pos);
   void actOpenFunctionExecute();
@@ -171,5 +172,6 @@ private:
   QPushButton* Button2 = nullptr;
   QScrollArea* sb = nullptr;
   TqorPlotImage* imgGraph = nullptr;
+  QTimer* tiRender = nullptr;  // draws the image after it changed size
   QTableView* DBGrid1 = nullptr;
 };
