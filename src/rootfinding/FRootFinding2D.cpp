@@ -30,9 +30,9 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
