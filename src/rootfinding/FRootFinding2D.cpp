@@ -117,6 +117,7 @@ void RunBusy(TfrmRootFinding2D& Form, const QString& Text, TStep&& Step) {
   Form.BusyStatus(QString());
 }
 
+// The configuration storage of the provider; MsgNoStorage when it has none.
 TqorAppStorageBase& Storage(TfrmRootFinding2D& Form) {
   TqorAppStorageBase* storage = Form.ASP().Cfg();
   if (!storage) throw Exception(MsgNoStorage);
