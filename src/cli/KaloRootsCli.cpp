@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr int MinNodes = 10;
-constexpr int MaxNodes = 10000;
 // Zeroin's evaluation budget when --fmax is not given: the root finder's own.
 constexpr int DefaultFMax = 10000;
 // Enough significant digits for an Extended to survive a round trip through text.
@@ -94,11 +92,11 @@ struct TOptions {
 
 [[noreturn]] void Usage(const QString& Message) { throw TUsageError(Message.toStdString()); }
 
-bool NodeCountInRange(int Nodes) { return Nodes >= MinNodes && Nodes <= MaxNodes; }
+bool NodeCountInRange(int Nodes) { return Nodes >= MinNodeCount && Nodes <= MaxNodeCount; }
 
 QString NodeCountError(int Nodes) {
   return QStringLiteral("Die Anzahl der Stützstellen muss zwischen %1 und %2 liegen, nicht %3.")
-      .arg(MinNodes).arg(MaxNodes).arg(Nodes);
+      .arg(MinNodeCount).arg(MaxNodeCount).arg(Nodes);
 }
 
 Extended ParseReal(const QString& Option, const QString& Text) {

@@ -46,11 +46,6 @@ constexpr int RootInfoWidth = 336;
 constexpr int RootDetailsHeight = 163;
 constexpr int PanelMargin = 4;
 
-// The node count a field may hold: fewer nodes give no useful plot, more would make a
-// calculation too slow for a window that waits for it.
-constexpr int MinNodeCount = 10;
-constexpr int MaxNodeCount = 10000;
-
 const QString Caption = QStringLiteral("Nullstelle suchen");
 
 // The folders the window remembers between runs, one value each in this sub key.

@@ -24,11 +24,6 @@ constexpr int ClientHeight = 264;
 constexpr int ButtonBarHeight = 32;
 constexpr int PageMargin = 8;
 
-// The node counts a task may have: fewer nodes give no useful plot, more would make a
-// calculation too slow for a window that waits for it.
-constexpr int MinNodeCount = 10;
-constexpr int MaxNodeCount = 10000;
-
 // The script field shows code, so its columns line up.
 const QString ScriptFontFamily = QStringLiteral("Courier New");
 constexpr int ScriptFontPoints = 10;

@@ -36,6 +36,11 @@ private:
   bool FSimpleScript = true;
 };
 
+// The node counts the user interfaces accept: fewer nodes miss roots, more make a
+// calculation slow without showing more.
+inline constexpr int MinNodeCount = 10;
+inline constexpr int MaxNodeCount = 10000;
+
 class TKaloPersistRootFinding : public TKaloPersistentElement {
 public:
   TKaloPersistRootFinding();
