@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include "KaloRootPlot.h"
 #include "qorMetafile.h"
 
 namespace {
@@ -151,4 +152,28 @@ void BM_PlotRecordEmf(benchmark::State& state) {
 }
 BENCHMARK(BM_PlotRecordEmf)->Unit(benchmark::kMillisecond);
 
-} // namespace
+// The window's whole plot at the same size: axes, grids, a 10000-point function graph
+// and its root marks, recorded and played onto the image, as a resize of the window
+// does it.
+void BM_RootPlotRenderAndPlay(benchmark::State& state) {
+  EnsureGuiApplication();
+  kaloREALVector x(PointCount), y(PointCount), rootX, rootY;
+  for (int i = 0; i < PointCount; ++i) {
+    x[i] = -10 + 20.0L * i / (PointCount - 1);
+    y[i] = std::sin(static_cast<double>(x[i]));
+  }
+  for (int k = -3; k <= 3; ++k) {
+    rootX.push_back(k * std::numbers::pi_v<long double>);
+    rootY.push_back(0);
+  }
+  TKaloRootPlot plot;
+  plot.Update(x, y, rootX, rootY);
+  QImage image = BlankImage();
+  QPainter painter(&image);
+  MeasureAgainstBare(state, [&] {
+    plot.Render(QSize(ImageWidth, ImageHeight)).Play(painter, QRectF(0, 0, ImageWidth, ImageHeight));
+  });
+}
+BENCHMARK(BM_RootPlotRenderAndPlay)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -26,8 +26,11 @@ constexpr int MaxScalingPasses = 10;
 // from a height stays inside 32 bits.
 constexpr Extended MaxPixelOffset = 1 << 28;
 
-// Round to the nearest integer with halves to even.
-int32_t RoundToInt(Extended v) { return static_cast<int32_t>(std::nearbyint(v)); }
+// Round to the nearest integer with halves to even. lrint rounds in one instruction;
+// nearbyint saves and restores the whole floating-point environment per call, which
+// made scaling a 10000-point graph cost more than drawing it. The inexact flag it
+// leaves is silent.
+int32_t RoundToInt(Extended v) { return static_cast<int32_t>(std::lrint(v)); }
 }  // namespace
 
 // ---- TqorPlotDrawingAxis ----
@@ -55,8 +58,8 @@ void TqorPlotDrawingAxis::Draw() {
 }
 
 int32_t TqorPlotDrawingAxis::Scale(Extended dValue) const {
-  const Extended offset =
-      IsFiniteReal(dValue) ? std::nearbyint((dValue - AxisMin) * ScaleFactor) : 0;
+  // Clamped before rounding, so that the rounded value always fits the integer.
+  const Extended offset = IsFiniteReal(dValue) ? (dValue - AxisMin) * ScaleFactor : 0;
   return ScaleWidth(Start + RoundToInt(std::clamp(offset, -MaxPixelOffset, MaxPixelOffset)));
 }
 
