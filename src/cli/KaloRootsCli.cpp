@@ -10,6 +10,7 @@
 #include "qorMetafile.h"
 #include "qorValue.h"
 #include "qorVersionInfo.h"
+#include "rptPlot2D.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -40,7 +41,8 @@ const char* const HelpText =
     "Aufruf:\n"
     "  kaloroots [--task DATEI] [--function AUSDRUCK | --script DATEI] [--xmin X] [--xmax X]\n"
     "            [--nodes N] [--abs E] [--rel E] [--values DATEI] [--roots DATEI]\n"
-    "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--format table|csv|json]\n"
+    "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
+    "            [--format table|csv|json]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -60,6 +62,9 @@ const char* const HelpText =
     "  --plot DATEI         Grafik der Funktion und ihrer Nullstellen speichern: .wmf und\n"
     "                       .emf als Enhanced Metafile (wie im Fenster), .svg, .png, .pdf\n"
     "  --size BxH           Größe der Grafik in Pixeln (Standard 779x400)\n"
+    "  --report DATEI.pdf   Bericht mit Aufgabe, Grafik und Nullstellen als PDF schreiben,\n"
+    "                       wie die Vorschau im Fenster; die Vorlage ist, vom Programmordner\n"
+    "                       aus, ../Config/Report/kaloPlot2D.fr3\n"
     "  --format F           table (Standard), csv oder json\n"
     "  --zeroin A B         nur das Zeroin-Verfahren auf [A, B]\n"
     "  --fmax N             höchstens N Funktionsaufrufe für --zeroin (Standard 10000)\n"
@@ -81,7 +86,7 @@ struct TOptions {
   bool Version = false;
   std::optional<QString> Function;
   std::optional<QString> ScriptFile;
-  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, PlotFile;
+  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, PlotFile, ReportFile;
   std::optional<QSize> PlotSize;
   std::optional<Extended> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
@@ -129,6 +134,12 @@ QString ParsePlotFile(const QString& FileName) {
   return FileName;
 }
 
+QString ParseReportFile(const QString& FileName) {
+  if (QFileInfo(FileName).suffix().toLower() != QLatin1String("pdf"))
+    Usage(QStringLiteral("--report schreibt eine .pdf-Datei, nicht '%1'.").arg(FileName));
+  return FileName;
+}
+
 TFormat ParseFormat(const QString& Text) {
   if (Text == QLatin1String("table")) return TFormat::Table;
   if (Text == QLatin1String("csv")) return TFormat::Csv;
@@ -166,6 +177,7 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--values") o.ValuesFile = args.ValueOf(opt);
     else if (opt == "--roots") o.RootsFile = args.ValueOf(opt);
     else if (opt == "--plot") o.PlotFile = ParsePlotFile(args.ValueOf(opt));
+    else if (opt == "--report") o.ReportFile = ParseReportFile(args.ValueOf(opt));
     else if (opt == "--size") o.PlotSize = ParseSize(args.ValueOf(opt));
     else if (opt == "--xmin") o.xMin = ParseReal(opt, args.ValueOf(opt));
     else if (opt == "--xmax") o.xMax = ParseReal(opt, args.ValueOf(opt));
@@ -183,8 +195,9 @@ TOptions ParseOptions(const QStringList& Args) {
   if (o.Nodes && !NodeCountInRange(*o.Nodes)) Usage(NodeCountError(*o.Nodes));
   if (o.Zeroin && !o.Function && !o.ScriptFile)
     Usage(QStringLiteral("--zeroin braucht --function oder --script."));
-  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile || o.PlotFile))
-    Usage(QStringLiteral("--values, --roots, --save-task und --plot gibt es nur für die Berechnung, nicht mit --zeroin."));
+  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile || o.PlotFile || o.ReportFile))
+    Usage(QStringLiteral("--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, "
+                         "nicht mit --zeroin."));
   if (o.PlotSize && !o.PlotFile) Usage(QStringLiteral("--size gibt es nur mit --plot."));
   return o;
 }
@@ -319,6 +332,12 @@ void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
 
 // ---- the two runs -------------------------------------------------------------------
 
+// The task as the plot report prints it.
+TrptPlot2DInput ReportInput(const TKaloPersistRootFinding& Task) {
+  return {Task.RootFunction().FunctionScript(), Task.xMin(), Task.xMax(), Task.NodeCount(),
+          Task.AbsErrorBound(), Task.RelErrorBound()};
+}
+
 // The files the window's actions write, written the same way. Each file is written
 // whole or not at all; they are written only after the calculation succeeded.
 void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
@@ -327,6 +346,7 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
   if (o.PlotFile) Plot.Render(o.PlotSize.value_or(DefaultPlotSize)).ExportToFile(*o.PlotFile);
+  if (o.ReportFile) RenderPlotReportToPdf(Plot.Plot2D(), Roots, ReportInput(Task), *o.ReportFile);
 }
 
 int RunCalculation(const TOptions& o, QTextStream& Out) {

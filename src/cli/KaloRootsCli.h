@@ -12,5 +12,6 @@ inline constexpr int ExitError = 1;  // the calculation or a file failed
 inline constexpr int ExitUsage = 2;  // the command line is wrong
 
 // Runs kaloroots with Args (without the program name); results go to Out, messages
-// to Err. Returns the exit code. --plot measures text and so needs a QGuiApplication.
+// to Err. Returns the exit code. --plot and --report measure text and so need a
+// QGuiApplication.
 int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err);

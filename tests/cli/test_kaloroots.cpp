@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
@@ -133,9 +134,13 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--zeroin", "0", "1"}, 2, "--zeroin braucht --function oder --script."},
       {{"--roots"}, 2, "Zu --roots fehlt der Wert."},
       {{"--zeroin", "0", "1", "--function", "x", "--values", "v.csv"}, 2,
-       "--values, --roots, --save-task und --plot gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
       {{"--zeroin", "0", "1", "--function", "x", "--plot", "p.png"}, 2,
-       "--values, --roots, --save-task und --plot gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+      {{"--zeroin", "0", "1", "--function", "x", "--report", "b.pdf"}, 2,
+       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+      {{"--report", "bericht.png"}, 2, "--report schreibt eine .pdf-Datei, nicht 'bericht.png'."},
+      {{"--report"}, 2, "Zu --report fehlt der Wert."},
       {{"--plot", "p.jpg"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p.jpg'."},
       {{"--plot", "p"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p'."},
       {{"--size", "320x200"}, 2, "--size gibt es nur mit --plot."},
@@ -147,6 +152,8 @@ TEST(KaloRoots, ErrorsAndUsage) {
        "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '320 x 200'."},
       {{"--plot", "/nonexistent/p.wmf"}, 1,
        "Die Datei \"/nonexistent/p.wmf\" kann nicht geschrieben werden: No such file or directory"},
+      {{"--report", "/nonexistent/b.pdf"}, 1,
+       "Die Datei '/nonexistent/b.pdf' kann nicht geschrieben werden: No such file or directory"},
       {{"--task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geöffnet werden: Sie existiert nicht."},
       {{"--values", "/nonexistent/v.csv"}, 1, "Die Datei '/nonexistent/v.csv' kann nicht geschrieben werden: "},
       {{"--save-task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geschrieben werden: "},
@@ -297,6 +304,67 @@ TEST(KaloRoots, PlotIsTheWindowsDrawingInTheKindOfItsExtension) {
     c.check(ReadBytes(file));
     QFile::remove(file);
   }
+}
+
+// The text of a PDF file as pdftotext extracts it, lines kept.
+QString PdfText(const QString& FileName) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
+  EXPECT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0) << FileName.toStdString();
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The x-Nullstelle column of the printed roots table.
+QStringList PrintedRoots(const QString& Table) {
+  QStringList roots;
+  for (const QString& line : Table.split('\n', Qt::SkipEmptyParts).mid(1))
+    roots << line.split(' ', Qt::SkipEmptyParts).at(2);
+  return roots;
+}
+
+// Runs the program file Program with Args and no display; its exit code and standard error.
+std::pair<int, QString> RunProgram(const QString& Program, const QStringList& Args) {
+  QProcess p;
+  QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+  for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) headless.remove(variable);
+  p.setProcessEnvironment(headless);
+  p.start(Program, Args);
+  EXPECT_TRUE(p.waitForFinished(30000)) << Program.toStdString();
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(KaloRoots, ReportIsThePlotReportOfTheCalculationAsPdf) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("bericht.pdf");
+  const Result r = Kaloroots({"--function", "sin(3*x)", "--xmin", "-2", "--report", pdf});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QStringList roots = PrintedRoots(r.out);
+  ASSERT_EQ(roots.size(), 4) << r.out.toStdString();
+  EXPECT_TRUE(ReadBytes(pdf).startsWith("%PDF"));
+  const QString text = PdfText(pdf);
+  for (const QString& part : QStringList{"VASO Numerik Werkzeuge", "Nullstellenbestimmung einer 2D-Funktion",
+                                         "sin(3*x)", "von -2 bis 2.5", "Seite 1 von 1"} + roots)
+    EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
+}
+
+TEST(KaloRoots, ReportTemplateComesFromTheConfigFolderBesideTheProgramsFolder) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("bericht.pdf");
+  const auto [code, err] = RunProgram(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--report", pdf});
+  ASSERT_EQ(code, 0) << err.toStdString();
+  EXPECT_TRUE(PdfText(pdf).contains("VASO Numerik Werkzeuge"));
+
+  // The same program in a folder without Config/Report beside it.
+  const QString alone = dir.filePath("bin/kaloroots");
+  ASSERT_TRUE(QDir().mkpath(dir.filePath("bin")));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QOR_BIN_DIR "/kaloroots"), alone));
+  const QString lost = dir.filePath("verloren.pdf");
+  const auto [missingCode, missingErr] = RunProgram(alone, {"--report", lost});
+  EXPECT_EQ(missingCode, 1);
+  EXPECT_TRUE(missingErr.endsWith("Die Berichtsvorlage '" + dir.filePath("Config/Report/kaloPlot2D.fr3") +
+                                  "' existiert nicht.\n"))
+      << missingErr.toStdString();
+  EXPECT_FALSE(QFile::exists(lost));
 }
 
 TEST(KaloRoots, TheProgramItself) {
