@@ -112,6 +112,12 @@ void RunBusy(TfrmRootFinding2D& Form, const QString& Text, TStep&& Step) {
   Form.BusyStatus(QString());
 }
 
+// The print preview every new window offers; empty until a program registers one.
+TKaloPrintPreviewHook& PrintPreview() {
+  static TKaloPrintPreviewHook hook;
+  return hook;
+}
+
 // The configuration storage of the provider; MsgNoStorage when it has none.
 TqorAppStorageBase& Storage(TfrmRootFinding2D& Form) {
   TqorAppStorageBase* storage = Form.ASP().Cfg();
@@ -121,6 +127,10 @@ TqorAppStorageBase& Storage(TfrmRootFinding2D& Form) {
 }  // namespace
 
 const QString TfrmRootFinding2D::RootFindingFormName = QStringLiteral("RootFinding");
+
+void TfrmRootFinding2D::setPrintPreviewHook(TKaloPrintPreviewHook Hook) { PrintPreview() = std::move(Hook); }
+
+const TKaloPrintPreviewHook& TfrmRootFinding2D::PrintPreviewHook() { return PrintPreview(); }
 
 TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
     : TfrmqorVCLWINFormBase(Owner),
@@ -153,7 +163,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
 
 TfrmRootFinding2D::~TfrmRootFinding2D() = default;
 
-// Actions whose work is not in this window yet stay disabled.
+// "Vorschau" has work only where the program has registered a preview.
 void TfrmRootFinding2D::CreateActions() {
   const TActionDef actions[] = {
       {&actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen",
@@ -211,6 +221,8 @@ void TfrmRootFinding2D::CreateActions() {
   for (QAction* action : {actCalculate, actCopyGraphic, actSaveGraphic, actSaveValues, actSaveRoots,
                           actSaveFunction, actOpenFunction, actEditProperties})
     action->setEnabled(true);
+  actPrintPreview->setEnabled(static_cast<bool>(PrintPreview()));
+  connect(actPrintPreview, &QAction::triggered, this, &TfrmRootFinding2D::actPrintPreviewExecute);
   connect(actCalculate, &QAction::triggered, this, &TfrmRootFinding2D::actCalculateExecute);
   connect(actCopyGraphic, &QAction::triggered, this, &TfrmRootFinding2D::actCopyGraphicExecute);
   connect(actSaveGraphic, &QAction::triggered, this, &TfrmRootFinding2D::actSaveGraphicExecute);
@@ -505,8 +517,31 @@ TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
   return {txtFct->text(), txtXmin->Value(), txtXmax->Value(), txtNodeCount->AsInteger()};
 }
 
+// The preview is a dialog of its own and shows no busy text.
+void TfrmRootFinding2D::actPrintPreviewExecute() {
+  RunShowingErrors([this] {
+    if (const TKaloPrintPreviewHook& hook = PrintPreview())
+      hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
+  });
+}
+
 void TfrmRootFinding2D::actCalculateExecute() {
-  RunShowingErrors([this] { FCalculation.Execute(CalculationInput(), [this] { RebuildPlot(); }); });
+  RunShowingErrors([this] {
+    const TKaloCalculationInput input = CalculationInput();
+    FCalculation.Execute(input, [this, &input] {
+      RememberCalculatedTask(input);
+      RebuildPlot();
+    });
+  });
+}
+
+// The fields' range and node count reach the task only when it is saved or edited; the
+// report must name those of the calculation whose plot and roots it shows.
+void TfrmRootFinding2D::RememberCalculatedTask(const TKaloCalculationInput& Input) {
+  FCalculatedTask.Assign(*FRootFinder);
+  FCalculatedTask.setxMin(Input.xMin);
+  FCalculatedTask.setxMax(Input.xMax);
+  FCalculatedTask.setNodeCount(Input.NodeCount);
 }
 
 void TfrmRootFinding2D::RebuildPlot() {

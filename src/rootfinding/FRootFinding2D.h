@@ -8,6 +8,10 @@
 // The plot of the last calculation fills the image left of the roots and is drawn anew
 // at the image's size whenever it changes size; "Grafik Kopieren" puts that drawing on
 // the clipboard, "Grafik Speichern ..." writes it as an EMF file.
+// "Vorschau" (Ctrl+P) opens the print preview of the last calculation through the hook
+// a program with reports registers; it redraws the plot at the report picture's size,
+// so "Grafik Kopieren" then copies that drawing until the plot is drawn again. Without
+// a hook the action stays disabled.
 // Tasks are opened from and saved to task files, the values and the roots of the last
 // calculation are exported as text files, and the properties dialog edits the whole
 // task. The task files opened or saved last are offered in the open button's drop-down
@@ -25,6 +29,7 @@
 #include "qorFormBase.h"
 #include "qorMemoryDataset.h"
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -40,12 +45,30 @@ class TqorNumEdit;
 class TqorPlotImage;
 class TqorRecentFilePopupMenueHandler;
 
+// What the print preview of a window reports: the plot and the roots table of its last
+// calculation, the task as that calculation ran (range and node count as they were
+// calculated, not as the fields may show them since), and the window it belongs to.
+struct TKaloPrintPreviewRequest {
+  TqorPlot2D& Plot;
+  TqorMemoryDataset& Roots;
+  const TKaloPersistRootFinding& Task;
+  QWidget* Owner;
+};
+
+// Opens the print preview of Request modally; errors pass to the window, which shows them.
+using TKaloPrintPreviewHook = std::function<void(const TKaloPrintPreviewRequest& Request)>;
+
 class TfrmRootFinding2D : public TfrmqorVCLWINFormBase {
   Q_OBJECT
 
 public:
   // The name the window's metrics and recent files are stored under.
   static const QString RootFindingFormName;
+
+  // The print preview of the windows made from now on; an empty hook leaves their
+  // "Vorschau" disabled. The program sets it once at start-up.
+  static void setPrintPreviewHook(TKaloPrintPreviewHook Hook);
+  static const TKaloPrintPreviewHook& PrintPreviewHook();
 
   // Shows the default task and calculates it; a failing calculation is shown and the
   // window is made all the same. Owner is the Qt parent (none for an MDI child, which
@@ -64,6 +87,8 @@ public:
   const kaloREALVector& RootY() const { return FCalculation.RootY(); }
   // The plot of the last calculation; its metafile holds the last drawing.
   TKaloRootPlot& Plot2D() { return FPlot2D; }
+  // The task as the last calculation shown ran it.
+  const TKaloPersistRootFinding& CalculatedTask() const { return FCalculatedTask; }
 
   // Shows the task in the fields: a simple expression editable in txtFct, a full
   // script's name read-only on the tooltip colour; range and node count.
@@ -76,6 +101,8 @@ protected:
   // Replaces the plot's graphs by those of the last calculation and draws it; run by
   // the calculation once its results are complete.
   void RebuildPlot();
+  // Remembers the task with Input's range and node count as the calculated one.
+  void RememberCalculatedTask(const TKaloCalculationInput& Input);
   // Draws the plot at the image's size and shows it.
   void RenderPlot();
   // The folder remembered as Name in "RecentPlaces", Default when none is.
@@ -87,6 +114,7 @@ protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private slots:
+  void actPrintPreviewExecute();
   void actCalculateExecute();
   void actCopyGraphicExecute();
   void actSaveGraphicExecute();
@@ -142,6 +170,7 @@ private:
   TqorDataSource dsRoot{FmemRoot};
   TKaloRootCalculation FCalculation;
   TKaloRootPlot FPlot2D;
+  TKaloPersistRootFinding FCalculatedTask;
   // The graphic's save dialog; its folder is set each time it opens.
   TqorFileDialogRequest dlgSaveGraphic;
   // The task file and export dialogs; each proposes the file chosen in it last.

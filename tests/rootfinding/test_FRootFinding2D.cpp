@@ -23,6 +23,7 @@
 #include <QTableView>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -371,6 +372,90 @@ TEST_F(RootFinding2D, CopyPutsTheLastDrawingOnTheClipboardAsEmf) {
   EXPECT_EQ(data->data(EmfMimeType), Drawing(w).Bytes());
   EXPECT_EQ(data->data(EmfMimeType).mid(qorEmf::HeaderSignatureAt, 4), " EMF");
   EXPECT_TRUE(data->hasFormat(PngMimeType));
+}
+
+// What the print preview was handed, one entry per call.
+struct TPreviewCall {
+  const TqorPlot2D* Plot;
+  const TqorMemoryDataset* Roots;
+  const QWidget* Owner;
+  QString FunctionScript;
+  Extended xMin, xMax;
+  int NodeCount;
+  int RootCount;
+};
+
+// A window whose print preview records its requests instead of showing a report.
+class RootFinding2DPreview : public RootFinding2D {
+protected:
+  void SetUp() override {
+    RootFinding2D::SetUp();
+    TfrmRootFinding2D::setPrintPreviewHook([this](const TKaloPrintPreviewRequest& Request) {
+      calls.push_back({&Request.Plot, &Request.Roots, Request.Owner, Request.Task.RootFunction().FunctionScript(),
+                       Request.Task.xMin(), Request.Task.xMax(), Request.Task.NodeCount(),
+                       Request.Roots.RecordCount()});
+    });
+  }
+  void TearDown() override {
+    TfrmRootFinding2D::setPrintPreviewHook({});
+    RootFinding2D::TearDown();
+  }
+
+  std::vector<TPreviewCall> calls;
+};
+
+TEST_F(RootFinding2DPreview, PreviewGetsThePlotRootsAndTheTaskOfTheLastCalculation) {
+  TfrmRootFinding2D w;
+  QAction* preview = Child<QAction>(w, "actPrintPreview");
+  EXPECT_TRUE(preview->isEnabled()) << "a preview is registered";
+  busyTexts.clear();
+  preview->trigger();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].Plot, &w.Plot2D().Plot2D());
+  EXPECT_EQ(calls[0].Roots, &w.memRoot());
+  EXPECT_EQ(calls[0].Owner, &w);
+  EXPECT_EQ(calls[0].FunctionScript, DefaultPolynomial);
+  EXPECT_EQ(calls[0].xMin, -2.5L);
+  EXPECT_EQ(calls[0].RootCount, 4);
+  EXPECT_TRUE(busyTexts.isEmpty()) << "the preview is a dialog of its own";
+
+  // Typed but not calculated: the report still describes what the plot shows.
+  SetText(Fct(w), "sin(x)");
+  SetText(Child<QLineEdit>(w, "txtXmin"), "-1.2");
+  SetText(Nodes(w), "50");
+  preview->trigger();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].FunctionScript, DefaultPolynomial);
+  EXPECT_EQ(calls[1].xMin, -2.5L);
+  EXPECT_EQ(calls[1].NodeCount, 200);
+
+  Enter(Fct(w));
+  w.show();
+  w.activateWindow();
+  QApplication::processEvents();
+  Fct(w)->setFocus();
+  PressKey(Fct(w), Qt::Key_P, Qt::ControlModifier);
+  ASSERT_EQ(calls.size(), 3u) << "Ctrl+P";
+  EXPECT_EQ(calls[2].FunctionScript, "sin(x)");
+  EXPECT_EQ(static_cast<double>(calls[2].xMin), -1.2) << "the field holds a double";
+  EXPECT_EQ(calls[2].xMax, 2.5L);
+  EXPECT_EQ(calls[2].NodeCount, 50);
+  EXPECT_EQ(calls[2].RootCount, 1);
+  EXPECT_EQ(w.RootFinder().xMin(), -2.5L) << "the task itself takes the fields only when asked";
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+}
+
+TEST_F(RootFinding2DPreview, AFailedCalculationLeavesTheReportOnTheResultsShown) {
+  TfrmRootFinding2D w;
+  SetText(Child<QLineEdit>(w, "txtXmin"), "-1");
+  SetText(Fct(w), "sin(x");
+  Enter(Fct(w));
+  ASSERT_EQ(shownErrors.size(), 1);
+  Child<QAction>(w, "actPrintPreview")->trigger();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].FunctionScript, DefaultPolynomial);
+  EXPECT_EQ(calls[0].xMin, -2.5L);
+  EXPECT_EQ(calls[0].RootCount, 4);
 }
 
 TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {

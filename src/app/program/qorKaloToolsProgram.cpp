@@ -5,6 +5,7 @@
 #include "qorAppErrorDisplay.h"
 #include "qorAppInit.h"
 #include "qorAppSvcProvWin.h"
+#include "rptPlot2D.h"
 
 namespace {
 // Registers the provider and runs the set-up steps; an error is shown and reported.
@@ -22,10 +23,20 @@ bool SetUp(QApplication& Application, const QString& BinPath) {
 
 std::unique_ptr<QWidget> NewRootFinding2DWindow() { return std::make_unique<TfrmRootFinding2D>(); }
 
+void RegisterRootFindingReport() {
+  TfrmRootFinding2D::setPrintPreviewHook([](const TKaloPrintPreviewRequest& Request) {
+    const TKaloPersistRootFinding& task = Request.Task;
+    const TrptPlot2DInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
+                                task.NodeCount(), task.AbsErrorBound(), task.RelErrorBound()};
+    PreviewPlotReport(Request.Plot, Request.Roots, input, Request.Owner);
+  });
+}
+
 int RunKaloTools(int& argc, char** argv, const QString& BinPath) {
   TqorApplication application(argc, argv);
   SetApplicationTitle(TfrmFunctionAnalysisMain::Caption);
   if (!SetUp(application, BinPath)) return ExitStartupFailed;
+  RegisterRootFindingReport();
   TfrmFunctionAnalysisMain mainWindow(&NewRootFinding2DWindow);
   new TdCommon(&application);
   mainWindow.setWindowIcon(dCommon().ActionIcon(ciCalculate));
