@@ -1,5 +1,6 @@
 #include "FApplicationInfo.h"
 #include "FFunctionAnalysisMain.h"
+#include "FRootFinding2D.h"
 #include "qorKaloToolsProgram.h"
 
 #include "qorException.h"
@@ -65,15 +66,19 @@ TEST_F(FunctionAnalysisMain, FailingToolWindowIsShownAndTheProgramGoesOn) {
   EXPECT_TRUE(window.MdiArea().subWindowList().isEmpty());
 }
 
-TEST_F(FunctionAnalysisMain, RootFindingWindowIsTheTool) {
+// The program's start: the first tool window opens by itself and has already
+// calculated the default polynomial when it appears.
+TEST_F(FunctionAnalysisMain, FirstRootFindingWindowOpensCalculated) {
   TfrmFunctionAnalysisMain window(&NewRootFinding2DWindow);
   window.show();
-  window.actRootFinding2D->trigger();
-  ASSERT_EQ(window.MdiArea().subWindowList().size(), 1);
-  const auto* form = qobject_cast<TfrmqorVCLWINFormBase*>(window.MdiArea().subWindowList()[0]->widget());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.MdiArea().subWindowList().size() == 1; }));
+  auto* form = qobject_cast<TfrmRootFinding2D*>(window.MdiArea().subWindowList()[0]->widget());
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(form->FormName(), "RootFinding");
   EXPECT_EQ(form->windowTitle(), "Nullstelle suchen");
+  EXPECT_EQ(form->memRoot().RecordCount(), 4);
+  EXPECT_EQ(form->memRoot().RecNo(), 0);
+  EXPECT_EQ(form->RootX().size(), 4u);
 }
 
 TEST_F(FunctionAnalysisMain, InformationDialogAddsTheNumericsPage) {
