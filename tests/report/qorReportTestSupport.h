@@ -4,6 +4,7 @@
 // of a PDF file, and answers to the modal dialogs a report opens.
 
 #include "../app/qorTestModal.h"
+#include "../app/qorTestWidgets.h"
 #include "qorMemoryDataset.h"
 
 #include <gtest/gtest.h>
@@ -21,23 +22,9 @@
 // Texts in test messages as text.
 inline void PrintTo(const QString& Text, std::ostream* Stream) { *Stream << '"' << Text.toStdString() << '"'; }
 
-class TReportTestApp : public ::testing::Environment {
-public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    FApp = std::make_unique<QApplication>(FArgc, FArgv);
-  }
-  void TearDown() override { FApp.reset(); }
-
-private:
-  int FArgc = 1;
-  char FName[12] = "report_test";
-  char* FArgv[2] = {FName, nullptr};
-  std::unique_ptr<QApplication> FApp;
-};
-
 // GoogleTest owns the environments it is given.
-inline ::testing::Environment* const ReportTestApp = ::testing::AddGlobalTestEnvironment(new TReportTestApp);
+inline ::testing::Environment* const ReportTestApp =
+    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
 
 // One row of the roots table.
 struct TRootRow {

@@ -1,4 +1,5 @@
 #include "../app/qorTestInput.h"
+#include "KaloTaskFields.h"
 #include "../app/qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "FRootFinding2DProperties.h"
@@ -33,26 +34,6 @@ const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.
                                  "Alle Dateien (*)"};
 const QStringList TextFilters = {"Text mit Trennzeichen (*.csv)", "Textdatei (*.txt)",
                                  "Alle Dateien (*)"};
-
-// Every field of a task, to compare tasks.
-struct TTaskFields {
-  QString Name;
-  Extended xMin, xMax, AbsErrorBound, RelErrorBound;
-  int NodeCount;
-  bool SimpleScript;
-  QString FunctionScript;
-
-  explicit TTaskFields(const TKaloPersistRootFinding& Task)
-      : Name(Task.Name()),
-        xMin(Task.xMin()),
-        xMax(Task.xMax()),
-        AbsErrorBound(Task.AbsErrorBound()),
-        RelErrorBound(Task.RelErrorBound()),
-        NodeCount(Task.NodeCount()),
-        SimpleScript(Task.RootFunction().SimpleScript()),
-        FunctionScript(Task.RootFunction().FunctionScript()) {}
-  bool operator==(const TTaskFields&) const = default;
-};
 
 QByteArray ReadBytes(const QString& FileName) {
   QFile file(FileName);

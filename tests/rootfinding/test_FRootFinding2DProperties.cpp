@@ -1,4 +1,5 @@
 #include "../app/qorTestInput.h"
+#include "KaloTaskFields.h"
 #include "../app/qorTestWidgets.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloRootCalculation.h"
@@ -24,26 +25,6 @@ namespace {
 const QString DefaultPolynomial = TKaloPersistFunction::DefaultFunctionScript;
 const QString DefaultScript =
     "function fct(x)\r\n  return (0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6);\r\nend;";
-
-// Every field of a task, to compare a task before and after the dialog.
-struct TTaskFields {
-  QString Name;
-  Extended xMin, xMax, AbsErrorBound, RelErrorBound;
-  int NodeCount;
-  bool SimpleScript;
-  QString FunctionScript;
-
-  explicit TTaskFields(const TKaloPersistRootFinding& Task)
-      : Name(Task.Name()),
-        xMin(Task.xMin()),
-        xMax(Task.xMax()),
-        AbsErrorBound(Task.AbsErrorBound()),
-        RelErrorBound(Task.RelErrorBound()),
-        NodeCount(Task.NodeCount()),
-        SimpleScript(Task.RootFunction().SimpleScript()),
-        FunctionScript(Task.RootFunction().FunctionScript()) {}
-  bool operator==(const TTaskFields&) const = default;
-};
 
 // The dialog on a task, shown as the window shows it (numbers with a full stop).
 class Properties : public TWidgetTest {
