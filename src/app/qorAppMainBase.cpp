@@ -105,7 +105,12 @@ QMdiSubWindow* TfrmQORVCLApplicationMainBase::AddMdiChild(std::unique_ptr<QWidge
   QMdiSubWindow* sub = FMdiArea->addSubWindow(Form.release());
   sub->setAttribute(Qt::WA_DeleteOnClose);
   // The sub-window does not take the form's size by itself; its frame comes around it.
-  sub->resize(designed.grownBy(sub->contentsMargins()));
+  // A form designed larger than the frame's free area is made to fit it, so that it
+  // does not open cut off behind the frame's edge.
+  const QSize room = FMdiArea->viewport()->size();
+  QSize size = designed.grownBy(sub->contentsMargins());
+  if (room.isValid() && !room.isEmpty()) size = size.boundedTo(room);
+  sub->resize(size);
   sub->show();
   return sub;
 }

@@ -179,6 +179,20 @@ TEST_F(MainWindowBase, WindowMenuTilesAndListsTheChildren) {
   EXPECT_EQ(window.MdiArea().activeSubWindow(), subs[2]);
 }
 
+TEST_F(MainWindowBase, ChildKeepsItsDesignedSizeWhereItFitsAndIsShrunkWhereNot) {
+  window.show();
+  const QSize room = window.MdiArea().viewport()->size();
+  auto small = std::make_unique<TfrmqorVCLWINFormBase>();
+  small->resize(room / 2);
+  const QMdiSubWindow* fitting = window.AddMdiChild(std::move(small));
+  EXPECT_EQ(fitting->widget()->size(), room / 2);
+  auto wide = std::make_unique<TfrmqorVCLWINFormBase>();
+  wide->resize(room.width() + 1, room.height() / 2);
+  const QMdiSubWindow* shrunk = window.AddMdiChild(std::move(wide));
+  EXPECT_EQ(shrunk->width(), room.width()) << "the first tool window must not open cut off";
+  EXPECT_LT(shrunk->height(), room.height());
+}
+
 TEST_F(MainWindowBase, ClosedChildGoesAwayAndClosingStoresTheMainMetrics) {
   window.show();
   QPointer<QMdiSubWindow> sub = window.AddMdiChild(std::make_unique<TfrmqorVCLWINFormBase>());
