@@ -69,6 +69,13 @@ bool WithinReach(const QRect& Place, const QRect& Area) {
          seen.height() >= std::min(MinVisibleExtent, Place.height()) && !seen.isEmpty();
 }
 
+// A stored size too small to see or grab (a damaged or hand-edited value such as 0 or
+// -500) keeps the window's current size instead.
+void KeepVisibleSize(TqorFormMetrics& Metrics, const TqorFormMetrics& Current) {
+  if (Metrics.Width < MinVisibleExtent) Metrics.Width = Current.Width;
+  if (Metrics.Height < MinVisibleExtent) Metrics.Height = Current.Height;
+}
+
 // Moves a place that is out of reach on every area fully into the first area,
 // shrinking it where it is larger than the area.
 void KeepWithinReach(TqorFormMetrics& Metrics, const QList<QRect>& Areas) {
@@ -128,9 +135,12 @@ void ReadFormMetrics(QWidget& Form, const QString& FormName) {
   TqorAppStorageBase* storage = FormStorage();
   if (!storage) return;
   QWidget& window = FormMetricsWindow(Form);
+  TqorFormMetrics current;
+  current.Assign(window);
   TqorFormMetrics metrics;
   metrics.Assign(window);
-  metrics.setAsString(storage->ReadString(aslsFormMetrics, FormMetricsSubKey, FormName, metrics.AsString()));
+  metrics.setAsString(storage->ReadString(aslsFormMetrics, FormMetricsSubKey, FormName, current.AsString()));
+  KeepVisibleSize(metrics, current);
   KeepWithinReach(metrics, VisibleAreas(window));
   metrics.AssignTo(window);
 }

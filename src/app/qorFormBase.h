@@ -55,7 +55,8 @@ inline const QString DefaultFormName = QStringLiteral("Basisformular");
 // The window whose metrics are kept for Form: its MDI sub-window, or Form itself.
 QWidget& FormMetricsWindow(QWidget& Form);
 // Applies the metrics stored under FormName to Form's window; the window's current
-// metrics are the default. A place off every screen becomes a fully visible one.
+// metrics are the default. A place off every screen becomes a fully visible one; a
+// stored width or height too small to see keeps the current one.
 void ReadFormMetrics(QWidget& Form, const QString& FormName);
 // Stores the metrics of Form's window under FormName (see the header comment for
 // maximised and minimised windows).

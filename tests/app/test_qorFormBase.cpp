@@ -152,6 +152,36 @@ TEST_F(FormBase, PlaceOffEveryScreenBecomesAFullyVisibleOne) {
   EXPECT_EQ(PlaceOf(*form), "-20;-10;320;240");
 }
 
+TEST_F(FormBase, StoredSizeTooSmallToSeeKeepsTheDesignedOne) {
+  const struct {
+    const char* Stored;
+    QSize Size;  // expected
+  } cases[] = {
+      {"40;50;0;0;0", QSize(300, 200)},
+      {"40;50;-500;-500;0", QSize(300, 200)},
+      {"40;50;1;240;0", QSize(300, 240)},
+      {"40;50;320;31;0", QSize(320, 200)},
+      {"40;50;32;32;0", QSize(32, 32)},
+  };
+  for (const auto& c : cases) {
+    StoreMetrics("Probe", c.Stored);
+    auto form = NewForm();
+    form->show();
+    EXPECT_EQ(form->size(), c.Size) << c.Stored;
+  }
+  // A tool window inside the MDI area would otherwise open as an invisible frame.
+  for (const char* stored : {"40;50;0;0;0", "40;50;-500;-500;0"}) {
+    QMdiArea area;
+    area.resize(800, 600);
+    area.show();
+    StoreMetrics("Probe", stored);
+    QMdiSubWindow* sub = area.addSubWindow(NewForm().release());
+    const QSize designed = sub->size();
+    sub->show();
+    EXPECT_EQ(sub->size(), designed) << stored;
+  }
+}
+
 TEST_F(FormBase, MdiChildKeepsItsFramePlaceAndGoesAwayOnClosing) {
   QMdiArea area;
   area.resize(800, 600);
