@@ -77,27 +77,37 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
     function->setMemoryCap(FScriptSettings.MemoryCap);
     function->LoadScriptFromString(FTask.RootFunction().LuaText());
     function->PrepareFunction(QStringLiteral("fct"));
-    SampleFunction(*function, Input);
+    kaloREALVector x, y;
+    SampleFunction(*function, Input, x, y);
+    FValueX.swap(x);
+    FValueY.swap(y);
     Busy(QStringLiteral("Nullstellen ermitteln ..."));
-    CalculateRoots(*function, Input);
+    try {
+      CalculateRoots(*function, Input);
+    } catch (const ECalculationAborted&) {
+      // x and y hold the previous values: a stopped calculation leaves all of its results.
+      FValueX.swap(x);
+      FValueY.swap(y);
+      throw;
+    }
   }
   Busy(QString());
   return hasFunction;
 }
 
-// The vectors are replaced only when every node has its value: a calculation that
-// fails or is stopped on the way leaves the previous values for the plot and the export.
-void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input) {
+// Samples into x and y, not into the window's vectors: a calculation that fails or is
+// stopped on the way leaves the previous values for the plot and the export.
+void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
+                                          kaloREALVector& x, kaloREALVector& y) {
   const int n = Input.NodeCount;
   const Extended h = (Input.xMax - Input.xMin) / (n - 1);
-  kaloREALVector x(n), y(n);
+  x.assign(n, 0);
+  y.assign(n, 0);
   for (int i = 0; i < n; ++i) {
     x[i] = NodeAt(i, h, Input.xMin);
     y[i] = Function.fct(x[i]);
     ++FEvaluationCount;
   }
-  FValueX.swap(x);
-  FValueY.swap(y);
 }
 
 void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {

@@ -69,7 +69,8 @@ public:
   // text. What an error leaves behind: the results of the previous calculation when
   // the library, the compilation or the sampling failed; new values with an empty
   // roots table when the scan of the root search failed. A stopped calculation
-  // (ECalculationAborted) leaves the roots table and root vectors as they were.
+  // (ECalculationAborted) leaves the values, the roots table and the root vectors as
+  // they were.
   bool CalculateFunction(const TKaloCalculationInput& Input);
 
   // Runs the root finder with Function and fills the roots table and root vectors.
@@ -90,7 +91,8 @@ public:
 
 private:
   void Busy(const QString& Text) const;
-  void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input);
+  void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
+                      kaloREALVector& x, kaloREALVector& y);
   void RunFinder(TqorRootFinder& Finder);
   void FillRootTable(const TqorRootIntervalList& Intervals);
 

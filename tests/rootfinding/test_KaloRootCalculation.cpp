@@ -163,18 +163,26 @@ TEST(KaloRootCalculation, RunawayFunctionStopsTheWholeCalculation) {
   w.Run(w.Input(DefaultPolynomial));
   const kaloREALVector oldY = w.calc.ValueY();
   w.calc.setScriptSettings({QString(), std::chrono::milliseconds(50), DefaultLuaMemoryCap});
-  // Loops forever only beyond x = 2, so the stop comes from inside the root search too.
-  for (const char* fct : {"(function() while true do end end)()",
-                          "x > 2.4 and (function() while true do end end)() or x - 1"}) {
+  // Loops forever from a given call on: while sampling (calls 1 to 200), in the root
+  // search's scan (201 to 400) and inside Zeroin (its first step, after the interval's
+  // ends and Zeroin's own two start values).
+  const char* const loopsFromCall =
+      "(function() calls = (calls or 0) + 1 if calls >= %1 then while true do end end "
+      "return x - 1 end)()";
+  for (int firstLoopingCall : {1, 301, 405}) {
+    const QString fct = QString::fromLatin1(loopsFromCall).arg(firstLoopingCall);
+    SCOPED_TRACE(fct.toStdString());
     w.busy.clear();
     try {
       w.Run(w.Input(fct));
-      ADD_FAILURE() << "not stopped: " << fct;
+      ADD_FAILURE() << "not stopped";
     } catch (const ECalculationAborted& e) {
       EXPECT_NE(e.Message().find("x = "), std::string::npos) << e.Message();
     }
+    EXPECT_GE(w.calc.EvaluationCount(), firstLoopingCall - 1) << "stopped where intended";
     EXPECT_EQ(w.busy.last(), "");
-    EXPECT_EQ(w.roots.RecordCount(), 4) << fct;
+    EXPECT_EQ(w.calc.ValueY(), oldY);
+    EXPECT_EQ(w.roots.RecordCount(), 4);
     EXPECT_EQ(w.calc.RootX().size(), 4u);
   }
 }
