@@ -1,5 +1,6 @@
 #include "../foundation/qorTestSupport.h"
 #include "KaloRootCalculation.h"
+#include "LuaLib.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
 
@@ -132,8 +133,20 @@ TEST(KaloRootCalculation, FailuresLeaveThePreviousResults) {
   w.Run(w.Input(DefaultPolynomial));
   const kaloREALVector oldY = w.calc.ValueY();
 
-  w.busy.clear();
   bool plotted = false;
+  // The library is loaded once per process: unload it so that this run has to load one.
+  LuaLib::ResetLuaBinding();
+  w.calc.setScriptSettings({"qor-no-such-lua.so", DefaultEvaluationBudget, DefaultLuaMemoryCap});
+  EXPECT_THROW_MSG(w.Run(w.Input("sin(x)", -1, 1, 50), &plotted), Exception,
+                   "LuaScript.LoadLibrary(): Bibliothek \"qor-no-such-lua.so\" existiert nicht.");
+  LuaLib::SetLuaLibFileName(LuaLib::DefaultLuaLibFileName);
+  w.calc.setScriptSettings({});
+  EXPECT_FALSE(plotted);
+  EXPECT_EQ(w.busy.last(), "");
+  EXPECT_EQ(w.calc.ValueY(), oldY);
+  EXPECT_EQ(w.roots.RecordCount(), 4);
+
+  w.busy.clear();
   try {
     w.Run(w.Input("sin(x", -1, 1, 50), &plotted);
     ADD_FAILURE() << "no compile error";
@@ -147,7 +160,6 @@ TEST(KaloRootCalculation, FailuresLeaveThePreviousResults) {
   EXPECT_EQ(w.calc.ValueY(), oldY);
   EXPECT_EQ(w.roots.RecordCount(), 4);
   EXPECT_EQ(w.calc.RootX().size(), 4u);
-
 
   EXPECT_THROW_MSG(w.Run(w.Input("x + 1", 1, 1, 10)), Exception,
                    "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EZeroDivide "
