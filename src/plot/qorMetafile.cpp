@@ -93,13 +93,15 @@ class TqorMetafileCanvas::TRecorder {
 public:
   TRecorder(int width, int height) : FWidth(width), FHeight(height) { WriteHeader(); }
 
+  // The position is recorded when a line starts from it (see RestatePosition).
   void MoveTo(QPoint p) {
-    Record(EMR_MOVETOEX, [&](TRecordWriter& w) { WritePoint(w, p); });
     FPosition = p;
+    FPositionPending = true;
   }
 
   void LineTo(const TqorPen& pen, QPoint p) {
     RealizePen(pen);
+    RestatePosition();
     if (!FitsInt16(p)) {
       Record(EMR_LINETO, [&](TRecordWriter& w) { WritePoint(w, p); });
     } else {
@@ -380,6 +382,22 @@ private:
     fill(w);
     w.Finish();
     ++FRecords;
+    FPositionPending = FPositionPending || !IsPathRecord(type);
+  }
+
+  static bool IsPathRecord(quint32 type) {
+    return type == EMR_MOVETOEX || type == EMR_LINETO || type == EMR_POLYLINETO16;
+  }
+
+  // Records the current position right before a line continues from it, after the
+  // line's pen has been selected. GDI keeps the position across other records, but
+  // readers such as Inkscape start a new path at every object or text record and drop
+  // a line whose start point was recorded before it.
+  void RestatePosition() {
+    if (!FPositionPending)
+      return;
+    Record(EMR_MOVETOEX, [&](TRecordWriter& w) { WritePoint(w, FPosition); });
+    FPositionPending = false;
   }
 
   void FlushRun() {
@@ -409,6 +427,8 @@ private:
   std::optional<quint32> FBackgroundMode;
   std::optional<quint32> FBackgroundColor;
   QPoint FPosition;
+  // FPosition has not been recorded since the last MoveTo or non-line record.
+  bool FPositionPending = false;
   QPoint FRunStart;
   std::vector<QPoint> FRun;
   std::optional<QFontMetrics> FMetrics;

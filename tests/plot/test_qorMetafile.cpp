@@ -136,9 +136,9 @@ TEST_F(MetafileTest, RecordsFollowTheDrawingCalls) {
   const std::vector<quint32> expected = {
       EMR_HEADER,
       EMR_CREATEBRUSHINDIRECT, EMR_SELECTOBJECT, EMR_BITBLT,          // FillRect
-      EMR_MOVETOEX,
-      EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_POLYLINETO16,               // two LineTo
-      EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_LINETO,   // red LineTo
+      EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_MOVETOEX, EMR_POLYLINETO16, // two LineTo
+      EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_DELETEOBJECT,               // red LineTo,
+      EMR_MOVETOEX, EMR_LINETO,                                        // restarted
       EMR_RECTANGLE,
       EMR_CREATEBRUSHINDIRECT, EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_ELLIPSE,
       EMR_POLYLINE16,
@@ -150,18 +150,19 @@ TEST_F(MetafileTest, RecordsFollowTheDrawingCalls) {
 
 TEST_F(MetafileTest, RecordsCarryCoordinatesAndObjects) {
   const std::vector<TRecord> r = Records(SampleDrawing().Bytes());
-  ASSERT_EQ(r.size(), 30u);
+  ASSERT_EQ(r.size(), 31u);
   // FillRect: a pattern copy over the whole picture with the white solid brush.
   EXPECT_EQ(r[1].U32(8), 1u);
   EXPECT_EQ(r[1].U32(12), BS_SOLID);
   EXPECT_EQ(r[1].U32(16), 0xFFFFFFu);
   EXPECT_EQ(QRect(r[3].I32(24), r[3].I32(28), r[3].I32(32), r[3].I32(36)), QRect(0, 0, PictureWidth, PictureHeight));
   EXPECT_EQ(r[3].U32(40), PATCOPY);
-  EXPECT_EQ(QPoint(r[4].I32(8), r[4].I32(12)), QPoint(10, 20));
-  // The black pen, then both LineTo points in one record bounded with the start.
-  EXPECT_EQ(r[5].U32(12), PS_SOLID);
-  EXPECT_EQ(r[5].I32(16), 1);
-  EXPECT_EQ(r[5].U32(24), 0u);
+  // The black pen, the start point, then both LineTo points in one record bounded
+  // with the start.
+  EXPECT_EQ(r[4].U32(12), PS_SOLID);
+  EXPECT_EQ(r[4].I32(16), 1);
+  EXPECT_EQ(r[4].U32(24), 0u);
+  EXPECT_EQ(QPoint(r[6].I32(8), r[6].I32(12)), QPoint(10, 20));
   EXPECT_EQ(BoxOf(r[7], 8), QRect(QPoint(10, 20), QPoint(50, 60)));
   EXPECT_EQ(r[7].U32(24), 2u);
   EXPECT_EQ(QPoint(r[7].I16(28), r[7].I16(30)), QPoint(50, 20));
@@ -170,27 +171,29 @@ TEST_F(MetafileTest, RecordsCarryCoordinatesAndObjects) {
   EXPECT_EQ(r[8].U32(8), 3u);
   EXPECT_EQ(r[8].U32(24), 0x0000FFu);
   EXPECT_EQ(r[10].U32(8), 2u);
-  EXPECT_EQ(QPoint(r[11].I32(8), r[11].I32(12)), QPoint(60, 60));
-  EXPECT_EQ(BoxOf(r[12], 8), QRect(QPoint(5, 6), QPoint(25, 36)));
-  EXPECT_EQ(r[13].U32(12), BS_NULL);
-  EXPECT_EQ(BoxOf(r[16], 8), QRect(QPoint(70, 10), QPoint(79, 19)));
-  EXPECT_EQ(r[17].U32(24), 3u);
-  EXPECT_EQ(QPoint(r[17].I16(36), r[17].I16(38)), QPoint(5, 2));
+  // The line goes on from where the black one ended, restated after the pen change.
+  EXPECT_EQ(QPoint(r[11].I32(8), r[11].I32(12)), QPoint(50, 60));
+  EXPECT_EQ(QPoint(r[12].I32(8), r[12].I32(12)), QPoint(60, 60));
+  EXPECT_EQ(BoxOf(r[13], 8), QRect(QPoint(5, 6), QPoint(25, 36)));
+  EXPECT_EQ(r[14].U32(12), BS_NULL);
+  EXPECT_EQ(BoxOf(r[17], 8), QRect(QPoint(70, 10), QPoint(79, 19)));
+  EXPECT_EQ(r[18].U32(24), 3u);
+  EXPECT_EQ(QPoint(r[18].I16(36), r[18].I16(38)), QPoint(5, 2));
 }
 
 TEST_F(MetafileTest, TextRecordsCarryFontColourAndString) {
   const std::vector<TRecord> r = Records(SampleDrawing().Bytes());
-  ASSERT_EQ(r.size(), 30u);
-  const TRecord& font = r[18];
+  ASSERT_EQ(r.size(), 31u);
+  const TRecord& font = r[19];
   EXPECT_EQ(font.Data.size(), int(12 + LogFontPanoseSize));
   EXPECT_EQ(font.I32(12), -11);  // 8 points at 96 dpi
   EXPECT_EQ(font.I32(20), 900);  // 90 degrees in tenths
   EXPECT_EQ(font.I32(28), FW_NORMAL);
   EXPECT_EQ(font.U8(36), OUT_TT_ONLY_PRECIS);
   EXPECT_EQ(font.Utf16(40, qorDefaultFontName.size()), qorDefaultFontName);
-  EXPECT_EQ(r[20].U32(8), 0xFF0000u);  // blue as COLORREF
-  EXPECT_EQ(r[21].U32(8), TRANSPARENT);
-  const TRecord& text = r[22];
+  EXPECT_EQ(r[21].U32(8), 0xFF0000u);  // blue as COLORREF
+  EXPECT_EQ(r[22].U32(8), TRANSPARENT);
+  const TRecord& text = r[23];
   EXPECT_EQ(QPoint(text.I32(36), text.I32(40)), QPoint(100, 80));
   ASSERT_EQ(text.U32(44), 5u);
   EXPECT_EQ(text.Utf16(text.I32(48), 5), QStringLiteral("Grüße"));
@@ -245,7 +248,7 @@ TEST_F(MetafileTest, CoordinatesBeyond16BitsKeep32BitRecords) {
     c.Polyline(std::vector<QPoint>{{0, 0}, {70000, 1}});
   });
   const std::vector<TRecord> r = Records(metafile.Bytes());
-  const std::vector<quint32> expected = {EMR_HEADER, EMR_MOVETOEX, EMR_CREATEPEN, EMR_SELECTOBJECT,
+  const std::vector<quint32> expected = {EMR_HEADER, EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_MOVETOEX,
                                          EMR_LINETO, EMR_LINETO, EMR_POLYLINE,
                                          EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF};
   ASSERT_EQ(TypesOf(r), expected);
