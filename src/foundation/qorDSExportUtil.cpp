@@ -1,10 +1,10 @@
 #include "qorDSExportUtil.h"
 
 #include "qorException.h"
+#include "qorSaveFile.h"
 #include "qorStrUtils.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QStringEncoder>
 
 #include <string>
@@ -138,9 +138,7 @@ void TqorDSToStringCustom::AppendRows(TqorMemoryDataset& DataSet, QString& Text)
 void TqorDSToStringCustom::WriteToFile(const QString& FileName) {
   QStringEncoder encoder(QStringConverter::System);
   const QByteArray bytes = encoder.encode(AsString());
-  QSaveFile file(FileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    throw EInOutError(QString::fromUtf8(MsgCannotWrite)
-                          .arg(QDir::toNativeSeparators(FileName), file.errorString())
-                          .toStdString());
+  if (const std::optional<QString> reason = WriteFileAtomically(FileName, bytes))
+    throw EInOutError(
+        QString::fromUtf8(MsgCannotWrite).arg(QDir::toNativeSeparators(FileName), *reason).toStdString());
 }

@@ -1,11 +1,11 @@
 #include "qorXMLDoc.h"
 
 #include "qorException.h"
+#include "qorSaveFile.h"
 #include "qorStrUtils.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -130,9 +130,8 @@ void TqorXMLBaseDocument::SaveToFile(const QString& FileName) const {
   const QString shown = QDir::toNativeSeparators(FileName);
   const QByteArray bytes = SavedText();
   if (bytes.isEmpty()) Fail(FromUtf8(MsgEmptyDocument).arg(shown));
-  QSaveFile file(FileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    Fail(FromUtf8(MsgCannotWrite).arg(shown, file.errorString()));
+  if (const std::optional<QString> reason = WriteFileAtomically(FileName, bytes))
+    Fail(FromUtf8(MsgCannotWrite).arg(shown, *reason));
 }
 
 void TqorXMLBaseDocument::Parse(const QByteArray& Bytes, pugi::xml_encoding Encoding, const QString& Source) {

@@ -1,5 +1,6 @@
 #include "qorDSExportUtil.h"
 #include "qorException.h"
+#include "qorTestFileSizeLimit.h"
 #include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,28 @@ TEST_F(DSToString, WriteToFileReplacesTheFileInTheLocaleCharacterSet) {
                    "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: No such file or directory");
   EXPECT_FALSE(QFile::exists(missing));
 }
+
+#if defined(Q_OS_UNIX)
+TEST_F(DSToString, FailedWriteLeavesTheOldFileIntact) {
+  QTemporaryDir dir;
+  const QString fileName = dir.filePath("export.csv");
+  {
+    QFile old(fileName);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("alt");
+  }
+  for (int i = 0; i < 100; ++i) AppendRow(i, true, i, "", QString(1000, u'n'));
+  {
+    const TFileSizeLimit diskFull(4096);
+    EXPECT_THROW_MSG(FWriter.WriteToFile(fileName), EInOutError,
+                     "Die Datei '" + fileName.toStdString() + "' kann nicht geschrieben werden: File too large");
+  }
+  QFile file(fileName);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "alt");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"export.csv"}) << "no temporary file is left";
+}
+#endif
 
 TEST(DSRowFieldList, AssignFieldsTakesEveryFieldInOrder) {
   TqorMemoryDataset table;

@@ -1,8 +1,10 @@
+#include "qorTestFileSizeLimit.h"
 #include "qorTestSupport.h"
 
 #include "qorException.h"
 #include "qorXMLDoc.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -98,6 +100,23 @@ TEST_F(XMLDoc, SaveReplacesFilesAndReportsFailures) {
                    "Die Datei '" + missing.toStdString() +
                        "' kann nicht geschrieben werden: No such file or directory");
 }
+
+#if defined(Q_OS_UNIX)
+TEST_F(XMLDoc, FailedWriteLeavesTheOldFileIntact) {
+  const QString target = Path("t.xml");
+  WriteFile(target, "<old/>");
+  TqorXMLDocument doc;
+  doc.CreateDocument("A", "");
+  TqorXMLNode(doc).CreateAttribute("Big", QString(64 * 1024, u'x'));
+  {
+    const TFileSizeLimit diskFull(4096);
+    EXPECT_THROW_MSG(doc.SaveToFile(target), Exception,
+                     "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: File too large");
+  }
+  EXPECT_EQ(ReadFile(target), "<old/>");
+  EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"t.xml"}) << "no temporary file is left";
+}
+#endif
 
 TEST_F(XMLDoc, FilesWithAndWithoutByteOrderMarkReadAlike) {
   const QByteArray body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<R Name=\"Größe\"/>\n";
