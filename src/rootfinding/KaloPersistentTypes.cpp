@@ -23,12 +23,30 @@ const char* const AttrNodeCount = "NodeCount";
 const char* const MsgAttribute = "Attribut '%1': %2";
 // A real beyond the double range, which the file cannot hold.
 const char* const MsgNoDouble = "'%1' ist kein gültiger Gleitkommawert.";
+const char* const MsgNotStorable =
+    "Der Wert %1 kann nicht gespeichert werden: nur endliche Zahlen bis etwa 1.8E+308 sind möglich.";
 
 const QString LF = QStringLiteral("\n");
 const QString CRLF = QStringLiteral("\r\n");
 
-// The file holds doubles, so a real is rounded to double before it is written.
-TqorValue AsFileReal(Extended X) { return static_cast<double>(X); }
+// X rounded to double; infinite when X lies beyond the double range.
+double RoundedToDouble(Extended X) {
+  // Rounding an out-of-range value would leave an overflow flag for later arithmetic.
+  TFloatEnvGuard guard;
+  return static_cast<double>(X);
+}
+
+// The file holds doubles, so a real is rounded to double before it is written. A real
+// without a finite double would give a file that cannot be read back, so it is refused
+// before anything is written.
+TqorValue AsFileReal(const char* Name, Extended X) {
+  const double rounded = RoundedToDouble(X);
+  if (!std::isfinite(rounded)) {
+    const QString reason = QString::fromUtf8(MsgNotStorable).arg(FormatValue(TqorValue(X)));
+    throw EConvertError(QString::fromUtf8(MsgAttribute).arg(QString::fromLatin1(Name), reason).toStdString());
+  }
+  return rounded;
+}
 
 // The attribute's text, or nothing when it is missing.
 std::optional<QString> AttributeText(TqorXMLNode& Elem, const char* Name) {
@@ -53,13 +71,7 @@ T ReadAttribute(TqorXMLNode& Elem, const char* Name, T Present, F Read) {
 
 // A real of the file, rounded to double as it was written. Blank text is no real.
 Extended TextToFileReal(const QString& Text) {
-  const Extended x = ExpTextToFloat(Text);
-  double rounded;
-  {
-    // Rounding an out-of-range value would leave an overflow flag for later arithmetic.
-    TFloatEnvGuard guard;
-    rounded = static_cast<double>(x);
-  }
+  const double rounded = RoundedToDouble(ExpTextToFloat(Text));
   if (std::isinf(rounded)) throw EConvertError(QString::fromUtf8(MsgNoDouble).arg(Text).toStdString());
   return rounded;
 }
@@ -119,10 +131,10 @@ void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
 }
 
 void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
-  Elem.CreateAttribute(AttrxMin, AsFileReal(FxMin));
-  Elem.CreateAttribute(AttrxMax, AsFileReal(FxMax));
-  Elem.CreateAttribute(AttrAbsErrorBound, AsFileReal(FAbsErrorBound));
-  Elem.CreateAttribute(AttrRelErrorBound, AsFileReal(FRelErrorBound));
+  Elem.CreateAttribute(AttrxMin, AsFileReal(AttrxMin, FxMin));
+  Elem.CreateAttribute(AttrxMax, AsFileReal(AttrxMax, FxMax));
+  Elem.CreateAttribute(AttrAbsErrorBound, AsFileReal(AttrAbsErrorBound, FAbsErrorBound));
+  Elem.CreateAttribute(AttrRelErrorBound, AsFileReal(AttrRelErrorBound, FRelErrorBound));
   Elem.CreateAttribute(AttrNodeCount, FNodeCount);
   FRootFunction->WriteToElement(Elem);
 }

@@ -70,7 +70,9 @@ public:
   void setNodeCount(int value) { FNodeCount = value; }
 
   // The attributes xMin, xMax, AbsErrorBound, RelErrorBound (reals rounded to double)
-  // and NodeCount on the current element, then the Function element.
+  // and NodeCount on the current element, then the Function element. A real without a
+  // finite double (beyond about 1.8E+308, infinite, NaN) raises EConvertError naming
+  // the attribute, since the file could not be read back.
   void WriteToElement(TqorXMLNode& Elem) const override;
   // Reads the same attributes and the function, all or nothing: when a value has the
   // wrong kind (EConvertError naming the attribute), the task keeps every field.

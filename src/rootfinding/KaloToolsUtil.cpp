@@ -13,6 +13,7 @@ const char* const AttrName = "Name";
 
 const char* const MsgCannotOpen = "Die Datei '%1' kann nicht geöffnet werden: %2";
 const char* const MsgCannotRead = "Die Datei '%1' kann nicht gelesen werden: %2";
+const char* const MsgCannotWrite = "Die Datei '%1' kann nicht geschrieben werden: %2";
 const char* const ReasonMissing = "Sie existiert nicht.";
 const char* const ReasonFolder = "Das ist ein Verzeichnis.";
 const char* const ReasonNoRegularFile = "Das ist keine gewöhnliche Datei.";
@@ -53,7 +54,11 @@ void SavePersistentElement(const QString& FileName, const QString& DocTypeName,
   TqorXMLDocument document;
   document.CreateDocument(DocTypeName, QString());
   TqorXMLNode node(document);
-  Element.WriteToElement(node);
+  try {
+    Element.WriteToElement(node);
+  } catch (const EConvertError& e) {
+    throw EConvertError(QString::fromUtf8(MsgCannotWrite).arg(Shown(FileName), QString::fromUtf8(e.what())).toStdString());
+  }
   document.SaveToFile(FileName);
 }
 

@@ -45,7 +45,8 @@ inline constexpr qint64 MaxPersistentFileSize = 16 * 1024 * 1024;
 
 // Creates a document with the document element DocTypeName, lets Element write itself
 // into it and saves it as FileName (UTF-8, replaced atomically). Write errors raise
-// Exception with the file name.
+// Exception, a value that the file cannot hold EConvertError; both name the file, and
+// an existing file stays as it was.
 void SavePersistentElement(const QString& FileName, const QString& DocTypeName,
                            const TKaloPersistentElement& Element);
 

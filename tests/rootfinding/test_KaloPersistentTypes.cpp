@@ -13,7 +13,9 @@
 
 #include <tuple>
 
+#include <cfenv>
 #include <cmath>
+#include <limits>
 
 TEST(KaloPersistRootFinding, NewTaskHasTheDefaults) {
   TKaloPersistRootFinding task;
@@ -202,6 +204,31 @@ TEST_F(TaskFile, ValueOfTheWrongKindLeavesTheWholeTaskAsItWas) {
     EXPECT_THROW_MSG(LoadTaskFile(Path("t.nwd"), task), EConvertError,
                      "Die Datei '" + Path("t.nwd").toStdString() + "' kann nicht gelesen werden: " + c.message);
     EXPECT_EQ(Fields(task), before) << c.root << c.function;
+  }
+}
+
+TEST_F(TaskFile, RealWithoutAFiniteDoubleIsRefusedAndTheOldFileKept) {
+  const struct {
+    void (TKaloPersistRootFinding::*set)(Extended);
+    Extended value;
+    const char* message;
+  } cases[] = {
+      {&TKaloPersistRootFinding::setxMin, -1e400L, "Attribut 'xMin': Der Wert -1.00000000000000E+400 kann nicht"},
+      {&TKaloPersistRootFinding::setxMax, std::numeric_limits<Extended>::infinity(), "Attribut 'xMax': Der Wert INF kann nicht"},
+      {&TKaloPersistRootFinding::setRelErrorBound, std::numeric_limits<Extended>::quiet_NaN(),
+       "Attribut 'RelErrorBound': Der Wert NAN kann nicht"},
+  };
+  task.setName("Alt");
+  SaveTaskFile(Path("a.nwd"), task);
+  const QByteArray saved = ReadBytes(Path("a.nwd"));
+  for (const auto& c : cases) {
+    TKaloPersistRootFinding bad;
+    (bad.*c.set)(c.value);
+    EXPECT_THROW_MSG(SaveTaskFile(Path("a.nwd"), bad), EConvertError,
+                     "Die Datei '" + Path("a.nwd").toStdString() + "' kann nicht geschrieben werden: " + c.message +
+                         " gespeichert werden: nur endliche Zahlen bis etwa 1.8E+308 sind möglich.");
+    EXPECT_EQ(ReadBytes(Path("a.nwd")), saved) << c.message;
+    EXPECT_FALSE(std::fetestexcept(FE_OVERFLOW | FE_INVALID)) << "no fault flag is left behind";
   }
 }
 
