@@ -191,6 +191,22 @@ TEST_F(RootFinding2DActions, AFullScriptTaskSavedAndOpenedComesBackWhole) {
       << "a listed file moves to the top, it is not listed again";
 }
 
+TEST_F(RootFinding2DActions, AConfigurationThatCannotBeWrittenDoesNotKeepTheFileClosed) {
+  TfrmRootFinding2D saving;
+  SetScriptTask(saving);
+  Run(saving, "actSaveFunction", File("Test.nwd"));
+  const QString ini = TqorIniRegistry::UserFileName();
+  ASSERT_TRUE(QFile::remove(ini));
+  ASSERT_TRUE(QDir().mkpath(ini)) << "a folder where the settings file was: no write succeeds";
+
+  TfrmRootFinding2D opening;
+  shownErrors.clear();
+  Run(opening, "actOpenFunction", File("Test.nwd"));
+  EXPECT_FALSE(shownErrors.isEmpty()) << "the failed write is reported";
+  EXPECT_TRUE(TTaskFields(opening.RootFinder()) == TTaskFields(saving.RootFinder())) << "and the file opened";
+  EXPECT_EQ(opening.ValueX().size(), 77u);
+}
+
 TEST_F(RootFinding2DActions, TheTaskNameIsProposedWithoutTheCharactersAFileNameCannotHold) {
   TfrmRootFinding2D w;
   Run(w, "actSaveFunction", File("Test 1.nwd"));
