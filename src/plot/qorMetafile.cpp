@@ -1,5 +1,7 @@
 #include "qorMetafile.h"
 
+#include "qorSaveFile.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -12,7 +14,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QTransform>
 #include <QtEndian>
@@ -74,10 +75,9 @@ void WriteFileAtomic(const QString& fileName, const QByteArray& bytes) {
     throw EInOutError(QStringLiteral("Die Grafik ist leer und wird nicht in die Datei \"%1\" geschrieben.")
                           .arg(QDir::toNativeSeparators(fileName))
                           .toStdString());
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+  if (const std::optional<QString> reason = WriteFileAtomically(fileName, bytes))
     throw EInOutError(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
-                          .arg(QDir::toNativeSeparators(fileName), file.errorString())
+                          .arg(QDir::toNativeSeparators(fileName), *reason)
                           .toStdString());
 }
 

@@ -1,13 +1,14 @@
 #include "qorReportPrint.h"
 
 #include "qorException.h"
+#include "qorSaveFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QBuffer>
 
 namespace {
 // Dots per inch of written PDF files: as fine as the printers that print them.
@@ -39,19 +40,22 @@ void PaintPreparedPages(const std::vector<TqorPreparedPage>& Pages, QPainter& Pa
   }
 }
 
+// The PDF is made in memory and then written in one piece, so that a full disk can
+// never leave a cut-off report in place of an old one.
 void WritePreparedPagesToPdf(const std::vector<TqorPreparedPage>& Pages, const TqorReportPage& Page,
                              const QString& Title, const QString& FileName) {
-  QSaveFile file(FileName);
-  if (!file.open(QIODevice::WriteOnly)) CannotWrite(FileName, file.errorString());
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  buffer.open(QIODevice::WriteOnly);
   {
-    QPdfWriter writer(&file);
+    QPdfWriter writer(&buffer);
     writer.setResolution(PdfResolution);
     writer.setPageLayout(ReportPageLayout(Page));
     writer.setTitle(Title);
     writer.setCreator(QCoreApplication::applicationName());
     QPainter painter(&writer);
-    if (!painter.isActive()) CannotWrite(FileName, file.errorString());
+    if (!painter.isActive()) CannotWrite(FileName, QStringLiteral("Die PDF-Ausgabe lässt sich nicht beginnen."));
     PaintPreparedPages(Pages, painter, writer);
   }
-  if (!file.commit()) CannotWrite(FileName, file.errorString());
+  if (const std::optional<QString> reason = WriteFileAtomically(FileName, pdf)) CannotWrite(FileName, *reason);
 }

@@ -3,6 +3,7 @@
 #include "qorEmfFormat.h"
 #include "qorException.h"
 #include "qorMetafilePlayer.h"
+#include "qorSaveFile.h"
 #include "qorValue.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QIODevice>
 #include <QPainter>
 #include <QPicture>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <pugixml.hpp>
@@ -478,10 +478,9 @@ void TqorReportTemplate::LoadFromFile(const QString& FileName) {
 }
 
 void TqorReportTemplate::SaveToFile(const QString& FileName) const {
-  QSaveFile file(FileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(Write()) < 0 || !file.commit())
+  if (const std::optional<QString> reason = WriteFileAtomically(FileName, Write()))
     throw EInOutError(QStringLiteral("Die Berichtsvorlage '%1' kann nicht gespeichert werden: %2")
-                          .arg(QDir::toNativeSeparators(FileName), file.errorString())
+                          .arg(QDir::toNativeSeparators(FileName), *reason)
                           .toStdString());
 }
 
