@@ -104,12 +104,18 @@ QString NodeCountError(int Nodes) {
       .arg(MinNodeCount).arg(MaxNodeCount).arg(Nodes);
 }
 
+// A number the program can work with: the window, the task file and Lua all hold
+// doubles, so a value beyond their range is refused here rather than turned into INF.
 Extended ParseReal(const QString& Option, const QString& Text) {
+  Extended value = 0;
   try {
-    return ExpTextToFloat(Text);
+    value = ExpTextToFloat(Text);
   } catch (const EConvertError&) {
     Usage(QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, Text));
   }
+  if (!IsFiniteReal(value))
+    Usage(QStringLiteral("%1 erwartet eine endliche Zahl bis etwa 1.8E+308, nicht '%2'.").arg(Option, Text));
+  return value;
 }
 
 int ParseInteger(const QString& Option, const QString& Text) {

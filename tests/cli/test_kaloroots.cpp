@@ -129,6 +129,8 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--nodes", "10001"}, 2, "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 10001."},
       {{"--xmin", "1,5"}, 2, "--xmin erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '1,5'."},
       {{"--xmax"}, 2, "Zu --xmax fehlt der Wert."},
+      {{"--xmin", "-1e400"}, 2, "--xmin erwartet eine endliche Zahl bis etwa 1.8E+308, nicht '-1e400'."},
+      {{"--rel", "NAN"}, 2, "--rel erwartet "},
       {{"--frobnicate"}, 2, "Unbekannte Option '--frobnicate'."},
       {{"--format", "xml"}, 2, "Unbekanntes Ausgabeformat 'xml' (table, csv oder json)."},
       {{"--zeroin", "0", "1"}, 2, "--zeroin braucht --function oder --script."},
