@@ -1,9 +1,12 @@
 #include "KaloRootsCli.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextStream>
 
-#include <cstdio>
+#include <unistd.h>
 
 namespace {
 // The plot measures its text through Qt's font system, which needs a platform; without
@@ -13,10 +16,25 @@ void UseOffscreenWithoutDisplay() {
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 }
+
+// Without a session (cron, ssh, CI) there is no runtime folder; Qt then falls back to
+// a private one under the temporary folder but says so on standard error, where the
+// batch program's callers expect only its own messages. Make that folder ourselves.
+void ProvideRuntimeFolder() {
+  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+  const QString folder = QDir::tempPath() + QStringLiteral("/runtime-kaloroots-%1").arg(getuid());
+  if (!QDir().mkpath(folder)) return;
+  // Someone else's folder (or a link) under that name is not ours to use.
+  const QFileInfo info(folder);
+  if (info.isSymLink() || info.ownerId() != getuid()) return;
+  QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
   UseOffscreenWithoutDisplay();
+  ProvideRuntimeFolder();
   QGuiApplication app(argc, argv);
   QTextStream out(stdout);
   QTextStream err(stderr);
