@@ -23,7 +23,7 @@ enum TqorFieldType : int {
   ftString,   // text of at most Size characters; longer text is cut
 };
 
-// Delphi-style FormatFloat: the number part of Format is made of "0" (a digit always
+// Formats Value by a picture: the number part of Format is made of "0" (a digit always
 // shown), "#" (a digit shown when significant), "," (digit grouping) and "." (the
 // decimal separator), optionally followed by an exponent "E+", "E-", "e+" or "e-" and
 // the "0"s of its least number of digits ("E+" always shows the sign, "E-" only a
