@@ -15,9 +15,9 @@ function(qor_tests)
     get_filename_component(unit ${src} NAME_WE)
     set(target ${area}_${unit})
     add_executable(${target} ${src})
-    target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
+    target_link_libraries(${target} PRIVATE ${ARGN} qortestsupport GTest::gtest GTest::gtest_main)
     target_compile_definitions(${target} PRIVATE
-      QOR_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
+      QOR_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
       QOR_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     gtest_discover_tests(${target}

@@ -6,6 +6,7 @@ QOR_PACKAGES=(
   liblua5.1-0 liblua5.1-0-dev
   libpugixml-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation2 qt6-translations-l10n
   xvfb xauth poppler-utils
 )
 

@@ -2,10 +2,9 @@
 
 #include "qorException.h"
 #include "qorFileUtils.h"
-#include "qorStrUtils.h"
+#include "qorProgramFolders.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 const char* const MsgNoGlobalServiceProvider =
     "In qorAppSvcProvBase wurde der globale Application Service Provider nicht initialisiert!";
@@ -19,11 +18,6 @@ namespace {
 // The registered provider.
 TqorApplicationServiceProviderBase* GlobalProvider = nullptr;
 
-const QChar kSeparator = QLatin1Char('/');
-const QString kDataFolder = QStringLiteral("Data");
-const QString kConfigFolder = QStringLiteral("Config");
-const QString kReportFolder = QStringLiteral("Report");
-
 // Where the program configuration lies.
 const QString kConfigKey = QStringLiteral("Config");
 const QString kReportConfigKey = QStringLiteral("Config\\Report");
@@ -33,23 +27,6 @@ const QString kReportDesignerName = QStringLiteral("ReportDesignerEnabled");
 // The characters that open a named parameter, and those that end its name.
 const QString kParamPrefixes = QStringLiteral("-/");
 const QChar kValueSeparators[] = {QLatin1Char(':'), QLatin1Char('=')};
-
-// The folder that holds Folder: Folder without its trailing separators, up to and
-// including the last separator left; Folder itself without separators when none is
-// left; the root for the root.
-QString ParentFolder(const QString& Folder) {
-  QString trimmed = Folder;
-  while (trimmed.endsWith(kSeparator))
-    trimmed.chop(1);
-  if (trimmed.isEmpty())
-    return Folder.isEmpty() ? QString() : QString(kSeparator);
-  const qsizetype last = trimmed.lastIndexOf(kSeparator);
-  return last < 0 ? trimmed : trimmed.left(last + 1);
-}
-
-QString SubFolder(const QString& Folder, const QString& Name) {
-  return IncludeTrailingChar(Folder, kSeparator) + Name;
-}
 
 QStringList ApplicationArguments() {
   return QCoreApplication::instance() ? QCoreApplication::arguments().mid(1) : QStringList();
@@ -115,11 +92,12 @@ std::unique_ptr<TqorAppStorageBase> TqorApplicationServiceProviderBase::GetAppSt
 }
 
 void TqorApplicationServiceProviderBase::SetBinPath(const QString& Value) {
-  FBinPath = QDir::fromNativeSeparators(Value);
-  FProgPath = ParentFolder(FBinPath);
-  FDataPath = SubFolder(FProgPath, kDataFolder);
-  FCfgPath = SubFolder(FProgPath, kConfigFolder);
-  FRptPath = SubFolder(FCfgPath, kReportFolder);
+  const TqorProgramFolders folders = ProgramFoldersOf(Value);
+  FBinPath = folders.BinPath;
+  FProgPath = folders.ProgPath;
+  FDataPath = folders.DataPath;
+  FCfgPath = folders.CfgPath;
+  FRptPath = folders.RptPath;
 }
 
 const TqorApplicationParam& TqorApplicationServiceProviderBase::AppParam(int Index) const {

@@ -346,13 +346,14 @@ TrptPlot2DInput ReportInput(const TKaloPersistRootFinding& Task) {
 
 // The files the window's actions write, written the same way. Each file is written
 // whole or not at all; they are written only after the calculation succeeded.
+// Plot is there exactly when a plot or a report is asked for.
 void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
-                TqorMemoryDataset& Roots, TKaloRootPlot& Plot) {
+                TqorMemoryDataset& Roots, TKaloRootPlot* Plot) {
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
   if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
-  if (o.PlotFile) Plot.Render(o.PlotSize.value_or(DefaultPlotSize)).ExportToFile(*o.PlotFile);
-  if (o.ReportFile) RenderPlotReportToPdf(Plot.Plot2D(), Roots, ReportInput(Task), *o.ReportFile);
+  if (o.PlotFile) Plot->Render(o.PlotSize.value_or(DefaultPlotSize)).ExportToFile(*o.PlotFile);
+  if (o.ReportFile) RenderPlotReportToPdf(Plot->Plot2D(), Roots, ReportInput(Task), *o.ReportFile);
 }
 
 int RunCalculation(const TOptions& o, QTextStream& Out) {
@@ -366,9 +367,13 @@ int RunCalculation(const TOptions& o, QTextStream& Out) {
   TKaloRootCalculation calc(task, roots);
   const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
                                     task.NodeCount()};
-  TKaloRootPlot plot;
-  calc.Execute(input, [&] { plot.Update(calc.ValueX(), calc.ValueY(), calc.RootX(), calc.RootY()); });
-  WriteFiles(o, task, calc, roots, plot);
+  // A plot holds fonts, which only a run that draws may touch (see DrawsText).
+  std::optional<TKaloRootPlot> plot;
+  if (o.PlotFile || o.ReportFile) plot.emplace();
+  calc.Execute(input, [&] {
+    if (plot) plot->Update(calc.ValueX(), calc.ValueY(), calc.RootX(), calc.RootY());
+  });
+  WriteFiles(o, task, calc, roots, plot ? &*plot : nullptr);
   switch (o.Format) {
     case TFormat::Table: WriteTable(roots, Out); break;
     case TFormat::Csv: WriteCsv(calc, Out); break;
@@ -436,4 +441,8 @@ int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err) {
     Err << QString::fromUtf8(e.what()) << '\n';
     return ExitError;
   }
+}
+
+bool DrawsText(const QStringList& Args) {
+  return Args.contains(QStringLiteral("--plot")) || Args.contains(QStringLiteral("--report"));
 }

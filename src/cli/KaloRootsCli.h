@@ -12,6 +12,11 @@ inline constexpr int ExitError = 1;  // the calculation or a file failed
 inline constexpr int ExitUsage = 2;  // the command line is wrong
 
 // Runs kaloroots with Args (without the program name); results go to Out, messages
-// to Err. Returns the exit code. --plot and --report measure text and so need a
-// QGuiApplication.
+// to Err. Returns the exit code. A run that DrawsText needs a QGuiApplication, any
+// other a QCoreApplication.
 int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err);
+
+// Whether Args ask for a plot or a report, whose text is measured through the fonts
+// of Qt Gui. Every other run starts without Qt Gui, which saves loading the platform
+// and reading the font configuration.
+bool DrawsText(const QStringList& Args);

@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <memory>
+
 #include <unistd.h>
 
 namespace {
@@ -30,13 +32,25 @@ void ProvideRuntimeFolder() {
   QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
 }
+
+// The arguments as QCoreApplication would give them, before there is one.
+QStringList Arguments(int argc, char* argv[]) {
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  return args;
+}
+
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[], bool Gui) {
+  if (!Gui) return std::make_unique<QCoreApplication>(argc, argv);
+  UseOffscreenWithoutDisplay();
+  ProvideRuntimeFolder();
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  UseOffscreenWithoutDisplay();
-  ProvideRuntimeFolder();
-  QGuiApplication app(argc, argv);
+  const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, DrawsText(Arguments(argc, argv)));
   QTextStream out(stdout);
   QTextStream err(stderr);
-  return RunKaloRoots(app.arguments().mid(1), out, err);
+  return RunKaloRoots(QCoreApplication::arguments().mid(1), out, err);
 }

@@ -34,7 +34,7 @@ public:
   // Zeroin: function evaluations; secant method: iterations; 0 for a root at an end.
   int IterCount = 0;
   int ResultCode = 0;              // the solver's result code
-  std::string ResultMessage;       // why no root was found; empty otherwise
+  std::string ResultMessage;       // why no root was found; empty for a root, and also when the secant method gave up
   std::string RootFinderMethode;   // one of the Method... texts
 };
 

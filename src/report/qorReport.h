@@ -1,7 +1,9 @@
 #pragma once
 // The report engine: a template read from its file, variables and bound tables, the
-// pages prepared from them, and the designer, preview and printing on top.
+// pages prepared from them, and those pages written as a PDF file. It needs Qt Gui
+// only; the designer, the preview and the printers come with TqorReportUi.
 
+#include "qorException.h"
 #include "qorReportEngine.h"
 #include "qorReportPreparation.h"
 #include "qorReportTemplate.h"
@@ -12,13 +14,10 @@
 
 #include <vector>
 
-class QPrinter;
-class QWidget;
-
 class TqorReport : public TqorReportEngine {
 public:
-  // An empty report; Owner, when it is a widget, is the parent of its dialogs. The
-  // report belongs to whoever creates it, never to Owner.
+  // An empty report; Owner, when it is a widget, is the parent of the dialogs of a
+  // report with a screen. The report belongs to whoever creates it, never to Owner.
   explicit TqorReport(QObject* Owner = nullptr);
 
   void Clear() override;
@@ -30,13 +29,17 @@ public:
   void setReportName(const QString& Name) override;
   void setFileName(const QString& Name) override;
   void setPrintFileName(const QString& Name) override;
+  // Without a screen there is neither designer nor preview: both raise Exception.
   void DesignReport() override;
   void ShowReport() override;
   bool PrepareReport() override;
+  // Writes the prepared pages as a PDF file: the print file, or without one the
+  // default print file.
   bool Print() override;
   QString ErrorText() const override;
 
   TqorReportTemplate& Template() { return FTemplate; }
+  const TqorReportTemplate& Template() const { return FTemplate; }
   const TqorReportVariables& Variables() const { return FVariables; }
   const std::vector<TqorReportDataSet>& DataSets() const { return FDataSets; }
   const QString& ReportName() const { return FReportName; }
@@ -46,21 +49,27 @@ public:
   const QString& LoadedFileName() const { return FLoadedFileName; }
   // The pages of the last preparation.
   const std::vector<TqorPreparedPage>& PreparedPages() const { return FPages; }
-  // Draws the prepared pages onto Printer.
-  void PrintTo(QPrinter& Printer) const;
   // The PDF file of Print when no print file is named and no printer is set up: the
   // report's name in the user's documents folder, which is created when missing.
   QString DefaultPrintFileName() const;
 
-private:
-  // Owner when it is a widget.
-  QWidget* DialogParent() const;
-  // Paper and document name of the report on Printer.
-  void SetUpPrinter(QPrinter& Printer) const;
-  // Prints the prepared pages on the default printer; raises EInOutError when it
-  // cannot start.
-  void PrintOnDefaultPrinter() const;
+protected:
+  // The owner given at construction, while it lives.
+  QObject* Owner() const { return FOwner.data(); }
+  // Runs Step, which may raise Exception; its message becomes ErrorText and the
+  // answer false.
+  template <class TStep>
+  bool Answer(TStep&& Step) {
+    try {
+      Step();
+    } catch (const Exception& error) {
+      FErrorText = QString::fromStdString(error.Message());
+      return false;
+    }
+    return true;
+  }
 
+private:
   QPointer<QObject> FOwner;
   TqorReportTemplate FTemplate;
   TqorReportVariables FVariables;

@@ -1,6 +1,7 @@
 #include "qorReportBase.h"
 
-#include "qorAppSvcProvBase.h"
+#include "qorProgramFolders.h"
+#include "qorVersionInfo.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -12,29 +13,22 @@ const QString DefaultReportFileExt = QStringLiteral(".fr3");
 const QString DefaultFileName = QStringLiteral("qorReport");
 const QString DefaultReportName = QStringLiteral("qor Report");
 
-// The provider's folders of a program without a provider (the batch program): those
-// that the provider would give it.
-QString ProgramReportPath() {
-  TqorApplicationServiceProviderBase folders(nullptr, {}, QCoreApplication::applicationFilePath());
-  folders.SetBinPath(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
-  return folders.RptPath();
-}
-
-TqorApplicationVersion ProgramVersion() {
-  if (const TqorApplicationServiceProviderBase* provider = GlobalServiceProviderOrNone())
-    return provider->AppVersion();
-  TqorApplicationVersion version;
-  version.ReadVersion(QCoreApplication::applicationFilePath());
+// The version information of the running program file, read once.
+const TqorApplicationVersion& ProgramVersion() {
+  static const TqorApplicationVersion version = [] {
+    TqorApplicationVersion read;
+    read.ReadVersion(QCoreApplication::applicationFilePath());
+    return read;
+  }();
   return version;
 }
 }  // namespace
 
 TqorReportBase::TqorReportBase()
-    : FReportFileExt(DefaultReportFileExt), FFileName(DefaultFileName), FReportName(DefaultReportName) {
-  const TqorApplicationServiceProviderBase* provider = GlobalServiceProviderOrNone();
-  FDesignReport = provider && provider->RptDesignerEnabled();
-  FReportFilePath = provider ? provider->RptPath() : ProgramReportPath();
-}
+    : FReportFilePath(RunningProgramFolders().RptPath),
+      FReportFileExt(DefaultReportFileExt),
+      FFileName(DefaultFileName),
+      FReportName(DefaultReportName) {}
 
 void TqorReportBase::AddDataset(TqorMemoryDataset& DataSet, const QString& Name) {
   FDatasetList.emplace_back(Name, DataSet);
@@ -50,7 +44,7 @@ bool TqorReportBase::Execute() {
 }
 
 bool TqorReportBase::SetStandardParameters() {
-  const TqorApplicationVersion version = ProgramVersion();
+  const TqorApplicationVersion& version = ProgramVersion();
   SetParameter(QStringLiteral("AppVersion"), version.FileVersion().AsDisplayString());
   SetParameter(QStringLiteral("AppDescription"), version.FileDescription());
   SetParameter(QStringLiteral("AppCopyright"), version.LegalCopyright());

@@ -23,10 +23,10 @@ class TqorMemoryDataset;
 
 class TqorReportBase {
 public:
-  // Defaults: no parameters and tables, printing without preview, the designer switch
-  // and the report folder of the global service provider (without one: no designer,
-  // the folder Config/Report beside the program's folder), extension ".fr3", report
-  // name "qor Report", no template.
+  // Defaults: no parameters and tables, printing without preview, no designer, the
+  // report folder of the running program (Config/Report beside its folder), extension
+  // ".fr3", report name "qor Report", no template. A program with a configuration sets
+  // its own folder and designer switch.
   TqorReportBase();
   virtual ~TqorReportBase() = default;
   TqorReportBase(const TqorReportBase&) = delete;

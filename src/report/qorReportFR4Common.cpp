@@ -76,7 +76,7 @@ QString TqorReportFR4Common::TemplateFileName() const {
 }
 
 std::unique_ptr<TqorReportEngine> TqorReportFR4Common::CreateReport() {
-  auto report = std::make_unique<TqorReport>(Owner());
+  std::unique_ptr<TqorReport> report = FEngineFactory ? FEngineFactory(Owner()) : std::make_unique<TqorReport>(Owner());
   report->setPrintFileName(FPrintFileName);
   return report;
 }

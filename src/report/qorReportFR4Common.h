@@ -8,8 +8,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+class TqorReport;
 class TqorReportObject;
 
 class TqorReportFR4Common : public TqorReportBase {
@@ -29,6 +31,10 @@ public:
   void setPrintFileName(const QString& value) { FPrintFileName = value; }
   // Why the last run answered false; empty after a run that did not.
   const QString& ErrorText() const { return FErrorText; }
+  // Makes the engine of a run, whose dialogs belong to Owner. Unset: a TqorReport, which
+  // writes PDF files only; a program with a screen sets one that makes a TqorReportUi.
+  using TEngineFactory = std::function<std::unique_ptr<TqorReport>(QObject* Owner)>;
+  void setEngineFactory(TEngineFactory value) { FEngineFactory = std::move(value); }
 
 protected:
   // The engine of one run, owned by the run; its dialogs belong to Owner.
@@ -45,4 +51,5 @@ private:
 
   QString FPrintFileName;
   QString FErrorText;
+  TEngineFactory FEngineFactory;
 };

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QWidget>
 
 const char* const PlotReportDataSetName = "Nullstellen";
 
@@ -14,22 +13,6 @@ namespace {
 const QString PlotReportName = QStringLiteral("VASO Plot2D");
 const QString PlotReportFileName = QStringLiteral("kaloPlot2D");
 const QString PlotGraphicID = QStringLiteral("picPlot2D");
-
-// The plot report over Plot and Roots with Input as its variables.
-void SetUp(TrptPlot2D& Report, TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input) {
-  Report.setPlot2D(&Plot);
-  Report.AddDataset(Roots, QString::fromLatin1(PlotReportDataSetName));
-  Report.SetParameter(QStringLiteral("FunctionText"), Input.FunctionText);
-  Report.SetParameter(QStringLiteral("xMin"), static_cast<double>(Input.xMin));
-  Report.SetParameter(QStringLiteral("xMax"), static_cast<double>(Input.xMax));
-  Report.SetParameter(QStringLiteral("NodeCount"), Input.NodeCount);
-  Report.SetParameter(QStringLiteral("AbsErrorBound"), static_cast<double>(Input.AbsErrorBound));
-  Report.SetParameter(QStringLiteral("RelErrorBound"), static_cast<double>(Input.RelErrorBound));
-}
-
-void Run(TrptPlot2D& Report) {
-  if (!Report.Execute()) throw Exception(Report.ErrorText().toStdString());
-}
 }  // namespace
 
 TrptPlot2D::TrptPlot2D() : FPlot2DGraphicID(PlotGraphicID) {
@@ -50,23 +33,32 @@ bool TrptPlot2D::GetPicture(const QString& Name, int Width, int Height, QIODevic
   return r;
 }
 
-void PreviewPlotReport(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input, QWidget* Owner) {
-  TrptPlot2D report;
-  report.setOwner(Owner);
-  SetUp(report, Plot, Roots, Input);
-  Run(report);
+void TrptPlot2D::SetCalculation(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input) {
+  setPlot2D(&Plot);
+  AddDataset(Roots, QString::fromLatin1(PlotReportDataSetName));
+  SetParameter(QStringLiteral("FunctionText"), Input.FunctionText);
+  SetParameter(QStringLiteral("xMin"), static_cast<double>(Input.xMin));
+  SetParameter(QStringLiteral("xMax"), static_cast<double>(Input.xMax));
+  SetParameter(QStringLiteral("NodeCount"), Input.NodeCount);
+  SetParameter(QStringLiteral("AbsErrorBound"), static_cast<double>(Input.AbsErrorBound));
+  SetParameter(QStringLiteral("RelErrorBound"), static_cast<double>(Input.RelErrorBound));
+}
+
+void TrptPlot2D::Run() {
+  if (!Execute()) throw Exception(ErrorText().toStdString());
 }
 
 void RenderPlotReportToPdf(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input,
-                           const QString& FileName) {
+                           const QString& FileName, const QString& TemplateFolder) {
   TrptPlot2D report;
+  if (!TemplateFolder.isEmpty()) report.setReportFilePath(TemplateFolder);
   // Without its template the report would open a preview instead of printing.
   if (!QFileInfo::exists(report.TemplateFileName()))
     throw Exception(QStringLiteral("Die Berichtsvorlage '%1' existiert nicht.")
                         .arg(QDir::toNativeSeparators(report.TemplateFileName()))
                         .toStdString());
-  SetUp(report, Plot, Roots, Input);
+  report.SetCalculation(Plot, Roots, Input);
   report.setPrintPreview(false);
   report.setPrintFileName(FileName);
-  Run(report);
+  report.Run();
 }

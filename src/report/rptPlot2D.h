@@ -11,9 +11,9 @@
 
 #include <QString>
 
-class QWidget;
 class TqorMemoryDataset;
 class TqorPlot2D;
+struct TrptPlot2DInput;
 
 class TrptPlot2D : public TqorReportCommon {
 public:
@@ -30,6 +30,12 @@ public:
   // For the picture object Plot2DGraphicID: draws the plot at Width x Height pixels
   // and writes its enhanced metafile into Stream. Answers true for every name.
   bool GetPicture(const QString& Name, int Width, int Height, QIODevice& Stream) override;
+
+  // Reports Plot (not owned) and Roots (registered as PlotReportDataSetName) with Input
+  // as the variables.
+  void SetCalculation(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input);
+  // Execute; raises Exception with ErrorText when it answers false.
+  void Run();
 
 private:
   TqorPlot2D* FPlot2D = nullptr;
@@ -49,14 +55,9 @@ struct TrptPlot2DInput {
 // The name under which the roots table reaches the template.
 extern const char* const PlotReportDataSetName;
 
-// Opens the plot report of Plot and Roots in the preview, or in the designer when the
-// designer switch is on, modally over Owner. Plot is redrawn at the report picture's
-// size. Raises Exception with the reason when the template cannot be read.
-void PreviewPlotReport(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input,
-                       QWidget* Owner = nullptr);
-
 // Writes the plot report of Plot and Roots as the PDF file FileName (replaced
-// atomically). Raises Exception when the template is missing or cannot be read, or
+// atomically), from the template in TemplateFolder (empty: the running program's
+// report folder). Raises Exception when the template is missing or cannot be read, or
 // the file cannot be written; nothing is written then.
 void RenderPlotReportToPdf(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input,
-                           const QString& FileName);
+                           const QString& FileName, const QString& TemplateFolder = QString());

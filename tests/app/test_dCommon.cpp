@@ -7,8 +7,7 @@
 
 namespace {
 
-const ::testing::Environment* const Environment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 bool AllGrey(const QImage& Image) {
   for (int y = 0; y < Image.height(); ++y)

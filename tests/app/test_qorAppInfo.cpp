@@ -11,8 +11,7 @@
 
 namespace {
 
-const ::testing::Environment* const Environment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 TEST(FitLabelFont, ShrinksPointByPointDownToEightPoints) {
   struct TCase {

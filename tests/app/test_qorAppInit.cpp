@@ -3,14 +3,13 @@
 #include "qorAppWinStorage.h"
 #include "qorTestWidgets.h"
 
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 
 #include <QFileInfo>
 
 namespace {
 
-const ::testing::Environment* const Environment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 class ApplicationInit : public TWidgetTest {
 protected:

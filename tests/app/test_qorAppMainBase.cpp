@@ -16,8 +16,7 @@
 
 namespace {
 
-const ::testing::Environment* const Environment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 // The captions of a menu's items, separators as "-", hidden items left out.
 QStringList Captions(const QMenu& Menu) {

@@ -3,7 +3,7 @@
 #include "qorException.h"
 #include "qorTestConfigFolders.h"
 
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
 

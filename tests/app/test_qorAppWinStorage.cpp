@@ -1,7 +1,7 @@
 #include "qorAppWinStorage.h"
 #include "qorTestConfigFolders.h"
 
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 #include "qorDataSetModel.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
@@ -14,8 +14,7 @@
 
 namespace {
 
-::testing::Environment* const WidgetEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 // A table shaped like a roots table, a data source over it, a grid and two detail fields.
 class DataSetModel : public ::testing::Test {

@@ -15,8 +15,7 @@
 
 namespace {
 
-const ::testing::Environment* const ApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 // Runs the platform's dialog for Request; Answer gets the open dialog to look at and
 // to close.

@@ -14,8 +14,7 @@
 
 namespace {
 
-const ::testing::Environment* const Environment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 QString PlaceOf(const QWidget& W) {
   return QStringLiteral("%1;%2;%3;%4").arg(W.x()).arg(W.y()).arg(W.width()).arg(W.height());

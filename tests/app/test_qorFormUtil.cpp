@@ -2,7 +2,7 @@
 
 #include "qorException.h"
 
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 #include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +17,7 @@
 
 namespace {
 
-// GoogleTest owns and ends the registered environment.
-const ::testing::Environment* const ApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 // One entry as the tests compare it.
 struct TEntry {

@@ -1,6 +1,6 @@
 #include "qorIniRegistry.h"
 
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
 

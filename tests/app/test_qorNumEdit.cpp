@@ -6,8 +6,7 @@
 
 namespace {
 
-::testing::Environment* const WidgetEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 // A field as the root-finding window uses it for the node count.
 void MakeNodeCountField(TqorNumEdit& edit) {

@@ -14,7 +14,9 @@
 #include "qorException.h"
 #include "qorMetafile.h"
 #include "qorMetafilePlayer.h"
-#include "qorPlotTestApp.h"
+#include "qorTestQtApp.h"
+
+QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 using namespace qorEmf;
 

@@ -8,7 +8,9 @@
 #include "qorEmfFormat.h"
 #include "qorMetafile.h"
 #include "qorMetafileClipboard.h"
-#include "qorPlotTestApp.h"
+#include "qorTestQtApp.h"
+
+QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "PlotTestCanvas.h"
 #include "qorPlot2D.h"
-#include "qorPlotTestApp.h"
+#include "qorTestQtApp.h"
 #include "qorFloatFaults.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 #include <QImage>
 
 #include <limits>
+
+QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 namespace {
 const Extended qnan = std::numeric_limits<Extended>::quiet_NaN();

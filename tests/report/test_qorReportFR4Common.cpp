@@ -1,9 +1,10 @@
 #include "qorReportCommon.h"
 
-#include "qorAppSvcProvBase.h"
 #include "qorException.h"
 #include "qorReportTemplate.h"
 #include "qorReportTestSupport.h"
+#include "qorVersionInfo.h"
+#include "qorTestQtApp.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -12,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTime>
+
+QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 namespace {
 
@@ -368,26 +371,17 @@ TEST_F(ReportWrapper, TemplateFileIsFolderNameAndExtension) {
   }
 }
 
-TEST(ReportWrapperDefaults, ComeFromTheServiceProviderOrTheProgramsFolders) {
-  {
-    TqorReportCommon report;
-    EXPECT_FALSE(report.PrintPreview());
-    EXPECT_FALSE(report.DesignReport());
-    EXPECT_EQ(report.ReportFileName(), "");
-    EXPECT_EQ(report.ReportFileExt(), ".fr3");
-    EXPECT_EQ(report.FileName(), "qorReport");
-    EXPECT_EQ(report.ReportName(), "qor Report");
-    EXPECT_EQ(report.Owner(), nullptr);
-    EXPECT_EQ(report.ReportFilePath(),
-              QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..") + "/Config/Report");
-  }
-  TqorApplicationServiceProviderBase provider(nullptr, {}, QCoreApplication::applicationFilePath());
-  provider.SetBinPath("/opt/kalo/bin/");
-  provider.setRptDesignerEnabled(true);
-  provider.SetGlobalServiceProvider();
+TEST(ReportWrapperDefaults, ComeFromTheRunningProgramsFolders) {
   TqorReportCommon report;
-  EXPECT_TRUE(report.DesignReport());
-  EXPECT_EQ(report.ReportFilePath(), "/opt/kalo/Config/Report");
+  EXPECT_FALSE(report.PrintPreview());
+  EXPECT_FALSE(report.DesignReport());
+  EXPECT_EQ(report.ReportFileName(), "");
+  EXPECT_EQ(report.ReportFileExt(), ".fr3");
+  EXPECT_EQ(report.FileName(), "qorReport");
+  EXPECT_EQ(report.ReportName(), "qor Report");
+  EXPECT_EQ(report.Owner(), nullptr);
+  EXPECT_EQ(report.ReportFilePath(),
+            QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..") + "/Config/Report");
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 
 #include "qorException.h"
 #include "qorReportTestSupport.h"
+#include "qorTestQtApp.h"
 
 #include <QBuffer>
 #include <QDate>
 #include <QLocale>
 #include <QTime>
+
+QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 namespace {
 

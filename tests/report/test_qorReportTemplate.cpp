@@ -3,11 +3,14 @@
 #include "qorException.h"
 #include "qorMetafile.h"
 #include "qorReportTestSupport.h"
+#include "qorTestQtApp.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 namespace {
 

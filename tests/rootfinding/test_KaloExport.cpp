@@ -1,4 +1,4 @@
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 #include "KaloExport.h"
 #include "KaloRootCalculation.h"
 #include "qorException.h"

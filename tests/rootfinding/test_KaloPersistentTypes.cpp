@@ -1,4 +1,4 @@
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 #include "KaloPersistentTypes.h"
 #include "qorException.h"
 

@@ -1,4 +1,4 @@
-#include "../foundation/qorTestSupport.h"
+#include "qorTestSupport.h"
 #include "KaloRootCalculation.h"
 #include "LuaLib.h"
 #include "qorException.h"

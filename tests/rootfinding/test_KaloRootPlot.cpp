@@ -1,5 +1,5 @@
-#include "../foundation/qorTestSupport.h"
-#include "../plot/qorPlotTestApp.h"
+#include "qorTestSupport.h"
+#include "qorTestQtApp.h"
 #include "KaloRootPlot.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
@@ -8,6 +8,8 @@
 
 #include <QImage>
 #include <QStringList>
+
+QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 namespace {
 

@@ -2,32 +2,15 @@
 
 #include <memory>
 
-#include <QApplication>
 #include <QImage>
 
 #include "qorMetafile.h"
 #include "qorPlotImage.h"
+#include "qorTestWidgetApp.h"
+
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 namespace {
-
-// A widget needs a QApplication, on the offscreen platform when no other is set.
-class TWidgetTestApp : public ::testing::Environment {
-public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    FApp = std::make_unique<QApplication>(FArgc, FArgv);
-  }
-  void TearDown() override { FApp.reset(); }
-
-private:
-  int FArgc = 1;
-  char FName[16] = "plot_image_test";
-  char* FArgv[2] = {FName, nullptr};
-  std::unique_ptr<QApplication> FApp;
-};
-
-::testing::Environment* const WidgetTestApp = ::testing::AddGlobalTestEnvironment(new TWidgetTestApp);
 
 // A window's plot in miniature: a frame along the edges of size.
 void DrawFrame(TqorMetafile& metafile, QSize size) {

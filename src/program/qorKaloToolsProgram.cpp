@@ -5,7 +5,7 @@
 #include "qorAppErrorDisplay.h"
 #include "qorAppInit.h"
 #include "qorAppSvcProvWin.h"
-#include "rptPlot2D.h"
+#include "rptPlot2DPreview.h"
 
 namespace {
 // Registers the provider and runs the set-up steps; an error is shown and reported.

@@ -600,9 +600,8 @@ bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
 }
 
 // The list is stored before the file is read, so that a file that fails to load is
-// still offered first.
-// The list is stored before the file is read; a configuration that cannot be written
-// is reported, but it does not keep the user from the file.
+// still offered first; a configuration that cannot be written is reported, but it does
+// not keep the user from the file.
 void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
   FRecentFileMenueHandler->AddRecentFile(0, RecentID, FileName);
   RunShowingErrors([this] { WriteRecentFiles(); });

@@ -15,8 +15,7 @@
 
 namespace {
 
-const ::testing::Environment* const Environment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 class FunctionAnalysisMain : public TWidgetTest {
 protected:

@@ -4,6 +4,8 @@
 #include "qorReportDesignerItems.h"
 #include "qorReportTestSupport.h"
 #include "qorReportTextDialog.h"
+#include "qorTestModal.h"
+#include "qorTestWidgetApp.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -12,6 +14,8 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 namespace {
 

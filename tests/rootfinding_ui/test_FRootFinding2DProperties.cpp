@@ -1,6 +1,6 @@
-#include "../app/qorTestInput.h"
+#include "qorTestInput.h"
 #include "KaloTaskFields.h"
-#include "../app/qorTestWidgets.h"
+#include "qorTestWidgets.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloRootCalculation.h"
 #include "qorMemoryDataset.h"
@@ -19,8 +19,7 @@
 
 namespace {
 
-::testing::Environment* const WidgetEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 const QString DefaultPolynomial = TKaloPersistFunction::DefaultFunctionScript;
 const QString DefaultScript =

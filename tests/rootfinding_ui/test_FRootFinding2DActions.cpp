@@ -1,6 +1,6 @@
-#include "../app/qorTestInput.h"
+#include "qorTestInput.h"
 #include "KaloTaskFields.h"
-#include "../app/qorTestWidgets.h"
+#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloExport.h"
@@ -26,8 +26,7 @@
 
 namespace {
 
-::testing::Environment* const WidgetEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 const QString DataDir = QStringLiteral(QOR_TEST_DATA);
 const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.xml)",

@@ -1,6 +1,6 @@
-#include "../app/qorTestInput.h"
-#include "../foundation/qorTestSupport.h"
-#include "../app/qorTestWidgets.h"
+#include "qorTestInput.h"
+#include "qorTestSupport.h"
+#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "qorEmfFormat.h"
 #include "qorFileDialog.h"
@@ -27,8 +27,7 @@
 
 namespace {
 
-::testing::Environment* const WidgetEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TWidgetTestEnvironment);
+QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 const QString DefaultPolynomial = TKaloPersistFunction::DefaultFunctionScript;
 

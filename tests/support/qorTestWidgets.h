@@ -1,38 +1,17 @@
 #pragma once
-// Shared set-up of the widget tests: one QApplication for the whole run (offscreen
-// when no platform is given) and a registered service provider whose configuration
-// storage lives in temporary folders.
+// Shared set-up of the widget tests: a registered service provider whose configuration
+// storage lives in temporary folders (the QApplication comes from qorTestWidgetApp.h).
 
 #include "qorAppErrorDisplay.h"
 #include "qorAppSvcProvWin.h"
 #include "qorIniRegistry.h"
 #include "qorTestConfigFolders.h"
+#include "qorTestWidgetApp.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <memory>
-
-// Widgets need a QApplication for the whole run; it must be gone before the program's
-// static objects are, so the test environment ends it. Register it once per test
-// program with AddGlobalTestEnvironment.
-class TWidgetTestEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    FApp = std::make_unique<QApplication>(FArgc, FArgv);
-  }
-  void TearDown() override { FApp.reset(); }
-
-private:
-  int FArgc = 1;
-  char FName[16] = "app_widgets";
-  char* FArgv[2] = {FName, nullptr};
-  std::unique_ptr<QApplication> FApp;
-};
 
 // A set-up provider, registered as the global one, with the version information of the
 // test program and the user "anna" of the workgroup "WORKGROUP"; the error display

@@ -1,0 +1,8 @@
+#pragma once
+// The QApplication of window and dialog tests.
+
+#include "qorTestQtApp.h"
+
+#include <QApplication>
+
+using TWidgetTestEnvironment = TQtTestEnvironment<QApplication>;
