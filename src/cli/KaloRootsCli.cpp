@@ -5,6 +5,7 @@
 #include "KaloRootPlot.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
+#include "qorFileIO.h"
 #include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
@@ -13,7 +14,6 @@
 #include "rptPlot2D.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSize>
@@ -36,6 +36,8 @@ constexpr QSize DefaultPlotSize(779, 400);
 constexpr int MaxPlotSide = 10000;
 // The graphic kinds --plot writes, by extension.
 const QStringList PlotSuffixes = {"wmf", "emf", "svg", "png", "pdf"};
+
+const char* const MsgCannotReadScript = "Die Scriptdatei \"%1\" kann nicht gelesen werden: %2";
 
 const char* const HelpText =
     "Aufruf:\n"
@@ -209,11 +211,7 @@ TOptions ParseOptions(const QStringList& Args) {
 }
 
 QString ReadScriptFile(const QString& FileName) {
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly))
-    throw Exception(QStringLiteral("Die Scriptdatei \"%1\" kann nicht gelesen werden: %2")
-                        .arg(FileName, file.errorString()).toStdString());
-  return QString::fromUtf8(file.readAll());
+  return QString::fromUtf8(ReadWholeFile(FileName, MaxReadFileSize, MsgCannotReadScript));
 }
 
 // Applies the function options to the task: an expression stays simple, a script

@@ -1,10 +1,9 @@
 #include "qorDSExportUtil.h"
 
 #include "qorException.h"
-#include "qorSaveFile.h"
+#include "qorFileIO.h"
 #include "qorStrUtils.h"
 
-#include <QDir>
 #include <QStringEncoder>
 
 #include <string>
@@ -14,7 +13,6 @@ const char* const MsgNotActive =
     "Datenbanktabelle kopieren: die Tabelle %1 ist nicht aktiv. Daten können nicht kopiert werden!.";
 const char* const MsgNoTable =
     "Datenbanktabelle kopieren: es ist keine Tabelle angegeben. Daten können nicht kopiert werden!.";
-const char* const MsgCannotWrite = "Die Datei '%1' kann nicht geschrieben werden: %2";
 
 const QString CRLF = QStringLiteral("\r\n");
 
@@ -137,8 +135,5 @@ void TqorDSToStringCustom::AppendRows(TqorMemoryDataset& DataSet, QString& Text)
 
 void TqorDSToStringCustom::WriteToFile(const QString& FileName) {
   QStringEncoder encoder(QStringConverter::System);
-  const QByteArray bytes = encoder.encode(AsString());
-  if (const std::optional<QString> reason = WriteFileAtomically(FileName, bytes))
-    throw EInOutError(
-        QString::fromUtf8(MsgCannotWrite).arg(QDir::toNativeSeparators(FileName), *reason).toStdString());
+  WriteWholeFile(FileName, encoder.encode(AsString()));
 }

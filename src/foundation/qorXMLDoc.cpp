@@ -1,11 +1,10 @@
 #include "qorXMLDoc.h"
 
 #include "qorException.h"
-#include "qorSaveFile.h"
+#include "qorFileIO.h"
 #include "qorStrUtils.h"
 
 #include <QDir>
-#include <QFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -17,10 +16,8 @@ const char* const MsgNoStartNode =
 const char* const MsgMissingNode = "%1 '%2' in Pfad '%3' wurde nicht gefunden.";
 const char* const KindPath = "Element oder Atribut";
 const char* const KindAttribute = "Attribut";
-const char* const MsgCannotOpen = "Die Datei '%1' kann nicht geöffnet werden: %2";
-const char* const MsgCannotWrite = "Die Datei '%1' kann nicht geschrieben werden: %2";
 const char* const MsgNoXML = "%1 ist kein gültiges XML: %2 (Zeile %3, Spalte %4)";
-const char* const MsgEmptyDocument = "Die Datei '%1' kann nicht geschrieben werden: Das XML-Dokument ist leer.";
+const char* const ReasonEmptyDocument = "Das XML-Dokument ist leer.";
 const char* const MsgInvalidName = "'%1' ist kein gültiger XML-Name.";
 
 const char16_t PathDelimiter = u'/';
@@ -31,15 +28,6 @@ const char* const XMLEncoding = "UTF-8";
 [[noreturn]] void Fail(const QString& Message) { throw Exception(Message.toStdString()); }
 
 QString FromUtf8(const char* Message) { return QString::fromUtf8(Message); }
-
-// Appends what pugixml writes to a byte array.
-class TByteWriter : public pugi::xml_writer {
-public:
-  void write(const void* Data, size_t Size) override {
-    FBytes.append(static_cast<const char*>(Data), static_cast<qsizetype>(Size));
-  }
-  QByteArray FBytes;
-};
 
 // Line breaks in attribute values come out of the file as single LF characters, also
 // when the writer stored them as CR LF character references.
@@ -108,6 +96,10 @@ QString NodePath(pugi::xml_node Node) {
 }
 }  // namespace
 
+void TqorXMLByteWriter::write(const void* Data, size_t Size) {
+  FBytes.append(static_cast<const char*>(Data), static_cast<qsizetype>(Size));
+}
+
 void TqorXMLBaseDocument::CreateDocument(const QString& DocTypeName, const QString& NameSpace) {
   const QByteArray name = CheckedName(DocTypeName);
   FxmlDoc.reset();
@@ -117,21 +109,14 @@ void TqorXMLBaseDocument::CreateDocument(const QString& DocTypeName, const QStri
 }
 
 void TqorXMLBaseDocument::LoadFromFile(const QString& FileName) {
-  const QString shown = QDir::toNativeSeparators(FileName);
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly)) {
-    FxmlDoc.reset();
-    Fail(FromUtf8(MsgCannotOpen).arg(shown, file.errorString()));
-  }
-  Parse(file.readAll(), pugi::encoding_auto, "Die Datei '" + shown + "'");
+  FxmlDoc.reset();  // a file that cannot be read leaves the document empty, as a parse error does
+  Parse(ReadWholeFile(FileName), pugi::encoding_auto, "Die Datei '" + QDir::toNativeSeparators(FileName) + "'");
 }
 
 void TqorXMLBaseDocument::SaveToFile(const QString& FileName) const {
-  const QString shown = QDir::toNativeSeparators(FileName);
   const QByteArray bytes = SavedText();
-  if (bytes.isEmpty()) Fail(FromUtf8(MsgEmptyDocument).arg(shown));
-  if (const std::optional<QString> reason = WriteFileAtomically(FileName, bytes))
-    Fail(FromUtf8(MsgCannotWrite).arg(shown, *reason));
+  if (bytes.isEmpty()) Fail(FileMessage(MsgCannotWriteFile, FileName, FromUtf8(ReasonEmptyDocument)));
+  WriteWholeFile(FileName, bytes);
 }
 
 void TqorXMLBaseDocument::Parse(const QByteArray& Bytes, pugi::xml_encoding Encoding, const QString& Source) {
@@ -148,9 +133,9 @@ void TqorXMLBaseDocument::Parse(const QByteArray& Bytes, pugi::xml_encoding Enco
 }
 
 QByteArray TqorXMLBaseDocument::SavedText() const {
-  TByteWriter writer;
+  TqorXMLByteWriter writer;
   if (DocumentElement()) FxmlDoc.save(writer, Indent, pugi::format_indent, pugi::encoding_utf8);
-  return writer.FBytes;
+  return writer.Bytes();
 }
 
 QString TqorXMLDocument::xmlText() const { return QString::fromUtf8(SavedText()); }

@@ -15,6 +15,17 @@
 
 #include <pugixml.hpp>
 
+// Collects what pugixml writes into a byte array.
+class TqorXMLByteWriter : public pugi::xml_writer {
+public:
+  void write(const void* Data, size_t Size) override;
+  // Everything written so far.
+  const QByteArray& Bytes() const { return FBytes; }
+
+private:
+  QByteArray FBytes;
+};
+
 // Owns one DOM document. Created empty; CreateDocument or a load fills it.
 class TqorXMLBaseDocument {
 public:
@@ -28,12 +39,14 @@ public:
   void CreateDocument(const QString& DocTypeName, const QString& NameSpace);
 
   // Replaces the content by the parsed file (UTF-8 with or without byte-order mark, or
-  // UTF-16 with one). Line breaks in attribute values read as single LF characters.
-  // File and parse errors raise Exception; after a failure the document is empty.
+  // UTF-16 with one), read by ReadWholeFile. Line breaks in attribute values read as
+  // single LF characters. File and parse errors raise Exception; after a failure the
+  // document is empty.
   void LoadFromFile(const QString& FileName);
 
   // Writes the document as UTF-8 with its declaration, one element per line, indented
-  // by depth; an existing file is replaced atomically. Raises Exception on failure.
+  // by depth, through WriteWholeFile (EInOutError when it fails). An empty document
+  // raises Exception.
   void SaveToFile(const QString& FileName) const;
 
   // The document element, or none.

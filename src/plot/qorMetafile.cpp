@@ -1,6 +1,6 @@
 #include "qorMetafile.h"
 
-#include "qorSaveFile.h"
+#include "qorFileIO.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -75,10 +75,7 @@ void WriteFileAtomic(const QString& fileName, const QByteArray& bytes) {
     throw EInOutError(QStringLiteral("Die Grafik ist leer und wird nicht in die Datei \"%1\" geschrieben.")
                           .arg(QDir::toNativeSeparators(fileName))
                           .toStdString());
-  if (const std::optional<QString> reason = WriteFileAtomically(fileName, bytes))
-    throw EInOutError(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: %2")
-                          .arg(QDir::toNativeSeparators(fileName), *reason)
-                          .toStdString());
+  WriteWholeFile(fileName, bytes);
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 #include "qorReportPrint.h"
 
 #include "qorException.h"
-#include "qorSaveFile.h"
+#include "qorFileIO.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -15,9 +14,7 @@ namespace {
 constexpr int PdfResolution = 1200;
 
 [[noreturn]] void CannotWrite(const QString& FileName, const QString& Reason) {
-  throw EInOutError(QStringLiteral("Die Datei '%1' kann nicht geschrieben werden: %2")
-                        .arg(QDir::toNativeSeparators(FileName), Reason)
-                        .toStdString());
+  throw EInOutError(FileMessage(MsgCannotWriteFile, FileName, Reason).toStdString());
 }
 }  // namespace
 
@@ -57,5 +54,5 @@ void WritePreparedPagesToPdf(const std::vector<TqorPreparedPage>& Pages, const T
     if (!painter.isActive()) CannotWrite(FileName, QStringLiteral("Die PDF-Ausgabe lässt sich nicht beginnen."));
     PaintPreparedPages(Pages, painter, writer);
   }
-  if (const std::optional<QString> reason = WriteFileAtomically(FileName, pdf)) CannotWrite(FileName, *reason);
+  WriteWholeFile(FileName, pdf);
 }

@@ -2,12 +2,11 @@
 
 #include "qorEmfFormat.h"
 #include "qorException.h"
+#include "qorFileIO.h"
 #include "qorMetafilePlayer.h"
-#include "qorSaveFile.h"
 #include "qorValue.h"
+#include "qorXMLDoc.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QPainter>
@@ -41,13 +40,11 @@ const char* const DocumentElementName = "Report";
 const char* const PageElementName = "Page";
 const char* const BandElementName = "Band";
 
-// A template is a few kilobytes; anything near this is no template.
-constexpr qint64 MaxTemplateFileSize = 16 * 1024 * 1024;
+const char* const MsgCannotRead = "Die Berichtsvorlage '%1' kann nicht gelesen werden. %2";
+const char* const MsgCannotSave = "Die Berichtsvorlage '%1' kann nicht gespeichert werden: %2";
 
 [[noreturn]] void CannotRead(const QString& Source, const QString& Reason) {
-  throw Exception(QStringLiteral("Die Berichtsvorlage '%1' kann nicht gelesen werden. %2")
-                      .arg(QDir::toNativeSeparators(Source), Reason)
-                      .toStdString());
+  throw Exception(FileMessage(MsgCannotRead, Source, Reason).toStdString());
 }
 
 // The element and its name, for messages: Text 'txtTitle'.
@@ -278,15 +275,6 @@ void ParseDocument(pugi::xml_document& Document, const QByteArray& Bytes) {
                         .toStdString());
 }
 
-// Collects the written document into a byte array.
-class TByteWriter : public pugi::xml_writer {
-public:
-  QByteArray Bytes;
-  void write(const void* data, size_t size) override {
-    Bytes.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
-  }
-};
-
 }  // namespace
 
 double MillimetresToLayout(double Millimetres) { return Millimetres / MillimetresPerInch * ReportLayoutDpi; }
@@ -466,22 +454,14 @@ void TqorReportTemplate::Read(const QByteArray& Bytes, const QString& Source) {
 }
 
 void TqorReportTemplate::LoadFromFile(const QString& FileName) {
-  const QFileInfo info(FileName);
-  if (!info.exists()) CannotRead(FileName, QStringLiteral("Sie existiert nicht."));
-  if (!info.isFile()) CannotRead(FileName, QStringLiteral("Das ist keine gewöhnliche Datei."));
-  if (info.size() > MaxTemplateFileSize)
-    CannotRead(FileName,
-               QStringLiteral("Sie ist mit %1 Bytes zu groß (höchstens %2 Bytes).").arg(info.size()).arg(MaxTemplateFileSize));
-  QFile file(FileName);
-  if (!file.open(QIODevice::ReadOnly)) CannotRead(FileName, file.errorString());
-  Read(file.readAll(), FileName);
+  // The template message calls a folder no regular file, too.
+  if (QFileInfo(FileName).isDir()) CannotRead(FileName, QString::fromUtf8(ReasonNoRegularFile));
+  if (const std::optional<QString> reason = UnreadableFileReason(FileName)) CannotRead(FileName, *reason);
+  Read(ReadWholeFile(FileName, MaxReadFileSize, MsgCannotRead), FileName);
 }
 
 void TqorReportTemplate::SaveToFile(const QString& FileName) const {
-  if (const std::optional<QString> reason = WriteFileAtomically(FileName, Write()))
-    throw EInOutError(QStringLiteral("Die Berichtsvorlage '%1' kann nicht gespeichert werden: %2")
-                          .arg(QDir::toNativeSeparators(FileName), *reason)
-                          .toStdString());
+  WriteWholeFile(FileName, Write(), MsgCannotSave);
 }
 
 QByteArray TqorReportTemplate::Write() const {
@@ -506,7 +486,7 @@ QByteArray TqorReportTemplate::Write() const {
       object->Write(objectNode);
     }
   }
-  TByteWriter writer;
+  TqorXMLByteWriter writer;
   document.save(writer, "  ", pugi::format_default, pugi::encoding_utf8);
-  return writer.Bytes;
+  return writer.Bytes();
 }

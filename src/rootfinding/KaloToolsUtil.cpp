@@ -1,40 +1,15 @@
 #include "KaloToolsUtil.h"
 
 #include "qorException.h"
+#include "qorFileIO.h"
 #include "qorValue.h"
 #include "qorXMLDoc.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 namespace {
 const char* const AttrID = "ID";
 const char* const AttrName = "Name";
 
-const char* const MsgCannotOpen = "Die Datei '%1' kann nicht geöffnet werden: %2";
 const char* const MsgCannotRead = "Die Datei '%1' kann nicht gelesen werden: %2";
-const char* const MsgCannotWrite = "Die Datei '%1' kann nicht geschrieben werden: %2";
-const char* const ReasonMissing = "Sie existiert nicht.";
-const char* const ReasonFolder = "Das ist ein Verzeichnis.";
-const char* const ReasonNoRegularFile = "Das ist keine gewöhnliche Datei.";
-const char* const ReasonTooLarge = "Sie ist mit %1 Bytes zu groß (höchstens %2 Bytes).";
-
-QString Shown(const QString& FileName) { return QDir::toNativeSeparators(FileName); }
-
-[[noreturn]] void FailToOpen(const QString& FileName, const QString& Reason) {
-  throw Exception(QString::fromUtf8(MsgCannotOpen).arg(Shown(FileName), Reason).toStdString());
-}
-
-// Refuses what cannot be a persistent object's file before any byte is read, so that
-// a device, a folder or a huge file neither blocks nor fills the memory.
-void CheckLoadableFile(const QString& FileName) {
-  const QFileInfo info(FileName);
-  if (!info.exists()) FailToOpen(FileName, QString::fromUtf8(ReasonMissing));
-  if (info.isDir()) FailToOpen(FileName, QString::fromUtf8(ReasonFolder));
-  if (!info.isFile()) FailToOpen(FileName, QString::fromUtf8(ReasonNoRegularFile));
-  if (info.size() > MaxPersistentFileSize)
-    FailToOpen(FileName, QString::fromUtf8(ReasonTooLarge).arg(info.size()).arg(MaxPersistentFileSize));
-}
 }  // namespace
 
 TKaloPersistentType::TKaloPersistentType() : FID(NewIdentifierText()) {}
@@ -57,13 +32,15 @@ void SavePersistentElement(const QString& FileName, const QString& DocTypeName,
   try {
     Element.WriteToElement(node);
   } catch (const EConvertError& e) {
-    throw EConvertError(QString::fromUtf8(MsgCannotWrite).arg(Shown(FileName), QString::fromUtf8(e.what())).toStdString());
+    throw EConvertError(FileMessage(MsgCannotWriteFile, FileName, QString::fromUtf8(e.what())).toStdString());
   }
   document.SaveToFile(FileName);
 }
 
 void LoadPersistentElement(const QString& FileName, TKaloPersistentElement& Element) {
-  CheckLoadableFile(FileName);
+  // Refused here with our own reasons, also for a missing file, before the document reads it.
+  if (const std::optional<QString> reason = UnreadableFileReason(FileName, MaxPersistentFileSize))
+    throw Exception(FileMessage(MsgCannotOpenFile, FileName, *reason).toStdString());
   TqorXMLDocument document;
   document.LoadFromFile(FileName);
   TqorXMLNode node(document);
@@ -71,6 +48,6 @@ void LoadPersistentElement(const QString& FileName, TKaloPersistentElement& Elem
   try {
     Element.ReadFromElement(node);
   } catch (const EConvertError& e) {
-    throw EConvertError(QString::fromUtf8(MsgCannotRead).arg(Shown(FileName), QString::fromUtf8(e.what())).toStdString());
+    throw EConvertError(FileMessage(MsgCannotRead, FileName, QString::fromUtf8(e.what())).toStdString());
   }
 }

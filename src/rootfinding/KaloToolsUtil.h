@@ -3,6 +3,8 @@
 // element and reads itself back derives from TKaloPersistentElement, and the two
 // procedures that save such an object as an XML file and read it back.
 
+#include "qorFileIO.h"
+
 #include <QString>
 
 class TqorXMLNode;
@@ -39,9 +41,8 @@ protected:
   QString FName;
 };
 
-// Files larger than this are refused unread: a persistent object is a few lines of
-// XML, and reading a huge file would only tie up memory.
-inline constexpr qint64 MaxPersistentFileSize = 16 * 1024 * 1024;
+// Files larger than this are refused unread: a persistent object is a few lines of XML.
+inline constexpr qint64 MaxPersistentFileSize = MaxReadFileSize;
 
 // Creates a document with the document element DocTypeName, lets Element write itself
 // into it and saves it as FileName (UTF-8, replaced atomically). Write errors raise

@@ -153,7 +153,7 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--plot", "p.png", "--size", "320 x 200"}, 2,
        "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '320 x 200'."},
       {{"--plot", "/nonexistent/p.wmf"}, 1,
-       "Die Datei \"/nonexistent/p.wmf\" kann nicht geschrieben werden: No such file or directory"},
+       "Die Datei '/nonexistent/p.wmf' kann nicht geschrieben werden: No such file or directory"},
       {{"--report", "/nonexistent/b.pdf"}, 1,
        "Die Datei '/nonexistent/b.pdf' kann nicht geschrieben werden: No such file or directory"},
       {{"--task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geöffnet werden: Sie existiert nicht."},

@@ -495,7 +495,7 @@ TEST_F(MetafileTest, WriteFailureNamesTheFile) {
     LineDrawing().SaveToFile(fileName);
     ADD_FAILURE() << "no error";
   } catch (const EInOutError& e) {
-    const QString prefix = QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: ").arg(fileName);
+    const QString prefix = QStringLiteral("Die Datei '%1' kann nicht geschrieben werden: ").arg(fileName);
     EXPECT_TRUE(QString::fromStdString(e.Message()).startsWith(prefix)) << e.Message();
   }
   EXPECT_FALSE(QFile::exists(fileName));
