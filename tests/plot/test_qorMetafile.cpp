@@ -273,7 +273,8 @@ TEST_F(MetafileTest, RecordsCarryCoordinatesAndObjects) {
   EXPECT_EQ(r[1].U32(ObjectIndexAt), 1u);
   EXPECT_EQ(r[1].U32(BrushStyleAt), BS_SOLID);
   EXPECT_EQ(r[1].U32(BrushColorAt), 0xFFFFFFu);
-  EXPECT_EQ(QRect(PointOf(r[3], BitBltDestAt), SizeOf(r[3], BitBltDestSizeAt)), QRect(0, 0, PictureWidth, PictureHeight));
+  EXPECT_EQ(QRect(PointOf(r[3], BitBltDestAt), SizeOf(r[3], BitBltDestSizeAt)),
+            QRect(0, 0, PictureWidth, PictureHeight));
   EXPECT_EQ(r[3].U32(BitBltRasterOperationAt), PATCOPY);
   EXPECT_EQ(r[3].U32(BitBltBmiSizeAt), 0u);
   // The black pen, the start point, then both LineTo points in one record bounded
@@ -534,6 +535,7 @@ TEST_F(MetafileTest, PlaysTextTurnedAboutItsTopLeftCorner) {
 
 TEST_F(MetafileTest, SolidBrushFillsTheTextCell) {
   for (const TqorBrushStyle style : {TqorBrushStyle::bsSolid, TqorBrushStyle::bsClear}) {
+    SCOPED_TRACE(style == TqorBrushStyle::bsSolid ? "solid brush" : "clear brush");
     const QImage image = Recorded([&](TqorCanvas& c) {
       c.Brush().Color = Qt::black;
       c.FillRect(0, 0, PictureWidth, PictureHeight);
@@ -630,15 +632,16 @@ TEST_F(MetafileTest, EmptyGraphicsAreRefused) {
   };
   for (const TCase& c : {TCase{neverDrawn, "plot.wmf", false}, TCase{neverDrawn, "plot.svg", true},
                          TCase{noPixels, "plot.png", true}}) {
+    SCOPED_TRACE(c.Name);
     const QString fileName = dir.filePath(c.Name);
     try {
       c.Export ? c.Metafile.ExportToFile(fileName) : c.Metafile.SaveToFile(fileName);
-      ADD_FAILURE() << c.Name << ": no error";
+      ADD_FAILURE() << "no error";
     } catch (const EInOutError& e) {
       EXPECT_EQ(QString::fromStdString(e.Message()),
                 QStringLiteral("Die Grafik ist leer und wird nicht in die Datei \"%1\" geschrieben.").arg(fileName));
     }
-    EXPECT_FALSE(QFile::exists(fileName)) << c.Name;
+    EXPECT_FALSE(QFile::exists(fileName));
   }
 }
 
