@@ -6,8 +6,12 @@
 #include <cmath>
 
 namespace {
-// The zero of the line through (X0, g0) and (X1, g1). Equal values give no line; the
-// step then goes once more the distance X1 - X0 beyond X1.
+// The zero of the line through (X0, g0) and (X1, g1). Equal values give a flat line
+// without a zero. The root finder sends just the pairs where f touches zero, and points
+// on both sides of such a root (x^2 at -0.5 and 0.5) have equal values; so instead of
+// dividing by zero the step goes once more the distance X1 - X0 beyond X1, which breaks
+// the symmetry. It keeps the secant quotient's form so that two zero values, which leave
+// no step at all, still raise EInvalidOp for the caller.
 Extended SecantStep(Extended X0, Extended X1, Extended g0, Extended g1) {
   if (g0 != g1) return X1 - (X1 - X0) / (g1 - g0) * g1;
   return X1 - (X1 - X0) / (g1 - 2 * g0) * g1;

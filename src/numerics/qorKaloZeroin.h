@@ -19,7 +19,12 @@ constexpr int ZeroinProtocolFailed = 4;  // the protocol file cannot be created
 constexpr int ZeroinNoSignChange = -1;   // fct(a)*fct(b) > 0
 constexpr int ZeroinBadArguments = -2;   // a bound negative, both zero, or FMAX < 1
 
-// The solver's epsilon: the Extended value nearest to 1.08420217248550443E-19.
+// The solver's epsilon: the Extended value nearest to 1.08420217248550443E-19, which is
+// 2^-63 to 18 digits (68 units in the last place below the exact power). 2^-63 is the
+// distance from 1 to the next Extended number (64 significand bits): a bracket around b
+// cannot shrink below about 2^-63 * |b|, so no bound finer than a few of these can be
+// met. The decimal stays, not the exact power, because the raised bounds that Zeroin
+// hands back are multiples of it and must not change.
 constexpr Extended ZeroinEpsilon = 1.08420217248550443E-19L;
 
 // The smallest error bound Zeroin works with; smaller bounds are raised to it.

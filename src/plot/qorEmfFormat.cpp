@@ -55,7 +55,7 @@ QColor ColorOf(quint32 colorRef) {
 
 TRecordWriter::TRecordWriter(QByteArray& bytes, quint32 type) : FBytes(bytes), FStart(bytes.size()) {
   U32(type);
-  U32(0);
+  U32(0);  // the size, filled in by Finish
 }
 
 void TRecordWriter::U32(quint32 value) {
@@ -77,11 +77,11 @@ void TRecordWriter::U8(quint8 value) { FBytes.append(static_cast<char>(value)); 
 void TRecordWriter::Points16(std::span<const QPoint> points) {
   // One resize for the whole array: graphs hand over thousands of points at once.
   qsizetype at = FBytes.size();
-  FBytes.resize(at + 4 * qsizetype(points.size()));
+  FBytes.resize(at + PointSSize * qsizetype(points.size()));
   for (const QPoint& p : points) {
     qToLittleEndian(static_cast<qint16>(p.x()), FBytes.data() + at);
-    qToLittleEndian(static_cast<qint16>(p.y()), FBytes.data() + at + 2);
-    at += 4;
+    qToLittleEndian(static_cast<qint16>(p.y()), FBytes.data() + at + PointSYAt);
+    at += PointSSize;
   }
 }
 
@@ -94,9 +94,10 @@ void TRecordWriter::Utf16(const QString& text, qsizetype units) {
 void TRecordWriter::Zeros(qsizetype count) { FBytes.append(count, '\0'); }
 
 quint32 TRecordWriter::Finish() {
-  Zeros((RecordAlignment - (FBytes.size() - FStart) % RecordAlignment) % RecordAlignment);
-  const quint32 size = static_cast<quint32>(FBytes.size() - FStart);
-  qToLittleEndian(size, FBytes.data() + FStart + 4);
+  const auto written = static_cast<quint32>(FBytes.size() - FStart);
+  const quint32 size = Aligned(written);
+  Zeros(size - written);
+  qToLittleEndian(size, FBytes.data() + FStart + RecordSizeAt);
   return size;
 }
 
@@ -114,6 +115,11 @@ quint32 TRecordReader::U32(quint32 at) const {
 }
 
 qint32 TRecordReader::I32(quint32 at) const { return static_cast<qint32>(U32(at)); }
+
+quint16 TRecordReader::U16(quint32 at) const {
+  Need(at, 2);
+  return qFromLittleEndian<quint16>(FData + at);
+}
 
 qint16 TRecordReader::I16(quint32 at) const {
   Need(at, 2);

@@ -37,29 +37,168 @@ enum RecordType : quint32 {
   EMR_POLYLINETO16 = 89,
 };
 
-// Every record starts with its type and its size in bytes, a multiple of 4.
+// Record layouts: where each field of the records the recorder writes and the player
+// reads lies, in bytes from the start of its record (or of the object named in the
+// prefix), as MS-EMF lays them out. The recorder writes the fields in this order, the
+// player reads them by these names, and the tests pin the names to the published numbers.
+
+// Every record starts with its type and its size in bytes. The size is a multiple of 4
+// so that the next record, and every 32-bit field in it, starts on a 4-byte boundary.
+constexpr quint32 RecordTypeAt = 0;
+constexpr quint32 RecordSizeAt = 4;
 constexpr quint32 RecordHeaderSize = 8;
 constexpr quint32 RecordAlignment = 4;
-// The header record with both extensions (pixel format, micrometre size).
-constexpr quint32 HeaderSize = 108;
-// The smallest header a reader accepts: the one without extensions.
+
+// bytes rounded up to a whole number of 4-byte units.
+constexpr quint32 Aligned(quint32 bytes) {
+  return (bytes + RecordAlignment - 1) / RecordAlignment * RecordAlignment;
+}
+
+// The small structures inside records: PointL (x, y) and SizeL (cx, cy) of 32-bit
+// integers, PointS (x, y) of 16-bit integers, RectL (left, top, right, bottom) as two
+// PointL.
+constexpr quint32 PointLYAt = 4;
+constexpr quint32 PointLSize = 8;
+constexpr quint32 SizeLCyAt = 4;
+constexpr quint32 PointSYAt = 2;
+constexpr quint32 PointSSize = 4;
+constexpr quint32 RectLBottomRightAt = 8;
+constexpr quint32 RectLSize = 16;
+
+// EMR_HEADER, the first record: the picture and the whole file.
+constexpr quint32 HeaderBoundsAt = 8;        // RectL: the drawing's inclusive bounds in pixels
+constexpr quint32 HeaderFrameAt = 24;        // RectL: the picture in hundredths of a millimetre
+constexpr quint32 HeaderSignatureAt = 40;
+constexpr quint32 HeaderVersionAt = 44;
+// Bytes, record count and handle count describe the whole file, so the recorder knows
+// them only when it closes; at fixed places in the first record it can fill them in then.
+constexpr quint32 HeaderBytesAt = 48;
+constexpr quint32 HeaderRecordsAt = 52;
+constexpr quint32 HeaderHandlesAt = 56;      // 16 bits, then 16 reserved bits
+constexpr quint32 HeaderDescriptionLengthAt = 60;  // characters; 0: no description
+constexpr quint32 HeaderDescriptionAt = 64;        // where the description would start
+constexpr quint32 HeaderPaletteEntriesAt = 68;
+constexpr quint32 HeaderDeviceAt = 72;       // SizeL: the reference device in pixels
+constexpr quint32 HeaderMillimetersAt = 80;  // SizeL: the same device in millimetres
+// The header without extensions: the smallest one a reader accepts.
 constexpr quint32 HeaderSizeBase = 88;
+// The first extension: size and offset of a pixel format, and whether OpenGL records follow.
+constexpr quint32 HeaderPixelFormatSizeAt = 88;
+constexpr quint32 HeaderPixelFormatAt = 92;
+constexpr quint32 HeaderOpenGLAt = 96;
+// The second extension: the device in micrometres, finer than whole millimetres.
+constexpr quint32 HeaderMicrometersAt = 100;  // SizeL
+constexpr quint32 HeaderSize = 108;
 // " EMF" read as a little-endian 32-bit number.
 constexpr quint32 HeaderSignature = 0x464D4520;
 constexpr quint32 HeaderVersion = 0x00010000;
-// Offsets of header fields that a reader or a test looks at.
-constexpr int HeaderBoundsAt = 8;
-constexpr int HeaderFrameAt = 24;
-constexpr int HeaderSignatureAt = 40;
-constexpr int HeaderBytesAt = 48;
-constexpr int HeaderRecordsAt = 52;
-constexpr int HeaderHandlesAt = 56;
-constexpr int HeaderDeviceAt = 72;
-constexpr int HeaderMillimetersAt = 80;
-constexpr int HeaderMicrometersAt = 100;
-// The end record: palette count, palette offset, and its own size repeated.
+
+// EMR_EOF, the last record.
+constexpr quint32 EofPaletteEntriesAt = 8;
+constexpr quint32 EofPaletteOffsetAt = 12;
+// The record's size once more, as the last field of the file: a reader that starts at
+// the end of the file finds the end record, and the palette it may hold, from there.
+constexpr quint32 EofSizeLastAt = 16;
 constexpr quint32 EofSize = 20;
+// Where palette entries would start; written also when there are none, as GDI does.
 constexpr quint32 EofPaletteOffset = 16;
+
+// Every record that creates, selects or deletes an object names its slot in the object
+// table first. EMR_SELECTOBJECT and EMR_DELETEOBJECT hold nothing else.
+constexpr quint32 ObjectIndexAt = 8;
+constexpr quint32 ObjectRecordSize = 12;
+
+// EMR_SETTEXTCOLOR and EMR_SETBKCOLOR (a COLORREF), EMR_SETBKMODE (a BackgroundMode).
+constexpr quint32 StateValueAt = 8;
+constexpr quint32 StateRecordSize = 12;
+
+// EMR_MOVETOEX and EMR_LINETO: the PointL the position moves or the line draws to.
+constexpr quint32 LinePointAt = 8;
+constexpr quint32 LineRecordSize = 16;
+
+// EMR_RECTANGLE and EMR_ELLIPSE: a RectL whose right and bottom edge GDI leaves out.
+constexpr quint32 BoxAt = 8;
+constexpr quint32 BoxRecordSize = 24;
+
+// EMR_POLYLINE16 and EMR_POLYLINETO16 (PointS), EMR_POLYLINE (PointL).
+constexpr quint32 PolyBoundsAt = 8;  // RectL: inclusive bounds of the points
+constexpr quint32 PolyCountAt = 24;
+constexpr quint32 PolyPointsAt = 28;
+
+// EMR_CREATEPEN: the object index, then a LogPen.
+constexpr quint32 PenStyleAt = 12;
+constexpr quint32 PenWidthAt = 16;  // PointL; only its x is the width
+constexpr quint32 PenColorAt = 24;
+constexpr quint32 PenRecordSize = 28;
+
+// EMR_CREATEBRUSHINDIRECT: the object index, then a LogBrush.
+constexpr quint32 BrushStyleAt = 12;
+constexpr quint32 BrushColorAt = 16;
+constexpr quint32 BrushHatchAt = 20;
+constexpr quint32 BrushRecordSize = 24;
+
+// LogFont, the logical font, from its own start.
+constexpr quint32 LogFontHeightAt = 0;
+constexpr quint32 LogFontWidthAt = 4;
+constexpr quint32 LogFontEscapementAt = 8;
+constexpr quint32 LogFontOrientationAt = 12;
+constexpr quint32 LogFontWeightAt = 16;
+constexpr quint32 LogFontItalicAt = 20;  // this and the seven fields after it: one byte each
+constexpr quint32 LogFontUnderlineAt = 21;
+constexpr quint32 LogFontStrikeOutAt = 22;
+constexpr quint32 LogFontCharSetAt = 23;
+constexpr quint32 LogFontOutPrecisionAt = 24;
+constexpr quint32 LogFontClipPrecisionAt = 25;
+constexpr quint32 LogFontQualityAt = 26;
+constexpr quint32 LogFontPitchAndFamilyAt = 27;
+constexpr quint32 LogFontFaceNameAt = 28;  // LF_FACESIZE UTF-16 code units
+// Characters of the face name, terminating zero included.
+constexpr int LF_FACESIZE = 32;
+constexpr quint32 LogFontSize = 92;
+// A LogFont followed by full name, style name and Panose fields (LogFontPanose), the
+// form GDI writes: readers tell the kinds of logical font apart by their size and
+// expect at least this one.
+constexpr quint32 LogFontPanoseSize = 320;
+
+// EMR_EXTCREATEFONTINDIRECTW: the object index, then the LogFontPanose.
+constexpr quint32 FontLogFontAt = 12;
+constexpr quint32 FontRecordSize = FontLogFontAt + LogFontPanoseSize;
+
+// EMR_BITBLT: a block transfer; the plot uses it without source as a brush fill.
+constexpr quint32 BitBltBoundsAt = 8;          // RectL
+constexpr quint32 BitBltDestAt = 24;           // PointL: top left of the destination
+constexpr quint32 BitBltDestSizeAt = 32;       // SizeL
+constexpr quint32 BitBltRasterOperationAt = 40;
+constexpr quint32 BitBltSrcAt = 44;            // PointL
+constexpr quint32 BitBltXformSrcAt = 52;       // six 32-bit floats
+constexpr quint32 BitBltBkColorSrcAt = 76;
+constexpr quint32 BitBltUsageSrcAt = 80;
+constexpr quint32 BitBltBmiOffsetAt = 84;
+constexpr quint32 BitBltBmiSizeAt = 88;        // 0: no source bitmap
+constexpr quint32 BitBltBitsOffsetAt = 92;
+constexpr quint32 BitBltBitsSizeAt = 96;
+constexpr quint32 BitBltSize = 100;
+
+// EMR_EXTTEXTOUTW: bounds, graphics mode and scales, then one EmrText.
+constexpr quint32 ExtTextOutBoundsAt = 8;      // RectL
+constexpr quint32 ExtTextOutGraphicsModeAt = 24;
+constexpr quint32 ExtTextOutXScaleAt = 28;     // float: page units to hundredths of a millimetre
+constexpr quint32 ExtTextOutYScaleAt = 32;
+constexpr quint32 ExtTextOutEmrTextAt = 36;
+// EmrText, from its own start. The string and the advances are found through offsets
+// from the start of the record, not from the EmrText.
+// PointL: the text's top-left corner, as no EMR_SETTEXTALIGN changes the default alignment.
+constexpr quint32 EmrTextReferenceAt = 0;
+constexpr quint32 EmrTextCharsAt = 8;          // UTF-16 code units of the string
+constexpr quint32 EmrTextStringOffsetAt = 12;
+constexpr quint32 EmrTextOptionsAt = 16;
+constexpr quint32 EmrTextRectangleAt = 20;     // RectL, present while Options lacks ETO_NO_RECT
+constexpr quint32 EmrTextDxOffsetAt = 36;
+constexpr quint32 EmrTextSize = 40;
+// The characters start right behind the EmrText. They are padded to whole 4-byte units
+// because the advances that follow are 32-bit values, which the format wants 32-bit
+// aligned (offDx).
+constexpr quint32 ExtTextOutStringAt = ExtTextOutEmrTextAt + EmrTextSize;
 
 // The reference device every picture is recorded for: a 96-dpi screen.
 constexpr int ScreenPixelsPerInch = 96;
@@ -93,12 +232,6 @@ constexpr qint32 FW_NORMAL = 400;
 constexpr qint32 FW_BOLD = 700;
 constexpr quint8 OUT_TT_ONLY_PRECIS = 7;
 constexpr quint8 DEFAULT_CHARSET = 1;
-// Characters of the face name, terminating zero included.
-constexpr int LF_FACESIZE = 32;
-// A logical font as Windows records it: LogFont (92 bytes) followed by the full name,
-// style name and Panose fields (LogFontPanose, 320 bytes in all).
-constexpr quint32 LogFontSize = 92;
-constexpr quint32 LogFontPanoseSize = 320;
 
 // The fields of a logical font that the plot sets.
 struct TLogFont {
@@ -146,10 +279,11 @@ class TRecordReader {
 public:
   // The record of size bytes at data; offset is its position in the metafile.
   TRecordReader(const char* data, quint32 size, qsizetype offset);
-  quint32 Type() const { return U32(0); }
+  quint32 Type() const { return U32(RecordTypeAt); }
   quint32 Size() const { return FSize; }
   quint32 U32(quint32 at) const;
   qint32 I32(quint32 at) const;
+  quint16 U16(quint32 at) const;
   qint16 I16(quint32 at) const;
   quint8 U8(quint32 at) const;
   // units UTF-16 code units from at, up to the first zero.

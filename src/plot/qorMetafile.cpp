@@ -161,9 +161,9 @@ public:
     Release(FBrush, WHITE_BRUSH);
     Release(FFont, SYSTEM_FONT);
     Record(EMR_EOF, [](TRecordWriter& w) {
-      w.U32(0);
+      w.U32(0);  // no palette entries
       w.U32(EofPaletteOffset);
-      w.U32(EofSize);
+      w.U32(EofSize);  // the size once more, as the file's last field
     });
     qToLittleEndian(static_cast<quint32>(FBytes.size()), FBytes.data() + HeaderBytesAt);
     qToLittleEndian(FRecords, FBytes.data() + HeaderRecordsAt);
@@ -184,20 +184,20 @@ private:
       WriteBox(w, QRect(0, 0, FrameUnitsOf(FWidth), FrameUnitsOf(FHeight)));
       w.U32(HeaderSignature);
       w.U32(HeaderVersion);
-      w.U32(0);  // bytes, filled in by Finish
-      w.U32(0);  // records, filled in by Finish
-      w.U32(0);  // handles and a reserved word, filled in by Finish
+      w.U32(0);  // bytes, records, handles and a reserved word: filled in by Finish
+      w.U32(0);
+      w.U32(0);
       w.U32(0);  // no description
       w.U32(0);
       w.U32(0);  // no palette
-      w.I32(ReferenceWidthPixels);
+      w.I32(ReferenceWidthPixels);  // the reference device in pixels
       w.I32(ReferenceHeightPixels);
-      w.I32(qRound(MicrometersOf(ReferenceWidthPixels) / 1000.0));
+      w.I32(qRound(MicrometersOf(ReferenceWidthPixels) / 1000.0));  // in millimetres
       w.I32(qRound(MicrometersOf(ReferenceHeightPixels) / 1000.0));
       w.U32(0);  // no pixel format
       w.U32(0);
       w.U32(0);  // no OpenGL records
-      w.I32(MicrometersOf(ReferenceWidthPixels));
+      w.I32(MicrometersOf(ReferenceWidthPixels));  // in micrometres
       w.I32(MicrometersOf(ReferenceHeightPixels));
     });
   }
@@ -226,27 +226,28 @@ private:
     w.I32(0);
     for (const float m : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f})
       w.F32(m);
-    w.Zeros(6 * sizeof(quint32));  // source colour, usage and the absent bitmap
+    w.Zeros(BitBltSize - BitBltBkColorSrcAt);  // source colour, usage and the absent bitmap
   }
 
   void WriteText(TRecordWriter& w, const TqorFont& font, QPoint p, const QString& text) {
     const QSize extent = TextExtent(font, text);
     const qreal degrees = LogFontOf(font).Escapement / 10.0;
     const QTransform turn = QTransform().translate(p.x(), p.y()).rotate(-degrees);
-    constexpr quint32 StringAt = 76;
+    // An odd number of characters gets one zero unit of padding: the advances behind
+    // the characters are 32-bit values, and the format wants them (offDx) 32-bit aligned.
     const quint32 stringBytes = static_cast<quint32>(text.size()) * 2;
-    const quint32 dxAt = StringAt + stringBytes + (stringBytes % RecordAlignment);
+    const quint32 dxAt = ExtTextOutStringAt + Aligned(stringBytes);
     WriteRect(w, turn.mapRect(QRect(QPoint(0, 0), extent)));
     w.U32(GM_COMPATIBLE);
     w.F32(TextScale);
     w.F32(TextScale);
     WritePoint(w, p);
     w.U32(static_cast<quint32>(text.size()));
-    w.U32(StringAt);
+    w.U32(ExtTextOutStringAt);
     w.U32(0);  // no options: the background mode decides about the cell
-    WriteRect(w, QRect());
+    WriteRect(w, QRect());  // the unused clipping rectangle
     w.U32(dxAt);
-    w.Utf16(text, (dxAt - StringAt) / 2);
+    w.Utf16(text, (dxAt - ExtTextOutStringAt) / 2);
     for (const int dx : Advances(font, text))
       w.I32(dx);
   }

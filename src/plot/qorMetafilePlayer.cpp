@@ -20,13 +20,6 @@ constexpr double FrameUnitsPerMicrometer = 0.1;
 constexpr double FrameUnitsPerMillimeter = 100;
 // Escapement units (tenths of a degree) per degree.
 constexpr qreal EscapementPerDegree = 10;
-// Offsets inside records, after type and size.
-constexpr quint32 FirstFieldAt = 8;
-constexpr quint32 PointsAt = 28;        // after bounds and count in polyline records
-constexpr quint32 LogFontAt = 12;       // after the object index
-constexpr quint32 FaceNameAt = LogFontAt + 28;
-constexpr quint32 TextReferenceAt = 36; // after bounds, graphics mode and scales
-constexpr quint32 BitBltBmiSizeAt = 88;
 
 struct TFontObject {
   QFont Font;
@@ -34,31 +27,40 @@ struct TFontObject {
 };
 using TObject = std::variant<std::monostate, QPen, QBrush, TFontObject>;
 
+QPoint PointAt(const TRecordReader& r, quint32 at) { return QPoint(r.I32(at), r.I32(at + PointLYAt)); }
+
+QSize SizeAt(const TRecordReader& r, quint32 at) { return QSize(r.I32(at), r.I32(at + SizeLCyAt)); }
+
 // The picture's rectangle in its own pixels, from the header's frame and the
 // reference device's pixels per millimetre.
 QRectF PictureRect(const TRecordReader& header) {
-  const QSizeF pixels(header.I32(HeaderDeviceAt), header.I32(HeaderDeviceAt + 4));
-  QSizeF frameUnits(header.I32(HeaderMillimetersAt) * FrameUnitsPerMillimeter,
-                    header.I32(HeaderMillimetersAt + 4) * FrameUnitsPerMillimeter);
-  if (header.Size() >= HeaderSize && header.I32(HeaderMicrometersAt) > 0 && header.I32(HeaderMicrometersAt + 4) > 0)
-    frameUnits = QSizeF(header.I32(HeaderMicrometersAt) * FrameUnitsPerMicrometer,
-                        header.I32(HeaderMicrometersAt + 4) * FrameUnitsPerMicrometer);
+  const QSizeF pixels = SizeAt(header, HeaderDeviceAt);
+  const QSize millimeters = SizeAt(header, HeaderMillimetersAt);
+  QSizeF frameUnits(millimeters.width() * FrameUnitsPerMillimeter, millimeters.height() * FrameUnitsPerMillimeter);
+  if (header.Size() >= HeaderSize) {
+    const QSize micrometers = SizeAt(header, HeaderMicrometersAt);
+    if (micrometers.width() > 0 && micrometers.height() > 0)
+      frameUnits = QSizeF(micrometers.width() * FrameUnitsPerMicrometer,
+                          micrometers.height() * FrameUnitsPerMicrometer);
+  }
   if (frameUnits.isEmpty())
     return QRectF();
   const double kx = pixels.width() / frameUnits.width();
   const double ky = pixels.height() / frameUnits.height();
   // Whole pixels, so that a picture played at its own size maps pixel to pixel.
-  const QPointF topLeft(qRound(header.I32(HeaderFrameAt) * kx), qRound(header.I32(HeaderFrameAt + 4) * ky));
-  const QPointF bottomRight(qRound(header.I32(HeaderFrameAt + 8) * kx), qRound(header.I32(HeaderFrameAt + 12) * ky));
+  const QPoint frameTopLeft = PointAt(header, HeaderFrameAt);
+  const QPoint frameBottomRight = PointAt(header, HeaderFrameAt + RectLBottomRightAt);
+  const QPointF topLeft(qRound(frameTopLeft.x() * kx), qRound(frameTopLeft.y() * ky));
+  const QPointF bottomRight(qRound(frameBottomRight.x() * kx), qRound(frameBottomRight.y() * ky));
   return QRectF(topLeft, bottomRight);
 }
 
 QPen PenOf(const TRecordReader& r) {
   static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine,  Qt::DotLine,  Qt::DashDotLine,
                                         Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine};
-  const quint32 style = r.U32(12) & PenStyleMask;
-  const qint32 width = r.I32(16);
-  QPen pen(ColorOf(r.U32(24)));
+  const quint32 style = r.U32(PenStyleAt) & PenStyleMask;
+  const qint32 width = r.I32(PenWidthAt);
+  QPen pen(ColorOf(r.U32(PenColorAt)));
   pen.setStyle(style < std::size(styles) ? styles[style] : Qt::SolidLine);
   // Width 0 is one device pixel whatever the stretch; GDI draws wider pens with round
   // ends and joins, thin ones without the end point.
@@ -70,18 +72,18 @@ QPen PenOf(const TRecordReader& r) {
 }
 
 QBrush BrushOf(const TRecordReader& r) {
-  return r.U32(12) == BS_SOLID ? QBrush(ColorOf(r.U32(16))) : QBrush(Qt::NoBrush);
+  return r.U32(BrushStyleAt) == BS_SOLID ? QBrush(ColorOf(r.U32(BrushColorAt))) : QBrush(Qt::NoBrush);
 }
 
 TFontObject FontOf(const TRecordReader& r) {
   TLogFont font;
-  font.Height = r.I32(LogFontAt);
-  font.Escapement = r.I32(LogFontAt + 8);
-  font.Weight = r.I32(LogFontAt + 16);
-  font.Italic = r.U8(LogFontAt + 20) != 0;
-  font.Underline = r.U8(LogFontAt + 21) != 0;
-  font.StrikeOut = r.U8(LogFontAt + 22) != 0;
-  font.FaceName = r.Utf16(FaceNameAt, LF_FACESIZE);
+  font.Height = r.I32(FontLogFontAt + LogFontHeightAt);
+  font.Escapement = r.I32(FontLogFontAt + LogFontEscapementAt);
+  font.Weight = r.I32(FontLogFontAt + LogFontWeightAt);
+  font.Italic = r.U8(FontLogFontAt + LogFontItalicAt) != 0;
+  font.Underline = r.U8(FontLogFontAt + LogFontUnderlineAt) != 0;
+  font.StrikeOut = r.U8(FontLogFontAt + LogFontStrikeOutAt) != 0;
+  font.FaceName = r.Utf16(FontLogFontAt + LogFontFaceNameAt, LF_FACESIZE);
   return {QFontOf(font), font.Escapement / EscapementPerDegree};
 }
 
@@ -112,7 +114,7 @@ public:
     const QRectF picture = PictureRect(header);
     if (picture.isEmpty())
       return;
-    FObjects.resize(header.U32(HeaderHandlesAt) & 0xFFFF);
+    FObjects.resize(header.U16(HeaderHandlesAt));
     FPainter.save();
     FPainter.translate(target.topLeft());
     FPainter.scale(target.width() / picture.width(), target.height() / picture.height());
@@ -130,7 +132,7 @@ public:
 private:
   TRecordReader ReadHeader() const {
     const TRecordReader start(FData.constData(), static_cast<quint32>(std::min<qsizetype>(FData.size(), HeaderSize)), 0);
-    const quint32 size = start.U32(4);
+    const quint32 size = start.U32(RecordSizeAt);
     if (start.Type() != EMR_HEADER || size < HeaderSizeBase || size > FData.size() || size % RecordAlignment != 0)
       start.Fail();
     const TRecordReader header(FData.constData(), size, 0);
@@ -153,7 +155,7 @@ private:
   void PlayRecords(quint32 offset, quint32 end) {
     while (offset < end) {
       const TRecordReader probe(FData.constData() + offset, std::min(end - offset, RecordHeaderSize), offset);
-      const quint32 size = probe.U32(4);
+      const quint32 size = probe.U32(RecordSizeAt);
       if (size < RecordHeaderSize || size % RecordAlignment != 0 || size > end - offset)
         probe.Fail();
       const TRecordReader record(FData.constData() + offset, size, offset);
@@ -170,7 +172,7 @@ private:
 
   void PlayRecord(const TRecordReader& r) {
     switch (r.Type()) {
-    case EMR_LINETO: return ExtendRun(PointAt(r, FirstFieldAt));
+    case EMR_LINETO: return ExtendRun(PointAt(r, LinePointAt));
     case EMR_POLYLINETO16:
       for (const QPoint& p : Points16(r))
         ExtendRun(p);
@@ -179,34 +181,38 @@ private:
     }
     DrawRun();
     switch (r.Type()) {
-    case EMR_MOVETOEX: FPosition = PointAt(r, FirstFieldAt); break;
+    case EMR_MOVETOEX: FPosition = PointAt(r, LinePointAt); break;
     case EMR_POLYLINE16: FPainter.drawPolyline(Points16(r)); break;
     case EMR_POLYLINE: FPainter.drawPolyline(Points32(r)); break;
-    case EMR_RECTANGLE: FPainter.drawRect(BoxAt(r)); break;
-    case EMR_ELLIPSE: FPainter.drawEllipse(BoxAt(r)); break;
+    case EMR_RECTANGLE: FPainter.drawRect(BoxOf(r)); break;
+    case EMR_ELLIPSE: FPainter.drawEllipse(BoxOf(r)); break;
     case EMR_BITBLT: PatternFill(r); break;
     case EMR_EXTTEXTOUTW: Text(r); break;
-    case EMR_SETBKMODE: FPainter.setBackgroundMode(r.U32(8) == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode); break;
-    case EMR_SETBKCOLOR: FPainter.setBackground(ColorOf(r.U32(8))); break;
-    case EMR_SETTEXTCOLOR: FTextColor = ColorOf(r.U32(8)); break;
-    case EMR_CREATEPEN: Slot(r, r.U32(8)) = PenOf(r); break;
-    case EMR_CREATEBRUSHINDIRECT: Slot(r, r.U32(8)) = BrushOf(r); break;
-    case EMR_EXTCREATEFONTINDIRECTW: Slot(r, r.U32(8)) = FontOf(r); break;
-    case EMR_DELETEOBJECT: Slot(r, r.U32(8)) = std::monostate(); break;
+    case EMR_SETBKMODE:
+      FPainter.setBackgroundMode(r.U32(StateValueAt) == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+      break;
+    case EMR_SETBKCOLOR: FPainter.setBackground(ColorOf(r.U32(StateValueAt))); break;
+    case EMR_SETTEXTCOLOR: FTextColor = ColorOf(r.U32(StateValueAt)); break;
+    case EMR_CREATEPEN: Slot(r) = PenOf(r); break;
+    case EMR_CREATEBRUSHINDIRECT: Slot(r) = BrushOf(r); break;
+    case EMR_EXTCREATEFONTINDIRECTW: Slot(r) = FontOf(r); break;
+    case EMR_DELETEOBJECT: Slot(r) = std::monostate(); break;
     case EMR_SELECTOBJECT: Select(r); break;
     default: break;  // records the plot does not write
     }
   }
 
-  TObject& Slot(const TRecordReader& r, quint32 index) {
+  // The object table's slot that an object record names.
+  TObject& Slot(const TRecordReader& r) {
+    const quint32 index = r.U32(ObjectIndexAt);
     if (index == 0 || index >= FObjects.size())
       r.Fail();
     return FObjects[index];
   }
 
   void Select(const TRecordReader& r) {
-    const quint32 index = r.U32(8);
-    const TObject object = (index & StockObjectFlag) ? StockObjectOf(index) : Slot(r, index);
+    const quint32 index = r.U32(ObjectIndexAt);
+    const TObject object = (index & StockObjectFlag) ? StockObjectOf(index) : Slot(r);
     if (const auto* pen = std::get_if<QPen>(&object))
       FPainter.setPen(AtLeastOneDevicePixel(*pen));
     else if (const auto* brush = std::get_if<QBrush>(&object))
@@ -227,33 +233,33 @@ private:
     return pen;
   }
 
-  static QPoint PointAt(const TRecordReader& r, quint32 at) { return QPoint(r.I32(at), r.I32(at + 4)); }
-
   // The box of a rectangle or ellipse record; GDI leaves out its right and bottom edge.
-  static QRectF BoxAt(const TRecordReader& r) {
-    const QPoint topLeft = PointAt(r, FirstFieldAt);
-    const QPoint bottomRight = PointAt(r, FirstFieldAt + 8);
+  static QRectF BoxOf(const TRecordReader& r) {
+    const QPoint topLeft = PointAt(r, BoxAt);
+    const QPoint bottomRight = PointAt(r, BoxAt + RectLBottomRightAt);
     return QRectF(topLeft, bottomRight - QPoint(1, 1));
   }
 
   static quint32 PointCount(const TRecordReader& r, quint32 pointSize) {
-    const quint32 count = r.U32(PointsAt - 4);
-    if (count > (r.Size() - PointsAt) / pointSize)
+    const quint32 count = r.U32(PolyCountAt);
+    if (count > (r.Size() - PolyPointsAt) / pointSize)
       r.Fail();
     return count;
   }
 
   static QPolygon Points16(const TRecordReader& r) {
-    QPolygon points(PointCount(r, 4));
-    for (qsizetype i = 0; i < points.size(); ++i)
-      points[i] = QPoint(r.I16(PointsAt + 4 * i), r.I16(PointsAt + 4 * i + 2));
+    QPolygon points(PointCount(r, PointSSize));
+    for (qsizetype i = 0; i < points.size(); ++i) {
+      const quint32 at = PolyPointsAt + PointSSize * i;
+      points[i] = QPoint(r.I16(at), r.I16(at + PointSYAt));
+    }
     return points;
   }
 
   static QPolygon Points32(const TRecordReader& r) {
-    QPolygon points(PointCount(r, 8));
+    QPolygon points(PointCount(r, PointLSize));
     for (qsizetype i = 0; i < points.size(); ++i)
-      points[i] = PointAt(r, PointsAt + 8 * i);
+      points[i] = PointAt(r, PolyPointsAt + PointLSize * i);
     return points;
   }
 
@@ -273,17 +279,17 @@ private:
 
   // A brush fill without a source bitmap; bitmaps are not part of the plot's pictures.
   void PatternFill(const TRecordReader& r) {
-    if (r.U32(40) != PATCOPY || r.U32(BitBltBmiSizeAt) != 0)
+    if (r.U32(BitBltRasterOperationAt) != PATCOPY || r.U32(BitBltBmiSizeAt) != 0)
       return;
-    FPainter.fillRect(QRectF(PointAt(r, 24), QSizeF(r.I32(32), r.I32(36))), FPainter.brush());
+    FPainter.fillRect(QRectF(PointAt(r, BitBltDestAt), QSizeF(SizeAt(r, BitBltDestSizeAt))), FPainter.brush());
   }
 
   // Text turned about its top-left reference point; in opaque background mode QPainter
   // fills the text cell with the background colour, as GDI does.
   void Text(const TRecordReader& r) {
-    const QPoint reference = PointAt(r, TextReferenceAt);
-    const quint32 units = r.U32(TextReferenceAt + 8);
-    const QString text = r.Utf16(r.U32(TextReferenceAt + 12), units);
+    const QPoint reference = PointAt(r, ExtTextOutEmrTextAt + EmrTextReferenceAt);
+    const quint32 units = r.U32(ExtTextOutEmrTextAt + EmrTextCharsAt);
+    const QString text = r.Utf16(r.U32(ExtTextOutEmrTextAt + EmrTextStringOffsetAt), units);
     FPainter.save();
     FPainter.translate(reference);
     FPainter.rotate(-FFont.Degrees);

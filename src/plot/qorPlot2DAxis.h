@@ -34,9 +34,11 @@ public:
   QString LabelFormat;           // tick label format ("%1.2f"), set by scaling
   int32_t Width = 0;             // not used by the drawing
   int32_t Bottom = 0;            // distance of the band from its plot edge, pixels
+  // The spelling is this setting's established name, used across the plot code; kept on purpose.
   int32_t InterTickHeigth = 3;   // length of intermediate ticks
   int32_t StepTickHeight = 6;    // length of step ticks
   int32_t MaxLabelWidth = 0;     // widest label of the last measurement, pixels
+  // The spelling is this setting's established name, used across the plot code; kept on purpose.
   int32_t TitelLabelGap = 2;     // gap between labels and title
   int32_t LabelTickGap = 2;      // gap between tick ends and labels
   int32_t BorderGap = 2;         // spare space at the outer edge of the band

@@ -37,6 +37,8 @@ public:
   // beyond the double range have no place on an axis and are left out.
   void AdjustValueMinMax(const kaloREALVector& vec);
   // True when the axis has a range (ValueMin <= ValueMax); drawing axes also scale.
+  // The spelling is the established name, overridden and called across the plot code;
+  // kept on purpose.
   virtual bool CalulateAxis();
 };
 

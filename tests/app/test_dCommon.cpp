@@ -21,7 +21,10 @@ bool AllGrey(const QImage& Image) {
 TEST(CommonImages, ThreeListsOfThirteenDistinctPictures) {
   const TdCommon module;
   QSet<QByteArray> distinct;
-  for (const QList<QPixmap>* list : {&module.ilEnabled(), &module.ilHot(), &module.ilDisabled()}) {
+  const std::pair<const char*, const QList<QPixmap>*> lists[] = {
+      {"enabled", &module.ilEnabled()}, {"hot", &module.ilHot()}, {"disabled", &module.ilDisabled()}};
+  for (const auto& [name, list] : lists) {
+    SCOPED_TRACE(name);
     ASSERT_EQ(list->size(), 13);
     for (const QPixmap& picture : *list) EXPECT_EQ(picture.size(), QSize(16, 16));
   }

@@ -42,9 +42,10 @@ TEST_F(AppStorage, LocationsBuildTheirKeysInAFixedOrder) {
        "Software\\VASO\\client\\Departements\\departement\\user\\Applications\\application\\Forms"},
   };
   for (const auto& [location, key] : cases) {
+    SCOPED_TRACE(testing::Message() << "locations " << int(location.AsByte()));
     storage.setStorageLocation(location);
     EXPECT_EQ(storage.StorageLocation(), location);
-    EXPECT_EQ(storage.StorageLocationKey(), key) << int(location.AsByte());
+    EXPECT_EQ(storage.StorageLocationKey(), key);
   }
 }
 

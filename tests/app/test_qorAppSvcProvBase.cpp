@@ -88,12 +88,13 @@ TEST(ServiceProvider, FoldersLieBesideTheProgramFolder) {
   };
   TqorApplicationServiceProviderBase provider(nullptr, {}, QString());
   for (const TCase& c : cases) {
+    SCOPED_TRACE(c.BinPath);
     provider.setBinPath(c.BinPath);
     EXPECT_EQ(provider.BinPath(), c.BinPath);
-    EXPECT_EQ(provider.ProgPath(), c.ProgPath) << c.BinPath;
-    EXPECT_EQ(provider.DataPath(), c.DataPath) << c.BinPath;
-    EXPECT_EQ(provider.CfgPath(), c.CfgPath) << c.BinPath;
-    EXPECT_EQ(provider.RptPath(), c.RptPath) << c.BinPath;
+    EXPECT_EQ(provider.ProgPath(), c.ProgPath);
+    EXPECT_EQ(provider.DataPath(), c.DataPath);
+    EXPECT_EQ(provider.CfgPath(), c.CfgPath);
+    EXPECT_EQ(provider.RptPath(), c.RptPath);
   }
 }
 

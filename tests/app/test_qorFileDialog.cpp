@@ -54,6 +54,7 @@ TEST(FileDialog, SaveDialogShowsTheRequestAndAddsTheDefaultExtension) {
       {nullptr, ""},             // cancelled
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed ? c.typed : "cancelled");
     const QString chosen = RunDialog(GraphicRequest(dir.path()), [&c, &dir](QFileDialog& d) {
       EXPECT_EQ(d.windowTitle(), "Grafik speichern");
       EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
@@ -66,7 +67,7 @@ TEST(FileDialog, SaveDialogShowsTheRequestAndAddsTheDefaultExtension) {
       d.selectFile(c.typed);
       static_cast<QDialog&>(d).accept();  // as the OK button does
     });
-    EXPECT_EQ(chosen, *c.chosen ? folder + c.chosen : QString()) << (c.typed ? c.typed : "cancel");
+    EXPECT_EQ(chosen, *c.chosen ? folder + c.chosen : QString());
   }
 }
 

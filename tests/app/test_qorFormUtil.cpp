@@ -107,13 +107,14 @@ TEST(RecentFileItem, UnusableTextFailsAndLeavesTheEntry) {
       {QStringLiteral("2147483648=C:\\a.nwd"), true, "'2147483648' ist kein gültiger Integerwert."},
   };
   for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Message);
     TqorRecentFileItem item;
     item.setAsConfigString(QStringLiteral("4=old.nwd"));
     if (c.Conversion)
       EXPECT_THROW_MSG(item.setAsConfigString(c.Text), EConvertError, c.Message);
     else
       EXPECT_THROW_MSG(item.setAsConfigString(c.Text), Exception, c.Message);
-    EXPECT_EQ((TEntry{item.ID(), item.FileName()}), (TEntry{4, QStringLiteral("old.nwd")})) << c.Message;
+    EXPECT_EQ((TEntry{item.ID(), item.FileName()}), (TEntry{4, QStringLiteral("old.nwd")}));
   }
 }
 
@@ -132,6 +133,7 @@ TEST(RecentFileItem, MenuCaptionNumbersWithAcceleratorsForTheFirstTen) {
       {1, QStringLiteral("/daten/Tom & Jerry.nwd"), QStringLiteral("&2 /daten/Tom && Jerry.nwd")},
   };
   for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "index " << c.Index << ", " << c.FileName.toStdString());
     TqorRecentFileItem item;
     item.setIndex(c.Index);
     item.setFileName(c.FileName);

@@ -170,9 +170,9 @@ TEST_F(IniRegistry, TwoInstancesWritingAtOnceLoseNothing) {
     ASSERT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().constData();
   }
   for (const QString& prefix : prefixes) {
+    SCOPED_TRACE(prefix.toStdString());
     for (int i = 0; i < kWrites; ++i)
-      EXPECT_EQ(registry.ReadValue(prefix, QStringLiteral("k%1").arg(i)), TqorRegistryValue(i))
-          << prefix.toStdString() << i;
+      EXPECT_EQ(registry.ReadValue(prefix, QStringLiteral("k%1").arg(i)), TqorRegistryValue(i)) << "k" << i;
     EXPECT_EQ(registry.ReadValue(prefix, QStringLiteral("last")),
               TqorRegistryValue(QStringLiteral("%1").arg(kWrites - 1, 6, 10, QLatin1Char('0'))));
   }

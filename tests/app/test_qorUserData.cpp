@@ -11,8 +11,11 @@ namespace {
 
 TEST(SystemLoginInfo, TellsWhoRunsWhereOrNotAvailable) {
   const TqorSystemLoginInfo info = GetSystemLoginInfo();
-  for (const QString& item : {info.LoginName, info.FullName, info.ComputerName, info.Domain})
-    EXPECT_FALSE(item.isEmpty());
+  const std::pair<const char*, QString> items[] = {{"LoginName", info.LoginName},
+                                                   {"FullName", info.FullName},
+                                                   {"ComputerName", info.ComputerName},
+                                                   {"Domain", info.Domain}};
+  for (const auto& [name, item] : items) EXPECT_FALSE(item.isEmpty()) << name;
   // Every process runs as some account, so its login name is known.
   EXPECT_NE(info.LoginName, NotAvailableText);
   if (!QSysInfo::machineHostName().isEmpty()) {

@@ -165,8 +165,9 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--script", "/nonexistent/f.lua"}, 1, "Die Scriptdatei \"/nonexistent/f.lua\" kann nicht gelesen werden: "},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
     const Result r = Kaloroots(c.args);
-    EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
+    EXPECT_EQ(r.code, c.code);
     EXPECT_TRUE(r.err.startsWith(c.firstLine)) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
   }
@@ -248,6 +249,7 @@ TEST(KaloRoots, BadTaskFileOrFailedCalculationWritesNothing) {
        "Gleitkommadivision durch Null\n"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.content);
     const QString task = dir.filePath("aufgabe.nwd");
     QFile file(task);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -255,11 +257,11 @@ TEST(KaloRoots, BadTaskFileOrFailedCalculationWritesNothing) {
     file.close();
     const QString plot = dir.filePath("grafik.wmf");
     const Result r = Kaloroots({"--task", task, "--values", values, "--plot", plot});
-    EXPECT_EQ(r.code, 1) << c.content;
+    EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.toStdString().ends_with(c.message)) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
-    EXPECT_FALSE(QFile::exists(values)) << c.content;
-    EXPECT_FALSE(QFile::exists(plot)) << c.content;
+    EXPECT_FALSE(QFile::exists(values));
+    EXPECT_FALSE(QFile::exists(plot));
   }
 }
 

@@ -117,6 +117,7 @@ TEST(FloatList, SearchBinaryOnEverySmallSortedList) {
       for (int d : digits) values.push_back(2 * d);
       std::sort(values.begin(), values.end());
       for (int target = -1; target <= 5; ++target) {
+        SCOPED_TRACE(testing::Message() << "values " << testing::PrintToString(values) << ", target " << target);
         TqorFloatList list;
         for (Extended v : values) list.Add(v);
         list.Sort();
@@ -126,8 +127,7 @@ TEST(FloatList, SearchBinaryOnEverySmallSortedList) {
         if (present)
           EXPECT_EQ(values[found], target);
         else
-          EXPECT_EQ(found, below == values.begin() ? 0 : int(below - values.begin()) - 1)
-              << "n " << n << " target " << target;
+          EXPECT_EQ(found, below == values.begin() ? 0 : int(below - values.begin()) - 1);
         EXPECT_EQ(list.SearchBinary(target, false), present ? found : -1);
       }
       int k = 0;

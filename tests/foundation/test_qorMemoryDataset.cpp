@@ -52,7 +52,8 @@ TEST_F(MemoryDataset, EveryFieldOfANewRowIsNullUntilSet) {
   FTable.Open();
   FTable.Append();
   for (int i = 0; i < FTable.FieldCount(); ++i) {
-    EXPECT_TRUE(FTable.Fields(i)->IsNull()) << FTable.Fields(i)->FieldName().toStdString();
+    SCOPED_TRACE(FTable.Fields(i)->FieldName().toStdString());
+    EXPECT_TRUE(FTable.Fields(i)->IsNull());
     EXPECT_EQ(FTable.Fields(i)->DisplayText(), "");
   }
   Field("RootExists").setAsBoolean(false);
@@ -278,6 +279,7 @@ TEST_F(MemoryDataset, DisplayTextsFollowTheUsersLocale) {
   for (const auto& [locale, x, y, plain] :
        {std::tuple{QLocale::German, "-2,5000000", "1,5000000e-005", "-2,5"},
         std::tuple{QLocale::English, "-2.5000000", "1.5000000e-005", "-2.5"}}) {
+    SCOPED_TRACE(QLocale::languageToString(locale).toStdString());
     QLocale::setDefault(QLocale(locale));
     FTable.First();
     EXPECT_EQ(Field("xRoot").DisplayText(), x);

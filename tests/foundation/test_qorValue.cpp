@@ -41,8 +41,10 @@ TEST(Value, BooleanForms) {
   EXPECT_EQ(BoolToText(false), "false");
   for (const char* text : {"true", "TRUE", "True", "1"}) EXPECT_TRUE(TextToBool(text)) << text;
   for (const char* text : {"false", "FaLsE", "0"}) EXPECT_FALSE(TextToBool(text)) << text;
-  for (const char* text : {"yes", "", " true", "2", "wahr"})
+  for (const char* text : {"yes", "", " true", "2", "wahr"}) {
+    SCOPED_TRACE(text);
     EXPECT_THROW_MSG(TextToBool(text), EConvertError, NoBoolean(text).toStdString());
+  }
 }
 
 TEST(Value, FloatToExpText) {
@@ -99,10 +101,11 @@ TEST(Value, ExpTextToFloatRefusesEverythingElse) {
   for (const char* text : {"", "   ", "1,5", ".", "e5", "1e", "1e+", "--1", "1.5.2", "1 5", "NAN",
                            "INF", "-INF", "0x10", "1.5x", "1e5000", "-1e99999999999999999999999",
                            "\u0661", "1\u00A0000"}) {
+    SCOPED_TRACE(text);
     ClearFloatFaults();
     EXPECT_THROW_MSG(ExpTextToFloat(QString::fromUtf8(text)), EConvertError,
                      NoFloat(QString::fromUtf8(text)).toStdString());
-    EXPECT_NO_THROW(CheckFloatFaults()) << "a refused text must leave no fault flag: " << text;
+    EXPECT_NO_THROW(CheckFloatFaults()) << "a refused text must leave no fault flag";
   }
 }
 
@@ -145,8 +148,10 @@ TEST(Value, ISOTextToDateTime) {
   for (const char* text : {"2011-13-01", "2011-02-29", "2011-00-10", "0-01-01", "10000-01-01",
                            "99999-01-01", "2011-xx-05", "2011-04-25T24:00", "2011-04-25T10:60",
                            "2011-04-25T10:20:60", "2011-04-25T10:20:30.1000", "2011-04-25T10:-5",
-                           "2011-04-25T99999999999999999999", "10:20:30"})
+                           "2011-04-25T99999999999999999999", "10:20:30"}) {
+    SCOPED_TRACE(text);
     EXPECT_THROW_MSG(ISOTextToDateTime(text), EConvertError, NoDateTime(text).toStdString());
+  }
 }
 
 TEST(Value, KindsAndTextForms) {
@@ -198,17 +203,21 @@ TEST(Value, ParseValue) {
   };
   for (const TCase& c : cases) EXPECT_EQ(ParseValue(c.Text, c.Kind), c.V) << c.Text;
 
-  for (const char* text : {"abc", "2.5", "9223372036854775808", "1e3", "\u0661"})
+  for (const char* text : {"abc", "2.5", "9223372036854775808", "1e3", "\u0661"}) {
+    SCOPED_TRACE(text);
     EXPECT_THROW_MSG(ParseValue(QString::fromUtf8(text), dtInteger), EConvertError,
                      NoInteger(QString::fromUtf8(text)).toStdString());
+  }
   EXPECT_THROW_MSG(ParseValue("yes", dtBoolean), EConvertError, NoBoolean("yes").toStdString());
   EXPECT_THROW_MSG(ParseValue("1,5", dtFloat), EConvertError, NoFloat("1,5").toStdString());
   EXPECT_THROW_MSG(ParseValue("2011-13-01", dtDateTime), EConvertError, NoDateTime("2011-13-01").toStdString());
 }
 
 TEST(Value, ValueAsConversions) {
-  const TqorValue unassigned[] = {TqorValue(), TqorValue::Null()};
-  for (const TqorValue& v : unassigned) {
+  const std::pair<const char*, TqorValue> unassigned[] = {{"TqorValue()", TqorValue()},
+                                                          {"TqorValue::Null()", TqorValue::Null()}};
+  for (const auto& [name, v] : unassigned) {
+    SCOPED_TRACE(name);
     EXPECT_FALSE(ValueAssigned(v));
     EXPECT_TRUE(ValueAsBool(v, true));
     EXPECT_EQ(ValueAsInteger(v, 7), 7);

@@ -75,6 +75,7 @@ TEST(FileVersion, DisplayFormat) {
     EXPECT_EQ(version.AsDisplayString(), c.display) << c.format;
   }
   for (const char* format : {"%s", "%d.%d.%d.%d.%d", "v%", "%5"}) {
+    SCOPED_TRACE(format);
     version.DisplayFormat = format;
     EXPECT_THROW_MSG(version.AsDisplayString(), EConvertError,
                      std::string("Format '") + format +
@@ -157,10 +158,11 @@ TEST_F(VersionFile, VersionDate) {
       {"", QDate()},                   {"heute", QDate()},   {"2011--04-05", QDate(2011, 4, 5)},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
     TqorApplicationVersion version;
     ASSERT_TRUE(version.ReadVersion(
         Write(QByteArray("Translation=04E40407\n040704E4\\VersionDate=") + c.text + "\n")));
-    EXPECT_EQ(version.VersionDate(), c.date) << c.text;
+    EXPECT_EQ(version.VersionDate(), c.date);
   }
   TqorApplicationVersion version;
   const QString path = Write("Translation=04E40407\n040704E4\\VersionDate=2011-02-30\n");

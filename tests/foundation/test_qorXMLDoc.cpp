@@ -176,12 +176,13 @@ TEST_F(XMLDoc, LoadErrorsCarryTheParsersMessageAndLeaveTheDocumentEmpty) {
       {"bom.xml", "\xEF\xBB\xBF<a>\n<", "Could not determine tag type (Zeile 2, Spalte 1)"},
   };
   for (const TCase& c : cases) {
+    SCOPED_TRACE(c.File);
     TqorXMLDocument doc;
     doc.CreateDocument("Old", "");
     WriteFile(Path(c.File), c.Bytes);
     EXPECT_THROW_MSG(doc.LoadFromFile(Path(c.File)), Exception,
                      "Die Datei '" + Path(c.File).toStdString() + "' ist kein gültiges XML: " + c.Message);
-    EXPECT_FALSE(doc.DocumentElement()) << c.File;
+    EXPECT_FALSE(doc.DocumentElement());
     EXPECT_EQ(doc.xmlText(), "");
   }
   TqorXMLDocument doc;
@@ -195,18 +196,20 @@ TEST_F(XMLDoc, LoadErrorsCarryTheParsersMessageAndLeaveTheDocumentEmpty) {
 TEST(XMLNode, EveryOperationNeedsAStartNode) {
   TqorXMLDocument doc;
   TqorXMLNode node(doc);
-  const std::function<void()> operations[] = {
-      [&] { node.GetNodeByName("A"); },
-      [&] { node.GetNextChildNode("A", {}, true); },
-      [&] { node.GetAttribute("A"); },
-      [&] { node.GetDTAttribute("A", 1, dtInteger); },
-      [&] { node.GetAttributeValue("A", 1); },
-      [&] { node.CreateElement("A"); },
-      [&] { node.CreateAttribute("A", 1); },
+  const std::pair<const char*, std::function<void()>> operations[] = {
+      {"GetNodeByName", [&] { node.GetNodeByName("A"); }},
+      {"GetNextChildNode", [&] { node.GetNextChildNode("A", {}, true); }},
+      {"GetAttribute", [&] { node.GetAttribute("A"); }},
+      {"GetDTAttribute", [&] { node.GetDTAttribute("A", 1, dtInteger); }},
+      {"GetAttributeValue", [&] { node.GetAttributeValue("A", 1); }},
+      {"CreateElement", [&] { node.CreateElement("A"); }},
+      {"CreateAttribute", [&] { node.CreateAttribute("A", 1); }},
   };
-  for (const auto& operation : operations)
+  for (const auto& [name, operation] : operations) {
+    SCOPED_TRACE(name);
     EXPECT_THROW_MSG(operation(), Exception,
                      "TqorXMLBaseNode: Methodenaufruf nicht verfügbar, ParentNode ist nicht vorhanden.");
+  }
   EXPECT_EQ(doc.xmlText(), "");
 }
 
@@ -235,6 +238,7 @@ TEST(XMLNode, AttributesKeepTheirOrderAndNamesStayUnique) {
   node.CreateAttribute("a", 7);
   EXPECT_EQ(doc.xmlText(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<R z=\"z\" a=\"7\" m=\"m\" />\n");
   for (const char* name : {"", "a b", "1x", "<x>", "x/y"}) {
+    SCOPED_TRACE(testing::Message() << "'" << name << "'");
     EXPECT_THROW_MSG(node.CreateAttribute(name, 1), Exception,
                      "'" + std::string(name) + "' ist kein gültiger XML-Name.");
     EXPECT_THROW_MSG(node.CreateElement(name), Exception, "'" + std::string(name) + "' ist kein gültiger XML-Name.");
@@ -317,9 +321,11 @@ TEST(XMLNode, GetNextChildNodeWalksOneParent) {
       {"Item", root, false, "1"},      // another parent starts again
       {"Item", {}, true, "-"},         // the current node Item 1 has no Item children
   };
-  for (const TStep& step : steps) {
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    const TStep& step = steps[i];
+    SCOPED_TRACE(testing::Message() << "step " << i + 1 << ": " << step.Name);
     const pugi::xml_node found = node.GetNextChildNode(step.Name, step.Parent, step.FromFirst);
-    EXPECT_EQ(Found(found), step.Found) << step.Name;
+    EXPECT_EQ(Found(found), step.Found);
     if (found) {
       EXPECT_EQ(node.CurrentNode(), found);
     }

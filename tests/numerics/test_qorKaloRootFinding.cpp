@@ -158,6 +158,8 @@ TEST(RootFinder, DefaultsAndRepeatedExecute) {
 
 TEST(RootFinder, EvaluationCountCoversTheWholeRun) {
   for (Extended (*f)(Extended) : {Polynomial, Square}) {
+    SCOPED_TRACE(f == Polynomial ? "Polynomial: sign changes, for Zeroin"
+                                 : "Square: touches zero, for the secant method");
     long calls = 0;
     auto finder = Finder([&](Extended x) { ++calls; return f(x); }, -1, 1, Nodes);
     finder->Execute();

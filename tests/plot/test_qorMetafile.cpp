@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include <QFile>
@@ -29,12 +31,13 @@ constexpr int PictureHeight = 100;
 struct TRecord {
   quint32 Offset;
   QByteArray Data;
-  quint32 Type() const { return U32(0); }
-  quint32 U32(int at) const { return qFromLittleEndian<quint32>(Data.constData() + at); }
-  qint32 I32(int at) const { return qFromLittleEndian<qint32>(Data.constData() + at); }
-  qint16 I16(int at) const { return qFromLittleEndian<qint16>(Data.constData() + at); }
-  quint8 U8(int at) const { return static_cast<quint8>(Data.at(at)); }
-  QString Utf16(int at, int units) const {
+  quint32 Type() const { return U32(RecordTypeAt); }
+  quint32 U32(quint32 at) const { return qFromLittleEndian<quint32>(Data.constData() + at); }
+  qint32 I32(quint32 at) const { return qFromLittleEndian<qint32>(Data.constData() + at); }
+  quint16 U16(quint32 at) const { return qFromLittleEndian<quint16>(Data.constData() + at); }
+  qint16 I16(quint32 at) const { return qFromLittleEndian<qint16>(Data.constData() + at); }
+  quint8 U8(quint32 at) const { return static_cast<quint8>(Data.at(at)); }
+  QString Utf16(quint32 at, int units) const {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(Data.constData() + at), units);
   }
 };
@@ -44,7 +47,7 @@ std::vector<TRecord> Records(const QByteArray& emf) {
   std::vector<TRecord> records;
   quint32 offset = 0;
   while (offset + RecordHeaderSize <= quint32(emf.size())) {
-    const quint32 size = qFromLittleEndian<quint32>(emf.constData() + offset + 4);
+    const quint32 size = qFromLittleEndian<quint32>(emf.constData() + offset + RecordSizeAt);
     EXPECT_GE(size, RecordHeaderSize) << "at " << offset;
     EXPECT_EQ(size % 4, 0u) << "at " << offset;
     if (size < RecordHeaderSize || offset + size > quint32(emf.size()))
@@ -63,7 +66,17 @@ std::vector<quint32> TypesOf(const std::vector<TRecord>& records) {
   return types;
 }
 
-QRect BoxOf(const TRecord& r, int at) { return QRect(QPoint(r.I32(at), r.I32(at + 4)), QPoint(r.I32(at + 8), r.I32(at + 12))); }
+QPoint PointOf(const TRecord& r, quint32 at) { return QPoint(r.I32(at), r.I32(at + PointLYAt)); }
+
+// Point i of a polyline record of 16-bit points.
+QPoint Point16Of(const TRecord& r, quint32 i) {
+  const quint32 at = PolyPointsAt + i * PointSSize;
+  return QPoint(r.I16(at), r.I16(at + PointSYAt));
+}
+
+QSize SizeOf(const TRecord& r, quint32 at) { return QSize(r.I32(at), r.I32(at + SizeLCyAt)); }
+
+QRect BoxOf(const TRecord& r, quint32 at) { return QRect(PointOf(r, at), PointOf(r, at + RectLBottomRightAt)); }
 
 // A metafile of the test size with whatever draw does.
 template <class F> TqorMetafile Recorded(F&& draw, int width = PictureWidth, int height = PictureHeight) {
@@ -124,14 +137,119 @@ TEST_F(MetafileTest, HeaderDescribesPictureAndFile) {
   EXPECT_EQ(emf.mid(HeaderSignatureAt, 4), QByteArray(" EMF"));
   EXPECT_EQ(header.U32(HeaderBytesAt), quint32(emf.size()));
   EXPECT_EQ(header.U32(HeaderRecordsAt), records.size());
-  EXPECT_EQ(header.U32(HeaderHandlesAt) & 0xFFFF, 4u);  // the reserved slot and three objects
+  EXPECT_EQ(header.U16(HeaderHandlesAt), 4u);  // the reserved slot and three objects
   // The reference screen: 1920 x 1080 pixels at 96 dpi.
   EXPECT_EQ(header.I32(HeaderDeviceAt), 1920);
   EXPECT_EQ(header.I32(HeaderMillimetersAt), 508);
   EXPECT_EQ(header.I32(HeaderMicrometersAt + 4), 285750);
   const TRecord& eof = records.back();
   EXPECT_EQ(eof.Type(), EMR_EOF);
-  EXPECT_EQ(eof.U32(16), EofSize);
+  EXPECT_EQ(eof.U32(EofSizeLastAt), EofSize);
+}
+
+// The layout's names against the byte positions MS-EMF publishes, written out as
+// numbers here: a wrong name would otherwise pass in the recorder, the player and the
+// tests alike.
+TEST_F(MetafileTest, FieldNamesSitAtThePublishedOffsets) {
+  struct TCase {
+    const char* Field;
+    quint32 Named;
+    quint32 Published;
+  };
+  const TCase cases[] = {
+      {"EMR_HEADER Frame", HeaderFrameAt, 24},
+      {"EMR_HEADER RecordSignature", HeaderSignatureAt, 40},
+      {"EMR_HEADER Bytes", HeaderBytesAt, 48},
+      {"EMR_HEADER Records", HeaderRecordsAt, 52},
+      {"EMR_HEADER Handles", HeaderHandlesAt, 56},
+      {"EMR_HEADER Device", HeaderDeviceAt, 72},
+      {"EMR_HEADER Millimeters", HeaderMillimetersAt, 80},
+      {"EMR_HEADER without extensions", HeaderSizeBase, 88},
+      {"EMR_HEADER MicrometersX", HeaderMicrometersAt, 100},
+      {"EMR_EOF SizeLast", EofSizeLastAt, 16},
+      {"EMR_CREATEPEN LogPen Width", PenWidthAt, 16},
+      {"EMR_CREATEPEN LogPen ColorRef", PenColorAt, 24},
+      {"EMR_CREATEBRUSHINDIRECT LogBrush Color", BrushColorAt, 16},
+      {"EMR_EXTCREATEFONTINDIRECTW elw", FontLogFontAt, 12},
+      {"LogFont Escapement", LogFontEscapementAt, 8},
+      {"LogFont Weight", LogFontWeightAt, 16},
+      {"LogFont Italic", LogFontItalicAt, 20},
+      {"LogFont FaceName", LogFontFaceNameAt, 28},
+      {"LogFontPanose", LogFontPanoseSize, 320},
+      {"EMR_POLYLINE16 Count", PolyCountAt, 24},
+      {"EMR_POLYLINE16 aPoints", PolyPointsAt, 28},
+      {"EMR_BITBLT cxDest", BitBltDestSizeAt, 32},
+      {"EMR_BITBLT BitBltRasterOperation", BitBltRasterOperationAt, 40},
+      {"EMR_BITBLT cbBmiSrc", BitBltBmiSizeAt, 88},
+      {"EMR_EXTTEXTOUTW wEmrText", ExtTextOutEmrTextAt, 36},
+      {"EMR_EXTTEXTOUTW wEmrText Chars", ExtTextOutEmrTextAt + EmrTextCharsAt, 44},
+      {"EMR_EXTTEXTOUTW wEmrText offString", ExtTextOutEmrTextAt + EmrTextStringOffsetAt, 48},
+      {"EMR_EXTTEXTOUTW wEmrText offDx", ExtTextOutEmrTextAt + EmrTextDxOffsetAt, 72},
+      {"EMR_EXTTEXTOUTW characters", ExtTextOutStringAt, 76},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Field);
+    EXPECT_EQ(c.Named, c.Published);
+  }
+}
+
+// Every record of the sample drawing has the size its published layout gives it: the
+// recorder writes no field too many or too few, and the size names agree.
+TEST_F(MetafileTest, RecordsHaveThePublishedSizes) {
+  const std::vector<TRecord> r = Records(SampleDrawing().Bytes());
+  ASSERT_EQ(r.size(), 31u);
+  struct TCase {
+    const char* Record;
+    std::size_t Index;
+    quint32 Named;
+    int Published;
+  };
+  const TCase cases[] = {
+      {"EMR_HEADER with both extensions", 0, HeaderSize, 108},
+      {"EMR_CREATEBRUSHINDIRECT", 1, BrushRecordSize, 24},
+      {"EMR_SELECTOBJECT", 2, ObjectRecordSize, 12},
+      {"EMR_BITBLT without a bitmap", 3, BitBltSize, 100},
+      {"EMR_CREATEPEN", 4, PenRecordSize, 28},
+      {"EMR_MOVETOEX", 6, LineRecordSize, 16},
+      {"EMR_POLYLINETO16 of two points", 7, PolyPointsAt + 2 * PointSSize, 28 + 2 * 4},
+      {"EMR_DELETEOBJECT", 10, ObjectRecordSize, 12},
+      {"EMR_LINETO", 12, LineRecordSize, 16},
+      {"EMR_RECTANGLE", 13, BoxRecordSize, 24},
+      {"EMR_ELLIPSE", 17, BoxRecordSize, 24},
+      {"EMR_POLYLINE16 of three points", 18, PolyPointsAt + 3 * PointSSize, 28 + 3 * 4},
+      {"EMR_EXTCREATEFONTINDIRECTW with a LogFontPanose", 19, FontRecordSize, 12 + 320},
+      {"EMR_SETTEXTCOLOR", 21, StateRecordSize, 12},
+      {"EMR_SETBKMODE", 22, StateRecordSize, 12},
+      {"EMR_EXTTEXTOUTW of five characters", 23, ExtTextOutStringAt + Aligned(5 * 2) + 5 * 4, 76 + 12 + 5 * 4},
+      {"EMR_EOF", 30, EofSize, 20},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Record);
+    EXPECT_EQ(r[c.Index].Data.size(), c.Published);
+    EXPECT_EQ(c.Named, quint32(c.Published));
+  }
+}
+
+// The characters start at byte 76; an odd count gets one zero unit, so that the 32-bit
+// advances behind them start on a 4-byte boundary.
+TEST_F(MetafileTest, TextIsPaddedToWhole32BitUnits) {
+  struct TCase {
+    const char* Text;
+    quint32 DxOffset;
+    int Size;
+  };
+  const TCase cases[] = {{"a", 80, 84}, {"ab", 80, 88}, {"abc", 84, 96}, {"abcd", 84, 100}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    const std::vector<TRecord> r = Records(Recorded([&](TqorCanvas& canvas) { canvas.TextOut(0, 0, c.Text); }).Bytes());
+    const auto text = std::find_if(r.begin(), r.end(), [](const TRecord& t) { return t.Type() == EMR_EXTTEXTOUTW; });
+    ASSERT_NE(text, r.end());
+    EXPECT_EQ(text->U32(ExtTextOutEmrTextAt + EmrTextStringOffsetAt), 76u);
+    EXPECT_EQ(text->U32(ExtTextOutEmrTextAt + EmrTextDxOffsetAt), c.DxOffset);
+    EXPECT_EQ(text->Data.size(), c.Size);
+    const quint32 end = ExtTextOutStringAt + 2 * quint32(strlen(c.Text));
+    EXPECT_EQ(text->Data.mid(end, c.DxOffset - end), QByteArray(c.DxOffset - end, '\0'));
+  }
 }
 
 TEST_F(MetafileTest, RecordsFollowTheDrawingCalls) {
@@ -154,60 +272,63 @@ TEST_F(MetafileTest, RecordsCarryCoordinatesAndObjects) {
   const std::vector<TRecord> r = Records(SampleDrawing().Bytes());
   ASSERT_EQ(r.size(), 31u);
   // FillRect: a pattern copy over the whole picture with the white solid brush.
-  EXPECT_EQ(r[1].U32(8), 1u);
-  EXPECT_EQ(r[1].U32(12), BS_SOLID);
-  EXPECT_EQ(r[1].U32(16), 0xFFFFFFu);
-  EXPECT_EQ(QRect(r[3].I32(24), r[3].I32(28), r[3].I32(32), r[3].I32(36)), QRect(0, 0, PictureWidth, PictureHeight));
-  EXPECT_EQ(r[3].U32(40), PATCOPY);
+  EXPECT_EQ(r[1].U32(ObjectIndexAt), 1u);
+  EXPECT_EQ(r[1].U32(BrushStyleAt), BS_SOLID);
+  EXPECT_EQ(r[1].U32(BrushColorAt), 0xFFFFFFu);
+  EXPECT_EQ(QRect(PointOf(r[3], BitBltDestAt), SizeOf(r[3], BitBltDestSizeAt)),
+            QRect(0, 0, PictureWidth, PictureHeight));
+  EXPECT_EQ(r[3].U32(BitBltRasterOperationAt), PATCOPY);
+  EXPECT_EQ(r[3].U32(BitBltBmiSizeAt), 0u);
   // The black pen, the start point, then both LineTo points in one record bounded
   // with the start.
-  EXPECT_EQ(r[4].U32(12), PS_SOLID);
-  EXPECT_EQ(r[4].I32(16), 1);
-  EXPECT_EQ(r[4].U32(24), 0u);
-  EXPECT_EQ(QPoint(r[6].I32(8), r[6].I32(12)), QPoint(10, 20));
-  EXPECT_EQ(BoxOf(r[7], 8), QRect(QPoint(10, 20), QPoint(50, 60)));
-  EXPECT_EQ(r[7].U32(24), 2u);
-  EXPECT_EQ(QPoint(r[7].I16(28), r[7].I16(30)), QPoint(50, 20));
-  EXPECT_EQ(QPoint(r[7].I16(32), r[7].I16(34)), QPoint(50, 60));
+  EXPECT_EQ(r[4].U32(PenStyleAt), PS_SOLID);
+  EXPECT_EQ(r[4].I32(PenWidthAt), 1);
+  EXPECT_EQ(r[4].U32(PenColorAt), 0u);
+  EXPECT_EQ(PointOf(r[6], LinePointAt), QPoint(10, 20));
+  EXPECT_EQ(BoxOf(r[7], PolyBoundsAt), QRect(QPoint(10, 20), QPoint(50, 60)));
+  EXPECT_EQ(r[7].U32(PolyCountAt), 2u);
+  EXPECT_EQ(Point16Of(r[7], 0), QPoint(50, 20));
+  EXPECT_EQ(Point16Of(r[7], 1), QPoint(50, 60));
   // The red pen takes a new slot; the black one is freed after it is deselected.
-  EXPECT_EQ(r[8].U32(8), 3u);
-  EXPECT_EQ(r[8].U32(24), 0x0000FFu);
-  EXPECT_EQ(r[10].U32(8), 2u);
+  EXPECT_EQ(r[8].U32(ObjectIndexAt), 3u);
+  EXPECT_EQ(r[8].U32(PenColorAt), 0x0000FFu);
+  EXPECT_EQ(r[10].U32(ObjectIndexAt), 2u);
   // The line goes on from where the black one ended, restated after the pen change.
-  EXPECT_EQ(QPoint(r[11].I32(8), r[11].I32(12)), QPoint(50, 60));
-  EXPECT_EQ(QPoint(r[12].I32(8), r[12].I32(12)), QPoint(60, 60));
-  EXPECT_EQ(BoxOf(r[13], 8), QRect(QPoint(5, 6), QPoint(25, 36)));
-  EXPECT_EQ(r[14].U32(12), BS_NULL);
-  EXPECT_EQ(BoxOf(r[17], 8), QRect(QPoint(70, 10), QPoint(79, 19)));
-  EXPECT_EQ(r[18].U32(24), 3u);
-  EXPECT_EQ(QPoint(r[18].I16(36), r[18].I16(38)), QPoint(5, 2));
+  EXPECT_EQ(PointOf(r[11], LinePointAt), QPoint(50, 60));
+  EXPECT_EQ(PointOf(r[12], LinePointAt), QPoint(60, 60));
+  EXPECT_EQ(BoxOf(r[13], BoxAt), QRect(QPoint(5, 6), QPoint(25, 36)));
+  EXPECT_EQ(r[14].U32(BrushStyleAt), BS_NULL);
+  EXPECT_EQ(BoxOf(r[17], BoxAt), QRect(QPoint(70, 10), QPoint(79, 19)));
+  EXPECT_EQ(r[18].U32(PolyCountAt), 3u);
+  EXPECT_EQ(Point16Of(r[18], 2), QPoint(5, 2));
 }
 
 TEST_F(MetafileTest, TextRecordsCarryFontColourAndString) {
   const std::vector<TRecord> r = Records(SampleDrawing().Bytes());
   ASSERT_EQ(r.size(), 31u);
   const TRecord& font = r[19];
-  EXPECT_EQ(font.Data.size(), int(12 + LogFontPanoseSize));
-  EXPECT_EQ(font.I32(12), -11);  // 8 points at 96 dpi
-  EXPECT_EQ(font.I32(20), 900);  // 90 degrees in tenths
-  EXPECT_EQ(font.I32(28), FW_NORMAL);
-  EXPECT_EQ(font.U8(36), OUT_TT_ONLY_PRECIS);
-  EXPECT_EQ(font.Utf16(40, qorDefaultFontName.size()), qorDefaultFontName);
-  EXPECT_EQ(r[21].U32(8), 0xFF0000u);  // blue as COLORREF
-  EXPECT_EQ(r[22].U32(8), TRANSPARENT);
+  EXPECT_EQ(font.Data.size(), int(FontRecordSize));
+  EXPECT_EQ(font.I32(FontLogFontAt + LogFontHeightAt), -11);  // 8 points at 96 dpi
+  EXPECT_EQ(font.I32(FontLogFontAt + LogFontEscapementAt), 900);  // 90 degrees in tenths
+  EXPECT_EQ(font.I32(FontLogFontAt + LogFontWeightAt), FW_NORMAL);
+  EXPECT_EQ(font.U8(FontLogFontAt + LogFontOutPrecisionAt), OUT_TT_ONLY_PRECIS);
+  EXPECT_EQ(font.Utf16(FontLogFontAt + LogFontFaceNameAt, qorDefaultFontName.size()), qorDefaultFontName);
+  EXPECT_EQ(r[21].U32(StateValueAt), 0xFF0000u);  // blue as COLORREF
+  EXPECT_EQ(r[22].U32(StateValueAt), TRANSPARENT);
   const TRecord& text = r[23];
-  EXPECT_EQ(QPoint(text.I32(36), text.I32(40)), QPoint(100, 80));
-  ASSERT_EQ(text.U32(44), 5u);
-  EXPECT_EQ(text.Utf16(text.I32(48), 5), QStringLiteral("Grüße"));
+  constexpr quint32 emrText = ExtTextOutEmrTextAt;
+  EXPECT_EQ(PointOf(text, emrText + EmrTextReferenceAt), QPoint(100, 80));
+  ASSERT_EQ(text.U32(emrText + EmrTextCharsAt), 5u);
+  EXPECT_EQ(text.Utf16(text.U32(emrText + EmrTextStringOffsetAt), 5), QStringLiteral("Grüße"));
   // The advances sum to the measured width, and the turned text rises from (100, 80).
   TqorMetafile scratch;
   TqorMetafileCanvas canvas(scratch);
   const int width = canvas.TextWidth(QStringLiteral("Grüße"));
   int sum = 0;
-  for (int i = 0; i < 5; ++i)
-    sum += text.I32(text.I32(72) + 4 * i);
+  for (quint32 i = 0; i < 5; ++i)
+    sum += text.I32(text.U32(emrText + EmrTextDxOffsetAt) + sizeof(qint32) * i);
   EXPECT_EQ(sum, width);
-  const QRect bounds = BoxOf(text, 8);
+  const QRect bounds = BoxOf(text, ExtTextOutBoundsAt);
   EXPECT_EQ(bounds.left(), 100);
   EXPECT_EQ(bounds.top(), 80 - width);
 }
@@ -238,8 +359,8 @@ TEST_F(MetafileTest, OpaqueTextSetsTheBackgroundOnce) {
                                          EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF};
   const std::vector<TRecord> records = Records(metafile.Bytes());
   EXPECT_EQ(TypesOf(records), expected);
-  EXPECT_EQ(records[4].U32(8), OPAQUE);
-  EXPECT_EQ(records[5].U32(8), 0x00FFFFu);
+  EXPECT_EQ(records[4].U32(StateValueAt), OPAQUE);
+  EXPECT_EQ(records[5].U32(StateValueAt), 0x00FFFFu);
 }
 
 TEST_F(MetafileTest, CoordinatesBeyond16BitsKeep32BitRecords) {
@@ -254,9 +375,9 @@ TEST_F(MetafileTest, CoordinatesBeyond16BitsKeep32BitRecords) {
                                          EMR_LINETO, EMR_LINETO, EMR_POLYLINE,
                                          EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF};
   ASSERT_EQ(TypesOf(r), expected);
-  EXPECT_EQ(QPoint(r[4].I32(8), r[4].I32(12)), QPoint(40000, 5));
-  EXPECT_EQ(QPoint(r[5].I32(8), r[5].I32(12)), QPoint(7, -40000));
-  EXPECT_EQ(QPoint(r[6].I32(36), r[6].I32(40)), QPoint(70000, 1));
+  EXPECT_EQ(PointOf(r[4], LinePointAt), QPoint(40000, 5));
+  EXPECT_EQ(PointOf(r[5], LinePointAt), QPoint(7, -40000));
+  EXPECT_EQ(PointOf(r[6], PolyPointsAt + PointLSize), QPoint(70000, 1));
 }
 
 TEST_F(MetafileTest, AlternatingPensReuseTwoSlots) {
@@ -266,7 +387,7 @@ TEST_F(MetafileTest, AlternatingPensReuseTwoSlots) {
       c.LineTo(i, i);
     }
   });
-  EXPECT_EQ(Records(metafile.Bytes()).front().U32(HeaderHandlesAt) & 0xFFFF, 3u);
+  EXPECT_EQ(Records(metafile.Bytes()).front().U16(HeaderHandlesAt), 3u);
 }
 
 TEST_F(MetafileTest, CanvasCompletesTheMetafileWhenDrawingRaises) {
@@ -416,6 +537,7 @@ TEST_F(MetafileTest, PlaysTextTurnedAboutItsTopLeftCorner) {
 
 TEST_F(MetafileTest, SolidBrushFillsTheTextCell) {
   for (const TqorBrushStyle style : {TqorBrushStyle::bsSolid, TqorBrushStyle::bsClear}) {
+    SCOPED_TRACE(style == TqorBrushStyle::bsSolid ? "solid brush" : "clear brush");
     const QImage image = Recorded([&](TqorCanvas& c) {
       c.Brush().Color = Qt::black;
       c.FillRect(0, 0, PictureWidth, PictureHeight);
@@ -444,9 +566,9 @@ TEST_F(MetafileTest, DamagedMetafilesRaise) {
       {"too short for a header", good.left(40), 0},
       {"no signature", withU32(HeaderSignatureAt, 0), 0},
       {"longer than the data", withU32(HeaderBytesAt, good.size() + 4), 0},
-      {"record size not aligned", withU32(HeaderSize + 4, 13), HeaderSize},
-      {"record beyond the end", withU32(HeaderSize + 4, 0x10000), HeaderSize},
-      {"object index beyond the table", withU32(HeaderSize + 8, 99), HeaderSize},
+      {"record size not aligned", withU32(HeaderSize + RecordSizeAt, 13), HeaderSize},
+      {"record beyond the end", withU32(HeaderSize + RecordSizeAt, 0x10000), HeaderSize},
+      {"object index beyond the table", withU32(HeaderSize + ObjectIndexAt, 99), HeaderSize},
       {"end record missing", withU32(HeaderBytesAt, lastRecord).left(lastRecord), lastRecord},
   };
   for (const TCase& c : cases) {
@@ -512,15 +634,16 @@ TEST_F(MetafileTest, EmptyGraphicsAreRefused) {
   };
   for (const TCase& c : {TCase{neverDrawn, "plot.wmf", false}, TCase{neverDrawn, "plot.svg", true},
                          TCase{noPixels, "plot.png", true}}) {
+    SCOPED_TRACE(c.Name);
     const QString fileName = dir.filePath(c.Name);
     try {
       c.Export ? c.Metafile.ExportToFile(fileName) : c.Metafile.SaveToFile(fileName);
-      ADD_FAILURE() << c.Name << ": no error";
+      ADD_FAILURE() << "no error";
     } catch (const EInOutError& e) {
       EXPECT_EQ(QString::fromStdString(e.Message()),
                 QStringLiteral("Die Grafik ist leer und wird nicht in die Datei \"%1\" geschrieben.").arg(fileName));
     }
-    EXPECT_FALSE(QFile::exists(fileName)) << c.Name;
+    EXPECT_FALSE(QFile::exists(fileName));
   }
 }
 

@@ -130,6 +130,7 @@ TEST(Plot2D, GraphsWidenTheirAxesAndDeletingGathersAnew) {
   plot.DeleteGraphs();
   EXPECT_EQ(plot.Graph().Count(), 0);
   for (TqorPlotDrawingAxis* axis : {ax, ay}) {
+    SCOPED_TRACE(axis == ax ? "x axis" : "y axis");
     EXPECT_EQ(axis->ValueMin, AxisValueCleared);
     EXPECT_EQ(axis->ValueMax, -AxisValueCleared);
   }

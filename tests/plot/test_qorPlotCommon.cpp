@@ -138,11 +138,12 @@ TEST(RoundAxisRange, ExtremeRangesGiveADrawableAxis) {
 
 TEST(RoundAxisRange, RefusesLimitsThatAreNotFinite) {
   for (const Extended bad : {inf, -inf, qnan, 1E+400L}) {
+    SCOPED_TRACE(testing::Message() << bad);
     Extended min = 0, max = bad, step = 0;
     int32_t count = 9;
     try {
       RoundAxisRange(min, max, step, count);
-      ADD_FAILURE() << "no error for " << static_cast<double>(bad);
+      ADD_FAILURE() << "no error";
     } catch (const EInvalidOp& e) {
       EXPECT_EQ(e.Message(), "Ungültige Gleitkommaoperation");
     }
@@ -170,8 +171,11 @@ TEST(AxisLabelFormat, DecimalsFollowLimitsAndStep) {
       {-1.5L, 3, 0.5L, "%1.2f"},    {1000, 5000, 500, "%1.1f"}, {0.001L, 0.002L, 0.0001L, "%1.4f"},
       {10, 20, 1, "%1.1f"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(AxisLabelFormat(c.min, c.max, c.step), c.format) << static_cast<double>(c.min);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<double>(c.min) << " .. " << static_cast<double>(c.max)
+                                    << " step " << static_cast<double>(c.step));
+    EXPECT_EQ(AxisLabelFormat(c.min, c.max, c.step), c.format);
+  }
 }
 
 TEST(FormatAxisLabel, FixedPointInTheUsersLocale) {

@@ -39,6 +39,7 @@ TEST_F(Report, ReportsWhyATemplateDoesNotLoad) {
       {"text.fr3", "kein XML", "Sie enthält kein gültiges XML (Fehler in Zeile 1)."},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     const QString file = Write(c.name, c.bytes);
     EXPECT_FALSE(report.LoadFromFile(file));
     EXPECT_EQ(report.ErrorText(), QStringLiteral("Die Berichtsvorlage '%1' kann nicht gelesen werden. %2")

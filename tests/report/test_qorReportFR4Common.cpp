@@ -185,6 +185,7 @@ TEST_F(ReportWrapper, ShowsDesignsOrPrintsAsSetAndAsTheTemplateAllows) {
       {"printing fails", false, false, true, true, false, {"PrepareReport", "Print"}, false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     QFile file(templateFile);
     if (c.templateExists)
       ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -198,13 +199,12 @@ TEST_F(ReportWrapper, ShowsDesignsOrPrintsAsSetAndAsTheTemplateAllows) {
     run.Script.PrepareResult = c.prepares;
     run.Script.PrintResult = c.prints;
     run.AddDataset(roots, "Nullstellen");
-    EXPECT_EQ(run.Execute(), c.result) << c.name;
-    EXPECT_EQ(run.Log.contains("LoadFromFile " + templateFile), c.templateExists) << c.name;
-    EXPECT_TRUE(run.Log.contains("setFileName " + templateFile)) << c.name;
-    EXPECT_EQ(run.Log.mid(run.Log.indexOf("setFileName " + templateFile) + 1), c.calls + QStringList{"freed"})
-        << c.name;
-    EXPECT_EQ(run.DatasetList().empty(), c.result) << c.name;
-    EXPECT_EQ(run.ErrorText(), c.result ? "" : "Fehler der Maschine") << c.name;
+    EXPECT_EQ(run.Execute(), c.result);
+    EXPECT_EQ(run.Log.contains("LoadFromFile " + templateFile), c.templateExists);
+    EXPECT_TRUE(run.Log.contains("setFileName " + templateFile));
+    EXPECT_EQ(run.Log.mid(run.Log.indexOf("setFileName " + templateFile) + 1), c.calls + QStringList{"freed"});
+    EXPECT_EQ(run.DatasetList().empty(), c.result);
+    EXPECT_EQ(run.ErrorText(), c.result ? "" : "Fehler der Maschine");
   }
 }
 
@@ -309,6 +309,7 @@ TEST_F(ReportWrapper, PicturesAreAskedForAtTheirRoundedSize) {
       {"behalten", 30, 20, "GetPicture behalten 30x20", false, QSize(7, 7)},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.asked.toStdString());
     TqorReportPicture picture;
     picture.Name = c.name;
     picture.Bounds = QRectF(0, 0, c.width, c.height);
@@ -363,6 +364,7 @@ TEST_F(ReportWrapper, TemplateFileIsFolderNameAndExtension) {
       {"/opt", "", ".fr3", ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE((c.path + " | " + c.name + " | " + c.ext).toStdString());
     TTestReport run;
     run.setReportFilePath(c.path);
     run.setReportFileName(c.name);

@@ -47,6 +47,7 @@ TEST_F(Export, ValuesFileFollowsTheRegionalSettings) {
        "1.000000000000000E-300;                 NAN"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(QLocale::languageToString(c.language).toStdString());
     QLocale::setDefault(QLocale(c.language));
     SaveValuesFile(Path("werte.csv"), x, y);
     EXPECT_EQ(ReadBytes(Path("werte.csv")), c.expected) << "rows up to the shortest column, no final line break";
@@ -77,6 +78,7 @@ TEST_F(Export, ValueFormatsAndColumns) {
       {"x = %.4e m", "x = -1.235E-003 m"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
     TValueExport exporter;
     EXPECT_EQ(exporter.AddColumn("v", v, c.format), 0);
     exporter.setWriteColumnHeader(false);
@@ -84,6 +86,7 @@ TEST_F(Export, ValueFormatsAndColumns) {
     EXPECT_EQ(exporter.AsString(), QString(c.text)) << "a second read gives the same text";
   }
   for (const char* bad : {"%d", "%20.16", "e", "%.0e", "%e%e"}) {
+    SCOPED_TRACE(bad);
     TValueExport exporter;
     exporter.AddColumn("v", v, bad);
     EXPECT_THROW_MSG(exporter.AsString(), EConvertError,

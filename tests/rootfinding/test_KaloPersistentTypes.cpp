@@ -198,6 +198,7 @@ TEST_F(TaskFile, ValueOfTheWrongKindLeavesTheWholeTaskAsItWas) {
   MakeDistinct(task);
   const auto before = Fields(task);
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
     const QByteArray xml = QByteArray("<RootFinding xMin=\"7\" ") + c.root + "><Function Name=\"Neu\" " +
                            c.function + " Script=\"x\"/></RootFinding>";
     WriteBytes(Path("t.nwd"), xml);
@@ -222,6 +223,7 @@ TEST_F(TaskFile, RealWithoutAFiniteDoubleIsRefusedAndTheOldFileKept) {
   SaveTaskFile(Path("a.nwd"), task);
   const QByteArray saved = ReadBytes(Path("a.nwd"));
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
     TKaloPersistRootFinding bad;
     (bad.*c.set)(c.value);
     EXPECT_THROW_MSG(SaveTaskFile(Path("a.nwd"), bad), EConvertError,

@@ -48,6 +48,7 @@ TEST(KaloRootCalculation, DefaultTaskGivesFourZeroinRoots) {
   ASSERT_EQ(w.roots.RecordCount(), 4);
   const double expected[] = {-2.4051, -0.2860, 0.4518, 2.3192};
   for (int row = 0; row < 4; ++row) {
+    SCOPED_TRACE(testing::Message() << "root near " << expected[row]);
     EXPECT_EQ(w.Value(RootField::ID, row).toInt(), row);
     EXPECT_EQ(w.Value(RootField::RootFinder, row).toString(), "Zeroin()");
     EXPECT_TRUE(w.Value(RootField::RootExists, row).toBool());

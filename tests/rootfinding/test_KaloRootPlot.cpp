@@ -72,6 +72,7 @@ TEST(KaloRootPlot, CalculationGivesFunctionLineAndHollowRootCircles) {
   ASSERT_NE(dynamic_cast<TqorPlotMarkCircle*>(roots.Mark()), nullptr);
   EXPECT_EQ(roots.Pen().Style, TqorPenStyle::psClear);
   for (TqorPlotGraph* g : {&function, &roots}) {
+    SCOPED_TRACE(g == &function ? "function graph" : "root graph");
     EXPECT_EQ(g->AxisX, w.plot.Plot2D().AxisX().Items(0));
     EXPECT_EQ(g->AxisY, w.plot.Plot2D().AxisY().Items(0));
   }

@@ -173,6 +173,7 @@ TEST_F(RootFinding2D, ActionsCarryTheirCaptionsHintsAndShortcuts) {
        true},
   };
   for (const auto& a : actions) {
+    SCOPED_TRACE(a.name);
     const QAction* action = Child<QAction>(w, a.name);
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->text(), QString::fromUtf8(a.caption)) << a.name;
@@ -328,6 +329,7 @@ TEST_F(RootFinding2D, EachCalculationReplacesThePlotsGraphsAndAFailedOneKeepsThe
       {"x - 0.5", 2},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.function);
     SetText(Fct(w), c.function);
     const QByteArray before = Drawing(w).Bytes();
     Enter(Fct(w));
@@ -348,6 +350,7 @@ TEST_F(RootFinding2D, TheImageShowsThePlotDrawnAtItsOwnSize) {
   QApplication::processEvents();
   auto* image = Child<TqorPlotImage>(w, "imgGraph");
   for (const QSize windowSize : {QSize(1000, 700), QSize(700, 420), QSize(779, 481)}) {
+    SCOPED_TRACE(testing::Message() << "window " << windowSize.width() << "x" << windowSize.height());
     busyTexts.clear();
     w.resize(windowSize);
     QApplication::processEvents();

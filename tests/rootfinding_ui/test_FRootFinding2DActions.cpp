@@ -254,6 +254,7 @@ TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsListedFirstAndChangesNothingE
   const TTaskFields task(w.RootFinder());
   const kaloREALVector rootX = w.RootX();
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.File);
     const QString fileName = QDir::toNativeSeparators(DataDir + "/" + c.File);
     shownErrors.clear();
     Run(w, "actOpenFunction", fileName);
@@ -333,6 +334,7 @@ TEST_F(RootFinding2DActions, TheRecentListSurvivesARestartWhateverTheFileNamesHo
   }
   ASSERT_EQ(expected.size(), names.size());
   for (int restart = 0; restart < names.size(); ++restart) {
+    SCOPED_TRACE(testing::Message() << "restart " << restart);
     TfrmRootFinding2D restarted;
     ASSERT_EQ(RecentCaptions(restarted), expected) << "restart " << restart;
     const QString bottom = expected.last();

@@ -163,6 +163,7 @@ TEST_F(Properties, OKStoresEveryFieldUncheckedExceptTheNodeCount) {
       {"Grenzen", "", "1000", "20000", "0", "1", "x", 0, 1000, 0, 1, 10000},
   };
   for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "'" << c.Name << "'");
     TKaloPersistRootFinding edited;
     dialog->setRootFinder(&edited);
     Show();
@@ -215,6 +216,7 @@ TEST_F(Properties, EnterPressesOKInEveryOneLineFieldButNotInTheScript) {
   for (QLineEdit* field : std::initializer_list<QLineEdit*>{
            dialog->txtName, dialog->txtXmin, dialog->txtXmax, dialog->txtNodeCount,
            dialog->txtAbsError, dialog->txtRelError, dialog->txtFct}) {
+    SCOPED_TRACE(field->objectName().toStdString());
     TKaloPersistRootFinding edited;
     dialog->setRootFinder(&edited);
     Show();

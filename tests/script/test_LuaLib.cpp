@@ -82,7 +82,8 @@ TEST_F(LuaLibTest, LoadFailuresNameTheFileTried) {
 }
 
 TEST_F(LuaLibTest, LibraryWithoutTheEntryPointsIsRefusedEveryTime) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    SCOPED_TRACE(testing::Message() << "attempt " << attempt);
     EXPECT_EQ(ConstructionError("libz.so.1"), "Cannot load method 'lua_newstate' from dynamic library.");
     EXPECT_FALSE(LuaLib::LuaLibLoaded());
     EXPECT_EQ(LuaLib::lua_newstate, nullptr);

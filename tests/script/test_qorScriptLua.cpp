@@ -92,7 +92,8 @@ TEST(ScriptLua, FctReportsLuaErrorsAndNonNumbers) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.script) + " at " + std::to_string(double(c.x)));
     TPrepared f(c.script);
-    for (int call = 0; call < 2; ++call) {  // a failure leaves the state as it was
+    for (int call = 1; call <= 2; ++call) {  // a failure leaves the state as it was
+      SCOPED_TRACE(testing::Message() << "call " << call);
       std::string outcome;
       try {
         outcome = QString::number(double(f.host.fct(c.x))).toStdString();
@@ -107,6 +108,7 @@ TEST(ScriptLua, FctReportsLuaErrorsAndNonNumbers) {
 TEST(ScriptLua, FailedCallLeavesThePreparedFunctionInPlace) {
   TPrepared f("function f(x) if x < 0 then error('negativ') end if x == 0 then return nil end return x end");
   for (Extended x : {-1.0L, 0.0L}) {
+    SCOPED_TRACE(static_cast<double>(x));
     EXPECT_ANY_THROW(f.host.fct(x));
     EXPECT_EQ(f.host.fct(5), 5);
   }
@@ -197,7 +199,8 @@ TEST(ScriptLua, MemoryCapFailsTheEvaluation) {
   TPrepared f("function f(x) local t = {} for i = 1, x do t[i] = i end return #t end");
   f.host.setMemoryCap(TestMemoryCap);
   EXPECT_EQ(f.host.memoryCap(), TestMemoryCap);
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    SCOPED_TRACE(testing::Message() << "attempt " << attempt);
     EXPECT_EQ(ErrorOf([&] { f.host.fct(1E9); }), "Fehler #4 in lua_pcall: not enough memory");
     EXPECT_EQ(f.host.fct(1E5), 1E5) << "the garbage of the failed call is gone";
   }
