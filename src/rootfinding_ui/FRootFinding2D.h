@@ -22,6 +22,8 @@
 // The components carry their names as object names (txtFct, actCalculate, memRoot's
 // grid DBGrid1, ...), so that the parts that complete the window find them.
 
+#include "FRootFinding2DView.h"
+#include "KaloRecentLists.h"
 #include "KaloRootCalculation.h"
 #include "KaloRootPlot.h"
 #include "qorDataSetModel.h"
@@ -34,16 +36,8 @@
 
 class QAction;
 class QKeyEvent;
-class QLineEdit;
 class QMenu;
-class QPushButton;
-class QScrollArea;
-class QTableView;
 class QTimer;
-class QToolBar;
-class TqorNumEdit;
-class TqorPlotImage;
-class TqorRecentFilePopupMenueHandler;
 
 // What the print preview of a window reports: the plot and the roots table of its last
 // calculation, the task as that calculation ran (range and node count as they were
@@ -105,11 +99,6 @@ protected:
   void RememberCalculatedTask(const TKaloCalculationInput& Input);
   // Draws the plot at the image's size and shows it.
   void RenderPlot();
-  // The folder remembered as Name in "RecentPlaces", Default when none is.
-  QString ReadRecentPlace(const QString& Name, const QString& Default);
-  // Remembers the folder of FileName, with a trailing separator, as Name in
-  // "RecentPlaces".
-  void WriteRecentPlace(const QString& Name, const QString& FileName);
   // Enter in one of the four input fields calculates.
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -132,32 +121,28 @@ private slots:
   void RecentFileClick(const QString& FileName, int ID);
 
 private:
+  // Names the roots table and its data source and opens the empty table.
+  void CreateRootTable();
+  // One row per action: caption, hint, image, shortcut, enabled rule and slot.
   void CreateActions();
   void CreateMenus();
   void CreateDialogs();
-  // The recent-file handler over mnuPopFileList, with the list stored under the form
-  // name; a storage that fails is shown and leaves the list empty.
+  // Shows the recent files in mnuPopFileList and reads them; a storage that fails is
+  // shown and leaves the list empty.
   void CreateRecentFiles();
-  // Stores the recent-file list under the form name.
-  void WriteRecentFiles();
+  // Builds the widgets and gives the input fields and the image their behaviour.
+  void CreateView();
   // Puts FileName at the top of the recent files and stores them, then reads the task
   // from it, shows it and calculates. RecentID is the ID of FileName's entry, or
-  // below 1 for a new entry. A file that fails to load changes neither the task nor
+  // NewEntryID for a new entry. A file that fails to load changes neither the task nor
   // the fields and results.
   void OpenTaskFile(const QString& FileName, int RecentID);
   // Proposes the task's name, without the characters a file name cannot hold, as the
   // file name of Dialog; a task without a name proposes what Dialog chose last.
   void ProposeTaskFileName(TqorFileDialogRequest& Dialog);
-  // Asks through Dialog, starting in the folder remembered as Place (the user's
+  // Asks through Dialog, starting in the folder remembered for Place (the user's
   // application-data folder at first); returns the chosen file, "" when cancelled.
-  QString AskFileName(TqorFileDialogRequest& Dialog, const QString& Place);
-  QWidget* CreateTopPanel();
-  QToolBar* CreateToolBar();
-  QWidget* CreateInputRows();
-  QWidget* CreateGraphPanel();
-  QWidget* CreateRootInfoPanel();
-  QWidget* CreateRootDetails();
-  void SetTabOrder();
+  QString AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place);
   // Swallows Enter (no beep, nothing else handles it) after running actCalculate.
   bool txtFctDefKeyPress(QKeyEvent* Event);
   // The fields as the calculation reads them, each shown as it is read.
@@ -177,8 +162,8 @@ private:
   TqorFileDialogRequest dlgOpenFunction;
   TqorFileDialogRequest dlgSaveFunction;
   TqorFileDialogRequest dlgSaveCSV;
-  // Owned by the window through Qt's parent ownership.
-  TqorRecentFilePopupMenueHandler* FRecentFileMenueHandler = nullptr;
+  // The recent task files and the folders last used.
+  TKaloRecentLists FRecentLists{RootFindingFormName};
 
   // Components, owned by the window through Qt's parent ownership.
   QAction* actPrintPreview = nullptr;
@@ -194,13 +179,6 @@ private:
   QMenu* mnuPopFileList = nullptr;
   QMenu* mnuPopForm = nullptr;
   QMenu* mnuPopOpenRecentFile = nullptr;
-  QLineEdit* txtFct = nullptr;
-  TqorNumEdit* txtXmin = nullptr;
-  TqorNumEdit* txtXmax = nullptr;
-  TqorNumEdit* txtNodeCount = nullptr;
-  QPushButton* Button2 = nullptr;
-  QScrollArea* sb = nullptr;
-  TqorPlotImage* imgGraph = nullptr;
+  TRootFinding2DView FView;
   QTimer* tiRender = nullptr;  // draws the image after it changed size
-  QTableView* DBGrid1 = nullptr;
 };

@@ -1,0 +1,61 @@
+#pragma once
+// What the root-finding window remembers between runs besides its place on the screen:
+// the task files opened or saved last, most recent first, and the folder last used for
+// each kind of file. Both are kept at aslsRecentLists of the configuration storage:
+//   the files    value "RecentFiles" of the sub key <form name>, one string
+//                "ID=file;ID=file" as TqorRecentFileMenueHandlerCommon writes it;
+//   the folders  values "Graphic", "Function", "Values" of the sub key "RecentPlaces",
+//                each folder with a trailing separator.
+// The file list is held by a recent-file handler: a window hands it the menu that shows
+// the list and listens to its clicks; without a menu it is the list alone, so tests
+// drive this class without a window.
+// The storage is the global service provider's at each read and write; without a
+// provider or its storage they fail with the provider's messages.
+
+#include "qorFormUtil.h"
+
+#include <QString>
+
+class TqorAppStorageBase;
+
+// The kinds of files whose folder is remembered.
+enum class TKaloRecentPlace { Graphic, Function, Values };
+
+class TKaloRecentLists {
+public:
+  // Enough task files to come back to, few enough to read at a glance.
+  static constexpr int FileCapacity = 15;
+  // The ID that asks for a new entry.
+  static constexpr int NewEntryID = -1;
+
+  // Lists stored under FormName; the file list is empty until ReadFiles.
+  explicit TKaloRecentLists(const QString& FormName);
+  TKaloRecentLists(const TKaloRecentLists&) = delete;
+  TKaloRecentLists& operator=(const TKaloRecentLists&) = delete;
+
+  // The task files, top first, with their menu once a window has set one.
+  TqorRecentFilePopupMenueHandler& Files() { return FFiles; }
+  const TqorRecentFilePopupMenueHandler& Files() const { return FFiles; }
+  // Replaces the file list by the stored one; a storage that fails throws and leaves
+  // the list as it was.
+  void ReadFiles();
+  // Puts FileName at the top as the entry ID and stores the list: an entry with that ID
+  // and name (letter case ignored) moves there, otherwise FileName becomes a new entry,
+  // always so for NewEntryID. The list has changed also when storing it fails.
+  void AddFile(const QString& FileName, int ID = NewEntryID);
+  // The ID of the first entry of FileName (letter case ignored); NewEntryID when the file
+  // is not listed.
+  int ListedID(const QString& FileName) const;
+
+  // The folder remembered for Place, Default when none is.
+  QString Folder(TKaloRecentPlace Place, const QString& Default) const;
+  // Remembers the folder of FileName for Place.
+  void RememberFolder(TKaloRecentPlace Place, const QString& FileName);
+
+private:
+  // Stores the file list under the form name.
+  void WriteFiles();
+
+  QString FFormName;
+  TqorRecentFilePopupMenueHandler FFiles{nullptr};
+};
