@@ -24,8 +24,8 @@ QString ApplicationTitle() {
 
 void SetApplicationTitle(const QString& Title) { TitleSlot() = Title; }
 
-TqorErrorDisplay SetErrorDisplay(TqorErrorDisplay Display) {
-  return std::exchange(DisplaySlot(), std::move(Display));
+TqorErrorDisplay SetErrorDisplay(TqorErrorDisplay NewDisplay) {
+  return std::exchange(DisplaySlot(), std::move(NewDisplay));
 }
 
 void ShowErrorMessage(const QString& Message) {

@@ -18,7 +18,7 @@ void SetApplicationTitle(const QString& Title);
 
 // Replaces the error display (an empty one restores the message box); returns the
 // display it replaced.
-TqorErrorDisplay SetErrorDisplay(TqorErrorDisplay Display);
+TqorErrorDisplay SetErrorDisplay(TqorErrorDisplay NewDisplay);
 // Shows Message through the current error display.
 void ShowErrorMessage(const QString& Message);
 // Shows the message of E (UTF-8) through the current error display.

@@ -16,7 +16,7 @@ class TqorReportObject;
 // expressions and bands use. The table is not owned.
 class TqorReportDataSet {
 public:
-  TqorReportDataSet(const QString& UserName, TqorMemoryDataset& DataSet) : UserName(UserName), DataSet(&DataSet) {}
+  TqorReportDataSet(const QString& AUserName, TqorMemoryDataset& ADataSet) : UserName(AUserName), DataSet(&ADataSet) {}
 
   QString UserName;
   TqorMemoryDataset* DataSet;

@@ -337,7 +337,9 @@ TEST_F(RootFinding2D, EachCalculationReplacesThePlotsGraphsAndAFailedOneKeepsThe
     TqorPlotGraph& function = *w.Plot2D().Plot2D().Graph().Items(0);
     EXPECT_EQ(function.ValueX, w.ValueX()) << c.function;
     EXPECT_EQ(function.ValueY, w.ValueY()) << c.function;
-    if (c.graphs == 2) EXPECT_EQ(w.Plot2D().Plot2D().Graph().Items(1)->ValueX, w.RootX());
+    if (c.graphs == 2) {
+      EXPECT_EQ(w.Plot2D().Plot2D().Graph().Items(1)->ValueX, w.RootX());
+    }
     const bool failed = std::string(c.function) == "sin(x";
     EXPECT_EQ(Drawing(w).Bytes() == before, failed) << c.function << ": drawn anew on success only";
   }
