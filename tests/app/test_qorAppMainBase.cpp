@@ -1,6 +1,7 @@
 #include "qorAppMainBase.h"
 
 #include "qorTestWidgets.h"
+#include "qorTestModal.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -9,7 +10,6 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -211,11 +211,9 @@ TEST_F(MainWindowBase, InfoOpensTheGivenDialogModally) {
   window.setAppInfoFormClass(&NewAppInfoForm<TProbeInfo>);
   window.show();
   QString modal;
-  QTimer::singleShot(0, [&] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (!dialog) return;
-    modal = dialog->windowTitle();
-    dialog->close();
+  OnNextModal<QWidget>([&modal](QWidget* Dialog) {
+    modal = Dialog->windowTitle();
+    Dialog->close();
   });
   window.actAppInfo->trigger();
   EXPECT_TRUE(opened);

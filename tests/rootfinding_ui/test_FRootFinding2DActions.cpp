@@ -7,6 +7,7 @@
 #include "qorFileDialog.h"
 #include "qorFileUtils.h"
 #include "qorNumEdit.h"
+#include "qorTestModal.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include <cmath>
 #include <functional>
@@ -109,15 +109,7 @@ protected:
   QString File(const QString& Name) const { return QDir::toNativeSeparators(dir.filePath(Name)); }
   // Answers the properties dialog that the window is about to open modally.
   static void AnswerProperties(std::function<void(TfrmRootFinding2DProperties&)> Answer) {
-    QTimer::singleShot(0, [Answer] {
-      auto* dialog = qobject_cast<TfrmRootFinding2DProperties*>(QApplication::activeModalWidget());
-      if (!dialog) {
-        ADD_FAILURE() << "no properties dialog";
-        QApplication::activeModalWidget()->close();
-        return;
-      }
-      Answer(*dialog);
-    });
+    OnNextModal<TfrmRootFinding2DProperties>([Answer](TfrmRootFinding2DProperties* Dialog) { Answer(*Dialog); });
   }
   // A full script task with a value in every field and no name.
   static void SetScriptTask(TfrmRootFinding2D& w) {
