@@ -392,6 +392,33 @@ TEST(KaloRoots, TheProgramItself) {
   EXPECT_EQ(QImage(dir.filePath("grafik.png")).size(), QSize(200, 100));
 }
 
+// The batch program runs on servers: it must not need the libraries of windows and
+// printers, and only a run that draws may start Qt Gui's font system.
+TEST(KaloRoots, NeedsNoWidgetsAndStartsQtGuiOnlyToDraw) {
+  QProcess ldd;
+  ldd.start(QStringLiteral("ldd"), {QStringLiteral(QOR_BIN_DIR "/kaloroots")});
+  ASSERT_TRUE(ldd.waitForFinished(30000));
+  const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
+  EXPECT_TRUE(libraries.contains("libQt6Core")) << libraries.toStdString();
+  EXPECT_FALSE(libraries.contains("libQt6Widgets")) << libraries.toStdString();
+  EXPECT_FALSE(libraries.contains("libQt6PrintSupport")) << libraries.toStdString();
+
+  const struct {
+    QStringList args;
+    bool draws;
+  } cases[] = {
+      {{}, false},
+      {{"--function", "sin(x)", "--format", "json"}, false},
+      {{"--values", "werte.csv", "--roots", "roots.csv"}, false},
+      {{"--plot", "grafik.png"}, true},
+      {{"--report", "bericht.pdf"}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    EXPECT_EQ(DrawsText(c.args), c.draws);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
