@@ -1,14 +1,21 @@
 #pragma once
-// A one-line edit field for a number: decimal numbers with a fixed count of decimal
-// places, or whole numbers, optionally kept within limits. The value 0 shows as an
-// empty field, and an empty field reads as 0. Numbers are shown and read with the
-// decimal separator of the user's regional settings (the default QLocale; typing
-// follows the locale that was the default when the field was made).
+// A one-line edit field for a number. The field holds its value, a double, and shows it
+// in its display form: a decimal field with a fixed count of decimal places (or in
+// exponent form with that many decimals), a whole-number field without decimals, each
+// optionally kept within limits. The value 0 shows as an empty field, and an empty
+// field reads as 0. A value that is not 0 never shows as 0: where the fixed decimals
+// would round it away, the field shows it in exponent form.
+// Only an edit replaces the value: as long as the field shows the text it was given
+// for its value, it reads that value, not the rounded text.
+// Typed numbers take "," and "." alike as the decimal separator, whatever the regional
+// settings, and no digit grouping; values are shown with the decimal separator of the
+// default QLocale at the time they are shown.
 
 #include <QLineEdit>
 
-class QDoubleValidator;
-class QIntValidator;
+#include <optional>
+
+class TqorNumberValidator;
 
 class TqorNumEdit : public QLineEdit {
   Q_OBJECT
@@ -17,12 +24,18 @@ public:
   // Decimal places of a decimal field unless set otherwise.
   static constexpr int DefaultDecimals = 5;
 
-  // A decimal field with DefaultDecimals places and no limits.
+  // How a decimal field shows its value: with fixed decimals, or always in exponent form.
+  enum class TNotation { Fixed, Scientific };
+
+  // A decimal field with DefaultDecimals places in fixed notation and no limits.
   explicit TqorNumEdit(QWidget* Parent = nullptr);
 
   // Decimal places shown; 0 makes it a field for whole numbers.
   int Decimals() const { return FDecimals; }
   void setDecimals(int value);
+
+  TNotation Notation() const { return FNotation; }
+  void setNotation(TNotation value);
 
   // Limits: with MinValue < MaxValue a value outside them becomes the nearer limit;
   // equal limits (both 0 by default) mean no limits.
@@ -30,27 +43,37 @@ public:
   double MaxValue() const { return FMaxValue; }
   void setLimits(double MinValue, double MaxValue);
 
-  // The value the text stands for, kept within the limits; 0 for an empty text or one
-  // that is no number.
+  // The value held while the field shows the text it was given for it, otherwise the
+  // value of the text as it stands (0 for an empty text or one that is no number);
+  // kept within the limits either way.
   double Value() const;
   // Value rounded to a whole number.
   int AsInteger() const;
-  // Shows value, kept within the limits, in the field's form.
+  // Holds value, kept within the limits (whole in a whole-number field, 0 when it is
+  // not finite), and shows it in the field's form.
   void setValue(double value);
 
+  // The number in Text: optional sign, digits with "," or "." (or the locale's decimal
+  // separator) before the decimals, optional exponent, blanks around; rounded once to
+  // the nearest double. Nothing for any other text or a number beyond the doubles.
+  static std::optional<double> ValueOfText(const QString& Text);
+
 public slots:
-  // Shows the text's value in the field's form, so that what the field shows is what
-  // it reads. Runs when editing finishes (Enter, leaving the field).
+  // Makes an edited text the field's value and shows it in the field's form. Runs when
+  // editing finishes (Enter, leaving the field); a field showing its value stays as it is.
   void CommitText();
 
 private:
+  double Held(double value) const;
   double Limited(double value) const;
   QString TextOf(double value) const;
   void UpdateValidator();
 
-  QIntValidator* FIntValidator;
-  QDoubleValidator* FDoubleValidator;
+  TqorNumberValidator* FValidator;
   int FDecimals = DefaultDecimals;
+  TNotation FNotation = TNotation::Fixed;
   double FMinValue = 0;
   double FMaxValue = 0;
+  double FValue = 0;
+  QString FShownText;  // the text shown for FValue
 };

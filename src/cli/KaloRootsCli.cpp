@@ -90,7 +90,7 @@ struct TOptions {
   std::optional<QString> ScriptFile;
   std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, PlotFile, ReportFile;
   std::optional<QSize> PlotSize;
-  std::optional<Extended> xMin, xMax, AbsErr, RelErr;
+  std::optional<double> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
   std::optional<std::pair<Extended, Extended>> Zeroin;
   int FMax = DefaultFMax;
@@ -106,17 +106,39 @@ QString NodeCountError(int Nodes) {
       .arg(MinNodeCount).arg(MaxNodeCount).arg(Nodes);
 }
 
-// A number the program can work with: the window, the task file and Lua all hold
-// doubles, so a value beyond their range is refused here rather than turned into INF.
+[[noreturn]] void NoNumber(const QString& Option, const QString& Text) {
+  Usage(QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, Text));
+}
+
+// The window, the task file and Lua all hold doubles, so a value beyond their range is
+// refused rather than turned into INF.
+[[noreturn]] void NoFiniteNumber(const QString& Option, const QString& Text) {
+  Usage(QStringLiteral("%1 erwartet eine endliche Zahl bis etwa 1.8E+308, nicht '%2'.").arg(Option, Text));
+}
+
+// An interval end of --zeroin, which goes to the solver as it is.
 Extended ParseReal(const QString& Option, const QString& Text) {
   Extended value = 0;
   try {
     value = ExpTextToFloat(Text);
   } catch (const EConvertError&) {
-    Usage(QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, Text));
+    NoNumber(Option, Text);
   }
-  if (!IsFiniteReal(value))
-    Usage(QStringLiteral("%1 erwartet eine endliche Zahl bis etwa 1.8E+308, nicht '%2'.").arg(Option, Text));
+  if (!IsFiniteReal(value)) NoFiniteNumber(Option, Text);
+  return value;
+}
+
+// A range end or error bound of the task, rounded once to double as the window's fields
+// and the task file hold it: a task run here, saved and run again in the window or
+// here is the same task.
+double ParseTaskReal(const QString& Option, const QString& Text) {
+  double value = 0;
+  try {
+    value = ExpTextToDouble(Text);
+  } catch (const EConvertError&) {
+    NoNumber(Option, Text);
+  }
+  if (!std::isfinite(value)) NoFiniteNumber(Option, Text);
   return value;
 }
 
@@ -187,10 +209,10 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--plot") o.PlotFile = ParsePlotFile(args.ValueOf(opt));
     else if (opt == "--report") o.ReportFile = ParseReportFile(args.ValueOf(opt));
     else if (opt == "--size") o.PlotSize = ParseSize(args.ValueOf(opt));
-    else if (opt == "--xmin") o.xMin = ParseReal(opt, args.ValueOf(opt));
-    else if (opt == "--xmax") o.xMax = ParseReal(opt, args.ValueOf(opt));
-    else if (opt == "--abs") o.AbsErr = ParseReal(opt, args.ValueOf(opt));
-    else if (opt == "--rel") o.RelErr = ParseReal(opt, args.ValueOf(opt));
+    else if (opt == "--xmin") o.xMin = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--xmax") o.xMax = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--abs") o.AbsErr = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--rel") o.RelErr = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--fmax") o.FMax = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--format") o.Format = ParseFormat(args.ValueOf(opt));

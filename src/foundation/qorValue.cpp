@@ -10,6 +10,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -133,6 +134,22 @@ std::optional<Extended> TryExpTextToFloat(QStringView Text) {
   return std::nullopt;
 }
 
+std::optional<double> TryExpTextToDouble(QStringView Text) {
+  const auto d = ScanDecimal(Text, true);
+  if (!d) return std::nullopt;
+  const double sign = d->Negative ? -1.0 : 1.0;
+  if (d->IsZero()) return sign * 0.0;
+  // The parse may set overflow or underflow flags that are no fault of the caller.
+  TFloatEnvGuard guard;
+  const std::string s = d->Ascii();
+  double x = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), x);
+  if (ec == std::errc()) return x;
+  if (ec == std::errc::result_out_of_range)
+    return sign * (d->LeadingPower() < 0 ? 0.0 : std::numeric_limits<double>::infinity());
+  return std::nullopt;
+}
+
 qint64 TextToInteger(const QString& Text) {
   const auto n = TryTextToInteger(Text);
   if (!n) Fail(MsgNoInteger, Text);
@@ -213,6 +230,12 @@ QString FloatToExpText(Extended X) {
 
 Extended ExpTextToFloat(const QString& Text) {
   const auto x = TryExpTextToFloat(Text);
+  if (!x) Fail(MsgNoFloat, Text);
+  return *x;
+}
+
+double ExpTextToDouble(const QString& Text) {
+  const auto x = TryExpTextToDouble(Text);
   if (!x) Fail(MsgNoFloat, Text);
   return *x;
 }

@@ -77,6 +77,12 @@ QString FloatToExpText(Extended X);
 // large ones and any other text fail.
 Extended ExpTextToFloat(const QString& Text);
 
+// The real in Text, of the form ExpTextToFloat reads, rounded once to the nearest
+// double (never first to Extended, which could round a second time). Values below the
+// double range read as a zero, values beyond it as an infinity, each with its sign;
+// any other text fails as in ExpTextToFloat.
+double ExpTextToDouble(const QString& Text);
+
 // DateToISOText + "T" + TimeToISOText.
 QString DateTimeToISOText(const QDateTime& DT);
 

@@ -69,9 +69,10 @@ T ReadAttribute(TqorXMLNode& Elem, const char* Name, T Present, F Read) {
   }
 }
 
-// A real of the file, rounded to double as it was written. Blank text is no real.
+// A real of the file, rounded once to double as it was written (and as the window's
+// fields and kaloroots read a number). Blank text is no real.
 Extended TextToFileReal(const QString& Text) {
-  const double rounded = RoundedToDouble(ExpTextToFloat(Text));
+  const double rounded = ExpTextToDouble(Text);
   if (std::isinf(rounded)) throw EConvertError(QString::fromUtf8(MsgNoDouble).arg(Text).toStdString());
   return rounded;
 }

@@ -3,11 +3,9 @@
 #include "KaloPersistentTypes.h"
 #include "qorNumEdit.h"
 
-#include <QDoubleValidator>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,14 +13,14 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 namespace {
 // The dialog's layout in pixels, as designed at 96 dpi.
 constexpr int ClientWidth = 414;
 constexpr int ClientHeight = 264;
 constexpr int ButtonBarHeight = 32;
 constexpr int PageMargin = 8;
+// The error bounds are shown in exponent form with this many decimals.
+constexpr int ErrorBoundDecimals = 10;
 
 // The script field shows code, so its columns line up.
 const QString ScriptFontFamily = QStringLiteral("Courier New");
@@ -45,6 +43,20 @@ TField* Named(TField* Field, const char* Name) {
   return Field;
 }
 
+TqorNumEdit* ErrorBoundEdit(const char* Name) {
+  auto* field = Named(new TqorNumEdit, Name);
+  field->setNotation(TqorNumEdit::TNotation::Scientific);
+  field->setDecimals(ErrorBoundDecimals);
+  return field;
+}
+
+// The task's real as long as Field still holds the value it was shown as, so that a
+// field that was not edited changes nothing, not even the digits beyond a double.
+Extended Taken(Extended TaskValue, const TqorNumEdit& Field) {
+  const double value = Field.Value();
+  return value == static_cast<double>(TaskValue) ? TaskValue : value;
+}
+
 // A field that may be typed into has the normal background; one that only shows its
 // text has the tooltip colour, as in the root-finding window.
 template <class TField>
@@ -55,27 +67,6 @@ void SetEditable(TField& Field, bool Editable) {
   Field.setPalette(palette);
 }
 }  // namespace
-
-// ----------------------------------------------------------- TScientificEdit
-
-TScientificEdit::TScientificEdit(QWidget* Parent) : QLineEdit(Parent) {
-  auto* validator = new QDoubleValidator(this);
-  validator->setNotation(QDoubleValidator::ScientificNotation);
-  setValidator(validator);
-  setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  // What the field shows after editing is what it reads.
-  connect(this, &QLineEdit::editingFinished, this, [this] { setValue(Value()); });
-}
-
-double TScientificEdit::Value() const {
-  bool ok = false;
-  const double value = QLocale().toDouble(text().trimmed(), &ok);
-  return ok && std::isfinite(value) ? value : 0;
-}
-
-void TScientificEdit::setValue(double value) {
-  setText(value == 0 ? QString() : QLocale().toString(value, 'E', Decimals));
-}
 
 // ----------------------------------------------------------- TfrmRootFinding2DProperties
 
@@ -103,8 +94,8 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   txtNodeCount = Named(new TqorNumEdit, "txtNodeCount");
   txtNodeCount->setDecimals(0);
   txtNodeCount->setLimits(MinNodeCount, MaxNodeCount);
-  txtAbsError = Named(new TScientificEdit, "txtAbsError");
-  txtRelError = Named(new TScientificEdit, "txtRelError");
+  txtAbsError = ErrorBoundEdit("txtAbsError");
+  txtRelError = ErrorBoundEdit("txtRelError");
 
   auto* grid = new QGridLayout(tsCommon);
   grid->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
@@ -219,11 +210,11 @@ void TfrmRootFinding2DProperties::optSimpleScriptClick() {
 void TfrmRootFinding2DProperties::cmdOKClick() {
   if (FRootFinder) {
     FRootFinder->setName(txtName->text());
-    FRootFinder->setxMin(txtXmin->Value());
-    FRootFinder->setxMax(txtXmax->Value());
+    FRootFinder->setxMin(Taken(FRootFinder->xMin(), *txtXmin));
+    FRootFinder->setxMax(Taken(FRootFinder->xMax(), *txtXmax));
     FRootFinder->setNodeCount(txtNodeCount->AsInteger());
-    FRootFinder->setAbsErrorBound(txtAbsError->Value());
-    FRootFinder->setRelErrorBound(txtRelError->Value());
+    FRootFinder->setAbsErrorBound(Taken(FRootFinder->AbsErrorBound(), *txtAbsError));
+    FRootFinder->setRelErrorBound(Taken(FRootFinder->RelErrorBound(), *txtRelError));
     TKaloPersistFunction& function = FRootFinder->RootFunction();
     const bool simple = optSimpleScript->isChecked();
     function.setSimpleScript(simple);

@@ -19,19 +19,6 @@ class QTabWidget;
 class TKaloPersistRootFinding;
 class TqorNumEdit;
 
-// A one-line field for a real in scientific notation with ten decimal places, in the
-// user's regional settings. As with the other numeric fields, 0 shows as an empty field
-// and an empty field (or one that is no number) reads as 0.
-class TScientificEdit : public QLineEdit {
-public:
-  static constexpr int Decimals = 10;
-
-  explicit TScientificEdit(QWidget* Parent = nullptr);
-
-  double Value() const;
-  void setValue(double value);
-};
-
 class TfrmRootFinding2DProperties : public TqorFormBaseOf<QDialog> {
   Q_OBJECT
 
@@ -53,8 +40,8 @@ public:
   TqorNumEdit* txtXmin = nullptr;
   TqorNumEdit* txtXmax = nullptr;
   TqorNumEdit* txtNodeCount = nullptr;
-  TScientificEdit* txtAbsError = nullptr;
-  TScientificEdit* txtRelError = nullptr;
+  TqorNumEdit* txtAbsError = nullptr;  // scientific notation, ten decimals
+  TqorNumEdit* txtRelError = nullptr;
   QWidget* tsFunction = nullptr;
   QRadioButton* optSimpleScript = nullptr;
   QLineEdit* txtFct = nullptr;
@@ -71,7 +58,8 @@ private slots:
   // Applies the mode of the checked radio button: its field editable on the normal
   // background, the other read-only on the tooltip colour.
   void optSimpleScriptClick();
-  // Stores the fields into the task and ends the dialog with OK.
+  // Stores the fields into the task and ends the dialog with OK; a numeric field that
+  // was not edited gives the task's value back bit for bit.
   void cmdOKClick();
 
 private:

@@ -109,6 +109,38 @@ TEST(Value, ExpTextToFloatRefusesEverythingElse) {
   }
 }
 
+TEST(Value, ExpTextToDoubleRoundsOnceToTheNearestDouble) {
+  struct TCase {
+    const char* Text;
+    double X;
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const TCase cases[] = {
+      {"0.1", 0.1},
+      {"  -2.50000000000000E+000  ", -2.5},
+      {"+.5", 0.5},
+      {"1E-6", 1e-6},
+      {"2.16840434497101E-019", 2.16840434497101e-19},
+      // Just above the midpoint between 1 and the next double: through Extended it
+      // would first become the midpoint and then round to even, that is to 1.
+      {"1.000000000000000111023149495463", 1.0000000000000002},
+      {"4.9406564584124654E-324", std::numeric_limits<double>::denorm_min()},
+      {"1e-400", 0},
+      {"1.7976931348623157E+308", std::numeric_limits<double>::max()},
+      {"1.8E+308", inf},
+      {"-1e5000", -inf},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(ExpTextToDouble(c.Text), c.X) << c.Text;
+  EXPECT_TRUE(std::signbit(ExpTextToDouble("-1e-400")));
+  EXPECT_TRUE(std::signbit(ExpTextToDouble("-0")));
+  for (const char* text : {"", "1,5", ".", "e5", "1e", "NAN", "INF", "1 5"}) {
+    SCOPED_TRACE(text);
+    ClearFloatFaults();
+    EXPECT_THROW_MSG(ExpTextToDouble(text), EConvertError, NoFloat(text).toStdString());
+    EXPECT_NO_THROW(CheckFloatFaults());
+  }
+}
+
 TEST(Value, FifteenDigitTextsSurviveReadAndWrite) {
   for (const char* text : {"1.00000000000000E-001", "-9.87654321098765E+123", "2.16840434497101E-019",
                            "1.18973149535723E+4932", "3.36210314311210E-4932"})

@@ -436,6 +436,85 @@ TEST_F(RootFinding2DActions, CancelledPropertiesNeitherRefreshNorCalculate) {
   EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "-2.50000");
 }
 
+TEST_F(RootFinding2DActions, ATinyRangeOpensVisiblyAndIsCalculatedAsItIs) {
+  TKaloPersistRootFinding tiny;
+  tiny.RootFunction().setFunctionScript("x - 2E-6");
+  tiny.setxMin(1e-6);
+  tiny.setxMax(3e-6);
+  SaveTaskFile(File("klein.nwd"), tiny);
+  for (const QLocale& regional : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+    SCOPED_TRACE(regional.name().toStdString());
+    TDefaultLocale scope(regional);
+    TfrmRootFinding2D w;
+    Run(w, "actOpenFunction", File("klein.nwd"));
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+    EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "1E-06") << "not shown as 0";
+    EXPECT_EQ(Child<QLineEdit>(w, "txtXmax")->text(), "3E-06");
+    EXPECT_EQ(w.CalculatedTask().xMin(), static_cast<Extended>(1e-6));
+    EXPECT_EQ(w.CalculatedTask().xMax(), static_cast<Extended>(3e-6));
+    ASSERT_EQ(w.ValueX().size(), 200u);
+    EXPECT_EQ(w.ValueX().front(), static_cast<Extended>(1e-6));
+    EXPECT_EQ(w.ValueX().back(), static_cast<Extended>(3e-6));
+    ASSERT_EQ(w.RootX().size(), 1u);
+    EXPECT_NEAR(static_cast<double>(w.RootX()[0]), 2e-6, 1e-18);
+
+    Child<QAction>(w, "actCalculate")->trigger();
+    w.TakeFields();
+    EXPECT_TRUE(TTaskFields(w.RootFinder()) == TTaskFields(w.CalculatedTask()))
+        << "calculating again and taking the fields changes nothing";
+    EXPECT_EQ(w.RootFinder().xMin(), static_cast<Extended>(1e-6));
+  }
+}
+
+TEST_F(RootFinding2DActions, PropertiesClosedWithOKWithoutAnEditChangeNothing) {
+  TfrmRootFinding2D w;
+  TKaloPersistRootFinding& task = w.RootFinder();
+  task.setxMin(1e-6);
+  task.setxMax(0.7);
+  task.setRelErrorBound(1.0 / 3);
+  w.RefreshFields();
+  w.TakeFields();
+  const TTaskFields before(task);
+  ASSERT_EQ(task.AbsErrorBound(), std::ldexp(1.0L, -62)) << "the default bound, 2.16840434497101E-019";
+  for (const QLocale& regional : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+    SCOPED_TRACE(regional.name().toStdString());
+    TDefaultLocale scope(regional);
+    AnswerProperties([](TfrmRootFinding2DProperties& dialog) { dialog.cmdOK->click(); });
+    Child<QAction>(w, "actEditProperties")->trigger();
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+    EXPECT_TRUE(TTaskFields(task) == before);
+    EXPECT_EQ(task.AbsErrorBound(), std::ldexp(1.0L, -62));
+    EXPECT_TRUE(TTaskFields(w.CalculatedTask()) == before) << "and calculated on the same values";
+  }
+}
+
+TEST_F(RootFinding2DActions, ATypedPointOrCommaIsTheDecimalSeparatorInTheWindow) {
+  const struct {
+    const char* xMin;
+    const char* xMax;
+    double ExpectedxMin, ExpectedxMax;
+    const char* ShownxMin;  // with the locale's separator in place of the point
+  } cases[] = {
+      {"-1.5", "2,5", -1.5, 2.5, "-1.50000"},
+      {"-1,5", "2.5", -1.5, 2.5, "-1.50000"},
+      {"1e-6", "3,0E-6", 1e-6, 3e-6, "1E-06"},
+  };
+  for (const QLocale& regional : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+    TDefaultLocale scope(regional);
+    TfrmRootFinding2D w;
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << regional.name().toStdString() << " " << c.xMin);
+      SetText(Child<QLineEdit>(w, "txtXmin"), c.xMin);
+      SetText(Child<QLineEdit>(w, "txtXmax"), c.xMax);
+      SendKey(Child<QLineEdit>(w, "txtXmax"), Qt::Key_Return, "\r");
+      EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+      EXPECT_EQ(w.CalculatedTask().xMin(), static_cast<Extended>(c.ExpectedxMin));
+      EXPECT_EQ(w.CalculatedTask().xMax(), static_cast<Extended>(c.ExpectedxMax));
+      EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), QString(c.ShownxMin).replace('.', regional.decimalPoint()));
+    }
+  }
+}
+
 TEST_F(RootFinding2DActions, ANewWindowOffersTheFifteenStoredFilesOnTop) {
   QStringList entries;
   for (int i = 1; i <= 16; ++i) entries << QString("%1=/aufgaben/f%1.nwd").arg(i);

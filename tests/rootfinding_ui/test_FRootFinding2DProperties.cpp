@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -251,5 +252,89 @@ TEST_F(Properties, ErrorBoundsFollowTheRegionalSettings) {
   SetText(germanDialog.txtAbsError, "3,25E-5");
   germanDialog.cmdOK->click();
   EXPECT_EQ(task.AbsErrorBound(), static_cast<Extended>(3.25e-5));
-  EXPECT_EQ(task.RelErrorBound(), static_cast<Extended>(1.5e-7));
+  EXPECT_EQ(task.RelErrorBound(), 1.5e-7L) << "not edited, so not even rounded to double";
+}
+
+TEST_F(Properties, OKWithoutAnEditKeepsEveryValueBitForBit) {
+  struct TCase {
+    const char* Name;
+    Extended xMin, xMax, AbsError, RelError;
+    int Nodes;
+  };
+  const Extended defaultAbs = TKaloPersistRootFinding().AbsErrorBound();
+  const std::vector<TCase> cases = {
+      {"Standard", -2.5L, 2.5L, defaultAbs, 0, 200},
+      {"Klein", 1e-6, 3e-6, 1e-12, 1e-9, 200},
+      {"Zehntel", 0.1, 0.7, 2.16840434497101e-19, 1.0 / 3, 10},
+      {"Groß", -1234567.123456789, 0, 1e-300, 1e-15, 10000},
+      {"Extended", 0.1L, 1.0L / 3, 1e-20L, 1e-4000L, 77},  // digits beyond a double
+  };
+  ASSERT_EQ(defaultAbs, std::ldexp(1.0L, -62));
+  for (const QLocale& regional : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+    TDefaultLocale scope(regional);
+    for (const TCase& c : cases) {
+      SCOPED_TRACE(testing::Message() << regional.name().toStdString() << " " << c.Name);
+      TKaloPersistRootFinding shown;
+      shown.setName(c.Name);
+      shown.setxMin(c.xMin);
+      shown.setxMax(c.xMax);
+      shown.setAbsErrorBound(c.AbsError);
+      shown.setRelErrorBound(c.RelError);
+      shown.setNodeCount(c.Nodes);
+      const TTaskFields before(shown);
+      TfrmRootFinding2DProperties fresh;
+      fresh.setRootFinder(&shown);
+      fresh.show();
+      // Leaving every field, as tabbing through them does, is no edit either.
+      for (TqorNumEdit* field : {fresh.txtXmin, fresh.txtXmax, fresh.txtNodeCount, fresh.txtAbsError, fresh.txtRelError})
+        emit field->editingFinished();
+      fresh.cmdOK->click();
+      EXPECT_TRUE(TTaskFields(shown) == before);
+      EXPECT_EQ(shown.AbsErrorBound(), c.AbsError);
+    }
+  }
+}
+
+TEST_F(Properties, NumbersTooSmallForFiveDecimalsShowInExponentForm) {
+  task.setxMin(1e-6);
+  task.setxMax(-2.5e-7);
+  task.setRelErrorBound(1e-300);
+  Show();
+  EXPECT_EQ(dialog->txtXmin->text(), "1E-06");
+  EXPECT_EQ(dialog->txtXmax->text(), "-2.5E-07");
+  EXPECT_EQ(dialog->txtRelError->text(), "1.0000000000E-300");
+  EXPECT_EQ(dialog->txtXmin->Value(), 1e-6);
+}
+
+TEST_F(Properties, ATypedPointOrCommaIsTheDecimalSeparatorUnderEveryLocale) {
+  const struct {
+    const char* xMin;
+    const char* xMax;
+    const char* AbsError;
+    const char* RelError;
+    double ExpectedxMin, ExpectedxMax, ExpectedAbs, ExpectedRel;
+  } cases[] = {
+      {"-1.5", "2,25", "1.5E-10", "2,5e-3", -1.5, 2.25, 1.5e-10, 2.5e-3},
+      {"-1,5", "1e-6", "2.16840434497101E-019", ".5", -1.5, 1e-6, 2.16840434497101e-19, 0.5},
+  };
+  for (const QLocale& regional : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+    TDefaultLocale scope(regional);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << regional.name().toStdString() << " " << c.xMin);
+      TKaloPersistRootFinding edited;
+      TfrmRootFinding2DProperties fresh;
+      fresh.setRootFinder(&edited);
+      fresh.show();
+      SetText(fresh.txtXmin, c.xMin);
+      SetText(fresh.txtXmax, c.xMax);
+      SetText(fresh.txtAbsError, c.AbsError);
+      SetText(fresh.txtRelError, c.RelError);
+      SendKey(fresh.txtRelError, Qt::Key_Return, "\r");
+      EXPECT_EQ(fresh.result(), QDialog::Accepted);
+      EXPECT_EQ(edited.xMin(), c.ExpectedxMin);
+      EXPECT_EQ(edited.xMax(), c.ExpectedxMax);
+      EXPECT_EQ(edited.AbsErrorBound(), c.ExpectedAbs);
+      EXPECT_EQ(edited.RelErrorBound(), c.ExpectedRel);
+    }
+  }
 }
