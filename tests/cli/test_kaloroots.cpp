@@ -5,6 +5,7 @@
 #include "qorEmfFormat.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
+#include "qorValue.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <charconv>
 #include <functional>
 #include <string>
 
@@ -37,6 +39,14 @@ Result Kaloroots(const QStringList& args) {
   o.flush();
   e.flush();
   return {code, out, err};
+}
+
+// Every digit of an Extended, as the JSON output writes it.
+QString RealDigits(Extended X) {
+  char text[64];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, X, std::chars_format::general, 21);
+  EXPECT_EQ(ec, std::errc());
+  return QString::fromLatin1(text, end - text);
 }
 
 QJsonObject Json(const QStringList& args) {
@@ -209,6 +219,29 @@ TEST(KaloRoots, SavedTaskIsNamedAfterItsFileAndOptionsOverrideItsFields) {
   EXPECT_EQ(doc["NodeCount"].toInt(), 50);
   ASSERT_EQ(doc["rows"].toArray().size(), 1);
   EXPECT_EQ(doc["rows"].toArray()[0].toObject()["xRoot"].toDouble(), 0.75);
+}
+
+// The window's fields and the task file hold doubles, so a task run here, saved, and
+// run again from its file must be the same task, digit for digit.
+TEST(KaloRoots, TheTasksRealsAreDoublesAsInTheWindowAndTheTaskFile) {
+  QTemporaryDir dir;
+  const QStringList tasks[] = {
+      {"--function", "sin(10*x)", "--xmin", "0.1", "--xmax", "0.7", "--abs", "1E-12", "--rel", "1E-9"},
+      {"--function", "x - 2E-6", "--xmin", "1E-6", "--xmax", "3E-6"},
+      {"--function", "x*x - 1E6", "--xmin", "-1234567.1", "--xmax", "0", "--rel", "0.3"},
+  };
+  for (const QStringList& task : tasks) {
+    SCOPED_TRACE(task.join(' ').toStdString());
+    const QString file = dir.filePath("aufgabe.nwd");
+    const Result first = Kaloroots(task + QStringList{"--save-task", file, "--format", "json"});
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    const Result again = Kaloroots({"--task", file, "--format", "json"});
+    ASSERT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_EQ(again.out, first.out);
+    const QString xMin = task[task.indexOf("--xmin") + 1];
+    EXPECT_TRUE(first.out.startsWith("{\"xMin\":" + RealDigits(ExpTextToDouble(xMin)) + ","))
+        << "xMin with every digit of the double: " << first.out.left(60).toStdString();
+  }
 }
 
 TEST(KaloRoots, WritesTheFilesTheWindowWrites) {
