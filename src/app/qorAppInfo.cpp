@@ -1,5 +1,6 @@
 #include "qorAppInfo.h"
 
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -237,7 +238,8 @@ void TfrmQORApplicationInfo::FormShow() {
   lblAppDescription->setText(version.FileDescription());
   lblCompanyName->setText(version.CompanyName());
   lblCopyright->setText(version.LegalCopyright());
-  lblAppExeName->setText(QStringLiteral("Programmdatei ") + version.OriginalFilename());
+  // The file as it lies on this system; the version information names the Windows file.
+  lblAppExeName->setText(QStringLiteral("Programmdatei ") + QFileInfo(ASP().ProgramFile()).fileName());
   lblVersionInfo->setText(QStringLiteral("Programmversion ") + version.FileVersion().AsDisplayString() +
                           QStringLiteral(" vom ") + ShortDate(version.VersionDate()));
   QStringList credits = {

@@ -1,9 +1,9 @@
 #pragma once
 // The information dialog: what the program file says about itself (description,
-// company, copyright, file name, version and version date) in red letters over a
-// background picture, and a page of acknowledgements. A program derives its own dialog
-// to add pages and its own acknowledgements; the main window opens whichever dialog
-// class it was given. As a dialog it keeps no window metrics.
+// company, copyright, version and version date) and its name on this system, in red
+// letters over a background picture, and a page of acknowledgements. A program derives
+// its own dialog to add pages and its own acknowledgements; the main window opens
+// whichever dialog class it was given. As a dialog it keeps no window metrics.
 
 #include "qorFormBase.h"
 
@@ -68,8 +68,8 @@ public:
 protected:
   // The works whose use the acknowledgements name, one line each.
   virtual QStringList CreditedWorks() const;
-  // Fills the labels from the program's version information, fits the long ones and
-  // ends the dialog just below the version line, centred on its owner.
+  // Fills the labels from the program file's version information and name, fits the
+  // long ones and ends the dialog just below the version line, centred on its owner.
   void showEvent(QShowEvent* Event) override;
   // A read-only page text of centred lines in the pages' font; Owner gets it as its
   // only content.

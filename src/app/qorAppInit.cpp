@@ -6,7 +6,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QWidget>
+
+#include <memory>
 
 namespace {
 const QString BinIniName = QStringLiteral("QOR.INI");
@@ -32,6 +36,20 @@ void SetHintHidePause() {
     application->installEventFilter(new THintHidePause(application));
 }
 }  // namespace
+
+bool InstallQtTranslations(const QLocale& Language) {
+  QCoreApplication* application = QCoreApplication::instance();
+  if (!application) return false;
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(Language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  // The file's name tells an installed translation apart.
+  translator->setObjectName(translator->filePath());
+  if (application->findChild<QTranslator*>(translator->objectName(), Qt::FindDirectChildrenOnly)) return true;
+  translator->setParent(application);
+  return QCoreApplication::installTranslator(translator.release());
+}
 
 TQORApplicationInit::TQORApplicationInit(const QString& BinPath)
     : FBinPath(IncludeTrailingChar(BinPath, u'/')), FBinIniFileName(FBinPath + BinIniName) {}

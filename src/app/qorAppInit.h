@@ -6,10 +6,17 @@
 
 #include "qorList.h"
 
+#include <QLocale>
 #include <QString>
 
 // Tool tips stay visible this long, so that long hints can be read in peace.
 inline constexpr int HintHidePauseMs = 3600000;
+
+// Installs Qt's own translations for Language (qtbase from Qt's translations folder) on
+// the running application, which owns them, so that Qt's dialogs, standard buttons and
+// edit menus speak the program's language. False, with nothing installed, when this
+// system has no such translation; installing the same file again changes nothing.
+bool InstallQtTranslations(const QLocale& Language);
 
 class TQORApplicationInit : public TqorObject {
 public:

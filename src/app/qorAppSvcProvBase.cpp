@@ -65,7 +65,7 @@ TqorApplicationServiceProviderBase::TqorApplicationServiceProviderBase(QObject* 
 
 TqorApplicationServiceProviderBase::TqorApplicationServiceProviderBase(
     QObject* Owner, const QStringList& Arguments, const QString& ProgramFile)
-    : QObject(Owner) {
+    : QObject(Owner), FProgramFile(ProgramFile) {
   FAppVersion.ReadVersion(ProgramFile);
   for (const QString& argument : Arguments)
     FAppParams.emplace_back(argument);

@@ -72,6 +72,8 @@ public:
   TqorUserData& User() { return FUser; }
   const TqorUserData& User() const { return FUser; }
   const TqorApplicationVersion& AppVersion() const { return FAppVersion; }
+  // The program file AppVersion was read from, with its folder; empty without one.
+  const QString& ProgramFile() const { return FProgramFile; }
   // The INI file "QOR.INI" in the program's folder, bound by start-up; nothing reads
   // or writes it.
   QSettings* BinIni() const { return FBinIni.get(); }
@@ -140,6 +142,7 @@ private:
   TqorAppStorageClass FClassOfCfg = nullptr;
   std::unique_ptr<TqorAppStorageBase> FCfg;
   TqorUserData FUser;
+  QString FProgramFile;
   TqorApplicationVersion FAppVersion;
   std::unique_ptr<QSettings> FBinIni;
   QStringList FBusyStatusStack;

@@ -6,6 +6,7 @@
 #include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorFileIO.h"
+#include "qorGraphicUtils.h"
 #include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
@@ -387,9 +388,13 @@ int RunCalculation(const TOptions& o, QTextStream& Out) {
   TKaloRootCalculation calc(task, roots);
   const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
                                     task.NodeCount()};
-  // A plot holds fonts, which only a run that draws may touch (see DrawsText).
+  // A plot holds fonts, which only a run that draws may touch (see DrawsText); it
+  // draws in the same faces as the window.
   std::optional<TKaloRootPlot> plot;
-  if (o.PlotFile || o.ReportFile) plot.emplace();
+  if (o.PlotFile || o.ReportFile) {
+    UseMetricCompatibleFonts();
+    plot.emplace();
+  }
   calc.Execute(input, [&] {
     if (plot) plot->Update(calc.ValueX(), calc.ValueY(), calc.RootX(), calc.RootY());
   });

@@ -2,11 +2,28 @@
 
 #include "qorCanvas.h"
 
+#include <QFont>
+
+#include <utility>
+
 namespace {
 // Points per inch, and the pixels per inch of the screen every size is measured at.
 constexpr int PointsPerInch = 72;
 constexpr int ScreenPixelsPerInch = 96;
+
+// The designed faces and the faces of fonts-liberation2 with the same glyph widths.
+constexpr std::pair<const char*, const char*> MetricCompatibleFaces[] = {
+    {"Arial", "Liberation Sans"},
+    {"Courier New", "Liberation Mono"},
+    {"Times New Roman", "Liberation Serif"},
+};
 } // namespace
+
+void UseMetricCompatibleFonts() {
+  // The table keeps each substitute once, so a second call changes nothing.
+  for (const auto& [designed, standIn] : MetricCompatibleFaces)
+    QFont::insertSubstitution(QString::fromLatin1(designed), QString::fromLatin1(standIn));
+}
 
 void TqorFont::AssignToCanvas(TqorCanvas& canvas) const { canvas.setFont(*this); }
 

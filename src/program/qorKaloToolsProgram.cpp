@@ -5,6 +5,7 @@
 #include "qorAppErrorDisplay.h"
 #include "qorAppInit.h"
 #include "qorAppSvcProvWin.h"
+#include "qorGraphicUtils.h"
 #include "rptPlot2DPreview.h"
 
 namespace {
@@ -21,6 +22,14 @@ bool SetUp(QApplication& Application, const QString& BinPath) {
 }
 }  // namespace
 
+QLocale KaloToolsLanguage() { return QLocale(QLocale::German, QLocale::Germany); }
+
+void SetUpKaloToolsLook() {
+  UseMetricCompatibleFonts();
+  // Without Qt's translations its dialogs stay English, which is no reason to stop.
+  InstallQtTranslations(KaloToolsLanguage());
+}
+
 std::unique_ptr<QWidget> NewRootFinding2DWindow() { return std::make_unique<TfrmRootFinding2D>(); }
 
 void RegisterRootFindingReport() {
@@ -34,6 +43,7 @@ void RegisterRootFindingReport() {
 
 int RunKaloTools(int& argc, char** argv, const QString& BinPath) {
   TqorApplication application(argc, argv);
+  SetUpKaloToolsLook();
   SetApplicationTitle(TfrmFunctionAnalysisMain::Caption);
   if (!SetUp(application, BinPath)) return ExitStartupFailed;
   RegisterRootFindingReport();

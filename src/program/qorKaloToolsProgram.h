@@ -3,10 +3,19 @@
 
 #include "FFunctionAnalysisMain.h"
 
+#include <QLocale>
 #include <QString>
 
 // The exit code of a program whose start-up failed.
 inline constexpr int ExitStartupFailed = 1;
+
+// The program's language, German, which Qt's own texts speak too.
+QLocale KaloToolsLanguage();
+
+// Gives the running application the program's look before any window or message
+// opens: the designed faces drawn by their metric-compatible stand-ins
+// (UseMetricCompatibleFonts) and Qt's own texts in KaloToolsLanguage.
+void SetUpKaloToolsLook();
 
 // Makes a new root-finding window.
 std::unique_ptr<QWidget> NewRootFinding2DWindow();
@@ -19,5 +28,6 @@ void RegisterRootFindingReport();
 // Runs the program and returns its exit code. BinPath is the program's folder; the
 // empty text means the folder of the running program file. An error during set-up is
 // shown and ends the program with ExitStartupFailed before any window opens. The
+// look (SetUpKaloToolsLook) comes first, so even that message has it; the
 // root-finding windows have their print preview (RegisterRootFindingReport).
 int RunKaloTools(int& argc, char** argv, const QString& BinPath = QString());

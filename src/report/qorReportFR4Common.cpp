@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+const char* const MsgTemplateMissing = "Die Berichtsvorlage '%1' existiert nicht.";
+
 namespace {
 // The variable that heads the category of the report's parameters.
 const QString ReportCategory = QStringLiteral(" Report");
@@ -46,15 +48,18 @@ int RoundedPixels(double Length) { return static_cast<int>(std::lrint(Length)); 
 bool TqorReportFR4Common::RunReport() {
   bool r = TqorReportBase::RunReport();
   FErrorText.clear();
+  const QString templateFile = TemplateFileName();
+  const bool templateExists = !templateFile.isEmpty() && QFileInfo::exists(templateFile);
+  // Without its template a report is an empty page; only the designer, which makes the
+  // template, has a use for it.
+  if (!templateFile.isEmpty() && !templateExists && !DesignReport()) {
+    FErrorText = QString::fromUtf8(MsgTemplateMissing).arg(QDir::toNativeSeparators(templateFile));
+    return false;
+  }
   const std::vector<TqorReportDataSet> bindings = DatasetList();
   std::unique_ptr<TqorReportEngine> report = CreateReport();
   report->Clear();
-  bool loaded = false;
-  const QString templateFile = TemplateFileName();
-  if (!templateFile.isEmpty() && QFileInfo::exists(templateFile)) {
-    r = report->LoadFromFile(templateFile);
-    loaded = true;
-  }
+  if (templateExists) r = report->LoadFromFile(templateFile);
   if (r) {
     SetVariables(*report);
     report->ClearDataSets();
@@ -62,7 +67,7 @@ bool TqorReportFR4Common::RunReport() {
     report->setOnBeforePrint([this](TqorReportObject& Sender) { DoBeforePrint(Sender); });
     report->setReportName(ReportName());
     report->setFileName(templateFile);
-    r = Output(*report, loaded);
+    r = Output(*report, templateExists);
   }
   if (!r) FErrorText = report->ErrorText();
   return r;

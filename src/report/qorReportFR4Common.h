@@ -14,12 +14,17 @@
 class TqorReport;
 class TqorReportObject;
 
+// "Die Berichtsvorlage '<file>' existiert nicht."
+extern const char* const MsgTemplateMissing;
+
 class TqorReportFR4Common : public TqorReportBase {
 public:
-  // Loads the template when it exists (a template that fails to load answers false,
-  // with nothing shown), sets the variables and bindings, then shows the preview or
-  // designer when PrintPreview is set or no template was loaded, and otherwise
-  // prepares and prints. The engine objects are freed whatever happens.
+  // Loads the template (a template that fails to load answers false, with nothing
+  // shown), sets the variables and bindings, then shows the preview or designer when
+  // PrintPreview is set or no template was loaded, and otherwise prepares and prints.
+  // A named template that does not exist answers false with MsgTemplateMissing unless
+  // the designer opens, which starts an empty template under that name. The engine
+  // objects are freed whatever happens.
   bool RunReport() override;
 
   // ReportFilePath, with a separator when it has none at its end, followed by

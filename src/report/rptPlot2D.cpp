@@ -3,8 +3,6 @@
 #include "qorException.h"
 #include "qorPlot2D.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QIODevice>
 
 const char* const PlotReportDataSetName = "Nullstellen";
@@ -52,11 +50,6 @@ void RenderPlotReportToPdf(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const Trp
                            const QString& FileName, const QString& TemplateFolder) {
   TrptPlot2D report;
   if (!TemplateFolder.isEmpty()) report.setReportFilePath(TemplateFolder);
-  // Without its template the report would open a preview instead of printing.
-  if (!QFileInfo::exists(report.TemplateFileName()))
-    throw Exception(QStringLiteral("Die Berichtsvorlage '%1' existiert nicht.")
-                        .arg(QDir::toNativeSeparators(report.TemplateFileName()))
-                        .toStdString());
   report.SetCalculation(Plot, Roots, Input);
   report.setPrintPreview(false);
   report.setPrintFileName(FileName);

@@ -2,6 +2,10 @@
 
 #include "qorTestWidgets.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
@@ -53,7 +57,7 @@ TEST_F(InfoDialog, ShowsTheProgramFileAndEndsBelowTheVersionLine) {
   EXPECT_EQ(dialog.windowTitle(), "Informationen zur Anwendung");
   EXPECT_EQ(dialog.lblAppDescription->text(), "VASO Anwendung mit Numerik Werkzeugen");
   EXPECT_EQ(dialog.lblCompanyName->text(), provider.AppVersion().CompanyName());
-  EXPECT_EQ(dialog.lblAppExeName->text(), "Programmdatei qorKaloTools.exe");
+  EXPECT_EQ(dialog.lblAppExeName->text(), "Programmdatei app_test_qorAppInfo");
   EXPECT_TRUE(dialog.lblVersionInfo->text().startsWith("Programmversion v0.01.0 (20) vom "));
   EXPECT_TRUE(dialog.lblVersionInfo->text().endsWith("2011"));
   EXPECT_EQ(dialog.width(), 518);
@@ -61,6 +65,25 @@ TEST_F(InfoDialog, ShowsTheProgramFileAndEndsBelowTheVersionLine) {
   EXPECT_EQ(dialog.height(), versionBottom + 3 + 30 + 2);
   EXPECT_EQ(dialog.panClient->size(), dialog.tsAppInfo->size());  // the picture covers the page
   EXPECT_TRUE(dialog.txtCredits->toPlainText().contains("Namentlich wurden die Werke folgender Copyright-Inhaber verwendet"));
+}
+
+// The label names the file that runs, under the name it has here, whatever name the
+// version information was given for Windows.
+TEST_F(InfoDialog, NamesTheProgramFileAsItLiesOnThisSystem) {
+  const QString copied = install.filePath("Werkzeuge/bin/qorKaloTools");
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(copied).path()));
+  ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copied));
+  TqorApplicationServiceProviderWin renamed(nullptr, {}, copied);
+  renamed.setBinPath(provider.BinPath());
+  renamed.Setup();
+  renamed.SetGlobalServiceProvider();
+  TfrmQORApplicationInfo dialog;
+  dialog.show();
+  EXPECT_EQ(dialog.lblAppExeName->text(), "Programmdatei qorKaloTools");
+  EXPECT_EQ(dialog.lblAppDescription->text(), "VASO Anwendung mit Numerik Werkzeugen") << "read from that file";
+  EXPECT_EQ(renamed.AppVersion().OriginalFilename(), "qorKaloTools.exe") << "the version information stays";
+  dialog.close();
+  provider.SetGlobalServiceProvider();
 }
 
 TEST_F(InfoDialog, OpensOnTheFirstPageAndEscapeClosesIt) {

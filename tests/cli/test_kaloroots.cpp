@@ -5,6 +5,8 @@
 #include "qorEmfFormat.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
+#include "qorTestFonts.h"
+#include "qorTestPdf.h"
 #include "qorValue.h"
 
 #include <gtest/gtest.h>
@@ -343,14 +345,6 @@ TEST(KaloRoots, PlotIsTheWindowsDrawingInTheKindOfItsExtension) {
   }
 }
 
-// The text of a PDF file as pdftotext extracts it, lines kept.
-QString PdfText(const QString& FileName) {
-  QProcess p;
-  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
-  EXPECT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0) << FileName.toStdString();
-  return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // The x-Nullstelle column of the printed roots table.
 QStringList PrintedRoots(const QString& Table) {
   QStringList roots;
@@ -402,6 +396,24 @@ TEST(KaloRoots, ReportTemplateComesFromTheConfigFolderBesideTheProgramsFolder) {
                                   "' existiert nicht.\n"))
       << missingErr.toStdString();
   EXPECT_FALSE(QFile::exists(lost));
+}
+
+// A machine whose font configuration makes Arial a wider face prints the report in
+// the face the template is laid out for all the same.
+TEST(KaloRoots, ReportPrintsArialInItsMetricCompatibleStandInWhateverTheFontConfiguration) {
+  const TArialAsDejaVuSans fonts;
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("bericht.pdf");
+  QProcess p;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("FONTCONFIG_FILE", fonts.FileName());
+  p.setProcessEnvironment(environment);
+  p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--report", pdf});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  const QStringList embedded = PdfFonts(pdf);
+  for (const char* face : {"LiberationSans", "LiberationSans-Bold"})
+    EXPECT_TRUE(embedded.contains(face)) << face << "\n" << embedded.join('\n').toStdString();
 }
 
 TEST(KaloRoots, TheProgramItself) {

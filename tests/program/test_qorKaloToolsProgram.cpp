@@ -9,11 +9,17 @@
 #include "qorTestModal.h"
 #include "qorTestWidgets.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrintPreviewDialog>
 #include <QTest>
@@ -120,6 +126,45 @@ TEST_F(KaloToolsReport, AnUnreadableTemplateIsShownAndTheWindowGoesOn) {
                                       "' kann nicht gelesen werden. Sie ist leer."}));
   Trigger(w, "actCalculate");
   EXPECT_EQ(shownErrors.size(), 1);
+}
+
+// The texts of Widget's buttons, labels and actions (texts and tool tips), each up to
+// a tab, behind which a menu shows its shortcut.
+QStringList ShownTexts(const QWidget& Widget) {
+  QStringList texts;
+  for (const QAbstractButton* button : Widget.findChildren<QAbstractButton*>()) texts << button->text();
+  for (const QLabel* label : Widget.findChildren<QLabel*>()) texts << label->text();
+  for (const QAction* action : Widget.findChildren<QAction*>()) texts << action->text() << action->toolTip();
+  for (QString& text : texts) text = text.section(u'\t', 0, 0);
+  return texts;
+}
+
+TEST(ProgramLook, QtsOwnDialogsButtonsAndMenusSpeakGerman) {
+  SetUpKaloToolsLook();
+  QMessageBox question;
+  question.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+  QFileDialog files;
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  QLineEdit edit;
+  const std::unique_ptr<QMenu> editMenu(edit.createStandardContextMenu());
+  QPrintPreviewDialog preview;
+  const struct {
+    const char* name;
+    const QWidget& widget;
+    QStringList german;
+  } cases[] = {
+      {"message box", question, {"Speichern", "Verwerfen", "Abbrechen"}},
+      {"file dialog", files, {"Suchen in:", "Datei&name:", "Dateien des Typs:"}},
+      {"edit menu", *editMenu, {"&Rückgängig", "&Ausschneiden", "Einf&ügen", "Alles auswählen"}},
+      {"print preview", preview, {"Nächste Seite", "Seite einrichten", "Drucken"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QStringList shown = ShownTexts(c.widget);
+    for (const QString& text : c.german) EXPECT_TRUE(shown.contains(text)) << text.toStdString() << "\n" << shown.join('|').toStdString();
+  }
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
+            "Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?");
 }
 
 }  // namespace

@@ -179,8 +179,10 @@ TEST_F(ReportWrapper, ShowsDesignsOrPrintsAsSetAndAsTheTemplateAllows) {
       {"designer instead of preview", true, true, true, true, true, {"DesignReport"}, true},
       {"print", false, false, true, true, true, {"PrepareReport", "Print"}, true},
       {"print with designer switch", false, true, true, true, true, {"PrepareReport", "Print"}, true},
-      {"print without template", false, false, false, true, true, {"ShowReport"}, true},
-      {"designer without template", false, true, false, true, true, {"DesignReport"}, true},
+      {"preview without template", true, false, false, true, true, {}, false},
+      {"print without template", false, false, false, true, true, {}, false},
+      {"print with designer switch without template", false, true, false, true, true, {"DesignReport"}, true},
+      {"designer without template", true, true, false, true, true, {"DesignReport"}, true},
       {"preparation fails", false, false, true, false, true, {"PrepareReport"}, false},
       {"printing fails", false, false, true, true, false, {"PrepareReport", "Print"}, false},
   };
@@ -200,10 +202,16 @@ TEST_F(ReportWrapper, ShowsDesignsOrPrintsAsSetAndAsTheTemplateAllows) {
     run.Script.PrintResult = c.prints;
     run.AddDataset(roots, "Nullstellen");
     EXPECT_EQ(run.Execute(), c.result);
+    EXPECT_EQ(run.DatasetList().empty(), c.result);
+    if (c.calls.isEmpty()) {
+      // A missing template would show an empty page: the run says so and shows nothing.
+      EXPECT_EQ(run.Log, QStringList()) << "no engine is made";
+      EXPECT_EQ(run.ErrorText(), "Die Berichtsvorlage '" + QDir::toNativeSeparators(templateFile) + "' existiert nicht.");
+      continue;
+    }
     EXPECT_EQ(run.Log.contains("LoadFromFile " + templateFile), c.templateExists);
     EXPECT_TRUE(run.Log.contains("setFileName " + templateFile));
     EXPECT_EQ(run.Log.mid(run.Log.indexOf("setFileName " + templateFile) + 1), c.calls + QStringList{"freed"});
-    EXPECT_EQ(run.DatasetList().empty(), c.result);
     EXPECT_EQ(run.ErrorText(), c.result ? "" : "Fehler der Maschine");
   }
 }

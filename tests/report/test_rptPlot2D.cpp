@@ -46,7 +46,7 @@ TEST_F(PlotReport, RendersTheShippedTemplateWithPlotRootsAndVariables) {
       "-3,200",
       "-3,1415927",
       "1,2000000e-016",
-      "Untere Intervallgrenze ist",
+      "Untere Intervallgrenze ist Nullstelle",
       "Sekantenverfahren",
       "Keine Nullstelle gefunden",
       version.FileDescription() + " " + version.FileVersion().AsDisplayString(),
@@ -55,6 +55,17 @@ TEST_F(PlotReport, RendersTheShippedTemplateWithPlotRootsAndVariables) {
   };
   for (const QString& part : expected) EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
   EXPECT_EQ(QSize(plot.Width, plot.Height), ShippedPictureSize);
+}
+
+// The template is laid out for Arial and Courier New; they print in the faces with
+// their widths, so its texts wrap and fit as designed.
+TEST_F(PlotReport, PrintsTheTemplatesFacesInTheirMetricCompatibleStandIns) {
+  InstallTemplate();
+  const QString pdf = install.filePath("bericht.pdf");
+  RenderPlotReportToPdf(plot, roots, input, pdf, ReportFolder());
+  const QStringList fonts = PdfFonts(pdf);
+  for (const char* face : {"LiberationSans", "LiberationSans-Bold", "LiberationMono"})
+    EXPECT_TRUE(fonts.contains(face)) << face << "\n" << fonts.join('\n').toStdString();
 }
 
 TEST_F(PlotReport, ManyRootsContinueOnNextPagesUnderTheirHeadings) {

@@ -6,12 +6,16 @@
 #include "qorReportDesigner.h"
 #include "qorReportDesignerItems.h"
 #include "qorTestModal.h"
+#include "qorTestSupport.h"
 #include "qorTestWidgetApp.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPrintPreviewDialog>
+#include <QTimer>
+
+#include <functional>
 
 QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
@@ -46,16 +50,52 @@ TEST_F(PlotReportPreview, PreviewShowsTheReportAtThePicturesSize) {
   EXPECT_EQ(QSize(plot.Width, plot.Height), ShippedPictureSize);
 }
 
-TEST_F(PlotReportPreview, PreviewOfAnUnreadableTemplateSaysWhy) {
-  QFile file(TemplatePath());
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.close();
-  try {
-    PreviewPlotReport(plot, roots, input);
-    FAIL() << "an empty template was shown";
-  } catch (const Exception& error) {
-    EXPECT_EQ(error.Message(), "Die Berichtsvorlage '" + QDir::toNativeSeparators(TemplatePath()).toStdString() +
-                                   "' kann nicht gelesen werden. Sie ist leer.");
+// Closes every modal dialog that opens while it lives, and counts them.
+class TModalCloser {
+public:
+  TModalCloser() {
+    QObject::connect(&FTimer, &QTimer::timeout, &FTimer, [this] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        ++Closed;
+        modal->close();
+      }
+    });
+    FTimer.start(PollMilliseconds);
+  }
+  int Closed = 0;
+
+private:
+  static constexpr int PollMilliseconds = 10;
+  QTimer FTimer;
+};
+
+// Without a readable template there is nothing to preview: the user learns why instead
+// of seeing an empty page.
+TEST_F(PlotReportPreview, PreviewWithoutAReadableTemplateSaysWhyAndShowsNothing) {
+  const QString shown = QDir::toNativeSeparators(TemplatePath());
+  const struct {
+    const char* name;
+    std::function<void()> make;
+    QString message;
+  } cases[] = {
+      {"missing", [] {}, "Die Berichtsvorlage '" + shown + "' existiert nicht."},
+      {"empty",
+       [this] {
+         QFile file(TemplatePath());
+         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+       },
+       "Die Berichtsvorlage '" + shown + "' kann nicht gelesen werden. Sie ist leer."},
+      {"a folder", [this] { ASSERT_TRUE(QDir().mkpath(TemplatePath())); },
+       "Die Berichtsvorlage '" + shown + "' kann nicht gelesen werden. Das ist keine gewöhnliche Datei."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(TemplatePath());
+    QDir(TemplatePath()).removeRecursively();
+    c.make();
+    const TModalCloser closer;
+    EXPECT_THROW_MSG(PreviewPlotReport(plot, roots, input), Exception, c.message.toStdString());
+    EXPECT_EQ(closer.Closed, 0) << "no preview opened";
   }
 }
 

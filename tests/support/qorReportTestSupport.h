@@ -1,15 +1,15 @@
 #pragma once
-// Shared parts of the report tests: a roots table like the root-finding window's, a
-// report of two pages over it, and the text of a PDF file.
+// Shared parts of the report tests: a roots table like the root-finding window's and a
+// report of two pages over it; qorTestPdf.h reads what the PDF files hold.
 
 #include "qorMemoryDataset.h"
 #include "qorReport.h"
+#include "qorTestPdf.h"
 #include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <initializer_list>
@@ -105,12 +105,4 @@ protected:
     report.AddDataSet(TqorReportDataSet("Nullstellen", roots));
   }
 };
-
-// The text of a PDF file as pdftotext extracts it (layout kept).
-inline QString PdfText(const QString& FileName) {
-  QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
-  if (!process.waitForFinished(30000) || process.exitCode() != 0) return QStringLiteral("<pdftotext failed>");
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
 

@@ -2,7 +2,10 @@
 // The Qt application object of a test program. Fonts need a QGuiApplication and widgets
 // a QApplication, for the whole run; the object must be gone before the program's
 // static objects are, so a GoogleTest environment makes and ends it. Tests run on the
-// offscreen platform unless another one is set.
+// offscreen platform unless another one is set, with the fonts the program draws in
+// (UseMetricCompatibleFonts), so that they measure what users see.
+
+#include "qorGraphicUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +18,7 @@ class TQtTestEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseMetricCompatibleFonts();
     FApp = std::make_unique<TApplication>(FArgc, FArgv);
   }
   void TearDown() override { FApp.reset(); }
