@@ -198,9 +198,9 @@ TEST_F(MainWindowBase, ClosedChildGoesAwayAndClosingStoresTheMainMetrics) {
   sub->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(sub.isNull());
-  window.move(40, 30);
+  window.setGeometry(40, 30, 700, 500);
   window.close();
-  EXPECT_EQ(StoredMetrics("Hauptfenster"), QStringLiteral("40;30;%1;%2;0").arg(window.width()).arg(window.height()));
+  EXPECT_EQ(StoredMetrics("Hauptfenster"), "40;30;700;500;0");
 }
 
 TEST_F(MainWindowBase, InfoOpensTheGivenDialogModally) {
