@@ -14,6 +14,8 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 const QString MainFormName = QStringLiteral("Hauptfenster");
 // The login and system panels start this wide, before their texts are known.
@@ -25,7 +27,39 @@ constexpr int PlaceholderBlanks = 10;
 constexpr int StartupDelayMs = 100;
 
 QString Blanks() { return QString(PlaceholderBlanks, u' '); }
+
+// Splits Total into Count parts of at least Minimum each, the last one taking what the
+// division left over; parts that cannot keep Minimum within Total reach beyond it.
+QList<QPair<int, int>> Parts(int Total, int Count, int Minimum) {
+  const int step = std::max(Total / Count, Minimum);
+  QList<QPair<int, int>> parts;
+  for (int i = 0; i < Count; ++i) {
+    const int extent = i == Count - 1 ? std::max(Total - i * step, Minimum) : step;
+    parts.append({i * step, extent});
+  }
+  return parts;
+}
 }  // namespace
+
+QList<QRect> TiledPlaces(const QRect& Area, int Count, const QSize& Minimum, Qt::Orientation Direction) {
+  const bool vertical = Direction == Qt::Vertical;
+  const int along = vertical ? Area.height() : Area.width();
+  const int across = vertical ? Area.width() : Area.height();
+  const int minAlong = std::max(1, vertical ? Minimum.height() : Minimum.width());
+  const int minAcross = vertical ? Minimum.width() : Minimum.height();
+  const int perLine = std::clamp(along / minAlong, 1, Count);
+  const int lines = (Count + perLine - 1) / perLine;
+  const QList<QPair<int, int>> lineParts = Parts(across, lines, minAcross);
+  QList<QRect> places;
+  for (int line = 0; line < lines; ++line) {
+    const int inLine = std::min(perLine, Count - line * perLine);
+    const auto [acrossAt, acrossExtent] = lineParts[line];
+    for (const auto& [alongAt, alongExtent] : Parts(along, inLine, minAlong))
+      places << (vertical ? QRect(Area.left() + acrossAt, Area.top() + alongAt, acrossExtent, alongExtent)
+                          : QRect(Area.left() + alongAt, Area.top() + acrossAt, alongExtent, acrossExtent));
+  }
+  return places;
+}
 
 TfrmQORVCLApplicationMainBase::TfrmQORVCLApplicationMainBase(const QString& DesignedCaption, QWidget* Owner)
     : TqorFormBaseOf<QMainWindow>(Owner),
@@ -106,10 +140,11 @@ QMdiSubWindow* TfrmQORVCLApplicationMainBase::AddMdiChild(std::unique_ptr<QWidge
   sub->setAttribute(Qt::WA_DeleteOnClose);
   // The sub-window does not take the form's size by itself; its frame comes around it.
   // A form designed larger than the frame's free area is made to fit it, so that it
-  // does not open cut off behind the frame's edge.
+  // does not open cut off behind the frame's edge, but not below its minimum size.
   const QSize room = FMdiArea->viewport()->size();
   QSize size = designed.grownBy(sub->contentsMargins());
-  if (room.isValid() && !room.isEmpty()) size = size.boundedTo(room);
+  if (room.isValid() && !room.isEmpty())
+    size = size.boundedTo(room).expandedTo(sub->minimumSizeHint().expandedTo(sub->minimumSize()));
   sub->resize(size);
   sub->show();
   return sub;
@@ -224,16 +259,13 @@ void TfrmQORVCLApplicationMainBase::TileSubWindows(Qt::Orientation Direction) {
   for (QMdiSubWindow* sub : FMdiArea->subWindowList())
     if (!sub->isMinimized() && !sub->isHidden()) windows << sub;
   if (windows.isEmpty()) return;
-  const QRect area = FMdiArea->viewport()->rect();
-  const int count = int(windows.size());
-  const bool vertical = Direction == Qt::Vertical;
-  const int step = (vertical ? area.height() : area.width()) / count;
-  for (int i = 0; i < count; ++i) {
+  QSize minimum;
+  for (QMdiSubWindow* sub : windows)
+    minimum = minimum.expandedTo(sub->minimumSizeHint().expandedTo(sub->minimumSize()));
+  const QList<QRect> places = TiledPlaces(FMdiArea->viewport()->rect(), int(windows.size()), minimum, Direction);
+  for (qsizetype i = 0; i < windows.size(); ++i) {
     windows[i]->showNormal();
-    // The last window also takes what the division left over.
-    const int extent = i == count - 1 ? (vertical ? area.height() : area.width()) - i * step : step;
-    windows[i]->setGeometry(vertical ? QRect(0, i * step, area.width(), extent)
-                                     : QRect(i * step, 0, extent, area.height()));
+    windows[i]->setGeometry(places[i]);
   }
 }
 

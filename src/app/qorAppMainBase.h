@@ -10,7 +10,9 @@
 #include "qorAppInfo.h"
 #include "qorFormBase.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QRect>
 
 #include <memory>
 
@@ -19,6 +21,13 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QTimer;
+
+// The places of Count windows tiled in Area one below the other (Vertical) or side by
+// side, each spanning the area in the other direction and the last one taking what the
+// division leaves. No window is made smaller than Minimum: where too few fit in one line,
+// they go on in further lines (columns for Vertical, rows otherwise), and where even one
+// does not fit, the places reach beyond the area, to be scrolled to.
+QList<QRect> TiledPlaces(const QRect& Area, int Count, const QSize& Minimum, Qt::Orientation Direction);
 
 class TfrmQORVCLApplicationMainBase : public TqorFormBaseOf<QMainWindow> {
   Q_OBJECT
@@ -96,8 +105,8 @@ private:
   void ResizeStatusBarPanels(int LoginWidth, int SystemWidth);
   // The list of open child windows below the arranging items.
   void RebuildWindowList();
-  // Child windows one below the other (Vertical) or side by side, each spanning the
-  // area in the other direction.
+  // Child windows one below the other (Vertical) or side by side (TiledPlaces), none
+  // smaller than the largest minimum size among them.
   void TileSubWindows(Qt::Orientation Direction);
   // Lines up the minimised child windows along the bottom of the area.
   void ArrangeIcons();

@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 // Separates the words of the metrics text.
@@ -23,6 +24,9 @@ constexpr qsizetype WordState = 5;
 // A window is within reach when this much of it (or all of it, if it is smaller) lies
 // on one screen: enough to grab its title bar.
 constexpr int MinVisibleExtent = 32;
+// The room kept around a window that is not framed yet for the frame it will get: a
+// little more than the borders and title bars of common window managers.
+constexpr QMargins UnknownFrame(8, 32, 8, 8);
 
 // Word N of Text as a decimal integer, or Value when it is missing or no integer.
 int WordAsInteger(qsizetype N, const QString& Text, int Value) {
@@ -49,13 +53,35 @@ TqorAppStorageBase* FormStorage() {
   return provider ? provider->Cfg() : nullptr;
 }
 
-// Where Window can be seen: the MDI area of a sub-window, otherwise the screens with
-// the primary one first.
-QList<QRect> VisibleAreas(const QWidget& Window) {
-  if (const auto* sub = qobject_cast<const QMdiSubWindow*>(&Window)) {
-    if (const QMdiArea* area = sub->mdiArea()) return {area->viewport()->rect()};
-    return {};
-  }
+// The frame query the metrics use; the platform's unless a test put in another.
+TqorWindowFrameQuery& WindowFrameQuery() {
+  static TqorWindowFrameQuery query;
+  return query;
+}
+
+QMargins PlatformFrameMargins(const QWidget& Window) {
+  if (!Window.isWindow()) return {};
+  const QRect frame = Window.frameGeometry();
+  const QRect client = Window.geometry();
+  return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+          frame.bottom() - client.bottom()};
+}
+
+QMargins FrameMargins(const QWidget& Window) {
+  const TqorWindowFrameQuery& query = WindowFrameQuery();
+  return query ? query(Window) : PlatformFrameMargins(Window);
+}
+
+// The frame to keep within reach around Window: its own, or, before the window system
+// has framed it, room for one.
+QMargins ExpectedFrame(const QWidget& Window) {
+  const QMargins frame = FrameMargins(Window);
+  if (!frame.isNull() || Window.windowFlags().testFlag(Qt::FramelessWindowHint)) return frame;
+  return UnknownFrame;
+}
+
+// The screens' available areas, the primary one first.
+QList<QRect> ScreenAreas() {
   QList<QRect> areas;
   if (const QScreen* primary = QGuiApplication::primaryScreen()) areas << primary->availableGeometry();
   for (const QScreen* screen : QGuiApplication::screens())
@@ -76,28 +102,50 @@ void KeepVisibleSize(TqorFormMetrics& Metrics, const TqorFormMetrics& Current) {
   if (Metrics.Height < MinVisibleExtent) Metrics.Height = Current.Height;
 }
 
-// Moves a place that is out of reach on every area fully into the first area,
-// shrinking it where it is larger than the area.
-void KeepWithinReach(TqorFormMetrics& Metrics, const QList<QRect>& Areas) {
+// Place moved (and shrunk down to Minimum, where it is larger) to lie within Area; a
+// place that cannot shrink enough keeps to the area's top left.
+QRect FittedInto(const QRect& Place, const QRect& Area, const QSize& Minimum) {
+  const QSize size = Place.size().boundedTo(Area.size()).expandedTo(Minimum);
+  const int left = std::max(Area.left(), std::min(Place.left(), Area.left() + Area.width() - size.width()));
+  const int top = std::max(Area.top(), std::min(Place.top(), Area.top() + Area.height() - size.height()));
+  return {QPoint(left, top), size};
+}
+
+void SetPlace(TqorFormMetrics& Metrics, const QRect& Place) {
+  Metrics.Left = Place.left();
+  Metrics.Top = Place.top();
+  Metrics.Width = Place.width();
+  Metrics.Height = Place.height();
+}
+
+// An MDI child opens fully inside the visible part of its area, so that no part of it
+// hides behind the area's edge or scroll bars; it is not made smaller than it can be.
+void KeepInsideMdiArea(TqorFormMetrics& Metrics, const QMdiSubWindow& Sub) {
+  const QMdiArea* area = Sub.mdiArea();
+  if (!area || area->viewport()->rect().isEmpty()) return;
   const QRect place(Metrics.Left, Metrics.Top, Metrics.Width, Metrics.Height);
-  const bool usable = std::any_of(Areas.begin(), Areas.end(), [](const QRect& a) { return !a.isEmpty(); });
-  if (!usable || std::any_of(Areas.begin(), Areas.end(), [&](const QRect& a) { return WithinReach(place, a); }))
-    return;
-  const QRect& area = Areas.first();
-  Metrics.Width = std::min(Metrics.Width, area.width());
-  Metrics.Height = std::min(Metrics.Height, area.height());
-  Metrics.Left = std::clamp(Metrics.Left, area.left(), area.left() + area.width() - Metrics.Width);
-  Metrics.Top = std::clamp(Metrics.Top, area.top(), area.top() + area.height() - Metrics.Height);
+  SetPlace(Metrics, FittedInto(place, area->viewport()->rect(), Sub.minimumSizeHint().expandedTo(Sub.minimumSize())));
+}
+
+// A top-level window whose frame is out of reach on every screen is moved, frame and
+// all, fully into the primary screen, shrinking it where it is larger than the screen.
+void KeepWithinReach(TqorFormMetrics& Metrics, const QMargins& Frame) {
+  const QList<QRect> areas = ScreenAreas();
+  const QRect frame = QRect(Metrics.Left, Metrics.Top, Metrics.Width, Metrics.Height).marginsAdded(Frame);
+  const bool usable = std::any_of(areas.begin(), areas.end(), [](const QRect& a) { return !a.isEmpty(); });
+  if (!usable || std::any_of(areas.begin(), areas.end(), [&](const QRect& a) { return WithinReach(frame, a); })) return;
+  SetPlace(Metrics, FittedInto(frame, areas.first(), QSize()).marginsRemoved(Frame));
 }
 }  // namespace
 
 // ----------------------------------------------------------- TqorFormMetrics
 
 void TqorFormMetrics::Assign(const QWidget& Window) {
-  Top = Window.y();
-  Left = Window.x();
-  Height = Window.height();
-  Width = Window.width();
+  const QRect client = Window.geometry();
+  Top = client.top();
+  Left = client.left();
+  Height = client.height();
+  Width = client.width();
   const Qt::WindowStates state = Window.windowState();
   WindowState = state.testFlag(Qt::WindowMinimized)   ? wsMinimized
                 : state.testFlag(Qt::WindowMaximized) ? wsMaximized
@@ -105,8 +153,7 @@ void TqorFormMetrics::Assign(const QWidget& Window) {
 }
 
 void TqorFormMetrics::AssignTo(QWidget& Window) const {
-  Window.move(Left, Top);
-  Window.resize(Width, Height);
+  Window.setGeometry(Left, Top, Width, Height);
   constexpr Qt::WindowStates sizeStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
   Window.setWindowState((Window.windowState() & ~sizeStates) | StateFlags(WindowState));
 }
@@ -126,6 +173,10 @@ void TqorFormMetrics::setAsString(const QString& Text) {
 
 // ----------------------------------------------------------- reading and writing
 
+TqorWindowFrameQuery SetWindowFrameQuery(TqorWindowFrameQuery Query) {
+  return std::exchange(WindowFrameQuery(), std::move(Query));
+}
+
 QWidget& FormMetricsWindow(QWidget& Form) {
   if (auto* sub = qobject_cast<QMdiSubWindow*>(Form.parentWidget())) return *sub;
   return Form;
@@ -134,14 +185,20 @@ QWidget& FormMetricsWindow(QWidget& Form) {
 void ReadFormMetrics(QWidget& Form, const QString& FormName) {
   TqorAppStorageBase* storage = FormStorage();
   if (!storage) return;
+  const QString stored = storage->ReadString(aslsFormMetrics, FormMetricsSubKey, FormName, QString());
+  // Without stored metrics the window keeps its designed place, which may be one the
+  // platform chooses (a dialog centred on its owner).
+  if (stored.isEmpty()) return;
   QWidget& window = FormMetricsWindow(Form);
   TqorFormMetrics current;
   current.Assign(window);
-  TqorFormMetrics metrics;
-  metrics.Assign(window);
-  metrics.setAsString(storage->ReadString(aslsFormMetrics, FormMetricsSubKey, FormName, current.AsString()));
+  TqorFormMetrics metrics = current;
+  metrics.setAsString(stored);
   KeepVisibleSize(metrics, current);
-  KeepWithinReach(metrics, VisibleAreas(window));
+  if (const auto* sub = qobject_cast<const QMdiSubWindow*>(&window))
+    KeepInsideMdiArea(metrics, *sub);
+  else
+    KeepWithinReach(metrics, ExpectedFrame(window));
   metrics.AssignTo(window);
 }
 

@@ -4,7 +4,8 @@
 // The caller sets the task, shows the dialog modally and, after OK, shows the task's
 // values again. OK stores every field as it stands (only the node count is kept within
 // its limits); Cancel and Esc leave the task untouched. Enter presses OK, except in the
-// script field, where it starts a new line. As a dialog it keeps no window metrics.
+// script field, where it starts a new line. It can be resized, so it keeps its place and
+// size between runs like a window, under the form base's default form name.
 
 #include "qorFormBase.h"
 
@@ -53,6 +54,8 @@ public:
 protected:
   // Every showing fills the fields from the task and starts on "Allgemein".
   void showEvent(QShowEvent* Event) override;
+  // Not a fixed dialog: the metrics are kept.
+  bool HasDialogBorder() const override { return false; }
 
 private slots:
   // Applies the mode of the checked radio button: its field editable on the normal

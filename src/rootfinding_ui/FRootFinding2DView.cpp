@@ -183,6 +183,11 @@ QWidget* TViewBuilder::GraphPanel() {
   FView.GraphScrollArea->setObjectName(QStringLiteral("sb"));
   FView.GraphScrollArea->setWidgetResizable(true);
   FView.GraphScrollArea->setWidget(FView.GraphImage);
+  // The scroll area keeps room for the smallest plot; the plot itself never goes below
+  // it, should anything squeeze the area further.
+  FView.GraphImage->setMinimumSize(MinPlotSize);
+  const int frame = 2 * FView.GraphScrollArea->frameWidth();
+  FView.GraphScrollArea->setMinimumSize(MinPlotSize + QSize(frame, frame));
 
   auto* spRootInfoWidth = new QSplitter(Qt::Horizontal);
   spRootInfoWidth->setObjectName(QStringLiteral("spRootInfoWidth"));

@@ -9,6 +9,8 @@
 // Every widget keeps its component name as object name (txtFct, Button2, sb, DBGrid1,
 // ToolButton6, ...): tests and stored settings find the widgets by these names.
 
+#include <QSize>
+
 #include <array>
 
 class QAction;
@@ -21,6 +23,13 @@ class QWidget;
 class TqorDataSource;
 class TqorNumEdit;
 class TqorPlotImage;
+
+// The smallest plot the window shows, and with it the smallest the window is resized or
+// tiled to. The axes take 56 pixels in each direction for their labels and titles and
+// the plot keeps a 10-pixel margin, so at about 66 pixels nothing is left of the graph.
+// At this size the graph keeps about 174 x 94 pixels, room for three labelled steps on
+// each axis, and the 20-point axis titles still fit beside it.
+inline constexpr QSize MinPlotSize(240, 160);
 
 // The actions and menus the view's buttons run, made by the form before its view.
 struct TRootFinding2DViewActions {

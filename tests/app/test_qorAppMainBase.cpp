@@ -1,7 +1,8 @@
 #include "qorAppMainBase.h"
 
-#include "qorTestWidgets.h"
 #include "qorTestModal.h"
+#include "qorTestSupport.h"
+#include "qorTestWidgets.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -178,6 +179,66 @@ TEST_F(MainWindowBase, WindowMenuTilesAndListsTheChildren) {
   EXPECT_EQ(window.MdiArea().activeSubWindow(), subs[2]);
 }
 
+// Places as "left,top,width,height" each, parted by blanks.
+QString PlacesText(const QList<QRect>& Places) {
+  QStringList texts;
+  for (const QRect& p : Places)
+    texts << QStringLiteral("%1,%2,%3,%4").arg(p.x()).arg(p.y()).arg(p.width()).arg(p.height());
+  return texts.join(u' ');
+}
+
+TEST(TiledPlaces, LinesUpWindowsAndStartsNewLinesBeforeAnyGetsTooSmall) {
+  const QRect area(0, 0, 780, 600);
+  const struct {
+    const char* Case;
+    QRect Area;
+    int Count;
+    QSize Minimum;
+    Qt::Orientation Direction;
+    const char* Places;  // expected
+  } cases[] = {
+      {"one below the other", area, 3, {100, 100}, Qt::Vertical, "0,0,780,200 0,200,780,200 0,400,780,200"},
+      {"side by side", area, 3, {100, 100}, Qt::Horizontal, "0,0,260,600 260,0,260,600 520,0,260,600"},
+      {"the last takes the rest", {10, 20, 100, 50}, 3, {}, Qt::Vertical, "10,20,100,16 10,36,100,16 10,52,100,18"},
+      {"too many for one column",
+       area,
+       7,
+       {200, 150},
+       Qt::Vertical,
+       "0,0,390,150 0,150,390,150 0,300,390,150 0,450,390,150 390,0,390,200 390,200,390,200 390,400,390,200"},
+      {"too wide to stand side by side", {0, 0, 500, 600}, 2, {300, 200}, Qt::Horizontal, "0,0,500,300 0,300,500,300"},
+      {"beyond a too small area", {0, 0, 300, 100}, 2, {200, 150}, Qt::Vertical, "0,0,200,150 200,0,200,150"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Case);
+    EXPECT_EQ(PlacesText(TiledPlaces(c.Area, c.Count, c.Minimum, c.Direction)), c.Places);
+  }
+}
+
+TEST_F(MainWindowBase, TilingKeepsEveryChildAtItsMinimumSize) {
+  window.resize(640, 480);
+  window.show();
+  for (int i = 0; i < 4; ++i) {
+    auto form = std::make_unique<TfrmqorVCLWINFormBase>();
+    form->setMinimumSize(250, 150);
+    window.AddMdiChild(std::move(form));
+  }
+  for (QAction* tile : {window.mnuWindowVertical, window.mnuWindowHorizontal}) {
+    SCOPED_TRACE(tile->text().toStdString());
+    tile->trigger();
+    Settle();
+    const QList<QMdiSubWindow*> subs = window.MdiArea().subWindowList();
+    for (const QMdiSubWindow* sub : subs) {
+      EXPECT_GE(sub->width(), sub->minimumSizeHint().width());
+      EXPECT_GE(sub->height(), sub->minimumSizeHint().height());
+      EXPECT_GE(sub->widget()->width(), 250);
+      EXPECT_GE(sub->widget()->height(), 150);
+      for (const QMdiSubWindow* other : subs)
+        EXPECT_TRUE(sub == other || !sub->geometry().intersects(other->geometry()));
+    }
+  }
+}
+
 TEST_F(MainWindowBase, ChildKeepsItsDesignedSizeWhereItFitsAndIsShrunkWhereNot) {
   window.show();
   const QSize room = window.MdiArea().viewport()->size();
@@ -198,9 +259,9 @@ TEST_F(MainWindowBase, ClosedChildGoesAwayAndClosingStoresTheMainMetrics) {
   sub->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(sub.isNull());
-  window.move(40, 30);
+  window.setGeometry(40, 30, 700, 500);
   window.close();
-  EXPECT_EQ(StoredMetrics("Hauptfenster"), QStringLiteral("40;30;%1;%2;0").arg(window.width()).arg(window.height()));
+  EXPECT_EQ(StoredMetrics("Hauptfenster"), "40;30;700;500;0");
 }
 
 TEST_F(MainWindowBase, InfoOpensTheGivenDialogModally) {

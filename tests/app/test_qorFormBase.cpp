@@ -1,5 +1,6 @@
 #include "qorFormBase.h"
 
+#include "qorTestSupport.h"
 #include "qorTestWidgets.h"
 
 #include <QDialog>
@@ -8,6 +9,8 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSet>
 
 #include <memory>
 #include <vector>
@@ -16,8 +19,10 @@ namespace {
 
 QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
+// Where W's client area is, as the metrics hold it.
 QString PlaceOf(const QWidget& W) {
-  return QStringLiteral("%1;%2;%3;%4").arg(W.x()).arg(W.y()).arg(W.width()).arg(W.height());
+  const QRect place = W.geometry();
+  return QStringLiteral("%1;%2;%3;%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
 }
 
 TEST(FormMetrics, TextHoldsLeftTopWidthHeightState) {
@@ -53,14 +58,48 @@ TEST(FormMetrics, UnreadableWordsKeepTheirValues) {
   }
 }
 
+// A window manager's frame, simulated: a top-level window gets the frame Margins once it
+// is shown and the event loop has run, as a window manager frames a window only after
+// it is mapped; with AtOnce it has the frame from its showing on, as under Windows.
+class TSimulatedFrame : public QObject {
+public:
+  TSimulatedFrame(QMargins Margins, bool AtOnce) : FMargins(Margins), FAtOnce(AtOnce) {
+    qApp->installEventFilter(this);
+    FPlatform = SetWindowFrameQuery(
+        [this](const QWidget& Window) { return FFramed.contains(&Window) ? FMargins : QMargins(); });
+  }
+  ~TSimulatedFrame() override { SetWindowFrameQuery(FPlatform); }
+
+protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    const auto* window = qobject_cast<QWidget*>(Watched);
+    if (!window || !window->isWindow()) return false;
+    if (Event->type() == QEvent::Show && FAtOnce) FFramed.insert(window);
+    if (Event->type() == QEvent::Show && !FAtOnce)
+      QMetaObject::invokeMethod(
+          this,
+          [this, framed = QPointer<const QWidget>(window)] {
+            if (framed) FFramed.insert(framed);
+          },
+          Qt::QueuedConnection);
+    if (Event->type() == QEvent::Hide) FFramed.remove(window);
+    return false;
+  }
+
+private:
+  QMargins FMargins;
+  bool FAtOnce;
+  QSet<const QWidget*> FFramed;
+  TqorWindowFrameQuery FPlatform;
+};
+
 class FormBase : public TWidgetTest {
 protected:
   // A top-level form named "Probe" at its designed place 30;40 with 300 x 200 pixels.
   static std::unique_ptr<TfrmqorVCLWINFormBase> NewForm() {
     auto form = std::make_unique<TfrmqorVCLWINFormBase>();
     form->setFormName("Probe");
-    form->move(30, 40);
-    form->resize(300, 200);
+    form->setGeometry(30, 40, 300, 200);
     return form;
   }
   static QRect ScreenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
@@ -76,11 +115,9 @@ TEST_F(FormBase, NewFormHasTheDefaultNameAndDesignedSize) {
 TEST_F(FormBase, FirstShowingKeepsTheDesignedPlaceAndClosingStoresIt) {
   auto form = NewForm();
   form->show();
-  // Before it is shown, a window's place cannot include the frame the platform adds, so
-  // only the size is certain here.
-  EXPECT_EQ(form->size(), QSize(300, 200));
+  EXPECT_EQ(PlaceOf(*form), "30;40;300;200");
   EXPECT_EQ(StoredMetrics("Probe"), "");  // showing reads, never writes
-  form->move(35, 45);
+  form->setGeometry(35, 45, 300, 200);
   form->close();
   EXPECT_EQ(StoredMetrics("Probe"), "35;45;300;200;0");
 }
@@ -90,7 +127,54 @@ TEST_F(FormBase, StoredPlaceIsAppliedOnShowing) {
   auto form = NewForm();
   form->show();
   EXPECT_EQ(PlaceOf(*form), "100;50;300;200");
+  EXPECT_NE(form->frameGeometry().topLeft(), form->geometry().topLeft()) << "the platform's frame is not in the place";
   EXPECT_FALSE(form->isMaximized());
+}
+
+TEST_F(FormBase, StoringAndRestoringAgreeWhateverTheFrame) {
+  const struct {
+    QMargins Frame;
+    bool AtOnce;
+  } frames[] = {{{1, 20, 1, 1}, false}, {{4, 30, 4, 4}, false}, {{1, 20, 1, 1}, true}, {{0, 0, 0, 0}, true}};
+  // Also places where the frame reaches beyond the screen's top or right and bottom.
+  const QString places[] = {
+      "100;80;320;240;0", "5;10;320;240;0",
+      QStringLiteral("%1;%2;320;240;0").arg(ScreenArea().right() - 100).arg(ScreenArea().bottom() - 100)};
+  for (const auto& frame : frames)
+    for (const QString& place : places) {
+      SCOPED_TRACE(QStringLiteral("frame %1;%2 at once %3")
+                       .arg(frame.Frame.left())
+                       .arg(frame.Frame.top())
+                       .arg(frame.AtOnce)
+                       .toStdString());
+      SCOPED_TRACE(place.toStdString());
+      const TSimulatedFrame windowManager(frame.Frame, frame.AtOnce);
+      StoreMetrics("Probe", place);
+      for (int run = 0; run < 3; ++run) {
+        auto form = NewForm();
+        form->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(PlaceOf(*form) + ";0", place) << run;
+        form->close();
+        EXPECT_EQ(StoredMetrics("Probe"), place) << run;
+      }
+    }
+}
+
+TEST_F(FormBase, AWindowMovedIntoReachHasItsTitleBarOnTheScreen) {
+  const QRect screen = ScreenArea();
+  for (const bool atOnce : {false, true})
+    for (const QMargins& frame : {QMargins(1, 20, 1, 1), QMargins(4, 30, 4, 4)}) {
+      SCOPED_TRACE(
+          QStringLiteral("frame %1;%2 at once %3").arg(frame.left()).arg(frame.top()).arg(atOnce).toStdString());
+      const TSimulatedFrame windowManager(frame, atOnce);
+      StoreMetrics("Probe", "-5000;-5000;320;240;0");
+      auto form = NewForm();
+      form->show();
+      QCoreApplication::processEvents();
+      EXPECT_EQ(form->size(), QSize(320, 240));
+      EXPECT_TRUE(screen.contains(form->geometry().marginsAdded(frame)));
+    }
 }
 
 TEST_F(FormBase, MaximisedWindowKeepsItsNormalBounds) {
@@ -112,6 +196,7 @@ TEST_F(FormBase, MaximisedWindowWithoutStoredBoundsStoresTheMaximisedOnes) {
   auto form = NewForm();
   form->show();
   form->showMaximized();
+  QCoreApplication::processEvents();  // the platform takes the new state
   const QString maximised = PlaceOf(*form);
   ASSERT_NE(maximised, "30;40;300;200");
   form->close();
@@ -131,19 +216,24 @@ TEST_F(FormBase, PlaceOffEveryScreenBecomesAFullyVisibleOne) {
   const QRect screen = ScreenArea();
   struct TCase {
     QString Stored;
-    QSize Size;  // expected
+    QSize Size;  // expected client size; empty: the frame fills the screen
   };
   const std::vector<TCase> cases = {
       {QStringLiteral("5000;4000;320;240;0"), QSize(320, 240)},
       {QStringLiteral("-900;-700;320;240;0"), QSize(320, 240)},
-      {QStringLiteral("-9000;10;9000;9000;0"), screen.size()},
+      {QStringLiteral("-9000;10;9000;9000;0"), QSize()},
   };
   for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Stored.toStdString());
     StoreMetrics("Probe", c.Stored);
     auto form = NewForm();
     form->show();
-    EXPECT_EQ(form->size(), c.Size) << c.Stored.toStdString();
-    EXPECT_TRUE(screen.contains(QRect(form->pos(), form->size()))) << c.Stored.toStdString();
+    // The frame as well: its title bar must be within reach.
+    EXPECT_TRUE(screen.contains(form->frameGeometry()));
+    if (c.Size.isEmpty())
+      EXPECT_EQ(form->frameGeometry().size(), screen.size());
+    else
+      EXPECT_EQ(form->size(), c.Size);
   }
   StoreMetrics("Probe", "-20;-10;320;240;0");  // partly visible: the user's choice stays
   auto form = NewForm();
@@ -197,15 +287,41 @@ TEST_F(FormBase, MdiChildKeepsItsFramePlaceAndGoesAwayOnClosing) {
   EXPECT_EQ(StoredMetrics("Probe"), "25;35;300;200;0");
 }
 
-TEST_F(FormBase, MdiChildOutsideTheAreaOpensInsideIt) {
+TEST_F(FormBase, MdiChildStoredOutsideASmallerAreaOpensInsideItsVisiblePart) {
   QMdiArea area;
-  area.resize(800, 600);
+  area.resize(500, 400);
   area.show();
-  StoreMetrics("Probe", "2000;1500;300;200;0");
-  QMdiSubWindow* sub = area.addSubWindow(NewForm().release());
+  const QRect visible = area.viewport()->rect();
+  const struct {
+    const char* Stored;
+    QSize Size;  // expected
+  } cases[] = {
+      {"2000;1500;300;200;0", QSize(300, 200)},  // wholly outside
+      {"350;300;300;200;0", QSize(300, 200)},    // partly outside, at the right and bottom
+      {"-100;-50;300;200;0", QSize(300, 200)},   // partly outside, at the left and top
+      {"10;10;900;700;0", visible.size()},       // larger than the area
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Stored);
+    StoreMetrics("Probe", c.Stored);
+    QPointer<QMdiSubWindow> sub = area.addSubWindow(NewForm().release());
+    sub->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sub->size(), c.Size);
+    EXPECT_TRUE(visible.contains(sub->geometry()));
+    EXPECT_FALSE(area.horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(area.verticalScrollBar()->isVisible());
+    sub->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  // A child that cannot become as small as the area keeps its minimum size, at the top left.
+  StoreMetrics("Probe", "100;100;700;500;0");
+  auto form = NewForm();
+  form->setMinimumSize(600, 450);
+  QMdiSubWindow* sub = area.addSubWindow(form.release());
   sub->show();
-  EXPECT_EQ(sub->size(), QSize(300, 200));
-  EXPECT_TRUE(area.viewport()->rect().contains(sub->geometry()));
+  EXPECT_EQ(sub->pos(), QPoint(0, 0));
+  EXPECT_EQ(sub->widget()->size(), QSize(600, 450));
 }
 
 TEST_F(FormBase, MaximisedMdiChildReopensMaximised) {
@@ -224,8 +340,7 @@ TEST_F(FormBase, DialogNeitherReadsNorWritesMetrics) {
   StoreMetrics("Dialog", "100;50;320;240;0");
   TqorFormBaseOf<QDialog> dialog;
   dialog.setFormName("Dialog");
-  dialog.move(30, 40);
-  dialog.resize(300, 200);
+  dialog.setGeometry(30, 40, 300, 200);
   dialog.show();
   EXPECT_EQ(PlaceOf(dialog), "30;40;300;200");
   dialog.close();

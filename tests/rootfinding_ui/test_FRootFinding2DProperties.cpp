@@ -338,3 +338,47 @@ TEST_F(Properties, ATypedPointOrCommaIsTheDecimalSeparatorUnderEveryLocale) {
     }
   }
 }
+
+// The dialog can be resized, so it keeps its place and size between openings like a
+// window, under the form base's default name, however it ends.
+TEST_F(Properties, KeepsItsPlaceAndSizeUnderTheDefaultFormNameHoweverItEnds) {
+  const std::vector<std::pair<const char*, std::function<void()>>> endings = {
+      {"OK", [this] { dialog->cmdOK->click(); }},
+      {"Abbruch", [this] { dialog->cmdCancel->click(); }},
+      {"Esc", [this] { SendKey(dialog->txtName, Qt::Key_Escape); }},
+      {"Enter", [this] { SendKey(dialog->txtName, Qt::Key_Return, "\r"); }},
+      {"closing the window", [this] { dialog->close(); }},
+  };
+  int shift = 0;
+  for (const auto& [how, end] : endings) {
+    SCOPED_TRACE(how);
+    shift += 10;
+    StoreMetrics(DefaultFormName, "120;90;620;400;0");
+    Show();
+    EXPECT_EQ(dialog->geometry(), QRect(120, 90, 620, 400));
+    const QRect moved(120 + shift, 90 + shift, 640 + shift, 420 + shift);
+    dialog->setGeometry(moved);
+    end();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(StoredMetrics(DefaultFormName),
+              QStringLiteral("%1;%2;%3;%4;0").arg(moved.x()).arg(moved.y()).arg(moved.width()).arg(moved.height()));
+  }
+}
+
+TEST_F(Properties, FirstOpensCentredOnItsOwnerAndThenWhereItWasLeft) {
+  QWidget owner;
+  owner.setGeometry(60, 50, 700, 500);
+  owner.show();
+  TfrmRootFinding2DProperties owned(&owner);
+  owned.setRootFinder(&task);
+  owned.show();
+  const QPoint offCentre = owned.frameGeometry().center() - owner.frameGeometry().center();
+  EXPECT_LE(offCentre.manhattanLength(), 2);
+  owned.setGeometry(owned.geometry().translated(40, 30));
+  const QRect left = owned.geometry();
+  owned.reject();
+
+  owner.move(200, 150);
+  owned.show();
+  EXPECT_EQ(owned.geometry(), left);
+}
