@@ -20,7 +20,7 @@ struct TqorFileDialogRequest {
   QString DefaultSuffix;          // appended to a name typed without extension
   QString Directory;              // the folder the dialog starts in
   QString FileName;               // the file name proposed, without folder; may be empty
-  bool ConfirmOverwrite = false;  // a save dialog asks before replacing an existing file
+  bool ConfirmOverwrite = true;   // a save dialog asks before replacing an existing file
 };
 
 // Shows a file dialog for Request; returns the chosen file's full path (native

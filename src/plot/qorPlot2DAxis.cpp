@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 const char* const PlotImprintName = "Ingenieurbüro Nordmark";
 const char* const PlotImprintAddress = "www.nordmark-ingenieure.example";
@@ -14,6 +16,13 @@ const QString SampleText = QStringLiteral("Ag");
 constexpr Extended TitleSizeFactor = 2.5L;
 // Imprint size relative to the label size.
 constexpr Extended ImprintSizeFactor = 0.75L;
+
+// Fewer labels than this along an axis tell nothing of its scale: fixed-point labels
+// that leave room for fewer give way to the exponent form.
+constexpr int32_t MinReadableLabels = 2;
+// A step value nearer to zero than this part of a step is zero: adding steps to the
+// lower limit can leave such a rest, which the exponent form would show as a number.
+constexpr Extended ZeroStepFraction = 1E-9L;
 
 // The first scaling pass asks for this many steps.
 constexpr int32_t FirstWantedStepCount = 9;
@@ -40,6 +49,10 @@ TqorPlotDrawingAxis::TqorPlotDrawingAxis() {
 }
 
 int32_t TqorPlotDrawingAxis::Height() {
+  return BandHeight();
+}
+
+int32_t TqorPlotDrawingAxis::BandHeight() {
   int32_t h = FontTextHeight(FLabelFont, SampleText) + std::max(InterTickHeigth, StepTickHeight) +
               LabelTickGap + BorderGap;
   if (!Name.isEmpty()) h += FontTextHeight(FTitleFont, SampleText) + TitelLabelGap;
@@ -57,10 +70,20 @@ void TqorPlotDrawingAxis::Draw() {
   if (Canvas) Canvas->setPen(FPen);
 }
 
-int32_t TqorPlotDrawingAxis::Scale(Extended dValue) const {
+int32_t TqorPlotDrawingAxis::Scale(Extended dValue) const { return ScaleWidth(Position(dValue)); }
+
+int32_t TqorPlotDrawingAxis::Position(Extended dValue) const {
   // Clamped before rounding, so that the rounded value always fits the integer.
   const Extended offset = IsFiniteReal(dValue) ? (dValue - AxisMin) * ScaleFactor : 0;
-  return ScaleWidth(Start + RoundToInt(std::clamp(offset, -MaxPixelOffset, MaxPixelOffset)));
+  return Start + RoundToInt(std::clamp(offset, -MaxPixelOffset, MaxPixelOffset));
+}
+
+std::optional<int32_t> TqorPlotDrawingAxis::LabelPosition(Extended v, int32_t width, int32_t low, int32_t high,
+                                                          int32_t& end) const {
+  const int32_t begin = std::max(low, std::min(Position(v) - width / 2, high - width));
+  if (begin < end) return std::nullopt;
+  end = begin + width;
+  return begin;
 }
 
 int32_t TqorPlotDrawingAxis::FontTextHeight(const TqorFont& font, const QString& text) {
@@ -69,7 +92,10 @@ int32_t TqorPlotDrawingAxis::FontTextHeight(const TqorFont& font, const QString&
   return Canvas->TextHeight(text);
 }
 
-QString TqorPlotDrawingAxis::LabelText(Extended v) const { return FormatAxisLabel(LabelFormat, v); }
+QString TqorPlotDrawingAxis::LabelText(Extended v) const {
+  if (std::fabs(v) <= std::fabs(StepWidth) * ZeroStepFraction) v = 0;
+  return FormatAxisLabel(LabelFormat, v);
+}
 
 void TqorPlotDrawingAxis::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   Canvas->MoveTo(x1, y1);
@@ -92,8 +118,7 @@ void TqorPlotDrawingAxis::CalculateSteps() {
   for (int pass = 1; StepCount != previous && pass < MaxScalingPasses; ++pass) {
     previous = StepCount;
     MaxLabelWidth = MeasureLabelWidth();
-    StepCount = WantedStepCount();
-    RoundToStepCount();
+    RoundForLabels();
   }
   ScaleFactor = Length / (AxisMax - AxisMin);
   FillSteps();
@@ -108,6 +133,16 @@ void TqorPlotDrawingAxis::RoundToStepCount() {
   RoundAxisRange(AxisMin, AxisMax, StepWidth, StepCount);
 }
 
+void TqorPlotDrawingAxis::RoundForLabels() {
+  // Rounded limits add up to two steps to those wanted, which would bring the labels
+  // closer than their spacing; fewer steps are wanted until they keep it.
+  for (int32_t wanted = WantedStepCount();; --wanted) {
+    StepCount = wanted;
+    RoundToStepCount();
+    if (wanted <= 1 || StepCount * LabelSpacing * std::max(MaxLabelWidth, int32_t{1}) <= Length) return;
+  }
+}
+
 int32_t TqorPlotDrawingAxis::WantedStepCount() const {
   // A label measured 0 pixels wide still needs a pixel; 0 steps count as 1 when the
   // range is rounded, so even an axis shorter than one label gets a step.
@@ -117,6 +152,16 @@ int32_t TqorPlotDrawingAxis::WantedStepCount() const {
 int32_t TqorPlotDrawingAxis::MeasureLabelWidth() {
   LabelFormat = AxisLabelFormat(AxisMin, AxisMax, StepWidth);
   if (!Canvas) return 0;
+  const int32_t widest = WidestLabel();
+  if (MinReadableLabels * LabelSpacing * widest <= Length) return widest;
+  const QString format = std::exchange(LabelFormat, ExponentLabelFormat(AxisMin, AxisMax, StepWidth));
+  const int32_t exponent = WidestLabel();
+  if (exponent < widest) return exponent;
+  LabelFormat = format;
+  return widest;
+}
+
+int32_t TqorPlotDrawingAxis::WidestLabel() {
   FLabelFont.AssignToCanvas(*Canvas);
   int32_t widest = 0;
   for (int32_t i = 0;; ++i) {
@@ -133,6 +178,11 @@ void TqorPlotDrawingAxis::FillSteps() {
 
 // ---- TqorPlotAxisXCommon ----
 
+int32_t TqorPlotAxisXCommon::Height() {
+  const int32_t rows = ImprintRows();
+  return BandHeight() + (rows > 0 ? rows * FontTextHeight(ImprintFont(), SampleText) + TitelLabelGap : 0);
+}
+
 void TqorPlotAxisXCommon::Draw() {
   TqorPlotDrawingAxis::Draw();
   if (!Canvas) return;
@@ -140,28 +190,51 @@ void TqorPlotAxisXCommon::Draw() {
   Line(Start, y0, Start + Length, y0);
   const int32_t y1 = y0 + Canvas->Pen().Width;
   LabelFont().AssignToCanvas(*Canvas);
+  // A label stays left of the axis end; on the left it may reach into the corner,
+  // which the vertical axes keep free.
+  int32_t labelEnd = std::numeric_limits<int32_t>::min();
   ForEachTick(
       [&](Extended v, int32_t x) {
         const QString text = LabelText(v);
         Line(x, y1, x, y1 + StepTickHeight);
-        Canvas->TextOut(x - Canvas->TextWidth(text) / 2, y1 + StepTickHeight + LabelTickGap, text);
+        if (const auto left = LabelPosition(v, Canvas->TextWidth(text), 0, Start + Length, labelEnd))
+          Canvas->TextOut(ScaleWidth(*left), y1 + StepTickHeight + LabelTickGap, text);
       },
       [&](int32_t x) { Line(x, y1, x, y1 + InterTickHeigth); });
   const int32_t yT = y1 + FontTextHeight(LabelFont(), SampleText) + StepTickHeight +
                      LabelTickGap + TitelLabelGap;
-  if (DrawVASOInfo) DrawImprint(yT);
-  if (Name.isEmpty()) return;
-  TitleFont().AssignToCanvas(*Canvas);
-  const int32_t w = Canvas->TextWidth(Name);
-  Canvas->TextOut(ScaleWidth(Start + (Length - w) / 2), yT, Name);
+  int32_t yImprint = yT;
+  if (!Name.isEmpty()) {
+    TitleFont().AssignToCanvas(*Canvas);
+    const QSize title = Canvas->TextExtent(Name);
+    Canvas->TextOut(ScaleWidth(Start + (Length - title.width()) / 2), yT, Name);
+    yImprint += title.height() + TitelLabelGap;
+  }
+  DrawImprint(yImprint);
 }
 
-void TqorPlotAxisXCommon::DrawImprint(int32_t yT) {
-  TqorFont& font = Canvas->Font();
+TqorFont TqorPlotAxisXCommon::ImprintFont() {
+  TqorFont font = LabelFont();
   font.Size = static_cast<int>(std::ceil(font.Size * ImprintSizeFactor));
-  Canvas->TextOut(Start, yT, QString::fromUtf8(PlotImprintName));
+  return font;
+}
+
+int32_t TqorPlotAxisXCommon::ImprintRows() {
+  if (!DrawVASOInfo || !Canvas) return 0;
+  ImprintFont().AssignToCanvas(*Canvas);
+  // Name and address side by side keep a gap as wide as a line is high between them.
+  const int32_t sideBySide = Canvas->TextWidth(QString::fromUtf8(PlotImprintName)) + Canvas->TextHeight(SampleText) +
+                             Canvas->TextWidth(QString::fromUtf8(PlotImprintAddress));
+  return sideBySide <= Length ? 1 : 2;
+}
+
+void TqorPlotAxisXCommon::DrawImprint(int32_t y) {
+  const int32_t rows = ImprintRows();
+  if (rows == 0) return;
+  Canvas->TextOut(ScaleWidth(Start), y, QString::fromUtf8(PlotImprintName));
   const QString address = QString::fromUtf8(PlotImprintAddress);
-  Canvas->TextOut(Start + Length - Canvas->TextWidth(address), yT, address);
+  const int32_t yAddress = y + (rows - 1) * Canvas->TextHeight(SampleText);
+  Canvas->TextOut(ScaleWidth(std::max(0, Start + Length - Canvas->TextWidth(address))), yAddress, address);
 }
 
 // ---- TqorPlotAxisYCommon ----
@@ -181,12 +254,15 @@ void TqorPlotAxisYCommon::Draw() {
   const int32_t x1 = x0 - Canvas->Pen().Width;
   LabelFont().AssignToCanvas(*Canvas);
   const int32_t hA = Canvas->TextHeight(SampleText);
-  // Turned upward, a text's reference point is its lower-left corner on screen.
+  // Turned upward, a text's reference point is its lower-left corner on screen. A
+  // label stays along the axis line: below it lie the labels of the horizontal axes.
+  int32_t labelEnd = std::numeric_limits<int32_t>::min();
   ForEachTick(
       [&](Extended v, int32_t y) {
         const QString text = LabelText(v);
         Line(x1, y, x1 - StepTickHeight, y);
-        Canvas->TextOut(x1 - StepTickHeight - LabelTickGap - hA, y + Canvas->TextWidth(text) / 2, text);
+        if (const auto bottom = LabelPosition(v, Canvas->TextWidth(text), Start, Start + Length, labelEnd))
+          Canvas->TextOut(x1 - StepTickHeight - LabelTickGap - hA, ScaleWidth(*bottom), text);
       },
       [&](int32_t y) { Line(x1, y, x1 - InterTickHeigth, y); });
   if (Name.isEmpty()) return;
@@ -219,6 +295,7 @@ int TqorPlot2DAxisList::Add(const TqorPlotDrawingAxisClass& AxisClass, const QSt
 }
 
 void TqorPlot2DAxisList::CalculateAxis() {
+  MarkImprintAxis();
   for (int i = 0; i < Count(); ++i) {
     TqorPlotDrawingAxis* axis = Items(i);
     axis->Start = GraphAreaStart;
@@ -228,13 +305,17 @@ void TqorPlot2DAxisList::CalculateAxis() {
 }
 
 void TqorPlot2DAxisList::Draw() {
+  MarkImprintAxis();
   int32_t b = 0;
   for (int i = 0; i < Count(); ++i) {
     TqorPlotDrawingAxis* axis = Items(i);
     axis->Bottom = b;
-    if (auto* horizontal = dynamic_cast<TqorPlotAxisXCommon*>(axis))
-      horizontal->DrawVASOInfo = (i == 0);
     axis->Draw();
     b += axis->Height();
   }
+}
+
+void TqorPlot2DAxisList::MarkImprintAxis() {
+  for (int i = 0; i < Count(); ++i)
+    if (auto* horizontal = dynamic_cast<TqorPlotAxisXCommon*>(Items(i))) horizontal->DrawVASOInfo = (i == 0);
 }

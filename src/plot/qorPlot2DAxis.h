@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // Maps a pixel value of an axis (a distance from the plot edge across the axis, or a
 // position along it) to a canvas coordinate.
@@ -63,9 +64,9 @@ public:
   // Pen of the axis line and ticks: black, solid, 1 pixel.
   TqorPen& Pen() { return FPen; }
 
-  // Thickness of the band in pixels: label height, the longer tick, the two gaps and,
-  // with a title, title height and its gap. Selects the fonts it measures on Canvas.
-  int32_t Height();
+  // Thickness of the band in pixels: BandHeight, and what a kind of axis adds to it.
+  // Selects the fonts it measures on Canvas.
+  virtual int32_t Height();
   // With a finite range and a positive Length, scales the axis (limits, steps, label
   // format, scale factor, intermediate ticks) and answers true; otherwise answers
   // false and keeps the previous scaling.
@@ -77,9 +78,20 @@ public:
   virtual int32_t Scale(Extended dValue) const;
 
 protected:
+  // Label height, the longer tick, the two gaps and, with a title, title height and
+  // its gap.
+  int32_t BandHeight();
+  // Pixel position of dValue along the axis before ScaleWidth maps it.
+  int32_t Position(Extended dValue) const;
+  // Where along the axis (before ScaleWidth) the label of step v, width pixels long,
+  // begins: centred on v, moved just enough to lie within low .. high (at low when it
+  // is longer). Labels are placed in step order; end is where the label before ends,
+  // and becomes where this one ends. None when the label would overlap the one before:
+  // it is left out.
+  std::optional<int32_t> LabelPosition(Extended v, int32_t width, int32_t low, int32_t high, int32_t& end) const;
   // Height of text in font, which stays selected on Canvas (0 without a canvas).
   int32_t FontTextHeight(const TqorFont& font, const QString& text);
-  // The label of step value v.
+  // The label of step value v; a rest of the step arithmetic at zero is zero.
   QString LabelText(Extended v) const;
   // Draws a line on Canvas.
   void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
@@ -91,14 +103,21 @@ protected:
 
 private:
   // Step calculation: limits for a wanted count, repeated with the count that the
-  // widest label allows until the count repeats; then steps and ticks.
+  // widest label allows (RoundForLabels) until the count repeats; then steps and ticks.
   void CalculateSteps();
   // Rounds the value range for the wanted StepCount into limits, step and count.
   void RoundToStepCount();
   // The step count for which labels 1.5 times the widest label fit the length.
   int32_t WantedStepCount() const;
-  // Sets LabelFormat and returns the widest label from ValueMin on, step by step.
+  // Rounds the range for the most steps, up to WantedStepCount, whose labels keep
+  // 1.5 times the widest label apart; one step when none do.
+  void RoundForLabels();
+  // Sets LabelFormat and returns the widest label: AxisLabelFormat, or the exponent
+  // form when those labels leave room for fewer than two labels along the axis and the
+  // exponent form is narrower.
   int32_t MeasureLabelWidth();
+  // The widest label in LabelFormat from ValueMin on, step by step.
+  int32_t WidestLabel();
   // Fills Steps with AxisMin + i * StepWidth.
   void FillSteps();
 
@@ -111,21 +130,31 @@ private:
 // A class reference of drawing axes: the list creates axes through it.
 using TqorPlotDrawingAxisClass = TqorClassRef<TqorPlotDrawingAxis>;
 
-// A horizontal axis: line on top of its band, labels and title below, the imprint in
-// the title row when DrawVASOInfo.
+// A horizontal axis: line on top of its band, labels below, each moved left of the
+// axis end when it would reach beyond, then the title; when DrawVASOInfo, the imprint
+// in a row of its own below them: name under the axis start, address ending at the
+// axis end, and in two rows when they do not fit side by side.
 class TqorPlotAxisXCommon : public TqorPlotDrawingAxis {
 public:
   bool DrawVASOInfo = true;  // draw the maker imprint under the axis
 
+  // The band with the imprint's rows and their gap.
+  int32_t Height() override;
   void Draw() override;
 
 private:
-  // The imprint left and right in the title row yT, in a font 3/4 of the label size.
-  void DrawImprint(int32_t yT);
+  // The imprint's font: the label font at 3/4 of its size.
+  TqorFont ImprintFont();
+  // Rows the imprint takes at the axis length: 0 without imprint or canvas, else 1 or
+  // 2. Selects the imprint font.
+  int32_t ImprintRows();
+  // The imprint from row y down.
+  void DrawImprint(int32_t y);
 };
 
 // A vertical axis: line on the right of its band, labels and title to its left,
-// written from bottom to top.
+// written from bottom to top; a label is moved along the axis when it would reach
+// below the axis start, where the horizontal axes' labels are, or above its end.
 class TqorPlotAxisYCommon : public TqorPlotDrawingAxis {
 public:
   // Turns both fonts by 90 degrees.
@@ -152,12 +181,16 @@ public:
   // Creates an axis of AxisClass named Name with the list's canvas and callbacks,
   // appends it and returns its index.
   int Add(const TqorPlotDrawingAxisClass& AxisClass, const QString& Name);
-  // Gives every axis the graph area as Start and Length and scales it.
+  // Gives every axis the graph area as Start and Length and scales it; only axis 0 of
+  // a horizontal list carries the imprint, so that Height counts its rows.
   void CalculateAxis();
   // Stacks and draws the axes; only axis 0 of a horizontal list draws the imprint.
   void Draw();
 
 private:
+  // Sets DrawVASOInfo of the horizontal axes: axis 0 only.
+  void MarkImprintAxis();
+
   TqorCanvas* FCanvas = nullptr;
 };
 

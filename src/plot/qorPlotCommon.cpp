@@ -25,6 +25,10 @@ constexpr int32_t MaxStepCount = 1'000'000;
 // Intermediate ticks closer than this many pen widths would merge into a bar.
 constexpr int32_t MinTickSpacingInPens = 10;
 
+// Digits a fixed-point label may show: a double holds no more, so further ones would be
+// placeholders that only make the label long; the exponent form tells such values.
+constexpr int32_t MaxFixedLabelDigits = 17;
+
 // Decimals of a label format that cannot be read.
 constexpr int FallbackDecimals = 1;
 // Enough decimals for the smallest Extended (about 3.6E-4951) and its digits.
@@ -128,22 +132,34 @@ QString AxisLabelFormat(Extended axisMin, Extended axisMax, Extended stepWidth) 
       d = std::max(d, -e);
     }
   }
+  if (k + d > MaxFixedLabelDigits) return ExponentLabelFormat(axisMin, axisMax, stepWidth);
   return QString::asprintf("%%1.%df", d);
 }
 
+QString ExponentLabelFormat(Extended axisMin, Extended axisMax, Extended stepWidth) {
+  const Extended magnitude = std::max(std::fabs(axisMin), std::fabs(axisMax));
+  const int32_t e = std::isgreater(magnitude, 0.0L) ? DecadeExponent(magnitude) : 0;
+  const int32_t s = std::isgreater(std::fabs(stepWidth), 0.0L) ? DecadeExponent(std::fabs(stepWidth)) : e;
+  return QString::asprintf("%%1.%dE", std::clamp(e - s, 1, MaxLabelDecimals));
+}
+
 QString FormatAxisLabel(const QString& format, Extended value) {
-  static const QRegularExpression fixedPoint(QStringLiteral("^%(\\d*)\\.(\\d+)f$"));
-  const QRegularExpressionMatch m = fixedPoint.match(format);
+  static const QRegularExpression pattern(QStringLiteral("^%(\\d*)\\.(\\d+)([fE])$"));
+  const QRegularExpressionMatch m = pattern.match(format);
   const int width = m.hasMatch() ? m.captured(1).toInt() : 0;
   const int decimals =
       m.hasMatch() ? std::min(m.captured(2).toInt(), MaxLabelDecimals) : FallbackDecimals;
+  const bool exponent = m.hasMatch() && m.captured(3) == QLatin1String("E");
+  if (value == 0) value = 0;  // -0 becomes 0
   // to_chars never follows the C locale, which the GUI library sets from the user's.
   std::array<char, LabelBufferSize> buf;
   const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                                 std::chars_format::fixed, decimals);
+                                 exponent ? std::chars_format::scientific : std::chars_format::fixed,
+                                 decimals);
   QString text = QString::fromLatin1(buf.data(), res.ptr - buf.data());
   static const QRegularExpression negativeZero(QStringLiteral("^-[0.]+$"));
   if (negativeZero.match(text).hasMatch()) text.remove(0, 1);
+  text.replace(QLatin1Char('e'), QLatin1Char('E'));
   text.replace(QLatin1Char('.'), QLocale().decimalPoint());
   return text.rightJustified(width);
 }

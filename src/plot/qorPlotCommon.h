@@ -1,7 +1,8 @@
 #pragma once
 // Axis scaling, the arithmetic part of every plot axis: the value range an axis has
 // gathered becomes rounded limits, a step width of 1, 2 or 5 times a power of ten, a
-// fixed-point label format and a choice of intermediate ticks. Nothing here draws.
+// fixed-point or exponent label format and a choice of intermediate ticks. Nothing
+// here draws.
 
 #include "qorKaloBase.h"
 #include "qorList.h"
@@ -57,11 +58,16 @@ int32_t DecadeExponent(Extended x);
 Extended PowerOfTen(int32_t n);
 
 // The fixed-point label format ("%1.<d>f") whose decimals suit the axis limits and
-// step: at least one decimal, enough to tell the steps apart.
+// step: at least one decimal, enough to tell the steps apart. Labels that would need
+// more than 17 digits, more than a double holds, get ExponentLabelFormat instead.
 QString AxisLabelFormat(Extended axisMin, Extended axisMax, Extended stepWidth);
-// value in a label format of the form "%<width>.<decimals>f", with the decimal
-// separator of the default locale and no group separators; a zero never shows a
-// minus sign. An unrecognised format shows the value with one decimal.
+// The exponent label format ("%1.<d>E"): one digit before the point and enough
+// decimals to tell the steps apart at the magnitude of the limits, at least one.
+QString ExponentLabelFormat(Extended axisMin, Extended axisMax, Extended stepWidth);
+// value in a label format of the form "%<width>.<decimals>f" (fixed point) or
+// "%<width>.<decimals>E" (exponent form, "-1.5E+19"), with the decimal separator of
+// the default locale and no group separators; a zero never shows a minus sign. An
+// unrecognised format shows the value with one decimal.
 QString FormatAxisLabel(const QString& format, Extended value);
 
 // The intermediate ticks chosen for a step.

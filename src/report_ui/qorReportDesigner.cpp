@@ -1,13 +1,13 @@
 #include "qorReportDesigner.h"
 
 #include "qorException.h"
+#include "qorFileDialog.h"
 #include "qorReport.h"
 #include "qorReportDesignerItems.h"
 #include "qorReportTextDialog.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsRectItem>
 #include <QGraphicsView>
@@ -196,12 +196,19 @@ void TqorReportDesigner::SetObjectText(TqorReportObject& Object, const QString& 
 
 bool TqorReportDesigner::Save() {
   QString fileName = FReport.FileName();
+  bool replaceAgreed = false;
   if (fileName.isEmpty()) {
-    fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Berichtsvorlage speichern"), QString(), TemplateFilter);
+    TqorFileDialogRequest request;
+    request.Parent = this;
+    request.Save = true;
+    request.Title = QStringLiteral("Berichtsvorlage speichern");
+    request.Filters = {TemplateFilter};
+    fileName = ExecuteFileDialog(request);
     if (fileName.isEmpty()) return false;
     FReport.setFileName(fileName);
+    replaceAgreed = true;
   }
-  if (!MayReplace(fileName)) return false;
+  if (!MayReplace(fileName, replaceAgreed)) return false;
   try {
     FTemplate.SaveToFile(fileName);
   } catch (const Exception& error) {
@@ -293,11 +300,14 @@ void TqorReportDesigner::AddObjectOrExplain(TObjectKind Kind) {
     QMessageBox::information(this, Title, QStringLiteral("Die Vorlage hat noch kein Band. Bitte zuerst ein Band anlegen."));
 }
 
-bool TqorReportDesigner::MayReplace(const QString& FileName) {
+bool TqorReportDesigner::MayReplace(const QString& FileName, bool ReplaceAgreed) {
   if (!QFileInfo::exists(FileName) || SameFile(FReadFile, FileName)) return true;
+  const bool partlyRead = SameFile(FReport.LoadedFileName(), FileName);
+  // The file dialog has asked about replacing the file, but knew nothing of lost parts.
+  if (ReplaceAgreed && !partlyRead) return true;
   const QString shown = QDir::toNativeSeparators(FileName);
   const QString question =
-      SameFile(FReport.LoadedFileName(), FileName)
+      partlyRead
           ? QStringLiteral("Beim Lesen der Berichtsvorlage '%1' wurden Teile übergangen, die beim Speichern verloren "
                            "gehen. Soll sie trotzdem überschrieben werden?")
                 .arg(shown)

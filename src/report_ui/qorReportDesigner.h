@@ -3,8 +3,8 @@
 // selected by a click, moved by dragging and resized at their lower right corner;
 // bands change height at their lower edge. Texts are edited with a double click (a
 // picture's double click renames it). Saving writes the template under the report's
-// file name; a file that the designer did not read completely is only replaced after
-// the user agreed.
+// file name, asked for in a save dialog when there is none; a file that the designer
+// did not read completely is only replaced after the user agreed.
 
 #include "qorReportTemplate.h"
 
@@ -84,8 +84,9 @@ private:
   // The user's choice of a band type (and table) for AddBand.
   void AskAndAddBand();
   void AddObjectOrExplain(TObjectKind Kind);
-  // Whether Save may replace FileName.
-  bool MayReplace(const QString& FileName);
+  // Whether Save may replace FileName; ReplaceAgreed: the user chose it in a save
+  // dialog that asked before offering an existing file.
+  bool MayReplace(const QString& FileName, bool ReplaceAgreed);
   // A name of the form <Prefix><n> that no object has.
   QString NewObjectName(const QString& Prefix) const;
   void ShowStatus();

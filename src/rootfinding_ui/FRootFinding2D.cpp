@@ -164,7 +164,8 @@ void TfrmRootFinding2D::CreateMenus() {
   connect(mnuPopForm, &QMenu::aboutToShow, this, &TfrmRootFinding2D::mnuPopFormPopup);
 }
 
-// The EMF file keeps the extension ".wmf" that users of the graphic know.
+// The EMF file keeps the extension ".wmf" that users of the graphic know. Every save
+// dialog asks before it replaces a file, as requests do unless told otherwise.
 void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Parent = this;
   dlgSaveGraphic.Save = true;
@@ -179,11 +180,12 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveFunction = dlgOpenFunction;
   dlgSaveFunction.Save = true;
   dlgSaveFunction.Title = QStringLiteral("Funktion speichern");
-  dlgSaveFunction.ConfirmOverwrite = true;
-  dlgSaveCSV.Parent = this;
-  dlgSaveCSV.Save = true;
-  dlgSaveCSV.Filters = TextFileFilters;
-  dlgSaveCSV.DefaultSuffix = QStringLiteral("csv");
+
+  dlgSaveValues.Parent = this;
+  dlgSaveValues.Save = true;
+  dlgSaveValues.Filters = TextFileFilters;
+  dlgSaveValues.DefaultSuffix = QStringLiteral("csv");
+  dlgSaveRoots = dlgSaveValues;
 }
 
 void TfrmRootFinding2D::CreateRecentFiles() {
@@ -380,7 +382,7 @@ void TfrmRootFinding2D::actSaveFunctionExecute() {
 
 void TfrmRootFinding2D::actSaveRootsExecute() {
   RunShowingErrors([this] {
-    const QString fileName = AskFileName(dlgSaveCSV, TKaloRecentPlace::Values);
+    const QString fileName = AskFileName(dlgSaveRoots, TKaloRecentPlace::Values);
     if (fileName.isEmpty()) return;
     RunBusy(*this, QStringLiteral("Werte werden abgespeichert ..."), [&] {
       SaveRootsFile(fileName, FmemRoot);
@@ -391,7 +393,7 @@ void TfrmRootFinding2D::actSaveRootsExecute() {
 
 void TfrmRootFinding2D::actSaveValuesExecute() {
   RunShowingErrors([this] {
-    const QString fileName = AskFileName(dlgSaveCSV, TKaloRecentPlace::Values);
+    const QString fileName = AskFileName(dlgSaveValues, TKaloRecentPlace::Values);
     if (fileName.isEmpty()) return;
     RunBusy(*this, QStringLiteral("Werte werden aufbereitet ..."), [&] {
       SaveValuesFile(fileName, ValueX(), ValueY());

@@ -14,9 +14,10 @@
 // a hook the action stays disabled.
 // Tasks are opened from and saved to task files, the values and the roots of the last
 // calculation are exported as text files, and the properties dialog edits the whole
-// task. The task files opened or saved last are offered in the open button's drop-down
-// and in the context menu's "&Öffnen"; the list and the folders last used are kept in
-// the configuration. A file that fails to open leaves the window as it was.
+// task. Every save dialog asks before it replaces an existing file. The task files
+// opened or saved last are offered in the open button's drop-down and in the context
+// menu's "&Öffnen"; the list and the folders last used are kept in the configuration.
+// A file that fails to open leaves the window as it was.
 // Every window holds its own task and tables; closing a window frees it.
 //
 // The components carry their names as object names (txtFct, actCalculate, memRoot's
@@ -158,10 +159,12 @@ private:
   TKaloPersistRootFinding FCalculatedTask;
   // The graphic's save dialog; its folder is set each time it opens.
   TqorFileDialogRequest dlgSaveGraphic;
-  // The task file and export dialogs; each proposes the file chosen in it last.
+  // The task file and export dialogs; each proposes the file chosen in it last, so
+  // that the values are not offered the roots' file to replace, nor the other way.
   TqorFileDialogRequest dlgOpenFunction;
   TqorFileDialogRequest dlgSaveFunction;
-  TqorFileDialogRequest dlgSaveCSV;
+  TqorFileDialogRequest dlgSaveValues;
+  TqorFileDialogRequest dlgSaveRoots;
   // The recent task files and the folders last used.
   TKaloRecentLists FRecentLists{RootFindingFormName};
 

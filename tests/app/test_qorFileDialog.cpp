@@ -1,13 +1,16 @@
 #include "qorFileDialog.h"
 
+#include "qorTestModal.h"
 #include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -61,13 +64,50 @@ TEST(FileDialog, SaveDialogShowsTheRequestAndAddsTheDefaultExtension) {
       EXPECT_EQ(d.nameFilters(), QStringList({"Windows Metafile Grafik (*.wmf)", "Alle Dateien (*)"}));
       EXPECT_EQ(d.selectedNameFilter(), "Windows Metafile Grafik (*.wmf)");
       EXPECT_EQ(d.defaultSuffix(), "wmf");
-      EXPECT_TRUE(d.testOption(QFileDialog::DontConfirmOverwrite));
+      EXPECT_FALSE(d.testOption(QFileDialog::DontConfirmOverwrite)) << "a save request asks by default";
       EXPECT_EQ(QDir(d.directory()), QDir(dir.path()));
       if (!c.typed) return;
       d.selectFile(c.typed);
       static_cast<QDialog&>(d).accept();  // as the OK button does
     });
     EXPECT_EQ(chosen, *c.chosen ? folder + c.chosen : QString());
+  }
+}
+
+// Choosing an existing file in a save dialog asks first; "No" keeps the dialog open,
+// a request that does not want the question gets the file at once.
+TEST(FileDialog, ASaveDialogAsksBeforeItReplacesAFile) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("Bild.wmf"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  const QString existing = QDir::toNativeSeparators(dir.filePath("Bild.wmf"));
+  const struct {
+    const char* Name;
+    bool Confirm;
+    QMessageBox::StandardButton Answer;
+    bool Chosen;
+  } cases[] = {
+      {"asked, no", true, QMessageBox::No, false},
+      {"asked, yes", true, QMessageBox::Yes, true},
+      {"not asked", false, QMessageBox::NoButton, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TqorFileDialogRequest request = GraphicRequest(dir.path());
+    request.ConfirmOverwrite = c.Confirm;
+    QString question;
+    const QString chosen = RunDialog(request, [&](QFileDialog& d) {
+      d.selectFile("Bild.wmf");
+      if (c.Confirm)
+        OnNextModal<QMessageBox>([&](QMessageBox* box) {
+          question = box->text();
+          box->button(c.Answer)->click();
+        });
+      static_cast<QDialog&>(d).accept();  // as the OK button does
+    });
+    EXPECT_EQ(chosen, c.Chosen ? existing : QString());
+    EXPECT_EQ(question.contains("Bild.wmf"), c.Confirm) << question.toStdString();
   }
 }
 

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTransform>
 
+#include <cmath>
+#include <functional>
 #include <limits>
 
 QOR_TEST_APPLICATION(TGuiTestEnvironment);
@@ -141,11 +144,11 @@ TEST(Plot2D, LaysOutAxesAroundTheGraphArea) {
   f.plot.DrawTo(f.canvas);
   EXPECT_EQ(f.axisX().Start, 68) << "right of the vertical axis band";
   EXPECT_EQ(f.axisX().Length, 640 - 68 - 10);
-  EXPECT_EQ(f.axisY().Start, 68);
-  EXPECT_EQ(f.axisY().Length, 480 - 68 - 10);
+  EXPECT_EQ(f.axisY().Start, 82) << "above the horizontal axis band with its imprint row";
+  EXPECT_EQ(f.axisY().Length, 480 - 82 - 10);
   const std::vector<Line> black = f.LinesIn(Qt::black);
-  EXPECT_EQ(black[0], (Line{{68, 412}, {630, 412}})) << "the x axis line";
-  const auto yLine = std::find(black.begin(), black.end(), Line{{68, 412}, {68, 10}});
+  EXPECT_EQ(black[0], (Line{{68, 398}, {630, 398}})) << "the x axis line";
+  const auto yLine = std::find(black.begin(), black.end(), Line{{68, 398}, {68, 10}});
   EXPECT_NE(yLine, black.end()) << "the y axis line up to 10 pixels below the top";
 }
 
@@ -154,9 +157,9 @@ TEST(Plot2D, GridLinesSpanTheGraphArea) {
   f.plot.DrawTo(f.canvas);
   const std::vector<Line> gray = f.LinesIn(Gray);
   ASSERT_EQ(gray.size(), 6u + 1) << "x steps 2 .. 12 and the zero line of y";
-  EXPECT_EQ(gray[0], (Line{{162, 411}, {162, 10}})) << "x = 2";
-  EXPECT_EQ(gray[5], (Line{{630, 411}, {630, 10}})) << "x = AxisMax";
-  EXPECT_EQ(gray[6], (Line{{69, 251}, {630, 251}})) << "y = 0";
+  EXPECT_EQ(gray[0], (Line{{162, 397}, {162, 10}})) << "x = 2";
+  EXPECT_EQ(gray[5], (Line{{630, 397}, {630, 10}})) << "x = AxisMax";
+  EXPECT_EQ(gray[6], (Line{{69, 243}, {630, 243}})) << "y = 0";
 }
 
 TEST(Plot2D, DrawsBackgroundAxesGridsGraphsInThisOrder) {
@@ -188,8 +191,8 @@ TEST(Plot2D, DrawsBackgroundAxesGridsGraphsInThisOrder) {
 
   const auto graph = f.canvas.OfKind(TPlotTestCanvas::ckPolyline);
   EXPECT_EQ(graph[0].Points.size(), 11u);
-  EXPECT_EQ(graph[0].Points.front(), QPoint(68, 412 - 0)) << "(0, -1) at the corner";
-  EXPECT_EQ(f.canvas.OfKind(TPlotTestCanvas::ckEllipse)[0].Points, (Points{{298, 247}, {306, 255}}))
+  EXPECT_EQ(graph[0].Points.front(), QPoint(68, 398)) << "(0, -1) at the corner";
+  EXPECT_EQ(f.canvas.OfKind(TPlotTestCanvas::ckEllipse)[0].Points, (Points{{298, 239}, {306, 247}}))
       << "the root (5, 0) in a circle of radius 4";
 }
 
@@ -285,6 +288,114 @@ TEST(PlotGrid, StepLinesStandAtEveryStepButTheFirst) {
 
   const std::vector<Line> ticks = f.Draw(gridX, agtTickLine);
   EXPECT_EQ(ticks[1].From.x(), 21) << "after the step line, the intermediate ticks of its step";
+}
+
+namespace {
+// A metafile canvas that also notes where every text lands: the cell its text extent
+// measures, turned by the font's angle about the reference point, as the metafile
+// records it.
+class TTextBoxCanvas : public TqorMetafileCanvas {
+public:
+  struct TBox {
+    QString Text;
+    QRectF Rect;
+    TqorFont Font;
+  };
+  using TqorMetafileCanvas::TqorMetafileCanvas;
+
+  void TextOut(int x, int y, const QString& text) override {
+    const QRectF cell(QPointF(0, 0), QSizeF(TextExtent(text)));
+    const QTransform turn = QTransform().translate(x, y).rotate(-static_cast<double>(Font().Angle));
+    Boxes.push_back({text, turn.mapRect(cell), Font()});
+    TqorMetafileCanvas::TextOut(x, y, text);
+  }
+
+  std::vector<TBox> Boxes;
+};
+
+// A plot as the root-finding window draws it: f sampled at 200 nodes over lo .. hi
+// and the roots as circles.
+struct TWindowPlot {
+  const char* Name;
+  std::function<Extended(Extended)> f;
+  Extended Lo, Hi;
+  std::vector<QPointF> Roots;
+  bool ExponentY;  // the y labels take the exponent form at the window's default size
+};
+
+void Build(TqorPlot2D& plot, const TWindowPlot& c) {
+  plot.AddAxisX("x-Achse");
+  plot.AddAxisY("y-Achse");
+  plot.GridX().Axis = plot.AxisX().Items(0);
+  plot.GridX().GridType = agtStepLine;
+  plot.GridY().Axis = plot.AxisY().Items(0);
+  plot.GridY().GridType = agtZerowLine;
+  kaloREALVector x, y, rootX, rootY;
+  constexpr int Nodes = 200;
+  for (int i = 0; i < Nodes; ++i) {
+    x.push_back(c.Lo + (c.Hi - c.Lo) * i / (Nodes - 1));
+    y.push_back(c.f(x.back()));
+  }
+  for (const QPointF& r : c.Roots) {
+    rootX.push_back(r.x());
+    rootY.push_back(r.y());
+  }
+  plot.AddGraph(x, y, plot.AxisX().Items(0), plot.AxisY().Items(0));
+  const int roots = plot.AddGraph(rootX, rootY, plot.AxisX().Items(0), plot.AxisY().Items(0));
+  plot.Graph().Items(roots)->setMarkClass(TqorPlotMarkClass::Of<TqorPlotMarkCircle>());
+  plot.Graph().Items(roots)->Pen().Style = TqorPenStyle::psClear;
+}
+
+const TWindowPlot WindowPlots[] = {
+    {"the default task", [](Extended x) { return 0.71L + 0.91L * x - 5.5L * x * x + 0.172L * std::pow(x, 6); },
+     -2.5L, 2.5L, {{-2.41, 0}, {-0.29, 0}, {0.45, 0}, {2.31, 0}}, false},
+    {"1/x", [](Extended x) { return 1 / x; }, -1, 1, {{2.5E-19, 3.97E18}}, true},
+    {"1E-6 .. 3E-6", [](Extended x) { return x - 2E-6L; }, 1E-6L, 3E-6L, {{2E-6, 0}}, false},
+    {"-1234567 .. 0", [](Extended x) { return x + 1000; }, -1234567, 0, {{-1000, 0}}, false},
+};
+const QSize DefaultPlotSize(779, 400);
+const QSize PlotSizes[] = {{300, 200}, {400, 250}, DefaultPlotSize, {1200, 800}};
+}  // namespace
+
+// Every text of the plot, measured in its own font: none runs out of the picture,
+// none overlaps another, and titles, imprint and labels of both axes are all there.
+TEST(Plot2D, TextsStayInsideThePictureAndApartFromEachOther) {
+  const QString name = QString::fromUtf8(PlotImprintName);
+  const QString address = QString::fromUtf8(PlotImprintAddress);
+  for (const TWindowPlot& c : WindowPlots)
+    for (const QSize& size : PlotSizes) {
+      SCOPED_TRACE(testing::Message() << c.Name << " at " << size.width() << "x" << size.height());
+      TqorPlot2D plot;
+      Build(plot, c);
+      plot.Width = size.width();
+      plot.Height = size.height();
+      TqorMetafile metafile;
+      std::vector<TTextBoxCanvas::TBox> boxes;
+      {
+        TTextBoxCanvas canvas(metafile);
+        plot.DrawTo(canvas);
+        boxes = canvas.Boxes;
+      }
+      const QRectF picture(0, 0, size.width(), size.height());
+      QStringList texts, labelsX, labelsY;
+      for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const auto& a = boxes[i];
+        texts << a.Text;
+        if (a.Font.Size == plot.AxisX().Items(0)->LabelFont().Size) (a.Font.Angle == 0 ? labelsX : labelsY) << a.Text;
+        EXPECT_TRUE(picture.contains(a.Rect)) << a.Text.toStdString() << " at " << a.Rect.x() << "," << a.Rect.y()
+                                              << " " << a.Rect.width() << "x" << a.Rect.height();
+        for (std::size_t j = i + 1; j < boxes.size(); ++j)
+          EXPECT_FALSE(a.Rect.intersects(boxes[j].Rect))
+              << a.Text.toStdString() << " overlaps " << boxes[j].Text.toStdString();
+      }
+      for (const QString& text : {QStringLiteral("x-Achse"), QStringLiteral("y-Achse"), name, address})
+        EXPECT_TRUE(texts.contains(text)) << text.toStdString();
+      EXPECT_GE(labelsX.size(), 2) << labelsX.join(" ").toStdString();
+      EXPECT_GE(labelsY.size(), 1) << labelsY.join(" ").toStdString();
+      if (size == DefaultPlotSize) {
+        for (const QString& label : labelsY) EXPECT_EQ(label.contains('E'), c.ExponentY) << label.toStdString();
+      }
+    }
 }
 
 // The real canvas: the metafile takes the plot's size and, played back, shows the

@@ -95,7 +95,10 @@ const TScalingCase ScalingCases[] = {
     {"a single value gets one step", 5, 5, 500, 5, 6, 1, {5}, 500},
     {"an axis shorter than 1.5 labels asks for no step and still gets one", 0, 10, 30, 0, 20, 10, {0, 10},
      1.5L},
-    {"-1.3 .. 2.7 over 250 pixels", -1.3L, 2.7L, 250, -2, 3, 1, {-2, -1, 0, 1, 2}, 50},
+    {"-1.3 .. 2.7 over 300 pixels", -1.3L, 2.7L, 300, -2, 3, 1, {-2, -1, 0, 1, 2}, 60},
+    // Five steps of 1 would bring the labels ("-2.00", 40 pixels) 50 pixels apart,
+    // closer than the 60 they keep.
+    {"-1.3 .. 2.7 over 250 pixels takes fewer steps", -1.3L, 2.7L, 250, -2, 4, 2, {-2, 0, 2}, Extended(250) / 6},
 };
 }  // namespace
 
@@ -210,11 +213,23 @@ TEST(PlotDrawingAxis, HeightOfTheBand) {
   TPlotTestCanvas canvas;
   TqorPlotAxisXCommon axis;
   axis.Canvas = &canvas;
+  axis.DrawVASOInfo = false;
   EXPECT_EQ(axis.Height(), 16 + 10) << "label height + longer tick + two gaps";
   axis.Name = "x-Achse";
   EXPECT_EQ(axis.Height(), 16 + 10 + 40 + 2) << "+ title height + its gap";
   axis.InterTickHeigth = 9;
   EXPECT_EQ(axis.Height(), 16 + 13 + 40 + 2) << "the longer of the two ticks counts";
+
+  // The imprint in 6 points: rows 12 high, the name 132 and the address 186 pixels
+  // wide, side by side with a gap of 12 when the axis is 330 pixels long.
+  axis.DrawVASOInfo = true;
+  axis.Length = 330;
+  EXPECT_EQ(axis.Height(), 16 + 13 + 40 + 2 + 12 + 2) << "+ one imprint row and its gap";
+  axis.Length = 329;
+  EXPECT_EQ(axis.Height(), 16 + 13 + 40 + 2 + 2 * 12 + 2) << "name and address in two rows";
+  TqorPlotAxisYCommon vertical;
+  vertical.Canvas = &canvas;
+  EXPECT_EQ(vertical.Height(), 16 + 10) << "no imprint beside a vertical axis";
 }
 
 TEST(PlotAxisX, DrawsLineTicksLabelsAndImprint) {
@@ -222,24 +237,37 @@ TEST(PlotAxisX, DrawsLineTicksLabelsAndImprint) {
   f.Draw();
   const std::vector<Line> lines = f.canvas.Lines();
   ASSERT_EQ(lines.size(), 1u + 6 * (1 + 4)) << "the line, six steps of one step and four intermediate ticks";
-  EXPECT_EQ(lines[0], (Line{{50, 274}, {550, 274}})) << "top of the band 26 pixels above the plot edge";
-  EXPECT_EQ(lines[1], (Line{{50, 275}, {50, 281}})) << "ticks start one pen width below the line";
-  EXPECT_EQ(lines[2], (Line{{71, 275}, {71, 278}}));
-  EXPECT_EQ(lines[6], (Line{{133, 275}, {133, 281}}));
-  EXPECT_EQ(lines.back(), (Line{{550, 275}, {550, 278}})) << "the intermediate ticks reach AxisMax";
+  EXPECT_EQ(lines[0], (Line{{50, 260}, {550, 260}})) << "top of the band 26 + 14 pixels above the plot edge";
+  EXPECT_EQ(lines[1], (Line{{50, 261}, {50, 267}})) << "ticks start one pen width below the line";
+  EXPECT_EQ(lines[2], (Line{{71, 261}, {71, 264}}));
+  EXPECT_EQ(lines[6], (Line{{133, 261}, {133, 267}}));
+  EXPECT_EQ(lines.back(), (Line{{550, 261}, {550, 264}})) << "the intermediate ticks reach AxisMax";
   for (const Line& l : lines) EXPECT_EQ(l.Pen, TqorPen{});
 
   const auto zero = f.canvas.Text("0.00");
-  EXPECT_EQ(zero.Points[0], QPoint(50 - 16, 283)) << "centred, tick length and gap below";
+  EXPECT_EQ(zero.Points[0], QPoint(50 - 16, 269)) << "centred, tick length and gap below";
   EXPECT_EQ(zero.Font.Size, 8);
-  EXPECT_EQ(f.canvas.Text("10.00").Points[0], QPoint(467 - 20, 283));
+  EXPECT_EQ(f.canvas.Text("10.00").Points[0], QPoint(467 - 20, 269));
   EXPECT_EQ(f.canvas.OfKind(TPlotTestCanvas::ckTextOut).size(), 6u + 2) << "no title";
 
   const auto name = f.canvas.Text("Ingenieurbüro Nordmark");
-  EXPECT_EQ(name.Points[0], QPoint(50, 301)) << "the imprint row lies below the band";
+  EXPECT_EQ(name.Points[0], QPoint(50, 269 + 16 + 2)) << "the imprint row below the labels, inside the band";
   EXPECT_EQ(name.Font.Size, 6);
   const auto address = f.canvas.Text("www.nordmark-ingenieure.example");
-  EXPECT_EQ(address.Points[0], QPoint(550 - 31 * 6, 301)) << "ends at the end of the axis";
+  EXPECT_EQ(address.Points[0], QPoint(550 - 31 * 6, 287)) << "ends at the end of the axis";
+  EXPECT_EQ(address.Font.Size, 6);
+}
+
+// Name (132 pixels) and address (186) need 330 pixels side by side.
+TEST(PlotAxisX, AnImprintWiderThanTheAxisTakesTwoRows) {
+  XFixture f("x-Achse", 0, 10, 50, 300);
+  f.Draw();
+  EXPECT_EQ(f.list.Height(), 68 + 2 * 12 + 2);
+  const int32_t title = f.canvas.Text("x-Achse").Points[0].y();
+  EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0], QPoint(50, title + 40 + 2)) << "below the title";
+  EXPECT_EQ(f.canvas.Text("www.nordmark-ingenieure.example").Points[0], QPoint(350 - 186, title + 42 + 12))
+      << "below the name, ending at the end of the axis";
+  EXPECT_EQ(title + 42 + 12 + 12, PlotHeight - 1) << "the last row ends inside the band";
 }
 
 TEST(PlotAxisX, TitleAndAWiderPen) {
@@ -247,14 +275,15 @@ TEST(PlotAxisX, TitleAndAWiderPen) {
   f.axis().Pen().Width = 2;
   f.Draw();
   const std::vector<Line> lines = f.canvas.Lines();
-  EXPECT_EQ(lines[0], (Line{{50, 232}, {550, 232}})) << "the band is 68 pixels with a title";
-  EXPECT_EQ(lines[1], (Line{{50, 234}, {50, 240}})) << "two pen widths move the tick row by 2";
+  EXPECT_EQ(lines[0], (Line{{50, 218}, {550, 218}})) << "the band is 68 pixels with a title, 14 more with the imprint";
+  EXPECT_EQ(lines[1], (Line{{50, 220}, {50, 226}})) << "two pen widths move the tick row by 2";
   EXPECT_EQ(lines[0].Pen.Width, 2);
-  EXPECT_EQ(f.canvas.Text("0.00").Points[0], QPoint(34, 242));
+  EXPECT_EQ(f.canvas.Text("0.00").Points[0], QPoint(34, 228));
   const auto title = f.canvas.Text("x-Achse");
-  EXPECT_EQ(title.Points[0], QPoint(50 + (500 - 140) / 2, 234 + 16 + 10));
+  EXPECT_EQ(title.Points[0], QPoint(50 + (500 - 140) / 2, 220 + 16 + 10));
   EXPECT_EQ(title.Font.Size, 20);
-  EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0], QPoint(50, 260)) << "same row";
+  EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0], QPoint(50, 246 + 40 + 2))
+      << "a row of its own below the title, ending at the plot edge";
 }
 
 TEST(PlotAxisX, ATitleWiderThanTheAxisStartsLeftOfIt) {
@@ -272,41 +301,79 @@ TEST(PlotAxisX, OnlyTheAxisAtTheEdgeCarriesTheImprint) {
   f.Draw();
   EXPECT_TRUE(outer.DrawVASOInfo);
   EXPECT_FALSE(inner.DrawVASOInfo);
-  EXPECT_EQ(inner.Bottom, 26);
-  EXPECT_EQ(f.list.Height(), 52);
-  EXPECT_EQ(f.canvas.Lines()[0].From.y(), 274);
+  EXPECT_EQ(inner.Bottom, 40) << "the edge axis claims its imprint row";
+  EXPECT_EQ(f.list.Height(), 40 + 26);
+  EXPECT_EQ(f.canvas.Lines()[0].From.y(), 260);
   int imprints = 0;
   for (const auto& t : f.canvas.OfKind(TPlotTestCanvas::ckTextOut))
     imprints += t.Text == "Ingenieurbüro Nordmark";
   EXPECT_EQ(imprints, 1);
-  EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0].y(), 301);
+  EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0].y(), 287);
 }
 
 // The first vertical axis, label height hA = 16 and title height hT = 40: the band is
 // hA + hT + 12 wide, the line at x = hA + hT + 12, tick ends at hA + hT + 5, labels
 // from hT + 3, the title from 1.
 TEST(PlotAxisY, TheWorkedExampleOfTheFirstAxis) {
-  YFixture f("y-Achse", -1.3L, 2.7L, 40, 250);
+  YFixture f("y-Achse", -1.3L, 1.7L, 40, 240);
   f.Draw();
   const TqorPlotDrawingAxis& axis = f.axis();
-  EXPECT_EQ(StepValues(axis), (std::vector<Extended>{-2, -1, 0, 1, 2}));
+  EXPECT_EQ(StepValues(axis), (std::vector<Extended>{-2, -1, 0, 1}));
   EXPECT_EQ(axis.InterTickCount, 4);
   EXPECT_EQ(f.list.Height(), 16 + 40 + 12);
 
   const std::vector<Line> lines = f.canvas.Lines();
-  EXPECT_EQ(lines[0], (Line{{68, 260}, {68, 10}}));
+  EXPECT_EQ(lines[0], (Line{{68, 260}, {68, 20}}));
   EXPECT_EQ(lines[1], (Line{{67, 260}, {61, 260}})) << "step tick at -2";
-  EXPECT_EQ(lines[2], (Line{{67, 248}, {64, 248}})) << "intermediate tick at -1.75";
-  EXPECT_EQ(lines.back(), (Line{{67, 10}, {64, 10}})) << "the last one on AxisMax";
+  EXPECT_EQ(lines[2], (Line{{67, 245}, {64, 245}})) << "intermediate tick at -1.75";
+  EXPECT_EQ(lines.back(), (Line{{67, 20}, {64, 20}})) << "the last one on AxisMax";
 
   const auto zero = f.canvas.Text("0.00");
-  EXPECT_EQ(zero.Points[0], QPoint(40 + 3, 160 + 16)) << "reference at the lower left, centred";
+  EXPECT_EQ(zero.Points[0], QPoint(40 + 3, 140 + 16)) << "reference at the lower left, centred";
   EXPECT_EQ(zero.Font.Angle, 90);
+  EXPECT_EQ(f.canvas.Text("-2.00").Points[0], QPoint(43, 260))
+      << "the label at the axis start ends there, clear of the horizontal axes' labels below";
   const auto title = f.canvas.Text("y-Achse");
-  EXPECT_EQ(title.Points[0], QPoint(1, PlotHeight - (40 + (250 - 140) / 2)));
+  EXPECT_EQ(title.Points[0], QPoint(1, PlotHeight - (40 + (240 - 140) / 2)));
   EXPECT_EQ(title.Font.Angle, 90);
   EXPECT_EQ(title.Font.Size, 20);
   EXPECT_TRUE(f.canvas.Text("Ingenieurbüro Nordmark").Points.empty()) << "no imprint";
+}
+
+// Labels keep to their room: a horizontal label at most to the plot's left edge and
+// the axis end, a vertical one along its axis line; one that would overlap the label
+// before it is left out, its tick stays.
+TEST(PlotAxisLabels, StayInTheirRoomAndLeaveOutWhatWouldOverlap) {
+  XFixture x("", 0, 10, 10, 500);
+  x.Draw();
+  EXPECT_EQ(x.canvas.Text("0.00").Points[0].x(), 0) << "centred it would begin at 10 - 16";
+
+  // -1.3 .. 2.7 over 70 pixels: one step of 5 wanted, limits -5 and 5; "-5.00" (40)
+  // at the start, "0.00" (32) centred 35 pixels above it.
+  YFixture y("", -1.3L, 2.7L, 40, 70);
+  y.Draw();
+  ASSERT_EQ(StepValues(y.axis()), (std::vector<Extended>{-5, 0}));
+  EXPECT_EQ(y.canvas.Text("-5.00").Points[0].y(), PlotHeight - 40) << "ends at the axis start";
+  EXPECT_TRUE(y.canvas.Text("0.00").Points.empty()) << "would begin at 59, before -5.00 ends at 80";
+  int stepTicks = 0;
+  for (const Line& l : y.canvas.Lines()) stepTicks += l.From.x() - l.To.x() == y.axis().StepTickHeight;
+  EXPECT_EQ(stepTicks, 2);
+}
+
+// Labels whose fixed-point form leaves room for fewer than two of them take the
+// exponent form when it is narrower; a long axis keeps the fixed point.
+TEST(PlotAxisLabels, TakeTheExponentFormWhenFixedPointDoesNotFit) {
+  const struct {
+    int32_t Length;
+    const char* Format;
+  } cases[] = {{200, "%1.1E"}, {1000, "%1.1f"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Length);
+    TPlotTestCanvas canvas;
+    TqorPlotAxisYCommon axis;
+    Scale(axis, canvas, -3E9L, 4E9L, c.Length);  // "-4000000000.0": 104 pixels, "-4.0E+09": 64
+    EXPECT_EQ(axis.LabelFormat, c.Format);
+  }
 }
 
 TEST(PlotAxisList, AddGivesTheAxisNameCanvasAndCallbacks) {

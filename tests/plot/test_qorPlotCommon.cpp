@@ -178,6 +178,48 @@ TEST(AxisLabelFormat, DecimalsFollowLimitsAndStep) {
   }
 }
 
+// Beyond 17 digits, more than a double holds, fixed-point labels would be mostly
+// placeholders ("10000000000000000000.0"): the exponent form takes over.
+TEST(AxisLabelFormat, LabelsBeyondTheDigitsOfADoubleTakeTheExponentForm) {
+  struct Case {
+    Extended min, max, step;
+    const char* format;
+  };
+  const Case cases[] = {
+      {-1E15L, 1E15L, 5E14L, "%1.1f"},       // 16 integer digits and a decimal
+      {-1E16L, 1E16L, 5E15L, "%1.1E"},       // 17 and a decimal
+      {-2E18L, 4E18L, 2E18L, "%1.1E"},       // 1/x near its pole
+      {1E30L, 1E30L + 1E15L, 1E15L, "%1.15E"},  // enough decimals to tell the steps apart
+      {0, 2E-15L, 2E-16L, "%1.16f"},         // one integer digit and 16 decimals
+      {0, 2E-16L, 2E-17L, "%1.1E"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<double>(c.min) << " .. " << static_cast<double>(c.max)
+                                    << " step " << static_cast<double>(c.step));
+    EXPECT_EQ(AxisLabelFormat(c.min, c.max, c.step), c.format);
+  }
+}
+
+TEST(ExponentLabelFormat, DecimalsTellTheStepsApart) {
+  EXPECT_EQ(ExponentLabelFormat(-2E18L, 4E18L, 2E18L), "%1.1E") << "at least one decimal";
+  EXPECT_EQ(ExponentLabelFormat(0, 1.5E19L, 5E18L), "%1.1E");
+  EXPECT_EQ(ExponentLabelFormat(1E10L, 1E10L + 2, 0.5L), "%1.11E");
+  EXPECT_EQ(ExponentLabelFormat(-1E-300L, 1E-300L, 5E-301L), "%1.1E");
+}
+
+TEST(FormatAxisLabel, ExponentFormInTheUsersLocale) {
+  EXPECT_EQ(FormatAxisLabel("%1.1E", 2E18L), "2.0E+18");
+  EXPECT_EQ(FormatAxisLabel("%1.1E", -1.5E19L), "-1.5E+19");
+  EXPECT_EQ(FormatAxisLabel("%1.2E", 2.5E-7L), "2.50E-07");
+  EXPECT_EQ(FormatAxisLabel("%1.1E", 1E-300L), "1.0E-300");
+  EXPECT_EQ(FormatAxisLabel("%1.1E", 0), "0.0E+00");
+  EXPECT_EQ(FormatAxisLabel("%1.1E", -0.0L), "0.0E+00") << "a zero shows no sign";
+  EXPECT_EQ(FormatAxisLabel("%9.1E", 2E18L), "  2.0E+18");
+
+  const LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(FormatAxisLabel("%1.1E", -1.5E19L), "-1,5E+19");
+}
+
 TEST(FormatAxisLabel, FixedPointInTheUsersLocale) {
   EXPECT_EQ(FormatAxisLabel("%1.2f", 2), "2.00");
   EXPECT_EQ(FormatAxisLabel("%1.2f", -1.5L), "-1.50");

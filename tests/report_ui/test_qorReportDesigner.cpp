@@ -1,5 +1,6 @@
 #include "qorReportDesigner.h"
 
+#include "qorFileDialog.h"
 #include "qorReport.h"
 #include "qorReportDesignerItems.h"
 #include "qorReportTestSupport.h"
@@ -8,11 +9,13 @@
 #include "qorTestWidgetApp.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QGraphicsView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 QOR_TEST_APPLICATION(TWidgetTestEnvironment);
@@ -233,6 +236,51 @@ TEST_F(ReportDesigner, ReplacesAFileItDidNotReadOnlyWhenTheUserAgrees) {
   EXPECT_TRUE(designer->Save());
   EXPECT_EQ(FileBytes(other), report.Template().Write());
   EXPECT_TRUE(designer->Save()) << "its own file now, saved without asking";
+}
+
+// Without a file name the designer asks in a save dialog. That dialog asks before it
+// offers an existing file, so the designer does not ask a second time.
+TEST_F(ReportDesigner, WithoutAFileNameSavesWhereTheSaveDialogSays) {
+  const QString other = QDir::toNativeSeparators(folder.filePath("anders.fr3"));
+  QFile file(other);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("fremd");
+  file.close();
+  std::vector<TqorFileDialogRequest> requests;
+  QStringList answers = {"", other};
+  const TqorFileDialog platform = SetFileDialog([&](const TqorFileDialogRequest& Request) {
+    requests.push_back(Request);
+    return answers.takeFirst();
+  });
+  report.setFileName("");
+  designer->SetObjectText(Title(), "Neu");
+  EXPECT_FALSE(designer->Save()) << "cancelled";
+  EXPECT_EQ(report.FileName(), "");
+  EXPECT_TRUE(designer->Modified());
+
+  QStringList questions;
+  QTimer guard;  // answers a second question, should one come, instead of hanging
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&questions] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      questions << box->text();
+      box->button(QMessageBox::No)->click();
+    }
+  });
+  guard.start(0);
+  EXPECT_TRUE(designer->Save());
+  SetFileDialog(platform);
+  EXPECT_EQ(questions, QStringList());
+  EXPECT_EQ(report.FileName(), other);
+  EXPECT_EQ(FileBytes(other), report.Template().Write());
+  ASSERT_EQ(requests.size(), 2u);
+  for (const TqorFileDialogRequest& request : requests) {
+    EXPECT_EQ(request.Parent, designer.get());
+    EXPECT_TRUE(request.Save);
+    EXPECT_TRUE(request.ConfirmOverwrite);
+    EXPECT_EQ(request.Title, "Berichtsvorlage speichern");
+    EXPECT_EQ(request.Filters, QStringList{"Berichtsvorlagen (*.fr3)"});
+  }
 }
 
 TEST_F(ReportDesigner, AsksBeforeSavingOverATemplateReadOnlyInPart) {

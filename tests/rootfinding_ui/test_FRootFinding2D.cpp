@@ -473,7 +473,7 @@ TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {
   EXPECT_EQ(first.Title, "Grafik speichern");
   EXPECT_EQ(first.Filters, QStringList({"Windows Metafile Grafik (*.wmf)", "Alle Dateien (*)"}));
   EXPECT_EQ(first.DefaultSuffix, "wmf");
-  EXPECT_FALSE(first.ConfirmOverwrite);
+  EXPECT_TRUE(first.ConfirmOverwrite);
   EXPECT_EQ(first.Directory, GetPicturesFolder()) << "no folder remembered yet";
   EXPECT_EQ(busyTexts, QStringList({"Grafik wird abgespeichert ...", ""}));
   EXPECT_EQ(ReadBytes(file), Drawing(w).Bytes());
@@ -486,7 +486,7 @@ TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].Directory, folder);
   EXPECT_EQ(requests[1].FileName, "Polynom.wmf") << "the dialog keeps the name chosen last";
-  EXPECT_EQ(ReadBytes(file), Drawing(w).Bytes()) << "saving again overwrites without asking";
+  EXPECT_EQ(ReadBytes(file), Drawing(w).Bytes()) << "the file chosen again is replaced";
   EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
 }
 

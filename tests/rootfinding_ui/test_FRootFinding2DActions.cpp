@@ -14,8 +14,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -360,13 +362,77 @@ TEST_F(RootFinding2DActions, ExportsWriteWhatTheBatchProgramWritesAndShareTheirF
     EXPECT_EQ(request.Title, "");
     EXPECT_EQ(request.Filters, TextFilters);
     EXPECT_EQ(request.DefaultSuffix, "csv");
-    EXPECT_FALSE(request.ConfirmOverwrite);
   }
   EXPECT_EQ(requests[0].Directory, GetAppDataFolder());
   EXPECT_EQ(requests[1].Directory, Folder()) << "the roots start where the values went";
-  EXPECT_EQ(requests[1].FileName, "werte.csv") << "the dialog proposes its last file";
   EXPECT_EQ(StoredPlace("Values"), Folder());
   EXPECT_EQ(StoredPlace("Function"), "");
+}
+
+// Values and roots share their folder but not their file: proposing the other export's
+// file would invite the user to replace it.
+TEST_F(RootFinding2DActions, EachExportProposesTheFileItWroteLast) {
+  TfrmRootFinding2D w;
+  Run(w, "actSaveRoots", File("nullstellen.txt"));
+  Run(w, "actSaveValues", "");
+  Run(w, "actSaveValues", File("werte.csv"));
+  Run(w, "actSaveRoots", "");
+  Run(w, "actSaveValues", "");
+  ASSERT_EQ(requests.size(), 5u);
+  EXPECT_EQ(requests[1].FileName, "") << "nothing saved as values yet";
+  EXPECT_EQ(requests[3].FileName, "nullstellen.txt");
+  EXPECT_EQ(requests[4].FileName, "werte.csv");
+  for (std::size_t i = 1; i < requests.size(); ++i) EXPECT_EQ(requests[i].Directory, Folder()) << i;
+}
+
+// Every "... Speichern" of the window hands the dialog a request that asks before an
+// existing file is replaced; the dialog then asks (see the next test).
+TEST_F(RootFinding2DActions, EverySaveDialogAsksBeforeItReplacesAFile) {
+  TfrmRootFinding2D w;
+  QStringList saves;
+  for (QAction* action : w.findChildren<QAction*>()) {
+    if (action->objectName().isEmpty() || !action->text().contains("Speichern")) continue;
+    SCOPED_TRACE(action->objectName().toStdString());
+    requests.clear();
+    Run(w, action->objectName().toLatin1().constData(), "");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].Save);
+    EXPECT_TRUE(requests[0].ConfirmOverwrite);
+    saves << action->objectName();
+  }
+  saves.sort();
+  EXPECT_EQ(saves, QStringList({"actSaveFunction", "actSaveGraphic", "actSaveRoots", "actSaveValues"}));
+}
+
+// With the platform's dialog: choosing the roots file for the values asks, and "No"
+// leaves the roots file as it was.
+TEST_F(RootFinding2DActions, AValuesExportReplacesAnExistingFileOnlyWhenTheUserAgrees) {
+  TfrmRootFinding2D w;
+  Run(w, "actSaveRoots", File("nullstellen.csv"));
+  const QByteArray roots = ReadBytes(dir.filePath("nullstellen.csv"));
+  QTemporaryDir reference;
+  SaveValuesFile(reference.filePath("werte.csv"), w.ValueX(), w.ValueY());
+  const QByteArray values = ReadBytes(reference.filePath("werte.csv"));
+  ASSERT_NE(values, roots);
+  SetFileDialog({});
+  for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+    SCOPED_TRACE(answer == QMessageBox::No ? "No" : "Yes");
+    QString question;
+    OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->selectFile(File("nullstellen.csv"));
+      OnNextModal<QMessageBox>([&](QMessageBox* box) {
+        question = box->text();
+        box->button(answer)->click();
+      });
+      // As the OK button does; the dialog stays open after "No".
+      static_cast<QDialog*>(dialog)->accept();
+      if (dialog->isVisible()) dialog->reject();
+    });
+    Child<QAction>(w, "actSaveValues")->trigger();
+    EXPECT_TRUE(question.contains("nullstellen.csv")) << question.toStdString();
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+    EXPECT_EQ(ReadBytes(dir.filePath("nullstellen.csv")), answer == QMessageBox::No ? roots : values);
+  }
 }
 
 TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsStored) {
