@@ -4,6 +4,7 @@
 #include "qorException.h"
 #include "qorStrUtils.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLibraryInfo>
@@ -101,3 +102,10 @@ bool TqorWinApplicationInit::RunSetup() {
   GlobalServiceProvider().ReadConfig();
   return true;
 }
+
+QFont DesignedFormFont() {
+  // The forms' designed face and size.
+  return QFont(QStringLiteral("MS Sans Serif"), 8);
+}
+
+void UseDesignedFormFont() { QApplication::setFont(DesignedFormFont()); }

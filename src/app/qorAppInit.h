@@ -6,6 +6,7 @@
 
 #include "qorList.h"
 
+#include <QFont>
 #include <QLocale>
 #include <QString>
 
@@ -17,6 +18,13 @@ inline constexpr int HintHidePauseMs = 3600000;
 // edit menus speak the program's language. False, with nothing installed, when this
 // system has no such translation; installing the same file again changes nothing.
 bool InstallQtTranslations(const QLocale& Language);
+
+// The font the forms are laid out for: MS Sans Serif at 8 points. Fields such as the
+// range's "-1234567,00000" are as wide as this font needs; a wider default font would
+// cut them. The caller maps the face to one this machine has (UseMetricCompatibleFonts).
+QFont DesignedFormFont();
+// Makes DesignedFormFont the font of every widget made from now on.
+void UseDesignedFormFont();
 
 class TQORApplicationInit : public TqorObject {
 public:

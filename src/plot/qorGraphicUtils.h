@@ -23,7 +23,8 @@ inline constexpr int qorDefaultFontSize = 8;
 
 // Forms and report are designed for Windows faces; where such a face is missing, its
 // metric-compatible stand-in of the Liberation family draws it (Arial: Liberation
-// Sans, Courier New: Liberation Mono, Times New Roman: Liberation Serif), so that texts
+// Sans, Courier New: Liberation Mono, Times New Roman: Liberation Serif; the forms' MS
+// Sans Serif: Liberation Sans), so that texts
 // measure and wrap alike on every machine whatever the font configuration would pick.
 // Start-up calls it before any text is measured; it needs no application object.
 void UseMetricCompatibleFonts();

@@ -26,6 +26,7 @@ QLocale KaloToolsLanguage() { return QLocale(QLocale::German, QLocale::Germany);
 
 void SetUpKaloToolsLook() {
   UseMetricCompatibleFonts();
+  UseDesignedFormFont();
   // Without Qt's translations its dialogs stay English, which is no reason to stop.
   InstallQtTranslations(KaloToolsLanguage());
 }
