@@ -404,25 +404,27 @@ TEST_F(RootFinding2DActions, EverySaveDialogAsksBeforeItReplacesAFile) {
   EXPECT_EQ(saves, QStringList({"actSaveFunction", "actSaveGraphic", "actSaveRoots", "actSaveValues"}));
 }
 
-// With the platform's dialog: choosing the roots file for the values asks, and "No"
-// leaves the roots file as it was.
-TEST_F(RootFinding2DActions, AValuesExportReplacesAnExistingFileOnlyWhenTheUserAgrees) {
-  TfrmRootFinding2D w;
-  Run(w, "actSaveRoots", File("nullstellen.csv"));
-  const QByteArray roots = ReadBytes(dir.filePath("nullstellen.csv"));
-  QTemporaryDir reference;
-  SaveValuesFile(reference.filePath("werte.csv"), w.ValueX(), w.ValueY());
-  const QByteArray values = ReadBytes(reference.filePath("werte.csv"));
-  ASSERT_NE(values, roots);
-  SetFileDialog({});
-  for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
-    SCOPED_TRACE(answer == QMessageBox::No ? "No" : "Yes");
+// With the platform's dialog: choosing the roots file for the values asks, "No" leaves
+// the roots file as it was, "Yes" replaces it. One answer per test: after a first file
+// dialog the offscreen platform's next one in the same process may not ask, and ctest
+// runs each test in a process of its own.
+class RootFinding2DOverwrite : public RootFinding2DActions {
+protected:
+  void SaveValuesOverRoots(QMessageBox::StandardButton Answer) {
+    TfrmRootFinding2D w;
+    Run(w, "actSaveRoots", File("nullstellen.csv"));
+    const QByteArray roots = ReadBytes(dir.filePath("nullstellen.csv"));
+    QTemporaryDir reference;
+    SaveValuesFile(reference.filePath("werte.csv"), w.ValueX(), w.ValueY());
+    const QByteArray values = ReadBytes(reference.filePath("werte.csv"));
+    ASSERT_NE(values, roots);
+    SetFileDialog({});
     QString question;
     OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
       dialog->selectFile(File("nullstellen.csv"));
       OnNextModal<QMessageBox>([&](QMessageBox* box) {
         question = box->text();
-        box->button(answer)->click();
+        box->button(Answer)->click();
       });
       // As the OK button does; the dialog stays open after "No".
       static_cast<QDialog*>(dialog)->accept();
@@ -431,9 +433,13 @@ TEST_F(RootFinding2DActions, AValuesExportReplacesAnExistingFileOnlyWhenTheUserA
     Child<QAction>(w, "actSaveValues")->trigger();
     EXPECT_TRUE(question.contains("nullstellen.csv")) << question.toStdString();
     EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
-    EXPECT_EQ(ReadBytes(dir.filePath("nullstellen.csv")), answer == QMessageBox::No ? roots : values);
+    EXPECT_EQ(ReadBytes(dir.filePath("nullstellen.csv")), Answer == QMessageBox::No ? roots : values);
   }
-}
+};
+
+TEST_F(RootFinding2DOverwrite, NoKeepsTheRootsFile) { SaveValuesOverRoots(QMessageBox::No); }
+
+TEST_F(RootFinding2DOverwrite, YesReplacesTheRootsFileByTheValues) { SaveValuesOverRoots(QMessageBox::Yes); }
 
 TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsStored) {
   ASSERT_TRUE(QFile(dir.filePath("datei")).open(QIODevice::WriteOnly));
