@@ -77,22 +77,26 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
     function->setMemoryCap(FScriptSettings.MemoryCap);
     function->LoadScriptFromString(FTask.RootFunction().LuaText());
     function->PrepareFunction(QStringLiteral("fct"));
-    kaloREALVector x, y;
-    SampleFunction(*function, Input, x, y);
-    FValueX.swap(x);
-    FValueY.swap(y);
-    Busy(QStringLiteral("Nullstellen ermitteln ..."));
-    try {
-      CalculateRoots(*function, Input);
-    } catch (const ECalculationAborted&) {
-      // x and y hold the previous values: a stopped calculation leaves all of its results.
-      FValueX.swap(x);
-      FValueY.swap(y);
-      throw;
-    }
+    SampleAndFindRoots(*function, Input);
   }
   Busy(QString());
   return hasFunction;
+}
+
+void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
+  kaloREALVector x, y;
+  SampleFunction(Function, Input, x, y);
+  FValueX.swap(x);
+  FValueY.swap(y);
+  Busy(QStringLiteral("Nullstellen ermitteln ..."));
+  try {
+    CalculateRoots(Function, Input);
+  } catch (const ECalculationAborted&) {
+    // x and y hold the previous values: a stopped calculation leaves all of its results.
+    FValueX.swap(x);
+    FValueY.swap(y);
+    throw;
+  }
 }
 
 // Samples into x and y, not into the window's vectors: a calculation that fails or is
