@@ -106,6 +106,7 @@ private:
   TBusyStatus FBusyStatus;
   TKaloScriptSettings FScriptSettings;
   kaloREALVector FValueX, FValueY, FRootX, FRootY;
+  kaloREALVector FSpareX, FSpareY;  // the values before the last calculation, then the next ones
   std::vector<TqorRootIntervalCommon> FIntervals;
   std::int64_t FEvaluationCount = 0;
 };
