@@ -1,44 +1,147 @@
 #pragma once
 // Floating-point faults are never silent in this program: division by zero, invalid
 // operations and overflow raise EZeroDivide, EInvalidOp and EOverflow. The processor
-// only sets sticky flags, so arithmetic that must fault calls CheckFloatFaults()
-// after its steps; ordered comparisons go through the helpers below because a NaN
-// operand must fault even where the compiler emits a quiet compare.
+// only sets flags, and they are sticky: a flag stays set until it is cleared. So
+// arithmetic that must fault may run several operations and call CheckFloatFaults()
+// once, where its step ends; ordered comparisons go through the helpers below because
+// a NaN operand must fault even where the compiler emits a quiet compare.
 // Underflow and inexact results stay silent.
+//
+// The checks are inline and read two registers: the numerics check once per step, and a
+// calculation makes tens of thousands of steps.
 
 #include "qorKaloBase.h"
 
 #include <cfenv>
+#include <cmath>
+#include <xmmintrin.h>
 
 // The messages of the three faults.
 extern const char* const MsgZeroDivide;  // "Gleitkommadivision durch Null"
 extern const char* const MsgInvalidOp;   // "Ungültige Gleitkommaoperation"
 extern const char* const MsgOverflow;    // "Gleitkommaüberlauf"
 
-// Clears the fault flags (division by zero, invalid, overflow, underflow, inexact).
+// The flags of the three faults the program raises, in the x87 status word and in MXCSR
+// (the same bit positions in both).
+inline constexpr unsigned FloatFaultFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+
+// The x87 status word, which holds the flags of Extended arithmetic.
+inline unsigned X87StatusWord() {
+  unsigned short status;
+  __asm__ volatile("fnstsw %0" : "=a"(status));
+  return status;
+}
+
+// Clears the fault flags (division by zero, invalid, overflow). The silent flags
+// (underflow, inexact), which nothing reads, are cleared with them or left; the call
+// costs next to nothing when no fault flag is set.
 void ClearFloatFaults();
 
+// True when a fault flag is set, from Extended (x87) or double (SSE) arithmetic.
+inline bool FloatFaultsPending() { return ((X87StatusWord() | _mm_getcsr()) & FloatFaultFlags) != 0; }
+
+// Raises the error for the pending fault flags and clears all flags. Invalid wins over
+// division by zero, which wins over overflow.
+[[noreturn]] void RaisePendingFloatFault();
+
+// Raises EInvalidOp and clears all flags: an ordered comparison met a NaN.
+[[noreturn]] void RaiseUnorderedComparison();
+
 // Raises the error for a pending fault flag and clears all flags; does nothing when no
-// fault flag is set. Invalid wins over division by zero, which wins over overflow.
-void CheckFloatFaults();
+// fault flag is set.
+inline void CheckFloatFaults() {
+  if (FloatFaultsPending()) RaisePendingFloatFault();
+}
 
 // Ordered comparisons that raise EInvalidOp when either operand is NaN.
-bool FLess(Extended a, Extended b);
-bool FLessEqual(Extended a, Extended b);
-bool FGreater(Extended a, Extended b);
-bool FGreaterEqual(Extended a, Extended b);
+inline bool FLess(Extended a, Extended b) {
+  if (std::isunordered(a, b)) RaiseUnorderedComparison();
+  return a < b;
+}
+inline bool FLessEqual(Extended a, Extended b) {
+  if (std::isunordered(a, b)) RaiseUnorderedComparison();
+  return a <= b;
+}
+inline bool FGreater(Extended a, Extended b) { return FLess(b, a); }
+inline bool FGreaterEqual(Extended a, Extended b) { return FLessEqual(b, a); }
+
+// Two ways to check the arithmetic of one step, for code written once as a template over
+// them (see RunCheckedStep). Both offer Check(), called where the careful way looks at
+// the flags, and the ordered comparisons.
+//
+// TImmediateFaults raises at the first fault: Check() is CheckFloatFaults, comparisons
+// are FLess and its siblings.
+struct TImmediateFaults {
+  void Check() { CheckFloatFaults(); }
+  bool Less(Extended a, Extended b) { return FLess(a, b); }
+  bool LessEqual(Extended a, Extended b) { return FLessEqual(a, b); }
+  bool Greater(Extended a, Extended b) { return FGreater(a, b); }
+  bool GreaterEqual(Extended a, Extended b) { return FGreaterEqual(a, b); }
+};
+
+// TDeferredFaults only notes faults: the flags keep themselves, and a comparison with a
+// NaN is remembered. Faulted() tells at the step's end whether anything happened.
+class TDeferredFaults {
+public:
+  void Check() {}
+  bool Less(Extended a, Extended b) { return Ordered(a, b) && a < b; }
+  bool LessEqual(Extended a, Extended b) { return Ordered(a, b) && a <= b; }
+  bool Greater(Extended a, Extended b) { return Ordered(a, b) && a > b; }
+  bool GreaterEqual(Extended a, Extended b) { return Ordered(a, b) && a >= b; }
+  bool Faulted() const { return FUnordered || FloatFaultsPending(); }
+
+private:
+  bool Ordered(Extended a, Extended b) {
+    const bool unordered = std::isunordered(a, b);
+    FUnordered |= unordered;
+    return !unordered;
+  }
+  bool FUnordered = false;
+};
+
+// Runs step(faults) once with TDeferredFaults and, only when that run faulted, once more
+// with TImmediateFaults, which raises exactly the error that the first fault raises. So
+// a step pays for one look at the flags instead of one per operation. The step must
+// start from the same state each time it runs and with no fault flag set, must follow
+// its arithmetic by Check() as the careful code does, and must not evaluate a function:
+// a fault has to end the step before anything the careful code would not have done.
+template <class TStep>
+void RunCheckedStep(const TStep& step) {
+  TDeferredFaults deferred;
+  step(deferred);
+  if (!deferred.Faulted()) return;
+  ClearFloatFaults();
+  TImmediateFaults immediate;
+  step(immediate);  // raises where the fault happens
+}
+
+// Sets the upper halves of the vector registers to zero when the processor has them
+// (AVX). Code that leaves them dirty, such as Qt Gui's AVX2 fills, which return without
+// vzeroupper, makes every later SSE instruction pay for merging them: Lua's arithmetic
+// and the math library then run at half speed.
+void ClearUpperVectorHalves();
 
 // Saves the floating-point environment and masks every fault; on destruction restores
 // the saved masks and fault flags (invalid, division by zero, overflow). Wraps foreign
-// code (Lua) whose own arithmetic must neither trap nor leave fault flags behind.
+// code (Lua) whose own arithmetic must neither trap nor leave fault flags behind, and
+// hands it clean vector registers (ClearUpperVectorHalves).
 class TFloatEnvGuard {
 public:
-  TFloatEnvGuard();
-  ~TFloatEnvGuard();
+  TFloatEnvGuard() : FMxcsr(_mm_getcsr()), FStatus(X87StatusWord()) {
+    if ((FMxcsr & MxcsrMasks) != MxcsrMasks) _mm_setcsr(FMxcsr | MxcsrMasks);
+    ClearUpperVectorHalves();
+  }
+  ~TFloatEnvGuard() {
+    if (((_mm_getcsr() ^ FMxcsr) & (FloatFaultFlags | MxcsrMasks)) != 0) _mm_setcsr(FMxcsr);
+    if (((X87StatusWord() ^ FStatus) & FloatFaultFlags) != 0) RestoreX87Flags();
+  }
   TFloatEnvGuard(const TFloatEnvGuard&) = delete;
   TFloatEnvGuard& operator=(const TFloatEnvGuard&) = delete;
 
 private:
-  unsigned FMxcsr;          // SSE control and flags
-  unsigned short FStatus;   // x87 status word
+  static constexpr unsigned MxcsrMasks = 0x3F << 7;  // the fault masks of MXCSR
+  void RestoreX87Flags() const;
+
+  unsigned FMxcsr;   // SSE control and flags
+  unsigned FStatus;  // x87 status word
 };

@@ -8,10 +8,6 @@ namespace {
 // Anything above 1 means "not computed yet".
 constexpr Extended EpsilonNotComputed = 10;
 
-// The smallest magnitude that rounds to infinity in double: DBL_MAX plus half an ulp.
-constexpr Extended DoubleOverflowThreshold =
-    static_cast<Extended>(DBL_MAX) + 0x1p970L;
-
 Extended ComputeMachineEpsilon() {
   // volatile keeps every sum a stored Extended instead of a folded constant.
   volatile Extended e = 1;
@@ -31,7 +27,3 @@ Extended MachineEpsilon() {
 }
 
 bool IsZeroReal(Extended x) { return FGreaterEqual(MachineEpsilon(), std::fabs(x)); }
-
-bool IsFiniteReal(Extended x) {
-  return std::isless(std::fabs(x), DoubleOverflowThreshold);
-}

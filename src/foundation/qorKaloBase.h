@@ -2,7 +2,10 @@
 // The program's real number and its numeric basics.
 
 #include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 // The program's real: x87 extended precision with a 64-bit significand.
@@ -15,6 +18,31 @@ using kaloREALVector = std::vector<Extended>;
 // A real function of one real variable, bound to whatever object computes it.
 using RealFunction = std::function<Extended(Extended)>;
 
+// A real function to call, referred to and not owned: what the solvers take, so that a
+// call costs one indirect call. Made from any callable (a lambda, a RealFunction, a
+// function), which must outlive the reference.
+class TRealFunctionRef {
+public:
+  template <class F>
+    requires(std::is_invocable_r_v<Extended, const F&, Extended> && !std::is_same_v<F, TRealFunctionRef>)
+  TRealFunctionRef(const F& f)
+      : FObject(&f), FCall([](const void* object, Extended x) -> Extended { return (*static_cast<const F*>(object))(x); }) {}
+  TRealFunctionRef(Extended (*f)(Extended))
+      : FObject(reinterpret_cast<const void*>(f)),
+        FCall([](const void* object, Extended x) { return reinterpret_cast<Extended (*)(Extended)>(object)(x); }) {}
+
+  Extended operator()(Extended x) const { return FCall(FObject, x); }
+
+private:
+  const void* FObject;
+  Extended (*FCall)(const void*, Extended);
+};
+
+// Evaluates a function at the nodes x[0] to x[n - 1] in order into y, as n calls would,
+// and adds one to Calls for every call as it starts it, so that Calls is right also when
+// a call raises.
+using RealPassFunction = std::function<void(const Extended* x, Extended* y, int n, std::int64_t& Calls)>;
+
 // The machine epsilon of Extended arithmetic (2^-63), computed on first use.
 Extended MachineEpsilon();
 
@@ -24,4 +52,8 @@ bool IsZeroReal(Extended x);
 
 // True when x is neither NaN nor infinite once rounded to double: values beyond the
 // double range count as not finite. Raises no floating-point flag.
-bool IsFiniteReal(Extended x);
+inline bool IsFiniteReal(Extended x) {
+  // The smallest magnitude that rounds to infinity in double: DBL_MAX plus half an ulp.
+  constexpr Extended DoubleOverflowThreshold = static_cast<Extended>(DBL_MAX) + 0x1p970L;
+  return std::isless(std::fabs(x), DoubleOverflowThreshold);
+}

@@ -5,7 +5,10 @@
 #include "qorKaloSecant.h"
 #include "qorKaloZeroin.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 const char* const MethodLowerEndIsRoot = "Untere Intervallgrenze ist Nullstelle";
 const char* const MethodUpperEndIsRoot = "Obere Intervallgrenze ist Nullstelle";
@@ -57,26 +60,85 @@ int TqorRootIntervalList::CompareObjects(const TqorObject* Obj1, const TqorObjec
   return FGreater(x1, x2) ? 1 : 0;
 }
 
+namespace {
+// Nodes the scan evaluates in one pass: few enough that their buffers come from the heap
+// without fresh pages every calculation, enough that the calls into Lua do not count.
+constexpr int ScanBlockSize = 512;
+
+// Nodes no larger than this and at least SafeNodeSpacing apart leave the pair test
+// nothing to fault on: their differences neither overflow nor vanish, and a finite value
+// (below 2^1024, see IsFiniteReal) over such a difference stays below 2^16024, far inside
+// the range of Extended.
+constexpr Extended SafeNodeMagnitude = 0x1p16000L;
+constexpr Extended SafeNodeSpacing = 0x1p-15000L;
+
+// True when no pair test can fault on these neighbouring nodes: all were computed
+// without a fault, none is huge, and neighbours lie safely apart. The nodes i*h + xMin
+// rise (or fall) strictly then, so pairs that bridge nodes without a value lie even
+// further apart.
+bool NodesSafelyApart(const kaloREALVector& x) {
+  if (FloatFaultsPending()) return false;
+  for (const Extended node : x)
+    if (!(std::fabs(node) <= SafeNodeMagnitude)) return false;
+  for (std::size_t i = 1; i < x.size(); ++i)
+    if (!(std::fabs(x[i] - x[i - 1]) >= SafeNodeSpacing)) return false;
+  return true;
+}
+
+// IsZeroReal's bound, read once: the scan compares against it at every node.
+const Extended Epsilon = MachineEpsilon();
+
+// IsZeroReal, with the comparison of the way of checking faults.
+template <class TFaults>
+bool IsZero(Extended y, TFaults& faults) {
+  return faults.GreaterEqual(Epsilon, std::fabs(y));
+}
+
+// The scan's test of one pair of nodes (IntervalContainsRoot), written once for both ways
+// of checking faults.
+template <class TFaults>
+bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults& faults) {
+  if (IsZero(y2, faults)) return true;
+  const Extended product = y1 * y2;
+  faults.Check();
+  if (faults.Less(product, 0)) return true;
+  const Extended leftSlope = std::fabs(y1 / (x2 - x1));
+  faults.Check();
+  if (faults.Less(leftSlope, SmallSlope)) return true;
+  const Extended rightSlope = std::fabs(y2 / (x2 - x1));
+  faults.Check();
+  return faults.Less(rightSlope, SmallSlope);
+}
+}  // namespace
+
+// The node the scan pairs the next one with: the latest node with a finite value, or the
+// first node while none has had one.
+struct TqorRootFinder::TScanNode {
+  Extended x, y;
+};
+
+// Moves the scan on to node i, (x, y): a node without a finite value is passed over, so
+// that the next pair bridges it; a pair that may hold a root is handed to Found.
+template <class TFaults, class TFound>
+void TqorRootFinder::ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found) {
+  if (!IsFiniteReal(y)) return;
+  if (IsFiniteReal(Left.y) && ((i == 1 && IsZero(Left.y, faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
+    Found(Left.x, x);
+  Left = {x, y};
+}
+
 TqorRootFinder::TqorRootFinder() : FAbsErrorBound(2 * MachineEpsilon()) {}
 
 bool TqorRootFinder::IntervalContainsRoot(Extended x1, Extended x2, Extended y1,
                                           Extended y2) const {
-  if (IsZeroReal(y2)) return true;
-  const Extended product = y1 * y2;
-  CheckFloatFaults();
-  if (FLess(product, 0)) return true;
-  const Extended leftSlope = std::fabs(y1 / (x2 - x1));
-  CheckFloatFaults();
-  if (FLess(leftSlope, SmallSlope)) return true;
-  const Extended rightSlope = std::fabs(y2 / (x2 - x1));
-  CheckFloatFaults();
-  return FLess(rightSlope, SmallSlope);
+  TImmediateFaults faults;
+  return PairMayHoldRoot(x1, x2, y1, y2, faults);
 }
 
 void TqorRootFinder::Execute() {
   FIntervals.Clear();
   FEvaluationCount = 0;
-  const RealFunction counted = [this](Extended x) {
+  const auto counted = [this](Extended x) {
     ++FEvaluationCount;
     return Ffct(x);
   };
@@ -92,34 +154,67 @@ void TqorRootFinder::Execute() {
 }
 
 // Nodes come from i*h + xMin so that rounding does not accumulate over many nodes.
-void TqorRootFinder::Scan(const RealFunction& f) {
+void TqorRootFinder::Scan(TRealFunctionRef f) {
   ClearFloatFaults();
   const Extended h = (FxMax - FxMin) / (FTestCount - 1);
   CheckFloatFaults();
-  Extended xL = FxMin;
-  Extended yL = EvaluateChecked(f, FxMin);
-  // Loop invariant: (xL, yL) is the latest node with a finite value, or the first node
-  // while none has had one; every pair of neighbouring finite nodes up to xL (bridging
-  // nodes without a value) has been tested, and the flagged ones are in FIntervals.
-  for (int i = 1; i < FTestCount; ++i) {
-    const Extended x = i * h + FxMin;
-    CheckFloatFaults();
-    const Extended y = EvaluateChecked(f, x);
-    if (!IsFiniteReal(y)) continue;
-    if (IsFiniteReal(yL) &&
-        ((i == 1 && IsZeroReal(yL)) || IntervalContainsRoot(xL, x, yL, y))) {
-      auto interval = std::make_unique<TqorRootIntervalCommon>();
-      interval->xMin = xL;
-      interval->xMax = x;
-      FIntervals.Add(std::move(interval));
-    }
-    xL = x;
-    yL = y;
-  }
+  TScanNode left{FxMin, EvaluateChecked(f, FxMin)};
+  for (int first = 1; first < FTestCount; first += ScanBlockSize)
+    ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), left, f);
 }
 
-void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval,
-                                  const RealFunction& f) const {
+// The nodes first to last - 1 are evaluated in one pass and their pairs tested with one
+// look at the fault flags when no pair test can fault: a fault there would have to end
+// the scan before the next node is evaluated. Otherwise (a range of nearly no width)
+// they are scanned one by one, every step checked.
+void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f) {
+  kaloREALVector x(last - first + 1);  // x[0]: the node before the block, for its spacing
+  x[0] = first == 1 ? FxMin : (first - 1) * h + FxMin;
+  for (int i = first; i < last; ++i) x[i - first + 1] = i * h + FxMin;
+  if (!NodesSafelyApart(x)) {
+    ClearFloatFaults();
+    for (int i = first; i < last; ++i) ScanNodeCarefully(h, i, Left, f);
+    return;
+  }
+  kaloREALVector y(x.size());
+  EvaluateNodes(&x[1], &y[1], last - first, f);
+  const TScanNode start = Left;
+  std::vector<std::pair<Extended, Extended>> found;
+  RunCheckedStep([&](auto& faults) {
+    Left = start;
+    found.clear();
+    for (int i = first; i < last; ++i)
+      ScanStep(i, x[i - first + 1], y[i - first + 1], Left, faults,
+               [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); });
+  });
+  for (const auto& [xMin, xMax] : found) AddInterval(xMin, xMax);
+}
+
+void TqorRootFinder::EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f) {
+  if (!FfctPass) {
+    for (int i = 0; i < n; ++i) y[i] = EvaluateChecked(f, x[i]);
+    return;
+  }
+  FfctPass(x, y, n, FEvaluationCount);
+  CheckFloatFaults();
+}
+
+void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f) {
+  const Extended x = i * h + FxMin;
+  CheckFloatFaults();
+  const Extended y = EvaluateChecked(f, x);
+  TImmediateFaults faults;
+  ScanStep(i, x, y, Left, faults, [this](Extended xMin, Extended xMax) { AddInterval(xMin, xMax); });
+}
+
+void TqorRootFinder::AddInterval(Extended xMin, Extended xMax) {
+  auto interval = std::make_unique<TqorRootIntervalCommon>();
+  interval->xMin = xMin;
+  interval->xMax = xMax;
+  FIntervals.Add(std::move(interval));
+}
+
+void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   try {
     SolveInterval(Interval, f);
   } catch (const ECalculationAborted&) {
@@ -131,8 +226,7 @@ void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval,
 }
 
 // The end values are evaluated afresh: the interval's result never rests on the scan.
-void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval,
-                                   const RealFunction& f) const {
+void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   const Extended ya = EvaluateChecked(f, Interval.xMin);
   const Extended yb = EvaluateChecked(f, Interval.xMax);
   if (ya == 0) return TakeEnd(Interval, MethodLowerEndIsRoot, Interval.xMin, ya);
@@ -144,8 +238,7 @@ void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval,
 }
 
 // The solvers get copies of the bounds: the floors Zeroin applies stay with one run.
-void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval,
-                                   const RealFunction& f) const {
+void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   Interval.RootFinderMethode = MethodZeroin;
   Extended AbsErr = FAbsErrorBound, RelErr = FRelErrorBound;
   Extended b = Interval.xMax, fb = 0;
@@ -163,8 +256,7 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval,
   }
 }
 
-void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval,
-                                   const RealFunction& f) const {
+void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   Interval.RootFinderMethode = MethodSecant;
   Extended x = 0, fx = 0;
   int Iter = SecantLimit;

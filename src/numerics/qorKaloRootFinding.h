@@ -82,6 +82,11 @@ public:
   // The function whose roots are searched.
   const RealFunction& fct() const { return Ffct; }
   void setfct(RealFunction value) { Ffct = std::move(value); }
+  // The same function for a whole pass of nodes (optional): when set, the scan evaluates
+  // its nodes through it in one call. It must give what fct gives and leave the fault
+  // flags as it found them.
+  const RealPassFunction& fctPass() const { return FfctPass; }
+  void setfctPass(RealPassFunction value) { FfctPass = std::move(value); }
   // Number of nodes, both ends included.
   int TestCount() const { return FTestCount; }
   void setTestCount(int value) { FTestCount = value; }
@@ -103,13 +108,21 @@ public:
   bool IntervalContainsRoot(Extended x1, Extended x2, Extended y1, Extended y2) const;
 
 private:
-  void Scan(const RealFunction& f);
-  void WorkInterval(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
-  void SolveInterval(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
-  void SolveByZeroin(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
-  void SolveBySecant(TqorRootIntervalCommon& Interval, const RealFunction& f) const;
+  struct TScanNode;
+  void Scan(TRealFunctionRef f);
+  void ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f);
+  void EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f);
+  void ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f);
+  template <class TFaults, class TFound>
+  static void ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found);
+  void AddInterval(Extended xMin, Extended xMax);
+  void WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
+  void SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
+  void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
+  void SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
 
   RealFunction Ffct;
+  RealPassFunction FfctPass;
   int FTestCount = 0;
   Extended FAbsErrorBound;
   Extended FRelErrorBound = 0;

@@ -18,7 +18,7 @@ Extended SecantStep(Extended X0, Extended X1, Extended g0, Extended g1) {
 }
 }  // namespace
 
-int Secant(Extended AbsErr, Extended RelErr, Extended& X, const RealFunction& fct,
+int Secant(Extended AbsErr, Extended RelErr, Extended& X, TRealFunctionRef fct,
            Extended X0, Extended X1, Extended& FX, int& Iter) {
   ClearFloatFaults();
   const int limit = Iter;

@@ -4,12 +4,7 @@
 #include "qorKaloZeroinProtocol.h"
 
 #include <cmath>
-
-Extended EvaluateChecked(const RealFunction& fct, Extended x) {
-  const Extended y = fct(x);
-  CheckFloatFaults();
-  return y;
-}
+#include <optional>
 
 namespace {
 // The bounds must leave a positive tolerance and the budget at least one step.
@@ -33,125 +28,157 @@ void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
   if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
 }
 
-// The iteration of one Zeroin call, with the algorithm's own names.
-struct TZeroinRun {
-  const RealFunction& fct;
-  TZeroinProtocol& protocol;
-  const Extended ABSERR, RELERR;
+// The working values of one Zeroin call, with the algorithm's own names.
+struct TZeroinState {
   Extended a, fa, b, fb;
-  int Iter;
   Extended c = 0, fc = 0, d = 0, e = 0, tol = 0, m = 0;
-
-  int Iterate(int FMAX);
-  void KeepBracket();
-  void ChooseStep();
-  void Bisect();
-  void MoveB();
 };
 
+// The arithmetic of one iteration, from the newest point b to the next point to evaluate.
+// Written once for both ways of checking faults, so that RunCheckedStep can look at the
+// flags once per iteration and still raise what the first fault raises.
+//
 // Loop invariant, once KeepBracket has run: the root lies between b and c (fb and fc
 // differ in sign, or fb = 0); |fb| <= |fc|, so b is the best estimate so far; a holds
 // the value b had before its last change (a = c while only two distinct points are
 // known); d is the last step and e the step before it.
-int TZeroinRun::Iterate(int FMAX) {
-  fc = fb;
-  for (;;) {
-    KeepBracket();
-    protocol.Points(a, b, c, fa, fb, fc);
-    tol = 0.5L * (std::fabs(b) * RELERR + ABSERR);
-    m = 0.5L * (c - b);
-    CheckFloatFaults();
-    if (FLessEqual(std::fabs(m), tol)) return ZeroinConverged;
-    if (fb == 0) return ZeroinExactRoot;
-    ChooseStep();
-    MoveB();
-    if (Iter > FMAX) return ZeroinBudgetSpent;
+class TZeroinIteration {
+public:
+  TZeroinIteration(TZeroinProtocol& Protocol, Extended AbsErr, Extended RelErr)
+      : protocol(Protocol), ABSERR(AbsErr), RELERR(RelErr) {}
+
+  // Zeroin's result when it is done, else nothing: b then holds the next point.
+  template <class TFaults>
+  std::optional<int> operator()(TZeroinState& z, TFaults& faults) const {
+    KeepBracket(z, faults);
+    protocol.Points(z.a, z.b, z.c, z.fa, z.fb, z.fc);
+    z.tol = 0.5L * (std::fabs(z.b) * RELERR + ABSERR);
+    z.m = 0.5L * (z.c - z.b);
+    faults.Check();
+    if (faults.LessEqual(std::fabs(z.m), z.tol)) return ZeroinConverged;
+    if (z.fb == 0) return ZeroinExactRoot;
+    ChooseStep(z, faults);
+    MoveB(z, faults);
+    return std::nullopt;
   }
-}
+
+private:
+  template <class TFaults>
+  void KeepBracket(TZeroinState& z, TFaults& faults) const;
+  template <class TFaults>
+  void ChooseStep(TZeroinState& z, TFaults& faults) const;
+  void Bisect(TZeroinState& z) const;
+  template <class TFaults>
+  void MoveB(TZeroinState& z, TFaults& faults) const;
+
+  TZeroinProtocol& protocol;
+  const Extended ABSERR, RELERR;
+};
 
 // When b and c lie on the same side of the root, c takes the point before b, which
 // lies on the other side; then b and c swap when c has the smaller function value.
-void TZeroinRun::KeepBracket() {
-  if (FGreater(fc / std::fabs(fc) * fb, 0)) {
-    c = a;
-    fc = fa;
-    d = b - a;
-    e = d;
+template <class TFaults>
+void TZeroinIteration::KeepBracket(TZeroinState& z, TFaults& faults) const {
+  if (faults.Greater(z.fc / std::fabs(z.fc) * z.fb, 0)) {
+    z.c = z.a;
+    z.fc = z.fa;
+    z.d = z.b - z.a;
+    z.e = z.d;
   }
-  if (FGreater(std::fabs(fb), std::fabs(fc))) {
-    a = b;
-    b = c;
-    c = a;
-    fa = fb;
-    fb = fc;
-    fc = fa;
+  if (faults.Greater(std::fabs(z.fb), std::fabs(z.fc))) {
+    z.a = z.b;
+    z.b = z.c;
+    z.c = z.a;
+    z.fa = z.fb;
+    z.fb = z.fc;
+    z.fc = z.fa;
   }
 }
 
 // Interpolates through a, b (and c), but bisects when the steps stopped shrinking
 // fast enough, when the last step did not lower |f|, or when the interpolated point
 // would leave the bracket or not halve the step before last.
-void TZeroinRun::ChooseStep() {
-  if (FLess(std::fabs(e), tol) || FLessEqual(std::fabs(fa), std::fabs(fb))) return Bisect();
-  const bool secant = a == c;
+template <class TFaults>
+void TZeroinIteration::ChooseStep(TZeroinState& z, TFaults& faults) const {
+  if (faults.Less(std::fabs(z.e), z.tol) || faults.LessEqual(std::fabs(z.fa), std::fabs(z.fb))) return Bisect(z);
+  const bool secant = z.a == z.c;
   Extended p, q, r, s;
   if (secant) {
-    s = fb / fa;
-    p = 2 * m * s;
+    s = z.fb / z.fa;
+    p = 2 * z.m * s;
     q = 1 - s;
   } else {
-    q = fa / fc;
-    r = fb / fc;
-    s = fb / fa;
-    p = s * (2 * m * q * (q - r) - (b - a) * (r - 1));
+    q = z.fa / z.fc;
+    r = z.fb / z.fc;
+    s = z.fb / z.fa;
+    p = s * (2 * z.m * q * (q - r) - (z.b - z.a) * (r - 1));
     q = (q - 1) * (r - 1) * (s - 1);
   }
-  CheckFloatFaults();
-  if (p > 0) {
+  faults.Check();
+  if (faults.Greater(p, 0)) {
     q = -q;
   } else {
     p = -p;
   }
   const Extended twoP = 2 * p;
-  const Extended leavesBracket = 3 * m * q - std::fabs(tol * q);
-  const Extended halfOldStep = std::fabs(0.5L * e * q);
-  CheckFloatFaults();
-  if (twoP >= leavesBracket || p >= halfOldStep) return Bisect();
-  e = d;
-  d = p / q;
-  CheckFloatFaults();
+  const Extended leavesBracket = 3 * z.m * q - std::fabs(z.tol * q);
+  const Extended halfOldStep = std::fabs(0.5L * z.e * q);
+  faults.Check();
+  if (faults.GreaterEqual(twoP, leavesBracket) || faults.GreaterEqual(p, halfOldStep)) return Bisect(z);
+  z.e = z.d;
+  z.d = p / q;
+  faults.Check();
   protocol.Method(secant ? ProtocolSecant : ProtocolInverseQuadratic);
 }
 
-void TZeroinRun::Bisect() {
-  d = m;
-  e = m;
+void TZeroinIteration::Bisect(TZeroinState& z) const {
+  z.d = z.m;
+  z.e = z.m;
   protocol.Method(ProtocolBisection);
 }
 
 // b moves by d, but at least by tol towards c, so that the bracket
 // shrinks even where the interpolation stalls.
-void TZeroinRun::MoveB() {
-  a = b;
-  fa = fb;
-  if (std::fabs(d) > tol) {
-    b = b + d;
-    protocol.Step(ProtocolStepByD, d);
-  } else if (m >= 0) {
-    b = b + tol;
-    protocol.Step(ProtocolAddTol, tol);
+template <class TFaults>
+void TZeroinIteration::MoveB(TZeroinState& z, TFaults& faults) const {
+  z.a = z.b;
+  z.fa = z.fb;
+  if (faults.Greater(std::fabs(z.d), z.tol)) {
+    z.b = z.b + z.d;
+    protocol.Step(ProtocolStepByD, z.d);
+  } else if (faults.GreaterEqual(z.m, 0)) {
+    z.b = z.b + z.tol;
+    protocol.Step(ProtocolAddTol, z.tol);
   } else {
-    b = b - tol;
-    protocol.Step(ProtocolSubtractTol, -tol);
+    z.b = z.b - z.tol;
+    protocol.Step(ProtocolSubtractTol, -z.tol);
   }
-  CheckFloatFaults();
-  fb = EvaluateChecked(fct, b);
-  ++Iter;
-  protocol.NewPoint(b, fb, Iter);
+  faults.Check();
+}
+
+// The iterations: every step of arithmetic is checked for faults once, before the new
+// point is evaluated or a result returned (the flags are sticky, and an evaluation
+// raises any fault its function left, so each step starts without one).
+int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, const TZeroinIteration& iteration,
+            TZeroinProtocol& protocol) {
+  z.fc = z.fb;
+  for (;;) {
+    const TZeroinState start = z;
+    std::optional<int> done;
+    RunCheckedStep([&](auto& faults) {
+      z = start;
+      done = iteration(z, faults);
+    });
+    if (done) return *done;
+    z.fb = EvaluateChecked(fct, z.b);
+    ++Iter;
+    protocol.NewPoint(z.b, z.fb, Iter);
+    if (Iter > FMAX) return ZeroinBudgetSpent;
+  }
 }
 }  // namespace
 
-int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, const RealFunction& fct,
+int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
            const std::string& ProtocolFileName, Extended a, Extended& b, Extended& fb,
            int& Iter) {
   ClearFloatFaults();
@@ -166,11 +193,12 @@ int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, const RealFunction& fct
   ApplyToleranceFloor(ABSERR, RELERR);
   TZeroinProtocol protocol(ProtocolFileName);
   if (!protocol.Open()) return ZeroinProtocolFailed;
-  TZeroinRun run{fct, protocol, ABSERR, RELERR, a, fa, b, fb, Iter};
-  const int result = run.Iterate(FMAX);
-  b = run.b;
-  fb = run.fb;
-  Iter = run.Iter;
+  TZeroinState z{a, fa, b, fb};
+  int iter = Iter;
+  const int result = Iterate(z, iter, FMAX, fct, TZeroinIteration(protocol, ABSERR, RELERR), protocol);
+  b = z.b;
+  fb = z.fb;
+  Iter = iter;
   protocol.Commit();
   return result;
 }

@@ -6,6 +6,7 @@
 // Errors raised by fct and floating-point faults of the iteration (EZeroDivide,
 // EInvalidOp, EOverflow) leave Zeroin unhandled; bad arguments are result codes.
 
+#include "qorFloatFaults.h"
 #include "qorKaloBase.h"
 
 #include <string>
@@ -37,9 +38,13 @@ constexpr Extended ZeroinToleranceFloor = 4 * ZeroinEpsilon;
 // ProtocolFileName writes no protocol; otherwise the file is replaced atomically when
 // Zeroin returns and left untouched when it raises. A failure to write the protocol
 // raises EInOutError.
-int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, const RealFunction& fct,
+int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
            const std::string& ProtocolFileName, Extended a, Extended& b, Extended& fb,
            int& Iter);
 
 // fct(x), raising the floating-point fault that the evaluation left pending.
-Extended EvaluateChecked(const RealFunction& fct, Extended x);
+inline Extended EvaluateChecked(TRealFunctionRef fct, Extended x) {
+  const Extended y = fct(x);
+  CheckFloatFaults();
+  return y;
+}

@@ -77,23 +77,14 @@ void TZeroinProtocol::WriteLine(const std::string& Line) {
   std::fputc('\n', FFile.get());
 }
 
-void TZeroinProtocol::Points(Extended a, Extended b, Extended c, Extended fa, Extended fb,
-                             Extended fc) {
-  if (!FFile) return;
+void TZeroinProtocol::WritePoints(Extended a, Extended b, Extended c, Extended fa, Extended fb, Extended fc) {
   WriteLine("a = " + Real(a) + "  b = " + Real(b) + "  " + "c = " + Real(c));
   WriteLine("fa= " + Real(fa) + "  fb= " + Real(fb) + "  " + "fc= " + Real(fc));
 }
 
-void TZeroinProtocol::Method(const char* Name) {
-  if (FFile) WriteLine(Name);
-}
+void TZeroinProtocol::WriteStep(const char* Reason, Extended d) { WriteLine(std::string(Reason) + "d = " + Real(d)); }
 
-void TZeroinProtocol::Step(const char* Reason, Extended d) {
-  if (FFile) WriteLine(std::string(Reason) + "d = " + Real(d));
-}
-
-void TZeroinProtocol::NewPoint(Extended b, Extended fb, int Iter) {
-  if (!FFile) return;
+void TZeroinProtocol::WriteNewPoint(Extended b, Extended fb, int Iter) {
   WriteLine("b = " + Real(b) + "  fb= " + Real(fb));
   WriteLine("Anzahl der Funktionsauswertungen = " + Count(Iter));
   WriteLine("");

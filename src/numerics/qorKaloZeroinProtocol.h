@@ -22,13 +22,21 @@ public:
   // Creates the temporary file; false when it cannot be created. True without a name.
   bool Open();
   // Two lines: the three points, then their function values.
-  void Points(Extended a, Extended b, Extended c, Extended fa, Extended fb, Extended fc);
+  void Points(Extended a, Extended b, Extended c, Extended fa, Extended fb, Extended fc) {
+    if (FFile) WritePoints(a, b, c, fa, fb, fc);
+  }
   // The kind of step chosen.
-  void Method(const char* Name);
+  void Method(const char* Name) {
+    if (FFile) WriteLine(Name);
+  }
   // Why b moves, and by how much.
-  void Step(const char* Reason, Extended d);
+  void Step(const char* Reason, Extended d) {
+    if (FFile) WriteStep(Reason, d);
+  }
   // The new point and its value, the evaluations so far, two empty lines.
-  void NewPoint(Extended b, Extended fb, int Iter);
+  void NewPoint(Extended b, Extended fb, int Iter) {
+    if (FFile) WriteNewPoint(b, fb, Iter);
+  }
   // Closes the file and renames it over the target; raises EInOutError on failure.
   void Commit();
 
@@ -36,6 +44,10 @@ private:
   struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
+  // Without a file every call above returns at once: Zeroin makes them in every step.
+  void WritePoints(Extended a, Extended b, Extended c, Extended fa, Extended fb, Extended fc);
+  void WriteStep(const char* Reason, Extended d);
+  void WriteNewPoint(Extended b, Extended fb, int Iter);
   void WriteLine(const std::string& Line);
 
   std::filesystem::path FTarget;

@@ -22,8 +22,6 @@ TqorField* AddField(TqorMemoryDataset& Table, const char* Name, TqorFieldType Ty
 // The nodes come from i*h + xmin so that rounding does not accumulate; the root
 // finder forms its nodes the same way, so both see the same x values.
 Extended NodeAt(int i, Extended h, Extended xMin) { return i * h + xMin; }
-
-QVariant Real(Extended value) { return static_cast<double>(value); }
 }  // namespace
 
 void DefineRootTable(TqorMemoryDataset& Table) {
@@ -77,42 +75,46 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
     function->setMemoryCap(FScriptSettings.MemoryCap);
     function->LoadScriptFromString(FTask.RootFunction().LuaText());
     function->PrepareFunction(QStringLiteral("fct"));
-    kaloREALVector x, y;
-    SampleFunction(*function, Input, x, y);
-    FValueX.swap(x);
-    FValueY.swap(y);
-    Busy(QStringLiteral("Nullstellen ermitteln ..."));
-    try {
-      CalculateRoots(*function, Input);
-    } catch (const ECalculationAborted&) {
-      // x and y hold the previous values: a stopped calculation leaves all of its results.
-      FValueX.swap(x);
-      FValueY.swap(y);
-      throw;
-    }
+    SampleAndFindRoots(*function, Input);
   }
   Busy(QString());
   return hasFunction;
 }
 
-// Samples into x and y, not into the window's vectors: a calculation that fails or is
-// stopped on the way leaves the previous values for the plot and the export.
+// The new values are sampled into the spare vectors, not into the window's: a calculation
+// that fails or is stopped on the way leaves the previous values for the plot and the
+// export. The spares keep their memory from one calculation to the next.
+void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
+  SampleFunction(Function, Input, FSpareX, FSpareY);
+  FValueX.swap(FSpareX);
+  FValueY.swap(FSpareY);
+  Busy(QStringLiteral("Nullstellen ermitteln ..."));
+  try {
+    CalculateRoots(Function, Input);
+  } catch (const ECalculationAborted&) {
+    // The spares hold the previous values: a stopped calculation leaves all of its results.
+    FValueX.swap(FSpareX);
+    FValueY.swap(FSpareY);
+    throw;
+  }
+}
+
+// Every element of x and y is written (y as far as the evaluations get).
 void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
                                           kaloREALVector& x, kaloREALVector& y) {
   const int n = Input.NodeCount;
   const Extended h = (Input.xMax - Input.xMin) / (n - 1);
-  x.assign(n, 0);
-  y.assign(n, 0);
-  for (int i = 0; i < n; ++i) {
-    x[i] = NodeAt(i, h, Input.xMin);
-    y[i] = Function.fct(x[i]);
-    ++FEvaluationCount;
-  }
+  x.resize(n);
+  y.resize(n);
+  for (int i = 0; i < n; ++i) x[i] = NodeAt(i, h, Input.xMin);
+  Function.fctPass(x.data(), y.data(), n, FEvaluationCount);
 }
 
 void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
   TqorRootFinder finder;
   finder.setfct([&Function](Extended x) { return Function.fct(x); });
+  finder.setfctPass(
+      [&Function](const Extended* x, Extended* y, int n, std::int64_t& calls) { Function.fctPass(x, y, n, calls); });
   finder.setxMin(Input.xMin);
   finder.setxMax(Input.xMax);
   finder.setAbsErrorBound(FTask.AbsErrorBound());
@@ -138,6 +140,23 @@ void TKaloRootCalculation::RunFinder(TqorRootFinder& Finder) {
   FEvaluationCount += Finder.EvaluationCount();
 }
 
+namespace {
+// The fields of the roots table, looked up once per table instead of once per row.
+struct TRootFields {
+  explicit TRootFields(TqorMemoryDataset& Roots)
+      : ID(Roots.FieldByName(RootField::ID)),
+        xIntervalMin(Roots.FieldByName(RootField::xIntervalMin)),
+        xIntervalMax(Roots.FieldByName(RootField::xIntervalMax)),
+        RootFinder(Roots.FieldByName(RootField::RootFinder)),
+        RootExists(Roots.FieldByName(RootField::RootExists)),
+        ResultMessage(Roots.FieldByName(RootField::ResultMessage)),
+        xRoot(Roots.FieldByName(RootField::xRoot)),
+        yRoot(Roots.FieldByName(RootField::yRoot)),
+        IterCount(Roots.FieldByName(RootField::IterCount)) {}
+  TqorField &ID, &xIntervalMin, &xIntervalMax, &RootFinder, &RootExists, &ResultMessage, &xRoot, &yRoot, &IterCount;
+};
+}  // namespace
+
 void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) {
   TqorDisableControlsGuard paused(FRoots);
   FRoots.Close();
@@ -145,19 +164,20 @@ void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) 
   FRootX.clear();
   FRootY.clear();
   FIntervals.clear();
+  const TRootFields fields(FRoots);
   for (int i = 0; i < Intervals.Count(); ++i) {
     const TqorRootIntervalCommon& interval = *Intervals.Items(i);
     FRoots.Append();
-    FRoots.FieldByName(RootField::ID).setAsInteger(i);
-    FRoots.FieldByName(RootField::xIntervalMin).setValue(Real(interval.xMin));
-    FRoots.FieldByName(RootField::xIntervalMax).setValue(Real(interval.xMax));
-    FRoots.FieldByName(RootField::RootFinder).setAsString(QString::fromStdString(interval.RootFinderMethode));
-    FRoots.FieldByName(RootField::RootExists).setAsBoolean(interval.RootExists);
-    FRoots.FieldByName(RootField::ResultMessage).setAsString(QString::fromStdString(interval.ResultMessage));
+    fields.ID.setAsInteger(i);
+    fields.xIntervalMin.setAsFloat(static_cast<double>(interval.xMin));
+    fields.xIntervalMax.setAsFloat(static_cast<double>(interval.xMax));
+    fields.RootFinder.setAsString(QString::fromStdString(interval.RootFinderMethode));
+    fields.RootExists.setAsBoolean(interval.RootExists);
+    fields.ResultMessage.setAsString(QString::fromStdString(interval.ResultMessage));
     if (interval.RootExists) {
-      FRoots.FieldByName(RootField::xRoot).setValue(Real(interval.xRoot));
-      FRoots.FieldByName(RootField::yRoot).setValue(Real(interval.yRoot));
-      FRoots.FieldByName(RootField::IterCount).setAsInteger(interval.IterCount);
+      fields.xRoot.setAsFloat(static_cast<double>(interval.xRoot));
+      fields.yRoot.setAsFloat(static_cast<double>(interval.yRoot));
+      fields.IterCount.setAsInteger(interval.IterCount);
       FRootX.push_back(interval.xRoot);
       FRootY.push_back(interval.yRoot);
     }

@@ -73,6 +73,11 @@ public:
   // they were.
   bool CalculateFunction(const TKaloCalculationInput& Input);
 
+  // The part of CalculateFunction after the script is prepared: samples f with Function
+  // into the value vectors and runs the root search, leaving what CalculateFunction
+  // leaves when it fails. Function must hold the prepared fct.
+  void SampleAndFindRoots(TScriptFunction& Function, const TKaloCalculationInput& Input);
+
   // Runs the root finder with Function and fills the roots table and root vectors.
   void CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input);
 
@@ -101,6 +106,7 @@ private:
   TBusyStatus FBusyStatus;
   TKaloScriptSettings FScriptSettings;
   kaloREALVector FValueX, FValueY, FRootX, FRootY;
+  kaloREALVector FSpareX, FSpareY;  // the values before the last calculation, then the next ones
   std::vector<TqorRootIntervalCommon> FIntervals;
   std::int64_t FEvaluationCount = 0;
 };

@@ -5,6 +5,8 @@
 
 #include "qorScriptLua.h"
 
+#include <cstdint>
+
 // The prelude: one line "name = math.name;" per short name (the name padded to five
 // characters), lines joined by "\r\n".
 QString MathPrelude();
@@ -17,4 +19,8 @@ public:
   // f(x) as TqorScriptLua::fct computes it; every failure of the evaluation gives +inf
   // instead of an error. Only ECalculationAborted (time budget spent) passes through.
   Extended fct(Extended x);
+
+  // f at X[0] to X[N - 1] into Y, as N calls of fct give it, in one call into Lua
+  // (TqorScriptLua::fctPass); adds one to Calls for every call as it starts it.
+  void fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls);
 };

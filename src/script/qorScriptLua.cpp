@@ -93,6 +93,48 @@ ECalculationAborted ScriptTimeout(const std::string& budget) {
   return ECalculationAborted("Die Ausführung des Scripts hat das Zeitlimit von " + budget + " überschritten.");
 }
 
+// The abort of the evaluation of the function for x that ran out of time.
+ECalculationAborted EvaluationTimeout(double x, const std::string& budget) {
+  return ECalculationAborted("Die Auswertung der Funktion für x = " + NumberText(x) + " hat das Zeitlimit von " +
+                             budget + " überschritten.");
+}
+
+// The number on top of the stack (a numeric string counts); false for anything else.
+// lua_tonumber gives 0 for what is not a number, so only a 0 needs the type test.
+bool TopNumber(lua_State* L, double& value) {
+  value = LuaLib::lua_tonumber(L, -1);
+  return value != 0 || LuaLib::lua_isnumber(L, -1);
+}
+
+// A pass of calls of the prepared function, made by PassLoop inside Lua.
+struct TLuaPass {
+  const Extended* X;  // the arguments
+  Extended* Y;        // the results
+  int Count;
+  int Next;  // the call running, or the next to make
+  std::int64_t& Calls;
+  Extended Failed;  // the result of a call that fails
+};
+
+// Calls the function at stack index 1 for X[Next], X[Next + 1], ... of the pass at index 2.
+// A call that fails raises out of the loop and out of the protected call around it; the
+// host then resumes after that call. Holds nothing that would need destroying.
+int PassLoop(lua_State* L) {
+  TLuaPass& pass = *static_cast<TLuaPass*>(LuaLib::lua_touserdata(L, 2));
+  TLuaLimits& limits = LimitsOf(L);
+  for (; pass.Next < pass.Count; ++pass.Next) {
+    limits.FStarted = false;  // every call has its own time budget
+    ++pass.Calls;
+    LuaLib::lua_pushvalue(L, 1);
+    LuaLib::lua_pushnumber(L, static_cast<double>(pass.X[pass.Next]));
+    LuaLib::lua_call(L, 1, 1);
+    double result;
+    pass.Y[pass.Next] = TopNumber(L, result) ? result : pass.Failed;
+    LuaLib::lua_settop(L, 2);
+  }
+  return 0;
+}
+
 // Pushes the global named by the string argument. PrepareFunction runs it as a
 // protected call: a metatable on the globals can run script code that fails.
 int GetGlobal(lua_State* L) {
@@ -158,7 +200,18 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
   TFloatEnvGuard guard;
   LuaLib::lua_settop(L, 0);
   const int code = Evaluate([&] { return LuaLib::luaL_dostring(L, text.constData()); });
-  if (code == 0) return;
+  if (code != 0) RaiseScriptError(code, script);
+}
+
+void TqorScriptLuaCommon::RunInPlaceOfScript(int (*Run)(lua_State*), const QString& Script) {
+  lua_State* L = luaState();
+  TFloatEnvGuard guard;
+  const int code = Evaluate([&] { return LuaLib::lua_cpcall(L, Run, nullptr); });
+  if (code != 0) RaiseScriptError(code, Script);
+}
+
+void TqorScriptLuaCommon::RaiseScriptError(int code, const QString& script) {
+  lua_State* L = luaState();
   if (timedOut()) throw ScriptTimeout(budgetText());
   CollectAfterMemoryError(L, code);
   throw Exception("Fehler in LoadScriptFromString(): " + LoadErrorDetail(code, script) + "\r\n" +
@@ -214,18 +267,35 @@ Extended TqorScriptLua::fct(Extended x) {
   if (code != 0) {
     if (timedOut()) {
       LuaLib::lua_pop(L, 1);
-      throw ECalculationAborted("Die Auswertung der Funktion für x = " + NumberText(argument) +
-                                " hat das Zeitlimit von " + budgetText() + " überschritten.");
+      throw EvaluationTimeout(argument, budgetText());
     }
     const std::string error = TopText(L);
     LuaLib::lua_pop(L, 1);
     CollectAfterMemoryError(L, code);
     throw Exception("Fehler #" + std::to_string(code) + " in lua_pcall: " + error);
   }
-  // lua_tonumber gives 0 for what is not a number, so only a 0 needs the type test.
-  const double result = LuaLib::lua_tonumber(L, -1);
-  const bool numeric = result != 0 || LuaLib::lua_isnumber(L, -1);
+  double result;
+  const bool numeric = TopNumber(L, result);
   LuaLib::lua_pop(L, 1);
   if (!numeric) throw Exception("Ergebnis von lua_pcall ist keine Zahl!");
   return result;
+}
+
+// All calls run in one protected call into Lua, which is made again after a call that
+// failed: a round trip through the C API per argument costs as much as a simple function.
+void TqorScriptLua::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls, Extended Failed) {
+  lua_State* L = luaState();
+  TFloatEnvGuard guard;  // also takes the flags of rounding the arguments to double
+  TLuaPass pass{X, Y, N, 0, Calls, Failed};
+  while (pass.Next < N) {
+    LuaLib::lua_pushcclosure(L, PassLoop, 0);
+    LuaLib::lua_pushvalue(L, -2);  // the prepared function
+    LuaLib::lua_pushlightuserdata(L, &pass);
+    const int code = Evaluate([L] { return LuaLib::lua_pcall(L, 2, 0, 0); });
+    if (code == 0) return;
+    LuaLib::lua_pop(L, 1);
+    if (timedOut()) throw EvaluationTimeout(static_cast<double>(X[pass.Next]), budgetText());
+    CollectAfterMemoryError(L, code);
+    Y[pass.Next++] = Failed;
+  }
 }

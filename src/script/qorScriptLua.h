@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -79,6 +80,11 @@ protected:
   // The time budget as the abort messages quote it ("10 s").
   std::string budgetText() const;
 
+  // Runs Run, a C function, in a protected call as an evaluation, in place of Script,
+  // which does the same in Lua; a failure raises what LoadScriptFromString(Script)
+  // raises. Saves compiling a script that only binds values.
+  void RunInPlaceOfScript(int (*Run)(lua_State*), const QString& Script);
+
 private:
   struct TLuaStateCloser {
     void operator()(lua_State* L) const;
@@ -86,6 +92,7 @@ private:
 
   void LoadLibrary();
   void CreateState();
+  [[noreturn]] void RaiseScriptError(int code, const QString& script);
   void BeginEvaluation();
   void EndEvaluation();
 
@@ -110,4 +117,10 @@ public:
   // message>" or "Ergebnis von lua_pcall ist keine Zahl!" (the state stays usable),
   // and ECalculationAborted naming x when the call exceeds the time budget.
   Extended fct(Extended x);
+
+  // Calls the prepared function for X[0] to X[N - 1] in order, as N calls of fct would,
+  // each with its own time budget, and stores each numeric result in Y; a call that
+  // fails stores Failed (Lua's message is dropped). Adds one to Calls for every call as
+  // it starts it. Raises ECalculationAborted as fct does, and then makes no further call.
+  void fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls, Extended Failed);
 };

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cpuid.h>
 #include <limits>
+#include <string>
 
 TEST(KaloBase, MachineEpsilonIsTwoToTheMinus63) {
   EXPECT_EQ(MachineEpsilon(), std::ldexp(1.0L, -63));
@@ -80,4 +82,75 @@ TEST(FloatFaults, GuardRestoresTheEnvironment) {
     (void)r;
   }
   EXPECT_NO_THROW(CheckFloatFaults());
+}
+
+// What a step run by RunCheckedStep raises, and how often it ran.
+template <class TStep>
+static std::string CheckedStepOutcome(const TStep& step) {
+  ClearFloatFaults();
+  int runs = 0;
+  std::string raised = "nothing";
+  try {
+    RunCheckedStep([&](auto& faults) {
+      ++runs;
+      step(faults);
+    });
+  } catch (const Exception& e) {
+    raised = e.className();
+  }
+  return raised + " after " + std::to_string(runs) + (runs == 1 ? " run" : " runs");
+}
+
+// A step whose flags are looked at once, at its end, raises what its first fault raises
+// when every operation is checked, not the strongest of the flags that piled up; a step
+// without a fault runs once.
+TEST(FloatFaults, CheckedStepRaisesWhatItsFirstFaultRaises) {
+  volatile Extended r;
+  EXPECT_EQ(CheckedStepOutcome([&](auto& f) {
+              r = one / 3;
+              f.Check();
+              (void)f.Less(one, zero);
+            }),
+            "nothing after 1 run");
+  EXPECT_EQ(CheckedStepOutcome([&](auto& f) {
+              r = big * 2;
+              f.Check();
+              r = inf - inf;
+              f.Check();
+            }),
+            "EOverflow after 2 runs");
+  EXPECT_EQ(CheckedStepOutcome([&](auto& f) {
+              r = one / zero;
+              f.Check();
+              (void)f.Less(qnan, one);
+            }),
+            "EZeroDivide after 2 runs");
+  EXPECT_EQ(CheckedStepOutcome([&](auto& f) {
+              (void)f.Greater(qnan, one);
+              r = one / zero;
+              f.Check();
+            }),
+            "EInvalidOp after 2 runs");
+  (void)r;
+  EXPECT_NO_THROW(CheckFloatFaults());
+}
+
+// XINUSE (XGETBV with ECX = 1) tells whether the upper halves of the vector registers
+// are in use, where the processor reports it.
+static bool ProcessorReportsVectorUse() {
+  unsigned a, b, c, d;
+  return __builtin_cpu_supports("avx") && __get_cpuid_count(0xD, 1, &a, &b, &c, &d) && (a & 4) != 0;
+}
+static bool UpperHalvesInUse() {
+  unsigned low, high;
+  __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(1));
+  return (low & 0x44) != 0;  // YMM_Hi128 or ZMM_Hi256
+}
+
+TEST(FloatFaults, GuardHandsOverCleanUpperVectorHalves) {
+  if (!ProcessorReportsVectorUse()) GTEST_SKIP() << "the processor does not report the use of its vector registers";
+  __asm__ volatile("vpcmpeqd %%ymm15, %%ymm15, %%ymm15" ::: "xmm15");  // AVX code that leaves them dirty
+  ASSERT_TRUE(UpperHalvesInUse());
+  TFloatEnvGuard guard;
+  EXPECT_FALSE(UpperHalvesInUse());
 }

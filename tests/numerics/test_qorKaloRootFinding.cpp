@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -297,4 +298,65 @@ TEST(RootFinder, AbortPassesThroughEveryCatch) {
     EXPECT_THROW(finder->Execute(), ECalculationAborted);
     EXPECT_EQ(finder->EvaluationCount(), calls);
   }
+}
+
+// f as the script function evaluates it (see Script), for single calls and for passes,
+// recording every x in order.
+struct TRecordingFunctions {
+  std::vector<Extended> calls;
+  Extended (*f)(Extended);
+  std::int64_t passes = 0;
+
+  Extended Call(Extended x) {
+    calls.push_back(x);
+    TFloatEnvGuard guard;
+    return f(x);
+  }
+  RealFunction Single() {
+    return [this](Extended x) { return Call(x); };
+  }
+  RealPassFunction Pass() {
+    return [this](const Extended* x, Extended* y, int n, std::int64_t& Calls) {
+      ++passes;
+      for (int i = 0; i < n; ++i) {
+        ++Calls;
+        y[i] = Call(x[i]);
+      }
+    };
+  }
+};
+
+// The scan evaluates its nodes in passes when a pass function is given, and the finder
+// calls the function with the same x in the same order and finds the same.
+TEST(RootFinder, PassesOfNodesGiveTheSameCallsAndIntervals) {
+  for (const RangeCase& t : RangeCases) {
+    SCOPED_TRACE(t.name);
+    TRecordingFunctions single{{}, t.f}, passes{{}, t.f};
+    auto one = Finder(single.Single(), t.xMin, t.xMax, t.n);
+    one->Execute();
+    auto many = Finder(passes.Single(), t.xMin, t.xMax, t.n);
+    many->setfctPass(passes.Pass());
+    many->Execute();
+    EXPECT_GT(passes.passes, 0);
+    EXPECT_EQ(passes.calls, single.calls);
+    EXPECT_EQ(many->EvaluationCount(), one->EvaluationCount());
+    EXPECT_EQ(many->EvaluationCount(), static_cast<std::int64_t>(single.calls.size()));
+    ASSERT_EQ(many->Intervals().Count(), one->Intervals().Count());
+    for (int i = 0; i < one->Intervals().Count(); ++i) {
+      EXPECT_EQ(many->Intervals().Items(i)->xMin, one->Intervals().Items(i)->xMin);
+      EXPECT_EQ(many->Intervals().Items(i)->xRoot, one->Intervals().Items(i)->xRoot);
+    }
+  }
+}
+
+// Where a pair test can fault (here every node is the same), a fault must end the scan
+// before the next evaluation: those nodes are evaluated one by one, never in a pass.
+TEST(RootFinder, NodesThatMayFaultAreNotEvaluatedInAPass) {
+  TRecordingFunctions recording{{}, Sine};
+  auto finder = Finder(recording.Single(), 1, 1, 10);
+  finder->setfctPass(recording.Pass());
+  EXPECT_THROW(finder->Execute(), Exception);
+  EXPECT_EQ(recording.passes, 0);
+  EXPECT_EQ(finder->EvaluationCount(), 2) << "the first pair divides by zero";
+  EXPECT_EQ(recording.calls.size(), 2u);
 }

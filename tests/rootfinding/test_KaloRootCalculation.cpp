@@ -1,6 +1,7 @@
 #include "qorTestSupport.h"
 #include "KaloRootCalculation.h"
 #include "LuaLib.h"
+#include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
 
@@ -10,6 +11,9 @@
 #include <QStringList>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -197,6 +201,124 @@ TEST(KaloRootCalculation, RunawayFunctionStopsTheWholeCalculation) {
     EXPECT_EQ(w.calc.ValueY(), oldY);
     EXPECT_EQ(w.roots.RecordCount(), 4);
     EXPECT_EQ(w.calc.RootX().size(), 4u);
+  }
+}
+
+// FNV-1a over bytes: a short fingerprint of a long sequence, to compare with a recorded one.
+class TFingerprint {
+public:
+  void Add(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) FValue = (FValue ^ bytes[i]) * 0x100000001b3ULL;
+  }
+  // An Extended by its 80 bits of value, without the padding.
+  void Add(Extended x) { Add(&x, 10); }
+  void Add(int n) { Add(&n, sizeof n); }
+  void Add(const std::string& s) { Add(s.data(), s.size()); }
+  std::uint64_t Value() const { return FValue; }
+
+private:
+  std::uint64_t FValue = 0xcbf29ce484222325ULL;
+};
+
+// What a calculation did: how often and with which x (as doubles, in order) the user's
+// function was called, and fingerprints of those calls and of every result.
+struct TRecordedCalculation {
+  int Calls = 0;
+  std::uint64_t CallsFingerprint = 0;
+  std::uint64_t ResultsFingerprint = 0;
+  std::string Error;  // the message of the error that ended it, if one did
+};
+
+// The results in every bit: values, intervals with roots, methods, codes and messages.
+std::uint64_t ResultsFingerprint(const TKaloRootCalculation& Calc) {
+  TFingerprint f;
+  for (std::size_t i = 0; i < Calc.ValueX().size(); ++i) {
+    f.Add(Calc.ValueX()[i]);
+    f.Add(Calc.ValueY()[i]);
+  }
+  for (const TqorRootIntervalCommon& interval : Calc.Intervals()) {
+    for (Extended x : {interval.xMin, interval.xMax, interval.xRoot, interval.yRoot}) f.Add(x);
+    for (int k : {interval.IterCount, interval.ResultCode, int(interval.RootExists)}) f.Add(k);
+    f.Add(interval.RootFinderMethode);
+    f.Add(interval.ResultMessage);
+  }
+  return f.Value();
+}
+
+// Calculates Expression with a script that logs every x it is called with in a global
+// table, then reads the log back through the same state.
+TRecordedCalculation RecordCalculation(const QString& Expression, Extended xMin, Extended xMax, int n) {
+  Workspace w;
+  TScriptFunction function;
+  function.LoadScriptFromString("calls = {}\r\nfunction fct(x)\r\n  calls[#calls + 1] = x\r\n  return (" +
+                                Expression + ")\r\nend");
+  function.PrepareFunction("fct");
+  TRecordedCalculation r;
+  try {
+    w.calc.SampleAndFindRoots(function, w.Input(Expression, xMin, xMax, n));
+  } catch (const Exception& e) {
+    r.Error = std::string(e.className()) + ": " + e.Message();
+  }
+  r.ResultsFingerprint = ResultsFingerprint(w.calc);
+
+  function.LoadScriptFromString("function fct(i) return i == 0 and #calls or calls[i] end");
+  function.PrepareFunction("fct");
+  r.Calls = static_cast<int>(function.fct(0));
+  TFingerprint calls;
+  for (int i = 1; i <= r.Calls; ++i) {
+    const double x = static_cast<double>(function.fct(i));
+    calls.Add(&x, sizeof x);
+  }
+  r.CallsFingerprint = calls.Value();
+  return r;
+}
+
+// The calculation calls fct with the same x in the same order and computes the same bits
+// as it always has: the fingerprints were recorded from the calculation as first written,
+// which called fct node by node through the Lua C API and checked the fault flags after
+// every arithmetic step.
+TEST(KaloRootCalculation, SameEvaluationsAndResultsAsRecorded) {
+  const std::string scanFailed =
+      "Exception: Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EZeroDivide aufgetreten. "
+      "Text der Fehlermeldung: Gleitkommadivision durch Null";
+  const struct {
+    const char* name;
+    QString expression;
+    Extended xMin, xMax;
+    int n;
+    int calls;
+    std::uint64_t callsFingerprint, resultsFingerprint;
+    std::string error;
+  } cases[] = {
+      {"default task", DefaultPolynomial, -2.5L, 2.5L, 200,  //
+       498, 0x172512f803132da1ULL, 0xb5551e57473d94f5ULL, ""},
+      {"default polynomial, 10000 nodes", DefaultPolynomial, -2.5L, 2.5L, 10000,  //
+       20071, 0x31fff24400bdc4f9ULL, 0x6e1f3d49c8137217ULL, ""},
+      {"sin(50*x), 319 roots", "sin(50*x)", -10, 10, 10000,  //
+       26337, 0x915cdc905d78a58bULL, 0x6bc5bf0b8a4e727dULL, ""},
+      {"secant method where x^2 touches zero", "x^2", -1, 1, 200,  //
+       883, 0x0b11340af2a7e171ULL, 0xad6fa5c9f339ad5fULL, ""},
+      {"roots on nodes", "x^3 - x", -2, 2, 9,  //
+       30, 0x94ce39225f76abf5ULL, 0x18033360b1460005ULL, ""},
+      {"no value at the first node", "log(x)", 0, 3, 50,  //
+       108, 0xcca4ed2ae3e91c4eULL, 0x92f6a850d0daa37aULL, ""},
+      {"errors give no value", "x < 0 and error('negativ') or x - 0.3", -1, 1, 30,  //
+       65, 0x441754705ead5171ULL, 0x0f87cad51b4dbcfdULL, ""},
+      {"descending nodes", "cos(3*x)", 2, -2, 40,  //
+       155, 0xabeb395242bf8960ULL, 0x9c8471cca402b763ULL, ""},
+      {"NaN inside Zeroin's bracket", "x < 0.25 and -1 or (x < 0.6 and 0/0 or 1)", 0, 1, 11,  //
+       27, 0x2485729e1892d0a4ULL, 0x1f8082f180f20a83ULL, ""},
+      {"the scan fails", "x + 1", 1, 1, 10,  //
+       12, 0xdacfbe1d0c7910e5ULL, 0x40627928cfcee9a1ULL, scanFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TRecordedCalculation r = RecordCalculation(c.expression, c.xMin, c.xMax, c.n);
+    EXPECT_EQ(r.Calls, c.calls);
+    EXPECT_EQ(r.CallsFingerprint, c.callsFingerprint);
+    EXPECT_EQ(r.ResultsFingerprint, c.resultsFingerprint);
+    EXPECT_EQ(r.Error, c.error);
   }
 }
 

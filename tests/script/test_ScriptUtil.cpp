@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -142,6 +144,65 @@ TEST(ScriptFunction, TimeBudgetAbortsInsteadOfGivingInfinity) {
   } catch (const ECalculationAborted& e) {
     EXPECT_EQ(e.Message(), "Die Auswertung der Funktion für x = -2.25 hat das Zeitlimit von 0.05 s überschritten.");
   }
+}
+
+// A pass of calls gives, call by call, what fct gives: numbers, numeric strings, +inf for
+// errors, results that are not numbers and memory failures, after which the state has
+// room again. The script's own counter sees every call once, in order.
+TEST(ScriptFunction, PassGivesWhatEachCallGives) {
+  const QString script =
+      "calls = {}\r\n"
+      "function fct(x)\r\n"
+      "  calls[#calls + 1] = x\r\n"
+      "  if x < 0 then error('negativ') end\r\n"
+      "  if x == 0.5 then return 'keine Zahl' end\r\n"
+      "  if x == 0.25 then return ' 2.5 ' end\r\n"
+      "  if x == 1 then local t = {} for i = 1, 1E9 do t[i] = i end end\r\n"
+      "  if x == 3 then return 0/0 end\r\n"
+      "  return x * 2\r\n"
+      "end";
+  const std::vector<Extended> x = {-1, 0.25L, 0.5L, 1, 2, 0.1L, 3, -0.0L};
+  TUserFunction single(script), pass(script);
+  single.function.setMemoryCap(std::size_t{4} << 20);
+  pass.function.setMemoryCap(std::size_t{4} << 20);
+  std::vector<Extended> y(x.size());
+  std::int64_t calls = 5;
+  pass.function.fctPass(x.data(), y.data(), static_cast<int>(x.size()), calls);
+  EXPECT_EQ(calls, 5 + static_cast<std::int64_t>(x.size()));
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    SCOPED_TRACE(static_cast<double>(x[i]));
+    const Extended expected = single.function.fct(x[i]);
+    EXPECT_TRUE(y[i] == expected || (std::isnan(y[i]) && std::isnan(expected))) << static_cast<double>(y[i]);
+  }
+  EXPECT_EQ(y[0], Inf);
+  EXPECT_EQ(y[1], 2.5L);
+  EXPECT_EQ(y[3], Inf) << "out of memory";
+  EXPECT_EQ(y[5], Extended(0.1) * 2) << "the argument is rounded to double";
+  EXPECT_TRUE(std::signbit(y[7]));
+
+  pass.function.LoadScriptFromString("function fct(i) return calls[i] end");
+  pass.function.PrepareFunction("fct");
+  for (std::size_t i = 0; i < x.size(); ++i) EXPECT_EQ(pass.function.fct(i + 1), Extended(static_cast<double>(x[i])));
+  EXPECT_EQ(pass.function.fct(x.size() + 1), Inf) << "no call more";
+}
+
+TEST(ScriptFunction, PassStopsAtTheCallThatRunsOutOfTime) {
+  TUserFunction f("calls = 0 function fct(x) calls = calls + 1 while x == 3 do end return x end");
+  f.function.setEvaluationBudget(50ms);
+  const std::vector<Extended> x = {1, 2, 3, 4};
+  std::vector<Extended> y(x.size());
+  std::int64_t calls = 0;
+  try {
+    f.function.fctPass(x.data(), y.data(), static_cast<int>(x.size()), calls);
+    ADD_FAILURE() << "no abort";
+  } catch (const ECalculationAborted& e) {
+    EXPECT_EQ(e.Message(), "Die Auswertung der Funktion für x = 3 hat das Zeitlimit von 0.05 s überschritten.");
+  }
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(y[1], 2);
+  f.function.LoadScriptFromString("function fct() return calls end");
+  f.function.PrepareFunction("fct");
+  EXPECT_EQ(f.function.fct(0), 3) << "the fourth call was not made";
 }
 
 }  // namespace
