@@ -39,7 +39,7 @@ void SavePersistentElement(const QString& FileName, const QString& DocTypeName,
 
 void LoadPersistentElement(const QString& FileName, TKaloPersistentElement& Element) {
   // Refused here with our own reasons, also for a missing file, before the document reads it.
-  if (const std::optional<QString> reason = UnreadableFileReason(FileName, MaxPersistentFileSize))
+  if (const std::optional<QString> reason = UnreadableFileReason(FileName, MaxReadFileSize))
     throw Exception(FileMessage(MsgCannotOpenFile, FileName, *reason).toStdString());
   TqorXMLDocument document;
   document.LoadFromFile(FileName);

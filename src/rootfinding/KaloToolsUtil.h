@@ -41,9 +41,6 @@ protected:
   QString FName;
 };
 
-// Files larger than this are refused unread: a persistent object is a few lines of XML.
-inline constexpr qint64 MaxPersistentFileSize = MaxReadFileSize;
-
 // Creates a document with the document element DocTypeName, lets Element write itself
 // into it and saves it as FileName (UTF-8, replaced atomically). Write errors raise
 // Exception, a value that the file cannot hold EConvertError; both name the file, and
@@ -53,7 +50,7 @@ void SavePersistentElement(const QString& FileName, const QString& DocTypeName,
 
 // Loads FileName and lets Element read itself from the document element, whatever its
 // name. The file is only read. A missing file, a folder,
-// a file that is no regular file, larger than MaxPersistentFileSize or not well-formed
+// a file that is no regular file, larger than MaxReadFileSize or not well-formed
 // XML raise Exception; a value of the wrong kind raises EConvertError; every message
 // names the file.
 void LoadPersistentElement(const QString& FileName, TKaloPersistentElement& Element);

@@ -21,6 +21,17 @@ const QColor Gray(128, 128, 128);
 using Line = TPlotTestCanvas::TLine;
 using Points = std::vector<QPoint>;
 
+// The axes of the root-finding window's plot: "x-Achse" with step lines across x,
+// "y-Achse" with the zero line across y.
+void AddWindowAxes(TqorPlot2D& plot) {
+  plot.AddAxisX("x-Achse");
+  plot.AddAxisY("y-Achse");
+  plot.GridX().Axis = plot.AxisX().Items(0);
+  plot.GridX().GridType = agtStepLine;
+  plot.GridY().Axis = plot.AxisY().Items(0);
+  plot.GridY().GridType = agtZerowLine;
+}
+
 // The root-finding window's plot: x and y axis, step lines across x, the zero line
 // across y, a function graph and a root graph of hollow circles.
 struct PlotFixture {
@@ -28,12 +39,7 @@ struct PlotFixture {
   TPlotTestCanvas canvas;
 
   PlotFixture() {
-    plot.AddAxisX("x-Achse");
-    plot.AddAxisY("y-Achse");
-    plot.GridX().Axis = plot.AxisX().Items(0);
-    plot.GridX().GridType = agtStepLine;
-    plot.GridY().Axis = plot.AxisY().Items(0);
-    plot.GridY().GridType = agtZerowLine;
+    AddWindowAxes(plot);
     kaloREALVector x, y;
     for (int i = 0; i <= 10; ++i) {
       x.push_back(i);
@@ -324,12 +330,7 @@ struct TWindowPlot {
 };
 
 void Build(TqorPlot2D& plot, const TWindowPlot& c) {
-  plot.AddAxisX("x-Achse");
-  plot.AddAxisY("y-Achse");
-  plot.GridX().Axis = plot.AxisX().Items(0);
-  plot.GridX().GridType = agtStepLine;
-  plot.GridY().Axis = plot.AxisY().Items(0);
-  plot.GridY().GridType = agtZerowLine;
+  AddWindowAxes(plot);
   kaloREALVector x, y, rootX, rootY;
   constexpr int Nodes = 200;
   for (int i = 0; i < Nodes; ++i) {

@@ -46,7 +46,7 @@ TEST(LoadPersistentElement, FileThatIsNoTaskFileLeavesTheTaskUntouched) {
   const QString huge = dir.filePath("huge.nwd");
   {
     QFile file(huge);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(MaxPersistentFileSize + 1));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(MaxReadFileSize + 1));
   }
   const QString data = DataDir + "/";
   const struct {
