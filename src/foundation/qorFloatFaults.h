@@ -32,9 +32,9 @@ inline unsigned X87StatusWord() {
   return status;
 }
 
-// Clears the fault flags (division by zero, invalid, overflow). The silent flags
-// (underflow, inexact), which nothing reads, are cleared with them or left; the call
-// costs next to nothing when no fault flag is set.
+// Clears the fault flags (division by zero, invalid, overflow), and the silent ones
+// (underflow, inexact), which nothing reads, along with them; when no fault flag is set
+// it leaves all as they are, which costs next to nothing.
 void ClearFloatFaults();
 
 // True when a fault flag is set, from Extended (x87) or double (SSE) arithmetic.
