@@ -43,7 +43,7 @@ def qorbench(bin_dir, pattern):
                          env=dict(os.environ, QT_QPA_PLATFORM="offscreen")).stdout
     units = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
     fastest = {}
-    for b in json.loads(out)["benchmarks"]:
+    for b in json.loads(out)["benchmarks"] if out.strip() else []:  # nothing matched: no output
         if b.get("run_type") != "iteration":
             continue
         b["cpu_seconds"] = b["cpu_time"] * units[b["time_unit"]]
@@ -91,8 +91,8 @@ def measure(bin_dir, rounds):
             for _ in range(PROCESS_RUNS):
                 keep(name, "kaloroots", wall_seconds([os.path.join(bin_dir, "kaloroots")] + arguments))
                 keep(name, "python3", wall_seconds([sys.executable, PEER, name]))
-        dirty.append(qorbench(bin_dir, "^" + DIRTY_BENCHMARK + "$")[DIRTY_BENCHMARK]["xClean"])
-    return best, evaluations, min(dirty)
+        dirty.extend(b["xClean"] for b in qorbench(bin_dir, "^" + DIRTY_BENCHMARK + "$").values())
+    return best, evaluations, min(dirty, default=None)
 
 
 def main(argv):
@@ -111,7 +111,8 @@ def main(argv):
               f"{b['python3'] / b['kaloroots']:6.1f}")
     print()
     print(f"peak memory of kaloroots on the default task: {peak_memory_mib(bin_dir):.1f} MiB")
-    print(f"the calculation after AVX code left the vector registers dirty, over a clean one (xClean): {dirty:.2f}")
+    if dirty is not None:
+        print(f"the calculation after AVX code left the vector registers dirty, over a clean one (xClean): {dirty:.2f}")
     return 0
 
 
