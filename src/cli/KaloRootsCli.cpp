@@ -2,17 +2,14 @@
 
 #include "KaloExport.h"
 #include "KaloRootCalculation.h"
-#include "KaloRootPlot.h"
+#include "KaloRootsDrawing.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorFileIO.h"
-#include "qorGraphicUtils.h"
 #include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
-#include "qorMetafile.h"
 #include "qorValue.h"
 #include "qorVersionInfo.h"
-#include "rptPlot2D.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -359,25 +356,19 @@ void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
 
 // ---- the two runs -------------------------------------------------------------------
 
-// The task as the plot report prints it.
-TrptPlot2DInput ReportInput(const TKaloPersistRootFinding& Task) {
-  return {Task.RootFunction().FunctionScript(), Task.xMin(), Task.xMax(), Task.NodeCount(),
-          Task.AbsErrorBound(), Task.RelErrorBound()};
-}
-
 // The files the window's actions write, written the same way. Each file is written
 // whole or not at all; they are written only after the calculation succeeded.
-// Plot is there exactly when a plot or a report is asked for.
+// Drawing is there exactly when a plot or a report is asked for.
 void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
-                TqorMemoryDataset& Roots, TKaloRootPlot* Plot) {
+                TqorMemoryDataset& Roots, TKaloRootsDrawing* Drawing) {
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
   if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
-  if (o.PlotFile) Plot->Render(o.PlotSize.value_or(DefaultPlotSize)).ExportToFile(*o.PlotFile);
-  if (o.ReportFile) RenderPlotReportToPdf(Plot->Plot2D(), Roots, ReportInput(Task), *o.ReportFile);
+  if (o.PlotFile) Drawing->WritePlot(o.PlotSize.value_or(DefaultPlotSize), *o.PlotFile);
+  if (o.ReportFile) Drawing->WriteReport(Task, Roots, *o.ReportFile);
 }
 
-int RunCalculation(const TOptions& o, QTextStream& Out) {
+int RunCalculation(const TOptions& o, QTextStream& Out, TKaloRootsDrawing* Drawing) {
   TKaloPersistRootFinding task;
   MakeTask(o, task);
   // The window's field keeps the node count in range; a task file may hold any number.
@@ -388,17 +379,13 @@ int RunCalculation(const TOptions& o, QTextStream& Out) {
   TKaloRootCalculation calc(task, roots);
   const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
                                     task.NodeCount()};
-  // A plot holds fonts, which only a run that draws may touch (see DrawsText); it
-  // draws in the same faces as the window.
-  std::optional<TKaloRootPlot> plot;
-  if (o.PlotFile || o.ReportFile) {
-    UseMetricCompatibleFonts();
-    plot.emplace();
-  }
+  // Only a run that draws has a drawing (see DrawsText).
+  TKaloRootsDrawing* drawing = o.PlotFile || o.ReportFile ? Drawing : nullptr;
+  if ((o.PlotFile || o.ReportFile) && !drawing) throw Exception("kaloroots zeichnet nur mit seinem Zeichenmodul.");
   calc.Execute(input, [&] {
-    if (plot) plot->Update(calc.ValueX(), calc.ValueY(), calc.RootX(), calc.RootY());
+    if (drawing) drawing->Update(calc);
   });
-  WriteFiles(o, task, calc, roots, plot ? &*plot : nullptr);
+  WriteFiles(o, task, calc, roots, drawing);
   switch (o.Format) {
     case TFormat::Table: WriteTable(roots, Out); break;
     case TFormat::Csv: WriteCsv(calc, Out); break;
@@ -444,7 +431,7 @@ QString VersionText() {
 
 }  // namespace
 
-int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err) {
+int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing) {
   try {
     const TOptions o = ParseOptions(Args);
     if (o.Help) {
@@ -455,7 +442,7 @@ int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err) {
       Out << VersionText() << '\n';
       return ExitOk;
     }
-    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out);
+    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out, Drawing);
   } catch (const TUsageError& e) {
     Err << QString::fromStdString(e.Message()) << "\nHilfe: kaloroots --help\n";
     return ExitUsage;

@@ -1,38 +1,14 @@
 #include "KaloRootsCli.h"
+#include "KaloRootsDrawing.h"
 
-#include <QDir>
-#include <QFile>
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QLibrary>
 #include <QTextStream>
 
-#include <memory>
-
-#include <unistd.h>
+#include <cstdio>
 
 namespace {
-// The plot measures its text through Qt's font system, which needs a platform; without
-// a display the batch program draws offscreen, so it runs on machines without one.
-void UseOffscreenWithoutDisplay() {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-// Without a session (cron, ssh, CI) there is no runtime folder; Qt then falls back to
-// a private one under the temporary folder but says so on standard error, where the
-// batch program's callers expect only its own messages. Make that folder ourselves.
-void ProvideRuntimeFolder() {
-  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
-  const QString folder = QDir::tempPath() + QStringLiteral("/runtime-kaloroots-%1").arg(getuid());
-  if (!QDir().mkpath(folder)) return;
-  // Someone else's folder (or a link) under that name is not ours to use.
-  const QFileInfo info(folder);
-  if (info.isSymLink() || info.ownerId() != getuid()) return;
-  QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
-}
-
 // The arguments as QCoreApplication would give them, before there is one.
 QStringList Arguments(int argc, char* argv[]) {
   QStringList args;
@@ -40,17 +16,36 @@ QStringList Arguments(int argc, char* argv[]) {
   return args;
 }
 
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[], bool Gui) {
-  if (!Gui) return std::make_unique<QCoreApplication>(argc, argv);
-  UseOffscreenWithoutDisplay();
-  ProvideRuntimeFolder();
-  return std::make_unique<QGuiApplication>(argc, argv);
+// The drawing module beside the program file.
+QString DrawingModulePath() {
+  return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath() + '/' +
+         QString::fromLatin1(DrawingModuleFileName);
+}
+
+// Loads the drawing module and starts the run's drawing with it; false, with the message
+// on standard error, when the module cannot be loaded. The module stays loaded.
+bool StartDrawingRun(int& argc, char* argv[], TKaloRootsDrawingRun& Run) {
+  static QLibrary module(DrawingModulePath());
+  const auto entry = reinterpret_cast<TDrawingModuleEntry>(module.resolve(DrawingModuleEntry));
+  if (!entry) {
+    std::fprintf(stderr, "Das Zeichenmodul '%s' kann nicht geladen werden: %s\n", qPrintable(module.fileName()),
+                 qPrintable(module.errorString()));
+    return false;
+  }
+  entry(argc, argv, Run);
+  return true;
 }
 }  // namespace
 
+// Only a run that draws loads Qt Gui, through the drawing module: the others start with
+// Qt Core alone, in half the time.
 int main(int argc, char* argv[]) {
-  const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, DrawsText(Arguments(argc, argv)));
+  TKaloRootsDrawingRun run;
+  if (!DrawsText(Arguments(argc, argv)))
+    run.Application = std::make_unique<QCoreApplication>(argc, argv);
+  else if (!StartDrawingRun(argc, argv, run))
+    return ExitError;
   QTextStream out(stdout);
   QTextStream err(stderr);
-  return RunKaloRoots(QCoreApplication::arguments().mid(1), out, err);
+  return RunKaloRoots(QCoreApplication::arguments().mid(1), out, err, run.Drawing.get());
 }

@@ -32,9 +32,9 @@ inline unsigned X87StatusWord() {
   return status;
 }
 
-// Clears the fault flags (division by zero, invalid, overflow). The silent flags
-// (underflow, inexact), which nothing reads, are cleared with them or left; the call
-// costs next to nothing when no fault flag is set.
+// Clears the fault flags (division by zero, invalid, overflow), and the silent ones
+// (underflow, inexact), which nothing reads, along with them; when no fault flag is set
+// it leaves all as they are, which costs next to nothing.
 void ClearFloatFaults();
 
 // True when a fault flag is set, from Extended (x87) or double (SSE) arithmetic.
@@ -79,40 +79,42 @@ struct TImmediateFaults {
   bool GreaterEqual(Extended a, Extended b) { return FGreaterEqual(a, b); }
 };
 
-// TDeferredFaults only notes faults: the flags keep themselves, and a comparison with a
-// NaN is remembered. Faulted() tells at the step's end whether anything happened.
-class TDeferredFaults {
-public:
+// TDeferredFaults only notes faults: the flags keep themselves. Its comparisons are
+// plain: a NaN compared in a step either came from an invalid operation, which set its
+// flag, or was there when the step started, which RunCheckedStep rules out.
+struct TDeferredFaults {
   void Check() {}
-  bool Less(Extended a, Extended b) { return Ordered(a, b) && a < b; }
-  bool LessEqual(Extended a, Extended b) { return Ordered(a, b) && a <= b; }
-  bool Greater(Extended a, Extended b) { return Ordered(a, b) && a > b; }
-  bool GreaterEqual(Extended a, Extended b) { return Ordered(a, b) && a >= b; }
-  bool Faulted() const { return FUnordered || FloatFaultsPending(); }
-
-private:
-  bool Ordered(Extended a, Extended b) {
-    const bool unordered = std::isunordered(a, b);
-    FUnordered |= unordered;
-    return !unordered;
-  }
-  bool FUnordered = false;
+  bool Less(Extended a, Extended b) { return a < b; }
+  bool LessEqual(Extended a, Extended b) { return a <= b; }
+  bool Greater(Extended a, Extended b) { return a > b; }
+  bool GreaterEqual(Extended a, Extended b) { return a >= b; }
+  bool Faulted() const { return FloatFaultsPending(); }
 };
 
-// Runs step(faults) once with TDeferredFaults and, only when that run faulted, once more
-// with TImmediateFaults, which raises exactly the error that the first fault raises. So
-// a step pays for one look at the flags instead of one per operation. The step must
-// start from the same state each time it runs and with no fault flag set, must follow
-// its arithmetic by Check() as the careful code does, and must not evaluate a function:
-// a fault has to end the step before anything the careful code would not have done.
+// The careful run of RunCheckedStep (below), kept out of the fast run's way.
 template <class TStep>
-void RunCheckedStep(const TStep& step) {
-  TDeferredFaults deferred;
-  step(deferred);
-  if (!deferred.Faulted()) return;
+[[gnu::noinline, gnu::cold]] void RunStepCarefully(const TStep& step) {
   ClearFloatFaults();
   TImmediateFaults immediate;
   step(immediate);  // raises where the fault happens
+}
+
+// Runs step(faults) once with TDeferredFaults and, only when that run faulted, once more
+// with TImmediateFaults, which raises exactly the error that the first fault raises. So
+// a step pays for one look at the flags instead of one per operation. A step that starts
+// with a NaN among its values runs with TImmediateFaults at once: the quiet NaN sets no
+// flag when it is compared. The step must start from the same state each time it runs
+// and with no fault flag set, must follow its arithmetic by Check() as the careful code
+// does, and must not evaluate a function: a fault has to end the step before anything
+// the careful code would not have done.
+template <class TStep>
+void RunCheckedStep(bool StartsWithNaN, const TStep& step) {
+  if (!StartsWithNaN) {
+    TDeferredFaults deferred;
+    step(deferred);
+    if (!deferred.Faulted()) return;
+  }
+  RunStepCarefully(step);
 }
 
 // Sets the upper halves of the vector registers to zero when the processor has them

@@ -180,7 +180,8 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
   EvaluateNodes(&x[1], &y[1], last - first, f);
   const TScanNode start = Left;
   std::vector<std::pair<Extended, Extended>> found;
-  RunCheckedStep([&](auto& faults) {
+  // Only finite values take part in the pair tests: no NaN to start with.
+  RunCheckedStep(false, [&](auto& faults) {
     Left = start;
     found.clear();
     for (int i = first; i < last; ++i)

@@ -32,6 +32,7 @@ void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
 struct TZeroinState {
   Extended a, fa, b, fb;
   Extended c = 0, fc = 0, d = 0, e = 0, tol = 0, m = 0;
+
 };
 
 // The arithmetic of one iteration, from the newest point b to the next point to evaluate.
@@ -163,9 +164,11 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, const TZ
             TZeroinProtocol& protocol) {
   z.fc = z.fb;
   for (;;) {
+    // fb, the new value, is the only one an iteration takes from outside: every other
+    // value came from arithmetic that was checked.
     const TZeroinState start = z;
     std::optional<int> done;
-    RunCheckedStep([&](auto& faults) {
+    RunCheckedStep(std::isnan(start.fb), [&](auto& faults) {
       z = start;
       done = iteration(z, faults);
     });

@@ -47,7 +47,7 @@ TScriptFunction::TScriptFunction(const QString& LuaLibFileName) : TqorScriptLua(
     TFloatEnvGuard guard;
     LuaLib::luaopen_math(luaState());
   }
-  RunInPlaceOfScript(BindPreludeNames, MathPrelude());
+  RunInPlaceOfScript(BindPreludeNames, MathPrelude);
 }
 
 void TScriptFunction::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls) {

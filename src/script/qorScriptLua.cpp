@@ -203,11 +203,11 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
   if (code != 0) RaiseScriptError(code, script);
 }
 
-void TqorScriptLuaCommon::RunInPlaceOfScript(int (*Run)(lua_State*), const QString& Script) {
+void TqorScriptLuaCommon::RunInPlaceOfScript(int (*Run)(lua_State*), QString (*Script)()) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;
   const int code = Evaluate([&] { return LuaLib::lua_cpcall(L, Run, nullptr); });
-  if (code != 0) RaiseScriptError(code, Script);
+  if (code != 0) RaiseScriptError(code, Script());
 }
 
 void TqorScriptLuaCommon::RaiseScriptError(int code, const QString& script) {

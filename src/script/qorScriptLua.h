@@ -80,10 +80,10 @@ protected:
   // The time budget as the abort messages quote it ("10 s").
   std::string budgetText() const;
 
-  // Runs Run, a C function, in a protected call as an evaluation, in place of Script,
-  // which does the same in Lua; a failure raises what LoadScriptFromString(Script)
-  // raises. Saves compiling a script that only binds values.
-  void RunInPlaceOfScript(int (*Run)(lua_State*), const QString& Script);
+  // Runs Run, a C function, in a protected call as an evaluation, in place of the text
+  // Script() returns, which does the same in Lua; a failure raises what
+  // LoadScriptFromString(Script()) raises. Saves compiling a script that only binds values.
+  void RunInPlaceOfScript(int (*Run)(lua_State*), QString (*Script)());
 
 private:
   struct TLuaStateCloser {

@@ -2,6 +2,7 @@
 #include "KaloRootCalculation.h"
 #include "KaloRootPlot.h"
 #include "KaloRootsCli.h"
+#include "KaloRootsDrawing.h"
 #include "qorEmfFormat.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
@@ -25,6 +26,7 @@
 
 #include <charconv>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace {
@@ -34,10 +36,13 @@ struct Result {
   QString out, err;
 };
 
+// Runs kaloroots in-process, with a drawing of its own for a run that draws, as the
+// program starts one.
 Result Kaloroots(const QStringList& args) {
   QString out, err;
   QTextStream o(&out), e(&err);
-  const int code = RunKaloRoots(args, o, e);
+  const std::unique_ptr<TKaloRootsDrawing> drawing = DrawsText(args) ? MakeKaloRootsDrawing() : nullptr;
+  const int code = RunKaloRoots(args, o, e, drawing.get());
   o.flush();
   e.flush();
   return {code, out, err};
@@ -385,10 +390,11 @@ TEST(KaloRoots, ReportTemplateComesFromTheConfigFolderBesideTheProgramsFolder) {
   ASSERT_EQ(code, 0) << err.toStdString();
   EXPECT_TRUE(PdfText(pdf).contains("VASO Numerik Werkzeuge"));
 
-  // The same program in a folder without Config/Report beside it.
+  // The same program, with its drawing module, in a folder without Config/Report beside it.
   const QString alone = dir.filePath("bin/kaloroots");
   ASSERT_TRUE(QDir().mkpath(dir.filePath("bin")));
   ASSERT_TRUE(QFile::copy(QStringLiteral(QOR_BIN_DIR "/kaloroots"), alone));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QOR_BIN_DIR "/kalorootsdraw.so"), dir.filePath("bin/kalorootsdraw.so")));
   const QString lost = dir.filePath("verloren.pdf");
   const auto [missingCode, missingErr] = RunProgram(alone, {"--report", lost});
   EXPECT_EQ(missingCode, 1);
@@ -416,6 +422,22 @@ TEST(KaloRoots, ReportPrintsArialInItsMetricCompatibleStandInWhateverTheFontConf
     EXPECT_TRUE(embedded.contains(face)) << face << "\n" << embedded.join('\n').toStdString();
 }
 
+// Only a run that draws needs the drawing module beside the program; without it such a
+// run says so and writes nothing.
+TEST(KaloRoots, OnlyRunsThatDrawNeedTheDrawingModule) {
+  QTemporaryDir dir;
+  const QString alone = dir.filePath("kaloroots");
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QOR_BIN_DIR "/kaloroots"), alone));
+  const auto [code, err] = RunProgram(alone, {"--format", "json"});
+  EXPECT_EQ(code, 0) << err.toStdString();
+  const QString plot = dir.filePath("grafik.png");
+  const auto [drawCode, drawErr] = RunProgram(alone, {"--plot", plot});
+  EXPECT_EQ(drawCode, 1);
+  EXPECT_TRUE(drawErr.startsWith("Das Zeichenmodul '" + dir.filePath("kalorootsdraw.so") + "' kann nicht geladen werden: "))
+      << drawErr.toStdString();
+  EXPECT_FALSE(QFile::exists(plot));
+}
+
 TEST(KaloRoots, TheProgramItself) {
   QProcess p;
   p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--version"});
@@ -437,16 +459,25 @@ TEST(KaloRoots, TheProgramItself) {
   EXPECT_EQ(QImage(dir.filePath("grafik.png")).size(), QSize(200, 100));
 }
 
-// The batch program runs on servers: it must not need the libraries of windows and
-// printers, and only a run that draws may start Qt Gui's font system.
-TEST(KaloRoots, NeedsNoWidgetsAndStartsQtGuiOnlyToDraw) {
+// The libraries a program file needs, as ldd lists them.
+QString Libraries(const QString& FileName) {
   QProcess ldd;
-  ldd.start(QStringLiteral("ldd"), {QStringLiteral(QOR_BIN_DIR "/kaloroots")});
-  ASSERT_TRUE(ldd.waitForFinished(30000));
-  const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
+  ldd.start(QStringLiteral("ldd"), {FileName});
+  EXPECT_TRUE(ldd.waitForFinished(30000));
+  return QString::fromUtf8(ldd.readAllStandardOutput());
+}
+
+// The batch program runs on servers: it must not need the libraries of windows and
+// printers, and only a run that draws may load Qt Gui (through the drawing module) and
+// start its font system.
+TEST(KaloRoots, NeedsNoWidgetsAndStartsQtGuiOnlyToDraw) {
+  const QString libraries = Libraries(QStringLiteral(QOR_BIN_DIR "/kaloroots"));
   EXPECT_TRUE(libraries.contains("libQt6Core")) << libraries.toStdString();
-  EXPECT_FALSE(libraries.contains("libQt6Widgets")) << libraries.toStdString();
-  EXPECT_FALSE(libraries.contains("libQt6PrintSupport")) << libraries.toStdString();
+  for (const char* unwanted : {"libQt6Gui", "libQt6Widgets", "libQt6PrintSupport"})
+    EXPECT_FALSE(libraries.contains(unwanted)) << unwanted << "\n" << libraries.toStdString();
+  const QString drawing = Libraries(QStringLiteral(QOR_BIN_DIR "/kalorootsdraw.so"));
+  EXPECT_TRUE(drawing.contains("libQt6Gui")) << drawing.toStdString();
+  EXPECT_FALSE(drawing.contains("libQt6Widgets")) << drawing.toStdString();
 
   const struct {
     QStringList args;

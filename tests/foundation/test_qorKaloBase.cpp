@@ -86,12 +86,12 @@ TEST(FloatFaults, GuardRestoresTheEnvironment) {
 
 // What a step run by RunCheckedStep raises, and how often it ran.
 template <class TStep>
-static std::string CheckedStepOutcome(const TStep& step) {
+static std::string CheckedStepOutcome(const TStep& step, bool StartsWithNaN = false) {
   ClearFloatFaults();
   int runs = 0;
   std::string raised = "nothing";
   try {
-    RunCheckedStep([&](auto& faults) {
+    RunCheckedStep(StartsWithNaN, [&](auto& faults) {
       ++runs;
       step(faults);
     });
@@ -122,15 +122,26 @@ TEST(FloatFaults, CheckedStepRaisesWhatItsFirstFaultRaises) {
   EXPECT_EQ(CheckedStepOutcome([&](auto& f) {
               r = one / zero;
               f.Check();
-              (void)f.Less(qnan, one);
+              r = inf * zero;
+              (void)f.Less(r, one);
             }),
             "EZeroDivide after 2 runs");
   EXPECT_EQ(CheckedStepOutcome([&](auto& f) {
-              (void)f.Greater(qnan, one);
+              r = zero / zero;
+              (void)f.Greater(r, one);
               r = one / zero;
               f.Check();
             }),
             "EInvalidOp after 2 runs");
+  EXPECT_EQ(CheckedStepOutcome(
+                [&](auto& f) {
+                  (void)f.Greater(qnan, one);
+                  r = one / zero;
+                  f.Check();
+                },
+                true),
+            "EInvalidOp after 1 run")
+      << "a NaN to start with is compared carefully at once";
   (void)r;
   EXPECT_NO_THROW(CheckFloatFaults());
 }
