@@ -147,3 +147,23 @@ private:
   unsigned FMxcsr;   // SSE control and flags
   unsigned FStatus;  // x87 status word
 };
+
+// TFloatEnvGuard for code of our own that computes in double (SSE) only and so cannot
+// touch the x87 flags: it leaves out the x87 status word, whose reading waits for every
+// Extended operation in flight.
+class TSseEnvGuard {
+public:
+  TSseEnvGuard() : FMxcsr(_mm_getcsr()) {
+    if ((FMxcsr & MxcsrMasks) != MxcsrMasks) _mm_setcsr(FMxcsr | MxcsrMasks);
+    ClearUpperVectorHalves();
+  }
+  ~TSseEnvGuard() {
+    if (((_mm_getcsr() ^ FMxcsr) & (FloatFaultFlags | MxcsrMasks)) != 0) _mm_setcsr(FMxcsr);
+  }
+  TSseEnvGuard(const TSseEnvGuard&) = delete;
+  TSseEnvGuard& operator=(const TSseEnvGuard&) = delete;
+
+private:
+  static constexpr unsigned MxcsrMasks = 0x3F << 7;
+  unsigned FMxcsr;
+};

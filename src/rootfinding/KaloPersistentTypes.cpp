@@ -1,4 +1,5 @@
 #include "KaloPersistentTypes.h"
+#include "ScriptUtil.h"
 
 #include "qorException.h"
 #include "qorFileUtils.h"
@@ -96,7 +97,7 @@ const char* const TKaloPersistFunction::DefaultFunctionScript =
 
 QString TKaloPersistFunction::LuaText() const {
   if (!FSimpleScript) return FFunctionScript;
-  return QStringLiteral("function fct(x) return (") + FFunctionScript + QStringLiteral("); end;");
+  return ExpressionScript(FFunctionScript);
 }
 
 void TKaloPersistFunction::WriteToElement(TqorXMLNode& Elem) const {

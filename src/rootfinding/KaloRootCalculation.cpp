@@ -73,8 +73,13 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
     auto function = std::make_unique<TScriptFunction>(FScriptSettings.LuaLibFileName);
     function->setEvaluationBudget(FScriptSettings.EvaluationBudget);
     function->setMemoryCap(FScriptSettings.MemoryCap);
-    function->LoadScriptFromString(FTask.RootFunction().LuaText());
-    function->PrepareFunction(QStringLiteral("fct"));
+    const TKaloPersistFunction& f = FTask.RootFunction();
+    if (f.SimpleScript()) {
+      function->LoadExpression(f.FunctionScript());
+    } else {
+      function->LoadScriptFromString(f.LuaText());
+      function->PrepareFunction(QStringLiteral("fct"));
+    }
     SampleAndFindRoots(*function, Input);
   }
   Busy(QString());

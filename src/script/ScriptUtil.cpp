@@ -3,9 +3,11 @@
 #include "LuaLib.h"
 #include "qorException.h"
 #include "qorFloatFaults.h"
+#include "qorLuaExpression.h"
 
 #include <QStringList>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -50,11 +52,40 @@ TScriptFunction::TScriptFunction(const QString& LuaLibFileName) : TqorScriptLua(
   RunInPlaceOfScript(BindPreludeNames, MathPrelude);
 }
 
+QString ExpressionScript(const QString& Expression) {
+  return QStringLiteral("function fct(x) return (") + Expression + QStringLiteral("); end;");
+}
+
+TScriptFunction::~TScriptFunction() = default;
+
+// An expression computed in place is one Lua compiles without complaint, so Lua need
+// not compile it; every other text goes to Lua, with Lua's verdict and messages.
+void TScriptFunction::LoadExpression(const QString& Expression) {
+  FExpression = TqorLuaExpression::Compile(Expression.toStdString());
+  if (FExpression) return;
+  LoadScriptFromString(ExpressionScript(Expression));
+  PrepareFunction(QStringLiteral("fct"));
+}
+
 void TScriptFunction::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls) {
-  TqorScriptLua::fctPass(X, Y, N, Calls, std::numeric_limits<Extended>::infinity());
+  if (!FExpression) return TqorScriptLua::fctPass(X, Y, N, Calls, std::numeric_limits<Extended>::infinity());
+  TFloatEnvGuard guard;  // as around Lua: its faults are its results, not the host's
+  const TqorLuaExpression& f = *FExpression;
+  for (int i = 0; i < N; ++i) Y[i] = f(static_cast<double>(X[i]));
+  Calls += N;
 }
 
 Extended TScriptFunction::fct(Extended x) {
+  if (FExpression) {
+    // Within the range of double, rounding x to double raises no fault flag, and the
+    // expression then touches no x87 flag: the lighter guard does.
+    if (FExpression->UsesSseOnly() && std::fabs(x) <= std::numeric_limits<double>::max()) {
+      TSseEnvGuard guard;
+      return (*FExpression)(static_cast<double>(x));
+    }
+    TFloatEnvGuard guard;
+    return (*FExpression)(static_cast<double>(x));
+  }
   try {
     return TqorScriptLua::fct(x);
   } catch (const ECalculationAborted&) {

@@ -6,15 +6,28 @@
 #include "qorScriptLua.h"
 
 #include <cstdint>
+#include <memory>
+
+class TqorLuaExpression;
 
 // The prelude: one line "name = math.name;" per short name (the name padded to five
 // characters), lines joined by "\r\n".
 QString MathPrelude();
 
+// The script that makes the Lua expression Expression of x the function fct.
+QString ExpressionScript(const QString& Expression);
+
 class TScriptFunction : public TqorScriptLua {
 public:
   // As TqorScriptLuaCommon, then opens the math library and runs the prelude.
   explicit TScriptFunction(const QString& LuaLibFileName = QString());
+  ~TScriptFunction() override;
+
+  // Loads ExpressionScript(Expression) and prepares fct, as
+  // LoadScriptFromString and PrepareFunction do, and raises what they raise. When the
+  // expression is made only of numbers, x, arithmetic and math functions, fct and
+  // fctPass compute it without calling into Lua, with the same results.
+  void LoadExpression(const QString& Expression);
 
   // f(x) as TqorScriptLua::fct computes it; every failure of the evaluation gives +inf
   // instead of an error. Only ECalculationAborted (time budget spent) passes through.
@@ -23,4 +36,10 @@ public:
   // f at X[0] to X[N - 1] into Y, as N calls of fct give it, in one call into Lua
   // (TqorScriptLua::fctPass); adds one to Calls for every call as it starts it.
   void fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls);
+
+  // True when f is computed without Lua (see LoadExpression).
+  bool EvaluatesInPlace() const { return FExpression != nullptr; }
+
+private:
+  std::unique_ptr<TqorLuaExpression> FExpression;
 };

@@ -319,6 +319,20 @@ TEST(KaloRootCalculation, SameEvaluationsAndResultsAsRecorded) {
     EXPECT_EQ(r.CallsFingerprint, c.callsFingerprint);
     EXPECT_EQ(r.ResultsFingerprint, c.resultsFingerprint);
     EXPECT_EQ(r.Error, c.error);
+    // The expression as the window hands it over, computed in place where it can be:
+    // the same results and the same count of values of f.
+    Workspace w;
+    TScriptFunction function;
+    function.LoadExpression(c.expression);
+    std::string error;
+    try {
+      w.calc.SampleAndFindRoots(function, w.Input(c.expression, c.xMin, c.xMax, c.n));
+    } catch (const Exception& e) {
+      error = std::string(e.className()) + ": " + e.Message();
+    }
+    EXPECT_EQ(ResultsFingerprint(w.calc), c.resultsFingerprint) << "in place: " << function.EvaluatesInPlace();
+    EXPECT_EQ(w.calc.EvaluationCount(), c.calls);
+    EXPECT_EQ(error, c.error);
   }
 }
 

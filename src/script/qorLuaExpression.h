@@ -1,0 +1,37 @@
+#pragma once
+// A Lua expression of x evaluated without Lua, for the common case of a formula such
+// as "0.71 + 0.91*x - 5.5*x^2" or "sin(50*x)": a call into Lua costs more than such a
+// formula itself. Only expressions whose every step is a plain double operation or a
+// call of the C math library are compiled, and each step is the operation Lua 5.1
+// performs for it, in the same order and on the same doubles, so the result is the
+// one "function fct(x) return (Text); end;" returns, bit for bit. Anything else (other
+// names, comparisons, strings, calls with other argument counts, comments, line
+// breaks) is left to Lua.
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+class TqorLuaExpression {
+public:
+  // The compiled Text, or nullptr when Text is not an expression of this kind.
+  static std::unique_ptr<TqorLuaExpression> Compile(std::string_view Text);
+
+  // The value at x; never fails (a fault gives inf or NaN as in Lua). Raises the
+  // floating-point flags the operations raise: callers that must not see them guard.
+  double operator()(double x) const;
+
+  // True when the evaluation runs in double (SSE) arithmetic only and leaves the x87
+  // flags alone: not so with fmod, which the math library may compute on the x87.
+  bool UsesSseOnly() const { return FUsesSseOnly; }
+
+  enum class TOp : unsigned char;
+  struct TStep;
+
+  explicit TqorLuaExpression(std::vector<TStep> Program);
+  ~TqorLuaExpression();
+
+private:
+  std::vector<TStep> FProgram;  // postfix: operands before their operation
+  bool FUsesSseOnly = true;
+};
