@@ -377,16 +377,19 @@ bool TfrmRootFinding2D::CalculateRange(const TKaloXRange& Range) {
 
 void TfrmRootFinding2D::UpdateZoomBack() { actZoomBack->setEnabled(!FRangeHistory.Empty()); }
 
-// A multi-row selection is lost while the table is read, so it is selected again.
+// The table's views are reset while it is read, which loses a selection of several
+// rows; it is selected again.
 void TfrmRootFinding2D::actCopyRootsExecute() {
   RunShowingErrors([this] {
     QItemSelectionModel* selection = FView.RootsGrid->selectionModel();
-    const QItemSelection selected = selection->selection();
     std::vector<int> rows;
     for (const QModelIndex& index : selection->selectedRows()) rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     QApplication::clipboard()->setText(RootsClipboardText(FmemRoot, rows));
-    selection->select(selected, QItemSelectionModel::ClearAndSelect);
+    const QAbstractItemModel& model = *FView.RootsGrid->model();
+    QItemSelection again;
+    for (const int row : rows) again.select(model.index(row, 0), model.index(row, model.columnCount() - 1));
+    selection->select(again, QItemSelectionModel::ClearAndSelect);
   });
 }
 
