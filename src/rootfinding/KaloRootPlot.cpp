@@ -154,8 +154,13 @@ std::optional<Extended> TKaloRootPlot::GraphValue(Extended X) const {
 std::optional<TKaloXRange> TKaloRootPlot::XRangeBetween(int X1, int X2) const {
   if (!FScalingX.Valid()) return std::nullopt;
   // Ends finer than a pixel would only put noise digits into the fields.
-  const Extended step = std::pow(10.0L, std::floor(std::log10(1 / std::fabs(FScalingX.ScaleFactor))));
-  const auto value = [&](int X) { return std::round(FScalingX.Value(FScalingX.Clamped(X)) / step) * step; };
+  // Decimals are counted by dividing by a power of ten, which is exact where 0.01 is not.
+  const Extended exponent = std::floor(std::log10(1 / std::fabs(FScalingX.ScaleFactor)));
+  const Extended scale = std::pow(10.0L, std::fabs(exponent));
+  const auto value = [&](int X) {
+    const Extended v = FScalingX.Value(FScalingX.Clamped(X));
+    return exponent < 0 ? std::round(v * scale) / scale : std::round(v / scale) * scale;
+  };
   const Extended a = value(X1);
   const Extended b = value(X2);
   if (a == b) return std::nullopt;
