@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QRegularExpression>
 
 #include <utility>
 
@@ -16,6 +17,12 @@ TqorFileDialog SetFileDialog(TqorFileDialog Dialog) {
   return std::exchange(DialogSlot(), std::move(Dialog));
 }
 
+QString FilterSuffix(const QString& Filter) {
+  static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.([^*?\\s)]+)[\\s)]"));
+  const QRegularExpressionMatch match = firstPattern.match(Filter);
+  return match.hasMatch() ? match.captured(1) : QString();
+}
+
 QString ExecuteFileDialog(const TqorFileDialogRequest& Request) {
   return DialogSlot() ? DialogSlot()(Request) : ExecutePlatformFileDialog(Request);
 }
@@ -26,6 +33,11 @@ QString ExecutePlatformFileDialog(const TqorFileDialogRequest& Request) {
   dialog.setFileMode(Request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilters(Request.Filters);
   dialog.setDefaultSuffix(Request.DefaultSuffix);
+  // A name typed without extension takes that of the filter chosen, when it names one.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &Request](const QString& Filter) {
+    const QString suffix = FilterSuffix(Filter);
+    dialog.setDefaultSuffix(suffix.isEmpty() ? Request.DefaultSuffix : suffix);
+  });
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !Request.ConfirmOverwrite);
   if (!Request.FileName.isEmpty()) dialog.selectFile(Request.FileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

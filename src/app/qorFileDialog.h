@@ -17,7 +17,7 @@ struct TqorFileDialogRequest {
   bool Save = false;              // a save dialog; otherwise one that opens an existing file
   QString Title;                  // the caption; empty: the platform's
   QStringList Filters;            // name filters such as "Textdatei (*.txt)"; the first is selected
-  QString DefaultSuffix;          // appended to a name typed without extension
+  QString DefaultSuffix;          // appended to a name typed without extension (see below)
   QString Directory;              // the folder the dialog starts in
   QString FileName;               // the file name proposed, without folder; may be empty
   bool ConfirmOverwrite = true;   // a save dialog asks before replacing an existing file
@@ -32,6 +32,11 @@ using TqorFileDialog = std::function<QString(const TqorFileDialogRequest& Reques
 TqorFileDialog SetFileDialog(TqorFileDialog Dialog);
 // Asks through the current file dialog.
 QString ExecuteFileDialog(const TqorFileDialogRequest& Request);
-// The platform's modal file dialog for Request; the one ExecuteFileDialog uses unless
-// replaced.
+// The extension of Filter's first pattern ("svg" of "SVG-Grafik (*.svg)"); empty when
+// that pattern names none ("Alle Dateien (*)").
+QString FilterSuffix(const QString& Filter);
+
+// The platform's modal file dialog for Request, the one ExecuteFileDialog uses unless
+// replaced. A name typed without extension takes that of the filter chosen, or
+// DefaultSuffix when the filter names none.
 QString ExecutePlatformFileDialog(const TqorFileDialogRequest& Request);

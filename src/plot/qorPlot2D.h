@@ -80,6 +80,7 @@ public:
   TqorGridY& GridY() { return FGridY; }
   // The graphs in drawing order.
   TqorPlotGraphList& Graph() { return FGraph; }
+  const TqorPlotGraphList& Graph() const { return FGraph; }
   // The last drawing; replaced by every Draw.
   const TqorMetafile& MetaFile() const { return FMetaFile; }
 

@@ -72,6 +72,10 @@ void TqorPlotDrawingAxis::Draw() {
 
 int32_t TqorPlotDrawingAxis::Scale(Extended dValue) const { return ScaleWidth(Position(dValue)); }
 
+TqorAxisScaling TqorPlotDrawingAxis::Scaling() const {
+  return {AxisMin, ScaleFactor, Start, Length, ScaleWidth(Start), ScaleWidth(Start + Length)};
+}
+
 int32_t TqorPlotDrawingAxis::Position(Extended dValue) const {
   // Clamped before rounding, so that the rounded value always fits the integer.
   const Extended offset = IsFiniteReal(dValue) ? (dValue - AxisMin) * ScaleFactor : 0;
@@ -318,4 +322,22 @@ void TqorPlot2DAxisList::Draw() {
 void TqorPlot2DAxisList::MarkImprintAxis() {
   for (int i = 0; i < Count(); ++i)
     if (auto* horizontal = dynamic_cast<TqorPlotAxisXCommon*>(Items(i))) horizontal->DrawVASOInfo = (i == 0);
+}
+
+// ---- TqorAxisScaling ----
+
+int32_t TqorAxisScaling::Coordinate(Extended Value) const {
+  const Extended offset = IsFiniteReal(Value) ? (Value - AxisMin) * ScaleFactor : 0;
+  const int32_t along = RoundToInt(std::clamp(offset, -MaxPixelOffset, MaxPixelOffset));
+  return First + (Last >= First ? along : -along);
+}
+
+Extended TqorAxisScaling::Value(double Coordinate) const {
+  if (!Valid()) return 0;
+  const Extended position = static_cast<Extended>(Coordinate - First) / (Last - First) * Length;
+  return AxisMin + position / ScaleFactor;
+}
+
+double TqorAxisScaling::Clamped(double Coordinate) const {
+  return std::clamp(Coordinate, static_cast<double>(std::min(First, Last)), static_cast<double>(std::max(First, Last)));
 }

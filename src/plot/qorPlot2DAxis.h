@@ -24,6 +24,27 @@ inline const TqorPlotScalePosFunction IdentityScale = [](int32_t iValue) { retur
 extern const char* const PlotImprintName;     // "Ingenieurbüro Nordmark"
 extern const char* const PlotImprintAddress;  // "www.nordmark-ingenieure.example"
 
+// The scaling an axis had when it last drew, kept apart from the axis so that the
+// pixels of that drawing can still be read after the axis scaled itself for another.
+// The canvas mapping of a position along the axis is affine (a shift or a mirror).
+struct TqorAxisScaling {
+  Extended AxisMin = 0;      // value at the axis start
+  Extended ScaleFactor = 0;  // pixels per value unit
+  int32_t Start = 0;         // first pixel along the axis, before the canvas mapping
+  int32_t Length = 0;        // length in pixels; 0: the axis was never scaled
+  int32_t First = 0;         // canvas coordinate of Start
+  int32_t Last = 0;          // canvas coordinate of Start + Length
+
+  // Whether the axis was scaled, so that the other members mean something.
+  bool Valid() const { return Length > 0 && ScaleFactor != 0; }
+  // Canvas coordinate of Value, as the axis drew it (Scale).
+  int32_t Coordinate(Extended Value) const;
+  // The value at canvas coordinate Coordinate (between pixels too); 0 when not valid.
+  Extended Value(double Coordinate) const;
+  // Canvas coordinate Coordinate moved onto the axis, between First and Last.
+  double Clamped(double Coordinate) const;
+};
+
 // An axis that scales its range to its pixel length and draws itself. The base draws
 // nothing but selects its pen; TqorPlotAxisXCommon and TqorPlotAxisYCommon draw.
 class TqorPlotDrawingAxis : public TqorPlotAxisDefinition {
@@ -76,6 +97,8 @@ public:
   // Canvas coordinate of dValue along the axis; a value that is not finite lies at
   // Start.
   virtual int32_t Scale(Extended dValue) const;
+  // The scaling of the last CalulateAxis, with the canvas coordinates of the axis ends.
+  TqorAxisScaling Scaling() const;
 
 protected:
   // Label height, the longer tick, the two gaps and, with a title, title height and

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -144,4 +145,15 @@ void SaveRootsFile(const QString& FileName, TqorMemoryDataset& Roots) {
   writer.Row().setColumnDelim(ExportColumnDelim);
   writer.setDS(&Roots);
   writer.WriteToFile(FileName);
+}
+
+QString RootsClipboardText(TqorMemoryDataset& Roots, const std::vector<int>& Rows) {
+  TqorDSToString writer;
+  writer.setDS(&Roots);
+  writer.setRowDelim(QStringLiteral("\n"));
+  if (!Rows.empty())
+    writer.setBeforeExecuteRow([&Rows](TqorDSRowToString&, TqorMemoryDataset& DataSet, bool& Continue) {
+      Continue = std::find(Rows.begin(), Rows.end(), DataSet.RecNo()) != Rows.end();
+    });
+  return writer.AsString() + QStringLiteral("\n");
 }

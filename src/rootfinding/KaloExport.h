@@ -11,6 +11,8 @@
 
 #include <QString>
 
+#include <vector>
+
 // One column of a value export.
 class TExportColum : public TqorObject {
 public:
@@ -83,3 +85,9 @@ void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const
 // DefineRootTable) in their display form. Roots stays on its current row. Raises
 // EDatabaseError when Roots is not open, EInOutError when the file cannot be written.
 void SaveRootsFile(const QString& FileName, TqorMemoryDataset& Roots);
+
+// The roots table as the clipboard takes it for a spreadsheet: a line with the titles
+// of the visible fields, then one line per row of Rows (every row when Rows is empty),
+// in table order, the values tab-separated in their display form (the user's regional
+// settings), each line ending with a line feed. Roots stays on its current row.
+QString RootsClipboardText(TqorMemoryDataset& Roots, const std::vector<int>& Rows);

@@ -1,6 +1,10 @@
 #include "KaloRootPlot.h"
 
+#include "qorMemoryDataset.h"
 #include "qorPlot2DMark.h"
+
+#include <algorithm>
+#include <cmath>
 
 TKaloRootPlot::TKaloRootPlot() {
   FPlot2D.GridX().Axis = FPlot2D.AxisX().Items(FPlot2D.AddAxisX(QStringLiteral("x-Achse")));
@@ -30,10 +34,135 @@ const TqorMetafile& TKaloRootPlot::Render(QSize Size) {
   FPlot2D.Width = Size.width();
   FPlot2D.Height = Size.height();
   FPlot2D.Draw();
+  FScalingX = FPlot2D.GridX().Axis->Scaling();
+  FScalingY = FPlot2D.GridY().Axis->Scaling();
   return FPlot2D.MetaFile();
 }
 
 void TKaloRootPlot::Busy(const TBusyStatus& BusyStatus, const QString& Text) {
   if (BusyStatus)
     BusyStatus(Text);
+}
+
+namespace {
+constexpr int FunctionGraph = 0;
+constexpr int RootsGraph = 1;
+// Digits of a value under the pointer (a pixel is far coarser) and of a root.
+constexpr int PointerDigits = 7;
+constexpr int RootDigits = 10;
+
+QString Number(const QLocale& Locale, Extended Value, int Digits) {
+  return Locale.toString(static_cast<double>(Value), 'g', Digits);
+}
+}  // namespace
+
+QString PlotReadingText(const TKaloPlotReading& Reading, const QLocale& Locale) {
+  QLocale locale = Locale;
+  locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+  const int digits = Reading.Root ? RootDigits : PointerDigits;
+  QString text = QStringLiteral("x = %1").arg(Number(locale, Reading.X, digits));
+  if (Reading.Y) text += QStringLiteral("   f(x) = %1").arg(Number(locale, *Reading.Y, digits));
+  if (Reading.Root) text = QStringLiteral("Nullstelle %1:   %2").arg(*Reading.Root + 1).arg(text);
+  return text;
+}
+
+int RootRowOfMark(const TqorMemoryDataset& Roots, int Mark) {
+  const TqorField& exists = Roots.FieldByName(RootField::RootExists);
+  for (int row = 0; row < Roots.RecordCount(); ++row)
+    if (exists.ValueAt(row).toBool() && Mark-- == 0) return row;
+  return -1;
+}
+
+std::optional<int> RootMarkOfRow(const TqorMemoryDataset& Roots, int Row) {
+  const TqorField& exists = Roots.FieldByName(RootField::RootExists);
+  if (Row < 0 || Row >= Roots.RecordCount() || !exists.ValueAt(Row).toBool()) return std::nullopt;
+  int mark = 0;
+  for (int row = 0; row < Row; ++row)
+    if (exists.ValueAt(row).toBool()) ++mark;
+  return mark;
+}
+
+int TKaloRootPlot::RootMarkRadius() { return TqorPlotMarkCircle().Radius; }
+
+const TqorPlotGraph* TKaloRootPlot::RootGraph() const {
+  return FPlot2D.Graph().Count() > RootsGraph ? FPlot2D.Graph().Items(RootsGraph) : nullptr;
+}
+
+int TKaloRootPlot::RootCount() const {
+  const TqorPlotGraph* roots = RootGraph();
+  return roots ? static_cast<int>(std::min(roots->ValueX.size(), roots->ValueY.size())) : 0;
+}
+
+std::optional<QPoint> TKaloRootPlot::RootMarkPixel(int Index) const {
+  if (Index < 0 || Index >= RootCount() || !FScalingX.Valid() || !FScalingY.Valid()) return std::nullopt;
+  const TqorPlotGraph& roots = *RootGraph();
+  // The graph draws no mark for a point that is not finite.
+  if (!IsFiniteReal(roots.ValueX[Index]) || !IsFiniteReal(roots.ValueY[Index])) return std::nullopt;
+  return QPoint(FScalingX.Coordinate(roots.ValueX[Index]), FScalingY.Coordinate(roots.ValueY[Index]));
+}
+
+std::optional<int> TKaloRootPlot::RootMarkAt(QPoint Pixel) const {
+  std::optional<int> nearest;
+  int nearestDistance = MarkHitRadius * MarkHitRadius + 1;
+  for (int i = 0; i < RootCount(); ++i) {
+    const std::optional<QPoint> centre = RootMarkPixel(i);
+    if (!centre) continue;
+    const QPoint d = *centre - Pixel;
+    const int distance = d.x() * d.x() + d.y() * d.y();
+    if (distance < nearestDistance) {
+      nearest = i;
+      nearestDistance = distance;
+    }
+  }
+  return nearest;
+}
+
+std::optional<TKaloPlotReading> TKaloRootPlot::ReadingAt(QPoint Pixel) const {
+  if (!FScalingX.Valid() || !FScalingY.Valid()) return std::nullopt;
+  if (FScalingX.Clamped(Pixel.x()) != Pixel.x() || FScalingY.Clamped(Pixel.y()) != Pixel.y()) return std::nullopt;
+  if (const std::optional<int> root = RootMarkAt(Pixel)) {
+    const TqorPlotGraph& roots = *RootGraph();
+    return TKaloPlotReading{roots.ValueX[*root], roots.ValueY[*root], root};
+  }
+  const Extended x = FScalingX.Value(Pixel.x());
+  return TKaloPlotReading{x, GraphValue(x), std::nullopt};
+}
+
+std::optional<Extended> TKaloRootPlot::GraphValue(Extended X) const {
+  if (FPlot2D.Graph().Count() <= FunctionGraph) return std::nullopt;
+  const TqorPlotGraph& graph = *FPlot2D.Graph().Items(FunctionGraph);
+  const std::size_t count = std::min(graph.ValueX.size(), graph.ValueY.size());
+  if (count == 0) return std::nullopt;
+  // The nodes run from xMin to xMax, which may be the larger one.
+  const bool rising = graph.ValueX.front() <= graph.ValueX[count - 1];
+  const auto begin = graph.ValueX.begin();
+  const auto end = begin + static_cast<std::ptrdiff_t>(count);
+  const auto above = rising ? std::lower_bound(begin, end, X)
+                            : std::lower_bound(begin, end, X, [](Extended a, Extended b) { return a > b; });
+  if (above == end) return std::nullopt;
+  const std::size_t i = static_cast<std::size_t>(above - begin);
+  const Extended yHigh = graph.ValueY[i];
+  if (*above == X) return IsFiniteReal(yHigh) ? std::optional(yHigh) : std::nullopt;
+  if (i == 0) return std::nullopt;
+  const Extended xLow = graph.ValueX[i - 1];
+  const Extended yLow = graph.ValueY[i - 1];
+  // The line breaks at a value that is not finite.
+  if (!IsFiniteReal(yLow) || !IsFiniteReal(yHigh)) return std::nullopt;
+  return yLow + (yHigh - yLow) * (X - xLow) / (*above - xLow);
+}
+
+std::optional<TKaloXRange> TKaloRootPlot::XRangeBetween(int X1, int X2) const {
+  if (!FScalingX.Valid()) return std::nullopt;
+  // Ends finer than a pixel would only put noise digits into the fields.
+  // Decimals are counted by dividing by a power of ten, which is exact where 0.01 is not.
+  const Extended exponent = std::floor(std::log10(1 / std::fabs(FScalingX.ScaleFactor)));
+  const Extended scale = std::pow(10.0L, std::fabs(exponent));
+  const auto value = [&](int X) {
+    const Extended v = FScalingX.Value(FScalingX.Clamped(X));
+    return exponent < 0 ? std::round(v * scale) / scale : std::round(v / scale) * scale;
+  };
+  const Extended a = value(X1);
+  const Extended b = value(X2);
+  if (a == b) return std::nullopt;
+  return TKaloXRange{std::min(a, b), std::max(a, b)};
 }

@@ -12,12 +12,21 @@
 #include "qorPlotImage.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTableView>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 const QString Caption = QStringLiteral("Nullstelle suchen");
@@ -52,6 +61,10 @@ TKaloPrintPreviewHook& PrintPreview() {
 // Whether an action starts enabled.
 using TEnabledRule = bool (*)();
 bool AlwaysEnabled() { return true; }
+// "Zurück" has nothing to return to in a new window.
+bool NeverAtStart() { return false; }
+// An action without an image of the common lists.
+constexpr int NoImage = -1;
 // "Vorschau" has work only where the program has registered a preview.
 bool PreviewRegistered() { return static_cast<bool>(PrintPreview()); }
 
@@ -126,6 +139,11 @@ void TfrmRootFinding2D::CreateActions() {
        QKeySequence(Qt::CTRL | Qt::Key_O), AlwaysEnabled, &Form::actOpenFunctionExecute},
       {&Form::actEditProperties, "actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten",
        ciProperties, {}, AlwaysEnabled, &Form::actEditPropertiesExecute},
+      {&Form::actZoomBack, "actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", NoImage,
+       QKeySequence(Qt::Key_Backspace), NeverAtStart, &Form::actZoomBackExecute},
+      {&Form::actCopyRoots, "actCopyRoots", "Nullstellen k&opieren",
+       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy,
+       QKeySequence::Copy, AlwaysEnabled, &Form::actCopyRootsExecute},
   };
   for (const TActionDef& def : actions) {
     auto* action = new QAction(dCommon().ActionIcon(def.Image), QString::fromUtf8(def.Caption), this);
@@ -140,6 +158,7 @@ void TfrmRootFinding2D::CreateActions() {
     connect(action, &QAction::triggered, this, def.Execute);
     this->*def.Member = action;
   }
+  actZoomBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
 }
 
 void TfrmRootFinding2D::CreateMenus() {
@@ -154,8 +173,8 @@ void TfrmRootFinding2D::CreateMenus() {
   mnuPopForm->setObjectName(QStringLiteral("mnuPopForm"));
   mnuPopOpenRecentFile = mnuPopForm->addMenu(QStringLiteral("&Öffnen"));
   mnuPopOpenRecentFile->setObjectName(QStringLiteral("mnuPopOpenRecentFile"));
-  mnuPopForm->addActions(
-      {actEditProperties, actCalculate, actPrintPreview, actSaveGraphic, actCopyGraphic});
+  mnuPopForm->addActions({actEditProperties, actCalculate, actZoomBack, actPrintPreview, actSaveGraphic,
+                          actCopyGraphic, actCopyRoots});
   QMenu* save = mnuPopForm->addMenu(QStringLiteral("Speichern"));
   save->addActions({actSaveFunction, actSaveRoots, actSaveValues});
 
@@ -171,7 +190,8 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Save = true;
   dlgSaveGraphic.Title = QStringLiteral("Grafik speichern");
   dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"),
-                            QStringLiteral("Alle Dateien (*)")};
+                            QStringLiteral("SVG-Grafik (*.svg)"), QStringLiteral("PNG-Bild (*.png)"),
+                            QStringLiteral("PDF-Dokument (*.pdf)"), QStringLiteral("Alle Dateien (*)")};
   dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
 
   dlgOpenFunction.Parent = this;
@@ -204,6 +224,7 @@ void TfrmRootFinding2D::CreateView() {
                                              .EditProperties = actEditProperties,
                                              .CopyGraphic = actCopyGraphic,
                                              .Calculate = actCalculate,
+                                             .ZoomBack = actZoomBack,
                                              .PrintPreview = actPrintPreview};
   FView = BuildRootFinding2DView(*this, actions, dsRoot);
   for (QWidget* field : FView.InputFields()) field->installEventFilter(this);
@@ -215,6 +236,16 @@ void TfrmRootFinding2D::CreateView() {
   tiRender->setInterval(0);
   connect(tiRender, &QTimer::timeout, this, &TfrmRootFinding2D::pnlGraphResize);
   connect(FView.GraphImage, &TqorPlotImage::Resized, tiRender, qOverload<>(&QTimer::start));
+  connect(FView.GraphImage, &TqorPlotImage::PointerMoved, this, &TfrmRootFinding2D::imgGraphPointerMoved);
+  connect(FView.GraphImage, &TqorPlotImage::PointerLeft, this, [this] { ShowStatusTip(QString()); });
+  connect(FView.GraphImage, &TqorPlotImage::Clicked, this, &TfrmRootFinding2D::imgGraphClicked);
+  connect(FView.GraphImage, &TqorPlotImage::Dragged, this, &TfrmRootFinding2D::imgGraphDragged);
+  // Ctrl+C copies the roots only in their grid; the fields copy their own text.
+  removeAction(actCopyRoots);
+  FView.RootsGrid->addAction(actCopyRoots);
+  actCopyRoots->setShortcutContext(Qt::WidgetShortcut);
+  connect(&FmemRoot, &TqorMemoryDataset::CurrentRowChanged, this, &TfrmRootFinding2D::UpdateHighlight);
+  connect(&FmemRoot, &TqorMemoryDataset::DataSetChanged, this, &TfrmRootFinding2D::UpdateHighlight);
 }
 
 void TfrmRootFinding2D::FormContextMenu(const QPoint& Pos) { mnuPopForm->popup(mapToGlobal(Pos)); }
@@ -294,6 +325,72 @@ void TfrmRootFinding2D::RebuildPlot() {
 
 void TfrmRootFinding2D::RenderPlot() {
   FView.GraphImage->ShowMetafile(FPlot2D.Render(FView.GraphImage->size()));
+  UpdateHighlight();
+}
+
+void TfrmRootFinding2D::UpdateHighlight() {
+  const std::optional<int> mark = RootMarkOfRow(FmemRoot, FmemRoot.RecNo());
+  FView.GraphImage->setHighlight(mark ? FPlot2D.RootMarkPixel(*mark) : std::nullopt,
+                                 TKaloRootPlot::RootMarkRadius());
+}
+
+void TfrmRootFinding2D::ShowStatusTip(const QString& Text) {
+  // The tip travels up to the main window, which shows it in its status bar.
+  QStatusTipEvent tip(Text);
+  QCoreApplication::sendEvent(FView.GraphImage, &tip);
+}
+
+void TfrmRootFinding2D::imgGraphPointerMoved(QPoint Pos) {
+  const std::optional<TKaloPlotReading> reading = FPlot2D.ReadingAt(Pos);
+  ShowStatusTip(reading ? PlotReadingText(*reading) : QString());
+}
+
+void TfrmRootFinding2D::imgGraphClicked(QPoint Pos) {
+  const std::optional<int> mark = FPlot2D.RootMarkAt(Pos);
+  if (!mark) return;
+  const int row = RootRowOfMark(FmemRoot, *mark);
+  if (row >= 0) FmemRoot.setRecNo(row);
+}
+
+// The range zoomed away from is remembered only when the new one was calculated, so
+// that "Zurück" never returns to a range the plot did not leave.
+void TfrmRootFinding2D::imgGraphDragged(QPoint From, QPoint To) {
+  const std::optional<TKaloXRange> range = FPlot2D.XRangeBetween(From.x(), To.x());
+  if (!range) return;
+  const TKaloXRange shown{FCalculatedTask.xMin(), FCalculatedTask.xMax()};
+  if (CalculateRange(*range)) FRangeHistory.Push(shown);
+  UpdateZoomBack();
+}
+
+void TfrmRootFinding2D::actZoomBackExecute() {
+  if (const std::optional<TKaloXRange> range = FRangeHistory.Pop()) CalculateRange(*range);
+  UpdateZoomBack();
+}
+
+bool TfrmRootFinding2D::CalculateRange(const TKaloXRange& Range) {
+  FView.xMinEdit->setValue(static_cast<double>(Range.Min));
+  FView.xMaxEdit->setValue(static_cast<double>(Range.Max));
+  const TKaloXRange before{FCalculatedTask.xMin(), FCalculatedTask.xMax()};
+  actCalculate->trigger();
+  return TKaloXRange{FCalculatedTask.xMin(), FCalculatedTask.xMax()} != before;
+}
+
+void TfrmRootFinding2D::UpdateZoomBack() { actZoomBack->setEnabled(!FRangeHistory.Empty()); }
+
+// The table's views are reset while it is read, which loses a selection of several
+// rows; it is selected again.
+void TfrmRootFinding2D::actCopyRootsExecute() {
+  RunShowingErrors([this] {
+    QItemSelectionModel* selection = FView.RootsGrid->selectionModel();
+    std::vector<int> rows;
+    for (const QModelIndex& index : selection->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    QApplication::clipboard()->setText(RootsClipboardText(FmemRoot, rows));
+    const QAbstractItemModel& model = *FView.RootsGrid->model();
+    QItemSelection again;
+    for (const int row : rows) again.select(model.index(row, 0), model.index(row, model.columnCount() - 1));
+    selection->select(again, QItemSelectionModel::ClearAndSelect);
+  });
 }
 
 void TfrmRootFinding2D::pnlGraphResize() {
@@ -316,7 +413,7 @@ void TfrmRootFinding2D::SaveGraphic() {
   if (fileName.isEmpty()) return;
   dlgSaveGraphic.FileName = QFileInfo(fileName).fileName();
   RunBusy(*this, QStringLiteral("Grafik wird abgespeichert ..."), [&] {
-    FPlot2D.Plot2D().MetaFile().SaveToFile(fileName);
+    FPlot2D.Plot2D().MetaFile().ExportToFile(fileName);
     FRecentLists.RememberFolder(TKaloRecentPlace::Graphic, fileName);
   });
 }

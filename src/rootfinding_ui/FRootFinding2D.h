@@ -7,7 +7,14 @@
 // display and the window keeps the results of the last calculation that ran to its end.
 // The plot of the last calculation fills the image left of the roots and is drawn anew
 // at the image's size whenever it changes size; "Grafik Kopieren" puts that drawing on
-// the clipboard, "Grafik Speichern ..." writes it as an EMF file.
+// the clipboard, "Grafik Speichern ..." writes it as EMF (also under ".wmf"), SVG, PNG
+// or PDF by the chosen name's extension, as kaloroots writes its plot.
+// The pointer over the plot shows in the status bar what the plot shows there (the
+// calculated values, f is not called): x and f(x), or the root under it. Dragging a
+// rectangle over the plot calculates its x-range; "Zurück" (Backspace) calculates the
+// range before again, up to ten ranges back. A click on a root mark selects its row,
+// and the mark of the selected row is filled. Ctrl+C in the roots table copies the
+// selected rows (all when none is) for a spreadsheet.
 // "Vorschau" (Ctrl+P) opens the print preview of the last calculation through the hook
 // a program with reports registers; it redraws the plot at the report picture's size,
 // so "Grafik Kopieren" then copies that drawing until the plot is drawn again. Without
@@ -24,6 +31,7 @@
 // grid DBGrid1, ...), so that the parts that complete the window find them.
 
 #include "FRootFinding2DView.h"
+#include "KaloRangeHistory.h"
 #include "KaloRecentLists.h"
 #include "KaloRootCalculation.h"
 #include "KaloRootPlot.h"
@@ -84,6 +92,8 @@ public:
   TKaloRootPlot& Plot2D() { return FPlot2D; }
   // The task as the last calculation shown ran it.
   const TKaloPersistRootFinding& CalculatedTask() const { return FCalculatedTask; }
+  // The ranges "Zurück" returns to.
+  const TKaloRangeHistory& RangeHistory() const { return FRangeHistory; }
 
   // Shows the task in the fields: a simple expression editable in txtFct, a full
   // script's name read-only on the tooltip colour; range and node count.
@@ -116,6 +126,16 @@ private slots:
   void actSaveRootsExecute();
   void actSaveValuesExecute();
   void actEditPropertiesExecute();
+  // Calculates the range before the last zoom again.
+  void actZoomBackExecute();
+  // Copies the selected roots, or all, as text with the column titles.
+  void actCopyRootsExecute();
+  // The pointer moved over the plot: the status bar shows what it is over.
+  void imgGraphPointerMoved(QPoint Pos);
+  // A click on a root mark selects its row.
+  void imgGraphClicked(QPoint Pos);
+  // Calculates the x-range between the columns From and To.
+  void imgGraphDragged(QPoint From, QPoint To);
   // Before the context menu opens: "&Öffnen" gets the entries of the recent files.
   void mnuPopFormPopup();
   // A recent file's menu entry was clicked: its file is opened.
@@ -148,8 +168,17 @@ private:
   bool txtFctDefKeyPress(QKeyEvent* Event);
   // The fields as the calculation reads them, each shown as it is read.
   TKaloCalculationInput CalculationInput();
-  // Asks for the graphic's file and writes the plot's drawing to it as EMF.
+  // Asks for the graphic's file and writes the plot's drawing to it, of the kind its
+  // extension names.
   void SaveGraphic();
+  // Shows Text in the status bar as a hint; the empty text takes it away.
+  void ShowStatusTip(const QString& Text);
+  // Shows Range in the fields and calculates; true when the calculation showed results.
+  bool CalculateRange(const TKaloXRange& Range);
+  // Fills the mark of the selected row, when it has a root.
+  void UpdateHighlight();
+  // "Zurück" is enabled while there is a range to return to.
+  void UpdateZoomBack();
 
   std::unique_ptr<TKaloPersistRootFinding> FRootFinder;
   TqorMemoryDataset FmemRoot;
@@ -165,6 +194,7 @@ private:
   TqorFileDialogRequest dlgSaveFunction;
   TqorFileDialogRequest dlgSaveValues;
   TqorFileDialogRequest dlgSaveRoots;
+  TKaloRangeHistory FRangeHistory;
   // The recent task files and the folders last used.
   TKaloRecentLists FRecentLists{RootFindingFormName};
 
@@ -178,6 +208,8 @@ private:
   QAction* actSaveFunction = nullptr;
   QAction* actOpenFunction = nullptr;
   QAction* actEditProperties = nullptr;
+  QAction* actZoomBack = nullptr;
+  QAction* actCopyRoots = nullptr;
   QMenu* mnuPopSave = nullptr;
   QMenu* mnuPopFileList = nullptr;
   QMenu* mnuPopForm = nullptr;

@@ -126,6 +126,7 @@ QToolBar* TViewBuilder::ToolBar() {
       {"ToolButton7", FActions.EditProperties, nullptr, false},
       {"ToolButton4", FActions.CopyGraphic, nullptr, false},
       {"ToolButton1", FActions.Calculate, nullptr, false},
+      {"ToolButton8", FActions.ZoomBack, nullptr, false},
       {"ToolButton2", FActions.PrintPreview, nullptr, true},
   };
   for (const auto& def : buttons) {
@@ -211,6 +212,8 @@ QWidget* TViewBuilder::RootInfoPanel() {
   grid->setObjectName(QStringLiteral("DBGrid1"));
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + PanelMargin);
   FRoots.AttachGrid(grid);
+  // Several roots can be selected for copying; the current row stays the one shown.
+  grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
   auto* layout = new QVBoxLayout(pnlRootInfo);
   layout->setContentsMargins(0, 0, 0, 0);

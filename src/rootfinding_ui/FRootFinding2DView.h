@@ -40,6 +40,7 @@ struct TRootFinding2DViewActions {
   QAction* EditProperties;
   QAction* CopyGraphic;
   QAction* Calculate;  // a tool button and the calculate button beside the function
+  QAction* ZoomBack;   // back to the x-range before the last zoom
   QAction* PrintPreview;
 };
 
@@ -52,7 +53,7 @@ struct TRootFinding2DView {
   QPushButton* CalculateButton = nullptr;  // Button2
   QScrollArea* GraphScrollArea = nullptr;  // sb
   TqorPlotImage* GraphImage = nullptr;     // imgGraph, fills the scroll area
-  QTableView* RootsGrid = nullptr;         // DBGrid1
+  QTableView* RootsGrid = nullptr;         // DBGrid1, rows selected one or several at a time
 
   // The function, range and node count fields, in tab order.
   std::array<QWidget*, 4> InputFields() const;

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -138,6 +141,36 @@ TEST(FileDialog, AReplacedDialogAnswersUntilTheOldOneIsBack) {
   EXPECT_EQ(ExecuteFileDialog(GraphicRequest("/tmp")), "/tmp/a.wmf");
   EXPECT_EQ(titles, QStringList({"Grafik speichern"}));
   EXPECT_TRUE(SetFileDialog(platform)) << "hands back the replaced dialog";
+}
+
+
+TEST(FileDialog, ANameWithoutExtensionTakesThatOfTheChosenFilter) {
+  EXPECT_EQ(FilterSuffix("SVG-Grafik (*.svg)"), "svg");
+  EXPECT_EQ(FilterSuffix("Bilder (*.png *.jpg)"), "png");
+  EXPECT_EQ(FilterSuffix("Alle Dateien (*)"), "");
+
+  QTemporaryDir dir;
+  TqorFileDialogRequest request = GraphicRequest(dir.path());
+  request.Filters = QStringList{"Windows Metafile Grafik (*.wmf)", "SVG-Grafik (*.svg)", "Alle Dateien (*)"};
+  const struct {
+    int steps;  // filters down from the first
+    const char* chosen;
+  } cases[] = {{0, "Bild.wmf"}, {1, "Bild.svg"}, {2, "Bild.wmf"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    const QString chosen = RunDialog(request, [&c](QFileDialog& d) {
+      auto* types = d.findChild<QComboBox*>("fileTypeCombo");
+      ASSERT_NE(types, nullptr);
+      // As the user picks a filter: the list's own keys.
+      for (int i = 0; i < c.steps; ++i) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(types, &down);
+      }
+      d.selectFile("Bild");
+      static_cast<QDialog&>(d).accept();
+    });
+    EXPECT_EQ(QFileInfo(chosen).fileName(), c.chosen);
+  }
 }
 
 }  // namespace

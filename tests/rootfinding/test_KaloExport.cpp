@@ -97,6 +97,7 @@ TEST_F(Export, ValueFormatsAndColumns) {
 }
 
 // A roots table as the calculation leaves it: a row with a root and one without.
+// The roots file and the roots copied for a spreadsheet write the same texts.
 TEST_F(Export, RootsFileWritesTheVisibleFieldsInDisplayForm) {
   QLocale::setDefault(QLocale(QLocale::German));
   TqorMemoryDataset roots;
@@ -124,6 +125,19 @@ TEST_F(Export, RootsFileWritesTheVisibleFieldsInDisplayForm) {
   set(RootField::ResultMessage, "Kein \"Ergebnis\"\r\nnach 10000 Schritten");
   roots.Post();
   roots.setRecNo(1);
+
+  const QString header = "\"N?\"\t\"x-Nullstelle\"\t\"y-Nullstelle\"\t\"Iter.\"\t\"x-Min\"\t\"x-Max\"\t\"Methode\"\t\"Bemerkung\"\n";
+  const QString first = "X\t-2,4861111\t-1,5000000e-017\t9\t-2,500\t-2,475\t\"Zeroin()\"\t\"\"\n";
+  const QString second = "\t\t\t\t1,000\t1,025\t\"Sekantenverfahren\"\t\"Kein \"Ergebnis\"¤nach 10000 Schritten\"\n";
+  const struct {
+    std::vector<int> rows;
+    QString text;
+  } copies[] = {{{}, header + first + second}, {{1}, header + second}, {{0, 1}, header + first + second}};
+  for (const auto& c : copies) {
+    SCOPED_TRACE(c.rows.size());
+    EXPECT_EQ(RootsClipboardText(roots, c.rows), c.text);
+    EXPECT_EQ(roots.RecNo(), 1);
+  }
 
   SaveRootsFile(Path("wurzeln.csv"), roots);
   EXPECT_EQ(ReadBytes(Path("wurzeln.csv")),

@@ -137,3 +137,111 @@ TEST(KaloRootPlot, RenderDrawsAtTheGivenSizeWithCirclesAroundTheRoots) {
 }
 
 } // namespace
+
+// The pixels of the last Render read back what was drawn there, also after the plot was
+// drawn at another size (as the report draws it).
+TEST(KaloRootPlot, PixelsOfTheLastRenderReadBackTheGraphAndTheRoots) {
+  Window w;
+  EXPECT_EQ(w.plot.ReadingAt(QPoint(100, 100)), std::nullopt) << "before the first drawing";
+  EXPECT_EQ(w.plot.XRangeBetween(100, 200), std::nullopt);
+  w.Calculate("x*x - 1");
+  w.plot.Render(QSize(600, 400));
+  TqorPlot2D& p = w.plot.Plot2D();
+  const TqorPlotDrawingAxis& ax = *p.GridX().Axis;
+  const TqorPlotDrawingAxis& ay = *p.GridY().Axis;
+  const auto pixel = [&](Extended x, Extended y) { return QPoint(ax.Scale(x), ay.Scale(y)); };
+  const std::vector<QPoint> marks = {pixel(w.calc.RootX()[0], w.calc.RootY()[0]),
+                                     pixel(w.calc.RootX()[1], w.calc.RootY()[1])};
+  const QPoint between = pixel(0.3L, -0.91L);
+  const Extended pixelWidth = 1 / ax.ScaleFactor;
+  w.plot.Plot2D().Width = 200;
+  w.plot.Plot2D().Height = 150;
+  w.plot.Plot2D().Draw();
+
+  ASSERT_EQ(w.plot.RootCount(), 2);
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(w.plot.RootMarkPixel(i), marks[i]);
+    const std::optional<TKaloPlotReading> r = w.plot.ReadingAt(marks[i] + QPoint(4, -3));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->Root, i);
+    EXPECT_EQ(r->X, w.calc.RootX()[i]);
+    EXPECT_EQ(r->Y, w.calc.RootY()[i]);
+  }
+  EXPECT_EQ(w.plot.RootMarkAt(marks[0] + QPoint(TKaloRootPlot::MarkHitRadius, 1)), std::nullopt);
+  EXPECT_EQ(w.plot.RootMarkPixel(2), std::nullopt);
+
+  const std::optional<TKaloPlotReading> r = w.plot.ReadingAt(between);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->Root, std::nullopt);
+  EXPECT_NEAR(static_cast<double>(r->X), 0.3, static_cast<double>(pixelWidth));
+  ASSERT_TRUE(r->Y);
+  // The line between the nodes, not f: within the chord's sag of x*x.
+  EXPECT_NEAR(static_cast<double>(*r->Y), static_cast<double>(r->X * r->X - 1), 2e-4);
+  EXPECT_EQ(w.plot.ReadingAt(QPoint(2, 2)), std::nullopt) << "outside the graph area";
+}
+
+TEST(KaloRootPlot, ADraggedRangeLiesOnTheAxisAndIsRoundedToAPixel) {
+  Window w;
+  w.Calculate("x");
+  w.plot.Render(QSize(600, 400));
+  const TqorPlotDrawingAxis& ax = *w.plot.Plot2D().GridX().Axis;
+  const std::optional<TKaloXRange> range = w.plot.XRangeBetween(ax.Start + 300, ax.Start + 100);
+  ASSERT_TRUE(range);
+  EXPECT_EQ(w.plot.XRangeBetween(ax.Start + 100, ax.Start + 300), range) << "either direction";
+  const Extended pixelWidth = 1 / ax.ScaleFactor;
+  EXPECT_NEAR(static_cast<double>(range->Min), static_cast<double>(ax.AxisMin + 100 * pixelWidth),
+              static_cast<double>(pixelWidth));
+  EXPECT_NEAR(static_cast<double>(range->Max), static_cast<double>(ax.AxisMin + 300 * pixelWidth),
+              static_cast<double>(pixelWidth));
+  // A pixel of this axis is between 0.01 and 0.1 wide: the ends have two decimals.
+  ASSERT_GT(pixelWidth, 0.01L);
+  ASSERT_LT(pixelWidth, 0.1L);
+  for (const Extended end : {range->Min, range->Max})
+    EXPECT_NEAR(static_cast<double>(end * 100), std::round(static_cast<double>(end * 100)), 1e-9);
+
+  const std::optional<TKaloXRange> wide = w.plot.XRangeBetween(-500, 5000);
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(wide->Min, ax.AxisMin) << "moved onto the axis";
+  EXPECT_EQ(wide->Max, ax.AxisMax);
+  EXPECT_EQ(w.plot.XRangeBetween(ax.Start + 50, ax.Start + 50), std::nullopt);
+}
+
+TEST(KaloRootPlot, RootMarksStandForTheRowsWithARoot) {
+  TqorMemoryDataset roots;
+  DefineRootTable(roots);
+  roots.Open();
+  for (const bool exists : {false, true, false, false, true}) {
+    roots.Append();
+    roots.FieldByName(RootField::RootExists).setAsBoolean(exists);
+    roots.Post();
+  }
+  const struct {
+    int mark;
+    int row;
+  } marks[] = {{0, 1}, {1, 4}, {2, -1}};
+  for (const auto& m : marks) {
+    SCOPED_TRACE(m.mark);
+    EXPECT_EQ(RootRowOfMark(roots, m.mark), m.row);
+    if (m.row >= 0) {
+      EXPECT_EQ(RootMarkOfRow(roots, m.row), m.mark);
+    }
+  }
+  for (const int row : {-1, 0, 2, 3, 5}) EXPECT_EQ(RootMarkOfRow(roots, row), std::nullopt) << row;
+}
+
+TEST(KaloRootPlot, AReadingIsWrittenInTheRegionalForm) {
+  const QLocale german(QLocale::German, QLocale::Germany);
+  const struct {
+    TKaloPlotReading reading;
+    const char* text;
+  } cases[] = {
+      {{1234.56789L, -0.5L, std::nullopt}, "x = 1234,568   f(x) = -0,5"},
+      {{-2e-7L, std::nullopt, std::nullopt}, "x = -2E-07"},
+      {{1.0000000012L, 3e-17L, 1}, "Nullstelle 2:   x = 1,000000001   f(x) = 3E-17"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(PlotReadingText(c.reading, german), QString::fromUtf8(c.text));
+  }
+}

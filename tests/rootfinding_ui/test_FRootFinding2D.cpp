@@ -171,6 +171,9 @@ TEST_F(RootFinding2D, ActionsCarryTheirCaptionsHintsAndShortcuts) {
        true},
       {"actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten", QKeySequence(),
        true},
+      {"actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", QKeySequence("Backspace"), false},
+      {"actCopyRoots", "Nullstellen k&opieren",
+       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", QKeySequence::Copy, true},
   };
   for (const auto& a : actions) {
     SCOPED_TRACE(a.name);
@@ -471,7 +474,8 @@ TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {
   EXPECT_TRUE(first.Save);
   EXPECT_EQ(first.Parent, &w);
   EXPECT_EQ(first.Title, "Grafik speichern");
-  EXPECT_EQ(first.Filters, QStringList({"Windows Metafile Grafik (*.wmf)", "Alle Dateien (*)"}));
+  EXPECT_EQ(first.Filters, QStringList({"Windows Metafile Grafik (*.wmf)", "SVG-Grafik (*.svg)", "PNG-Bild (*.png)",
+                                        "PDF-Dokument (*.pdf)", "Alle Dateien (*)"}));
   EXPECT_EQ(first.DefaultSuffix, "wmf");
   EXPECT_TRUE(first.ConfirmOverwrite);
   EXPECT_EQ(first.Directory, GetPicturesFolder()) << "no folder remembered yet";
