@@ -6,6 +6,7 @@
 #include "qorKaloZeroin.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -15,6 +16,16 @@ const char* const MethodUpperEndIsRoot = "Obere Intervallgrenze ist Nullstelle";
 const char* const MethodZeroin = "Zeroin()";
 const char* const MethodSecant = "Sekantenverfahren";
 
+const char* RootKindText(TqorRootKind Kind) {
+  switch (Kind) {
+    case TqorRootKind::Root: return "Nullstelle";
+    case TqorRootKind::Pole: return "Polstelle";
+    case TqorRootKind::Touching: return "Berührstelle";
+    case TqorRootKind::Jump: return "Sprungstelle";
+    default: return "";
+  }
+}
+
 namespace {
 // Evaluations each Zeroin run may make after its first two.
 constexpr int ZeroinBudget = 10000;
@@ -23,6 +34,42 @@ constexpr int SecantLimit = 10000;
 // A pair is flagged when a value is below this fraction of the node spacing: f comes
 // so close to zero there that it may touch it between the nodes.
 constexpr Extended SmallSlope = 0.01L;
+
+// Zeroin follows any sign change, also one across a pole or a jump, and stops where its
+// bracket is a few units of rounding wide. At a root of a function continuous there, |f|
+// at the result has fallen with the bracket: to about the slope times the bracket's
+// width, or to f's rounding noise. Across a jump |f| stays at the jump's size, across a
+// pole it grows past every value seen. So the result is a root only when |f| there lies
+// far below the change of f over the interval, |f(a)| + |f(b)| (the signs differ, so
+// this is |f(a) - f(b)|). The sum, not the smaller end: a root next to a node makes that
+// node's value small as well. The factor leaves room for roots with steep sides: where
+// f grows like |x - r|^p, |f| falls from the node spacing (say 1E-2) to the bracket
+// (about 1E-18) by a factor below RootShrink for every p above about 1/5.
+constexpr Extended RootShrink = 1E-3L;
+
+// A value in messages: eight significant digits, a full stop, whatever the locale.
+std::string ValueText(Extended Value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::general, 8);
+  return std::string(buffer, result.ptr);
+}
+
+// What a solver's result fx is, given the values ya and yb at the interval's ends.
+TqorRootKind ResultKind(Extended ya, Extended yb, Extended fx) {
+  const Extended size = std::fabs(fx);
+  if (std::islessequal(size, RootShrink * (std::fabs(ya) + std::fabs(yb)))) return TqorRootKind::Root;
+  if (std::isnan(size)) return TqorRootKind::None;
+  return std::isgreater(size, std::fmax(std::fabs(ya), std::fabs(yb))) ? TqorRootKind::Pole : TqorRootKind::Jump;
+}
+
+std::string NoRootText(TqorRootKind Kind, Extended x, Extended fx) {
+  const std::string where = " bei x = " + ValueText(x);
+  if (Kind == TqorRootKind::Pole)
+    return "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
+  if (Kind == TqorRootKind::Jump)
+    return "Sprungstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
+  return "Vorzeichenwechsel ohne Nullstelle: f hat" + where + " keinen Wert";
+}
 
 std::string ZeroinFailureText(int code, int Iter) {
   switch (code) {
@@ -46,6 +93,7 @@ std::string Quoted(const Exception& e) {
 void TakeEnd(TqorRootIntervalCommon& Interval, const char* Methode, Extended x, Extended y) {
   Interval.ResultCode = 0;
   Interval.RootExists = true;
+  Interval.Kind = TqorRootKind::Root;
   Interval.RootFinderMethode = Methode;
   Interval.xRoot = x;
   Interval.yRoot = y;
@@ -88,17 +136,30 @@ bool NodesSafelyApart(const kaloREALVector& x) {
 // IsZeroReal's bound, read once: the scan compares against it at every node.
 const Extended Epsilon = MachineEpsilon();
 
-// IsZeroReal, with the comparison of the way of checking faults.
+// IsZeroReal's bound for a pair of nodes Spacing apart. A value counts as zero within
+// Epsilon only where that says something at the scale of the range: on a range whose
+// nodes lie far closer together than Epsilon (1E-320 to 2E-320), every value of f = x
+// would count, and every pair would be taken. The bound is therefore no larger than
+// what the slope test takes as small against the spacing; on every range with nodes at
+// least 100 Epsilon apart it is Epsilon, as it always was. A range of a single point
+// takes only exact zeros.
 template <class TFaults>
-bool IsZero(Extended y, TFaults& faults) {
-  return faults.GreaterEqual(Epsilon, std::fabs(y));
+Extended ZeroBound(Extended Spacing, TFaults& faults) {
+  const Extended bySlope = SmallSlope * std::fabs(Spacing);
+  return faults.Less(bySlope, Epsilon) ? bySlope : Epsilon;
+}
+
+// IsZeroReal against Bound, with the comparison of the way of checking faults.
+template <class TFaults>
+bool IsZero(Extended y, Extended Bound, TFaults& faults) {
+  return faults.GreaterEqual(Bound, std::fabs(y));
 }
 
 // The scan's test of one pair of nodes (IntervalContainsRoot), written once for both ways
 // of checking faults.
 template <class TFaults>
 bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults& faults) {
-  if (IsZero(y2, faults)) return true;
+  if (IsZero(y2, ZeroBound(x2 - x1, faults), faults)) return true;
   const Extended product = y1 * y2;
   faults.Check();
   if (faults.Less(product, 0)) return true;
@@ -122,7 +183,8 @@ struct TqorRootFinder::TScanNode {
 template <class TFaults, class TFound>
 void TqorRootFinder::ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found) {
   if (!IsFiniteReal(y)) return;
-  if (IsFiniteReal(Left.y) && ((i == 1 && IsZero(Left.y, faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
+  if (IsFiniteReal(Left.y) &&
+      ((i == 1 && IsZero(Left.y, ZeroBound(x - Left.x, faults), faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
     Found(Left.x, x);
   Left = {x, y};
 }
@@ -208,7 +270,12 @@ void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TReal
   ScanStep(i, x, y, Left, faults, [this](Extended xMin, Extended xMax) { AddInterval(xMin, xMax); });
 }
 
+// On a range of a single point every pair is the same pair: it is worked once.
 void TqorRootFinder::AddInterval(Extended xMin, Extended xMax) {
+  if (FIntervals.Count() > 0) {
+    const TqorRootIntervalCommon& last = *FIntervals.Items(FIntervals.Count() - 1);
+    if (last.xMin == xMin && last.xMax == xMax) return;
+  }
   auto interval = std::make_unique<TqorRootIntervalCommon>();
   interval->xMin = xMin;
   interval->xMax = xMax;
@@ -234,39 +301,83 @@ void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFuncti
   if (yb == 0) return TakeEnd(Interval, MethodUpperEndIsRoot, Interval.xMax, yb);
   const Extended product = ya * yb;
   CheckFloatFaults();
-  if (FLess(product, 0)) return SolveByZeroin(Interval, f);
-  SolveBySecant(Interval, f);
+  if (FLess(product, 0)) return SolveByZeroin(Interval, f, ya, yb);
+  SolveBySecant(Interval, f, ya, yb);
 }
 
 // The solvers get copies of the bounds: the floors Zeroin applies stay with one run.
-void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
+void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya,
+                                   Extended yb) const {
   Interval.RootFinderMethode = MethodZeroin;
   Extended AbsErr = FAbsErrorBound, RelErr = FRelErrorBound;
   Extended b = Interval.xMax, fb = 0;
   int Iter = 0;
-  const int code = Zeroin(AbsErr, RelErr, ZeroinBudget, f, "", Interval.xMin, b, fb, Iter);
+  // Where Zeroin's arithmetic fails after f grew past both ends' values (up to an
+  // infinite one), it was climbing a pole.
+  Extended lastX = 0, lastY = 0;
+  const auto watched = [&](Extended x) {
+    const Extended y = EvaluateChecked(f, x);  // the function's own faults raise as before
+    lastX = x;
+    lastY = y;
+    return y;
+  };
+  int code = 0;
+  try {
+    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter);
+  } catch (const EMathError&) {
+    if (!std::isgreater(std::fabs(lastY), std::fmax(std::fabs(ya), std::fabs(yb)))) throw;
+    Interval.Kind = TqorRootKind::Pole;
+    Interval.xRoot = lastX;
+    Interval.yRoot = lastY;
+    Interval.ResultMessage = NoRootText(Interval.Kind, lastX, lastY);
+    return;
+  }
   Interval.ResultCode = code;
   if (code == ZeroinConverged || code == ZeroinExactRoot || code == ZeroinZeroAtStart) {
-    Interval.RootExists = true;
+    // An interval no wider than the error bounds ends Zeroin before it evaluates a point
+    // inside: nothing shrank that could tell a root from a jump, and the root is found
+    // as closely as asked.
+    Interval.Kind = Iter <= 2 ? TqorRootKind::Root : ResultKind(ya, yb, fb);
+    Interval.RootExists = Interval.Kind == TqorRootKind::Root;
     Interval.xRoot = b;
     Interval.yRoot = fb;
     Interval.IterCount = Iter;
+    if (!Interval.RootExists) Interval.ResultMessage = NoRootText(Interval.Kind, b, fb);
   } else {
     Interval.RootExists = false;
     Interval.ResultMessage = ZeroinFailureText(code, Iter);
   }
 }
 
-void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
+void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya,
+                                   Extended yb) const {
   Interval.RootFinderMethode = MethodSecant;
   Extended x = 0, fx = 0;
   int Iter = SecantLimit;
   const int code = Secant(FAbsErrorBound, FRelErrorBound, x, f, Interval.xMin,
                           Interval.xMax, fx, Iter);
   Interval.ResultCode = code;
-  if (code != SecantConverged) return;
-  Interval.RootExists = true;
+  if (code != SecantConverged) {
+    Interval.ResultMessage = "Sekantenverfahren: nach " + std::to_string(SecantLimit + 1) +
+                             " Iterationen keine Nullstelle gefunden";
+    return;
+  }
   Interval.xRoot = x;
   Interval.yRoot = fx;
   Interval.IterCount = Iter;
+  // The method may leave its interval, but a root outside the task's range is none of
+  // the task's roots.
+  if (!(std::islessequal(std::fmin(FxMin, FxMax), x) && std::islessequal(x, std::fmax(FxMin, FxMax)))) {
+    Interval.ResultMessage = "Sekantenverfahren: der erreichte Punkt x = " + ValueText(x) +
+                             " liegt außerhalb des Suchbereichs";
+    return;
+  }
+  // The method stops on a short step, which it also makes where f is merely flat
+  // (x^101 - 1E-10 near 0): as for Zeroin, a root must have brought |f| far down.
+  if (ResultKind(ya, yb, fx) != TqorRootKind::Root) {
+    Interval.ResultMessage = "Sekantenverfahren: keine Nullstelle, f = " + ValueText(fx) + " bei x = " + ValueText(x);
+    return;
+  }
+  Interval.RootExists = true;
+  Interval.Kind = TqorRootKind::Root;
 }

@@ -5,6 +5,8 @@
 // small against the node spacing) and works each pair with the fitting method: an end
 // that is exactly a root is taken directly, a sign change goes to Zeroin, a pair
 // without one to the secant method, which reaches roots where f only touches zero.
+// A solver's result counts as a root only when |f| there fell far below its values at
+// the interval's ends; a sign change without one is reported as a pole or a jump.
 // Each interval keeps its own result; an error while one interval is worked is
 // recorded in that interval and the others are worked normally.
 
@@ -22,6 +24,20 @@ extern const char* const MethodUpperEndIsRoot;  // "Obere Intervallgrenze ist Nu
 extern const char* const MethodZeroin;          // "Zeroin()"
 extern const char* const MethodSecant;          // "Sekantenverfahren"
 
+// What an interval's result is. A sign change without a root is a pole when |f| grows
+// beyond the values at the interval's ends, else a jump.
+enum class TqorRootKind {
+  None,      // no root found, and nothing else to say about the interval
+  Root,      // a root ("Nullstelle")
+  Pole,      // a sign change across a pole, no root ("Polstelle")
+  Touching,  // a root where f touches zero, found as a minimum of |f| ("Berührstelle")
+  Jump,      // a sign change across a jump, no root ("Sprungstelle")
+};
+
+// The kind's name as the exports write it: "Nullstelle", "Polstelle", "Berührstelle",
+// "Sprungstelle", or "" for None.
+const char* RootKindText(TqorRootKind Kind);
+
 // One pair of nodes that may enclose a root, and what working it gave. A new interval
 // has every field zero, false or empty.
 class TqorRootIntervalCommon : public TqorObject {
@@ -31,10 +47,13 @@ public:
   Extended xRoot = 0;  // the root, when one was found
   Extended yRoot = 0;  // the function value at xRoot
   bool RootExists = false;  // a root was found
+  // Root or Touching exactly when RootExists; for a pole or jump xRoot and yRoot hold
+  // where the solver ended.
+  TqorRootKind Kind = TqorRootKind::None;
   // Zeroin: function evaluations; secant method: iterations; 0 for a root at an end.
   int IterCount = 0;
   int ResultCode = 0;              // the solver's result code
-  std::string ResultMessage;       // why no root was found; empty for a root, and also when the secant method gave up
+  std::string ResultMessage;       // why no root was found; empty for a root
   std::string RootFinderMethode;   // one of the Method... texts
 };
 
@@ -118,8 +137,8 @@ private:
   void AddInterval(Extended xMin, Extended xMax);
   void WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
-  void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
-  void SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
+  void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
+  void SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
 
   RealFunction Ffct;
   RealPassFunction FfctPass;
