@@ -290,7 +290,7 @@ QString CsvText(const QString& Text) {
 }
 
 // The columns of one roots-table row for csv and json: names and unquoted values,
-// with an empty optional for a null field.
+// with an empty optional for a null field. Json also names the row's kind.
 QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRootIntervalCommon& r,
                                                             bool Json) {
   const auto text = [Json](const std::string& s) {
@@ -299,15 +299,18 @@ QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRo
   };
   const auto real = [Json](Extended v) { return Json ? JsonReal(v) : RealText(v); };
   const auto rootField = [&r](const QString& v) { return r.RootExists ? std::optional(v) : std::nullopt; };
-  return {{RootField::ID, QString::number(ID)},
-          {RootField::xIntervalMin, real(r.xMin)},
-          {RootField::xIntervalMax, real(r.xMax)},
-          {RootField::RootFinder, text(r.RootFinderMethode)},
-          {RootField::RootExists, r.RootExists ? QStringLiteral("true") : QStringLiteral("false")},
-          {RootField::xRoot, rootField(real(r.xRoot))},
-          {RootField::yRoot, rootField(real(r.yRoot))},
-          {RootField::IterCount, rootField(QString::number(r.IterCount))},
-          {RootField::ResultMessage, text(r.ResultMessage)}};
+  QList<std::pair<QString, std::optional<QString>>> fields = {
+      {RootField::ID, QString::number(ID)},
+      {RootField::xIntervalMin, real(r.xMin)},
+      {RootField::xIntervalMax, real(r.xMax)},
+      {RootField::RootFinder, text(r.RootFinderMethode)},
+      {RootField::RootExists, r.RootExists ? QStringLiteral("true") : QStringLiteral("false")},
+      {RootField::xRoot, rootField(real(r.xRoot))},
+      {RootField::yRoot, rootField(real(r.yRoot))},
+      {RootField::IterCount, rootField(QString::number(r.IterCount))},
+      {RootField::ResultMessage, text(r.ResultMessage)}};
+  if (Json) fields.insert(5, {QStringLiteral("Kind"), text(RootKindText(r.Kind))});
+  return fields;
 }
 
 void WriteCsv(const TKaloRootCalculation& Calc, QTextStream& Out) {

@@ -287,8 +287,7 @@ void TfrmRootFinding2D::RememberCalculatedTask(const TKaloCalculationInput& Inpu
 }
 
 void TfrmRootFinding2D::RebuildPlot() {
-  FPlot2D.Update(ValueX(), ValueY(), RootX(), RootY(),
-                 [this](const QString& Text) { BusyStatus(Text); });
+  FPlot2D.Update(FCalculation, [this](const QString& Text) { BusyStatus(Text); });
   RenderPlot();
 }
 
