@@ -371,7 +371,7 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   if (o.ReportFile) Drawing->WriteReport(Task, Roots, *o.ReportFile);
 }
 
-int RunCalculation(const TOptions& o, QTextStream& Out, TKaloRootsDrawing* Drawing) {
+int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing) {
   TKaloPersistRootFinding task;
   MakeTask(o, task);
   // The window's field keeps the node count in range; a task file may hold any number.
@@ -394,6 +394,11 @@ int RunCalculation(const TOptions& o, QTextStream& Out, TKaloRootsDrawing* Drawi
     case TFormat::Csv: WriteCsv(calc, Out); break;
     case TFormat::Json: WriteJson(calc, input, Out); break;
   }
+  if (!calc.NoValueMessage().isEmpty()) {
+    Err << calc.NoValueMessage() << '\n';
+    return ExitError;
+  }
+  if (const QString note = calc.NoValueNote(); !note.isEmpty()) Err << note << '\n';
   return ExitOk;
 }
 
@@ -445,7 +450,7 @@ int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TK
       Out << VersionText() << '\n';
       return ExitOk;
     }
-    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out, Drawing);
+    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out, Err, Drawing);
   } catch (const TUsageError& e) {
     Err << QString::fromStdString(e.Message()) << "\nHilfe: kaloroots --help\n";
     return ExitUsage;

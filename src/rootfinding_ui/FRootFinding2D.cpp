@@ -4,6 +4,7 @@
 #include "KaloExport.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
+#include "qorException.h"
 #include "qorFileUtils.h"
 #include "qorFormUtil.h"
 #include "qorMetafile.h"
@@ -15,8 +16,10 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPalette>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -274,7 +277,15 @@ void TfrmRootFinding2D::actCalculateExecute() {
       RememberCalculatedTask(input);
       RebuildPlot();
     });
+    ShowMissingValues();
   });
+}
+
+// Nodes without a value leave holes in the table and the plot that need a word: a note
+// in the status bar, or an error when no node has a value at all.
+void TfrmRootFinding2D::ShowMissingValues() {
+  if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(FCalculation.NoValueNote());
+  if (!FCalculation.NoValueMessage().isEmpty()) throw Exception(FCalculation.NoValueMessage().toStdString());
 }
 
 // The fields' range and node count reach the task only when it is saved or edited; the
