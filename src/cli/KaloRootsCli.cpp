@@ -42,7 +42,7 @@ const char* const HelpText =
     "  kaloroots [--task DATEI] [--function AUSDRUCK | --script DATEI] [--xmin X] [--xmax X]\n"
     "            [--nodes N] [--abs E] [--rel E] [--values DATEI] [--roots DATEI]\n"
     "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
-    "            [--format table|csv|json]\n"
+    "            [--touching] [--format table|csv|json]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -56,6 +56,7 @@ const char* const HelpText =
     "  --xmin X, --xmax X   Suchbereich (Standard -2.5 bis 2.5)\n"
     "  --nodes N            Anzahl der Stützstellen, 10 bis 10000 (Standard 200)\n"
     "  --abs E, --rel E     absolute und relative Fehlerschranke\n"
+    "  --touching           auch Berührstellen suchen (f berührt Null ohne Vorzeichenwechsel)\n"
     "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
@@ -90,6 +91,7 @@ struct TOptions {
   std::optional<QSize> PlotSize;
   std::optional<double> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
+  bool Touching = false;
   std::optional<std::pair<Extended, Extended>> Zeroin;
   int FMax = DefaultFMax;
   TFormat Format = TFormat::Table;
@@ -211,6 +213,7 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--xmax") o.xMax = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--abs") o.AbsErr = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--rel") o.RelErr = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--touching") o.Touching = true;
     else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--fmax") o.FMax = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--format") o.Format = ParseFormat(args.ValueOf(opt));
@@ -256,6 +259,7 @@ void MakeTask(const TOptions& o, TKaloPersistRootFinding& Task) {
   if (o.Nodes) Task.setNodeCount(*o.Nodes);
   if (o.AbsErr) Task.setAbsErrorBound(*o.AbsErr);
   if (o.RelErr) Task.setRelErrorBound(*o.RelErr);
+  if (o.Touching) Task.setTouchingRoots(true);
 }
 
 // ---- output -------------------------------------------------------------------------

@@ -15,6 +15,7 @@ const char* const MethodLowerEndIsRoot = "Untere Intervallgrenze ist Nullstelle"
 const char* const MethodUpperEndIsRoot = "Obere Intervallgrenze ist Nullstelle";
 const char* const MethodZeroin = "Zeroin()";
 const char* const MethodSecant = "Sekantenverfahren";
+const char* const MethodMinimum = "Minimumsuche";
 
 const char* RootKindText(TqorRootKind Kind) {
   switch (Kind) {
@@ -213,6 +214,8 @@ void TqorRootFinder::Execute() {
                     Quoted(e));
   }
   for (int i = 0; i < FIntervals.Count(); ++i) WorkInterval(*FIntervals.Items(i), counted);
+  if (FTouchingRoots) FindTouchingRoots(counted);
+  FNodes.clear();
 }
 
 // Nodes come from i*h + xMin so that rounding does not accumulate over many nodes.
@@ -221,6 +224,8 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
   const Extended h = (FxMax - FxMin) / (FTestCount - 1);
   CheckFloatFaults();
   TScanNode left{FxMin, EvaluateChecked(f, FxMin)};
+  FNodes.clear();
+  KeepNode(left.x, left.y);
   for (int first = 1; first < FTestCount; first += ScanBlockSize)
     ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), left, f);
 }
@@ -251,6 +256,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
                [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); });
   });
   for (const auto& [xMin, xMax] : found) AddInterval(xMin, xMax);
+  for (int i = first; i < last; ++i) KeepNode(x[i - first + 1], y[i - first + 1]);
 }
 
 void TqorRootFinder::EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f) {
@@ -266,6 +272,7 @@ void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TReal
   const Extended x = i * h + FxMin;
   CheckFloatFaults();
   const Extended y = EvaluateChecked(f, x);
+  KeepNode(x, y);
   TImmediateFaults faults;
   ScanStep(i, x, y, Left, faults, [this](Extended xMin, Extended xMax) { AddInterval(xMin, xMax); });
 }
@@ -380,4 +387,130 @@ void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFuncti
   }
   Interval.RootExists = true;
   Interval.Kind = TqorRootKind::Root;
+}
+
+void TqorRootFinder::KeepNode(Extended x, Extended y) {
+  if (FTouchingRoots && IsFiniteReal(y)) FNodes.emplace_back(x, y);
+}
+
+namespace {
+// sqrt of double's epsilon: f comes from Lua in double, and near a minimum f changes
+// with the square of the distance, so no minimiser places x more closely than this,
+// relative to |x|.
+constexpr Extended SqrtDoubleEpsilon = 1.4901161193847656E-8L;
+// Golden section's ratio, (3 - sqrt(5)) / 2.
+constexpr Extended GoldenStep = 0.38196601125010515180L;
+constexpr int MinimumIterationLimit = 200;
+// How far above the rounding level of a minimum |f| may lie and still be a touching root.
+constexpr Extended TouchingSlack = 10;
+
+struct TMinimum {
+  Extended x, fx;
+  int Iter;
+};
+
+// Brent's minimiser of |f| on [a, b] from the start point x: golden section steps,
+// parabolic steps where they are trusted, until the bracket around the best point is
+// within tol(x) = SqrtDoubleEpsilon * |x| + AbsErr on both sides.
+TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Extended fx, Extended AbsErr) {
+  if (a > b) std::swap(a, b);
+  Extended w = x, v = x, fw = std::fabs(fx), fv = fw, fxAbs = fw, d = 0, e = 0;
+  int iter = 0;
+  for (; iter < MinimumIterationLimit; ++iter) {
+    const Extended m = (a + b) / 2;
+    const Extended tol = SqrtDoubleEpsilon * std::fabs(x) + AbsErr, tol2 = 2 * tol;
+    if (std::fabs(x - m) <= tol2 - (b - a) / 2) break;
+    bool golden = true;
+    if (std::fabs(e) > tol) {
+      Extended r = (x - w) * (fxAbs - fv), q = (x - v) * (fxAbs - fw), p = (x - v) * q - (x - w) * r;
+      q = 2 * (q - r);
+      if (q > 0) p = -p;
+      q = std::fabs(q);
+      if (std::fabs(p) < std::fabs(q * e / 2) && p > q * (a - x) && p < q * (b - x)) {
+        e = d;
+        d = p / q;
+        const Extended u = x + d;
+        if (u - a < tol2 || b - u < tol2) d = x < m ? tol : -tol;
+        golden = false;
+      }
+    }
+    if (golden) {
+      e = (x < m ? b : a) - x;
+      d = GoldenStep * e;
+    }
+    const Extended u = std::fabs(d) >= tol ? x + d : x + (d > 0 ? tol : -tol);
+    const Extended fu = std::fabs(EvaluateChecked(f, u));
+    if (std::islessequal(fu, fxAbs)) {
+      (u < x ? b : a) = x;
+      v = w; fv = fw; w = x; fw = fxAbs; x = u; fxAbs = fu;
+    } else {
+      (u < x ? a : b) = u;
+      if (std::islessequal(fu, fw) || w == x) {
+        v = w; fv = fw; w = u; fw = fu;
+      } else if (std::islessequal(fu, fv) || v == x || v == w) {
+        v = u; fv = fu;
+      }
+    }
+  }
+  return {x, EvaluateChecked(f, x), iter};
+}
+}  // namespace
+
+// A node between two neighbours of its sign where |f| is lowest may sit beside a root
+// where f only touches zero, and the scan takes such a triple only when a value is small
+// against the spacing. Its minimum is refined; at a touching root r, f grows like
+// c * (x - r)^2, and the minimiser places x within tol = SqrtDoubleEpsilon * |x| +
+// AbsErrorBound of r, so |f| there is about c * tol^2, with c the curvature the three
+// nodes show. Only |f| at that level of rounding is taken as zero: a positive minimum
+// such as the 1E-12 of x^2 + 1E-12 is far above it, whatever the error bounds on x.
+void TqorRootFinder::FindTouchingRoots(TRealFunctionRef f) {
+  bool added = false;
+  for (std::size_t i = 1; i + 1 < FNodes.size(); ++i) {
+    const auto [x0, y0] = FNodes[i - 1];
+    const auto [x1, y1] = FNodes[i];
+    const auto [x2, y2] = FNodes[i + 1];
+    const bool sameSign = (y0 > 0 && y1 > 0 && y2 > 0) || (y0 < 0 && y1 < 0 && y2 < 0);
+    if (!sameSign || !(std::fabs(y1) < std::fabs(y0) && std::fabs(y1) <= std::fabs(y2)) || Covered(x0, x1, x2)) continue;
+    TMinimum minimum{};
+    try {
+      minimum = MinimizeAbs(f, x0, x2, x1, y1, FAbsErrorBound);
+    } catch (const ECalculationAborted&) {
+      throw;
+    } catch (const Exception&) {
+      ClearFloatFaults();
+      continue;
+    }
+    const Extended curvature = std::fabs((y0 - y1) / (x0 - x1) - (y2 - y1) / (x2 - x1)) / std::fabs(x2 - x0);
+    const Extended tol = SqrtDoubleEpsilon * std::fabs(minimum.x) + FAbsErrorBound;
+    ClearFloatFaults();
+    if (!std::islessequal(std::fabs(minimum.fx), TouchingSlack * curvature * tol * tol)) continue;
+    auto interval = std::make_unique<TqorRootIntervalCommon>();
+    interval->xMin = x0;
+    interval->xMax = x2;
+    interval->xRoot = minimum.x;
+    interval->yRoot = minimum.fx;
+    interval->IterCount = minimum.Iter;
+    interval->RootExists = true;
+    interval->Kind = TqorRootKind::Touching;
+    interval->RootFinderMethode = MethodMinimum;
+    FIntervals.Add(std::move(interval));
+    added = true;
+  }
+  if (added) PutInScanOrder();
+}
+
+// True when an interval of the scan already takes one of the triple's pairs.
+bool TqorRootFinder::Covered(Extended x0, Extended x1, Extended x2) const {
+  for (int i = 0; i < FIntervals.Count(); ++i) {
+    const TqorRootIntervalCommon& r = *FIntervals.Items(i);
+    if ((r.xMin == x0 && r.xMax == x1) || (r.xMin == x1 && r.xMax == x2)) return true;
+  }
+  return false;
+}
+
+// The touching roots were appended; the rows go back into the order of the scan.
+void TqorRootFinder::PutInScanOrder() {
+  FIntervals.Sort();
+  if (FxMin <= FxMax) return;
+  for (int i = 0, j = FIntervals.Count() - 1; i < j; ++i, --j) FIntervals.Exchange(i, j);
 }

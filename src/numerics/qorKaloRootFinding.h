@@ -23,6 +23,7 @@ extern const char* const MethodLowerEndIsRoot;  // "Untere Intervallgrenze ist N
 extern const char* const MethodUpperEndIsRoot;  // "Obere Intervallgrenze ist Nullstelle"
 extern const char* const MethodZeroin;          // "Zeroin()"
 extern const char* const MethodSecant;          // "Sekantenverfahren"
+extern const char* const MethodMinimum;         // "Minimumsuche"
 
 // What an interval's result is. A sign change without a root is a pole when |f| grows
 // beyond the values at the interval's ends, else a jump.
@@ -115,6 +116,12 @@ public:
   // Relative error bound handed to the solvers.
   Extended RelErrorBound() const { return FRelErrorBound; }
   void setRelErrorBound(Extended value) { FRelErrorBound = value; }
+  // Also search touching roots: where |f| has a local minimum at a node between two
+  // neighbours of the same sign that no interval covers, the minimum is refined and
+  // taken as a root when |f| there is at the level of rounding. Off by default; when
+  // off, Execute does exactly what it did before this search existed.
+  bool TouchingRoots() const { return FTouchingRoots; }
+  void setTouchingRoots(bool value) { FTouchingRoots = value; }
   // Calls of fct made by the last Execute (scan, interval ends and solvers), also
   // when it raised.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
@@ -135,6 +142,10 @@ private:
   template <class TFaults, class TFound>
   static void ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found);
   void AddInterval(Extended xMin, Extended xMax);
+  void KeepNode(Extended x, Extended y);
+  void FindTouchingRoots(TRealFunctionRef f);
+  bool Covered(Extended x0, Extended x1, Extended x2) const;
+  void PutInScanOrder();
   void WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
@@ -146,4 +157,6 @@ private:
   Extended FAbsErrorBound;
   Extended FRelErrorBound = 0;
   std::int64_t FEvaluationCount = 0;
+  bool FTouchingRoots = false;
+  std::vector<std::pair<Extended, Extended>> FNodes;  // the scan's finite nodes, for the touching search
 };

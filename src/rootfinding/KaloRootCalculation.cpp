@@ -123,6 +123,7 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   finder.setAbsErrorBound(FTask.AbsErrorBound());
   finder.setRelErrorBound(FTask.RelErrorBound());
   finder.setTestCount(Input.NodeCount);
+  finder.setTouchingRoots(FTask.TouchingRoots());
   RunFinder(finder);
   FillRootTable(finder.Intervals());
 }
