@@ -42,7 +42,7 @@ const char* const HelpText =
     "  kaloroots [--task DATEI] [--function AUSDRUCK | --script DATEI] [--xmin X] [--xmax X]\n"
     "            [--nodes N] [--abs E] [--rel E] [--values DATEI] [--roots DATEI]\n"
     "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
-    "            [--format table|csv|json]\n"
+    "            [--touching] [--format table|csv|json]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -56,6 +56,7 @@ const char* const HelpText =
     "  --xmin X, --xmax X   Suchbereich (Standard -2.5 bis 2.5)\n"
     "  --nodes N            Anzahl der Stützstellen, 10 bis 10000 (Standard 200)\n"
     "  --abs E, --rel E     absolute und relative Fehlerschranke\n"
+    "  --touching           auch Berührstellen suchen (f berührt Null ohne Vorzeichenwechsel)\n"
     "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
@@ -90,6 +91,7 @@ struct TOptions {
   std::optional<QSize> PlotSize;
   std::optional<double> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
+  bool Touching = false;
   std::optional<std::pair<Extended, Extended>> Zeroin;
   int FMax = DefaultFMax;
   TFormat Format = TFormat::Table;
@@ -211,6 +213,7 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--xmax") o.xMax = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--abs") o.AbsErr = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--rel") o.RelErr = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--touching") o.Touching = true;
     else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--fmax") o.FMax = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--format") o.Format = ParseFormat(args.ValueOf(opt));
@@ -256,6 +259,7 @@ void MakeTask(const TOptions& o, TKaloPersistRootFinding& Task) {
   if (o.Nodes) Task.setNodeCount(*o.Nodes);
   if (o.AbsErr) Task.setAbsErrorBound(*o.AbsErr);
   if (o.RelErr) Task.setRelErrorBound(*o.RelErr);
+  if (o.Touching) Task.setTouchingRoots(true);
 }
 
 // ---- output -------------------------------------------------------------------------
@@ -290,7 +294,7 @@ QString CsvText(const QString& Text) {
 }
 
 // The columns of one roots-table row for csv and json: names and unquoted values,
-// with an empty optional for a null field.
+// with an empty optional for a null field. Json also names the row's kind.
 QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRootIntervalCommon& r,
                                                             bool Json) {
   const auto text = [Json](const std::string& s) {
@@ -299,15 +303,18 @@ QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRo
   };
   const auto real = [Json](Extended v) { return Json ? JsonReal(v) : RealText(v); };
   const auto rootField = [&r](const QString& v) { return r.RootExists ? std::optional(v) : std::nullopt; };
-  return {{RootField::ID, QString::number(ID)},
-          {RootField::xIntervalMin, real(r.xMin)},
-          {RootField::xIntervalMax, real(r.xMax)},
-          {RootField::RootFinder, text(r.RootFinderMethode)},
-          {RootField::RootExists, r.RootExists ? QStringLiteral("true") : QStringLiteral("false")},
-          {RootField::xRoot, rootField(real(r.xRoot))},
-          {RootField::yRoot, rootField(real(r.yRoot))},
-          {RootField::IterCount, rootField(QString::number(r.IterCount))},
-          {RootField::ResultMessage, text(r.ResultMessage)}};
+  QList<std::pair<QString, std::optional<QString>>> fields = {
+      {RootField::ID, QString::number(ID)},
+      {RootField::xIntervalMin, real(r.xMin)},
+      {RootField::xIntervalMax, real(r.xMax)},
+      {RootField::RootFinder, text(r.RootFinderMethode)},
+      {RootField::RootExists, r.RootExists ? QStringLiteral("true") : QStringLiteral("false")},
+      {RootField::xRoot, rootField(real(r.xRoot))},
+      {RootField::yRoot, rootField(real(r.yRoot))},
+      {RootField::IterCount, rootField(QString::number(r.IterCount))},
+      {RootField::ResultMessage, text(r.ResultMessage)}};
+  if (Json) fields.insert(5, {QStringLiteral("Kind"), text(RootKindText(r.Kind))});
+  return fields;
 }
 
 void WriteCsv(const TKaloRootCalculation& Calc, QTextStream& Out) {
@@ -368,7 +375,7 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   if (o.ReportFile) Drawing->WriteReport(Task, Roots, *o.ReportFile);
 }
 
-int RunCalculation(const TOptions& o, QTextStream& Out, TKaloRootsDrawing* Drawing) {
+int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing) {
   TKaloPersistRootFinding task;
   MakeTask(o, task);
   // The window's field keeps the node count in range; a task file may hold any number.
@@ -391,6 +398,11 @@ int RunCalculation(const TOptions& o, QTextStream& Out, TKaloRootsDrawing* Drawi
     case TFormat::Csv: WriteCsv(calc, Out); break;
     case TFormat::Json: WriteJson(calc, input, Out); break;
   }
+  if (!calc.NoValueMessage().isEmpty()) {
+    Err << calc.NoValueMessage() << '\n';
+    return ExitError;
+  }
+  if (const QString note = calc.NoValueNote(); !note.isEmpty()) Err << note << '\n';
   return ExitOk;
 }
 
@@ -442,7 +454,7 @@ int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TK
       Out << VersionText() << '\n';
       return ExitOk;
     }
-    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out, Drawing);
+    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out, Err, Drawing);
   } catch (const TUsageError& e) {
     Err << QString::fromStdString(e.Message()) << "\nHilfe: kaloroots --help\n";
     return ExitUsage;

@@ -24,7 +24,7 @@ TrptPlot2DInput ReportInput(const TKaloPersistRootFinding& Task) {
 class TPlotDrawing : public TKaloRootsDrawing {
 public:
   void Update(const TKaloRootCalculation& Calc) override {
-    FPlot.Update(Calc.ValueX(), Calc.ValueY(), Calc.RootX(), Calc.RootY());
+    FPlot.Update(Calc);
   }
   void WritePlot(QSize Size, const QString& FileName) override { FPlot.Render(Size).ExportToFile(FileName); }
   void WriteReport(const TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, const QString& FileName) override {

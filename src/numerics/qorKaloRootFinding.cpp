@@ -6,6 +6,7 @@
 #include "qorKaloZeroin.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -14,6 +15,17 @@ const char* const MethodLowerEndIsRoot = "Untere Intervallgrenze ist Nullstelle"
 const char* const MethodUpperEndIsRoot = "Obere Intervallgrenze ist Nullstelle";
 const char* const MethodZeroin = "Zeroin()";
 const char* const MethodSecant = "Sekantenverfahren";
+const char* const MethodMinimum = "Minimumsuche";
+
+const char* RootKindText(TqorRootKind Kind) {
+  switch (Kind) {
+    case TqorRootKind::Root: return "Nullstelle";
+    case TqorRootKind::Pole: return "Polstelle";
+    case TqorRootKind::Touching: return "Berührstelle";
+    case TqorRootKind::Jump: return "Sprungstelle";
+    default: return "";
+  }
+}
 
 namespace {
 // Evaluations each Zeroin run may make after its first two.
@@ -23,6 +35,42 @@ constexpr int SecantLimit = 10000;
 // A pair is flagged when a value is below this fraction of the node spacing: f comes
 // so close to zero there that it may touch it between the nodes.
 constexpr Extended SmallSlope = 0.01L;
+
+// Zeroin follows any sign change, also one across a pole or a jump, and stops where its
+// bracket is a few units of rounding wide. At a root of a function continuous there, |f|
+// at the result has fallen with the bracket: to about the slope times the bracket's
+// width, or to f's rounding noise. Across a jump |f| stays at the jump's size, across a
+// pole it grows past every value seen. So the result is a root only when |f| there lies
+// far below the change of f over the interval, |f(a)| + |f(b)| (the signs differ, so
+// this is |f(a) - f(b)|). The sum, not the smaller end: a root next to a node makes that
+// node's value small as well. The factor leaves room for roots with steep sides: where
+// f grows like |x - r|^p, |f| falls from the node spacing (say 1E-2) to the bracket
+// (about 1E-18) by a factor below RootShrink for every p above about 1/5.
+constexpr Extended RootShrink = 1E-3L;
+
+// A value in messages: eight significant digits, a full stop, whatever the locale.
+std::string ValueText(Extended Value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::general, 8);
+  return std::string(buffer, result.ptr);
+}
+
+// What a solver's result fx is, given the values ya and yb at the interval's ends.
+TqorRootKind ResultKind(Extended ya, Extended yb, Extended fx) {
+  const Extended size = std::fabs(fx);
+  if (std::islessequal(size, RootShrink * (std::fabs(ya) + std::fabs(yb)))) return TqorRootKind::Root;
+  if (std::isnan(size)) return TqorRootKind::None;
+  return std::isgreater(size, std::fmax(std::fabs(ya), std::fabs(yb))) ? TqorRootKind::Pole : TqorRootKind::Jump;
+}
+
+std::string NoRootText(TqorRootKind Kind, Extended x, Extended fx) {
+  const std::string where = " bei x = " + ValueText(x);
+  if (Kind == TqorRootKind::Pole)
+    return "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
+  if (Kind == TqorRootKind::Jump)
+    return "Sprungstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
+  return "Vorzeichenwechsel ohne Nullstelle: f hat" + where + " keinen Wert";
+}
 
 std::string ZeroinFailureText(int code, int Iter) {
   switch (code) {
@@ -46,6 +94,7 @@ std::string Quoted(const Exception& e) {
 void TakeEnd(TqorRootIntervalCommon& Interval, const char* Methode, Extended x, Extended y) {
   Interval.ResultCode = 0;
   Interval.RootExists = true;
+  Interval.Kind = TqorRootKind::Root;
   Interval.RootFinderMethode = Methode;
   Interval.xRoot = x;
   Interval.yRoot = y;
@@ -88,17 +137,30 @@ bool NodesSafelyApart(const kaloREALVector& x) {
 // IsZeroReal's bound, read once: the scan compares against it at every node.
 const Extended Epsilon = MachineEpsilon();
 
-// IsZeroReal, with the comparison of the way of checking faults.
+// IsZeroReal's bound for a pair of nodes Spacing apart. A value counts as zero within
+// Epsilon only where that says something at the scale of the range: on a range whose
+// nodes lie far closer together than Epsilon (1E-320 to 2E-320), every value of f = x
+// would count, and every pair would be taken. The bound is therefore no larger than
+// what the slope test takes as small against the spacing; on every range with nodes at
+// least 100 Epsilon apart it is Epsilon, as it always was. A range of a single point
+// takes only exact zeros.
 template <class TFaults>
-bool IsZero(Extended y, TFaults& faults) {
-  return faults.GreaterEqual(Epsilon, std::fabs(y));
+Extended ZeroBound(Extended Spacing, TFaults& faults) {
+  const Extended bySlope = SmallSlope * std::fabs(Spacing);
+  return faults.Less(bySlope, Epsilon) ? bySlope : Epsilon;
+}
+
+// IsZeroReal against Bound, with the comparison of the way of checking faults.
+template <class TFaults>
+bool IsZero(Extended y, Extended Bound, TFaults& faults) {
+  return faults.GreaterEqual(Bound, std::fabs(y));
 }
 
 // The scan's test of one pair of nodes (IntervalContainsRoot), written once for both ways
 // of checking faults.
 template <class TFaults>
 bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults& faults) {
-  if (IsZero(y2, faults)) return true;
+  if (IsZero(y2, ZeroBound(x2 - x1, faults), faults)) return true;
   const Extended product = y1 * y2;
   faults.Check();
   if (faults.Less(product, 0)) return true;
@@ -122,7 +184,8 @@ struct TqorRootFinder::TScanNode {
 template <class TFaults, class TFound>
 void TqorRootFinder::ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found) {
   if (!IsFiniteReal(y)) return;
-  if (IsFiniteReal(Left.y) && ((i == 1 && IsZero(Left.y, faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
+  if (IsFiniteReal(Left.y) &&
+      ((i == 1 && IsZero(Left.y, ZeroBound(x - Left.x, faults), faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
     Found(Left.x, x);
   Left = {x, y};
 }
@@ -151,6 +214,8 @@ void TqorRootFinder::Execute() {
                     Quoted(e));
   }
   for (int i = 0; i < FIntervals.Count(); ++i) WorkInterval(*FIntervals.Items(i), counted);
+  if (FTouchingRoots) FindTouchingRoots(counted);
+  FNodes.clear();
 }
 
 // Nodes come from i*h + xMin so that rounding does not accumulate over many nodes.
@@ -159,6 +224,8 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
   const Extended h = (FxMax - FxMin) / (FTestCount - 1);
   CheckFloatFaults();
   TScanNode left{FxMin, EvaluateChecked(f, FxMin)};
+  FNodes.clear();
+  KeepNode(left.x, left.y);
   for (int first = 1; first < FTestCount; first += ScanBlockSize)
     ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), left, f);
 }
@@ -189,6 +256,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
                [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); });
   });
   for (const auto& [xMin, xMax] : found) AddInterval(xMin, xMax);
+  for (int i = first; i < last; ++i) KeepNode(x[i - first + 1], y[i - first + 1]);
 }
 
 void TqorRootFinder::EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f) {
@@ -204,11 +272,17 @@ void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TReal
   const Extended x = i * h + FxMin;
   CheckFloatFaults();
   const Extended y = EvaluateChecked(f, x);
+  KeepNode(x, y);
   TImmediateFaults faults;
   ScanStep(i, x, y, Left, faults, [this](Extended xMin, Extended xMax) { AddInterval(xMin, xMax); });
 }
 
+// On a range of a single point every pair is the same pair: it is worked once.
 void TqorRootFinder::AddInterval(Extended xMin, Extended xMax) {
+  if (FIntervals.Count() > 0) {
+    const TqorRootIntervalCommon& last = *FIntervals.Items(FIntervals.Count() - 1);
+    if (last.xMin == xMin && last.xMax == xMax) return;
+  }
   auto interval = std::make_unique<TqorRootIntervalCommon>();
   interval->xMin = xMin;
   interval->xMax = xMax;
@@ -234,39 +308,209 @@ void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFuncti
   if (yb == 0) return TakeEnd(Interval, MethodUpperEndIsRoot, Interval.xMax, yb);
   const Extended product = ya * yb;
   CheckFloatFaults();
-  if (FLess(product, 0)) return SolveByZeroin(Interval, f);
-  SolveBySecant(Interval, f);
+  if (FLess(product, 0)) return SolveByZeroin(Interval, f, ya, yb);
+  SolveBySecant(Interval, f, ya, yb);
 }
 
 // The solvers get copies of the bounds: the floors Zeroin applies stay with one run.
-void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
+void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya,
+                                   Extended yb) const {
   Interval.RootFinderMethode = MethodZeroin;
   Extended AbsErr = FAbsErrorBound, RelErr = FRelErrorBound;
   Extended b = Interval.xMax, fb = 0;
   int Iter = 0;
-  const int code = Zeroin(AbsErr, RelErr, ZeroinBudget, f, "", Interval.xMin, b, fb, Iter);
+  // Where Zeroin's arithmetic fails after f grew past both ends' values (up to an
+  // infinite one), it was climbing a pole.
+  Extended lastX = 0, lastY = 0;
+  const auto watched = [&](Extended x) {
+    const Extended y = EvaluateChecked(f, x);  // the function's own faults raise as before
+    lastX = x;
+    lastY = y;
+    return y;
+  };
+  int code = 0;
+  try {
+    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter);
+  } catch (const EMathError&) {
+    if (!std::isgreater(std::fabs(lastY), std::fmax(std::fabs(ya), std::fabs(yb)))) throw;
+    Interval.Kind = TqorRootKind::Pole;
+    Interval.xRoot = lastX;
+    Interval.yRoot = lastY;
+    Interval.ResultMessage = NoRootText(Interval.Kind, lastX, lastY);
+    return;
+  }
   Interval.ResultCode = code;
   if (code == ZeroinConverged || code == ZeroinExactRoot || code == ZeroinZeroAtStart) {
-    Interval.RootExists = true;
+    // An interval no wider than the error bounds ends Zeroin before it evaluates a point
+    // inside: nothing shrank that could tell a root from a jump, and the root is found
+    // as closely as asked.
+    Interval.Kind = Iter <= 2 ? TqorRootKind::Root : ResultKind(ya, yb, fb);
+    Interval.RootExists = Interval.Kind == TqorRootKind::Root;
     Interval.xRoot = b;
     Interval.yRoot = fb;
     Interval.IterCount = Iter;
+    if (!Interval.RootExists) Interval.ResultMessage = NoRootText(Interval.Kind, b, fb);
   } else {
     Interval.RootExists = false;
     Interval.ResultMessage = ZeroinFailureText(code, Iter);
   }
 }
 
-void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
+void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya,
+                                   Extended yb) const {
   Interval.RootFinderMethode = MethodSecant;
   Extended x = 0, fx = 0;
   int Iter = SecantLimit;
   const int code = Secant(FAbsErrorBound, FRelErrorBound, x, f, Interval.xMin,
                           Interval.xMax, fx, Iter);
   Interval.ResultCode = code;
-  if (code != SecantConverged) return;
-  Interval.RootExists = true;
+  if (code != SecantConverged) {
+    Interval.ResultMessage = "Sekantenverfahren: nach " + std::to_string(SecantLimit + 1) +
+                             " Iterationen keine Nullstelle gefunden";
+    return;
+  }
   Interval.xRoot = x;
   Interval.yRoot = fx;
   Interval.IterCount = Iter;
+  // The method may leave its interval, but a root outside the task's range is none of
+  // the task's roots.
+  if (!(std::islessequal(std::fmin(FxMin, FxMax), x) && std::islessequal(x, std::fmax(FxMin, FxMax)))) {
+    Interval.ResultMessage = "Sekantenverfahren: der erreichte Punkt x = " + ValueText(x) +
+                             " liegt außerhalb des Suchbereichs";
+    return;
+  }
+  // The method stops on a short step, which it also makes where f is merely flat
+  // (x^101 - 1E-10 near 0): as for Zeroin, a root must have brought |f| far down.
+  if (ResultKind(ya, yb, fx) != TqorRootKind::Root) {
+    Interval.ResultMessage = "Sekantenverfahren: keine Nullstelle, f = " + ValueText(fx) + " bei x = " + ValueText(x);
+    return;
+  }
+  Interval.RootExists = true;
+  Interval.Kind = TqorRootKind::Root;
+}
+
+void TqorRootFinder::KeepNode(Extended x, Extended y) {
+  if (FTouchingRoots && IsFiniteReal(y)) FNodes.emplace_back(x, y);
+}
+
+namespace {
+// sqrt of double's epsilon: f comes from Lua in double, and near a minimum f changes
+// with the square of the distance, so no minimiser places x more closely than this,
+// relative to |x|.
+constexpr Extended SqrtDoubleEpsilon = 1.4901161193847656E-8L;
+// Golden section's ratio, (3 - sqrt(5)) / 2.
+constexpr Extended GoldenStep = 0.38196601125010515180L;
+constexpr int MinimumIterationLimit = 200;
+// How far above the rounding level of a minimum |f| may lie and still be a touching root.
+constexpr Extended TouchingSlack = 10;
+
+struct TMinimum {
+  Extended x, fx;
+  int Iter;
+};
+
+// Brent's minimiser of |f| on [a, b] from the start point x: golden section steps,
+// parabolic steps where they are trusted, until the bracket around the best point is
+// within tol(x) = SqrtDoubleEpsilon * |x| + AbsErr on both sides.
+TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Extended fx, Extended AbsErr) {
+  if (a > b) std::swap(a, b);
+  Extended w = x, v = x, fw = std::fabs(fx), fv = fw, fxAbs = fw, d = 0, e = 0;
+  int iter = 0;
+  for (; iter < MinimumIterationLimit; ++iter) {
+    const Extended m = (a + b) / 2;
+    const Extended tol = SqrtDoubleEpsilon * std::fabs(x) + AbsErr, tol2 = 2 * tol;
+    if (std::fabs(x - m) <= tol2 - (b - a) / 2) break;
+    bool golden = true;
+    if (std::fabs(e) > tol) {
+      Extended r = (x - w) * (fxAbs - fv), q = (x - v) * (fxAbs - fw), p = (x - v) * q - (x - w) * r;
+      q = 2 * (q - r);
+      if (q > 0) p = -p;
+      q = std::fabs(q);
+      if (std::fabs(p) < std::fabs(q * e / 2) && p > q * (a - x) && p < q * (b - x)) {
+        e = d;
+        d = p / q;
+        const Extended u = x + d;
+        if (u - a < tol2 || b - u < tol2) d = x < m ? tol : -tol;
+        golden = false;
+      }
+    }
+    if (golden) {
+      e = (x < m ? b : a) - x;
+      d = GoldenStep * e;
+    }
+    const Extended u = std::fabs(d) >= tol ? x + d : x + (d > 0 ? tol : -tol);
+    const Extended fu = std::fabs(EvaluateChecked(f, u));
+    if (std::islessequal(fu, fxAbs)) {
+      (u < x ? b : a) = x;
+      v = w; fv = fw; w = x; fw = fxAbs; x = u; fxAbs = fu;
+    } else {
+      (u < x ? a : b) = u;
+      if (std::islessequal(fu, fw) || w == x) {
+        v = w; fv = fw; w = u; fw = fu;
+      } else if (std::islessequal(fu, fv) || v == x || v == w) {
+        v = u; fv = fu;
+      }
+    }
+  }
+  return {x, EvaluateChecked(f, x), iter};
+}
+}  // namespace
+
+// A node between two neighbours of its sign where |f| is lowest may sit beside a root
+// where f only touches zero, and the scan takes such a triple only when a value is small
+// against the spacing. Its minimum is refined; at a touching root r, f grows like
+// c * (x - r)^2, and the minimiser places x within tol = SqrtDoubleEpsilon * |x| +
+// AbsErrorBound of r, so |f| there is about c * tol^2, with c the curvature the three
+// nodes show. Only |f| at that level of rounding is taken as zero: a positive minimum
+// such as the 1E-12 of x^2 + 1E-12 is far above it, whatever the error bounds on x.
+void TqorRootFinder::FindTouchingRoots(TRealFunctionRef f) {
+  bool added = false;
+  for (std::size_t i = 1; i + 1 < FNodes.size(); ++i) {
+    const auto [x0, y0] = FNodes[i - 1];
+    const auto [x1, y1] = FNodes[i];
+    const auto [x2, y2] = FNodes[i + 1];
+    const bool sameSign = (y0 > 0 && y1 > 0 && y2 > 0) || (y0 < 0 && y1 < 0 && y2 < 0);
+    if (!sameSign || !(std::fabs(y1) < std::fabs(y0) && std::fabs(y1) <= std::fabs(y2)) || Covered(x0, x1, x2)) continue;
+    TMinimum minimum{};
+    try {
+      minimum = MinimizeAbs(f, x0, x2, x1, y1, FAbsErrorBound);
+    } catch (const ECalculationAborted&) {
+      throw;
+    } catch (const Exception&) {
+      ClearFloatFaults();
+      continue;
+    }
+    const Extended curvature = std::fabs((y0 - y1) / (x0 - x1) - (y2 - y1) / (x2 - x1)) / std::fabs(x2 - x0);
+    const Extended tol = SqrtDoubleEpsilon * std::fabs(minimum.x) + FAbsErrorBound;
+    ClearFloatFaults();
+    if (!std::islessequal(std::fabs(minimum.fx), TouchingSlack * curvature * tol * tol)) continue;
+    auto interval = std::make_unique<TqorRootIntervalCommon>();
+    interval->xMin = x0;
+    interval->xMax = x2;
+    interval->xRoot = minimum.x;
+    interval->yRoot = minimum.fx;
+    interval->IterCount = minimum.Iter;
+    interval->RootExists = true;
+    interval->Kind = TqorRootKind::Touching;
+    interval->RootFinderMethode = MethodMinimum;
+    FIntervals.Add(std::move(interval));
+    added = true;
+  }
+  if (added) PutInScanOrder();
+}
+
+// True when an interval of the scan already takes one of the triple's pairs.
+bool TqorRootFinder::Covered(Extended x0, Extended x1, Extended x2) const {
+  for (int i = 0; i < FIntervals.Count(); ++i) {
+    const TqorRootIntervalCommon& r = *FIntervals.Items(i);
+    if ((r.xMin == x0 && r.xMax == x1) || (r.xMin == x1 && r.xMax == x2)) return true;
+  }
+  return false;
+}
+
+// The touching roots were appended; the rows go back into the order of the scan.
+void TqorRootFinder::PutInScanOrder() {
+  FIntervals.Sort();
+  if (FxMin <= FxMax) return;
+  for (int i = 0, j = FIntervals.Count() - 1; i < j; ++i, --j) FIntervals.Exchange(i, j);
 }

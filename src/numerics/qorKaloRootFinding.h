@@ -5,6 +5,8 @@
 // small against the node spacing) and works each pair with the fitting method: an end
 // that is exactly a root is taken directly, a sign change goes to Zeroin, a pair
 // without one to the secant method, which reaches roots where f only touches zero.
+// A solver's result counts as a root only when |f| there fell far below its values at
+// the interval's ends; a sign change without one is reported as a pole or a jump.
 // Each interval keeps its own result; an error while one interval is worked is
 // recorded in that interval and the others are worked normally.
 
@@ -21,6 +23,21 @@ extern const char* const MethodLowerEndIsRoot;  // "Untere Intervallgrenze ist N
 extern const char* const MethodUpperEndIsRoot;  // "Obere Intervallgrenze ist Nullstelle"
 extern const char* const MethodZeroin;          // "Zeroin()"
 extern const char* const MethodSecant;          // "Sekantenverfahren"
+extern const char* const MethodMinimum;         // "Minimumsuche"
+
+// What an interval's result is. A sign change without a root is a pole when |f| grows
+// beyond the values at the interval's ends, else a jump.
+enum class TqorRootKind {
+  None,      // no root found, and nothing else to say about the interval
+  Root,      // a root ("Nullstelle")
+  Pole,      // a sign change across a pole, no root ("Polstelle")
+  Touching,  // a root where f touches zero, found as a minimum of |f| ("Berührstelle")
+  Jump,      // a sign change across a jump, no root ("Sprungstelle")
+};
+
+// The kind's name as the exports write it: "Nullstelle", "Polstelle", "Berührstelle",
+// "Sprungstelle", or "" for None.
+const char* RootKindText(TqorRootKind Kind);
 
 // One pair of nodes that may enclose a root, and what working it gave. A new interval
 // has every field zero, false or empty.
@@ -31,10 +48,13 @@ public:
   Extended xRoot = 0;  // the root, when one was found
   Extended yRoot = 0;  // the function value at xRoot
   bool RootExists = false;  // a root was found
+  // Root or Touching exactly when RootExists; for a pole or jump xRoot and yRoot hold
+  // where the solver ended.
+  TqorRootKind Kind = TqorRootKind::None;
   // Zeroin: function evaluations; secant method: iterations; 0 for a root at an end.
   int IterCount = 0;
   int ResultCode = 0;              // the solver's result code
-  std::string ResultMessage;       // why no root was found; empty for a root, and also when the secant method gave up
+  std::string ResultMessage;       // why no root was found; empty for a root
   std::string RootFinderMethode;   // one of the Method... texts
 };
 
@@ -96,6 +116,12 @@ public:
   // Relative error bound handed to the solvers.
   Extended RelErrorBound() const { return FRelErrorBound; }
   void setRelErrorBound(Extended value) { FRelErrorBound = value; }
+  // Also search touching roots: where |f| has a local minimum at a node between two
+  // neighbours of the same sign that no interval covers, the minimum is refined and
+  // taken as a root when |f| there is at the level of rounding. Off by default; when
+  // off, Execute does exactly what it did before this search existed.
+  bool TouchingRoots() const { return FTouchingRoots; }
+  void setTouchingRoots(bool value) { FTouchingRoots = value; }
   // Calls of fct made by the last Execute (scan, interval ends and solvers), also
   // when it raised.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
@@ -116,10 +142,14 @@ private:
   template <class TFaults, class TFound>
   static void ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found);
   void AddInterval(Extended xMin, Extended xMax);
+  void KeepNode(Extended x, Extended y);
+  void FindTouchingRoots(TRealFunctionRef f);
+  bool Covered(Extended x0, Extended x1, Extended x2) const;
+  void PutInScanOrder();
   void WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
-  void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
-  void SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
+  void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
+  void SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
 
   RealFunction Ffct;
   RealPassFunction FfctPass;
@@ -127,4 +157,6 @@ private:
   Extended FAbsErrorBound;
   Extended FRelErrorBound = 0;
   std::int64_t FEvaluationCount = 0;
+  bool FTouchingRoots = false;
+  std::vector<std::pair<Extended, Extended>> FNodes;  // the scan's finite nodes, for the touching search
 };

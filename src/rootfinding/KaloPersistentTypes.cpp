@@ -20,6 +20,7 @@ const char* const AttrxMax = "xMax";
 const char* const AttrAbsErrorBound = "AbsErrorBound";
 const char* const AttrRelErrorBound = "RelErrorBound";
 const char* const AttrNodeCount = "NodeCount";
+const char* const AttrTouchingRoots = "TouchingRoots";
 
 const char* const MsgAttribute = "Attribut '%1': %2";
 // A real beyond the double range, which the file cannot hold.
@@ -130,6 +131,7 @@ void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
   FAbsErrorBound = Source.FAbsErrorBound;
   FRelErrorBound = Source.FRelErrorBound;
   FNodeCount = Source.FNodeCount;
+  FTouchingRoots = Source.FTouchingRoots;
 }
 
 void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
@@ -138,6 +140,8 @@ void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
   Elem.CreateAttribute(AttrAbsErrorBound, AsFileReal(AttrAbsErrorBound, FAbsErrorBound));
   Elem.CreateAttribute(AttrRelErrorBound, AsFileReal(AttrRelErrorBound, FRelErrorBound));
   Elem.CreateAttribute(AttrNodeCount, FNodeCount);
+  // Written only when set, so that a task without the search is saved as it always was.
+  if (FTouchingRoots) Elem.CreateAttribute(AttrTouchingRoots, true);
   FRootFunction->WriteToElement(Elem);
 }
 
@@ -156,6 +160,8 @@ void TKaloPersistRootFinding::ReadFields(TqorXMLNode& Elem) {
   FAbsErrorBound = ReadReal(Elem, AttrAbsErrorBound, FAbsErrorBound);
   FRelErrorBound = ReadReal(Elem, AttrRelErrorBound, FRelErrorBound);
   FNodeCount = ReadInteger(Elem, AttrNodeCount, FNodeCount);
+  // Tasks stored before the search existed run as they always did.
+  FTouchingRoots = ReadAttribute(Elem, AttrTouchingRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
   FRootFunction->ReadFromElement(Elem);
 }
 

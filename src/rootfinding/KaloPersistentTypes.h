@@ -68,15 +68,19 @@ public:
   void setRelErrorBound(Extended value) { FRelErrorBound = value; }
   int NodeCount() const { return FNodeCount; }
   void setNodeCount(int value) { FNodeCount = value; }
+  // Also search roots where f touches zero between nodes ("Berührstellen suchen").
+  bool TouchingRoots() const { return FTouchingRoots; }
+  void setTouchingRoots(bool value) { FTouchingRoots = value; }
 
   // The attributes xMin, xMax, AbsErrorBound, RelErrorBound (reals rounded to double)
-  // and NodeCount on the current element, then the Function element. A real without a
+  // and NodeCount on the current element (TouchingRoots too, only when set), then the
+  // Function element. A real without a
   // finite double (beyond about 1.8E+308, infinite, NaN) raises EConvertError naming
   // the attribute, since the file could not be read back.
   void WriteToElement(TqorXMLNode& Elem) const override;
   // Reads the same attributes and the function, all or nothing: when a value has the
   // wrong kind (EConvertError naming the attribute), the task keeps every field.
-  // Missing attributes keep their fields.
+  // Missing attributes keep their fields, except that a missing TouchingRoots is off.
   void ReadFromElement(TqorXMLNode& Elem) override;
 
 private:
@@ -89,6 +93,7 @@ private:
   Extended FAbsErrorBound;
   Extended FRelErrorBound = 0;
   int FNodeCount = 200;
+  bool FTouchingRoots = false;
 };
 
 // The document element of a task file.

@@ -5,6 +5,7 @@
 #include "qorKaloRootFinding.h"
 #include "qorMemoryDataset.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -80,7 +81,9 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
       function->LoadScriptFromString(f.LuaText());
       function->PrepareFunction(QStringLiteral("fct"));
     }
+    FNoValueMessage.clear();
     SampleAndFindRoots(*function, Input);
+    ExplainMissingValues(*function);
   }
   Busy(QString());
   return hasFunction;
@@ -125,6 +128,7 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   finder.setAbsErrorBound(FTask.AbsErrorBound());
   finder.setRelErrorBound(FTask.RelErrorBound());
   finder.setTestCount(Input.NodeCount);
+  finder.setTouchingRoots(FTask.TouchingRoots());
   RunFinder(finder);
   FillRootTable(finder.Intervals());
 }
@@ -143,6 +147,34 @@ void TKaloRootCalculation::RunFinder(TqorRootFinder& Finder) {
     throw;
   }
   FEvaluationCount += Finder.EvaluationCount();
+}
+
+int TKaloRootCalculation::NodesWithoutValue() const {
+  return static_cast<int>(std::count_if(FValueY.begin(), FValueY.end(), [](Extended y) { return !IsFiniteReal(y); }));
+}
+
+QString TKaloRootCalculation::NoValueNote() const {
+  const int missing = NodesWithoutValue();
+  if (missing == 0) return QString();
+  return QStringLiteral("An %1 von %2 Stützstellen hat die Funktion keinen Wert.").arg(missing).arg(FValueY.size());
+}
+
+// A failed evaluation counts as no value, so a typo leaves every node without one and
+// nothing else to see: the first node is evaluated once more, keeping its error.
+void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function) {
+  if (FValueY.empty() || NodesWithoutValue() < static_cast<int>(FValueY.size())) return;
+  const Extended x = FValueX.front();
+  const QString where = QStringLiteral("Die Funktion hat an keiner Stützstelle einen Wert. ");
+  const QString at = QString::number(static_cast<double>(x), 'g', 8);
+  ++FEvaluationCount;
+  try {
+    const Extended y = Function.fctRaising(x);
+    FNoValueMessage = where + QStringLiteral("Bei x = %1 ist f(x) = %2.").arg(at, QString::number(static_cast<double>(y)));
+  } catch (const ECalculationAborted&) {
+    throw;
+  } catch (const Exception& e) {
+    FNoValueMessage = where + QStringLiteral("Erster Fehler bei x = %1: %2").arg(at, QString::fromStdString(e.Message()));
+  }
 }
 
 namespace {

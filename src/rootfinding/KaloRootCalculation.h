@@ -90,6 +90,13 @@ public:
   const std::vector<TqorRootIntervalCommon>& Intervals() const { return FIntervals; }
   // Calls of f made by the last calculation: the value table and the root search.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
+  // Nodes of the value table where f has no finite value.
+  int NodesWithoutValue() const;
+  // Why the last calculation found nothing at all: empty while some node has a value,
+  // else the first node's error ("Die Funktion hat an keiner Stützstelle einen Wert. ...").
+  const QString& NoValueMessage() const { return FNoValueMessage; }
+  // How many nodes have no value, as the status bar says it; empty when all have one.
+  QString NoValueNote() const;
 
   const TKaloScriptSettings& ScriptSettings() const { return FScriptSettings; }
   void setScriptSettings(const TKaloScriptSettings& value) { FScriptSettings = value; }
@@ -100,6 +107,7 @@ private:
                       kaloREALVector& x, kaloREALVector& y);
   void RunFinder(TqorRootFinder& Finder);
   void FillRootTable(const TqorRootIntervalList& Intervals);
+  void ExplainMissingValues(TScriptFunction& Function);
 
   TKaloPersistRootFinding& FTask;
   TqorMemoryDataset& FRoots;
@@ -109,4 +117,5 @@ private:
   kaloREALVector FSpareX, FSpareY;  // the values before the last calculation, then the next ones
   std::vector<TqorRootIntervalCommon> FIntervals;
   std::int64_t FEvaluationCount = 0;
+  QString FNoValueMessage;
 };

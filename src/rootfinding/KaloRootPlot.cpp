@@ -5,6 +5,32 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+namespace {
+// The nodes with a point without value (NaN) between every two neighbours that both lie
+// in an interval with a pole or a jump: the graph breaks there as at any value that is
+// not finite.
+void BreakAtPoles(const TKaloRootCalculation& Calc, kaloREALVector& x, kaloREALVector& y) {
+  std::vector<std::pair<Extended, Extended>> gaps;
+  for (const TqorRootIntervalCommon& r : Calc.Intervals())
+    if (r.Kind == TqorRootKind::Pole || r.Kind == TqorRootKind::Jump)
+      gaps.emplace_back(std::min(r.xMin, r.xMax), std::max(r.xMin, r.xMax));
+  const kaloREALVector& vx = Calc.ValueX();
+  const kaloREALVector& vy = Calc.ValueY();
+  const std::size_t n = std::min(vx.size(), vy.size());
+  const auto inside = [](Extended v, const std::pair<Extended, Extended>& g) { return g.first <= v && v <= g.second; };
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i > 0 && std::any_of(gaps.begin(), gaps.end(),
+                             [&](const auto& g) { return inside(vx[i - 1], g) && inside(vx[i], g); })) {
+      x.push_back((vx[i - 1] + vx[i]) / 2);
+      y.push_back(std::numeric_limits<Extended>::quiet_NaN());
+    }
+    x.push_back(vx[i]);
+    y.push_back(vy[i]);
+  }
+}
+}  // namespace
 
 TKaloRootPlot::TKaloRootPlot() {
   FPlot2D.GridX().Axis = FPlot2D.AxisX().Items(FPlot2D.AddAxisX(QStringLiteral("x-Achse")));
@@ -28,6 +54,12 @@ void TKaloRootPlot::Update(const kaloREALVector& ValueX, const kaloREALVector& V
   TqorPlotGraph* roots = FPlot2D.Graph().Items(FPlot2D.AddGraph(RootX, RootY, axisX, axisY));
   roots->setMarkClass(TqorPlotMarkClass::Of<TqorPlotMarkCircle>());
   roots->Pen().Style = TqorPenStyle::psClear;
+}
+
+void TKaloRootPlot::Update(const TKaloRootCalculation& Calc, const TBusyStatus& BusyStatus) {
+  kaloREALVector x, y;
+  BreakAtPoles(Calc, x, y);
+  Update(x, y, Calc.RootX(), Calc.RootY(), BusyStatus);
 }
 
 const TqorMetafile& TKaloRootPlot::Render(QSize Size) {

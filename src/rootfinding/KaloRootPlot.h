@@ -60,6 +60,10 @@ public:
   void Update(const kaloREALVector& ValueX, const kaloREALVector& ValueY,
               const kaloREALVector& RootX, const kaloREALVector& RootY,
               const TBusyStatus& BusyStatus = {});
+  // As above with Calc's values and roots; the function's line is also broken between
+  // neighbouring nodes inside an interval that holds a pole or a jump, so that the line
+  // does not cross zero where f has no root.
+  void Update(const TKaloRootCalculation& Calc, const TBusyStatus& BusyStatus = {});
 
   // Draws the plot at Size pixels and returns the drawing, valid until the next Render.
   // The readings below refer to this drawing, also after the plot drew elsewhere.

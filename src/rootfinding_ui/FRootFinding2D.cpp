@@ -4,6 +4,7 @@
 #include "KaloExport.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
+#include "qorException.h"
 #include "qorFileUtils.h"
 #include "qorFormUtil.h"
 #include "qorMetafile.h"
@@ -19,9 +20,11 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPalette>
 #include <QStatusTipEvent>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -305,7 +308,15 @@ void TfrmRootFinding2D::actCalculateExecute() {
       RememberCalculatedTask(input);
       RebuildPlot();
     });
+    ShowMissingValues();
   });
+}
+
+// Nodes without a value leave holes in the table and the plot that need a word: a note
+// in the status bar, or an error when no node has a value at all.
+void TfrmRootFinding2D::ShowMissingValues() {
+  if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(FCalculation.NoValueNote());
+  if (!FCalculation.NoValueMessage().isEmpty()) throw Exception(FCalculation.NoValueMessage().toStdString());
 }
 
 // The fields' range and node count reach the task only when it is saved or edited; the
@@ -318,8 +329,7 @@ void TfrmRootFinding2D::RememberCalculatedTask(const TKaloCalculationInput& Inpu
 }
 
 void TfrmRootFinding2D::RebuildPlot() {
-  FPlot2D.Update(ValueX(), ValueY(), RootX(), RootY(),
-                 [this](const QString& Text) { BusyStatus(Text); });
+  FPlot2D.Update(FCalculation, [this](const QString& Text) { BusyStatus(Text); });
   RenderPlot();
 }
 

@@ -108,6 +108,8 @@ protected:
   void RebuildPlot();
   // Remembers the task with Input's range and node count as the calculated one.
   void RememberCalculatedTask(const TKaloCalculationInput& Input);
+  // Tells of nodes without a value after a calculation (status bar, or an error).
+  void ShowMissingValues();
   // Draws the plot at the image's size and shows it.
   void RenderPlot();
   // Enter in one of the four input fields calculates.

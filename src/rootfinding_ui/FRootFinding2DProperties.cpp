@@ -3,6 +3,7 @@
 #include "KaloPersistentTypes.h"
 #include "qorNumEdit.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -96,6 +97,7 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   txtNodeCount->setLimits(MinNodeCount, MaxNodeCount);
   txtAbsError = ErrorBoundEdit("txtAbsError");
   txtRelError = ErrorBoundEdit("txtRelError");
+  chkTouchingRoots = Named(new QCheckBox(QStringLiteral("Berührstellen s&uchen")), "chkTouchingRoots");
 
   auto* grid = new QGridLayout(tsCommon);
   grid->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
@@ -111,13 +113,15 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   grid->addWidget(txtAbsError, 3, 1, 1, 2);
   grid->addWidget(BuddyLabel("&Relative Fehlerschranke:", txtRelError), 4, 0);
   grid->addWidget(txtRelError, 4, 1, 1, 2);
-  grid->setRowStretch(5, 1);
+  grid->addWidget(chkTouchingRoots, 5, 1, 1, 3);
+  grid->setRowStretch(6, 1);
   grid->setColumnStretch(3, 1);
   setTabOrder(txtName, txtXmin);
   setTabOrder(txtXmin, txtXmax);
   setTabOrder(txtXmax, txtNodeCount);
   setTabOrder(txtNodeCount, txtAbsError);
   setTabOrder(txtAbsError, txtRelError);
+  setTabOrder(txtRelError, chkTouchingRoots);
   return tsCommon;
 }
 
@@ -191,6 +195,7 @@ void TfrmRootFinding2DProperties::FormShow() {
   txtNodeCount->setValue(FRootFinder->NodeCount());
   txtAbsError->setValue(static_cast<double>(FRootFinder->AbsErrorBound()));
   txtRelError->setValue(static_cast<double>(FRootFinder->RelErrorBound()));
+  chkTouchingRoots->setChecked(FRootFinder->TouchingRoots());
   const TKaloPersistFunction& function = FRootFinder->RootFunction();
   const bool simple = function.SimpleScript();
   txtFct->setText(simple ? function.FunctionScript() : QString());
@@ -215,6 +220,7 @@ void TfrmRootFinding2DProperties::cmdOKClick() {
     FRootFinder->setNodeCount(txtNodeCount->AsInteger());
     FRootFinder->setAbsErrorBound(Taken(FRootFinder->AbsErrorBound(), *txtAbsError));
     FRootFinder->setRelErrorBound(Taken(FRootFinder->RelErrorBound(), *txtRelError));
+    FRootFinder->setTouchingRoots(chkTouchingRoots->isChecked());
     TKaloPersistFunction& function = FRootFinder->RootFunction();
     const bool simple = optSimpleScript->isChecked();
     function.setSimpleScript(simple);

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 
 
+class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -43,6 +44,7 @@ public:
   TqorNumEdit* txtNodeCount = nullptr;
   TqorNumEdit* txtAbsError = nullptr;  // scientific notation, ten decimals
   TqorNumEdit* txtRelError = nullptr;
+  QCheckBox* chkTouchingRoots = nullptr;
   QWidget* tsFunction = nullptr;
   QRadioButton* optSimpleScript = nullptr;
   QLineEdit* txtFct = nullptr;

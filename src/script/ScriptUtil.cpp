@@ -75,6 +75,11 @@ void TScriptFunction::fctPass(const Extended* X, Extended* Y, int N, std::int64_
   Calls += N;
 }
 
+Extended TScriptFunction::fctRaising(Extended x) {
+  if (FExpression) return fct(x);  // never fails
+  return TqorScriptLua::fct(x);
+}
+
 Extended TScriptFunction::fct(Extended x) {
   if (FExpression) {
     // Within the range of double, rounding x to double raises no fault flag, and the

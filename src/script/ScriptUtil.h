@@ -32,6 +32,9 @@ public:
   // f(x) as TqorScriptLua::fct computes it; every failure of the evaluation gives +inf
   // instead of an error. Only ECalculationAborted (time budget spent) passes through.
   Extended fct(Extended x);
+  // f(x) as fct computes it, but a failed evaluation raises its error as
+  // TqorScriptLua::fct does instead of giving +inf.
+  Extended fctRaising(Extended x);
 
   // f at X[0] to X[N - 1] into Y, as N calls of fct give it, in one call into Lua
   // (TqorScriptLua::fctPass); adds one to Calls for every call as it starts it.

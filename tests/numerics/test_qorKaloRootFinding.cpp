@@ -125,16 +125,22 @@ TEST(RootFinder, TouchingRootGoesToTheSecantMethod) {
     const TqorRootIntervalCommon& interval = *list.Items(i);
     EXPECT_EQ(interval.RootFinderMethode, MethodSecant);
     EXPECT_EQ(interval.ResultCode, 0);
-    EXPECT_TRUE(interval.RootExists);
     EXPECT_EQ(interval.yRoot, Square(interval.xRoot));
     EXPECT_GT(interval.IterCount, 0);
   }
-  EXPECT_LT(std::fabs(list.Items(0)->xRoot), 1E-18L);
-  EXPECT_LT(std::fabs(list.Items(2)->xRoot), 1E-18L);
+  for (int i : {0, 2}) {
+    EXPECT_TRUE(list.Items(i)->RootExists);
+    EXPECT_EQ(list.Items(i)->Kind, TqorRootKind::Root);
+    EXPECT_LT(std::fabs(list.Items(i)->xRoot), 1E-18L);
+  }
   // The middle pair straddles 0 with values that differ only by rounding: the first
   // step flies far out, and the method stops where two iterates coincide, within a
-  // node spacing of the root.
-  EXPECT_LT(std::fabs(list.Items(1)->xRoot), 2.0L / (Nodes - 1));
+  // node spacing of the root but with |f| no smaller than at the nodes: no root.
+  const TqorRootIntervalCommon& middle = *list.Items(1);
+  EXPECT_LT(std::fabs(middle.xRoot), 2.0L / (Nodes - 1));
+  EXPECT_FALSE(middle.RootExists);
+  EXPECT_EQ(middle.Kind, TqorRootKind::None);
+  EXPECT_EQ(middle.ResultMessage.rfind("Sekantenverfahren: keine Nullstelle, f = ", 0), 0u) << middle.ResultMessage;
 }
 
 TEST(RootFinder, DefaultsAndRepeatedExecute) {

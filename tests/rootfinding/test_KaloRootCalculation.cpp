@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+
 #include <QLocale>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -201,6 +203,100 @@ TEST(KaloRootCalculation, RunawayFunctionStopsTheWholeCalculation) {
     EXPECT_EQ(w.calc.ValueY(), oldY);
     EXPECT_EQ(w.roots.RecordCount(), 4);
     EXPECT_EQ(w.calc.RootX().size(), 4u);
+  }
+}
+
+// One expected row: its kind, its method, and either the root (within Tolerance) or the
+// start of the message that says why there is none.
+struct TExpectedRow {
+  TqorRootKind kind;
+  const char* method;
+  Extended root = 0;
+  Extended tolerance = 0;
+  const char* message = "";
+};
+
+// Every row tells the truth: a sign change across a pole or a jump is no root, steep
+// roots stay roots, touching roots are found when asked for, a root outside the range or
+// a pair taken only by the absolute zero bound is not reported, a one-point range has one
+// row, and a function without any value says why.
+TEST(KaloRootCalculation, EveryRowSaysWhatItFound) {
+  using K = TqorRootKind;
+  const char* pole = "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = ";
+  const char* jump = "Sprungstelle: Vorzeichenwechsel ohne Nullstelle, f = ";
+  const char* secantGaveUp = "Sekantenverfahren: nach 10001 Iterationen keine Nullstelle gefunden";
+  const Extended pi = 3.14159265358979323846L;
+  const struct {
+    const char* name;
+    QString fct;
+    Extended xMin, xMax;
+    int n;
+    bool touching;
+    std::vector<TExpectedRow> rows;
+    const char* noValue;  // the start of NoValueMessage
+  } cases[] = {
+      {"tan: three roots, two poles", "tan(x)", -4, 4, 100, false,
+       {{K::Root, MethodZeroin, -pi, 1E-15L}, {K::Pole, MethodZeroin, 0, 0, pole},
+        {K::Root, MethodZeroin, 0, 1E-15L}, {K::Pole, MethodZeroin, 0, 0, pole},
+        {K::Root, MethodZeroin, pi, 1E-15L}}, ""},
+      {"1/(x - 0.3): a pole where Zeroin's arithmetic breaks down", "1/(x - 0.3)", -1, 1, 20, false,
+       {{K::Pole, MethodZeroin, 0, 0, pole}}, ""},
+      {"(x-1)/(x-2): a root and a pole", "(x - 1)/(x - 2)", 0, 3, 20, false,
+       {{K::Root, MethodZeroin, 1, 1E-15L}, {K::Pole, MethodZeroin, 0, 0, pole}}, ""},
+      {"a step across zero", "x < 0 and -1 or 1", -1, 1, 10, false,
+       {{K::Jump, MethodZeroin, 0, 0, jump}}, ""},
+      {"a steep root", "atan(1e6*x)", -1, 1, 50, false, {{K::Root, MethodZeroin, 0, 1E-15L}}, ""},
+      {"a steep root of high degree", "1e10*x^101 - 1", 0, 1, 30, false,
+       {{K::Root, MethodZeroin, std::pow(1E-10L, 1.0L / 101), 1E-15L}}, ""},
+      {"x^2 with 10 nodes: touching root found when asked", "x^2", -1, 1, 10, true,
+       {{K::Touching, MethodMinimum, 0, 1E-15L}}, ""},
+      {"x^2 with 10 nodes: without the search, none", "x^2", -1, 1, 10, false, {}, ""},
+      {"a double root between nodes", "(x - 2)^2*(x + 1)", -3, 4, 40, true,
+       {{K::Root, MethodZeroin, -1, 1E-15L}, {K::Touching, MethodMinimum, 2, 1E-7L}}, ""},
+      {"a positive minimum of 1E-12 is no root", "x^2 + 1E-12", -1, 1, 10, true, {}, ""},
+      {"x^2 + 1E-5: the secant method says why it found nothing", "x^2 + 1E-5", -1, 1, 200, true,
+       {{K::None, MethodSecant, 0, 0, secantGaveUp}, {K::None, MethodSecant, 0, 0, secantGaveUp},
+        {K::None, MethodSecant, 0, 0, secantGaveUp}}, ""},
+      {"f = x far below the zero bound: no pairs", "x", 1E-320L, 2E-320L, 200, false, {}, ""},
+      {"a root far below the zero bound", "x - 1.5e-320", 1E-320L, 2E-320L, 200, false,
+       {{K::Root, MethodZeroin, 1.5E-320L, 1E-322L}}, ""},
+      {"a one-point range is one row", "x - 1", 1, 1, 200, false, {{K::Root, MethodLowerEndIsRoot, 1, 0}}, ""},
+      {"a typo: no value anywhere", "sinn(x)", -2.5L, 2.5L, 200, false, {},
+       "Die Funktion hat an keiner Stützstelle einen Wert. Erster Fehler bei x = -2.5: "},
+      {"no value on the whole range", "sqrt(x)", -2, -1, 200, false, {},
+       "Die Funktion hat an keiner Stützstelle einen Wert. Bei x = -2 ist f(x) = nan."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Workspace w;
+    w.task.setTouchingRoots(c.touching);
+    w.Run(w.Input(c.fct, c.xMin, c.xMax, c.n));
+    const auto& rows = w.calc.Intervals();
+    ASSERT_EQ(rows.size(), c.rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      SCOPED_TRACE(i);
+      const TqorRootIntervalCommon& got = rows[i];
+      const TExpectedRow& want = c.rows[i];
+      EXPECT_EQ(got.Kind, want.kind);
+      EXPECT_EQ(got.RootFinderMethode, want.method);
+      const bool root = want.kind == K::Root || want.kind == K::Touching;
+      EXPECT_EQ(got.RootExists, root);
+      EXPECT_EQ(w.Text(RootField::RootExists, static_cast<int>(i)), root ? "X" : "");
+      if (root) {
+        EXPECT_NEAR(static_cast<double>(got.xRoot), static_cast<double>(want.root), static_cast<double>(want.tolerance));
+        EXPECT_TRUE(std::fmin(c.xMin, c.xMax) <= got.xRoot && got.xRoot <= std::fmax(c.xMin, c.xMax));
+        EXPECT_EQ(got.ResultMessage, "");
+      } else {
+        EXPECT_EQ(got.ResultMessage.rfind(want.message, 0), 0u) << got.ResultMessage;
+      }
+    }
+    EXPECT_EQ(w.calc.RootX().size(),
+              static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return r.RootExists; })))
+        << "the plot circles roots only";
+    if (*c.noValue == 0)
+      EXPECT_EQ(w.calc.NoValueMessage(), "");
+    else
+      EXPECT_TRUE(w.calc.NoValueMessage().startsWith(QString::fromUtf8(c.noValue))) << w.calc.NoValueMessage().toStdString();
   }
 }
 
