@@ -5,7 +5,10 @@
 #include "qorKaloRootFinding.h"
 #include "qorMemoryDataset.h"
 
+#include <QLocale>
+
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -55,6 +58,15 @@ QString ProgressText(TKaloPhase Phase, int Done, int Total) {
   const int percent = Total > 0 ? static_cast<int>(std::int64_t{std::clamp(Done, 0, Total)} * 100 / Total) : 0;
   const char* step = Phase == TKaloPhase::Sampling ? "Funktion berechnen" : "Nullstellen ermitteln";
   return QStringLiteral("%1 ... %2 %").arg(QString::fromLatin1(step)).arg(percent);
+}
+
+std::optional<std::chrono::milliseconds> EvaluationBudgetFromText(const QString& Seconds) {
+  constexpr double Shortest = 0.001, Longest = 86400;
+  bool ok = false;
+  QString text = Seconds.trimmed();
+  const double seconds = QLocale::c().toDouble(text.replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+  if (!ok || !(seconds >= Shortest && seconds <= Longest)) return std::nullopt;
+  return std::chrono::milliseconds(std::llround(seconds * 1000));
 }
 
 void TKaloRootCalculation::Busy(const QString& Text) const {

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class TqorMemoryDataset;
 class TScriptFunction;
@@ -65,6 +66,10 @@ struct TKaloProgress {
   QString Text;                             // see ProgressText
   std::chrono::steady_clock::duration Elapsed;  // since the calculation began
 };
+
+// The time budget for Seconds given as text ("2.5" or "2,5"), when that is a number
+// of seconds from 0.001 to 86400 (a day); nothing for any other text.
+std::optional<std::chrono::milliseconds> EvaluationBudgetFromText(const QString& Seconds);
 
 class TKaloRootCalculation {
 public:

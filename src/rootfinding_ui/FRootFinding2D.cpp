@@ -1,9 +1,11 @@
 #include "FRootFinding2D.h"
 
 #include "FRootFinding2DProperties.h"
+#include "KaloCalculationGate.h"
 #include "KaloExport.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
+#include "qorException.h"
 #include "qorFileUtils.h"
 #include "qorFormUtil.h"
 #include "qorMetafile.h"
@@ -12,15 +14,36 @@
 #include "qorPlotImage.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
 const QString Caption = QStringLiteral("Nullstelle suchen");
+
+// A calculation shows its progress once it has run this long; a quicker one only flickers.
+constexpr std::chrono::milliseconds ProgressDelay{500};
+// Where the configuration keeps the time budget of one evaluation, in seconds.
+const QString TimeLimitKey = QStringLiteral("Config");
+const QString TimeLimitName = QStringLiteral("EvaluationTimeLimit");
+
+// The configured time budget; a missing or unusable value, or no configuration, gives
+// the default.
+std::chrono::milliseconds ConfiguredEvaluationBudget() {
+  TqorApplicationServiceProviderBase* provider = GlobalServiceProviderOrNone();
+  if (!provider || !provider->Cfg()) return DefaultEvaluationBudget;
+  try {
+    const QString text = provider->Cfg()->ReadString(aslsProgramConfig, TimeLimitKey, TimeLimitName, QString());
+    return EvaluationBudgetFromText(text).value_or(DefaultEvaluationBudget);
+  } catch (const std::exception&) {
+    return DefaultEvaluationBudget;
+  }
+}
 
 const QStringList TaskFileFilters = {QStringLiteral("Numerik Werzeug Daten (*.nwd)"),
                                      QStringLiteral("XML-Datei (*.xml)"),
@@ -89,6 +112,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
   CreateDialogs();
   CreateRecentFiles();
   CreateView();
+  SetUpCalculation();
 
   RefreshFields();
   actCalculate->trigger();
@@ -268,13 +292,31 @@ void TfrmRootFinding2D::actPrintPreviewExecute() {
 }
 
 void TfrmRootFinding2D::actCalculateExecute() {
-  RunShowingErrors([this] {
-    const TKaloCalculationInput input = CalculationInput();
-    FCalculation.Execute(input, [this, &input] {
-      RememberCalculatedTask(input);
+  RunShowingErrors([this] { CalculateGated(CalculationInput()); });
+}
+
+void TfrmRootFinding2D::SetUpCalculation() {
+  connect(FView.CancelButton, &QPushButton::clicked, this, [this] { FCancelRequested = true; });
+  FCalculation.setCancelFlag(&FCancelRequested);
+  FCalculation.setProgressReport([this](const TKaloProgress& Progress) {
+    if (Progress.Elapsed >= ProgressDelay) BusyStatus(Progress.Text);
+    QCoreApplication::processEvents();
+  });
+  TKaloScriptSettings settings = FCalculation.ScriptSettings();
+  settings.EvaluationBudget = ConfiguredEvaluationBudget();
+  FCalculation.setScriptSettings(settings);
+}
+
+void TfrmRootFinding2D::CalculateGated(const TKaloCalculationInput& Input) {
+  try {
+    const TKaloCalculationGate gate(FCancelRequested, *FView.CancelButton);
+    FCalculation.Execute(Input, [this, &Input] {
+      RememberCalculatedTask(Input);
       RebuildPlot();
     });
-  });
+  } catch (const ECalculationCancelled&) {
+    ASP().StatusMessage(QString::fromUtf8(MsgCalculationCancelled));
+  }
 }
 
 // The fields' range and node count reach the task only when it is saved or edited; the

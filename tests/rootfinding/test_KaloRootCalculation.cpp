@@ -227,6 +227,25 @@ TEST(KaloRootCalculation, ProgressTextNamesThePhaseAndHowFarItIs) {
   }
 }
 
+// The time budget as the configuration and the command line give it, in seconds.
+TEST(KaloRootCalculation, EvaluationBudgetFromTextTakesSecondsInRange) {
+  using std::chrono::milliseconds;
+  const struct {
+    const char* text;
+    std::optional<milliseconds> budget;
+  } cases[] = {
+      {"10", milliseconds(10000)}, {" 2.5 ", milliseconds(2500)}, {"0,2", milliseconds(200)},
+      {"0.001", milliseconds(1)},  {"86400", milliseconds(86400000)},
+      {"", std::nullopt},          {"abc", std::nullopt},   {"0", std::nullopt},   {"-1", std::nullopt},
+      {"0.0004", std::nullopt},    {"86401", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt},
+      {"1e400", std::nullopt},     {"2 s", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(EvaluationBudgetFromText(QString::fromLatin1(c.text)), c.budget);
+  }
+}
+
 // A slow function with many roots: every call spins for a few milliseconds.
 const QString SlowSine = QStringLiteral(
     "(function() local s = 0 for i = 1, 2e5 do s = s + i end return sin(20*x) end)()");
