@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 
@@ -46,15 +47,39 @@ BENCHMARK(BM_CalculationDefaultTask)->Arg(200)->Arg(10000)->Unit(benchmark::kMil
 void BM_CalculationSin50x(benchmark::State& state) { RunCalculation(state, "sin(50*x)", -10, 10); }
 BENCHMARK(BM_CalculationSin50x)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// Calculations timed for the clean reference of the next benchmark.
-constexpr int CleanRuns = 20;
-
 template <class F>
 double Seconds(F&& step) {
   const auto start = std::chrono::steady_clock::now();
   step();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
+
+// The cost of watching a calculation as the window does (a cancel flag and a progress
+// report): the same task with and without them, in turns, so that the machine's moods
+// fall on both alike. Its counter xWatched is the fastest watched run over the fastest
+// plain one: about 1, as the watcher only looks in from the script's time check.
+void BM_CalculationWatchedForProgress(benchmark::State& state) {
+  TWorkspace plain, watched;
+  std::atomic<bool> cancel = false;
+  int reports = 0;
+  watched.calc.setCancelFlag(&cancel);
+  watched.calc.setProgressReport([&reports](const TKaloProgress&) { ++reports; });
+  const TKaloCalculationInput input{"sin(50*x)", -10, 10, static_cast<int>(state.range(0))};
+  plain.calc.Execute(input);
+  watched.calc.Execute(input);
+  double plainBest = HUGE_VAL, watchedBest = HUGE_VAL;
+  for (auto _ : state) {
+    plainBest = std::min(plainBest, Seconds([&] { plain.calc.Execute(input); }));
+    watchedBest = std::min(watchedBest, Seconds([&] { watched.calc.Execute(input); }));
+  }
+  state.counters["xWatched"] = watchedBest / plainBest;
+  state.counters["reports"] = reports;
+}
+BENCHMARK(BM_CalculationWatchedForProgress)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Calculations timed for the clean reference of the next benchmark.
+constexpr int CleanRuns = 20;
+
 
 // What AVX code does that returns without vzeroupper, as Qt Gui's fills (QImage::fill,
 // the raster engine's solid fills) do when the window draws its plot. A register that

@@ -189,6 +189,11 @@ void TfrmQORVCLApplicationMainBase::BusyStatus(const QString& Text) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void TfrmQORVCLApplicationMainBase::StatusMessage(const QString& Text) {
+  BusyStatus(QString());
+  SetStatusText(BusyPanel, Text.trimmed());
+}
+
 void TfrmQORVCLApplicationMainBase::ShowApplicationHint(const QString& Hint) {
   if (Hint.isEmpty())
     statusBar()->clearMessage();
@@ -214,6 +219,8 @@ void TfrmQORVCLApplicationMainBase::showEvent(QShowEvent* Event) {
 void TfrmQORVCLApplicationMainBase::FormShow() {
   connect(&ASP(), &TqorApplicationServiceProviderBase::BusyStatusNotification, this,
           &TfrmQORVCLApplicationMainBase::BusyStatus, Qt::UniqueConnection);
+  connect(&ASP(), &TqorApplicationServiceProviderBase::StatusMessageNotification, this,
+          &TfrmQORVCLApplicationMainBase::StatusMessage, Qt::UniqueConnection);
   SetStatusText(LoginPanel, ASP().User().GetLoginInfo());
   SetStatusText(SystemPanel, ASP().SysInfo());
   if (FStartupDelayEnabled) tiStartupDelay->start();

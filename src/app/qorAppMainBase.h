@@ -64,6 +64,9 @@ public:
   // Shows Text, without leading and trailing blanks, in the busy panel; the cursor is the
   // hourglass while the text is not empty. Pending paint work is done at once.
   void BusyStatus(const QString& Text);
+  // Shows Text, without leading and trailing blanks, in the busy panel as a message: the
+  // cursor is not the hourglass.
+  void StatusMessage(const QString& Text);
   // Sets the text of a panel (numbers other than 1 and 2 mean panel 0). Panels 1 and 2
   // take their text's width plus PanelPadding; panel 0 takes the rest of the bar.
   void SetStatusText(int Panel, const QString& Text);

@@ -170,6 +170,8 @@ void TqorApplicationServiceProviderBase::PopBusyStatus(int Index) {
   emit BusyStatusNotification(FBusyStatusStack.isEmpty() ? QString() : FBusyStatusStack.last());
 }
 
+void TqorApplicationServiceProviderBase::StatusMessage(const QString& Text) { emit StatusMessageNotification(Text); }
+
 TqorApplicationServiceProviderBase* GlobalServiceProviderOrNone() { return GlobalProvider; }
 
 TqorApplicationServiceProviderBase& GlobalServiceProvider() {

@@ -130,10 +130,15 @@ public:
   // Removes the item at Index (below 0: the top; an index beyond the stack removes
   // nothing), then shows the new top text, or the empty text for an empty stack.
   void PopBusyStatus(int Index = -1);
+  // Shows Text where the busy texts show, as a message: not busy; the next busy text
+  // replaces it.
+  void StatusMessage(const QString& Text);
 
 signals:
   // The busy text to show; runs synchronously inside the busy-status calls.
   void BusyStatusNotification(const QString& Str);
+  // The message of StatusMessage.
+  void StatusMessageNotification(const QString& Str);
 
 private:
   // The storage, failing with MsgNoStorage before Setup.

@@ -17,7 +17,9 @@
 #include <QSize>
 #include <QTextStream>
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <optional>
 
@@ -42,7 +44,7 @@ const char* const HelpText =
     "  kaloroots [--task DATEI] [--function AUSDRUCK | --script DATEI] [--xmin X] [--xmax X]\n"
     "            [--nodes N] [--abs E] [--rel E] [--values DATEI] [--roots DATEI]\n"
     "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
-    "            [--touching] [--format table|csv|json]\n"
+    "            [--touching] [--format table|csv|json] [--time-limit SEKUNDEN]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -69,10 +71,12 @@ const char* const HelpText =
     "  --format F           table (Standard), csv oder json\n"
     "  --zeroin A B         nur das Zeroin-Verfahren auf [A, B]\n"
     "  --fmax N             höchstens N Funktionsaufrufe für --zeroin (Standard 10000)\n"
+    "  --time-limit S       höchstens S Sekunden für eine Auswertung von f (Standard 10)\n"
     "\n"
     "Zahlen werden mit Punkt als Dezimaltrenner geschrieben; die Dateien von --values\n"
     "und --roots folgen wie im Fenster den Ländereinstellungen. Exit-Code 1 bei einem\n"
-    "Fehler der Berechnung oder einer Datei, 2 bei einem Fehler im Aufruf.\n";
+    "Fehler der Berechnung oder einer Datei, 2 bei einem Fehler im Aufruf, 130 nach\n"
+    "Strg+C (dann wird keine Datei geschrieben).\n";
 
 // A wrong command line.
 class TUsageError : public Exception {
@@ -95,6 +99,7 @@ struct TOptions {
   std::optional<std::pair<Extended, Extended>> Zeroin;
   int FMax = DefaultFMax;
   TFormat Format = TFormat::Table;
+  std::chrono::milliseconds TimeLimit = DefaultEvaluationBudget;
 };
 
 [[noreturn]] void Usage(const QString& Message) { throw TUsageError(Message.toStdString()); }
@@ -170,6 +175,13 @@ QString ParseReportFile(const QString& FileName) {
   return FileName;
 }
 
+// Seconds with a full stop, as every number of the command line.
+std::chrono::milliseconds ParseTimeLimit(const QString& Text) {
+  const auto budget = Text.contains(',') ? std::nullopt : EvaluationBudgetFromText(Text);
+  if (!budget) Usage(QStringLiteral("--time-limit erwartet Sekunden von 0.001 bis 86400 mit Punkt als Dezimaltrenner, nicht '%1'.").arg(Text));
+  return *budget;
+}
+
 TFormat ParseFormat(const QString& Text) {
   if (Text == QLatin1String("table")) return TFormat::Table;
   if (Text == QLatin1String("csv")) return TFormat::Csv;
@@ -217,6 +229,7 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--fmax") o.FMax = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--format") o.Format = ParseFormat(args.ValueOf(opt));
+    else if (opt == "--time-limit") o.TimeLimit = ParseTimeLimit(args.ValueOf(opt));
     else if (opt == "--zeroin") {
       const Extended a = ParseReal(opt, args.ValueOf(opt));
       o.Zeroin = std::make_pair(a, ParseReal(opt, args.ValueOf(opt)));
@@ -363,19 +376,53 @@ void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
 
 // ---- the two runs -------------------------------------------------------------------
 
+// Raises ECalculationCancelled once Ctrl+C was pressed: nothing is written after it.
+void CheckInterrupted(const TKaloRootsConsole& Console) {
+  if (Console.Interrupted && Console.Interrupted->load()) throw ECalculationCancelled(MsgCalculationCancelled);
+}
+
+// The progress line on a terminal: written over in place, and wiped when the run ends.
+class TProgressLine {
+public:
+  TProgressLine(QTextStream& Err, bool Enabled) : FErr(Err), FEnabled(Enabled) {}
+  ~TProgressLine() {
+    if (FWidth > 0) FErr << '\r' << QString(FWidth, ' ') << '\r' << Qt::flush;
+  }
+  TProgressLine(const TProgressLine&) = delete;
+  TProgressLine& operator=(const TProgressLine&) = delete;
+
+  // Shows Progress once the run has taken a second.
+  void Show(const TKaloProgress& Progress) {
+    if (!FEnabled || Progress.Elapsed < std::chrono::seconds(1)) return;
+    FErr << '\r' << Progress.Text.leftJustified(FWidth) << Qt::flush;
+    FWidth = std::max(FWidth, static_cast<int>(Progress.Text.size()));
+  }
+
+private:
+  QTextStream& FErr;
+  bool FEnabled;
+  int FWidth = 0;  // the widest line shown
+};
+
 // The files the window's actions write, written the same way. Each file is written
 // whole or not at all; they are written only after the calculation succeeded.
 // Drawing is there exactly when a plot or a report is asked for.
 void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
-                TqorMemoryDataset& Roots, TKaloRootsDrawing* Drawing) {
+                TqorMemoryDataset& Roots, TKaloRootsDrawing* Drawing, const TKaloRootsConsole& Console) {
+  CheckInterrupted(Console);
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
+  CheckInterrupted(Console);
   if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
+  CheckInterrupted(Console);
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
+  CheckInterrupted(Console);
   if (o.PlotFile) Drawing->WritePlot(o.PlotSize.value_or(DefaultPlotSize), *o.PlotFile);
+  CheckInterrupted(Console);
   if (o.ReportFile) Drawing->WriteReport(Task, Roots, *o.ReportFile);
 }
 
-int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing) {
+int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing,
+                   const TKaloRootsConsole& Console) {
   TKaloPersistRootFinding task;
   MakeTask(o, task);
   // The window's field keeps the node count in range; a task file may hold any number.
@@ -389,10 +436,17 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
   // Only a run that draws has a drawing (see DrawsText).
   TKaloRootsDrawing* drawing = o.PlotFile || o.ReportFile ? Drawing : nullptr;
   if ((o.PlotFile || o.ReportFile) && !drawing) throw Exception("kaloroots zeichnet nur mit seinem Zeichenmodul.");
-  calc.Execute(input, [&] {
-    if (drawing) drawing->Update(calc);
-  });
-  WriteFiles(o, task, calc, roots, drawing);
+  calc.setScriptSettings({QString(), o.TimeLimit, DefaultLuaMemoryCap});
+  calc.setCancelFlag(Console.Interrupted);
+  {
+    TProgressLine line(Err, Console.ProgressLine);
+    if (Console.ProgressLine) calc.setProgressReport([&line](const TKaloProgress& p) { line.Show(p); });
+    calc.Execute(input, [&] {
+      if (drawing) drawing->Update(calc);
+    });
+  }
+  WriteFiles(o, task, calc, roots, drawing, Console);
+  CheckInterrupted(Console);
   switch (o.Format) {
     case TFormat::Table: WriteTable(roots, Out); break;
     case TFormat::Csv: WriteCsv(calc, Out); break;
@@ -406,10 +460,12 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
   return ExitOk;
 }
 
-int RunZeroin(const TOptions& o, QTextStream& Out) {
+int RunZeroin(const TOptions& o, QTextStream& Out, const TKaloRootsConsole& Console) {
   TKaloPersistRootFinding task;
   MakeTask(o, task);
   TScriptFunction function;
+  function.setEvaluationBudget(o.TimeLimit);
+  function.setWatcher({Console.Interrupted, {}});
   function.LoadScriptFromString(task.RootFunction().LuaText());
   function.PrepareFunction(QStringLiteral("fct"));
   Extended abserr = task.AbsErrorBound(), relerr = task.RelErrorBound();
@@ -417,6 +473,7 @@ int RunZeroin(const TOptions& o, QTextStream& Out) {
   int iter = 0;
   const int code = Zeroin(abserr, relerr, o.FMax, [&function](Extended x) { return function.fct(x); },
                           std::string(), o.Zeroin->first, b, fb, iter);
+  CheckInterrupted(Console);
   const QList<std::pair<QString, QString>> fields = {
       {"code", QString::number(code)}, {"b", JsonReal(b)},           {"fb", JsonReal(fb)},
       {"Iter", QString::number(iter)}, {"ABSERR", JsonReal(abserr)}, {"RELERR", JsonReal(relerr)}};
@@ -443,7 +500,8 @@ QString VersionText() {
 
 }  // namespace
 
-int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing) {
+int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing,
+                 const TKaloRootsConsole& Console) {
   try {
     const TOptions o = ParseOptions(Args);
     if (o.Help) {
@@ -454,10 +512,13 @@ int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TK
       Out << VersionText() << '\n';
       return ExitOk;
     }
-    return o.Zeroin ? RunZeroin(o, Out) : RunCalculation(o, Out, Err, Drawing);
+    return o.Zeroin ? RunZeroin(o, Out, Console) : RunCalculation(o, Out, Err, Drawing, Console);
   } catch (const TUsageError& e) {
     Err << QString::fromStdString(e.Message()) << "\nHilfe: kaloroots --help\n";
     return ExitUsage;
+  } catch (const ECalculationCancelled& e) {
+    Err << QString::fromStdString(e.Message()) << '\n';
+    return ExitInterrupted;
   } catch (const Exception& e) {
     Err << QString::fromStdString(e.Message()) << '\n';
     return ExitError;

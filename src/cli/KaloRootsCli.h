@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <atomic>
+
 class QTextStream;
 class TKaloRootsDrawing;
 
@@ -11,11 +13,21 @@ class TKaloRootsDrawing;
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitError = 1;  // the calculation or a file failed
 inline constexpr int ExitUsage = 2;  // the command line is wrong
+inline constexpr int ExitInterrupted = 130;  // Ctrl+C stopped the run, as shells count a SIGINT
+
+// What the process gives a run: the flag its Ctrl+C handler sets, which stops the run
+// before it writes any file, and whether standard error is a terminal, where a run
+// longer than a second shows a progress line.
+struct TKaloRootsConsole {
+  const std::atomic<bool>* Interrupted = nullptr;
+  bool ProgressLine = false;
+};
 
 // Runs kaloroots with Args (without the program name); results go to Out, messages
 // to Err. Returns the exit code. A run that DrawsText needs Drawing (and with it a
 // QGuiApplication, see KaloRootsDrawing.h), any other a QCoreApplication.
-int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing = nullptr);
+int RunKaloRoots(const QStringList& Args, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing = nullptr,
+                 const TKaloRootsConsole& Console = {});
 
 // Whether Args ask for a plot or a report, whose text is measured through the fonts
 // of Qt Gui. Every other run starts without Qt Gui: without loading its libraries,

@@ -6,9 +6,27 @@
 #include <QLibrary>
 #include <QTextStream>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
+// Set by Ctrl+C; the calculation looks at it from the script's time check.
+std::atomic<bool> Interrupted = false;
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void OnInterrupt(int) { Interrupted = true; }
+
+// Ctrl+C stops the run in an orderly way instead of ending the process, so that no file
+// is left half written and the exit code is 130.
+void CatchInterrupt() {
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
 // The arguments as QCoreApplication would give them, before there is one.
 QStringList Arguments(int argc, char* argv[]) {
   QStringList args;
@@ -47,5 +65,7 @@ int main(int argc, char* argv[]) {
     return ExitError;
   QTextStream out(stdout);
   QTextStream err(stderr);
-  return RunKaloRoots(QCoreApplication::arguments().mid(1), out, err, run.Drawing.get());
+  CatchInterrupt();
+  const TKaloRootsConsole console{&Interrupted, isatty(STDERR_FILENO) == 1};
+  return RunKaloRoots(QCoreApplication::arguments().mid(1), out, err, run.Drawing.get(), console);
 }

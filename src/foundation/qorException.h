@@ -39,3 +39,8 @@ QOR_EXCEPTION(EDatabaseError, Exception);
 // It is never an evaluation failure: every place that catches Exception to record or
 // replace a failure rethrows this type first.
 QOR_EXCEPTION(ECalculationAborted, Exception);
+// A calculation the user stopped (Esc, "Abbrechen", Ctrl+C): it ends as one that ran out
+// of time does, but it is no error to report.
+QOR_EXCEPTION(ECalculationCancelled, ECalculationAborted);
+// The message of ECalculationCancelled, which the window also shows in its status bar.
+inline constexpr const char* MsgCalculationCancelled = "Berechnung abgebrochen";

@@ -213,7 +213,10 @@ void TqorRootFinder::Execute() {
     throw Exception("Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme " +
                     Quoted(e));
   }
-  for (int i = 0; i < FIntervals.Count(); ++i) WorkInterval(*FIntervals.Items(i), counted);
+  for (int i = 0; i < FIntervals.Count(); ++i) {
+    if (FIntervalProgress) FIntervalProgress(i, FIntervals.Count());
+    WorkInterval(*FIntervals.Items(i), counted);
+  }
   if (FTouchingRoots) FindTouchingRoots(counted);
   FNodes.clear();
 }

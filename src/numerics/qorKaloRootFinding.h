@@ -14,6 +14,7 @@
 #include "qorList.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -122,6 +123,10 @@ public:
   // off, Execute does exactly what it did before this search existed.
   bool TouchingRoots() const { return FTouchingRoots; }
   void setTouchingRoots(bool value) { FTouchingRoots = value; }
+  // Told before each interval is worked, with its index and the number of intervals
+  // (optional): a long root search shows how far it is.
+  using TIntervalProgress = std::function<void(int Index, int Count)>;
+  void setIntervalProgress(TIntervalProgress value) { FIntervalProgress = std::move(value); }
   // Calls of fct made by the last Execute (scan, interval ends and solvers), also
   // when it raised.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
@@ -153,6 +158,7 @@ private:
 
   RealFunction Ffct;
   RealPassFunction FfctPass;
+  TIntervalProgress FIntervalProgress;
   int FTestCount = 0;
   Extended FAbsErrorBound;
   Extended FRelErrorBound = 0;

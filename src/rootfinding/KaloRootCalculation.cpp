@@ -5,7 +5,10 @@
 #include "qorKaloRootFinding.h"
 #include "qorMemoryDataset.h"
 
+#include <QLocale>
+
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -50,6 +53,22 @@ TKaloRootCalculation::TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMe
                                            TBusyStatus BusyStatus)
     : FTask(Task), FRoots(Roots), FBusyStatus(std::move(BusyStatus)) {}
 
+QString ProgressText(TKaloPhase Phase, int Done, int Total) {
+  if (Phase == TKaloPhase::Intervals) return QStringLiteral("Nullstellen suchen ... %1 von %2").arg(Done).arg(Total);
+  const int percent = Total > 0 ? static_cast<int>(std::int64_t{std::clamp(Done, 0, Total)} * 100 / Total) : 0;
+  const char* step = Phase == TKaloPhase::Sampling ? "Funktion berechnen" : "Nullstellen ermitteln";
+  return QStringLiteral("%1 ... %2 %").arg(QString::fromLatin1(step)).arg(percent);
+}
+
+std::optional<std::chrono::milliseconds> EvaluationBudgetFromText(const QString& Seconds) {
+  constexpr double Shortest = 0.001, Longest = 86400;
+  bool ok = false;
+  QString text = Seconds.trimmed();
+  const double seconds = QLocale::c().toDouble(text.replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+  if (!ok || !(seconds >= Shortest && seconds <= Longest)) return std::nullopt;
+  return std::chrono::milliseconds(std::llround(seconds * 1000));
+}
+
 void TKaloRootCalculation::Busy(const QString& Text) const {
   if (FBusyStatus) FBusyStatus(Text);
 }
@@ -71,7 +90,10 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
   Busy(QStringLiteral("Funktion berechnen ..."));
   if (hasFunction) {
     FEvaluationCount = 0;
+    FStarted = std::chrono::steady_clock::now();
+    EnterPhase(TKaloPhase::Sampling, Input.NodeCount);
     auto function = std::make_unique<TScriptFunction>(FScriptSettings.LuaLibFileName);
+    function->setWatcher(Watcher());
     function->setEvaluationBudget(FScriptSettings.EvaluationBudget);
     function->setMemoryCap(FScriptSettings.MemoryCap);
     const TKaloPersistFunction& f = FTask.RootFunction();
@@ -93,7 +115,9 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
 // that fails or is stopped on the way leaves the previous values for the plot and the
 // export. The spares keep their memory from one calculation to the next.
 void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
+  CheckCancelled();
   SampleFunction(Function, Input, FSpareX, FSpareY);
+  CheckCancelled();
   FValueX.swap(FSpareX);
   FValueY.swap(FSpareY);
   Busy(QStringLiteral("Nullstellen ermitteln ..."));
@@ -118,11 +142,19 @@ void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKalo
   Function.fctPass(x.data(), y.data(), n, FEvaluationCount);
 }
 
+// The scan's passes add up to its progress, which counts the nodes after the first.
 void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
   TqorRootFinder finder;
+  EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
   finder.setfct([&Function](Extended x) { return Function.fct(x); });
-  finder.setfctPass(
-      [&Function](const Extended* x, Extended* y, int n, std::int64_t& calls) { Function.fctPass(x, y, n, calls); });
+  finder.setfctPass([this, &Function](const Extended* x, Extended* y, int n, std::int64_t& calls) {
+    Function.fctPass(x, y, n, calls);
+    FPhaseDone += n;
+  });
+  finder.setIntervalProgress([this](int Index, int Count) {
+    if (FPhase != TKaloPhase::Intervals) EnterPhase(TKaloPhase::Intervals, Count);
+    FPhaseDone = Index + 1;
+  });
   finder.setxMin(Input.xMin);
   finder.setxMax(Input.xMax);
   finder.setAbsErrorBound(FTask.AbsErrorBound());
@@ -130,6 +162,7 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   finder.setTestCount(Input.NodeCount);
   finder.setTouchingRoots(FTask.TouchingRoots());
   RunFinder(finder);
+  CheckCancelled();
   FillRootTable(finder.Intervals());
 }
 
@@ -175,6 +208,31 @@ void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function) {
   } catch (const Exception& e) {
     FNoValueMessage = where + QStringLiteral("Erster Fehler bei x = %1: %2").arg(at, QString::fromStdString(e.Message()));
   }
+}
+
+TqorScriptWatcher TKaloRootCalculation::Watcher() {
+  TqorScriptWatcher watcher;
+  watcher.Cancel = FCancel;
+  if (FProgressReport) watcher.Tick = [this](int PassDone) { ReportProgress(PassDone); };
+  return watcher;
+}
+
+void TKaloRootCalculation::EnterPhase(TKaloPhase Phase, int Total) {
+  FPhase = Phase;
+  FPhaseDone = 0;
+  FPhaseTotal = Total;
+}
+
+// Within a phase of passes the running pass's calls add to those before it; the
+// intervals count by themselves.
+void TKaloRootCalculation::ReportProgress(int PassDone) const {
+  if (!FProgressReport) return;
+  const int done = FPhase == TKaloPhase::Intervals ? FPhaseDone : FPhaseDone + PassDone;
+  FProgressReport({ProgressText(FPhase, done, FPhaseTotal), std::chrono::steady_clock::now() - FStarted});
+}
+
+void TKaloRootCalculation::CheckCancelled() const {
+  if (FCancel && FCancel->load(std::memory_order_relaxed)) throw ECalculationCancelled(MsgCalculationCancelled);
 }
 
 namespace {

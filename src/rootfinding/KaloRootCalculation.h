@@ -12,9 +12,11 @@
 
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class TqorMemoryDataset;
 class TScriptFunction;
@@ -51,10 +53,29 @@ struct TKaloScriptSettings {
   std::size_t MemoryCap = DefaultLuaMemoryCap;
 };
 
+// The steps of a calculation that evaluate f many times, in their order.
+enum class TKaloPhase { Sampling, Scan, Intervals };
+
+// The progress text of Phase with Done of Total: "Funktion berechnen ... 45 %" while
+// the values are sampled, "Nullstellen ermitteln ... 80 %" while the root search scans
+// the nodes, "Nullstellen suchen ... 12 von 319" while it works interval 12 of 319.
+QString ProgressText(TKaloPhase Phase, int Done, int Total);
+
+// Where a running calculation stands.
+struct TKaloProgress {
+  QString Text;                             // see ProgressText
+  std::chrono::steady_clock::duration Elapsed;  // since the calculation began
+};
+
+// The time budget for Seconds given as text ("2.5" or "2,5"), when that is a number
+// of seconds from 0.001 to 86400 (a day); nothing for any other text.
+std::optional<std::chrono::milliseconds> EvaluationBudgetFromText(const QString& Seconds);
+
 class TKaloRootCalculation {
 public:
   using TBusyStatus = std::function<void(const QString&)>;
   using TRebuildPlot = std::function<void()>;
+  using TProgressReport = std::function<void(const TKaloProgress&)>;
 
   // Works on Task and Roots (a table defined by DefineRootTable); neither is owned.
   TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots,
@@ -101,6 +122,14 @@ public:
   const TKaloScriptSettings& ScriptSettings() const { return FScriptSettings; }
   void setScriptSettings(const TKaloScriptSettings& value) { FScriptSettings = value; }
 
+  // Told where the calculation stands at most once per WatcherInterval while f is
+  // evaluated (from the script's time check, see TqorScriptWatcher); it may set the
+  // cancel flag. None at first.
+  void setProgressReport(TProgressReport value) { FProgressReport = std::move(value); }
+  // A flag that, once set, stops the running calculation as the time budget does: it
+  // raises ECalculationCancelled and leaves the results as they were. None at first.
+  void setCancelFlag(const std::atomic<bool>* value) { FCancel = value; }
+
 private:
   void Busy(const QString& Text) const;
   void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
@@ -108,6 +137,12 @@ private:
   void RunFinder(TqorRootFinder& Finder);
   void FillRootTable(const TqorRootIntervalList& Intervals);
   void ExplainMissingValues(TScriptFunction& Function);
+  // The script's watcher for this calculation: the cancel flag and the progress report.
+  TqorScriptWatcher Watcher();
+  void EnterPhase(TKaloPhase Phase, int Total);
+  void ReportProgress(int PassDone) const;
+  // Raises ECalculationCancelled when the cancel flag is set.
+  void CheckCancelled() const;
 
   TKaloPersistRootFinding& FTask;
   TqorMemoryDataset& FRoots;
@@ -118,4 +153,12 @@ private:
   std::vector<TqorRootIntervalCommon> FIntervals;
   std::int64_t FEvaluationCount = 0;
   QString FNoValueMessage;
+  TProgressReport FProgressReport;
+  const std::atomic<bool>* FCancel = nullptr;
+  // Where the running calculation stands: its phase, the evaluations of the phase done
+  // before the running pass, and the phase's total.
+  std::chrono::steady_clock::time_point FStarted;
+  TKaloPhase FPhase = TKaloPhase::Sampling;
+  int FPhaseDone = 0;
+  int FPhaseTotal = 0;
 };

@@ -1,6 +1,7 @@
 #include "FRootFinding2D.h"
 
 #include "FRootFinding2DProperties.h"
+#include "KaloCalculationGate.h"
 #include "KaloExport.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
@@ -23,6 +24,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPalette>
+#include <QPushButton>
 #include <QStatusTipEvent>
 #include <QStatusBar>
 #include <QStyle>
@@ -33,6 +35,25 @@
 
 namespace {
 const QString Caption = QStringLiteral("Nullstelle suchen");
+
+// A calculation shows its progress once it has run this long; a quicker one only flickers.
+constexpr std::chrono::milliseconds ProgressDelay{500};
+// Where the configuration keeps the time budget of one evaluation, in seconds.
+const QString TimeLimitKey = QStringLiteral("Config");
+const QString TimeLimitName = QStringLiteral("EvaluationTimeLimit");
+
+// The configured time budget; a missing or unusable value, or no configuration, gives
+// the default.
+std::chrono::milliseconds ConfiguredEvaluationBudget() {
+  TqorApplicationServiceProviderBase* provider = GlobalServiceProviderOrNone();
+  if (!provider || !provider->Cfg()) return DefaultEvaluationBudget;
+  try {
+    const QString text = provider->Cfg()->ReadString(aslsProgramConfig, TimeLimitKey, TimeLimitName, QString());
+    return EvaluationBudgetFromText(text).value_or(DefaultEvaluationBudget);
+  } catch (const std::exception&) {
+    return DefaultEvaluationBudget;
+  }
+}
 
 const QStringList TaskFileFilters = {QStringLiteral("Numerik Werzeug Daten (*.nwd)"),
                                      QStringLiteral("XML-Datei (*.xml)"),
@@ -105,6 +126,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
   CreateDialogs();
   CreateRecentFiles();
   CreateView();
+  SetUpCalculation();
 
   RefreshFields();
   actCalculate->trigger();
@@ -302,14 +324,32 @@ void TfrmRootFinding2D::actPrintPreviewExecute() {
 }
 
 void TfrmRootFinding2D::actCalculateExecute() {
-  RunShowingErrors([this] {
-    const TKaloCalculationInput input = CalculationInput();
-    FCalculation.Execute(input, [this, &input] {
-      RememberCalculatedTask(input);
+  RunShowingErrors([this] { CalculateGated(CalculationInput()); });
+}
+
+void TfrmRootFinding2D::SetUpCalculation() {
+  connect(FView.CancelButton, &QPushButton::clicked, this, [this] { FCancelRequested = true; });
+  FCalculation.setCancelFlag(&FCancelRequested);
+  FCalculation.setProgressReport([this](const TKaloProgress& Progress) {
+    if (Progress.Elapsed >= ProgressDelay) BusyStatus(Progress.Text);
+    QCoreApplication::processEvents();
+  });
+  TKaloScriptSettings settings = FCalculation.ScriptSettings();
+  settings.EvaluationBudget = ConfiguredEvaluationBudget();
+  FCalculation.setScriptSettings(settings);
+}
+
+void TfrmRootFinding2D::CalculateGated(const TKaloCalculationInput& Input) {
+  try {
+    const TKaloCalculationGate gate(FCancelRequested, *FView.CancelButton);
+    FCalculation.Execute(Input, [this, &Input] {
+      RememberCalculatedTask(Input);
       RebuildPlot();
     });
     ShowMissingValues();
-  });
+  } catch (const ECalculationCancelled&) {
+    ASP().StatusMessage(QString::fromUtf8(MsgCalculationCancelled));
+  }
 }
 
 // Nodes without a value leave holes in the table and the plot that need a word: a note

@@ -25,6 +25,10 @@
 // opened or saved last are offered in the open button's drop-down and in the context
 // menu's "&Öffnen"; the list and the folders last used are kept in the configuration.
 // A file that fails to open leaves the window as it was.
+// A calculation that takes longer than half a second shows its progress in the status
+// bar; Esc or "Abbrechen" stops it (see KaloCalculationGate.h), which keeps the previous
+// results and shows "Berechnung abgebrochen". The time one evaluation of f may take is
+// the configuration's Config\EvaluationTimeLimit (seconds), read when the window opens.
 // Every window holds its own task and tables; closing a window frees it.
 //
 // The components carry their names as object names (txtFct, actCalculate, memRoot's
@@ -40,6 +44,7 @@
 #include "qorFormBase.h"
 #include "qorMemoryDataset.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -181,11 +186,17 @@ private:
   void UpdateHighlight();
   // "Zurück" is enabled while there is a range to return to.
   void UpdateZoomBack();
+  // Hands the calculation the cancel flag, the progress report and the configured time budget.
+  void SetUpCalculation();
+  // Runs the calculation with the gate in front of the events; a cancelled one is no error.
+  void CalculateGated(const TKaloCalculationInput& Input);
 
   std::unique_ptr<TKaloPersistRootFinding> FRootFinder;
   TqorMemoryDataset FmemRoot;
   TqorDataSource dsRoot{FmemRoot};
   TKaloRootCalculation FCalculation;
+  // Set by Esc or "Abbrechen" while a calculation runs.
+  std::atomic<bool> FCancelRequested = false;
   TKaloRootPlot FPlot2D;
   TKaloPersistRootFinding FCalculatedTask;
   // The graphic's save dialog; its folder is set each time it opens.

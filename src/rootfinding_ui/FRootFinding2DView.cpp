@@ -158,6 +158,14 @@ QWidget* TViewBuilder::InputRows() {
   FView.CalculateButton->setObjectName(QStringLiteral("Button2"));
   FView.CalculateButton->setToolTip(calculate->toolTip());
   QObject::connect(FView.CalculateButton, &QPushButton::clicked, calculate, &QAction::trigger);
+  // Shown only while a calculation runs; its room is kept, so that nothing moves then.
+  FView.CancelButton = new QPushButton(QStringLiteral("Abbrechen"));
+  FView.CancelButton->setObjectName(QStringLiteral("btnCancel"));
+  FView.CancelButton->setToolTip(QStringLiteral("Berechnung abbrechen (Esc)"));
+  QSizePolicy cancelPolicy = FView.CancelButton->sizePolicy();
+  cancelPolicy.setRetainSizeWhenHidden(true);
+  FView.CancelButton->setSizePolicy(cancelPolicy);
+  FView.CancelButton->hide();
 
   auto* rows = new QWidget;
   auto* grid = new QGridLayout(rows);
@@ -171,6 +179,7 @@ QWidget* TViewBuilder::InputRows() {
   grid->addWidget(FView.xMaxEdit, 1, 3);
   grid->addWidget(BuddyLabel("&Stützstellen:", FView.NodeCountEdit), 1, 4);
   grid->addWidget(FView.NodeCountEdit, 1, 5);
+  grid->addWidget(FView.CancelButton, 1, 7);
   grid->setColumnStretch(6, 1);
   return rows;
 }

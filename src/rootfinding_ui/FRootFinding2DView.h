@@ -51,6 +51,7 @@ struct TRootFinding2DView {
   TqorNumEdit* xMaxEdit = nullptr;         // txtXmax
   TqorNumEdit* NodeCountEdit = nullptr;    // txtNodeCount, kept to MinNodeCount..MaxNodeCount
   QPushButton* CalculateButton = nullptr;  // Button2
+  QPushButton* CancelButton = nullptr;     // btnCancel, below Button2, shown while calculating
   QScrollArea* GraphScrollArea = nullptr;  // sb
   TqorPlotImage* GraphImage = nullptr;     // imgGraph, fills the scroll area
   QTableView* RootsGrid = nullptr;         // DBGrid1, rows selected one or several at a time

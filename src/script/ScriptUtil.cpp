@@ -7,6 +7,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -67,12 +68,25 @@ void TScriptFunction::LoadExpression(const QString& Expression) {
   PrepareFunction(QStringLiteral("fct"));
 }
 
+// Without Lua there is no count hook: the watcher looks in between blocks of nodes, and
+// every so many single evaluations, which keeps the look's cost out of sight.
+namespace {
+constexpr int InPlaceBlock = 4096;
+constexpr unsigned InPlaceWatchEvery = 256;
+}  // namespace
+
 void TScriptFunction::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls) {
   if (!FExpression) return TqorScriptLua::fctPass(X, Y, N, Calls, std::numeric_limits<Extended>::infinity());
-  TFloatEnvGuard guard;  // as around Lua: its faults are its results, not the host's
   const TqorLuaExpression& f = *FExpression;
-  for (int i = 0; i < N; ++i) Y[i] = f(static_cast<double>(X[i]));
-  Calls += N;
+  for (int first = 0; first < N; first += InPlaceBlock) {
+    WatchWithoutLua(first);
+    const int last = std::min(N, first + InPlaceBlock);
+    {
+      TFloatEnvGuard guard;  // as around Lua: its faults are its results, not the host's
+      for (int i = first; i < last; ++i) Y[i] = f(static_cast<double>(X[i]));
+    }
+    Calls += last - first;
+  }
 }
 
 Extended TScriptFunction::fctRaising(Extended x) {
@@ -82,6 +96,7 @@ Extended TScriptFunction::fctRaising(Extended x) {
 
 Extended TScriptFunction::fct(Extended x) {
   if (FExpression) {
+    if (++FInPlaceCalls % InPlaceWatchEvery == 0) WatchWithoutLua(0);
     // Within the range of double, rounding x to double raises no fault flag, and the
     // expression then touches no x87 flag: the lighter guard does.
     if (FExpression->UsesSseOnly() && std::fabs(x) <= std::numeric_limits<double>::max()) {

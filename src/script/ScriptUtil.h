@@ -45,4 +45,5 @@ public:
 
 private:
   std::unique_ptr<TqorLuaExpression> FExpression;
+  unsigned FInPlaceCalls = 0;  // single evaluations in place, for the watcher's looks
 };

@@ -19,7 +19,11 @@ struct TqorScriptLuaCommon::TLuaLimits {
   Clock::duration FBudget = DefaultEvaluationBudget;
   Clock::time_point FStart;  // when the running evaluation was first checked
   bool FStarted = false;     // FStart holds the running evaluation's first check
-  bool FExpired = false;     // the running evaluation ran out of time
+  bool FExpired = false;     // the running evaluation ran out of time or was cancelled
+  bool FCancelled = false;   // the running evaluation was cancelled
+  TqorScriptWatcher FWatcher;
+  Clock::time_point FNextTick;      // when the watcher's next tick is due
+  const int* FPassNext = nullptr;   // the running pass's count of finished calls
 };
 
 namespace {
@@ -54,18 +58,39 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   return block;
 }
 
-// The count hook: raises a Lua error once the evaluation has spent its budget. The
-// clock starts at the evaluation's first check, at most one interval after it began,
-// so that a quick call never reads the clock.
+// Runs the watcher's tick; its time is not the evaluation's. What it raises cannot pass
+// through Lua's C frames and is dropped.
+void Tick(TLuaLimits& limits, Clock::time_point now) {
+  limits.FNextTick = now + WatcherInterval;
+  try {
+    limits.FWatcher.Tick(limits.FPassNext ? *limits.FPassNext : 0);
+  } catch (...) {
+  }
+  if (limits.FStarted) limits.FStart += Clock::now() - now;
+}
+
+bool CancelRequested(const TLuaLimits& limits) {
+  return limits.FWatcher.Cancel && limits.FWatcher.Cancel->load(std::memory_order_relaxed);
+}
+
+// The count hook: raises a Lua error once the evaluation has spent its budget or the
+// watcher's cancel flag is set, and lets the watcher look in now and then. The clock
+// starts at the evaluation's first check, at most one interval after it began, so that
+// a quick call never reads the clock.
 void BudgetHook(lua_State* L, lua_Debug*) {
   TLuaLimits& limits = LimitsOf(L);
   const Clock::time_point now = Clock::now();
   if (!limits.FExpired) {
-    if (!limits.FStarted) {
-      limits.FStart = now;
-      limits.FStarted = true;
+    if (limits.FWatcher.Tick && now >= limits.FNextTick) Tick(limits, now);
+    if (CancelRequested(limits)) {
+      limits.FCancelled = true;
+    } else {
+      if (!limits.FStarted) {
+        limits.FStart = now;
+        limits.FStarted = true;
+      }
+      if (now - limits.FStart <= limits.FBudget) return;
     }
-    if (now - limits.FStart <= limits.FBudget) return;
     limits.FExpired = true;
     // From now on every instruction fails, so that script code which catches the
     // error (pcall) cannot run on.
@@ -212,6 +237,7 @@ void TqorScriptLuaCommon::RunInPlaceOfScript(int (*Run)(lua_State*), QString (*S
 
 void TqorScriptLuaCommon::RaiseScriptError(int code, const QString& script) {
   lua_State* L = luaState();
+  RaiseIfCancelled();
   if (timedOut()) throw ScriptTimeout(budgetText());
   CollectAfterMemoryError(L, code);
   throw Exception("Fehler in LoadScriptFromString(): " + LoadErrorDetail(code, script) + "\r\n" +
@@ -228,6 +254,11 @@ std::size_t TqorScriptLuaCommon::memoryCap() const { return FLimits->FCap; }
 
 void TqorScriptLuaCommon::setMemoryCap(std::size_t bytes) { FLimits->FCap = bytes; }
 
+void TqorScriptLuaCommon::setWatcher(TqorScriptWatcher Watcher) {
+  FLimits->FWatcher = std::move(Watcher);
+  FLimits->FNextTick = Clock::now() + WatcherInterval;
+}
+
 std::string TqorScriptLuaCommon::budgetText() const {
   return NumberText(std::chrono::duration<double>(FLimits->FBudget).count()) + " s";
 }
@@ -236,6 +267,7 @@ void TqorScriptLuaCommon::BeginEvaluation() {
   if (FLimits->FExpired) {
     LuaLib::lua_sethook(luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
     FLimits->FExpired = false;
+    FLimits->FCancelled = false;
   }
   FLimits->FStarted = false;
   FLimits->FCapActive = true;
@@ -244,6 +276,24 @@ void TqorScriptLuaCommon::BeginEvaluation() {
 void TqorScriptLuaCommon::EndEvaluation() { FLimits->FCapActive = false; }
 
 bool TqorScriptLuaCommon::timedOut() const { return FLimits->FExpired; }
+
+void TqorScriptLuaCommon::WatchWithoutLua(int PassStarted) {
+  TLuaLimits& limits = *FLimits;
+  if (limits.FWatcher.Tick) {
+    const Clock::time_point now = Clock::now();
+    if (now >= limits.FNextTick) {
+      const int* shown = limits.FPassNext;
+      limits.FPassNext = &PassStarted;
+      Tick(limits, now);
+      limits.FPassNext = shown;
+    }
+  }
+  if (CancelRequested(limits)) throw ECalculationCancelled(MsgCalculationCancelled);
+}
+
+void TqorScriptLuaCommon::RaiseIfCancelled() const {
+  if (FLimits->FCancelled) throw ECalculationCancelled(MsgCalculationCancelled);
+}
 
 void TqorScriptLua::PrepareFunction(const QString& FctName) {
   lua_State* L = luaState();
@@ -254,6 +304,7 @@ void TqorScriptLua::PrepareFunction(const QString& FctName) {
   // A failure leaves its error value as the prepared function: every fct call then
   // fails, as it does for a name that holds no function.
   const int code = Evaluate([&] { return LuaLib::lua_pcall(L, 1, 1, 0); });
+  RaiseIfCancelled();
   if (code != 0 && timedOut()) throw ScriptTimeout(budgetText());
 }
 
@@ -267,6 +318,7 @@ Extended TqorScriptLua::fct(Extended x) {
   if (code != 0) {
     if (timedOut()) {
       LuaLib::lua_pop(L, 1);
+      RaiseIfCancelled();
       throw EvaluationTimeout(argument, budgetText());
     }
     const std::string error = TopText(L);
@@ -281,12 +333,19 @@ Extended TqorScriptLua::fct(Extended x) {
   return result;
 }
 
+TqorScriptLuaCommon::TPassShown::TPassShown(TqorScriptLuaCommon& Host, const int& Next) : FHost(Host) {
+  FHost.FLimits->FPassNext = &Next;
+}
+
+TqorScriptLuaCommon::TPassShown::~TPassShown() { FHost.FLimits->FPassNext = nullptr; }
+
 // All calls run in one protected call into Lua, which is made again after a call that
 // failed: a round trip through the C API per argument costs as much as a simple function.
 void TqorScriptLua::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls, Extended Failed) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;  // also takes the flags of rounding the arguments to double
   TLuaPass pass{X, Y, N, 0, Calls, Failed};
+  const TPassShown shown(*this, pass.Next);
   while (pass.Next < N) {
     LuaLib::lua_pushcclosure(L, PassLoop, 0);
     LuaLib::lua_pushvalue(L, -2);  // the prepared function
@@ -294,7 +353,10 @@ void TqorScriptLua::fctPass(const Extended* X, Extended* Y, int N, std::int64_t&
     const int code = Evaluate([L] { return LuaLib::lua_pcall(L, 2, 0, 0); });
     if (code == 0) return;
     LuaLib::lua_pop(L, 1);
-    if (timedOut()) throw EvaluationTimeout(static_cast<double>(X[pass.Next]), budgetText());
+    if (timedOut()) {
+      RaiseIfCancelled();
+      throw EvaluationTimeout(static_cast<double>(X[pass.Next]), budgetText());
+    }
     CollectAfterMemoryError(L, code);
     Y[pass.Next++] = Failed;
   }

@@ -8,14 +8,19 @@
 // calculation is aborted (ECalculationAborted), and the state may hold at most
 // memoryCap() bytes while Lua code runs; beyond that the evaluation fails with
 // Lua's out-of-memory error.
+// A watcher (setWatcher) may stop the running evaluation the same way the time budget
+// does: every place below that raises ECalculationAborted for the budget raises
+// ECalculationCancelled instead when the watcher's cancel flag stopped it.
 
 #include "qorKaloBase.h"
 
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +32,21 @@ inline constexpr std::chrono::milliseconds DefaultEvaluationBudget{10'000};
 // Memory one state may hold while Lua code runs: a runaway allocation must fail the
 // evaluation, not exhaust the machine.
 inline constexpr std::size_t DefaultLuaMemoryCap = std::size_t{512} << 20;
+
+// How often at most the time check hands control to the host's watcher while Lua code runs.
+inline constexpr std::chrono::milliseconds WatcherInterval{100};
+
+// What the host lets look in on a running evaluation, from the time check that runs every
+// few thousand Lua instructions, so that neither costs a call per evaluation.
+struct TqorScriptWatcher {
+  // Stops the running evaluation when set (ECalculationCancelled, "Berechnung
+  // abgebrochen"), as the time budget stops it; none: nothing to watch.
+  const std::atomic<bool>* Cancel = nullptr;
+  // Runs at most once per WatcherInterval while Lua code runs, with the calls of the
+  // running fctPass started so far (0 outside a pass). It may set Cancel; it must not
+  // use this script host, and what it raises is dropped.
+  std::function<void(int PassStarted)> Tick;
+};
 
 // Owns one interpreter state with the base library opened.
 class TqorScriptLuaCommon {
@@ -59,6 +79,9 @@ public:
   std::size_t memoryCap() const;
   void setMemoryCap(std::size_t bytes);
 
+  // Who looks in on the running evaluations (none at first).
+  void setWatcher(TqorScriptWatcher Watcher);
+
   // What the allocator and the time check of one state share with their host.
   struct TLuaLimits;
 
@@ -74,8 +97,26 @@ protected:
     EndEvaluation();
     return code;
   }
-  // True when the last evaluation ran out of time.
+  // True when the last evaluation ran out of time or was cancelled.
   bool timedOut() const;
+  // Raises ECalculationCancelled when the last evaluation was cancelled.
+  void RaiseIfCancelled() const;
+  // Shows the watcher's ticks Next, the running pass's count of finished calls, while it lives.
+  class TPassShown {
+  public:
+    TPassShown(TqorScriptLuaCommon& Host, const int& Next);
+    ~TPassShown();
+    TPassShown(const TPassShown&) = delete;
+    TPassShown& operator=(const TPassShown&) = delete;
+
+  private:
+    TqorScriptLuaCommon& FHost;
+  };
+
+  // What the count hook does for the watcher, for code that computes f without Lua:
+  // runs the tick when it is due, with PassStarted, and raises ECalculationCancelled
+  // when the cancel flag is set.
+  void WatchWithoutLua(int PassStarted);
 
   // The time budget as the abort messages quote it ("10 s").
   std::string budgetText() const;

@@ -21,10 +21,12 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <charconv>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <string>
@@ -143,6 +145,10 @@ TEST(KaloRoots, ErrorsAndUsage) {
     QString firstLine;
   } cases[] = {
       {{"--nodes", "5"}, 2, "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 5."},
+      {{"--time-limit", "1,5"}, 2, "--time-limit erwartet Sekunden von 0.001 bis 86400 mit Punkt als Dezimaltrenner, nicht '1,5'."},
+      {{"--time-limit", "0"}, 2, "--time-limit erwartet Sekunden von 0.001 bis 86400"},
+      {{"--function", "(function() while true do end end)()", "--time-limit", "0.2"}, 1,
+       "Die Auswertung der Funktion für x = -2.5 hat das Zeitlimit von 0.2 s überschritten."},
       {{"--nodes", "10001"}, 2, "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 10001."},
       {{"--xmin", "1,5"}, 2, "--xmin erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '1,5'."},
       {{"--xmax"}, 2, "Zu --xmax fehlt der Wert."},
@@ -197,6 +203,47 @@ QByteArray ReadBytes(const QString& FileName) {
   QFile file(FileName);
   EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
   return file.readAll();
+}
+
+// Every call spins for a few milliseconds: the default task takes more than a second.
+// A run of a few seconds, and one that a signal must end: a second of each evaluation.
+const QString SlowFunction =
+    QStringLiteral("(function() local s = 0 for i = 1, 1e6 do s = s + i end return x - 1 end)()");
+const QString EndlessFunction =
+    QStringLiteral("(function() local s = 0 for i = 1, 1e8 do s = s + i end return x - 1 end)()");
+
+// On a terminal a run longer than a second shows its progress on one line, written over
+// in place and wiped at the end; the results are those of a run without it.
+TEST(KaloRoots, ProgressLineOnATerminal) {
+  QString out, err;
+  QTextStream o(&out), e(&err);
+  EXPECT_EQ(RunKaloRoots({"--function", SlowFunction}, o, e, nullptr, {nullptr, true}), ExitOk);
+  o.flush();
+  e.flush();
+  EXPECT_TRUE(err.startsWith("\rFunktion berechnen ... ") || err.startsWith("\rNullstellen ermitteln ... "))
+      << err.toStdString();
+  EXPECT_TRUE(err.contains(QRegularExpression("\\rNullstellen ermitteln \\.\\.\\. \\d+ %"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QRegularExpression("\\r +\\r$"))) << err.toStdString();
+  EXPECT_FALSE(err.contains('\n'));
+  EXPECT_EQ(out, Kaloroots({"--function", "x - 1"}).out);
+}
+
+// Ctrl+C ends the program with 130 and leaves none of its files; with standard error not
+// a terminal, no progress line comes.
+TEST(KaloRoots, CtrlCEndsWith130AndWritesNoFile) {
+  QTemporaryDir dir;
+  const QString roots = dir.filePath("roots.csv"), task = dir.filePath("task.nwd");
+  QProcess p;
+  p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--function", EndlessFunction, "--roots", roots, "--save-task", task});
+  ASSERT_TRUE(p.waitForStarted());
+  QThread::msleep(1200);
+  ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+  ASSERT_TRUE(p.waitForFinished(5000));
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), ExitInterrupted);
+  EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()), "Berechnung abgebrochen\n");
+  EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 TEST(KaloRoots, SavedTaskIsNamedAfterItsFileAndOptionsOverrideItsFields) {

@@ -9,13 +9,16 @@
 
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
-#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -300,6 +303,93 @@ TEST(KaloRootCalculation, EveryRowSaysWhatItFound) {
   }
 }
 
+TEST(KaloRootCalculation, ProgressTextNamesThePhaseAndHowFarItIs) {
+  const struct {
+    TKaloPhase phase;
+    int done, total;
+    const char* text;
+  } cases[] = {
+      {TKaloPhase::Sampling, 0, 200, "Funktion berechnen ... 0 %"},
+      {TKaloPhase::Sampling, 4599, 10000, "Funktion berechnen ... 45 %"},
+      {TKaloPhase::Sampling, 0, 0, "Funktion berechnen ... 0 %"},
+      {TKaloPhase::Scan, 9999, 9999, "Nullstellen ermitteln ... 100 %"},
+      {TKaloPhase::Scan, 10001, 9999, "Nullstellen ermitteln ... 100 %"},
+      {TKaloPhase::Intervals, 12, 319, "Nullstellen suchen ... 12 von 319"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ProgressText(c.phase, c.done, c.total), QString::fromLatin1(c.text));
+  }
+}
+
+// The time budget as the configuration and the command line give it, in seconds.
+TEST(KaloRootCalculation, EvaluationBudgetFromTextTakesSecondsInRange) {
+  using std::chrono::milliseconds;
+  const struct {
+    const char* text;
+    std::optional<milliseconds> budget;
+  } cases[] = {
+      {"10", milliseconds(10000)}, {" 2.5 ", milliseconds(2500)}, {"0,2", milliseconds(200)},
+      {"0.001", milliseconds(1)},  {"86400", milliseconds(86400000)},
+      {"", std::nullopt},          {"abc", std::nullopt},   {"0", std::nullopt},   {"-1", std::nullopt},
+      {"0.0004", std::nullopt},    {"86401", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt},
+      {"1e400", std::nullopt},     {"2 s", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(EvaluationBudgetFromText(QString::fromLatin1(c.text)), c.budget);
+  }
+}
+
+// A slow function with many roots: every call spins for a few milliseconds.
+const QString SlowSine = QStringLiteral(
+    "(function() local s = 0 for i = 1, 2e5 do s = s + i end return sin(20*x) end)()");
+
+// The cancel flag stops the calculation in each of its phases, the way the time budget
+// does: the previous results stay. The progress reports come while f is evaluated, name
+// the phase and rise within it, and come no more often than the watcher's interval.
+TEST(KaloRootCalculation, CancelInEveryPhaseLeavesThePreviousResults) {
+  Workspace w;
+  w.Run(w.Input(DefaultPolynomial));
+  const kaloREALVector oldY = w.calc.ValueY();
+  std::atomic<bool> cancel = false;
+  w.calc.setCancelFlag(&cancel);
+  for (const char* phase : {"Funktion berechnen", "Nullstellen ermitteln", "Nullstellen suchen"}) {
+    SCOPED_TRACE(phase);
+    cancel = false;
+    w.busy.clear();
+    QStringList reports;
+    std::vector<std::chrono::steady_clock::duration> times;
+    w.calc.setProgressReport([&](const TKaloProgress& p) {
+      reports << p.Text;
+      times.push_back(p.Elapsed);
+      if (p.Text.startsWith(QString::fromLatin1(phase)) && reports.filter(QString::fromLatin1(phase)).size() == 2)
+        cancel = true;
+    });
+    EXPECT_THROW_MSG(w.Run(w.Input(SlowSine, -10, 10, 400)), ECalculationCancelled, "Berechnung abgebrochen");
+    ASSERT_GE(reports.size(), 2);
+    EXPECT_TRUE(reports.last().startsWith(QString::fromLatin1(phase))) << reports.last().toStdString();
+    for (int i = 1; i < reports.size(); ++i) EXPECT_GE(times[i] - times[i - 1], WatcherInterval * 9 / 10);
+    const QRegularExpression shape(
+        QStringLiteral("^(Funktion berechnen|Nullstellen ermitteln) \\.\\.\\. \\d+ %$|"
+                       "^Nullstellen suchen \\.\\.\\. \\d+ von \\d+$"));
+    for (const QString& r : reports) EXPECT_TRUE(shape.match(r).hasMatch()) << r.toStdString();
+    EXPECT_EQ(w.busy.last(), "");
+    EXPECT_EQ(w.calc.ValueY(), oldY);
+    EXPECT_EQ(w.roots.RecordCount(), 4);
+    EXPECT_EQ(w.calc.RootX().size(), 4u);
+  }
+  w.calc.setProgressReport({});
+  // A flag set before the calculation stops it before anything changes, also where f is
+  // too quick for the script's time check to look.
+  cancel = true;
+  EXPECT_THROW(w.Run(w.Input("x - 1")), ECalculationCancelled);
+  EXPECT_EQ(w.calc.ValueY(), oldY);
+  cancel = false;
+  w.Run(w.Input("sin(20*x)", -10, 10, 400));
+  EXPECT_EQ(w.roots.RecordCount(), 127) << "the flag cleared, the next calculation runs to its end";
+}
+
 // FNV-1a over bytes: a short fingerprint of a long sequence, to compare with a recorded one.
 class TFingerprint {
 public:
@@ -344,9 +434,11 @@ std::uint64_t ResultsFingerprint(const TKaloRootCalculation& Calc) {
 
 // Calculates Expression with a script that logs every x it is called with in a global
 // table, then reads the log back through the same state.
-TRecordedCalculation RecordCalculation(const QString& Expression, Extended xMin, Extended xMax, int n) {
+TRecordedCalculation RecordCalculation(const QString& Expression, Extended xMin, Extended xMax, int n,
+                                       const TqorScriptWatcher& Watcher = {}) {
   Workspace w;
   TScriptFunction function;
+  function.setWatcher(Watcher);
   function.LoadScriptFromString("calls = {}\r\nfunction fct(x)\r\n  calls[#calls + 1] = x\r\n  return (" +
                                 Expression + ")\r\nend");
   function.PrepareFunction("fct");
@@ -429,6 +521,12 @@ TEST(KaloRootCalculation, SameEvaluationsAndResultsAsRecorded) {
     EXPECT_EQ(ResultsFingerprint(w.calc), c.resultsFingerprint) << "in place: " << function.EvaluatesInPlace();
     EXPECT_EQ(w.calc.EvaluationCount(), c.calls);
     EXPECT_EQ(error, c.error);
+    // Watched for a cancel and reporting progress, the calculation is the same.
+    std::atomic<bool> cancel = false;
+    const TRecordedCalculation watched =
+        RecordCalculation(c.expression, c.xMin, c.xMax, c.n, {&cancel, [](int) {}});
+    EXPECT_EQ(watched.CallsFingerprint, c.callsFingerprint);
+    EXPECT_EQ(watched.ResultsFingerprint, c.resultsFingerprint);
   }
 }
 

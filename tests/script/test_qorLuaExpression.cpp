@@ -1,9 +1,11 @@
 #include "ScriptUtil.h"
+#include "qorException.h"
 #include "qorFloatFaults.h"
 #include "qorLuaExpression.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -146,3 +148,29 @@ TEST(LuaExpression, ScriptFunctionComputesInPlaceOrThroughLua) {
 }
 
 }  // namespace
+
+// Without Lua's count hook the watcher still looks in: a cancel stops a pass in place
+// before its next block of nodes, and single evaluations within a few hundred calls.
+TEST(LuaExpression, InPlaceEvaluationsHeedTheCancelFlag) {
+  TScriptFunction function;
+  function.LoadExpression("sin(x)");
+  ASSERT_TRUE(function.EvaluatesInPlace());
+  std::atomic<bool> cancel = false;
+  int ticks = 0;
+  function.setWatcher({&cancel, [&](int) { ++ticks; }});
+  std::vector<Extended> x(100000, 0.5L), y(x.size());
+  std::int64_t calls = 0;
+  function.fctPass(x.data(), y.data(), static_cast<int>(x.size()), calls);
+  EXPECT_EQ(calls, 100000);
+  cancel = true;
+  calls = 0;
+  EXPECT_THROW(function.fctPass(x.data(), y.data(), static_cast<int>(x.size()), calls), ECalculationCancelled);
+  EXPECT_EQ(calls, 0);
+  int made = 0;
+  EXPECT_THROW(
+      {
+        for (; made < 1000; ++made) function.fct(0.5L);
+      },
+      ECalculationCancelled);
+  EXPECT_LT(made, 256);
+}

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -192,6 +194,63 @@ TEST(ScriptLua, BudgetIsPerEvaluation) {
   f.host.setEvaluationBudget(TestBudget);
   const auto start = std::chrono::steady_clock::now();
   while (std::chrono::steady_clock::now() - start < 3 * TestBudget) ASSERT_EQ(f.host.fct(0), 50005000);
+}
+
+// The watcher's cancel flag stops a script run, a call and a pass as the budget does, but
+// long before it is spent, and the next evaluation runs normally again. The ticks come
+// about every WatcherInterval and see how far the running pass is.
+TEST(ScriptLua, WatcherCancelStopsTheEvaluationAsTheBudgetDoes) {
+  const char* const spin = "local s = 0 for i = 1, 2e4 do s = s + i end ";
+  struct Case {
+    const char* name;
+    std::string script;
+    std::function<void(TqorScriptLua&)> run;
+  } cases[] = {
+      {"script run", "while true do end", [](TqorScriptLua&) {}},
+      {"call", "function f(x) while true do end end",
+       [](TqorScriptLua& host) {
+         host.PrepareFunction("f");
+         host.fct(1);
+       }},
+      {"pass", std::string("function f(x) ") + spin + "return x end",
+       [](TqorScriptLua& host) {
+         host.PrepareFunction("f");
+         std::vector<Extended> x(100'000, 1), y(x.size());
+         std::int64_t calls = 0;
+         host.fctPass(x.data(), y.data(), static_cast<int>(x.size()), calls, -1);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TqorScriptLua host;
+    std::atomic<bool> cancel = false;
+    std::vector<int> passProgress;
+    host.setWatcher({&cancel, [&](int PassStarted) {
+                       passProgress.push_back(PassStarted);
+                       if (passProgress.size() == 3) cancel = true;
+                     }});
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      host.LoadScriptFromString(QString::fromStdString(c.script));
+      c.run(host);
+      ADD_FAILURE() << "not cancelled";
+    } catch (const ECalculationCancelled& e) {
+      EXPECT_EQ(e.Message(), "Berechnung abgebrochen");
+    }
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 2 * WatcherInterval);
+    EXPECT_LT(took, DefaultEvaluationBudget / 2);
+    ASSERT_EQ(passProgress.size(), 3u);
+    if (c.name == std::string("pass"))
+      EXPECT_TRUE(passProgress[0] > 0 && passProgress[0] < passProgress[2]) << passProgress[0];
+    else
+      EXPECT_EQ(passProgress[2], 0);
+
+    cancel = false;
+    host.LoadScriptFromString("function f(x) return 2 * x end");
+    host.PrepareFunction("f");
+    EXPECT_EQ(host.fct(21), 42);
+  }
 }
 
 TEST(ScriptLua, MemoryCapFailsTheEvaluation) {
