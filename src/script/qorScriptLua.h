@@ -6,8 +6,9 @@
 // Two limits keep a user's script from taking the program down: one evaluation (a
 // script run or one fct call) may take at most evaluationBudget() before the whole
 // calculation is aborted (ECalculationAborted), and the state may hold at most
-// memoryCap() bytes while Lua code runs; beyond that the evaluation fails with
-// Lua's out-of-memory error.
+// memoryCap() bytes while Lua code runs and while it closes; beyond that the evaluation
+// fails with Lua's out-of-memory error. Scripts get the base library without files,
+// output and precompiled chunks (RestrictBaseLibrary), so that closing runs no script code.
 
 #include "qorKaloBase.h"
 
@@ -28,7 +29,7 @@ inline constexpr std::chrono::milliseconds DefaultEvaluationBudget{10'000};
 // evaluation, not exhaust the machine.
 inline constexpr std::size_t DefaultLuaMemoryCap = std::size_t{512} << 20;
 
-// Owns one interpreter state with the base library opened.
+// Owns one interpreter state with the restricted base library opened.
 class TqorScriptLuaCommon {
 public:
   // Loads the Lua library unless one is loaded (under LuaLibFileName, or the module's
@@ -44,7 +45,9 @@ public:
 
   // Empties the stack and runs script; what the script leaves on the stack stays.
   // Raises "Fehler in LoadScriptFromString(): ..." with Lua's message when the script
-  // does not compile or fails, ECalculationAborted when it exceeds the time budget.
+  // does not compile (a precompiled chunk counts as a syntax error) or fails,
+  // ECalculationAborted when it exceeds the time budget. The message quotes at most
+  // MaxQuotedLength characters of the script and of Lua's message.
   void LoadScriptFromString(const QString& script);
 
   // The library file name this object was created with (empty: the module's).
