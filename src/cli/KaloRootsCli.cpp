@@ -8,6 +8,7 @@
 #include "qorFileIO.h"
 #include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
+#include "qorStrUtils.h"
 #include "qorValue.h"
 #include "qorVersionInfo.h"
 
@@ -112,13 +113,13 @@ QString NodeCountError(int Nodes) {
 }
 
 [[noreturn]] void NoNumber(const QString& Option, const QString& Text) {
-  Usage(QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, Text));
+  Usage(QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, TextExcerpt(Text)));
 }
 
 // The window, the task file and Lua all hold doubles, so a value beyond their range is
 // refused rather than turned into INF.
 [[noreturn]] void NoFiniteNumber(const QString& Option, const QString& Text) {
-  Usage(QStringLiteral("%1 erwartet eine endliche Zahl bis etwa 1.8E+308, nicht '%2'.").arg(Option, Text));
+  Usage(QStringLiteral("%1 erwartet eine endliche Zahl bis etwa 1.8E+308, nicht '%2'.").arg(Option, TextExcerpt(Text)));
 }
 
 // An interval end of --zeroin, which goes to the solver as it is.
@@ -150,7 +151,7 @@ double ParseTaskReal(const QString& Option, const QString& Text) {
 int ParseInteger(const QString& Option, const QString& Text) {
   bool ok = false;
   const int value = Text.trimmed().toInt(&ok);
-  if (!ok) Usage(QStringLiteral("%1 erwartet eine ganze Zahl, nicht '%2'.").arg(Option, Text));
+  if (!ok) Usage(QStringLiteral("%1 erwartet eine ganze Zahl, nicht '%2'.").arg(Option, TextExcerpt(Text)));
   return value;
 }
 
@@ -159,19 +160,19 @@ QSize ParseSize(const QString& Text) {
   const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(Text);
   const QSize size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
   if (size.isEmpty() || size.width() > MaxPlotSide || size.height() > MaxPlotSide)
-    Usage(QStringLiteral("--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis %1, nicht '%2'.").arg(MaxPlotSide).arg(Text));
+    Usage(QStringLiteral("--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis %1, nicht '%2'.").arg(MaxPlotSide).arg(TextExcerpt(Text)));
   return size;
 }
 
 QString ParsePlotFile(const QString& FileName) {
   if (!PlotSuffixes.contains(QFileInfo(FileName).suffix().toLower()))
-    Usage(QStringLiteral("--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht '%1'.").arg(FileName));
+    Usage(QStringLiteral("--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht '%1'.").arg(TextExcerpt(FileName)));
   return FileName;
 }
 
 QString ParseReportFile(const QString& FileName) {
   if (QFileInfo(FileName).suffix().toLower() != QLatin1String("pdf"))
-    Usage(QStringLiteral("--report schreibt eine .pdf-Datei, nicht '%1'.").arg(FileName));
+    Usage(QStringLiteral("--report schreibt eine .pdf-Datei, nicht '%1'.").arg(TextExcerpt(FileName)));
   return FileName;
 }
 
@@ -186,7 +187,7 @@ TFormat ParseFormat(const QString& Text) {
   if (Text == QLatin1String("table")) return TFormat::Table;
   if (Text == QLatin1String("csv")) return TFormat::Csv;
   if (Text == QLatin1String("json")) return TFormat::Json;
-  Usage(QStringLiteral("Unbekanntes Ausgabeformat '%1' (table, csv oder json).").arg(Text));
+  Usage(QStringLiteral("Unbekanntes Ausgabeformat '%1' (table, csv oder json).").arg(TextExcerpt(Text)));
 }
 
 // Hands out the arguments one by one; an option's value missing is a usage error.
@@ -233,7 +234,7 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--zeroin") {
       const Extended a = ParseReal(opt, args.ValueOf(opt));
       o.Zeroin = std::make_pair(a, ParseReal(opt, args.ValueOf(opt)));
-    } else Usage(QStringLiteral("Unbekannte Option '%1'.").arg(opt));
+    } else Usage(QStringLiteral("Unbekannte Option '%1'.").arg(TextExcerpt(opt)));
   }
   if (o.Function && o.ScriptFile) Usage(QStringLiteral("--function und --script schließen sich aus."));
   if (o.Nodes && !NodeCountInRange(*o.Nodes)) Usage(NodeCountError(*o.Nodes));

@@ -3,6 +3,7 @@
 // cannot be read whole before opening it and never reads past a limit; writing goes
 // through WriteFileAtomically, so a failure leaves the old file as it was.
 
+#include "qorFileErrors.h"
 #include "qorSaveFile.h"
 
 #include <QByteArray>
@@ -18,24 +19,22 @@ inline constexpr qint64 MaxReadFileSize = 16 * 1024 * 1024;
 inline constexpr char MsgCannotOpenFile[] = "Die Datei '%1' kann nicht geöffnet werden: %2";
 inline constexpr char MsgCannotWriteFile[] = "Die Datei '%1' kann nicht geschrieben werden: %2";
 
-// The reason given for a device, a FIFO or a socket.
-inline constexpr char ReasonNoRegularFile[] = "Das ist keine gewöhnliche Datei.";
-
 // MessageFormat (UTF-8) filled with FileName in native separators and Reason.
 QString FileMessage(const char* MessageFormat, const QString& FileName, const QString& Reason);
 
-// Why FileName cannot be read whole, in German: it does not exist, is a folder, is no
-// regular file (a device or FIFO, which could block or never end) or is larger than
-// MaxSize. Empty when it can be read.
+// Why FileName cannot be read whole, in German: it does not exist, lies in a folder the
+// user may not enter, is a folder, is no regular file (a device or FIFO, which could
+// block or never end) or is larger than MaxSize. Empty when it can be read.
 std::optional<QString> UnreadableFileReason(const QString& FileName, qint64 MaxSize = MaxReadFileSize);
 
-// The whole content of FileName. An existing file that UnreadableFileReason refuses is
-// never opened, and no more than MaxSize bytes are read even if the file grows. A file
-// that cannot be opened (missing, no access) or read gives the system's reason. Raises
-// Exception with FileMessage(MessageFormat, FileName, reason).
+// The whole content of FileName. A file that UnreadableFileReason refuses is never
+// opened, the open never waits (a FIFO swapped in), and no more than MaxSize bytes are
+// read even if the file grows. A file that cannot be opened or read gives the system's
+// reason in German (FileErrorReason). Raises Exception with FileMessage(MessageFormat,
+// FileName, reason).
 QByteArray ReadWholeFile(const QString& FileName, qint64 MaxSize = MaxReadFileSize,
                          const char* MessageFormat = MsgCannotOpenFile);
 
 // Writes Bytes to FileName through WriteFileAtomically. Raises EInOutError with
-// FileMessage(MessageFormat, FileName, the system's reason); the old file then stays.
+// FileMessage(MessageFormat, FileName, its reason); the old file then stays.
 void WriteWholeFile(const QString& FileName, const QByteArray& Bytes, const char* MessageFormat = MsgCannotWriteFile);

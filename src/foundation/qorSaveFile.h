@@ -7,7 +7,9 @@
 #include <optional>
 
 // Writes Bytes to FileName through a temporary file in the same folder, which replaces
-// the file only once every byte has reached it. On failure (folder missing, no access,
-// disk full) an existing file keeps its content, no temporary file is left, and the
-// result is the system's reason; on success the result is empty.
+// the file only once every byte has reached the disk; a symbolic link is followed to its
+// file. A folder, a device or a read-only file in the way is not replaced. On failure
+// (folder missing, no permission, disk full, file too large) an existing file keeps its
+// content, no temporary file is left, and the result is the reason in German
+// (FileErrorReason); on success the result is empty.
 std::optional<QString> WriteFileAtomically(const QString& FileName, const QByteArray& Bytes);

@@ -91,3 +91,10 @@ QString KeepChars(const QString& Text, const TqorCharSet& Keep) {
     if (Keep.contains(c)) result += c;
   return result;
 }
+
+QString TextExcerpt(const QString& Text, qsizetype MaxLength) {
+  if (Text.size() <= MaxLength) return Text;
+  // A surrogate pair is not cut in half.
+  const qsizetype cut = Text[MaxLength - 1].isHighSurrogate() ? MaxLength - 1 : MaxLength;
+  return Text.left(cut) + QStringLiteral(" [... %1 Zeichen]").arg(Text.size());
+}

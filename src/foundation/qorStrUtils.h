@@ -55,3 +55,11 @@ QString RemoveChars(const QString& Text, QStringView Chars);
 
 // Text without the characters that are not in Keep.
 QString KeepChars(const QString& Text, const TqorCharSet& Keep);
+
+// The most characters of another text that a message quotes.
+inline constexpr qsizetype MaxQuotedLength = 200;
+
+// Text for a message: unchanged up to MaxLength characters, else its first MaxLength
+// characters and " [... N Zeichen]" with the whole length, so that a huge input does
+// not become a huge message.
+QString TextExcerpt(const QString& Text, qsizetype MaxLength = MaxQuotedLength);

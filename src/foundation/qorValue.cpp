@@ -22,9 +22,8 @@ const char* const MsgNoDateTime = "'%1' ist kein gültiger Wert für Datum und U
 const char* const MsgDateOutOfRange =
     "Datum und Uhrzeit müssen gültig sein und in den Jahren 1 bis 9999 liegen.";
 
-// The real form: one digit before the full stop and 14 after it make 15 significant
-// digits; the exponent has at least three digits.
-constexpr int FractionDigits = 14;
+// The real form: one digit before the full stop, the others after it; the exponent
+// has at least three digits.
 constexpr int MinExponentDigits = 3;
 
 // Date and time parts are 16-bit numbers; larger ones are refused, not wrapped.
@@ -37,8 +36,9 @@ constexpr int ZeroYear = 1899, ZeroMonth = 12, ZeroDay = 30;
 // An exponent beyond any Extended is kept at this size instead of overflowing.
 constexpr qint64 ExponentCap = 1'000'000'000'000'000;
 
+// A message quotes only the start of a long text: a file's attribute may hold megabytes.
 [[noreturn]] void Fail(const char* Message, const QString& Text) {
-  throw EConvertError(QString::fromUtf8(Message).arg(Text).toStdString());
+  throw EConvertError(QString::fromUtf8(Message).arg(TextExcerpt(Text)).toStdString());
 }
 
 bool IsBlank(QChar C) { return C.unicode() <= u' '; }
@@ -211,14 +211,14 @@ bool TextToBool(const QString& Text) {
   Fail(MsgNoBoolean, Text);
 }
 
-QString FloatToExpText(Extended X) {
+QString FloatToExpText(Extended X, int Digits) {
   if (std::isnan(X)) return QStringLiteral("NAN");
   if (std::isinf(X)) return std::signbit(X) ? QStringLiteral("-INF") : QStringLiteral("INF");
   // A negative zero is no negative value.
   if (X == 0) X = 0;
   char buffer[64];
   const auto end = std::to_chars(std::begin(buffer), std::end(buffer), X,
-                                 std::chars_format::scientific, FractionDigits).ptr;
+                                 std::chars_format::scientific, Digits - 1).ptr;
   const std::string_view s(buffer, end - buffer);
   const std::size_t e = s.find('e');
   const std::string_view mantissa = s.substr(0, e), exponentSign = s.substr(e + 1, 1),

@@ -67,9 +67,12 @@ QString BoolToText(bool B);
 // fails with "Text '<Text>' kann nicht als Boolean interpretiert werden."
 bool TextToBool(const QString& Text);
 
-// X with 15 significant digits in exponent form: "-2.50000000000000E+000" (full stop,
+// The significant digits FloatToExpText writes unless told otherwise.
+inline constexpr int ExpTextDigits = 15;
+
+// X with Digits significant digits in exponent form: "-2.50000000000000E+000" (full stop,
 // exponent sign, at least three exponent digits); "NAN", "INF", "-INF" when not finite.
-QString FloatToExpText(Extended X);
+QString FloatToExpText(Extended X, int Digits = ExpTextDigits);
 
 // The real in Text: optional blanks, optional sign, digits with an optional full stop
 // and fraction, an optional exponent (E or e, optional sign, digits), optional blanks.

@@ -16,7 +16,9 @@ const char* const MsgNoStartNode =
 const char* const MsgMissingNode = "%1 '%2' in Pfad '%3' wurde nicht gefunden.";
 const char* const KindPath = "Element oder Atribut";
 const char* const KindAttribute = "Attribut";
-const char* const MsgNoXML = "%1 ist kein gültiges XML: %2 (Zeile %3, Spalte %4)";
+// The parser's own (English) words are quoted as its detail, after the place it names.
+const char* const MsgNoXML = "%1 ist kein gültiges XML: Zeile %2, Spalte %3, Meldung des XML-Parsers: \"%4\"";
+const char* const MsgNoXMLNowhere = "%1 ist kein gültiges XML, Meldung des XML-Parsers: \"%2\"";
 const char* const ReasonEmptyDocument = "Das XML-Dokument ist leer.";
 const char* const MsgInvalidName = "'%1' ist kein gültiger XML-Name.";
 
@@ -57,11 +59,26 @@ void SetDeclaration(pugi::xml_document& Doc) {
   SetAttribute(declaration, "encoding", XMLEncoding);
 }
 
-// 1-based line and column of a byte offset.
+// 1-based line and column (in characters) of a byte offset.
 std::pair<qsizetype, qsizetype> LineAndColumn(const QByteArray& Bytes, qsizetype Offset) {
   const QByteArray before = Bytes.left(Offset);
   const qsizetype lineStart = before.lastIndexOf('\n') + 1;
-  return {before.count('\n') + 1, Offset - lineStart + 1};
+  return {before.count('\n') + 1, QString::fromUtf8(before.mid(lineStart)).size() + 1};
+}
+
+// True when a failed parse names a place in the text; running out of memory names none.
+bool HasPlace(const pugi::xml_parse_result& Result) {
+  return Result.status != pugi::status_out_of_memory && Result.status != pugi::status_internal_error &&
+         Result.status != pugi::status_io_error && Result.status != pugi::status_file_not_found;
+}
+
+// Why Bytes is no XML document: the place, where known, and the parser's detail.
+QString NoXMLMessage(const QString& Source, const QByteArray& Bytes, const pugi::xml_parse_result& Result) {
+  const QString detail = QString::fromUtf8(Result.description());
+  if (!HasPlace(Result)) return FromUtf8(MsgNoXMLNowhere).arg(Source, detail);
+  const auto [line, column] = LineAndColumn(Bytes, Result.offset);
+  // One arg() call, so that a "%1" in a file name is not taken for a place holder.
+  return FromUtf8(MsgNoXML).arg(Source, QString::number(line), QString::number(column), detail);
 }
 
 // An XML name: a letter, "_" or ":", then letters, digits, "_", ":", "-" or ".".
@@ -124,8 +141,7 @@ void TqorXMLBaseDocument::Parse(const QByteArray& Bytes, pugi::xml_encoding Enco
   const pugi::xml_parse_result result = FxmlDoc.load_buffer(Bytes.constData(), Bytes.size(), options, Encoding);
   if (!result) {
     FxmlDoc.reset();
-    const auto [line, column] = LineAndColumn(Bytes, result.offset);
-    Fail(FromUtf8(MsgNoXML).arg(Source, QString::fromUtf8(result.description())).arg(line).arg(column));
+    Fail(NoXMLMessage(Source, Bytes, result));
   }
   TLineBreakNormalizer normalizer;
   FxmlDoc.traverse(normalizer);

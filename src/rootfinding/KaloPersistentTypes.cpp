@@ -9,6 +9,7 @@
 #include "qorXMLDoc.h"
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -38,6 +39,18 @@ double RoundedToDouble(Extended X) {
   return static_cast<double>(X);
 }
 
+// The most significant digits a double needs to be read back as itself.
+constexpr int DoubleDigits = 17;
+
+// The text of a finite double: 15 digits, or more where 15 round beyond the largest
+// double (1.79769313486232E+308), which could never be read back.
+QString FileRealText(double X) {
+  for (int digits = ExpTextDigits;; ++digits) {
+    const QString text = FloatToExpText(X, digits);
+    if (digits >= DoubleDigits || std::isfinite(ExpTextToDouble(text))) return text;
+  }
+}
+
 // The file holds doubles, so a real is rounded to double before it is written. A real
 // without a finite double would give a file that cannot be read back, so it is refused
 // before anything is written.
@@ -47,7 +60,7 @@ TqorValue AsFileReal(const char* Name, Extended X) {
     const QString reason = QString::fromUtf8(MsgNotStorable).arg(FormatValue(TqorValue(X)));
     throw EConvertError(QString::fromUtf8(MsgAttribute).arg(QString::fromLatin1(Name), reason).toStdString());
   }
-  return rounded;
+  return FileRealText(rounded);
 }
 
 // The attribute's text, or nothing when it is missing.
@@ -71,12 +84,21 @@ T ReadAttribute(TqorXMLNode& Elem, const char* Name, T Present, F Read) {
   }
 }
 
+// True when Text, a real beyond the double range, is no further out than 15 digits of
+// the largest double: the program wrote the largest doubles so before it wrote more digits.
+bool IsRoundedLargestDouble(const QString& Text) {
+  static const Extended largest = ExpTextToFloat(FloatToExpText(std::numeric_limits<double>::max()));
+  TFloatEnvGuard guard;  // the parse of a huge text may raise the overflow flag
+  return std::fabs(ExpTextToFloat(Text)) <= largest;
+}
+
 // A real of the file, rounded once to double as it was written (and as the window's
 // fields and kaloroots read a number). Blank text is no real.
 Extended TextToFileReal(const QString& Text) {
   const double rounded = ExpTextToDouble(Text);
-  if (std::isinf(rounded)) throw EConvertError(QString::fromUtf8(MsgNoDouble).arg(Text).toStdString());
-  return rounded;
+  if (!std::isinf(rounded)) return rounded;
+  if (IsRoundedLargestDouble(Text)) return std::copysign(std::numeric_limits<double>::max(), rounded);
+  throw EConvertError(QString::fromUtf8(MsgNoDouble).arg(TextExcerpt(Text)).toStdString());
 }
 
 Extended ReadReal(TqorXMLNode& Elem, const char* Name, Extended Present) {

@@ -3,6 +3,8 @@
 #include "LuaLib.h"
 #include "qorException.h"
 #include "qorFloatFaults.h"
+#include "qorScriptSandbox.h"
+#include "qorStrUtils.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -43,20 +45,9 @@ TLuaLimits& LimitsOf(lua_State* L) {
   return *static_cast<TLuaLimits*>(limits);
 }
 
-// Lua's allocator with the memory cap; Lua frees with nsize 0 and never expects a
-// shrink to fail.
-void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
-  auto& limits = *static_cast<TLuaLimits*>(ud);
-  if (nsize == 0) {
-    std::free(ptr);
-    limits.FUsed -= osize;
-    return nullptr;
-  }
-  if (nsize > osize && limits.FCapActive && limits.FUsed - osize + nsize > limits.FCap) return nullptr;
-  void* block = std::realloc(ptr, nsize);
-  if (block) limits.FUsed = limits.FUsed - osize + nsize;
-  return block;
-}
+// Blocks from this size on make the allocator look at the clock: a few instructions
+// that copy large strings could otherwise spend minutes between two looks of the hook.
+constexpr std::size_t LargeBlockSize = 64 * 1024;
 
 // Runs the watcher's tick; its time is not the evaluation's. What it raises cannot pass
 // through Lua's C frames and is dropped.
@@ -73,37 +64,66 @@ bool CancelRequested(const TLuaLimits& limits) {
   return limits.FWatcher.Cancel && limits.FWatcher.Cancel->load(std::memory_order_relaxed);
 }
 
+// True once the running evaluation has spent its budget or the watcher's cancel flag is
+// set; the clock starts at the first look.
+bool BudgetSpent(TLuaLimits& limits) {
+  if (limits.FExpired) return true;
+  if (CancelRequested(limits)) {
+    limits.FCancelled = true;
+    limits.FExpired = true;
+    return true;
+  }
+  const Clock::time_point now = Clock::now();
+  if (!limits.FStarted) {
+    limits.FStart = now;
+    limits.FStarted = true;
+  }
+  limits.FExpired = now - limits.FStart > limits.FBudget;
+  return limits.FExpired;
+}
+
+// Lua's allocator with the memory cap; Lua frees with nsize 0 and never expects a
+// shrink to fail. Once the budget is spent, large blocks fail too.
+void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
+  auto& limits = *static_cast<TLuaLimits*>(ud);
+  if (nsize == 0) {
+    std::free(ptr);
+    limits.FUsed -= osize;
+    return nullptr;
+  }
+  if (nsize > osize && limits.FCapActive) {
+    if (limits.FUsed - osize + nsize > limits.FCap) return nullptr;
+    if (nsize >= LargeBlockSize && BudgetSpent(limits)) return nullptr;
+  }
+  void* block = std::realloc(ptr, nsize);
+  if (block) limits.FUsed = limits.FUsed - osize + nsize;
+  return block;
+}
+
 // The count hook: raises a Lua error once the evaluation has spent its budget or the
 // watcher's cancel flag is set, and lets the watcher look in now and then. The clock
 // starts at the evaluation's first check, at most one interval after it began, so that
 // a quick call never reads the clock.
 void BudgetHook(lua_State* L, lua_Debug*) {
   TLuaLimits& limits = LimitsOf(L);
-  const Clock::time_point now = Clock::now();
-  if (!limits.FExpired) {
-    if (limits.FWatcher.Tick && now >= limits.FNextTick) Tick(limits, now);
-    if (CancelRequested(limits)) {
-      limits.FCancelled = true;
-    } else {
-      if (!limits.FStarted) {
-        limits.FStart = now;
-        limits.FStarted = true;
-      }
-      if (now - limits.FStart <= limits.FBudget) return;
-    }
-    limits.FExpired = true;
-    // From now on every instruction fails, so that script code which catches the
-    // error (pcall) cannot run on.
-    LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
+  if (!limits.FExpired && limits.FWatcher.Tick) {
+    const Clock::time_point now = Clock::now();
+    if (now >= limits.FNextTick) Tick(limits, now);
   }
+  if (!BudgetSpent(limits)) return;
+  // From now on every instruction fails, so that script code which catches the
+  // error (pcall) cannot run on.
+  LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
   LuaLib::lua_pushstring(L, BudgetErrorText);
   LuaLib::lua_error(L);
 }
 
-// The text of the value on top of the stack (empty for a value without one).
+// The text of the error value on top of the stack, shortened for a message; for a
+// value without a text (error({}), error(nil)) what kind of value it is.
 std::string TopText(lua_State* L) {
-  const char* text = LuaLib::lua_tostring(L, -1);
-  return text ? QString::fromLocal8Bit(text).toStdString() : std::string();
+  if (const char* text = LuaLib::lua_tostring(L, -1)) return TextExcerpt(QString::fromLocal8Bit(text)).toStdString();
+  const char* kind = LuaLib::lua_typename(L, LuaLib::lua_type(L, -1));
+  return std::string("Das Script hat einen Fehler ohne Meldungstext ausgelöst (Fehlerwert vom Typ ") + kind + ").";
 }
 
 // Shortest text that reads back as the same double, independent of the locale.
@@ -181,7 +201,7 @@ void CollectAfterMemoryError(lua_State* L, int code) {
 
 // The detail of a failed script run by Lua's result code.
 std::string LoadErrorDetail(int code, const QString& script) {
-  const std::string quoted = "\"" + script.toStdString() + "\"";
+  const std::string quoted = "\"" + TextExcerpt(script).toStdString() + "\"";
   if (code == LUA_ERRSYNTAX) return "Syntaxfehler in Script " + quoted;
   if (code == LUA_ERRMEM) return "Unzureichender Speicher zum laden von Script " + quoted;
   return std::string();
@@ -189,8 +209,11 @@ std::string LoadErrorDetail(int code, const QString& script) {
 
 }  // namespace
 
+// No script code can run while the state closes (scripts make no finalizers); the cap
+// still holds, as Lua runs finalizers in protected calls.
 void TqorScriptLuaCommon::TLuaStateCloser::operator()(lua_State* L) const {
   TFloatEnvGuard guard;
+  LimitsOf(L).FCapActive = true;
   LuaLib::lua_close(L);
 }
 
@@ -217,6 +240,7 @@ void TqorScriptLuaCommon::CreateState() {
   if (!FLuaState) throw std::bad_alloc();
   LuaLib::lua_sethook(luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
   LuaLib::luaopen_base(luaState());
+  RestrictBaseLibrary(luaState());
 }
 
 void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
@@ -224,7 +248,7 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
   const QByteArray text = script.toLocal8Bit();
   TFloatEnvGuard guard;
   LuaLib::lua_settop(L, 0);
-  const int code = Evaluate([&] { return LuaLib::luaL_dostring(L, text.constData()); });
+  const int code = Evaluate([&] { return DoSourceString(L, text.constData()); });
   if (code != 0) RaiseScriptError(code, script);
 }
 

@@ -6,8 +6,9 @@
 // Two limits keep a user's script from taking the program down: one evaluation (a
 // script run or one fct call) may take at most evaluationBudget() before the whole
 // calculation is aborted (ECalculationAborted), and the state may hold at most
-// memoryCap() bytes while Lua code runs; beyond that the evaluation fails with
-// Lua's out-of-memory error.
+// memoryCap() bytes while Lua code runs and while it closes; beyond that the evaluation
+// fails with Lua's out-of-memory error. Scripts get the base library without files,
+// output and precompiled chunks (RestrictBaseLibrary), so that closing runs no script code.
 // A watcher (setWatcher) may stop the running evaluation the same way the time budget
 // does: every place below that raises ECalculationAborted for the budget raises
 // ECalculationCancelled instead when the watcher's cancel flag stopped it.
@@ -48,7 +49,7 @@ struct TqorScriptWatcher {
   std::function<void(int PassStarted)> Tick;
 };
 
-// Owns one interpreter state with the base library opened.
+// Owns one interpreter state with the restricted base library opened.
 class TqorScriptLuaCommon {
 public:
   // Loads the Lua library unless one is loaded (under LuaLibFileName, or the module's
@@ -64,7 +65,9 @@ public:
 
   // Empties the stack and runs script; what the script leaves on the stack stays.
   // Raises "Fehler in LoadScriptFromString(): ..." with Lua's message when the script
-  // does not compile or fails, ECalculationAborted when it exceeds the time budget.
+  // does not compile (a precompiled chunk counts as a syntax error) or fails,
+  // ECalculationAborted when it exceeds the time budget. The message quotes at most
+  // MaxQuotedLength characters of the script and of Lua's message.
   void LoadScriptFromString(const QString& script);
 
   // The library file name this object was created with (empty: the module's).

@@ -1,4 +1,5 @@
 #include "KaloExport.h"
+#include "KaloPersistentTypes.h"
 #include "KaloRootCalculation.h"
 #include "KaloRootPlot.h"
 #include "KaloRootsCli.h"
@@ -27,6 +28,7 @@
 
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -176,9 +178,9 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--plot", "p.png", "--size", "320 x 200"}, 2,
        "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '320 x 200'."},
       {{"--plot", "/nonexistent/p.wmf"}, 1,
-       "Die Datei '/nonexistent/p.wmf' kann nicht geschrieben werden: No such file or directory"},
+       "Die Datei '/nonexistent/p.wmf' kann nicht geschrieben werden: Das Verzeichnis existiert nicht."},
       {{"--report", "/nonexistent/b.pdf"}, 1,
-       "Die Datei '/nonexistent/b.pdf' kann nicht geschrieben werden: No such file or directory"},
+       "Die Datei '/nonexistent/b.pdf' kann nicht geschrieben werden: Das Verzeichnis existiert nicht."},
       {{"--task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geöffnet werden: Sie existiert nicht."},
       {{"--values", "/nonexistent/v.csv"}, 1, "Die Datei '/nonexistent/v.csv' kann nicht geschrieben werden: "},
       {{"--save-task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geschrieben werden: "},
@@ -331,7 +333,7 @@ TEST(KaloRoots, BadTaskFileOrFailedCalculationWritesNothing) {
       {"<RootFinding NodeCount=\"5\"/>", "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 5.\n"},
       {"<RootFinding NodeCount=\"zwei\"/>",
        "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert.\n"},
-      {"<RootFinding><Function></RootFinding>", "ist kein gültiges XML: Start-end tags mismatch (Zeile 1, Spalte 26)\n"},
+      {"<RootFinding><Function></RootFinding>", "ist kein gültiges XML: Zeile 1, Spalte 26, Meldung des XML-Parsers: \"Start-end tags mismatch\"\n"},
       {"<RootFinding xMin=\"1\" xMax=\"1\" NodeCount=\"10\"/>",
        "Gleitkommadivision durch Null\n"},
   };
@@ -350,6 +352,43 @@ TEST(KaloRoots, BadTaskFileOrFailedCalculationWritesNothing) {
     EXPECT_FALSE(QFile::exists(values));
     EXPECT_FALSE(QFile::exists(plot));
   }
+}
+
+// A task from elsewhere reads no file, prints nothing into the output and has its
+// megabytes quoted in a few hundred characters.
+TEST(KaloRoots, HostileTaskReachesNoFileAndIsQuotedShortly) {
+  QTemporaryDir dir;
+  const QString task = dir.filePath("fremd.nwd"), roots = dir.filePath("roots.csv");
+  const QString huge = "x = = " + QString(10'000'000, u'y');
+  const struct {
+    QString script;
+    std::string ending;
+  } cases[] = {
+      {"dofile('/etc/passwd') function fct(x) return x end",
+       "]:1: attempt to call global 'dofile' (a nil value)\n"},
+      {huge, "...\"]:1: unexpected symbol near '='\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script.left(60).toStdString());
+    TKaloPersistRootFinding t;
+    t.RootFunction().setSimpleScript(false);
+    t.RootFunction().setFunctionScript(c.script);
+    SaveTaskFile(task, t);
+    testing::internal::CaptureStdout();
+    const Result r = Kaloroots({"--task", task, "--roots", roots, "--format", "csv"});
+    std::fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_LT(r.err.size(), 1000) << "the script has " << c.script.size() << " characters";
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.toStdString().ends_with(c.ending)) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(roots));
+  }
+  testing::internal::CaptureStdout();
+  const Result printing = Kaloroots({"--function", "(print('7;1;Zeroin();1') or 0) + x", "--format", "csv"});
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(printing.code, 0) << printing.err.toStdString();
+  EXPECT_FALSE(printing.out.contains("7;1;Zeroin();1")) << printing.out.toStdString();
 }
 
 // The plot of fct over the default range as the window draws it, at Size pixels.

@@ -165,7 +165,7 @@ TEST_F(DSToString, WriteToFileReplacesTheFileInTheLocaleCharacterSet) {
 
   const QString missing = dir.filePath("fehlt/export.csv");
   EXPECT_THROW_MSG(FWriter.WriteToFile(missing), EInOutError,
-                   "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: No such file or directory");
+                   "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
   EXPECT_FALSE(QFile::exists(missing));
 }
 
@@ -182,7 +182,7 @@ TEST_F(DSToString, FailedWriteLeavesTheOldFileIntact) {
   {
     const TFileSizeLimit diskFull(4096);
     EXPECT_THROW_MSG(FWriter.WriteToFile(fileName), EInOutError,
-                     "Die Datei '" + fileName.toStdString() + "' kann nicht geschrieben werden: File too large");
+                     "Die Datei '" + fileName.toStdString() + "' kann nicht geschrieben werden: Die Datei wird zu groß.");
   }
   QFile file(fileName);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -1,5 +1,6 @@
 #include "qorException.h"
 #include "qorFileIO.h"
+#include "qorTestOtherUser.h"
 #include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@
 namespace {
 
 // What cannot be read whole is refused with its reason before it is opened: a device or
-// a FIFO would block or never end. A missing file is left to the system's reason.
+// a FIFO would block or never end.
 TEST(ReadWholeFile, ReadsUpToTheLimitAndRefusesEverythingElse) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -42,7 +43,7 @@ TEST(ReadWholeFile, ReadsUpToTheLimitAndRefusesEverythingElse) {
       {three, 3, std::nullopt, "abc"},
       {empty, 0, std::nullopt, ""},
       {three, 2, tooLarge, tooLarge},
-      {dir.filePath("fehlt.txt"), MaxReadFileSize, "Sie existiert nicht.", "No such file or directory"},
+      {dir.filePath("fehlt.txt"), MaxReadFileSize, "Sie existiert nicht.", "Sie existiert nicht."},
       {dir.path(), MaxReadFileSize, "Das ist ein Verzeichnis.", "Das ist ein Verzeichnis."},
       {"/dev/null", MaxReadFileSize, noRegularFile, noRegularFile},
   };
@@ -63,5 +64,45 @@ TEST(ReadWholeFile, ReadsUpToTheLimitAndRefusesEverythingElse) {
       EXPECT_EQ(ReadWholeFile(c.FileName, c.MaxSize).toStdString(), c.Read);
   }
 }
+
+#if defined(Q_OS_UNIX)
+// A file in a folder the user may not enter is not reported as missing, and a file they
+// may not read says so.
+TEST(ReadWholeFile, MissingPermissionNamesWhatIsProtected) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString fileName = dir.filePath("a.nwd");
+  {
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("abc") == 3);
+  }
+  const QByteArray folder = QFile::encodeName(dir.path()), file = QFile::encodeName(fileName);
+  struct Case {
+    const char* what;
+    mode_t FolderRights, FileRights;
+    const char* Reason;
+  } cases[] = {
+      {"folder closed", 0, 4, ReasonFolderNotAccessible},
+      {"file unreadable", 5, 0, ReasonFileNotReadable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(chmod(file.constData(), TActingUser::Permissions(c.FileRights)), 0);
+    ASSERT_EQ(chmod(folder.constData(), TActingUser::Permissions(c.FolderRights)), 0);
+    std::string message;
+    {
+      const TActingUser other;
+      ASSERT_TRUE(other.valid());
+      try {
+        ReadWholeFile(fileName);
+      } catch (const Exception& e) {
+        message = e.what();
+      }
+    }
+    ASSERT_EQ(chmod(folder.constData(), 0700), 0);
+    EXPECT_EQ(message, "Die Datei '" + fileName.toStdString() + "' kann nicht geöffnet werden: " + c.Reason);
+  }
+}
+#endif
 
 }  // namespace

@@ -1,5 +1,7 @@
+#include "qorFileErrors.h"
 #include "qorSaveFile.h"
 #include "qorTestFileSizeLimit.h"
+#include "qorTestOtherUser.h"
 #include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,9 +39,49 @@ TEST_F(SaveFile, ReplacesTheWholeFile) {
   EXPECT_EQ(Files(), QStringList{"t.dat"});
 }
 
-TEST_F(SaveFile, MissingFolderGivesTheReason) {
-  EXPECT_EQ(WriteFileAtomically(FDir.filePath("fehlt/t.dat"), "neu"), QString("No such file or directory"));
-  EXPECT_FALSE(QDir(FDir.filePath("fehlt")).exists());
+// A new file gets the usual permissions, a replaced one keeps its own; a link is
+// followed to its file and stays a link.
+TEST_F(SaveFile, KeepsPermissionsAndLinks) {
+  const QString fresh = FDir.filePath("neu.dat");
+  ASSERT_EQ(WriteFileAtomically(fresh, "neu"), std::nullopt);
+  const mode_t mask = umask(0);
+  umask(mask);
+  struct stat info;
+  ASSERT_EQ(stat(QFile::encodeName(fresh).constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask);
+
+  ASSERT_EQ(chmod(QFile::encodeName(Target()).constData(), 0640), 0);
+  ASSERT_EQ(WriteFileAtomically(Target(), "neu"), std::nullopt);
+  ASSERT_EQ(stat(QFile::encodeName(Target()).constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640);
+
+  const QString link = FDir.filePath("link.dat");
+  ASSERT_TRUE(QFile::link(Target(), link));
+  ASSERT_EQ(WriteFileAtomically(link, "durch den Link"), std::nullopt);
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(ReadBytes(Target()), "durch den Link");
+}
+
+// Every failure names its cause in German and leaves the old file and no temporary file.
+TEST_F(SaveFile, FailuresGiveTheCauseInGerman) {
+  ASSERT_TRUE(QDir(FDir.path()).mkdir("ordner"));
+  struct Case {
+    QString FileName;
+    QString Reason;
+  } cases[] = {
+      {FDir.filePath("fehlt/t.dat"), "Das Verzeichnis existiert nicht."},
+      {FDir.filePath("ordner"), "Das ist ein Verzeichnis."},
+      {FDir.filePath("t.dat/x.dat"), "Ein Teil des Pfades ist kein Verzeichnis."},
+      {"/dev/null", "Das ist keine gewöhnliche Datei."},
+      {FDir.filePath(QString(300, u'n')), "Der Dateiname ist zu lang."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.FileName.toStdString());
+    EXPECT_EQ(WriteFileAtomically(c.FileName, "neu"), c.Reason);
+    EXPECT_EQ(ReadBytes(Target()), "alt");
+    EXPECT_EQ(Files(), QStringList{"t.dat"});
+  }
+  EXPECT_TRUE(QFileInfo(FDir.filePath("ordner")).isDir());
 }
 
 #if defined(Q_OS_UNIX)
@@ -50,9 +94,39 @@ TEST_F(SaveFile, FullDiskLeavesTheOldFileAndNoTemporaryFile) {
       const TFileSizeLimit diskFull(4096);
       reason = WriteFileAtomically(Target(), QByteArray(size, 'n'));
     }
-    EXPECT_EQ(reason, QString("File too large")) << size;
+    EXPECT_EQ(reason, QString("Die Datei wird zu groß.")) << size;
     EXPECT_EQ(ReadBytes(Target()), "alt") << size;
     EXPECT_EQ(Files(), QStringList{"t.dat"}) << size;
+  }
+}
+
+// A folder the user may not enter, one they may not write in, and a read-only file each
+// give their own cause.
+TEST_F(SaveFile, MissingPermissionNamesWhatIsProtected) {
+  const QByteArray folder = QFile::encodeName(FDir.path()), file = QFile::encodeName(Target());
+  struct Case {
+    const char* what;
+    mode_t FolderRights, FileRights;
+    const char* Reason;
+  } cases[] = {
+      {"folder closed", 0, 6, ReasonFolderNotAccessible},
+      {"folder read-only", 5, 6, ReasonFolderNotWritable},
+      {"file read-only", 7, 4, ReasonFileReadOnly},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(chmod(file.constData(), TActingUser::Permissions(c.FileRights)), 0);
+    ASSERT_EQ(chmod(folder.constData(), TActingUser::Permissions(c.FolderRights)), 0);
+    std::optional<QString> reason;
+    {
+      const TActingUser other;
+      ASSERT_TRUE(other.valid());
+      reason = WriteFileAtomically(Target(), "neu");
+    }
+    ASSERT_EQ(chmod(folder.constData(), 0700), 0);
+    EXPECT_EQ(reason, QString::fromUtf8(c.Reason));
+    EXPECT_EQ(ReadBytes(Target()), "alt");
+    EXPECT_EQ(Files(), QStringList{"t.dat"});
   }
 }
 #endif

@@ -76,3 +76,23 @@ TEST(StrUtils, CharacterEdits) {
   EXPECT_EQ(RemoveChars(QString::fromUtf16(u"\u20ACa\u20AC"), u"\u20AC"), "a");
   EXPECT_EQ(KeepChars("{12-ab-XY}", u"0123456789ABCDEFabcdef"), "12ab");
 }
+
+// A message quotes a long input by its start and its length, and never half a character.
+TEST(StrUtils, TextExcerptKeepsMessagesShort) {
+  const QString pair = QString::fromUtf16(u"\U0001D465");  // one character, two UTF-16 units
+  struct TCase {
+    QString Text;
+    qsizetype MaxLength;
+    QString Result;
+  } cases[] = {
+      {"kurz", 4, "kurz"},
+      {"", 0, ""},
+      {"abcdef", 3, "abc [... 6 Zeichen]"},
+      {"ab" + pair, 3, "ab [... 4 Zeichen]"},
+      {QString(1'000'000, u'y'), MaxQuotedLength, QString(200, u'y') + " [... 1000000 Zeichen]"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text.left(20).toStdString());
+    EXPECT_EQ(TextExcerpt(c.Text, c.MaxLength), c.Result);
+  }
+}

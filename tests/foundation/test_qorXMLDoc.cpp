@@ -98,7 +98,7 @@ TEST_F(XMLDoc, SaveReplacesFilesAndReportsFailures) {
   const QString missing = Path("fehlt/t.xml");
   EXPECT_THROW_MSG(doc.SaveToFile(missing), Exception,
                    "Die Datei '" + missing.toStdString() +
-                       "' kann nicht geschrieben werden: No such file or directory");
+                       "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
 }
 
 #if defined(Q_OS_UNIX)
@@ -111,7 +111,7 @@ TEST_F(XMLDoc, FailedWriteLeavesTheOldFileIntact) {
   {
     const TFileSizeLimit diskFull(4096);
     EXPECT_THROW_MSG(doc.SaveToFile(target), Exception,
-                     "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: File too large");
+                     "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: Die Datei wird zu groß.");
   }
   EXPECT_EQ(ReadFile(target), "<old/>");
   EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"t.xml"}) << "no temporary file is left";
@@ -170,10 +170,13 @@ TEST_F(XMLDoc, LoadErrorsCarryTheParsersMessageAndLeaveTheDocumentEmpty) {
     const char* Message;
   };
   const TCase cases[] = {
-      {"mismatch.xml", "<?xml version=\"1.0\"?>\n<a>\n  <b></a>", "Start-end tags mismatch (Zeile 3, Spalte 8)"},
-      {"empty.xml", "", "No document element found (Zeile 1, Spalte 1)"},
-      {"attr.xml", "<a x=\"1></a>", "Error parsing element attribute (Zeile 1, Spalte 7)"},
-      {"bom.xml", "\xEF\xBB\xBF<a>\n<", "Could not determine tag type (Zeile 2, Spalte 1)"},
+      {"mismatch.xml", "<?xml version=\"1.0\"?>\n<a>\n  <b></a>",
+       "Zeile 3, Spalte 8, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
+      {"empty.xml", "", "Zeile 1, Spalte 1, Meldung des XML-Parsers: \"No document element found\""},
+      {"attr.xml", "<a x=\"1></a>", "Zeile 1, Spalte 7, Meldung des XML-Parsers: \"Error parsing element attribute\""},
+      {"bom.xml", "\xEF\xBB\xBF<a>\n<", "Zeile 2, Spalte 1, Meldung des XML-Parsers: \"Could not determine tag type\""},
+      {"umlaut.xml", "<Größe>\n<b>Übergröße</c>",
+       "Zeile 2, Spalte 15, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.File);
@@ -188,9 +191,9 @@ TEST_F(XMLDoc, LoadErrorsCarryTheParsersMessageAndLeaveTheDocumentEmpty) {
   TqorXMLDocument doc;
   EXPECT_THROW_MSG(doc.LoadFromFile(Path("fehlt.xml")), Exception,
                    "Die Datei '" + Path("fehlt.xml").toStdString() +
-                       "' kann nicht geöffnet werden: No such file or directory");
+                       "' kann nicht geöffnet werden: Sie existiert nicht.");
   EXPECT_THROW_MSG(doc.setxmlText("<a>"), Exception,
-                   "Der XML-Text ist kein gültiges XML: Start-end tags mismatch (Zeile 1, Spalte 3)");
+                   "Der XML-Text ist kein gültiges XML: Zeile 1, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\"");
 }
 
 TEST(XMLNode, EveryOperationNeedsAStartNode) {

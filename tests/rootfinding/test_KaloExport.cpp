@@ -156,7 +156,7 @@ TEST_F(Export, RootsFileWritesTheVisibleFieldsInDisplayForm) {
 TEST_F(Export, FileThatCannotBeWrittenRaisesAndLeavesNothing) {
   const QString missing = Path("fehlt/werte.csv");
   EXPECT_THROW_MSG(SaveValuesFile(missing, {1.0L}, {2.0L}), EInOutError,
-                   "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: No such file or directory");
+                   "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
   EXPECT_FALSE(QFile::exists(missing));
 }
 

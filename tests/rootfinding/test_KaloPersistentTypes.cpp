@@ -132,6 +132,49 @@ TEST_F(TaskFile, RealsAreWrittenAsDoublesAndReadBackExactly) {
   EXPECT_EQ(read.Name(), "Genau") << "a named task keeps its name";
 }
 
+// Every finite double is saved as a text that opens again: 15 digits as always, more
+// only where 15 would round beyond the largest double. Files that wrote the largest
+// double with 15 digits open too.
+TEST_F(TaskFile, ExtremeRealsOpenAgain) {
+  constexpr double largest = std::numeric_limits<double>::max();
+  const struct {
+    double value;
+    const char* text;  // in the file
+    double read;       // what opening the file gives
+  } cases[] = {
+      {largest, "1.7976931348623157E+308", largest},
+      {-largest, "-1.7976931348623157E+308", -largest},
+      {1.797693134862315E+308, "1.79769313486231E+308", 1.79769313486231E+308},
+      {std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324", std::numeric_limits<double>::denorm_min()},
+      {0.1, "1.00000000000000E-001", 0.1},
+      {-0.0, "0.00000000000000E+000", 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    task.setxMax(c.value);
+    SaveTaskFile(Path("a.nwd"), task);
+    EXPECT_TRUE(ReadBytes(Path("a.nwd")).contains(QByteArray("xMax=\"") + c.text + "\""));
+    TKaloPersistRootFinding read;
+    LoadTaskFile(Path("a.nwd"), read);
+    EXPECT_EQ(read.xMax(), static_cast<Extended>(c.read));
+  }
+  const struct {
+    const char* text;
+    double read;
+  } written[] = {{"1.79769313486232E+308", largest}, {"-1.79769313486232E+308", -largest}};
+  for (const auto& w : written) {
+    SCOPED_TRACE(w.text);
+    LoadText((std::string("<RootFinding xMax=\"") + w.text + "\"/>").c_str());
+    EXPECT_EQ(task.xMax(), static_cast<Extended>(w.read));
+  }
+  WriteBytes(Path("t.nwd"), "<RootFinding xMax=\"1.79769313486233E+308\"/>");
+  EXPECT_THROW_MSG(LoadTaskFile(Path("t.nwd"), task), EConvertError,
+                   "Die Datei '" + Path("t.nwd").toStdString() +
+                       "' kann nicht gelesen werden: Attribut 'xMax': '1.79769313486233E+308' ist kein gültiger "
+                       "Gleitkommawert.");
+  EXPECT_FALSE(std::fetestexcept(FE_OVERFLOW | FE_INVALID)) << "no fault flag is left behind";
+}
+
 TEST_F(TaskFile, SaveAndOpenGiveTheSameTaskBack) {
   MakeDistinct(task);
   task.setxMin(0.5L);  // exactly a double, like every other value here but the bounds

@@ -57,11 +57,11 @@ TEST(LoadPersistentElement, FileThatIsNoTaskFileLeavesTheTaskUntouched) {
       {dir.path(), "kann nicht geöffnet werden: Das ist ein Verzeichnis."},
       {"/dev/zero", "kann nicht geöffnet werden: Das ist keine gewöhnliche Datei."},
       {huge, "kann nicht geöffnet werden: Sie ist mit 16777217 Bytes zu groß (höchstens 16777216 Bytes)."},
-      {data + "empty.nwd", "ist kein gültiges XML: No document element found (Zeile 1, Spalte 1)"},
-      {data + "truncated.nwd", "ist kein gültiges XML: Error parsing element attribute (Zeile 2, Spalte 50)"},
-      {data + "unclosed.nwd", "ist kein gültiges XML: Start-end tags mismatch (Zeile 4, Spalte 3)"},
-      {data + "plain-text.nwd", "ist kein gültiges XML: No document element found (Zeile 2, Spalte 1)"},
-      {data + "garbage.nwd", "ist kein gültiges XML: Error parsing start element tag (Zeile 1, Spalte 33)"},
+      {data + "empty.nwd", "ist kein gültiges XML: Zeile 1, Spalte 1, Meldung des XML-Parsers: \"No document element found\""},
+      {data + "truncated.nwd", "ist kein gültiges XML: Zeile 2, Spalte 50, Meldung des XML-Parsers: \"Error parsing element attribute\""},
+      {data + "unclosed.nwd", "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
+      {data + "plain-text.nwd", "ist kein gültiges XML: Zeile 2, Spalte 1, Meldung des XML-Parsers: \"No document element found\""},
+      {data + "garbage.nwd", "ist kein gültiges XML: Zeile 1, Spalte 33, Meldung des XML-Parsers: \"Error parsing start element tag\""},
       {data + "nodecount-zwei.nwd",
        "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
   };
@@ -93,7 +93,7 @@ TEST(SavePersistentElement, ReplacesAFileAndReportsAMissingFolder) {
 
   const QString missing = dir.filePath("fehlt/a.nwd");
   EXPECT_THROW_MSG(SavePersistentElement(missing, "Aufgabe", task), Exception,
-                   "Die Datei " + Quoted(missing) + " kann nicht geschrieben werden: No such file or directory");
+                   "Die Datei " + Quoted(missing) + " kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
   EXPECT_FALSE(QFile::exists(missing));
 }
 

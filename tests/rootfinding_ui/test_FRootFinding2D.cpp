@@ -509,7 +509,7 @@ TEST_F(RootFinding2DSave, AFailedSaveIsShownAndTheWindowGoesOn) {
   Save(w, "/nonexistent/Polynom.wmf");
   ASSERT_EQ(shownErrors.size(), 1);
   EXPECT_EQ(shownErrors[0], "Die Datei '/nonexistent/Polynom.wmf' kann nicht geschrieben werden: "
-                            "No such file or directory");
+                            "Das Verzeichnis existiert nicht.");
   EXPECT_EQ(busyTexts, QStringList({"Grafik wird abgespeichert ...", ""}));
   EXPECT_EQ(StoredGraphicPlace(), "") << "only a written graphic moves the remembered folder";
 

@@ -239,7 +239,7 @@ TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsListedFirstAndChangesNothingE
   } cases[] = {
       {"nodecount-zwei.nwd",
        "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
-      {"unclosed.nwd", "ist kein gültiges XML: Start-end tags mismatch (Zeile 4, Spalte 3)"},
+      {"unclosed.nwd", "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
   };
   TfrmRootFinding2D w;
   SetScriptTask(w);
@@ -444,7 +444,7 @@ TEST_F(RootFinding2DOverwrite, YesReplacesTheRootsFileByTheValues) { SaveValuesO
 TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsStored) {
   ASSERT_TRUE(QFile(dir.filePath("datei")).open(QIODevice::WriteOnly));
   const QString fileName = File("datei/x.nwd");
-  const QString message = "Die Datei '" + fileName + "' kann nicht geschrieben werden: Not a directory";
+  const QString message = "Die Datei '" + fileName + "' kann nicht geschrieben werden: Ein Teil des Pfades ist kein Verzeichnis.";
   TfrmRootFinding2D w;
   Run(w, "actSaveValues", File("werte.csv"));
   const QString place = StoredPlace("Values");

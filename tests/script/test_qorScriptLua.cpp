@@ -48,7 +48,13 @@ TEST(ScriptLua, FailingScriptsReportLuasMessage) {
                   "Fehlermeldung: [string \"x = = 1\"]:1: unexpected symbol near '='"},
       {"error('kaputt')", "Fehler in LoadScriptFromString(): \r\n"
                           "Fehlermeldung: [string \"error('kaputt')\"]:1: kaputt"},
-      {"error({})", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: "},
+      {"error({})", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
+                    "Meldungstext ausgelöst (Fehlerwert vom Typ table)."},
+      {"error(nil)", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
+                     "Meldungstext ausgelöst (Fehlerwert vom Typ nil)."},
+      {"error(true)", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
+                      "Meldungstext ausgelöst (Fehlerwert vom Typ boolean)."},
+      {"error(42, 0)", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: 42"},
       {"local t = {} for i = 1, 1e9 do t[i] = i end",
        "Fehler in LoadScriptFromString(): Unzureichender Speicher zum laden von Script "
        "\"local t = {} for i = 1, 1e9 do t[i] = i end\"\r\nFehlermeldung: not enough memory"},
@@ -84,7 +90,8 @@ TEST(ScriptLua, FctReportsLuaErrorsAndNonNumbers) {
        "attempt to call global 'undefined' (a nil value)"},
       {"function g(x) return x end", 1, "Fehler #2 in lua_pcall: attempt to call a nil value"},
       {"f = 42", 1, "Fehler #2 in lua_pcall: attempt to call a number value"},
-      {"function f(x) error({}) end", 1, "Fehler #2 in lua_pcall: "},
+      {"function f(x) error({}) end", 1,
+       "Fehler #2 in lua_pcall: Das Script hat einen Fehler ohne Meldungstext ausgelöst (Fehlerwert vom Typ table)."},
       {"function f(x) end", 1, notANumber},
       {"function f(x) return nil end", 1, notANumber},
       {"function f(x) return false end", 1, notANumber},

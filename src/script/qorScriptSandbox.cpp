@@ -1,0 +1,133 @@
+#include "qorScriptSandbox.h"
+
+#include "LuaLib.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Lua's own text for a handler that fails.
+constexpr const char* ErrorInHandlerText = "error in error handling";
+
+bool LooksPrecompiled(const char* Text, std::size_t Size) { return Size > 0 && Text[0] == LUA_SIGNATURE[0]; }
+
+// Pushes Message and returns LUA_ERRSYNTAX, as a compile that failed would.
+int RefuseChunk(lua_State* L, const char* Message) {
+  LuaLib::lua_pushstring(L, Message);
+  return LUA_ERRSYNTAX;
+}
+
+// What load and loadstring return: the function, or nil and the message.
+int LoadResult(lua_State* L, int Code) {
+  if (Code == 0) return 1;
+  LuaLib::lua_pushnil(L);
+  LuaLib::lua_insert(L, -2);
+  return 2;
+}
+
+int Nothing(lua_State*) { return 0; }
+
+// loadstring(s [, chunkname]) for source text only.
+int LoadString(lua_State* L) {
+  std::size_t size = 0;
+  const char* text = LuaLib::luaL_checklstring(L, 1, &size);
+  const char* name = LuaLib::luaL_optlstring(L, 2, text, nullptr);
+  return LoadResult(L, LoadSourceChunk(L, text, size, name));
+}
+
+// The state of a load(f) while it reads: the pieces so far.
+struct TPieceReader {
+  std::size_t Total = 0;
+};
+
+// Fails the running load with Message, as Lua's own reader does.
+[[noreturn]] void FailToRead(lua_State* L, const char* Message) {
+  LuaLib::lua_pushstring(L, Message);
+  LuaLib::lua_error(L);
+  std::abort();  // lua_error does not return
+}
+
+// Lua's reader for load(f), which also refuses a precompiled first piece and an
+// overlong text. Raising here fails the load, not the caller, as in Lua's own reader.
+const char* ReadPiece(lua_State* L, void* Data, std::size_t* Size) {
+  auto& reader = *static_cast<TPieceReader*>(Data);
+  LuaLib::luaL_checkstack(L, 2, "too many nested functions");
+  LuaLib::lua_pushvalue(L, 1);
+  LuaLib::lua_call(L, 0, 1);
+  if (LuaLib::lua_type(L, -1) == LUA_TNIL) {
+    *Size = 0;
+    return nullptr;
+  }
+  if (!LuaLib::lua_isstring(L, -1)) FailToRead(L, "reader function must return a string");
+  LuaLib::lua_replace(L, 3);  // keeps the piece alive while the parser reads it
+  const char* piece = LuaLib::lua_tolstring(L, 3, Size);
+  if (reader.Total == 0 && LooksPrecompiled(piece, *Size)) FailToRead(L, MsgBinaryChunk);
+  reader.Total += *Size;
+  if (reader.Total > MaxChunkSize) FailToRead(L, MsgChunkTooLong);
+  return piece;
+}
+
+// load(f [, chunkname]) for source text only.
+int Load(lua_State* L) {
+  LuaLib::luaL_checktype(L, 1, LUA_TFUNCTION);
+  const char* name = LuaLib::luaL_optlstring(L, 2, "=(load)", nullptr);
+  LuaLib::lua_settop(L, 3);  // slot 3 holds the piece being read
+  TPieceReader reader;
+  return LoadResult(L, LuaLib::lua_load(L, ReadPiece, &reader, name));
+}
+
+// xpcall(f, handler). Lua calls the handler from inside the error, where no hook runs,
+// so a handler that loops would outlast the time budget. Here the handler gets the same
+// error value once the failed call has returned, under the budget like any call.
+// Lua calls no handler on a memory error; neither does this.
+int GuardedXpcall(lua_State* L) {
+  LuaLib::luaL_checkany(L, 2);
+  LuaLib::lua_settop(L, 2);
+  LuaLib::lua_insert(L, 1);  // handler, f
+  const int code = LuaLib::lua_pcall(L, 0, LUA_MULTRET, 0);
+  if (code == LUA_ERRRUN) {
+    LuaLib::lua_pushvalue(L, 1);
+    LuaLib::lua_insert(L, 2);  // handler, handler, error value
+    if (LuaLib::lua_pcall(L, 1, 1, 0) != 0) {
+      LuaLib::lua_pop(L, 1);
+      LuaLib::lua_pushstring(L, ErrorInHandlerText);
+    }
+  }
+  LuaLib::lua_pushboolean(L, code == 0);
+  LuaLib::lua_replace(L, 1);
+  return LuaLib::lua_gettop(L);
+}
+
+void SetGlobal(lua_State* L, const char* Name, lua_CFunction Function) {
+  if (Function) LuaLib::lua_pushcclosure(L, Function, 0);
+  else LuaLib::lua_pushnil(L);
+  LuaLib::lua_setfield(L, LUA_GLOBALSINDEX, Name);
+}
+
+}  // namespace
+
+void RestrictBaseLibrary(lua_State* L) {
+  SetGlobal(L, "dofile", nullptr);
+  SetGlobal(L, "loadfile", nullptr);
+  // The only way a script makes a userdata, and so a finalizer (__gc), which Lua runs
+  // without hooks: in collectgarbage() and in lua_close.
+  SetGlobal(L, "newproxy", nullptr);
+  // A forgotten debugging print keeps working, but writes nothing: in kaloroots it would
+  // forge rows of the output.
+  SetGlobal(L, "print", Nothing);
+  SetGlobal(L, "loadstring", LoadString);
+  SetGlobal(L, "load", Load);
+  SetGlobal(L, "xpcall", GuardedXpcall);
+}
+
+int LoadSourceChunk(lua_State* L, const char* Text, std::size_t Size, const char* ChunkName) {
+  if (LooksPrecompiled(Text, Size)) return RefuseChunk(L, MsgBinaryChunk);
+  if (Size > MaxChunkSize) return RefuseChunk(L, MsgChunkTooLong);
+  return LuaLib::luaL_loadbuffer(L, Text, Size, ChunkName);
+}
+
+int DoSourceString(lua_State* L, const char* Text) {
+  const int code = LoadSourceChunk(L, Text, std::strlen(Text), Text);
+  return code != 0 ? code : LuaLib::lua_pcall(L, 0, LUA_MULTRET, 0);
+}

@@ -1,0 +1,156 @@
+#include "qorException.h"
+#include "qorScriptLua.h"
+#include "qorScriptSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto TestBudget = 250ms;
+// What a run may take beyond the budget: closing the state and the test's own work, on
+// a machine that other jobs share.
+constexpr auto Margin = 1000ms;
+// Room for strings of 2 MB, far below the machine's memory.
+constexpr std::size_t TestMemoryCap = std::size_t{8} << 20;
+
+const std::string ScriptTimeout = "Abbruch: Die Ausführung des Scripts hat das Zeitlimit von 0.25 s überschritten.";
+const std::string EvaluationTimeout =
+    "Abbruch: Die Auswertung der Funktion für x = 1 hat das Zeitlimit von 0.25 s überschritten.";
+
+// The budget of scripts that are not meant to run out of time, so that a busy machine
+// cannot turn their outcome into an abort.
+constexpr auto AmpleBudget = 10s;
+
+// The outcome of a calculation's life of Script: load it, prepare f, call f(1), close
+// the state. "ok <f(1)>", "Abbruch: <message>" or "Fehler: <message>".
+std::string Outcome(const char* Script, std::chrono::milliseconds Budget = TestBudget) {
+  try {
+    TqorScriptLua host;
+    host.setEvaluationBudget(Budget);
+    host.setMemoryCap(TestMemoryCap);
+    host.LoadScriptFromString(Script);
+    host.PrepareFunction("f");
+    return "ok " + std::to_string(static_cast<double>(host.fct(1)));
+  } catch (const ECalculationAborted& e) {
+    return "Abbruch: " + e.Message();
+  } catch (const Exception& e) {
+    return "Fehler: " + e.Message();
+  }
+}
+
+// Scripts as an attacker writes them: each ends within the budget with the program's
+// message, whether it loops or grows at loading, in an evaluation or at closing. Those
+// that do not loop get an ample budget and must end with their own message.
+TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
+  const std::string runError = "Fehler: Fehler in LoadScriptFromString(): \r\nFehlermeldung: [string \"";
+  struct Case {
+    const char* script;
+    std::string outcome;
+  } cases[] = {
+      // Loops, at loading and in an evaluation.
+      {"while true do end", ScriptTimeout},
+      {"function f(x) while true do end end", EvaluationTimeout},
+      {"coroutine.wrap(function() while true do end end)()", ScriptTimeout},
+      // Error handlers that loop: when the budget's own error calls them, and after any error.
+      {"xpcall(function() while true do end end, function() while true do end end)", ScriptTimeout},
+      {"xpcall(error, function() while true do end end)", ScriptTimeout},
+      {"function f(x) return xpcall(error, function() while true do end end) end", EvaluationTimeout},
+      {"while true do xpcall(function() while true do end end, print) end", ScriptTimeout},
+      // A reader of load that loops is caught by load; the script goes on and is stopped.
+      {"local f = load(function() while true do end end) while true do end", ScriptTimeout},
+      // Finalizers, which Lua runs without hooks in collectgarbage() and at closing.
+      {"local p = newproxy(true) getmetatable(p).__gc = function() while true do end end",
+       runError + "local p = newproxy(true) getmetatable(p).__...\"]:1: "
+                    "attempt to call global 'newproxy' (a nil value)"},
+      {"setmetatable({}, {__gc = function() while true do end end}) collectgarbage() "
+       "function f(x) return 1 end",
+       "ok 1.000000"},
+      // Memory: a growing table, growing strings, garbage left for the closing.
+      {"local s = 'x' while true do s = s .. s end",
+       "Fehler: Fehler in LoadScriptFromString(): Unzureichender Speicher zum laden von Script \"local s = 'x' "
+       "while true do s = s .. s end\"\r\nFehlermeldung: not enough memory"},
+      {"function f(x) local t = {} while true do t[#t + 1] = {} end end",
+       "Fehler: Fehler #4 in lua_pcall: not enough memory"},
+      {"local s = 'x' for i = 1, 21 do s = s .. s end while true do local t = s .. 'y' end", ScriptTimeout},
+      {"function f(x) local s = 'x' for i = 1, 21 do s = s .. s end while true do local t = s .. 'y' end end",
+       EvaluationTimeout},
+      {"collectgarbage('stop') g = {} for i = 1, 5e4 do g[i] = {i} end function f(x) return #g end",
+       "ok 50000.000000"},
+      // Files and precompiled code.
+      {"dofile('/etc/passwd')", runError + "dofile('/etc/passwd')\"]:1: attempt to call global 'dofile' (a nil value)"},
+      {"loadfile('/etc/passwd')", runError + "loadfile('/etc/passwd')\"]:1: attempt to call global 'loadfile' (a nil value)"},
+      {"function f(x) return dofile('/dev/stdin') end", "Fehler: Fehler #2 in lua_pcall: [string \"function f(x) "
+       "return dofile('/dev/stdin') e...\"]:1: attempt to call global 'dofile' (a nil value)"},
+      {"assert(loadstring('\\27LuaQ\\0\\1\\4\\8\\4\\8\\0'))",
+       runError + "assert(loadstring('\\27LuaQ\\0\\1\\4\\8\\4\\8\\0'))\"]:1: " + MsgBinaryChunk},
+      {"local done = false assert(load(function() if done then return nil end done = true return '\\27Lua' end))",
+       "Fehler: Fehler in LoadScriptFromString(): \r\nFehlermeldung: [string \"local done = false "
+       "assert(load(function() i...\"]:1: " + std::string(MsgBinaryChunk)},
+      {"\x1bLuaQ\x01\x04\x08\x04\x08", std::string("Fehler: Fehler in LoadScriptFromString(): Syntaxfehler in Script "
+                                                   "\"\x1bLuaQ\x01\x04\x08\x04\x08\"\r\nFehlermeldung: ") +
+                                           MsgBinaryChunk},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const bool aborts = c.outcome.starts_with("Abbruch");
+    const auto budget = aborts ? TestBudget : AmpleBudget;
+    const auto start = Clock::now();
+    EXPECT_EQ(Outcome(c.script, budget), c.outcome);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    EXPECT_LE(took, budget + Margin);
+  }
+}
+
+// The cut-down base library still offers what a function legitimately uses, with Lua's
+// own results.
+TEST(ScriptSandbox, LegitimateUseKeepsItsResults) {
+  struct Case {
+    const char* script;
+    std::string outcome;
+  } cases[] = {
+      {"function f(x) return (dofile == nil and loadfile == nil and newproxy == nil) and 1 or 0 end", "ok 1.000000"},
+      {"function f(x) return loadstring('return ' .. x .. ' + 1')() end", "ok 2.000000"},
+      {"function f(x) local g, m = loadstring('return +') return g == nil and type(m) == 'string' and 1 or 0 end",
+       "ok 1.000000"},
+      {"function f(x) local parts = {'return ', 'X', ' * 3'} local i = 0 "
+       "local g = load(function() i = i + 1 return parts[i] end) X = 5 * x return g() end",
+       "ok 15.000000"},
+      {"function f(x) local ok, a, b = xpcall(function() return x, 2 end, print) return ok and a + b or -1 end",
+       "ok 3.000000"},
+      {"function f(x) local ok, m = xpcall(function() error('a', 0) end, function(e) return e .. 'b' end) "
+       "return (not ok and m == 'ab') and 1 or 0 end",
+       "ok 1.000000"},
+      {"function f(x) local ok, m = xpcall(function() error('a') end, function(e) error('b') end) "
+       "return (not ok and m == 'error in error handling') and 1 or 0 end",
+       "ok 1.000000"},
+      {"function f(x) local ok, m = pcall(error, 'p', 0) return (not ok and m == 'p') and x or -1 end", "ok 1.000000"},
+      {"function f(x) local co = coroutine.wrap(function(a) local b = coroutine.yield(a + 1) return b * 2 end) "
+       "return co(x) + co(10) end",
+       "ok 22.000000"},
+      {"function f(x) local t = setmetatable({}, {__index = function(t, k) return k * x end}) return t[7] end",
+       "ok 7.000000"},
+      {"function f(x) print('1;2;3') return collectgarbage('count') > 0 and 1 or 0 end", "ok 1.000000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    EXPECT_EQ(Outcome(c.script, AmpleBudget), c.outcome);
+  }
+}
+
+// A print in a task would forge rows of kaloroots' output.
+TEST(ScriptSandbox, PrintWritesNothing) {
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Outcome("print('0;1;Zeroin()') function f(x) print(x) return x end", AmpleBudget), "ok 1.000000");
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+}  // namespace
