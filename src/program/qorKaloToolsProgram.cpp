@@ -52,11 +52,11 @@ std::unique_ptr<QWidget> OpenRootFinding2DWindow(const QString& FileName) {
 }
 
 QStringList StartupTaskFiles() {
+  // Not the provider's parameters: they take a leading "/" for a switch, which here
+  // starts every absolute file name.
   QStringList files;
-  const TqorApplicationServiceProviderBase& provider = GlobalServiceProvider();
-  for (int i = 0; i < provider.AppParamCount(); ++i)
-    if (const TqorApplicationParam& param = provider.AppParam(i); param.PType == ptString)
-      files << QFileInfo(param.Value).absoluteFilePath();
+  for (const QString& argument : QCoreApplication::arguments().mid(1))
+    if (!argument.startsWith(u'-')) files << QFileInfo(argument).absoluteFilePath();
   return files;
 }
 

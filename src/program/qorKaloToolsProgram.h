@@ -23,8 +23,8 @@ std::unique_ptr<QWidget> NewRootFinding2DWindow();
 // file that cannot be read is shown instead, with no window and no recent-file entry.
 std::unique_ptr<QWidget> OpenRootFinding2DWindow(const QString& FileName);
 
-// The task files named on the command line (its arguments without "-" or "/" in
-// front), as absolute file names; the global provider must be set up.
+// The task files named on the command line of the running application (its arguments
+// without "-" in front; Qt's own options are gone already), as absolute file names.
 QStringList StartupTaskFiles();
 
 // Gives the root-finding windows made from now on their print preview: the plot report
