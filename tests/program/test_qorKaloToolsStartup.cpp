@@ -88,7 +88,7 @@ TStartupSeen* Watching = nullptr;
 void WatchStartup() {
   if (!Watching) return;
   auto* poll = new QTimer(QCoreApplication::instance());
-  QObject::connect(poll, &QTimer::timeout, [] {
+  QObject::connect(poll, &QTimer::timeout, [poll] {
     for (QWidget* top : QApplication::topLevelWidgets()) {
       auto* main = qobject_cast<TfrmFunctionAnalysisMain*>(top);
       if (!main) continue;
@@ -99,6 +99,8 @@ void WatchStartup() {
           Watching->Functions << form->CalculatedTask().RootFunction().FunctionScript();
           Watching->RootCounts << qsizetype(form->RootX().size());
         }
+      // Quitting ends the loop only once control is back in it.
+      poll->stop();
       QCoreApplication::quit();
     }
   });
