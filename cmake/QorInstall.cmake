@@ -30,6 +30,7 @@ install(DIRECTORY ${QOR_ICON_FOLDER}/hicolor DESTINATION share/icons)
 # The Debian package installs below /usr. Lua is loaded at run time and the fonts and
 # Qt's translations are data, so no library link names them: they are listed here.
 set(CPACK_PACKAGE_NAME qorkalotools)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Ingenieurbüro Nordmark")
 set(CPACK_PACKAGE_CONTACT "Ingenieurbüro Nordmark")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "VASO Numerik Werkzeuge: Nullstellen von Funktionen einer Variablen")
