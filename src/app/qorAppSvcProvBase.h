@@ -118,8 +118,9 @@ public:
   // installed program's report templates missing there are copied into RptPath.
   virtual void Setup();
   // Reads the text "BinPath" of "Config" (a configured folder other than BinPath
-  // replaces it, with the folders beside it; its folders are not created) and the boolean "ReportDesignerEnabled" of
-  // "Config\Report", both at {aslClient}, with the current values as defaults.
+  // replaces it, with the folders beside it; its folders are not created) and the
+  // boolean "ReportDesignerEnabled" of "Config\Report", both at {aslClient}, with the
+  // current values as defaults.
   // Raises MsgNoStorage before Setup.
   virtual void ReadConfig();
   // Writes the two settings of ReadConfig to the same places.

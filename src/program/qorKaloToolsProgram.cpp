@@ -10,6 +10,7 @@
 #include "rptPlot2DPreview.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 namespace {
 // Registers the provider and runs the set-up steps; an error is shown and reported.
@@ -73,6 +74,8 @@ int RunKaloTools(int& argc, char** argv, const QString& BinPath) {
   TqorApplication application(argc, argv);
   SetUpKaloToolsLook();
   SetApplicationTitle(TfrmFunctionAnalysisMain::Caption);
+  // The desktop finds the menu entry, and with it the icon, of the running program by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("qorKaloTools"));
   if (!SetUp(application, BinPath)) return ExitStartupFailed;
   RegisterRootFindingReport();
   TfrmFunctionAnalysisMain mainWindow(&NewRootFinding2DWindow);
