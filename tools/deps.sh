@@ -8,6 +8,7 @@ QOR_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 qt6-translations-l10n
   xvfb xauth poppler-utils
+  desktop-file-utils shared-mime-info
 )
 
 qor_install_deps() {

@@ -179,6 +179,10 @@ QColor Disabled(const QColor& C) {
 }
 }  // namespace
 
+void PaintCommonImage(int Index, QPainter& Painter) {
+  if (Index >= 0 && Index < TdCommon::ImageCount) PainterOf(Index)(Painter);
+}
+
 TdCommon::TdCommon(QObject* Owner) : QObject(Owner) {
   for (int i = 0; i < ImageCount; ++i) {
     const TImagePainter painter = PainterOf(i);

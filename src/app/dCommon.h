@@ -19,6 +19,17 @@ enum TCommonImage : int {
   ciProperties = 12,
 };
 
+// The program's own picture, the calculator of "Berechnen": the picture of its windows
+// and, drawn large, of its desktop icon.
+inline constexpr int ProgramImage = ciCalculate;
+
+class QPainter;
+
+// Draws image Index in its normal look on Painter's 16 x 16 grid; a scaled painter draws
+// it at any size, a painter on an SVG generator as lines and areas. Nothing outside
+// 0 .. TdCommon::ImageCount-1.
+void PaintCommonImage(int Index, QPainter& Painter);
+
 class TdCommon : public QObject {
   Q_OBJECT
 

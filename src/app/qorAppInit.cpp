@@ -2,6 +2,7 @@
 
 #include "qorAppSvcProvWin.h"
 #include "qorException.h"
+#include "qorProgramFolders.h"
 #include "qorStrUtils.h"
 
 #include <QApplication>
@@ -59,7 +60,7 @@ void TQORApplicationInit::ExecSetupStep1() {
   if (!GlobalServiceProviderOrNone())
     (new TqorApplicationServiceProviderBase(QCoreApplication::instance()))->SetGlobalServiceProvider();
   TqorApplicationServiceProviderBase& provider = GlobalServiceProvider();
-  provider.SetBinPath(FBinPath);
+  provider.SetProgramFolders(WorkingProgramFolders(FBinPath));
   provider.setBinIni(std::make_unique<QSettings>(FBinIniFileName, QSettings::IniFormat));
   const TqorSystemLoginInfo login = GetSystemLoginInfo();
   TqorUserData& user = provider.User();

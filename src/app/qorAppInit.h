@@ -36,7 +36,8 @@ public:
   // BinPath + "QOR.INI": bound at start-up, neither read nor written.
   const QString& BinIniFileName() const { return FBinIniFileName; }
 
-  // Registers a base provider if none is registered, gives it BinPath and the INI file,
+  // Registers a base provider if none is registered, gives it BinPath with the folders
+  // the program works in (WorkingProgramFolders) and the INI file,
   // fills the user data and the computer name from the system's login information
   // (NotAvailableText for what it cannot tell) and lets tool tips stay for an hour.
   virtual void ExecSetupStep1();

@@ -91,13 +91,14 @@ std::unique_ptr<TqorAppStorageBase> TqorApplicationServiceProviderBase::GetAppSt
   return storage;
 }
 
-void TqorApplicationServiceProviderBase::SetBinPath(const QString& Value) {
-  const TqorProgramFolders folders = ProgramFoldersOf(Value);
-  FBinPath = folders.BinPath;
-  FProgPath = folders.ProgPath;
-  FDataPath = folders.DataPath;
-  FCfgPath = folders.CfgPath;
-  FRptPath = folders.RptPath;
+void TqorApplicationServiceProviderBase::SetBinPath(const QString& Value) { SetProgramFolders(ProgramFoldersOf(Value)); }
+
+void TqorApplicationServiceProviderBase::SetProgramFolders(const TqorProgramFolders& Folders) {
+  FBinPath = Folders.BinPath;
+  FProgPath = Folders.ProgPath;
+  FDataPath = Folders.DataPath;
+  FCfgPath = Folders.CfgPath;
+  FRptPath = Folders.RptPath;
 }
 
 const TqorApplicationParam& TqorApplicationServiceProviderBase::AppParam(int Index) const {
@@ -133,13 +134,15 @@ void TqorApplicationServiceProviderBase::Setup() {
   CreatePath(FDataPath);
   CreatePath(FCfgPath);
   CreatePath(FRptPath);
+  ProvideReportTemplates({FBinPath, FProgPath, FDataPath, FCfgPath, FRptPath});
 }
 
 void TqorApplicationServiceProviderBase::ReadConfig() {
   TqorAppStorageBase& storage = Storage();
   const QString binPath = storage.ReadString(aslsProgramConfig, kConfigKey, kBinPathName, FBinPath);
-  // An empty configured folder is no folder: the program's own stays.
-  if (!binPath.isEmpty())
+  // An empty configured folder is no folder, and the program's own one, written back
+  // by WriteConfig, is no new one: the program's folders stay.
+  if (!binPath.isEmpty() && binPath != FBinPath)
     SetBinPath(binPath);
   FRptDesignerEnabled = storage.ReadBoolean(aslsProgramConfig, kReportConfigKey,
                                             kReportDesignerName, FRptDesignerEnabled);

@@ -7,6 +7,7 @@
 // the program's folder (SetBinPath), sets it up and lets it read its configuration.
 
 #include "qorAppStorage.h"
+#include "qorProgramFolders.h"
 #include "qorUserData.h"
 #include "qorVersionInfo.h"
 
@@ -98,6 +99,8 @@ public:
   // for the root); DataPath := ProgPath/Data, CfgPath := ProgPath/Config,
   // RptPath := CfgPath/Report.
   void SetBinPath(const QString& Value);
+  // Takes all five folders as given (start-up's WorkingProgramFolders).
+  void SetProgramFolders(const TqorProgramFolders& Folders);
 
   // The command-line parameters, in order.
   int AppParamCount() const { return static_cast<int>(FAppParams.size()); }
@@ -111,11 +114,13 @@ public:
   // Computer + "/" + the user's DBUser.
   virtual QString GetSysInfo() const;
   // Makes the configuration storage from ClassOfCfg (MsgNoStorageClass without one)
-  // and creates DataPath, CfgPath and RptPath (failing with CreatePath's message).
+  // and creates DataPath, CfgPath and RptPath (failing with CreatePath's message); an
+  // installed program's report templates missing there are copied into RptPath.
   virtual void Setup();
-  // Reads the text "BinPath" of "Config" (a configured folder replaces BinPath; its
-  // folders are not created) and the boolean "ReportDesignerEnabled" of
-  // "Config\Report", both at {aslClient}, with the current values as defaults.
+  // Reads the text "BinPath" of "Config" (a configured folder other than BinPath
+  // replaces it, with the folders beside it; its folders are not created) and the
+  // boolean "ReportDesignerEnabled" of "Config\Report", both at {aslClient}, with the
+  // current values as defaults.
   // Raises MsgNoStorage before Setup.
   virtual void ReadConfig();
   // Writes the two settings of ReadConfig to the same places.

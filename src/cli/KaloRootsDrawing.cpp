@@ -4,6 +4,7 @@
 #include "KaloRootPlot.h"
 #include "qorGraphicUtils.h"
 #include "qorMetafile.h"
+#include "qorProgramFolders.h"
 #include "rptPlot2D.h"
 
 #include <QDir>
@@ -28,7 +29,11 @@ public:
   }
   void WritePlot(QSize Size, const QString& FileName) override { FPlot.Render(Size).ExportToFile(FileName); }
   void WriteReport(const TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, const QString& FileName) override {
-    RenderPlotReportToPdf(FPlot.Plot2D(), Roots, ReportInput(Task), FileName);
+    // An installed program's template reaches the user's report folder on first use,
+    // as the window program's start-up puts it there.
+    const TqorProgramFolders folders = RunningProgramFolders();
+    ProvideReportTemplates(folders);
+    RenderPlotReportToPdf(FPlot.Plot2D(), Roots, ReportInput(Task), FileName, folders.RptPath);
   }
 
 private:

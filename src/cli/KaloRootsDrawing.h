@@ -40,8 +40,10 @@ struct TKaloRootsDrawingRun {
 // argc and argv must outlive the application.
 TKaloRootsDrawingRun StartDrawing(int& argc, char** argv);
 
-// The module: its file beside the program, and its one entry point, StartDrawing under
-// a C name that fills Run.
+// The module: its file beside the program (in an installed prefix, in the program's
+// library folder, relative to the program's folder), and its one entry point,
+// StartDrawing under a C name that fills Run.
 inline constexpr const char* DrawingModuleFileName = "kalorootsdraw.so";
+inline constexpr const char* InstalledDrawingModuleFolder = "../lib/qorKaloTools";
 inline constexpr const char* DrawingModuleEntry = "qorKaloRootsStartDrawing";
 using TDrawingModuleEntry = void (*)(int& argc, char** argv, TKaloRootsDrawingRun& Run);

@@ -2,6 +2,7 @@
 #include "KaloRootsDrawing.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QTextStream>
@@ -34,10 +35,15 @@ QStringList Arguments(int argc, char* argv[]) {
   return args;
 }
 
-// The drawing module beside the program file.
+// The drawing module beside the program file, as the build puts it, or else in the
+// program's library folder of an installed prefix.
 QString DrawingModulePath() {
-  return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath() + '/' +
-         QString::fromLatin1(DrawingModuleFileName);
+  const QDir bin = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absoluteDir();
+  const QString name = QString::fromLatin1(DrawingModuleFileName);
+  const QString beside = bin.filePath(name);
+  if (QFileInfo::exists(beside)) return beside;
+  const QString installed = QDir::cleanPath(bin.filePath(QString::fromLatin1(InstalledDrawingModuleFolder) + '/' + name));
+  return QFileInfo::exists(installed) ? installed : beside;
 }
 
 // Loads the drawing module and starts the run's drawing with it; false, with the message

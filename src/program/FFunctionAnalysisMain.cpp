@@ -5,6 +5,8 @@
 
 #include <QMenu>
 
+#include <utility>
+
 TfrmFunctionAnalysisMain::TfrmFunctionAnalysisMain(TToolWindowFactory NewRootFinding2D, QWidget* Owner)
     : TfrmQORVCLApplicationMainBase(Caption, Owner), FNewRootFinding2D(std::move(NewRootFinding2D)) {
   actRootFinding2D = new QAction(QStringLiteral("Nullstelle 2D-Funktion"), this);
@@ -14,9 +16,19 @@ TfrmFunctionAnalysisMain::TfrmFunctionAnalysisMain(TToolWindowFactory NewRootFin
   setAppInfoFormClass(&NewAppInfoForm<TfrmApplicationInfo>);
 }
 
+void TfrmFunctionAnalysisMain::setStartupFiles(const QStringList& Files, TTaskWindowFactory OpenTaskFile) {
+  FStartupFiles = Files;
+  FOpenTaskFile = std::move(OpenTaskFile);
+}
+
 void TfrmFunctionAnalysisMain::StartupAction() {
   TfrmQORVCLApplicationMainBase::StartupAction();
-  actRootFinding2D->trigger();
+  if (FStartupFiles.isEmpty() || !FOpenTaskFile) {
+    actRootFinding2D->trigger();
+    return;
+  }
+  for (const QString& file : std::exchange(FStartupFiles, {}))
+    if (std::unique_ptr<QWidget> window = FOpenTaskFile(file)) AddMdiChild(std::move(window));
 }
 
 void TfrmFunctionAnalysisMain::actRootFinding2DExecute() { AddMdiChild(FNewRootFinding2D()); }

@@ -4,11 +4,16 @@
 
 #include "qorAppMainBase.h"
 
+#include <QStringList>
+
 #include <functional>
 #include <memory>
 
 // Makes a new tool window, owned by the caller until it is handed to the MDI area.
 using TToolWindowFactory = std::function<std::unique_ptr<QWidget>()>;
+// Makes a tool window showing the task file FileName, or none when the file cannot be
+// opened (the factory shows why).
+using TTaskWindowFactory = std::function<std::unique_ptr<QWidget>(const QString& FileName)>;
 
 class TfrmFunctionAnalysisMain : public TfrmQORVCLApplicationMainBase {
   Q_OBJECT
@@ -23,12 +28,19 @@ public:
   // "Nullstelle 2D-Funktion": opens another root-finding window.
   QAction* actRootFinding2D = nullptr;
 
+  // The task files the next start-up opens, each in a window of its own made by
+  // OpenTaskFile, instead of the first root-finding window; a file without a window
+  // leaves the others open.
+  void setStartupFiles(const QStringList& Files, TTaskWindowFactory OpenTaskFile);
+
 protected:
-  // Opens the first root-finding window.
+  // Opens the start-up files once, or else the first root-finding window.
   void StartupAction() override;
 
 private:
   void actRootFinding2DExecute();
 
   TToolWindowFactory FNewRootFinding2D;
+  QStringList FStartupFiles;
+  TTaskWindowFactory FOpenTaskFile;
 };

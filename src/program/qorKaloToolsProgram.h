@@ -19,6 +19,13 @@ void SetUpKaloToolsLook();
 
 // Makes a new root-finding window.
 std::unique_ptr<QWidget> NewRootFinding2DWindow();
+// Makes a root-finding window that has opened and calculated the task file FileName; a
+// file that cannot be read is shown instead, with no window and no recent-file entry.
+std::unique_ptr<QWidget> OpenRootFinding2DWindow(const QString& FileName);
+
+// The task files named on the command line of the running application (its arguments
+// without "-" in front; Qt's own options are gone already), as absolute file names.
+QStringList StartupTaskFiles();
 
 // Gives the root-finding windows made from now on their print preview: the plot report
 // of the window's plot, roots and calculated task, in the preview or, with the designer
@@ -29,5 +36,7 @@ void RegisterRootFindingReport();
 // empty text means the folder of the running program file. An error during set-up is
 // shown and ends the program with ExitStartupFailed before any window opens. The
 // look (SetUpKaloToolsLook) comes first, so even that message has it; the
-// root-finding windows have their print preview (RegisterRootFindingReport).
+// root-finding windows have their print preview (RegisterRootFindingReport). The task
+// files of the command line open in windows of their own (OpenRootFinding2DWindow)
+// instead of the first root-finding window.
 int RunKaloTools(int& argc, char** argv, const QString& BinPath = QString());

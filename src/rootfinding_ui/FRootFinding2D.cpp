@@ -492,6 +492,8 @@ void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
   });
 }
 
+void TfrmRootFinding2D::OpenFile(const QString& FileName) { OpenTaskFile(FileName, FRecentLists.ListedID(FileName)); }
+
 void TfrmRootFinding2D::ProposeTaskFileName(TqorFileDialogRequest& Dialog) {
   if (!FRootFinder->Name().isEmpty()) Dialog.FileName = RemoveInvalidFileNameChars(FRootFinder->Name());
 }

@@ -84,6 +84,11 @@ public:
   explicit TfrmRootFinding2D(QWidget* Owner = nullptr);
   ~TfrmRootFinding2D() override;
 
+  // Opens the task file FileName as "Öffnen" does: listed among the recent files, shown
+  // and calculated. A file that fails to load leaves the window as it was; its error
+  // passes to the caller.
+  void OpenFile(const QString& FileName);
+
   // The task.
   TKaloPersistRootFinding& RootFinder() { return *FRootFinder; }
   // The roots table of the last calculation.

@@ -5,7 +5,10 @@
 
 #include "qorTestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -49,6 +52,30 @@ TEST_F(ApplicationInit, ConfigurationIsReadBelowTheDomainKey) {
       .WriteValue("Software\\VASO\\" + client + "\\Config\\Report", "ReportDesignerEnabled", QStringLiteral("TRUE"));
   TqorWinApplicationInit(BinPath()).RunSetup();
   EXPECT_TRUE(provider.RptDesignerEnabled());
+}
+
+// An installed program ships its template in the data folder of its prefix and works in
+// the user's data folder, where start-up makes the folders and puts the template.
+TEST_F(ApplicationInit, InstalledProgramWorksInTheUsersDataFolderWithTheShippedTemplate) {
+  ASSERT_TRUE(QDir(install.path()).mkpath("usr/bin"));
+  ASSERT_TRUE(QDir(install.path()).mkpath("usr/share/qorKaloTools/Report"));
+  QFile shipped(install.filePath("usr/share/qorKaloTools/Report/kaloPlot2D.fr3"));
+  ASSERT_TRUE(shipped.open(QIODevice::WriteOnly));
+  shipped.write("<Vorlage/>");
+  shipped.close();
+  QTemporaryDir userData;
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", userData.path().toLocal8Bit());
+  EXPECT_TRUE(TqorWinApplicationInit(install.filePath("usr/bin")).RunSetup());
+  qputenv("XDG_DATA_HOME", saved);
+
+  EXPECT_EQ(provider.BinPath(), install.filePath("usr/bin/"));
+  EXPECT_EQ(provider.DataPath(), userData.filePath("VASO/qorKaloTools/Data"));
+  EXPECT_TRUE(QFileInfo(provider.DataPath()).isDir());
+  QFile copy(userData.filePath("VASO/qorKaloTools/Config/Report/kaloPlot2D.fr3"));
+  ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+  EXPECT_EQ(copy.readAll(), "<Vorlage/>");
+  EXPECT_FALSE(QFileInfo::exists(install.filePath("usr/Config")));
 }
 
 TEST_F(ApplicationInit, FolderThatCannotBeMadeFailsTheSetup) {

@@ -228,6 +228,19 @@ TEST_F(ServiceProviderSetup, ConfigurationOfAnotherClientOrEmptyIsNotUsed) {
   EXPECT_EQ(provider.BinPath(), install.filePath("Werkzeuge/bin/"));
 }
 
+// An installed program works in the user's folders; its own folder, once written to the
+// configuration, must not move them back beside it, where it may not write.
+TEST_F(ServiceProviderSetup, ConfiguredOwnFolderKeepsTheFoldersTheProgramWorksIn) {
+  TqorProgramFolders user = ProgramFoldersOf(install.filePath("Benutzer/bin/"));
+  user.BinPath = provider.BinPath();
+  provider.SetProgramFolders(user);
+  Configure("Config", "BinPath", provider.BinPath());
+  SetupWithNames();
+  provider.ReadConfig();
+  EXPECT_EQ(provider.BinPath(), install.filePath("Werkzeuge/bin/"));
+  EXPECT_EQ(provider.RptPath(), install.filePath("Benutzer/Config/Report"));
+}
+
 TEST_F(ServiceProviderSetup, WriteConfigStoresWhatReadConfigReads) {
   SetupWithNames();
   provider.setBinPath("/opt/vaso/bin/");
