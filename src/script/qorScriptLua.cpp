@@ -4,6 +4,7 @@
 #include "qorException.h"
 #include "qorFloatFaults.h"
 #include "qorScriptSandbox.h"
+#include "qorScriptWatchdog.h"
 #include "qorStrUtils.h"
 
 #include <charconv>
@@ -12,7 +13,13 @@
 
 using Clock = std::chrono::steady_clock;
 
+namespace {
+void BudgetHook(lua_State* L, lua_Debug*);
+}  // namespace
+
 struct TqorScriptLuaCommon::TLuaLimits {
+  TLuaLimits() { FWatchdog.setBudget(FBudget); }
+
   std::size_t FUsed = 0;                   // bytes the state holds
   std::size_t FCap = DefaultLuaMemoryCap;  // most bytes it may hold during an evaluation
   // The cap applies only inside protected calls: elsewhere Lua could not report
@@ -26,6 +33,7 @@ struct TqorScriptLuaCommon::TLuaLimits {
   TqorScriptWatcher FWatcher;
   Clock::time_point FNextTick;      // when the watcher's next tick is due
   const int* FPassNext = nullptr;   // the running pass's count of finished calls
+  TqorScriptWatchdog FWatchdog{BudgetHook};
 };
 
 namespace {
@@ -57,7 +65,9 @@ void Tick(TLuaLimits& limits, Clock::time_point now) {
     limits.FWatcher.Tick(limits.FPassNext ? *limits.FPassNext : 0);
   } catch (...) {
   }
-  if (limits.FStarted) limits.FStart += Clock::now() - now;
+  const Clock::duration paused = Clock::now() - now;
+  if (limits.FStarted) limits.FStart += paused;
+  limits.FWatchdog.Paused(paused);
 }
 
 bool CancelRequested(const TLuaLimits& limits) {
@@ -70,6 +80,10 @@ bool BudgetSpent(TLuaLimits& limits) {
   if (limits.FExpired) return true;
   if (CancelRequested(limits)) {
     limits.FCancelled = true;
+    limits.FExpired = true;
+    return true;
+  }
+  if (limits.FWatchdog.Overdue()) {
     limits.FExpired = true;
     return true;
   }
@@ -93,7 +107,11 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   }
   if (nsize > osize && limits.FCapActive) {
     if (limits.FUsed - osize + nsize > limits.FCap) return nullptr;
-    if (nsize >= LargeBlockSize && BudgetSpent(limits)) return nullptr;
+    if (nsize >= LargeBlockSize) {
+      if (BudgetSpent(limits)) return nullptr;
+      // Large data makes expensive instructions possible: from now on the watchdog looks.
+      limits.FWatchdog.Start();
+    }
   }
   void* block = std::realloc(ptr, nsize);
   if (block) limits.FUsed = limits.FUsed - osize + nsize;
@@ -106,11 +124,16 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
 // a quick call never reads the clock.
 void BudgetHook(lua_State* L, lua_Debug*) {
   TLuaLimits& limits = LimitsOf(L);
+  limits.FWatchdog.Start();
   if (!limits.FExpired && limits.FWatcher.Tick) {
     const Clock::time_point now = Clock::now();
     if (now >= limits.FNextTick) Tick(limits, now);
   }
-  if (!BudgetSpent(limits)) return;
+  if (!BudgetSpent(limits)) {
+    // The watchdog may have armed this thread for an evaluation that ended meanwhile.
+    LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
+    return;
+  }
   // From now on every instruction fails, so that script code which catches the
   // error (pcall) cannot run on.
   LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
@@ -169,6 +192,7 @@ int PassLoop(lua_State* L) {
   TLuaLimits& limits = LimitsOf(L);
   for (; pass.Next < pass.Count; ++pass.Next) {
     limits.FStarted = false;  // every call has its own time budget
+    limits.FWatchdog.Begin();
     ++pass.Calls;
     LuaLib::lua_pushvalue(L, 1);
     LuaLib::lua_pushnumber(L, static_cast<double>(pass.X[pass.Next]));
@@ -178,6 +202,60 @@ int PassLoop(lua_State* L) {
     LuaLib::lua_settop(L, 2);
   }
   return 0;
+}
+
+// Calls the original function of a coroutine's resumption (upvalue 1) with the arguments,
+// with Thread registered as running for the watchdog meanwhile. A protected call, so that
+// the thread leaves the register also when the resumption raises; the error then goes on,
+// with the caller's position in front of a text as Lua's wrapped functions put it.
+int ResumeWatched(lua_State* L, lua_State* Thread, bool PrefixPosition) {
+  TqorScriptWatchdog& watchdog = LimitsOf(L).FWatchdog;
+  const int n = LuaLib::lua_gettop(L);
+  LuaLib::lua_pushvalue(L, lua_upvalueindex(1));
+  LuaLib::lua_insert(L, 1);
+  if (Thread) watchdog.Enter(Thread);
+  const int code = LuaLib::lua_pcall(L, n, LUA_MULTRET, 0);
+  if (Thread) watchdog.Leave();
+  if (code == 0) return LuaLib::lua_gettop(L);
+  if (PrefixPosition && LuaLib::lua_isstring(L, -1)) {
+    LuaLib::luaL_where(L, 1);
+    LuaLib::lua_insert(L, -2);
+    LuaLib::lua_concat(L, 2);
+  }
+  return LuaLib::lua_error(L);
+}
+
+// coroutine.resume(co, ...)
+int WatchedResume(lua_State* L) { return ResumeWatched(L, LuaLib::lua_tothread(L, 1), false); }
+
+// A function made by coroutine.wrap; upvalue 2 is its thread.
+int WatchedWrapped(lua_State* L) { return ResumeWatched(L, LuaLib::lua_tothread(L, lua_upvalueindex(2)), true); }
+
+// coroutine.wrap(f): Lua's wrapped function, whose first upvalue is its thread, wrapped.
+int WatchedWrap(lua_State* L) {
+  LuaLib::lua_pushvalue(L, lua_upvalueindex(1));
+  LuaLib::lua_insert(L, 1);
+  LuaLib::lua_call(L, LuaLib::lua_gettop(L) - 1, 1);
+  LuaLib::lua_getupvalue(L, -1, 1);
+  LuaLib::lua_pushcclosure(L, WatchedWrapped, 2);
+  return 1;
+}
+
+// Replaces coroutine.Name by Watched with the original as its upvalue.
+void WatchCoroutineFunction(lua_State* L, const char* Name, lua_CFunction Watched) {
+  LuaLib::lua_getfield(L, -1, Name);
+  LuaLib::lua_pushcclosure(L, Watched, 1);
+  LuaLib::lua_setfield(L, -2, Name);
+}
+
+// The watchdog must know which coroutine runs, to stop it.
+void WatchCoroutines(lua_State* L) {
+  LuaLib::lua_getglobal(L, "coroutine");
+  if (LuaLib::lua_type(L, -1) == LUA_TTABLE) {
+    WatchCoroutineFunction(L, "resume", WatchedResume);
+    WatchCoroutineFunction(L, "wrap", WatchedWrap);
+  }
+  LuaLib::lua_pop(L, 1);
 }
 
 // Pushes the global named by the string argument. PrepareFunction runs it as a
@@ -213,7 +291,9 @@ std::string LoadErrorDetail(int code, const QString& script) {
 // still holds, as Lua runs finalizers in protected calls.
 void TqorScriptLuaCommon::TLuaStateCloser::operator()(lua_State* L) const {
   TFloatEnvGuard guard;
-  LimitsOf(L).FCapActive = true;
+  TLuaLimits& limits = LimitsOf(L);
+  limits.FWatchdog.Leave();  // the main thread: closing runs no instruction to arm
+  limits.FCapActive = true;
   LuaLib::lua_close(L);
 }
 
@@ -238,9 +318,11 @@ void TqorScriptLuaCommon::CreateState() {
   TFloatEnvGuard guard;
   FLuaState.reset(LuaLib::lua_newstate(CappedAlloc, FLimits.get()));
   if (!FLuaState) throw std::bad_alloc();
+  FLimits->FWatchdog.Enter(luaState());
   LuaLib::lua_sethook(luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
   LuaLib::luaopen_base(luaState());
   RestrictBaseLibrary(luaState());
+  WatchCoroutines(luaState());
 }
 
 void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
@@ -272,7 +354,10 @@ std::chrono::milliseconds TqorScriptLuaCommon::evaluationBudget() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(FLimits->FBudget);
 }
 
-void TqorScriptLuaCommon::setEvaluationBudget(std::chrono::milliseconds budget) { FLimits->FBudget = budget; }
+void TqorScriptLuaCommon::setEvaluationBudget(std::chrono::milliseconds budget) {
+  FLimits->FBudget = budget;
+  FLimits->FWatchdog.setBudget(FLimits->FBudget);
+}
 
 std::size_t TqorScriptLuaCommon::memoryCap() const { return FLimits->FCap; }
 
@@ -295,9 +380,13 @@ void TqorScriptLuaCommon::BeginEvaluation() {
   }
   FLimits->FStarted = false;
   FLimits->FCapActive = true;
+  FLimits->FWatchdog.Begin();
 }
 
-void TqorScriptLuaCommon::EndEvaluation() { FLimits->FCapActive = false; }
+void TqorScriptLuaCommon::EndEvaluation() {
+  FLimits->FWatchdog.End();
+  FLimits->FCapActive = false;
+}
 
 bool TqorScriptLuaCommon::timedOut() const { return FLimits->FExpired; }
 

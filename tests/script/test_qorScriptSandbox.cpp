@@ -109,6 +109,36 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
   }
 }
 
+// Instructions that each copy and compare a string of 8 MB (the same string again, so
+// nothing is allocated) take thousands of times longer than the hook's count assumes;
+// they still stop at the budget, in the main thread and in a coroutine.
+TEST(ScriptSandbox, ExpensiveInstructionsStopAtTheBudget) {
+  const char* const scripts[] = {
+      "local s = 'x' for i = 1, 23 do s = s .. s end "
+      "local function g() local t = s .. 'y' end "
+      "function f(x) while true do pcall(g) end end",
+      "local s = 'x' for i = 1, 23 do s = s .. s end "
+      "local function g() local t = s .. 'y' end "
+      "function f(x) coroutine.wrap(function() while true do pcall(g) end end)() end",
+      "local s = 'x' for i = 1, 23 do s = s .. s end "
+      "local function g() local t = s .. 'y' end "
+      "function f(x) local co = coroutine.create(function() while true do pcall(g) end end) "
+      "return select(2, coroutine.resume(co)) end",
+  };
+  for (const char* script : scripts) {
+    SCOPED_TRACE(script);
+    TqorScriptLua host;
+    host.setEvaluationBudget(AmpleBudget);
+    host.setMemoryCap(std::size_t{64} << 20);
+    host.LoadScriptFromString(script);
+    host.PrepareFunction("f");
+    host.setEvaluationBudget(TestBudget);
+    const auto start = Clock::now();
+    EXPECT_THROW(host.fct(1), ECalculationAborted);
+    EXPECT_LE(Clock::now() - start, TestBudget + Margin);
+  }
+}
+
 // The cut-down base library still offers what a function legitimately uses, with Lua's
 // own results.
 TEST(ScriptSandbox, LegitimateUseKeepsItsResults) {
