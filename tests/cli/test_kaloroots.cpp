@@ -210,7 +210,7 @@ QByteArray ReadBytes(const QString& FileName) {
 // Every call spins for a few milliseconds: the default task takes more than a second.
 // A run of a few seconds, and one that a signal must end: a second of each evaluation.
 const QString SlowFunction =
-    QStringLiteral("(function() local s = 0 for i = 1, 1e6 do s = s + i end return x - 1 end)()");
+    QStringLiteral("(function() local s = 0 for i = 1, 3e6 do s = s + i end return x - 1 end)()");
 const QString EndlessFunction =
     QStringLiteral("(function() local s = 0 for i = 1, 1e8 do s = s + i end return x - 1 end)()");
 

@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 
 // Every call spins for several milliseconds: sampling the default range alone takes seconds.
 const QString SlowFunction =
-    QStringLiteral("(function() local s = 0 for i = 1, 1e6 do s = s + i end return x - 1 end)()");
+    QStringLiteral("(function() local s = 0 for i = 1, 4e6 do s = s + i end return x - 1 end)()");
 
 // Busy texts and status messages as the main window would show them.
 class RootFinding2DLong : public TWidgetTest {
