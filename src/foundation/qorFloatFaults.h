@@ -123,34 +123,11 @@ void RunCheckedStep(bool StartsWithNaN, const TStep& step) {
 // and the math library then run at half speed.
 void ClearUpperVectorHalves();
 
-// Saves the floating-point environment and masks every fault; on destruction restores
-// the saved masks and fault flags (invalid, division by zero, overflow). Wraps foreign
-// code (Lua) whose own arithmetic must neither trap nor leave fault flags behind, and
-// hands it clean vector registers (ClearUpperVectorHalves).
-class TFloatEnvGuard {
-public:
-  TFloatEnvGuard() : FMxcsr(_mm_getcsr()), FStatus(X87StatusWord()) {
-    if ((FMxcsr & MxcsrMasks) != MxcsrMasks) _mm_setcsr(FMxcsr | MxcsrMasks);
-    ClearUpperVectorHalves();
-  }
-  ~TFloatEnvGuard() {
-    if (((_mm_getcsr() ^ FMxcsr) & (FloatFaultFlags | MxcsrMasks)) != 0) _mm_setcsr(FMxcsr);
-    if (((X87StatusWord() ^ FStatus) & FloatFaultFlags) != 0) RestoreX87Flags();
-  }
-  TFloatEnvGuard(const TFloatEnvGuard&) = delete;
-  TFloatEnvGuard& operator=(const TFloatEnvGuard&) = delete;
-
-private:
-  static constexpr unsigned MxcsrMasks = 0x3F << 7;  // the fault masks of MXCSR
-  void RestoreX87Flags() const;
-
-  unsigned FMxcsr;   // SSE control and flags
-  unsigned FStatus;  // x87 status word
-};
-
-// TFloatEnvGuard for code of our own that computes in double (SSE) only and so cannot
-// touch the x87 flags: it leaves out the x87 status word, whose reading waits for every
-// Extended operation in flight.
+// Saves MXCSR and masks every SSE fault; on destruction restores the saved masks and
+// fault flags. Hands the guarded code clean vector registers (ClearUpperVectorHalves).
+// Alone it guards code of our own that computes in double only and so cannot touch the
+// x87 flags: it leaves out the x87 status word, whose reading waits for every Extended
+// operation in flight.
 class TSseEnvGuard {
 public:
   TSseEnvGuard() : FMxcsr(_mm_getcsr()) {
@@ -164,6 +141,26 @@ public:
   TSseEnvGuard& operator=(const TSseEnvGuard&) = delete;
 
 private:
-  static constexpr unsigned MxcsrMasks = 0x3F << 7;
-  unsigned FMxcsr;
+  static constexpr unsigned MxcsrMasks = 0x3F << 7;  // the fault masks of MXCSR
+  unsigned FMxcsr;                                    // SSE control and flags
+};
+
+// Saves the floating-point environment and masks every fault; on destruction restores
+// the saved masks and fault flags (invalid, division by zero, overflow). Wraps foreign
+// code (Lua) whose own arithmetic must neither trap nor leave fault flags behind, and
+// hands it clean vector registers.
+class TFloatEnvGuard {
+public:
+  TFloatEnvGuard() : FStatus(X87StatusWord()) {}
+  ~TFloatEnvGuard() {
+    if (((X87StatusWord() ^ FStatus) & FloatFaultFlags) != 0) RestoreX87Flags();
+  }
+  TFloatEnvGuard(const TFloatEnvGuard&) = delete;
+  TFloatEnvGuard& operator=(const TFloatEnvGuard&) = delete;
+
+private:
+  void RestoreX87Flags() const;
+
+  TSseEnvGuard FSse;  // the SSE half
+  unsigned FStatus;   // x87 status word
 };

@@ -259,7 +259,8 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
                [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); });
   });
   for (const auto& [xMin, xMax] : found) AddInterval(xMin, xMax);
-  for (int i = first; i < last; ++i) KeepNode(x[i - first + 1], y[i - first + 1]);
+  if (FTouchingRoots)
+    for (int i = first; i < last; ++i) KeepNode(x[i - first + 1], y[i - first + 1]);
 }
 
 void TqorRootFinder::EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f) {
@@ -418,6 +419,7 @@ struct TMinimum {
 TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Extended fx, Extended AbsErr) {
   if (a > b) std::swap(a, b);
   Extended w = x, v = x, fw = std::fabs(fx), fv = fw, fxAbs = fw, d = 0, e = 0;
+  Extended fxSigned = fx;  // f at the best point, which the result reports
   int iter = 0;
   for (; iter < MinimumIterationLimit; ++iter) {
     const Extended m = (a + b) / 2;
@@ -442,10 +444,11 @@ TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Ext
       d = GoldenStep * e;
     }
     const Extended u = std::fabs(d) >= tol ? x + d : x + (d > 0 ? tol : -tol);
-    const Extended fu = std::fabs(EvaluateChecked(f, u));
+    const Extended fuSigned = EvaluateChecked(f, u);
+    const Extended fu = std::fabs(fuSigned);
     if (std::islessequal(fu, fxAbs)) {
       (u < x ? b : a) = x;
-      v = w; fv = fw; w = x; fw = fxAbs; x = u; fxAbs = fu;
+      v = w; fv = fw; w = x; fw = fxAbs; x = u; fxAbs = fu; fxSigned = fuSigned;
     } else {
       (u < x ? a : b) = u;
       if (std::islessequal(fu, fw) || w == x) {
@@ -455,7 +458,7 @@ TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Ext
       }
     }
   }
-  return {x, EvaluateChecked(f, x), iter};
+  return {x, fxSigned, iter};
 }
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -41,7 +40,8 @@ struct TFunction {
   const char* Name;
   double (*Function1)(double);
   double (*Function2)(double, double);
-  bool Short;  // bound to its short name as well as under math.
+  bool Short;                // bound to its short name as well as under math.
+  TOp Variadic = TOp::Number;  // Min or Max for the functions of one or more arguments
 };
 
 // Taken through pointers to the library's own functions, so that the compiler cannot
@@ -61,8 +61,8 @@ const TFunction Functions[] = {
     {"fmod", nullptr, static_cast<double (*)(double, double)>(std::fmod), true},
     {"log", static_cast<double (*)(double)>(std::log), nullptr, true},
     {"log10", static_cast<double (*)(double)>(std::log10), nullptr, true},
-    {"max", nullptr, nullptr, true},
-    {"min", nullptr, nullptr, true},
+    {"max", nullptr, nullptr, true, TOp::Max},
+    {"min", nullptr, nullptr, true, TOp::Min},
     {"pow", nullptr, static_cast<double (*)(double, double)>(std::pow), true},
     {"rad", Radians, nullptr, true},
     {"sin", static_cast<double (*)(double)>(std::sin), nullptr, true},
@@ -251,8 +251,8 @@ private:
       Emit({TOp::Call1, 0, 0, F.Function1}, 0);
     } else if (F.Function2 && count == 2) {
       Emit({TOp::Call2, 0, 0, nullptr, F.Function2}, -1);
-    } else if (!F.Function1 && !F.Function2 && count >= 1) {
-      Emit({std::strcmp(F.Name, "min") == 0 ? TOp::Min : TOp::Max, count}, 1 - count);
+    } else if (F.Variadic != TOp::Number && count >= 1) {
+      Emit({F.Variadic, count}, 1 - count);
     } else {
       return false;
     }
