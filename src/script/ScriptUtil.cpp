@@ -75,16 +75,28 @@ constexpr int InPlaceBlock = 4096;
 constexpr unsigned InPlaceWatchEvery = 256;
 }  // namespace
 
+namespace {
+// f at X[0] to X[N - 1] into Y through a buffer of doubles, a piece at a time.
+void EvaluateInPlace(const TqorLuaExpression& f, const Extended* X, Extended* Y, int N) {
+  constexpr int Piece = 256;
+  double x[Piece], y[Piece];
+  TFloatEnvGuard guard;  // as around Lua: its faults are its results, not the host's
+  for (int first = 0; first < N; first += Piece) {
+    const int n = std::min(Piece, N - first);
+    for (int i = 0; i < n; ++i) x[i] = static_cast<double>(X[first + i]);
+    f.Evaluate(x, y, n);
+    for (int i = 0; i < n; ++i) Y[first + i] = y[i];
+  }
+}
+}  // namespace
+
 void TScriptFunction::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls) {
   if (!FExpression) return TqorScriptLua::fctPass(X, Y, N, Calls, std::numeric_limits<Extended>::infinity());
   const TqorLuaExpression& f = *FExpression;
   for (int first = 0; first < N; first += InPlaceBlock) {
     WatchWithoutLua(first);
     const int last = std::min(N, first + InPlaceBlock);
-    {
-      TFloatEnvGuard guard;  // as around Lua: its faults are its results, not the host's
-      for (int i = first; i < last; ++i) Y[i] = f(static_cast<double>(X[i]));
-    }
+    EvaluateInPlace(f, X + first, Y + first, last - first);
     Calls += last - first;
   }
 }

@@ -1,5 +1,6 @@
 #include "qorLuaExpression.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -330,6 +331,69 @@ std::unique_ptr<TqorLuaExpression> TqorLuaExpression::Compile(std::string_view T
   TParser parser(Text);
   if (!parser.Parse()) return nullptr;
   return std::make_unique<TqorLuaExpression>(std::move(parser.Program()));
+}
+
+namespace {
+// Arguments one run of the program over a block works on: its stack of blocks stays
+// within the first-level cache for every expression deep enough to matter.
+constexpr int Lanes = 64;
+
+// The step applied lane by lane; the operations per lane are those of operator().
+template <class TOperation>
+void ForLanes(double* result, int n, TOperation operation) {
+  for (int i = 0; i < n; ++i) result[i] = operation(i);
+}
+
+// math.min or math.max of Count blocks of arguments, from the first block upwards, into
+// the first: per lane what operator() does.
+void MinMaxLanes(bool Min, double* first, int Count, int n) {
+  for (int k = 1; k < Count; ++k) {
+    const double* next = first + k * Lanes;
+    for (int i = 0; i < n; ++i)
+      if (Min ? next[i] < first[i] : next[i] > first[i]) first[i] = next[i];
+  }
+}
+}  // namespace
+
+void TqorLuaExpression::Evaluate(const double* X, double* Y, int N) const {
+  double stack[MaxStack][Lanes];
+  for (int first = 0; first < N; first += Lanes) {
+    const int n = std::min(Lanes, N - first);
+    const double* x = X + first;
+    int top = -1;
+    for (const TStep& step : FProgram) {
+      if (step.Op == TOp::Number) {
+        std::fill_n(stack[++top], n, step.Value);
+        continue;
+      }
+      if (step.Op == TOp::X) {
+        std::copy_n(x, n, stack[++top]);
+        continue;
+      }
+      if (step.Op == TOp::Min || step.Op == TOp::Max) {
+        top -= step.Count - 1;
+        MinMaxLanes(step.Op == TOp::Min, stack[top], step.Count, n);
+        continue;
+      }
+      const bool binary = step.Op != TOp::Neg && step.Op != TOp::Call1;
+      if (binary) --top;
+      double* a = stack[top];          // the left operand, or the only one; the result
+      const double* b = a + Lanes;     // the right operand: the block above
+      switch (step.Op) {
+        case TOp::Add: ForLanes(a, n, [&](int i) { return a[i] + b[i]; }); break;
+        case TOp::Sub: ForLanes(a, n, [&](int i) { return a[i] - b[i]; }); break;
+        case TOp::Mul: ForLanes(a, n, [&](int i) { return a[i] * b[i]; }); break;
+        case TOp::Div: ForLanes(a, n, [&](int i) { return a[i] / b[i]; }); break;
+        case TOp::Mod: ForLanes(a, n, [&](int i) { return LuaMod(a[i], b[i]); }); break;
+        case TOp::Pow: ForLanes(a, n, [&](int i) { return std::pow(a[i], b[i]); }); break;
+        case TOp::Neg: ForLanes(a, n, [&](int i) { return -a[i]; }); break;
+        case TOp::Call1: ForLanes(a, n, [&](int i) { return step.Function1(a[i]); }); break;
+        case TOp::Call2: ForLanes(a, n, [&](int i) { return step.Function2(a[i], b[i]); }); break;
+        default: break;
+      }
+    }
+    std::copy_n(stack[top], n, Y + first);
+  }
 }
 
 double TqorLuaExpression::operator()(double x) const {

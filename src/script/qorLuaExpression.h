@@ -21,6 +21,12 @@ public:
   // floating-point flags the operations raise: callers that must not see them guard.
   double operator()(double x) const;
 
+  // The values at X[0] to X[N - 1] into Y, each exactly what operator() gives for it.
+  // Runs the program once per block of arguments instead of once per argument, so that
+  // its steps are decoded once per block: a pass over many nodes costs little more than
+  // its arithmetic and library calls.
+  void Evaluate(const double* X, double* Y, int N) const;
+
   // True when the evaluation runs in double (SSE) arithmetic only and leaves the x87
   // flags alone: not so with fmod, which the math library may compute on the x87.
   bool UsesSseOnly() const { return FUsesSseOnly; }

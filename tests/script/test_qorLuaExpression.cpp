@@ -89,6 +89,14 @@ TEST(LuaExpression, GivesLuasValuesBitForBit) {
       EXPECT_FALSE(FloatFaultsPending());
       EXPECT_TRUE(SameValue(got, expected)) << "x = " << x << ": " << got << " instead of " << expected;
     }
+    // The same arguments as one pass, over more than one block, and a pass of one.
+    std::vector<double> ys(xs.size());
+    expression->Evaluate(xs.data(), ys.data(), static_cast<int>(xs.size()));
+    for (std::size_t i = 0; i < xs.size(); ++i)
+      EXPECT_TRUE(SameValue(ys[i], (*expression)(xs[i]))) << "pass, x = " << xs[i];
+    double one;
+    expression->Evaluate(&xs[3], &one, 1);
+    EXPECT_TRUE(SameValue(one, (*expression)(xs[3])));
   }
 }
 
