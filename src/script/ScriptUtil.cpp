@@ -45,7 +45,9 @@ int BindPreludeNames(lua_State* L) {
 
 // The prelude's names are bound through the C API: compiling the prelude took longer
 // than the rest of a small calculation.
-TScriptFunction::TScriptFunction(const QString& LuaLibFileName) : TqorScriptLua(LuaLibFileName) {
+TScriptFunction::TScriptFunction(const QString& LuaLibFileName) : TqorScriptLua(LuaLibFileName) {}
+
+void TScriptFunction::OpenLibraries() {
   {
     TFloatEnvGuard guard;
     LuaLib::luaopen_math(luaState());

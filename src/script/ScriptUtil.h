@@ -19,7 +19,7 @@ QString ExpressionScript(const QString& Expression);
 
 class TScriptFunction : public TqorScriptLua {
 public:
-  // As TqorScriptLuaCommon, then opens the math library and runs the prelude.
+  // As TqorScriptLuaCommon; the state gets the math library and the prelude's names.
   explicit TScriptFunction(const QString& LuaLibFileName = QString());
   ~TScriptFunction() override;
 
@@ -42,6 +42,9 @@ public:
 
   // True when f is computed without Lua (see LoadExpression).
   bool EvaluatesInPlace() const { return FExpression != nullptr; }
+
+protected:
+  void OpenLibraries() override;
 
 private:
   std::unique_ptr<TqorLuaExpression> FExpression;

@@ -300,7 +300,6 @@ void TqorScriptLuaCommon::TLuaStateCloser::operator()(lua_State* L) const {
 TqorScriptLuaCommon::TqorScriptLuaCommon(const QString& LuaLibFileName)
     : FLuaLibFileName(LuaLibFileName), FLimits(std::make_unique<TLuaLimits>()) {
   LoadLibrary();
-  CreateState();
 }
 
 TqorScriptLuaCommon::~TqorScriptLuaCommon() = default;
@@ -315,14 +314,23 @@ void TqorScriptLuaCommon::LoadLibrary() {
 }
 
 void TqorScriptLuaCommon::CreateState() {
-  TFloatEnvGuard guard;
-  FLuaState.reset(LuaLib::lua_newstate(CappedAlloc, FLimits.get()));
-  if (!FLuaState) throw std::bad_alloc();
-  FLimits->FWatchdog.Enter(luaState());
-  LuaLib::lua_sethook(luaState(), BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
-  LuaLib::luaopen_base(luaState());
-  RestrictBaseLibrary(luaState());
-  WatchCoroutines(luaState());
+  {
+    TFloatEnvGuard guard;
+    lua_State* L = LuaLib::lua_newstate(CappedAlloc, FLimits.get());
+    if (!L) throw std::bad_alloc();
+    FLuaState.reset(L);
+    FLimits->FWatchdog.Enter(L);
+    LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
+    LuaLib::luaopen_base(L);
+    RestrictBaseLibrary(L);
+    WatchCoroutines(L);
+  }
+  try {
+    OpenLibraries();
+  } catch (...) {
+    FLuaState.reset();  // half a state would be taken for a whole one next time
+    throw;
+  }
 }
 
 void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {

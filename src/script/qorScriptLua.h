@@ -53,7 +53,7 @@ struct TqorScriptWatcher {
 class TqorScriptLuaCommon {
 public:
   // Loads the Lua library unless one is loaded (under LuaLibFileName, or the module's
-  // file name when that is empty) and creates the state. Raises "LuaScript.
+  // file name when that is empty); the state is created when it is first needed. Raises "LuaScript.
   // LoadLibrary(): Bibliothek "<name>" existiert nicht." or "... konnte nicht
   // geladen werden." when the library cannot be loaded, "Cannot load method ..."
   // when it lacks an entry point.
@@ -89,7 +89,15 @@ public:
   struct TLuaLimits;
 
 protected:
-  lua_State* luaState() const { return FLuaState.get(); }
+  // The interpreter state, created with its libraries on first use: a function that is
+  // computed without Lua never pays for one.
+  lua_State* luaState() {
+    if (!FLuaState) CreateState();
+    return FLuaState.get();
+  }
+  // Opens what a kind of host adds to the restricted base library, once, right after the
+  // state is created; what it raises, the first use of the state raises.
+  virtual void OpenLibraries() {}
 
   // Runs run, one protected call into Lua, as an evaluation: the clock restarts and
   // the memory cap applies while it runs. Returns run's Lua result code.
