@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <type_traits>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -156,6 +157,17 @@ bool IsZero(Extended y, Extended Bound, TFaults& faults) {
   return faults.GreaterEqual(Bound, std::fabs(y));
 }
 
+// True when both |y1/Spacing| and |y2/Spacing| are at least SmallSlope, shown without
+// dividing: |y| above SteepBound * |Spacing| puts the exact quotient above SmallSlope by
+// far more than the rounding of either side, and a quotient above a representable bound
+// cannot round below it. Only for the scan's fast run: its nodes lie safely apart and
+// its values are finite, so the divisions it skips could not have faulted.
+constexpr Extended SteepBound = 0.0101L;
+bool SlopesClearlySteep(Extended Spacing, Extended y1, Extended y2) {
+  const Extended bound = SteepBound * std::fabs(Spacing);
+  return std::fabs(y1) > bound && std::fabs(y2) > bound;
+}
+
 // The scan's test of one pair of nodes (IntervalContainsRoot), written once for both ways
 // of checking faults.
 template <class TFaults>
@@ -164,6 +176,8 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
   const Extended product = y1 * y2;
   faults.Check();
   if (faults.Less(product, 0)) return true;
+  if constexpr (std::is_same_v<TFaults, TDeferredFaults>)
+    if (SlopesClearlySteep(x2 - x1, y1, y2)) return false;
   const Extended leftSlope = std::fabs(y1 / (x2 - x1));
   faults.Check();
   if (faults.Less(leftSlope, SmallSlope)) return true;
@@ -238,7 +252,8 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
 // the scan before the next node is evaluated. Otherwise (a range of nearly no width)
 // they are scanned one by one, every step checked.
 void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f) {
-  kaloREALVector x(last - first + 1);  // x[0]: the node before the block, for its spacing
+  kaloREALVector& x = FBlockX;  // x[0]: the node before the block, for its spacing
+  x.resize(last - first + 1);
   x[0] = first == 1 ? FxMin : (first - 1) * h + FxMin;
   for (int i = first; i < last; ++i) x[i - first + 1] = i * h + FxMin;
   if (!NodesSafelyApart(x)) {
@@ -246,10 +261,11 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
     for (int i = first; i < last; ++i) ScanNodeCarefully(h, i, Left, f);
     return;
   }
-  kaloREALVector y(x.size());
+  kaloREALVector& y = FBlockY;
+  y.resize(x.size());
   EvaluateNodes(&x[1], &y[1], last - first, f);
   const TScanNode start = Left;
-  std::vector<std::pair<Extended, Extended>> found;
+  std::vector<std::pair<Extended, Extended>>& found = FBlockFound;
   // Only finite values take part in the pair tests: no NaN to start with.
   RunCheckedStep(false, [&](auto& faults) {
     Left = start;

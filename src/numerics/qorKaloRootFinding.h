@@ -165,4 +165,8 @@ private:
   std::int64_t FEvaluationCount = 0;
   bool FTouchingRoots = false;
   std::vector<std::pair<Extended, Extended>> FNodes;  // the scan's finite nodes, for the touching search
+  // One block of the scan: its nodes, their values, the pairs it found; kept from block
+  // to block so that their memory is taken once per run.
+  kaloREALVector FBlockX, FBlockY;
+  std::vector<std::pair<Extended, Extended>> FBlockFound;
 };

@@ -207,6 +207,34 @@ TEST(RootFinder, IntervalContainsRoot) {
   EXPECT_THROW(finder.IntervalContainsRoot(0, 1, qnan, 2), EInvalidOp);
 }
 
+// The scan's fast run decides each pair as the pair test does, also where the values lie
+// within a few units of rounding of one hundredth of the spacing, on either side.
+TEST(RootFinder, ScanDecidesPairsAsThePairTestNearTheSlopeBound) {
+  const Extended xMin = -1.25L, xMax = 3.5L;
+  const int n = 60;
+  const Extended h = (xMax - xMin) / (n - 1);
+  const auto value = [&](Extended x) {
+    const long i = std::lround(static_cast<double>((x - xMin) / h));
+    const Extended wiggle = std::ldexp(static_cast<Extended>(i % 9 - 4), -62);
+    return (i % 7 == 3 ? -0.01L : 0.01L) * h * (1 + wiggle) * (i % 5 == 0 ? 1.0101L : 1);
+  };
+  auto finder = Finder(value, xMin, xMax, n);
+  finder->setfctPass([&](const Extended* x, Extended* y, int count, std::int64_t& calls) {
+    for (int i = 0; i < count; ++i, ++calls) y[i] = value(x[i]);
+  });
+  finder->Execute();
+  std::vector<Extended> expected;
+  for (int i = 1; i < n; ++i) {
+    const Extended x1 = (i - 1) * h + xMin, x2 = i * h + xMin;
+    if (finder->IntervalContainsRoot(x1, x2, value(x1), value(x2))) expected.push_back(x1);
+  }
+  std::vector<Extended> found;
+  for (int i = 0; i < finder->Intervals().Count(); ++i) found.push_back(finder->Intervals().Items(i)->xMin);
+  EXPECT_GT(expected.size(), 5u);
+  EXPECT_LT(expected.size(), n - 6u);
+  EXPECT_EQ(found, expected);
+}
+
 TEST(RootFinder, ScanErrorsEndExecute) {
   struct Case {
     const char* name;
