@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <optional>
+#include <type_traits>
 
 namespace {
 // The bounds must leave a positive tolerance and the budget at least one step.
@@ -169,7 +170,8 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, const TZ
     const TZeroinState start = z;
     std::optional<int> done;
     RunCheckedStep(std::isnan(start.fb), [&](auto& faults) {
-      z = start;
+      // Only the careful run comes after a run that changed z.
+      if constexpr (std::is_same_v<std::remove_reference_t<decltype(faults)>, TImmediateFaults>) z = start;
       done = iteration(z, faults);
     });
     if (done) return *done;
