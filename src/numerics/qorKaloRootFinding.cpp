@@ -6,9 +6,10 @@
 #include "qorKaloZeroin.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
-#include <type_traits>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -123,15 +124,20 @@ constexpr Extended SafeNodeMagnitude = 0x1p16000L;
 constexpr Extended SafeNodeSpacing = 0x1p-15000L;
 
 // True when no pair test can fault on these neighbouring nodes: all were computed
-// without a fault, none is huge, and neighbours lie safely apart. The nodes i*h + xMin
+// without a fault, none is huge, and neighbours lie safely apart; WidestSpacing is then
+// the largest distance of neighbours. The nodes i*h + xMin
 // rise (or fall) strictly then, so pairs that bridge nodes without a value lie even
 // further apart.
-bool NodesSafelyApart(const kaloREALVector& x) {
+bool NodesSafelyApart(const kaloREALVector& x, Extended& WidestSpacing) {
   if (FloatFaultsPending()) return false;
   for (const Extended node : x)
     if (!(std::fabs(node) <= SafeNodeMagnitude)) return false;
-  for (std::size_t i = 1; i < x.size(); ++i)
-    if (!(std::fabs(x[i] - x[i - 1]) >= SafeNodeSpacing)) return false;
+  WidestSpacing = 0;
+  for (std::size_t i = 1; i < x.size(); ++i) {
+    const Extended spacing = std::fabs(x[i] - x[i - 1]);
+    if (!(spacing >= SafeNodeSpacing)) return false;
+    if (spacing > WidestSpacing) WidestSpacing = spacing;
+  }
   return true;
 }
 
@@ -163,9 +169,38 @@ bool IsZero(Extended y, Extended Bound, TFaults& faults) {
 // cannot round below it. Only for the scan's fast run: its nodes lie safely apart and
 // its values are finite, so the divisions it skips could not have faulted.
 constexpr Extended SteepBound = 0.0101L;
+// SteepBound with room for rounding values to double, which MarkPairsPassedBy reads.
+constexpr Extended MarkedSteepBound = 0.0102L;
 bool SlopesClearlySteep(Extended Spacing, Extended y1, Extended y2) {
   const Extended bound = SteepBound * std::fabs(Spacing);
   return std::fabs(y1) > bound && std::fabs(y2) > bound;
+}
+
+// Marks with 1 the pairs of neighbouring values y[k - 1], y[k] (k from 2) that the pair
+// test passes by for sure: both finite, of one sign and above Bound in magnitude, where
+// Bound (a double) is at least SteepBound times the block's widest spacing and above
+// Epsilon. Then neither value is zero within Epsilon, their product is positive, and both
+// slopes are steep by SlopesClearlySteep's argument, with room for the rounding of the
+// values to double. Reading doubles, the test runs in vector registers.
+void MarkPairsPassedBy(const kaloREALVector& y, double Bound, std::vector<double>& Values,
+                       std::vector<unsigned char>& Passed) {
+  const std::size_t n = y.size();
+  Values.resize(n);
+  Passed.assign(n, 0);
+  for (std::size_t k = 1; k < n; ++k) Values[k] = static_cast<double>(y[k]);
+  for (std::size_t k = 2; k < n; ++k) {
+    const double left = Values[k - 1], right = Values[k];
+    // A NaN or infinity fails both comparisons with the finite bounds.
+    const bool above = left > Bound && right > Bound && left <= DBL_MAX && right <= DBL_MAX;
+    const bool below = left < -Bound && right < -Bound && left >= -DBL_MAX && right >= -DBL_MAX;
+    Passed[k] = above || below;
+  }
+}
+
+// The bound MarkPairsPassedBy takes, for a block whose widest spacing is Spacing.
+double PassByBound(Extended Spacing) {
+  const Extended bound = std::fmax(MarkedSteepBound * Spacing, 0x1p-62L);
+  return static_cast<double>(bound);
 }
 
 // The scan's test of one pair of nodes (IntervalContainsRoot), written once for both ways
@@ -256,7 +291,8 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
   x.resize(last - first + 1);
   x[0] = first == 1 ? FxMin : (first - 1) * h + FxMin;
   for (int i = first; i < last; ++i) x[i - first + 1] = i * h + FxMin;
-  if (!NodesSafelyApart(x)) {
+  Extended widestSpacing = 0;
+  if (!NodesSafelyApart(x, widestSpacing)) {
     ClearFloatFaults();
     for (int i = first; i < last; ++i) ScanNodeCarefully(h, i, Left, f);
     return;
@@ -270,9 +306,25 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
   RunCheckedStep(false, [&](auto& faults) {
     Left = start;
     found.clear();
-    for (int i = first; i < last; ++i)
-      ScanStep(i, x[i - first + 1], y[i - first + 1], Left, faults,
-               [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); });
+    const auto add = [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); };
+    if constexpr (std::is_same_v<std::remove_reference_t<decltype(faults)>, TDeferredFaults>) {
+      // The pairs passed by for sure only move the left node on, which is taken up again
+      // at the next pair that is tested.
+      MarkPairsPassedBy(y, PassByBound(widestSpacing), FBlockValues, FBlockPassed);
+      bool behind = false;  // Left lags behind the node before the current one
+      for (int k = 1; k < last - first + 1; ++k) {
+        if (FBlockPassed[k]) {
+          behind = true;
+          continue;
+        }
+        if (behind) Left = {x[k - 1], y[k - 1]};
+        behind = false;
+        ScanStep(first + k - 1, x[k], y[k], Left, faults, add);
+      }
+      if (behind) Left = {x.back(), y.back()};
+    } else {
+      for (int i = first; i < last; ++i) ScanStep(i, x[i - first + 1], y[i - first + 1], Left, faults, add);
+    }
   });
   for (const auto& [xMin, xMax] : found) AddInterval(xMin, xMax);
   if (FTouchingRoots)

@@ -208,30 +208,39 @@ TEST(RootFinder, IntervalContainsRoot) {
 }
 
 // The scan's fast run decides each pair as the pair test does, also where the values lie
-// within a few units of rounding of one hundredth of the spacing, on either side.
-TEST(RootFinder, ScanDecidesPairsAsThePairTestNearTheSlopeBound) {
+// within a few units of rounding of one hundredth of the spacing, on either side, next to
+// clearly steep values, exact zeros, sign changes and nodes without a value, over
+// several blocks of nodes.
+TEST(RootFinder, ScanDecidesPairsAsThePairTest) {
   const Extended xMin = -1.25L, xMax = 3.5L;
-  const int n = 60;
+  const int n = 1500;
   const Extended h = (xMax - xMin) / (n - 1);
-  const auto value = [&](Extended x) {
+  const auto value = [&](Extended x) -> Extended {
     const long i = std::lround(static_cast<double>((x - xMin) / h));
+    if (i % 13 == 12) return inf;
+    if (i % 17 == 16) return 0;
     const Extended wiggle = std::ldexp(static_cast<Extended>(i % 9 - 4), -62);
-    return (i % 7 == 3 ? -0.01L : 0.01L) * h * (1 + wiggle) * (i % 5 == 0 ? 1.0101L : 1);
+    const Extended scale = i % 5 == 0 ? 1.0101L : (i % 11 < 8 ? 3 : 1);
+    return (i % 7 == 3 ? -0.01L : 0.01L) * h * (1 + wiggle) * scale;
   };
   auto finder = Finder(value, xMin, xMax, n);
   finder->setfctPass([&](const Extended* x, Extended* y, int count, std::int64_t& calls) {
     for (int i = 0; i < count; ++i, ++calls) y[i] = value(x[i]);
   });
   finder->Execute();
+  // Pairs bridge the nodes without a value.
   std::vector<Extended> expected;
+  Extended left = xMin;
   for (int i = 1; i < n; ++i) {
-    const Extended x1 = (i - 1) * h + xMin, x2 = i * h + xMin;
-    if (finder->IntervalContainsRoot(x1, x2, value(x1), value(x2))) expected.push_back(x1);
+    const Extended x = i * h + xMin;
+    if (!IsFiniteReal(value(x))) continue;
+    if (finder->IntervalContainsRoot(left, x, value(left), value(x))) expected.push_back(left);
+    left = x;
   }
   std::vector<Extended> found;
   for (int i = 0; i < finder->Intervals().Count(); ++i) found.push_back(finder->Intervals().Items(i)->xMin);
-  EXPECT_GT(expected.size(), 5u);
-  EXPECT_LT(expected.size(), n - 6u);
+  EXPECT_GT(expected.size(), 100u);
+  EXPECT_LT(expected.size(), n / 2u);
   EXPECT_EQ(found, expected);
 }
 
