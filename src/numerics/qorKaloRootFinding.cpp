@@ -123,15 +123,14 @@ constexpr int ScanBlockSize = 512;
 constexpr Extended SafeNodeMagnitude = 0x1p16000L;
 constexpr Extended SafeNodeSpacing = 0x1p-15000L;
 
-// True when no pair test can fault on these neighbouring nodes: all were computed
-// without a fault, none is huge, and neighbours lie safely apart; WidestSpacing is then
-// the largest distance of neighbours. The nodes i*h + xMin
-// rise (or fall) strictly then, so pairs that bridge nodes without a value lie even
-// further apart.
+// True when no pair test can fault on these neighbouring nodes i*h + xMin: all were
+// computed without a fault, none is huge, and neighbours lie safely apart; WidestSpacing
+// is then the largest distance of neighbours. The nodes rise (or fall) strictly then, so
+// pairs that bridge nodes without a value lie even further apart.
 bool NodesSafelyApart(const kaloREALVector& x, Extended& WidestSpacing) {
   if (FloatFaultsPending()) return false;
-  for (const Extended node : x)
-    if (!(std::fabs(node) <= SafeNodeMagnitude)) return false;
+  // Rounding keeps the order of i*h + xMin: the largest magnitudes lie at the ends.
+  if (!(std::fabs(x.front()) <= SafeNodeMagnitude && std::fabs(x.back()) <= SafeNodeMagnitude)) return false;
   WidestSpacing = 0;
   for (std::size_t i = 1; i < x.size(); ++i) {
     const Extended spacing = std::fabs(x[i] - x[i - 1]);

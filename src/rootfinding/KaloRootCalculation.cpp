@@ -195,7 +195,8 @@ QString TKaloRootCalculation::NoValueNote() const {
 // A failed evaluation counts as no value, so a typo leaves every node without one and
 // nothing else to see: the first node is evaluated once more, keeping its error.
 void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function) {
-  if (FValueY.empty() || NodesWithoutValue() < static_cast<int>(FValueY.size())) return;
+  const auto hasValue = [](Extended y) { return IsFiniteReal(y); };
+  if (FValueY.empty() || std::any_of(FValueY.begin(), FValueY.end(), hasValue)) return;
   const Extended x = FValueX.front();
   const QString where = QStringLiteral("Die Funktion hat an keiner Stützstelle einen Wert. ");
   const QString at = QString::number(static_cast<double>(x), 'g', 8);
