@@ -189,7 +189,7 @@ void MarkPairsPassedBy(const kaloREALVector& y, double Bound, std::vector<double
   for (std::size_t k = 1; k < n; ++k) Values[k] = static_cast<double>(y[k]);
   for (std::size_t k = 2; k < n; ++k) {
     const double left = Values[k - 1], right = Values[k];
-    // A NaN or infinity fails both comparisons with the finite bounds.
+    // A NaN fails every comparison; the bounds at DBL_MAX leave out the infinities.
     const bool above = left > Bound && right > Bound && left <= DBL_MAX && right <= DBL_MAX;
     const bool below = left < -Bound && right < -Bound && left >= -DBL_MAX && right >= -DBL_MAX;
     Passed[k] = above || below;
