@@ -401,7 +401,7 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   };
   int code = 0;
   try {
-    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter);
+    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter, true);
   } catch (const EMathError&) {
     if (!std::isgreater(std::fabs(lastY), std::fmax(std::fabs(ya), std::fabs(yb)))) throw;
     Interval.Kind = TqorRootKind::Pole;

@@ -161,8 +161,8 @@ void TZeroinIteration::MoveB(TZeroinState& z, TFaults& faults) const {
 // The iterations: every step of arithmetic is checked for faults once, before the new
 // point is evaluated or a result returned (the flags are sticky, and an evaluation
 // raises any fault its function left, so each step starts without one).
-int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, const TZeroinIteration& iteration,
-            TZeroinProtocol& protocol) {
+int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
+            const TZeroinIteration& iteration, TZeroinProtocol& protocol) {
   z.fc = z.fb;
   for (;;) {
     // fb, the new value, is the only one an iteration takes from outside: every other
@@ -175,7 +175,7 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, const TZ
       done = iteration(z, faults);
     });
     if (done) return *done;
-    z.fb = EvaluateChecked(fct, z.b);
+    z.fb = FctChecked ? fct(z.b) : EvaluateChecked(fct, z.b);
     ++Iter;
     protocol.NewPoint(z.b, z.fb, Iter);
     if (Iter > FMAX) return ZeroinBudgetSpent;
@@ -185,7 +185,7 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, const TZ
 
 int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
            const std::string& ProtocolFileName, Extended a, Extended& b, Extended& fb,
-           int& Iter) {
+           int& Iter, bool FctChecked) {
   ClearFloatFaults();
   const Extended fa = EvaluateChecked(fct, a);
   fb = EvaluateChecked(fct, b);
@@ -200,7 +200,7 @@ int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
   if (!protocol.Open()) return ZeroinProtocolFailed;
   TZeroinState z{a, fa, b, fb};
   int iter = Iter;
-  const int result = Iterate(z, iter, FMAX, fct, TZeroinIteration(protocol, ABSERR, RELERR), protocol);
+  const int result = Iterate(z, iter, FMAX, fct, FctChecked, TZeroinIteration(protocol, ABSERR, RELERR), protocol);
   b = z.b;
   fb = z.fb;
   Iter = iter;

@@ -37,10 +37,11 @@ constexpr Extended ZeroinToleranceFloor = 4 * ZeroinEpsilon;
 // is fct(b) for the returned b; Iter the number of evaluations made. An empty
 // ProtocolFileName writes no protocol; otherwise the file is replaced atomically when
 // Zeroin returns and left untouched when it raises. A failure to write the protocol
-// raises EInOutError.
+// raises EInOutError. FctChecked tells that fct raises the faults its evaluation leaves
+// pending itself (as EvaluateChecked does), so that Zeroin need not look once more.
 int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
            const std::string& ProtocolFileName, Extended a, Extended& b, Extended& fb,
-           int& Iter);
+           int& Iter, bool FctChecked = false);
 
 // fct(x), raising the floating-point fault that the evaluation left pending.
 inline Extended EvaluateChecked(TRealFunctionRef fct, Extended x) {

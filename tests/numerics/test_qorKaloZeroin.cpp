@@ -12,6 +12,7 @@
 #include <random>
 #include <regex>
 #include <sstream>
+#include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -166,16 +167,23 @@ TEST(Zeroin, FaultsAndErrorsLeaveZeroin) {
        }, "ECalculationAborted", "Abbruch"},
   };
   for (const Case& t : cases) {
-    SCOPED_TRACE(t.name);
-    // On [0, 3] the first step of x - 1 lands on 1.
-    Extended ABSERR = Abs10, RELERR = 0, b = 3, fb;
-    int Iter;
-    try {
-      Zeroin(ABSERR, RELERR, Budget, t.f, "", 0, b, fb, Iter);
-      ADD_FAILURE() << "nothing raised";
-    } catch (const Exception& e) {
-      EXPECT_STREQ(e.className(), t.type);
-      EXPECT_EQ(e.Message(), t.message);
+    // The same with a function that raises its own faults and Zeroin told so.
+    const auto checked = [&](Extended x) { return EvaluateChecked(t.f, x); };
+    for (const bool fctChecked : {false, true}) {
+      SCOPED_TRACE(std::string(t.name) + (fctChecked ? ", checked by fct" : ""));
+      // On [0, 3] the first step of x - 1 lands on 1.
+      Extended ABSERR = Abs10, RELERR = 0, b = 3, fb;
+      int Iter;
+      try {
+        if (fctChecked)
+          Zeroin(ABSERR, RELERR, Budget, checked, "", 0, b, fb, Iter, true);
+        else
+          Zeroin(ABSERR, RELERR, Budget, t.f, "", 0, b, fb, Iter);
+        ADD_FAILURE() << "nothing raised";
+      } catch (const Exception& e) {
+        EXPECT_STREQ(e.className(), t.type);
+        EXPECT_EQ(e.Message(), t.message);
+      }
     }
   }
 }
