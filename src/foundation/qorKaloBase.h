@@ -26,16 +26,19 @@ public:
   template <class F>
     requires(std::is_invocable_r_v<Extended, const F&, Extended> && !std::is_same_v<F, TRealFunctionRef>)
   TRealFunctionRef(const F& f)
-      : FObject(&f), FCall([](const void* object, Extended x) -> Extended { return (*static_cast<const F*>(object))(x); }) {}
+      : FObject(&f), FCall([](const void* object, const Extended& x) -> Extended { return (*static_cast<const F*>(object))(x); }) {}
   TRealFunctionRef(Extended (*f)(Extended))
       : FObject(reinterpret_cast<const void*>(f)),
-        FCall([](const void* object, Extended x) { return reinterpret_cast<Extended (*)(Extended)>(object)(x); }) {}
+        FCall([](const void* object, const Extended& x) { return reinterpret_cast<Extended (*)(Extended)>(object)(x); }) {}
 
   Extended operator()(Extended x) const { return FCall(FObject, x); }
 
 private:
   const void* FObject;
-  Extended (*FCall)(const void*, Extended);
+  // x by reference: passed by value, a called reference would copy it on to the next
+  // call in two 8-byte halves, and the load of the upper half, which the 10-byte store of
+  // x only partly covers, waits for the store to complete, at every layer of calls.
+  Extended (*FCall)(const void*, const Extended& x);
 };
 
 // Evaluates a function at the nodes x[0] to x[n - 1] in order into y, as n calls would,
