@@ -91,6 +91,13 @@ struct TDeferredFaults {
   bool Faulted() const { return FloatFaultsPending(); }
 };
 
+// TDeferredX87Faults is TDeferredFaults for a step whose arithmetic is all Extended: it
+// can set x87 flags only, and it starts without any flag set, so its look leaves out
+// MXCSR, whose reading costs about as much as the x87 status word's.
+struct TDeferredX87Faults : TDeferredFaults {
+  bool Faulted() const { return (X87StatusWord() & FloatFaultFlags) != 0; }
+};
+
 // The careful run of RunCheckedStep (below), kept out of the fast run's way.
 template <class TStep>
 [[gnu::noinline, gnu::cold]] void RunStepCarefully(const TStep& step) {
@@ -99,18 +106,18 @@ template <class TStep>
   step(immediate);  // raises where the fault happens
 }
 
-// Runs step(faults) once with TDeferredFaults and, only when that run faulted, once more
-// with TImmediateFaults, which raises exactly the error that the first fault raises. So
-// a step pays for one look at the flags instead of one per operation. A step that starts
-// with a NaN among its values runs with TImmediateFaults at once: the quiet NaN sets no
-// flag when it is compared. The step must start from the same state each time it runs
+// Runs step(faults) once with TDeferred (TDeferredFaults or TDeferredX87Faults) and, only
+// when that run faulted, once more with TImmediateFaults, which raises exactly the error
+// that the first fault raises. So a step pays for one look at the flags instead of one
+// per operation. A step that starts with a NaN among its values runs with
+// TImmediateFaults at once: the quiet NaN sets no flag when it is compared. The step must start from the same state each time it runs
 // and with no fault flag set, must follow its arithmetic by Check() as the careful code
 // does, and must not evaluate a function: a fault has to end the step before anything
 // the careful code would not have done.
-template <class TStep>
+template <class TDeferred = TDeferredFaults, class TStep>
 void RunCheckedStep(bool StartsWithNaN, const TStep& step) {
   if (!StartsWithNaN) {
-    TDeferredFaults deferred;
+    TDeferred deferred;
     step(deferred);
     if (!deferred.Faulted()) return;
   }

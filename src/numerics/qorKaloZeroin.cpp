@@ -164,20 +164,29 @@ void TZeroinIteration::MoveB(TZeroinState& z, TFaults& faults) const {
 int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
             const TZeroinIteration& iteration, TZeroinProtocol& protocol) {
   z.fc = z.fb;
+  TZeroinState start = z;  // where the step starts, for a careful run to start over
+  std::optional<int> done;
+  const auto step = [&](auto& faults) {
+    // Only the careful run comes after a run that changed z.
+    if constexpr (std::is_same_v<std::remove_reference_t<decltype(faults)>, TImmediateFaults>) z = start;
+    done = iteration(z, faults);
+  };
   for (;;) {
-    // fb, the new value, is the only one an iteration takes from outside: every other
-    // value came from arithmetic that was checked.
-    const TZeroinState start = z;
-    std::optional<int> done;
-    RunCheckedStep(std::isnan(start.fb), [&](auto& faults) {
-      // Only the careful run comes after a run that changed z.
-      if constexpr (std::is_same_v<std::remove_reference_t<decltype(faults)>, TImmediateFaults>) z = start;
-      done = iteration(z, faults);
-    });
+    // fb, the new value, is the only one a step takes from outside: every other value
+    // came from arithmetic that was checked. The step computes in Extended alone unless
+    // the protocol writes numbers, so only then need it look at the SSE flags.
+    if (protocol.Writes())
+      RunCheckedStep(std::isnan(z.fb), step);
+    else
+      RunCheckedStep<TDeferredX87Faults>(std::isnan(z.fb), step);
     if (done) return *done;
-    z.fb = FctChecked ? fct(z.b) : EvaluateChecked(fct, z.b);
+    const Extended fb = FctChecked ? fct(z.b) : EvaluateChecked(fct, z.b);
     ++Iter;
-    protocol.NewPoint(z.b, z.fb, Iter);
+    protocol.NewPoint(z.b, fb, Iter);
+    // The state is copied before fb is stored in it: the copy's vector loads would have
+    // to wait until the x87 store of fb has completed.
+    start = z;
+    start.fb = z.fb = fb;
     if (Iter > FMAX) return ZeroinBudgetSpent;
   }
 }

@@ -21,6 +21,8 @@ public:
 
   // Creates the temporary file; false when it cannot be created. True without a name.
   bool Open();
+  // True when the calls below write to a file.
+  bool Writes() const { return FFile != nullptr; }
   // Two lines: the three points, then their function values.
   void Points(Extended a, Extended b, Extended c, Extended fa, Extended fb, Extended fc) {
     if (FFile) WritePoints(a, b, c, fa, fb, fc);
