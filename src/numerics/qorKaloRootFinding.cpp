@@ -123,21 +123,26 @@ constexpr int ScanBlockSize = 512;
 constexpr Extended SafeNodeMagnitude = 0x1p16000L;
 constexpr Extended SafeNodeSpacing = 0x1p-15000L;
 
-// True when no pair test can fault on these neighbouring nodes i*h + xMin: all were
-// computed without a fault, none is huge, and neighbours lie safely apart; WidestSpacing
-// is then the largest distance of neighbours. The nodes rise (or fall) strictly then, so
-// pairs that bridge nodes without a value lie even further apart.
-bool NodesSafelyApart(const kaloREALVector& x, Extended& WidestSpacing) {
-  if (FloatFaultsPending()) return false;
-  // Rounding keeps the order of i*h + xMin: the largest magnitudes lie at the ends.
-  if (!(std::fabs(x.front()) <= SafeNodeMagnitude && std::fabs(x.back()) <= SafeNodeMagnitude)) return false;
+// Places the nodes i*h + xMin, i from first to last - 1, at x[1] on (x[0] holds the node
+// before them) and tells whether no pair test can fault on x: all were computed without a
+// fault, none is huge, and neighbours lie safely apart; WidestSpacing is then the largest
+// distance of neighbours. The nodes rise (or fall) strictly then, so pairs that bridge
+// nodes without a value lie even further apart. Stops at the first neighbours too close.
+bool PlaceNodesSafelyApart(Extended h, Extended xMin, int first, int last, kaloREALVector& x, Extended& WidestSpacing) {
   WidestSpacing = 0;
-  for (std::size_t i = 1; i < x.size(); ++i) {
-    const Extended spacing = std::fabs(x[i] - x[i - 1]);
+  Extended previous = x[0];
+  for (int i = first; i < last; ++i) {
+    const Extended node = i * h + xMin;
+    x[i - first + 1] = node;
+    // Huge nodes may make this overflow, which the look at the flags below takes as well.
+    const Extended spacing = std::fabs(node - previous);
     if (!(spacing >= SafeNodeSpacing)) return false;
     if (spacing > WidestSpacing) WidestSpacing = spacing;
+    previous = node;
   }
-  return true;
+  if (FloatFaultsPending()) return false;
+  // Rounding keeps the order of i*h + xMin: the largest magnitudes lie at the ends.
+  return std::fabs(x.front()) <= SafeNodeMagnitude && std::fabs(x.back()) <= SafeNodeMagnitude;
 }
 
 // IsZeroReal's bound, read once: the scan compares against it at every node.
@@ -181,18 +186,17 @@ bool SlopesClearlySteep(Extended Spacing, Extended y1, Extended y2) {
 // Epsilon. Then neither value is zero within Epsilon, their product is positive, and both
 // slopes are steep by SlopesClearlySteep's argument, with room for the rounding of the
 // values to double. Reading doubles, the test runs in vector registers.
-void MarkPairsPassedBy(const kaloREALVector& y, double Bound, std::vector<double>& Values,
-                       std::vector<unsigned char>& Passed) {
+void MarkPairsPassedBy(const kaloREALVector& y, double Bound, std::vector<unsigned char>& Passed) {
   const std::size_t n = y.size();
-  Values.resize(n);
   Passed.assign(n, 0);
-  for (std::size_t k = 1; k < n; ++k) Values[k] = static_cast<double>(y[k]);
+  double left = static_cast<double>(y[1]);
   for (std::size_t k = 2; k < n; ++k) {
-    const double left = Values[k - 1], right = Values[k];
+    const double right = static_cast<double>(y[k]);
     // A NaN fails every comparison; the bounds at DBL_MAX leave out the infinities.
     const bool above = left > Bound && right > Bound && left <= DBL_MAX && right <= DBL_MAX;
     const bool below = left < -Bound && right < -Bound && left >= -DBL_MAX && right >= -DBL_MAX;
     Passed[k] = above || below;
+    left = right;
   }
 }
 
@@ -289,9 +293,8 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
   kaloREALVector& x = FBlockX;  // x[0]: the node before the block, for its spacing
   x.resize(last - first + 1);
   x[0] = first == 1 ? FxMin : (first - 1) * h + FxMin;
-  for (int i = first; i < last; ++i) x[i - first + 1] = i * h + FxMin;
   Extended widestSpacing = 0;
-  if (!NodesSafelyApart(x, widestSpacing)) {
+  if (!PlaceNodesSafelyApart(h, FxMin, first, last, x, widestSpacing)) {
     ClearFloatFaults();
     for (int i = first; i < last; ++i) ScanNodeCarefully(h, i, Left, f);
     return;
@@ -309,7 +312,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
     if constexpr (std::is_same_v<std::remove_reference_t<decltype(faults)>, TDeferredFaults>) {
       // The pairs passed by for sure only move the left node on, which is taken up again
       // at the next pair that is tested.
-      MarkPairsPassedBy(y, PassByBound(widestSpacing), FBlockValues, FBlockPassed);
+      MarkPairsPassedBy(y, PassByBound(widestSpacing), FBlockPassed);
       bool behind = false;  // Left lags behind the node before the current one
       for (int k = 1; k < last - first + 1; ++k) {
         if (FBlockPassed[k]) {

@@ -169,6 +169,5 @@ private:
   // to block so that their memory is taken once per run.
   kaloREALVector FBlockX, FBlockY;
   std::vector<std::pair<Extended, Extended>> FBlockFound;
-  std::vector<double> FBlockValues;          // the block's values as doubles
-  std::vector<unsigned char> FBlockPassed;   // the pairs the pair test passes by for sure
+  std::vector<unsigned char> FBlockPassed;  // the pairs the pair test passes by for sure
 };

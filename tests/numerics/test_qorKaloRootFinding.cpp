@@ -402,4 +402,12 @@ TEST(RootFinder, NodesThatMayFaultAreNotEvaluatedInAPass) {
   EXPECT_EQ(recording.passes, 0);
   EXPECT_EQ(finder->EvaluationCount(), 2) << "the first pair divides by zero";
   EXPECT_EQ(recording.calls.size(), 2u);
+
+  // Nodes this huge are no fault yet, but their differences come close to one.
+  TRecordingFunctions huge{{}, Sine};
+  auto hugeFinder = Finder(huge.Single(), 0, 1E4932L, 5);
+  hugeFinder->setfctPass(huge.Pass());
+  hugeFinder->Execute();
+  EXPECT_EQ(huge.passes, 0);
+  EXPECT_EQ(hugeFinder->EvaluationCount(), static_cast<std::int64_t>(huge.calls.size()));
 }
