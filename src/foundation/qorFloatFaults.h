@@ -110,10 +110,10 @@ template <class TStep>
 // when that run faulted, once more with TImmediateFaults, which raises exactly the error
 // that the first fault raises. So a step pays for one look at the flags instead of one
 // per operation. A step that starts with a NaN among its values runs with
-// TImmediateFaults at once: the quiet NaN sets no flag when it is compared. The step must start from the same state each time it runs
-// and with no fault flag set, must follow its arithmetic by Check() as the careful code
-// does, and must not evaluate a function: a fault has to end the step before anything
-// the careful code would not have done.
+// TImmediateFaults at once: the quiet NaN sets no flag when it is compared. The step must
+// start from the same state each time it runs and with no fault flag set, must follow
+// its arithmetic by Check() as the careful code does, and must not evaluate a function:
+// a fault has to end the step before anything the careful code would not have done.
 template <class TDeferred = TDeferredFaults, class TStep>
 void RunCheckedStep(bool StartsWithNaN, const TStep& step) {
   if (!StartsWithNaN) {
