@@ -14,6 +14,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <type_traits>
 #include <xmmintrin.h>
 
 // The messages of the three faults.
@@ -97,6 +98,11 @@ struct TDeferredFaults {
 struct TDeferredX87Faults : TDeferredFaults {
   bool Faulted() const { return (X87StatusWord() & FloatFaultFlags) != 0; }
 };
+
+// True for the faults of RunCheckedStep's careful run (TImmediateFaults), false for its
+// fast runs: a step may take shortcuts in a fast run that cannot fault differently.
+template <class TFaults>
+inline constexpr bool IsCarefulRun = std::is_same_v<std::remove_cvref_t<TFaults>, TImmediateFaults>;
 
 // The careful run of RunCheckedStep (below), kept out of the fast run's way.
 template <class TStep>

@@ -9,7 +9,6 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -214,7 +213,7 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
   const Extended product = y1 * y2;
   faults.Check();
   if (faults.Less(product, 0)) return true;
-  if constexpr (std::is_same_v<TFaults, TDeferredFaults>)
+  if constexpr (!IsCarefulRun<TFaults>)
     if (SlopesClearlySteep(x2 - x1, y1, y2)) return false;
   const Extended leftSlope = std::fabs(y1 / (x2 - x1));
   faults.Check();
@@ -309,7 +308,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
     Left = start;
     found.clear();
     const auto add = [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); };
-    if constexpr (std::is_same_v<std::remove_reference_t<decltype(faults)>, TDeferredFaults>) {
+    if constexpr (!IsCarefulRun<decltype(faults)>) {
       // The pairs passed by for sure only move the left node on, which is taken up again
       // at the next pair that is tested.
       MarkPairsPassedBy(y, PassByBound(widestSpacing), FBlockPassed);

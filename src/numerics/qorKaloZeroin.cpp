@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <optional>
-#include <type_traits>
 
 namespace {
 // The bounds must leave a positive tolerance and the budget at least one step.
@@ -168,7 +167,7 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool Fct
   std::optional<int> done;
   const auto step = [&](auto& faults) {
     // Only the careful run comes after a run that changed z.
-    if constexpr (std::is_same_v<std::remove_reference_t<decltype(faults)>, TImmediateFaults>) z = start;
+    if constexpr (IsCarefulRun<decltype(faults)>) z = start;
     done = iteration(z, faults);
   };
   for (;;) {
