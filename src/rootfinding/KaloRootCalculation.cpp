@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -147,8 +150,16 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   TqorRootFinder finder;
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
   finder.setfct([&Function](Extended x) { return Function.fct(x); });
-  finder.setfctPass([this, &Function](const Extended* x, Extended* y, int n, std::int64_t& calls) {
-    Function.fctPass(x, y, n, calls);
+  // The scan's passes go over the nodes after the first in order: the sample's node
+  // that the next pass is expected to start at.
+  std::size_t sampled = 1;
+  finder.setfctPass([this, &Function, sampled](const Extended* x, Extended* y, int n, std::int64_t& calls) mutable {
+    if (Function.EvaluatesInPlace() && TakeSampledValues(sampled, x, y, n)) {
+      calls += n;
+      sampled += n;
+    } else {
+      Function.fctPass(x, y, n, calls);
+    }
     FPhaseDone += n;
   });
   finder.setIntervalProgress([this](int Index, int Count) {
@@ -164,6 +175,32 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   RunFinder(finder);
   CheckCancelled();
   FillRootTable(finder.Intervals());
+}
+
+namespace {
+// Compared as integers: the significand and the sign with the exponent, leaving out the
+// padding. x87 loads and compares would cost as much as the evaluation they spare.
+bool SameBits(const Extended& a, const Extended& b) {
+  static_assert(std::numeric_limits<Extended>::digits == 64, "x87 extended precision");
+  std::uint64_t significandA, significandB;
+  std::uint16_t exponentA, exponentB;
+  std::memcpy(&significandA, &a, 8);
+  std::memcpy(&significandB, &b, 8);
+  std::memcpy(&exponentA, reinterpret_cast<const char*>(&a) + 8, 2);
+  std::memcpy(&exponentB, reinterpret_cast<const char*>(&b) + 8, 2);
+  return significandA == significandB && exponentA == exponentB;
+}
+}  // namespace
+
+// An expression computed in place is a pure function of x: at nodes the sample has just
+// computed, the same bits come out again, so they are taken from the sample. Each x must
+// have the very bits of the sampled one, else the pass is computed.
+bool TKaloRootCalculation::TakeSampledValues(std::size_t First, const Extended* X, Extended* Y, int N) const {
+  if (First > FValueX.size() || static_cast<std::size_t>(N) > FValueX.size() - First) return false;
+  for (int i = 0; i < N; ++i)
+    if (!SameBits(X[i], FValueX[First + i])) return false;
+  std::memcpy(Y, FValueY.data() + First, N * sizeof(Extended));
+  return true;
 }
 
 // A failed scan leaves the roots table empty; a stopped calculation leaves it as it was.
