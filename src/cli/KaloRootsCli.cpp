@@ -472,7 +472,7 @@ int RunZeroin(const TOptions& o, QTextStream& Out, const TKaloRootsConsole& Cons
   Extended abserr = task.AbsErrorBound(), relerr = task.RelErrorBound();
   Extended b = o.Zeroin->second, fb = 0;
   int iter = 0;
-  const int code = Zeroin(abserr, relerr, o.FMax, [&function](Extended x) { return function.fct(x); },
+  const int code = Zeroin(abserr, relerr, o.FMax, [&function](const Extended& x) { return function.fct(x); },
                           std::string(), o.Zeroin->first, b, fb, iter);
   CheckInterrupted(Console);
   const QList<std::pair<QString, QString>> fields = {

@@ -149,7 +149,7 @@ void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKalo
 void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
   TqorRootFinder finder;
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
-  finder.setfct([&Function](Extended x) { return Function.fct(x); });
+  finder.setfct([&Function](const Extended& x) { return Function.fct(x); });
   // The scan's passes go over the nodes after the first in order: the sample's node
   // that the next pass is expected to start at.
   std::size_t sampled = 1;

@@ -65,6 +65,7 @@ TScriptFunction::~TScriptFunction() = default;
 // not compile it; every other text goes to Lua, with Lua's verdict and messages.
 void TScriptFunction::LoadExpression(const QString& Expression) {
   FExpression = TqorLuaExpression::Compile(Expression.toStdString());
+  FSseOnlyExpression = FExpression && FExpression->UsesSseOnly() ? FExpression.get() : nullptr;
   if (FExpression) return;
   LoadScriptFromString(ExpressionScript(Expression));
   PrepareFunction(QStringLiteral("fct"));
@@ -74,7 +75,6 @@ void TScriptFunction::LoadExpression(const QString& Expression) {
 // every so many single evaluations, which keeps the look's cost out of sight.
 namespace {
 constexpr int InPlaceBlock = 4096;
-constexpr unsigned InPlaceWatchEvery = 256;
 }  // namespace
 
 namespace {
@@ -108,15 +108,22 @@ Extended TScriptFunction::fctRaising(Extended x) {
   return TqorScriptLua::fct(x);
 }
 
-Extended TScriptFunction::fct(Extended x) {
+// Within the range of double, rounding x to double raises no fault flag, and the
+// expression then touches no x87 flag: the lighter guard does.
+double TScriptFunction::EvaluateSseOnly(double x) const {
+  TSseEnvGuard guard;
+  return (*FSseOnlyExpression)(x);
+}
+
+Extended TScriptFunction::fctOtherwise(const Extended& x) {
   if (FExpression) {
-    if (++FInPlaceCalls % InPlaceWatchEvery == 0) WatchWithoutLua(0);
-    // Within the range of double, rounding x to double raises no fault flag, and the
-    // expression then touches no x87 flag: the lighter guard does.
-    if (FExpression->UsesSseOnly() && std::fabs(x) <= std::numeric_limits<double>::max()) {
-      TSseEnvGuard guard;
-      return (*FExpression)(static_cast<double>(x));
+    if (FCallsBeforeWatch == 0) {
+      FCallsBeforeWatch = InPlaceWatchEvery;
+      WatchWithoutLua(0);
     }
+    --FCallsBeforeWatch;
+    if (FSseOnlyExpression && std::fabs(x) <= std::numeric_limits<double>::max())
+      return EvaluateSseOnly(static_cast<double>(x));
     TFloatEnvGuard guard;
     return (*FExpression)(static_cast<double>(x));
   }

@@ -5,7 +5,9 @@
 
 #include "qorScriptLua.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 
 class TqorLuaExpression;
@@ -31,7 +33,16 @@ public:
 
   // f(x) as TqorScriptLua::fct computes it; every failure of the evaluation gives +inf
   // instead of an error. Only ECalculationAborted (time budget spent) passes through.
-  Extended fct(Extended x);
+  // x by reference, and the common case of an expression computed in place inline: a
+  // root search makes thousands of these calls one after the other, each waiting for
+  // the last, and every copy of the 10-byte x through memory adds to that wait.
+  Extended fct(const Extended& x) {
+    if (FSseOnlyExpression && FCallsBeforeWatch != 0 && std::fabs(x) <= std::numeric_limits<double>::max()) {
+      --FCallsBeforeWatch;
+      return EvaluateSseOnly(static_cast<double>(x));
+    }
+    return fctOtherwise(x);
+  }
   // f(x) as fct computes it, but a failed evaluation raises its error as
   // TqorScriptLua::fct does instead of giving +inf.
   Extended fctRaising(Extended x);
@@ -47,6 +58,16 @@ protected:
   void OpenLibraries() override;
 
 private:
+  // The watcher looks in at every so many single evaluations in place.
+  static constexpr unsigned InPlaceWatchEvery = 256;
+
+  // The expression in place at x, under the SSE guard alone (see fct).
+  double EvaluateSseOnly(double x) const;
+  Extended fctOtherwise(const Extended& x);
+
   std::unique_ptr<TqorLuaExpression> FExpression;
-  unsigned FInPlaceCalls = 0;  // single evaluations in place, for the watcher's looks
+  // The expression when it computes in SSE alone, else null.
+  const TqorLuaExpression* FSseOnlyExpression = nullptr;
+  // Single evaluations in place until the watcher's next look.
+  unsigned FCallsBeforeWatch = InPlaceWatchEvery - 1;
 };
