@@ -168,6 +168,11 @@ void TqorField::setValue(const QVariant& value) {
   row[FIndex] = Converted(value);
 }
 
+void TqorField::setTyped(TqorFieldType Type, QVariant Value) {
+  if (Type != FDataType) return setValue(Value);
+  FDataSet.EditValues()[FIndex] = std::move(Value);
+}
+
 QVariant TqorField::Converted(const QVariant& Value) const {
   if (!Value.isValid()) return {};
   bool ok = false;

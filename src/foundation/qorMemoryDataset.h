@@ -95,9 +95,9 @@ public:
   // The plain text: integers in decimal, reals with 15 significant digits and the
   // locale's decimal separator, booleans by DisplayValues; empty when null.
   QString AsString() const { return TextOf(Value(), false); }
-  void setAsInteger(int value) { setValue(value); }
-  void setAsFloat(double value) { setValue(value); }
-  void setAsBoolean(bool value) { setValue(value); }
+  void setAsInteger(int value) { setTyped(ftInteger, value); }
+  void setAsFloat(double value) { setTyped(ftFloat, value); }
+  void setAsBoolean(bool value) { setTyped(ftBoolean, value); }
   void setAsString(const QString& value) { setValue(value); }
 
   // The display text of the current value: numbers by DisplayFormat with the locale's
@@ -111,6 +111,9 @@ private:
   QString StandardText(const QVariant& Value, bool DisplayText) const;
   QString BooleanText(bool Value) const;
   QVariant Converted(const QVariant& Value) const;
+  // setValue for a value of the type Type: stored as it is when that is the field's
+  // type, which spares converting it (a table of many rows is filled this way).
+  void setTyped(TqorFieldType Type, QVariant Value);
 
   TqorMemoryDataset& FDataSet;
   int FIndex;
