@@ -16,7 +16,7 @@ static_assert(LDBL_MANT_DIG == 64, "Extended must be the 80-bit extended type");
 using kaloREALVector = std::vector<Extended>;
 
 // A real function of one real variable, bound to whatever object computes it.
-using RealFunction = std::function<Extended(Extended)>;
+using RealFunction = std::function<Extended(const Extended&)>;
 
 // A real function to call, referred to and not owned: what the solvers take, so that a
 // call costs one indirect call. Made from any callable (a lambda, a RealFunction, a

@@ -252,7 +252,7 @@ bool TqorRootFinder::IntervalContainsRoot(Extended x1, Extended x2, Extended y1,
 void TqorRootFinder::Execute() {
   FIntervals.Clear();
   FEvaluationCount = 0;
-  const auto counted = [this](Extended x) {
+  const auto counted = [this](const Extended& x) {
     ++FEvaluationCount;
     return Ffct(x);
   };
@@ -395,7 +395,7 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   // Where Zeroin's arithmetic fails after f grew past both ends' values (up to an
   // infinite one), it was climbing a pole.
   Extended lastX = 0, lastY = 0;
-  const auto watched = [&](Extended x) {
+  const auto watched = [&](const Extended& x) {
     const Extended y = EvaluateChecked(f, x);  // the function's own faults raise as before
     lastX = x;
     lastY = y;

@@ -44,7 +44,7 @@ int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
            int& Iter, bool FctChecked = false);
 
 // fct(x), raising the floating-point fault that the evaluation left pending.
-inline Extended EvaluateChecked(TRealFunctionRef fct, Extended x) {
+inline Extended EvaluateChecked(TRealFunctionRef fct, const Extended& x) {
   const Extended y = fct(x);
   CheckFloatFaults();
   return y;
