@@ -56,6 +56,8 @@ TKaloRootCalculation::TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMe
                                            TBusyStatus BusyStatus)
     : FTask(Task), FRoots(Roots), FBusyStatus(std::move(BusyStatus)) {}
 
+TKaloRootCalculation::~TKaloRootCalculation() = default;
+
 QString ProgressText(TKaloPhase Phase, int Done, int Total) {
   if (Phase == TKaloPhase::Intervals) return QStringLiteral("Nullstellen suchen ... %1 von %2").arg(Done).arg(Total);
   const int percent = Total > 0 ? static_cast<int>(std::int64_t{std::clamp(Done, 0, Total)} * 100 / Total) : 0;
@@ -138,10 +140,11 @@ void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const T
 void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
                                           kaloREALVector& x, kaloREALVector& y) {
   const int n = Input.NodeCount;
-  const Extended h = (Input.xMax - Input.xMin) / (n - 1);
+  const Extended xMin = Input.xMin;  // a copy: x's stores could change Input for all the compiler knows
+  const Extended h = (Input.xMax - xMin) / (n - 1);
   x.resize(n);
   y.resize(n);
-  for (int i = 0; i < n; ++i) x[i] = NodeAt(i, h, Input.xMin);
+  for (int i = 0; i < n; ++i) x[i] = NodeAt(i, h, xMin);
   Function.fctPass(x.data(), y.data(), n, FEvaluationCount);
 }
 
@@ -273,9 +276,7 @@ void TKaloRootCalculation::CheckCancelled() const {
   if (FCancel && FCancel->load(std::memory_order_relaxed)) throw ECalculationCancelled(MsgCalculationCancelled);
 }
 
-namespace {
-// The fields of the roots table, looked up once per table instead of once per row.
-struct TRootFields {
+struct TKaloRootCalculation::TRootFields {
   explicit TRootFields(TqorMemoryDataset& Roots)
       : ID(Roots.FieldByName(RootField::ID)),
         xIntervalMin(Roots.FieldByName(RootField::xIntervalMin)),
@@ -288,7 +289,6 @@ struct TRootFields {
         IterCount(Roots.FieldByName(RootField::IterCount)) {}
   TqorField &ID, &xIntervalMin, &xIntervalMax, &RootFinder, &RootExists, &ResultMessage, &xRoot, &yRoot, &IterCount;
 };
-}  // namespace
 
 void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) {
   TqorDisableControlsGuard paused(FRoots);
@@ -297,7 +297,8 @@ void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) 
   FRootX.clear();
   FRootY.clear();
   FIntervals.clear();
-  const TRootFields fields(FRoots);
+  if (!FRootFields) FRootFields = std::make_unique<const TRootFields>(FRoots);
+  const TRootFields& fields = *FRootFields;
   for (int i = 0; i < Intervals.Count(); ++i) {
     const TqorRootIntervalCommon& interval = *Intervals.Items(i);
     FRoots.Append();

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class TqorMemoryDataset;
@@ -80,6 +81,7 @@ public:
   // Works on Task and Roots (a table defined by DefineRootTable); neither is owned.
   TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots,
                        TBusyStatus BusyStatus = {});
+  ~TKaloRootCalculation();
 
   // The whole "Berechnen": takes a simple expression into the task, calculates, and
   // when there was a function, calls RebuildPlot. The busy display is ended in every
@@ -149,6 +151,9 @@ private:
 
   TKaloPersistRootFinding& FTask;
   TqorMemoryDataset& FRoots;
+  // The roots table's fields, looked up at its first filling: a table keeps its fields.
+  struct TRootFields;
+  std::unique_ptr<const TRootFields> FRootFields;
   TBusyStatus FBusyStatus;
   TKaloScriptSettings FScriptSettings;
   kaloREALVector FValueX, FValueY, FRootX, FRootY;
