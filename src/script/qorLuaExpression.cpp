@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The operations of the program. Binary operations take their right operand from the top
 // of the stack and their left one below it.
@@ -38,7 +39,7 @@ double Fabs(double a) { return std::fabs(a); }
 double LuaMod(double a, double b) { return a - std::floor(a / b) * b; }
 
 struct TFunction {
-  const char* Name;
+  std::string_view Name;
   double (*Function1)(double);
   double (*Function2)(double, double);
   bool Short;                // bound to its short name as well as under math.
@@ -80,10 +81,10 @@ const TFunction* FindFunction(std::string_view Name, bool ViaMath) {
 }
 
 bool IsReserved(std::string_view Name) {
-  static constexpr const char* Words[] = {"and",   "break", "do",  "else", "elseif", "end",    "false",
+  static constexpr std::string_view Words[] = {"and",   "break", "do",  "else", "elseif", "end",    "false",
                                           "for",   "function", "if", "in", "local",  "nil",    "not",
                                           "or",    "repeat", "return", "then", "true", "until", "while"};
-  for (const char* w : Words)
+  for (std::string_view w : Words)
     if (Name == w) return true;
   return false;
 }
