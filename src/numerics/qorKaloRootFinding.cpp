@@ -396,7 +396,8 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   // infinite one), it was climbing a pole.
   Extended lastX = 0, lastY = 0;
   const auto watched = [&](const Extended& x) {
-    const Extended y = EvaluateChecked(f, x);  // the function's own faults raise as before
+    // The function's own faults raise as before.
+    const Extended y = FfctKeepsFaultFlags ? f(x) : EvaluateChecked(f, x);
     lastX = x;
     lastY = y;
     return y;

@@ -103,6 +103,12 @@ public:
   // The function whose roots are searched.
   const RealFunction& fct() const { return Ffct; }
   void setfct(RealFunction value) { Ffct = std::move(value); }
+  // True when fct leaves the fault flags as it found them, whatever it computes (as a
+  // script function does, which guards its evaluation). Zeroin evaluates only with no
+  // flag pending, so it then need not look at the flags after each evaluation. False at
+  // first: a fault that fct leaves behind raises.
+  bool fctKeepsFaultFlags() const { return FfctKeepsFaultFlags; }
+  void setfctKeepsFaultFlags(bool value) { FfctKeepsFaultFlags = value; }
   // The same function for a whole pass of nodes (optional): when set, the scan evaluates
   // its nodes through it in one call. It must give what fct gives and leave the fault
   // flags as it found them.
@@ -164,6 +170,7 @@ private:
   Extended FRelErrorBound = 0;
   std::int64_t FEvaluationCount = 0;
   bool FTouchingRoots = false;
+  bool FfctKeepsFaultFlags = false;
   std::vector<std::pair<Extended, Extended>> FNodes;  // the scan's finite nodes, for the touching search
   // One block of the scan: its nodes, their values, the pairs it found; kept from block
   // to block so that their memory is taken once per run.

@@ -153,6 +153,7 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   TqorRootFinder finder;
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
   finder.setfct([&Function](const Extended& x) { return Function.fct(x); });
+  finder.setfctKeepsFaultFlags(true);  // every evaluation is guarded
   // The scan's passes go over the nodes after the first in order: the sample's node
   // that the next pass is expected to start at.
   std::size_t sampled = 1;
