@@ -173,6 +173,11 @@ void TqorField::setTyped(TqorFieldType Type, QVariant Value) {
   FDataSet.EditValues()[FIndex] = std::move(Value);
 }
 
+void TqorField::setAsString(const QString& value) {
+  if (FDataType != ftString) return setValue(value);
+  FDataSet.EditValues()[FIndex] = CutText(value, FSize);
+}
+
 QVariant TqorField::Converted(const QVariant& Value) const {
   if (!Value.isValid()) return {};
   bool ok = false;

@@ -98,7 +98,7 @@ public:
   void setAsInteger(int value) { setTyped(ftInteger, value); }
   void setAsFloat(double value) { setTyped(ftFloat, value); }
   void setAsBoolean(bool value) { setTyped(ftBoolean, value); }
-  void setAsString(const QString& value) { setValue(value); }
+  void setAsString(const QString& value);
 
   // The display text of the current value: numbers by DisplayFormat with the locale's
   // separators, booleans by DisplayValues; empty when null.

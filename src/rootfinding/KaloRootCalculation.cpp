@@ -300,13 +300,20 @@ void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) 
   FIntervals.clear();
   if (!FRootFields) FRootFields = std::make_unique<const TRootFields>(FRoots);
   const TRootFields& fields = *FRootFields;
+  // Rows share the few names of methods: each is converted once.
+  std::string methodText;
+  QString method;
   for (int i = 0; i < Intervals.Count(); ++i) {
     const TqorRootIntervalCommon& interval = *Intervals.Items(i);
     FRoots.Append();
     fields.ID.setAsInteger(i);
     fields.xIntervalMin.setAsFloat(static_cast<double>(interval.xMin));
     fields.xIntervalMax.setAsFloat(static_cast<double>(interval.xMax));
-    fields.RootFinder.setAsString(QString::fromStdString(interval.RootFinderMethode));
+    if (i == 0 || interval.RootFinderMethode != methodText) {
+      methodText = interval.RootFinderMethode;
+      method = QString::fromStdString(methodText);
+    }
+    fields.RootFinder.setAsString(method);
     fields.RootExists.setAsBoolean(interval.RootExists);
     fields.ResultMessage.setAsString(QString::fromStdString(interval.ResultMessage));
     if (interval.RootExists) {
