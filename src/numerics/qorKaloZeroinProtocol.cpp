@@ -53,8 +53,6 @@ std::filesystem::path TemporaryNameFor(const std::filesystem::path& target) {
 }
 }  // namespace
 
-TZeroinProtocol::TZeroinProtocol(const std::string& FileName) : FTarget(FileName) {}
-
 TZeroinProtocol::~TZeroinProtocol() {
   if (!FFile) return;
   FFile.reset();
@@ -63,7 +61,8 @@ TZeroinProtocol::~TZeroinProtocol() {
 }
 
 bool TZeroinProtocol::Open() {
-  if (FTarget.empty()) return true;
+  if (FFileName.empty()) return true;
+  FTarget = FFileName;
   std::error_code ec;
   if (std::filesystem::is_directory(FTarget, ec)) return false;
   FTemporary = TemporaryNameFor(FTarget);

@@ -12,8 +12,9 @@
 
 class TZeroinProtocol {
 public:
-  // A protocol for FileName; an empty name makes every call a no-op.
-  explicit TZeroinProtocol(const std::string& FileName);
+  // A protocol for FileName, which must outlive it; an empty name makes every call a
+  // no-op and costs nothing more (Zeroin makes one for every root).
+  explicit TZeroinProtocol(const std::string& FileName) : FFileName(FileName) {}
   // Removes the temporary file unless Commit succeeded.
   ~TZeroinProtocol();
   TZeroinProtocol(const TZeroinProtocol&) = delete;
@@ -52,7 +53,8 @@ private:
   void WriteNewPoint(Extended b, Extended fb, int Iter);
   void WriteLine(const std::string& Line);
 
-  std::filesystem::path FTarget;
+  const std::string& FFileName;
+  std::filesystem::path FTarget;  // FFileName, once Open has a file to write
   std::filesystem::path FTemporary;
   std::unique_ptr<std::FILE, FileCloser> FFile;
 };
