@@ -191,9 +191,13 @@ void MarkPairsPassedBy(const kaloREALVector& y, double Bound, std::vector<unsign
   double left = static_cast<double>(y[1]);
   for (std::size_t k = 2; k < n; ++k) {
     const double right = static_cast<double>(y[k]);
-    // A NaN fails every comparison; the bounds at DBL_MAX leave out the infinities.
-    const bool above = left > Bound && right > Bound && left <= DBL_MAX && right <= DBL_MAX;
-    const bool below = left < -Bound && right < -Bound && left >= -DBL_MAX && right >= -DBL_MAX;
+    // A NaN fails every comparison, and quietly: a node without a value must not make
+    // the block fault and run again carefully. The bounds at DBL_MAX leave out the
+    // infinities.
+    const bool above = std::isgreater(left, Bound) && std::isgreater(right, Bound) &&
+                       std::islessequal(left, DBL_MAX) && std::islessequal(right, DBL_MAX);
+    const bool below = std::isless(left, -Bound) && std::isless(right, -Bound) &&
+                       std::isgreaterequal(left, -DBL_MAX) && std::isgreaterequal(right, -DBL_MAX);
     Passed[k] = above || below;
     left = right;
   }
