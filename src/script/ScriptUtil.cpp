@@ -71,6 +71,11 @@ void TScriptFunction::LoadExpression(const QString& Expression) {
   PrepareFunction(QStringLiteral("fct"));
 }
 
+void TScriptFunction::ScriptReplaced() {
+  FExpression.reset();
+  FSseOnlyExpression = nullptr;
+}
+
 // Without Lua there is no count hook: the watcher looks in between blocks of nodes, and
 // every so many single evaluations, which keeps the look's cost out of sight.
 namespace {

@@ -56,6 +56,8 @@ public:
 
 protected:
   void OpenLibraries() override;
+  // A script loaded later replaces an expression computed in place.
+  void ScriptReplaced() override;
 
 private:
   // The watcher looks in at every so many single evaluations in place.

@@ -334,6 +334,7 @@ void TqorScriptLuaCommon::CreateState() {
 }
 
 void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
+  ScriptReplaced();
   lua_State* L = luaState();
   const QByteArray text = script.toLocal8Bit();
   TFloatEnvGuard guard;

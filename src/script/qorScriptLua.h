@@ -98,6 +98,9 @@ protected:
   // Opens what a kind of host adds to the restricted base library, once, right after the
   // state is created; what it raises, the first use of the state raises.
   virtual void OpenLibraries() {}
+  // Called as LoadScriptFromString begins: the new script replaces whatever the host
+  // computed before, also a function it computed without Lua.
+  virtual void ScriptReplaced() {}
 
   // Runs run, one protected call into Lua, as an evaluation: the clock restarts and
   // the memory cap applies while it runs. Returns run's Lua result code.

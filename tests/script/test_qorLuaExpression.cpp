@@ -155,6 +155,19 @@ TEST(LuaExpression, ScriptFunctionComputesInPlaceOrThroughLua) {
   }
 }
 
+// One function object loaded again: what was loaded last is computed, in place or not.
+TEST(LuaExpression, TheLastLoadedFunctionIsComputed) {
+  TScriptFunction function;
+  function.LoadExpression("3*x + 1");
+  function.LoadScriptFromString("function fct(x) return 5 end");
+  function.PrepareFunction("fct");
+  EXPECT_FALSE(function.EvaluatesInPlace());
+  EXPECT_EQ(function.fct(2), 5);
+  function.LoadExpression("3*x + 1");
+  EXPECT_TRUE(function.EvaluatesInPlace());
+  EXPECT_EQ(function.fct(2), 7);
+}
+
 }  // namespace
 
 // Without Lua's count hook the watcher still looks in: a cancel stops a pass in place
