@@ -31,7 +31,7 @@ public:
       : FObject(reinterpret_cast<const void*>(f)),
         FCall([](const void* object, const Extended& x) { return reinterpret_cast<Extended (*)(Extended)>(object)(x); }) {}
 
-  Extended operator()(Extended x) const { return FCall(FObject, x); }
+  Extended operator()(const Extended& x) const { return FCall(FObject, x); }
 
 private:
   const void* FObject;

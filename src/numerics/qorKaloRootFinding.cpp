@@ -400,7 +400,7 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   // infinite one), it was climbing a pole.
   Extended lastX = 0, lastY = 0;
   const auto watched = [&](const Extended& x) {
-    // The function's own faults raise as before.
+    // A function that may leave faults behind has them raised here, as it always had.
     const Extended y = FfctKeepsFaultFlags ? f(x) : EvaluateChecked(f, x);
     lastX = x;
     lastY = y;

@@ -64,16 +64,17 @@ TScriptFunction::~TScriptFunction() = default;
 // An expression computed in place is one Lua compiles without complaint, so Lua need
 // not compile it; every other text goes to Lua, with Lua's verdict and messages.
 void TScriptFunction::LoadExpression(const QString& Expression) {
-  FExpression = TqorLuaExpression::Compile(Expression.toStdString());
-  FSseOnlyExpression = FExpression && FExpression->UsesSseOnly() ? FExpression.get() : nullptr;
+  SetExpression(TqorLuaExpression::Compile(Expression.toStdString()));
   if (FExpression) return;
   LoadScriptFromString(ExpressionScript(Expression));
   PrepareFunction(QStringLiteral("fct"));
 }
 
-void TScriptFunction::ScriptReplaced() {
-  FExpression.reset();
-  FSseOnlyExpression = nullptr;
+void TScriptFunction::ScriptReplaced() { SetExpression(nullptr); }
+
+void TScriptFunction::SetExpression(std::unique_ptr<TqorLuaExpression> Expression) {
+  FExpression = std::move(Expression);
+  FSseOnlyExpression = FExpression && FExpression->UsesSseOnly() ? FExpression.get() : nullptr;
 }
 
 // Without Lua there is no count hook: the watcher looks in between blocks of nodes, and

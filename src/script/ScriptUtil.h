@@ -63,12 +63,14 @@ private:
   // The watcher looks in at every so many single evaluations in place.
   static constexpr unsigned InPlaceWatchEvery = 256;
 
+  // Makes Expression (null: none) the function computed in place.
+  void SetExpression(std::unique_ptr<TqorLuaExpression> Expression);
   // The expression in place at x, under the SSE guard alone (see fct).
   double EvaluateSseOnly(double x) const;
   Extended fctOtherwise(const Extended& x);
 
   std::unique_ptr<TqorLuaExpression> FExpression;
-  // The expression when it computes in SSE alone, else null.
+  // FExpression when it computes in SSE alone, else null (kept by SetExpression).
   const TqorLuaExpression* FSseOnlyExpression = nullptr;
   // Single evaluations in place until the watcher's next look.
   unsigned FCallsBeforeWatch = InPlaceWatchEvery - 1;
