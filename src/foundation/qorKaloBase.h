@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <type_traits>
 #include <vector>
@@ -59,4 +60,17 @@ inline bool IsFiniteReal(Extended x) {
   // The smallest magnitude that rounds to infinity in double: DBL_MAX plus half an ulp.
   constexpr Extended DoubleOverflowThreshold = static_cast<Extended>(DBL_MAX) + 0x1p970L;
   return std::isless(std::fabs(x), DoubleOverflowThreshold);
+}
+
+// True when a and b have the same bits: the sign, the exponent and the significand,
+// leaving out the padding. Unlike ==, it tells -0 from +0, which a function may tell
+// apart. Compared as integers, without loading them into the x87 registers.
+inline bool SameBits(const Extended& a, const Extended& b) {
+  std::uint64_t significandA, significandB;
+  std::uint16_t exponentA, exponentB;
+  std::memcpy(&significandA, &a, 8);
+  std::memcpy(&significandB, &b, 8);
+  std::memcpy(&exponentA, reinterpret_cast<const char*>(&a) + 8, 2);
+  std::memcpy(&exponentB, reinterpret_cast<const char*>(&b) + 8, 2);
+  return significandA == significandB && exponentA == exponentB;
 }

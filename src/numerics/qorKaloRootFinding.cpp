@@ -228,11 +228,6 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
 }
 }  // namespace
 
-// The node the scan pairs the next one with: the latest node with a finite value, or the
-// first node while none has had one.
-struct TqorRootFinder::TScanNode {
-  Extended x, y;
-};
 
 // Moves the scan on to node i, (x, y): a node without a finite value is passed over, so
 // that the next pair bridges it; a pair that may hold a root is handed to Found.
@@ -241,7 +236,7 @@ void TqorRootFinder::ScanStep(int i, Extended x, Extended y, TScanNode& Left, TF
   if (!IsFiniteReal(y)) return;
   if (IsFiniteReal(Left.y) &&
       ((i == 1 && IsZero(Left.y, ZeroBound(x - Left.x, faults), faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
-    Found(Left.x, x);
+    Found(TFoundPair{Left, {x, y}});
   Left = {x, y};
 }
 
@@ -255,6 +250,7 @@ bool TqorRootFinder::IntervalContainsRoot(Extended x1, Extended x2, Extended y1,
 
 void TqorRootFinder::Execute() {
   FIntervals.Clear();
+  FEndValues.clear();
   FEvaluationCount = 0;
   const auto counted = [this](const Extended& x) {
     ++FEvaluationCount;
@@ -270,7 +266,20 @@ void TqorRootFinder::Execute() {
   }
   for (int i = 0; i < FIntervals.Count(); ++i) {
     if (FIntervalProgress) FIntervalProgress(i, FIntervals.Count());
-    WorkInterval(*FIntervals.Items(i), counted);
+    TqorRootIntervalCommon& interval = *FIntervals.Items(i);
+    if (!FfctPure) {
+      WorkInterval(interval, counted);
+      continue;
+    }
+    // The solvers start at the ends, which the scan has evaluated.
+    const auto [yMin, yMax] = FEndValues[i];
+    const auto remembered = [&](const Extended& x) {
+      const bool atMin = SameBits(x, interval.xMin);
+      if (!atMin && !SameBits(x, interval.xMax)) return counted(x);
+      ++FEvaluationCount;
+      return atMin ? yMin : yMax;
+    };
+    WorkInterval(interval, remembered);
   }
   if (FTouchingRoots) FindTouchingRoots(counted);
   FNodes.clear();
@@ -306,12 +315,12 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
   y.resize(x.size());
   EvaluateNodes(&x[1], &y[1], last - first, f);
   const TScanNode start = Left;
-  std::vector<std::pair<Extended, Extended>>& found = FBlockFound;
+  std::vector<TFoundPair>& found = FBlockFound;
   // Only finite values take part in the pair tests: no NaN to start with.
   RunCheckedStep(false, [&](auto& faults) {
     Left = start;
     found.clear();
-    const auto add = [&](Extended xMin, Extended xMax) { found.emplace_back(xMin, xMax); };
+    const auto add = [&](const TFoundPair& pair) { found.push_back(pair); };
     if constexpr (!IsCarefulRun<decltype(faults)>) {
       // The pairs passed by for sure only move the left node on, which is taken up again
       // at the next pair that is tested.
@@ -331,7 +340,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
       for (int i = first; i < last; ++i) ScanStep(i, x[i - first + 1], y[i - first + 1], Left, faults, add);
     }
   });
-  for (const auto& [xMin, xMax] : found) AddInterval(xMin, xMax);
+  for (const TFoundPair& pair : found) AddInterval(pair);
   if (FTouchingRoots)
     for (int i = first; i < last; ++i) KeepNode(x[i - first + 1], y[i - first + 1]);
 }
@@ -351,19 +360,20 @@ void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TReal
   const Extended y = EvaluateChecked(f, x);
   KeepNode(x, y);
   TImmediateFaults faults;
-  ScanStep(i, x, y, Left, faults, [this](Extended xMin, Extended xMax) { AddInterval(xMin, xMax); });
+  ScanStep(i, x, y, Left, faults, [this](const TFoundPair& pair) { AddInterval(pair); });
 }
 
 // On a range of a single point every pair is the same pair: it is worked once.
-void TqorRootFinder::AddInterval(Extended xMin, Extended xMax) {
+void TqorRootFinder::AddInterval(const TFoundPair& Pair) {
   if (FIntervals.Count() > 0) {
     const TqorRootIntervalCommon& last = *FIntervals.Items(FIntervals.Count() - 1);
-    if (last.xMin == xMin && last.xMax == xMax) return;
+    if (last.xMin == Pair.left.x && last.xMax == Pair.right.x) return;
   }
   auto interval = std::make_unique<TqorRootIntervalCommon>();
-  interval->xMin = xMin;
-  interval->xMax = xMax;
+  interval->xMin = Pair.left.x;
+  interval->xMax = Pair.right.x;
   FIntervals.Add(std::move(interval));
+  FEndValues.emplace_back(Pair.left.y, Pair.right.y);
 }
 
 void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {

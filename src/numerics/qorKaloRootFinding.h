@@ -109,6 +109,12 @@ public:
   // first: a fault that fct leaves behind raises.
   bool fctKeepsFaultFlags() const { return FfctKeepsFaultFlags; }
   void setfctKeepsFaultFlags(bool value) { FfctKeepsFaultFlags = value; }
+  // True when fct is a pure function of x: the same x gives the same value, and an
+  // evaluation does nothing else. An interval's work then takes the values at its ends
+  // from the scan instead of computing them afresh; EvaluationCount counts them all the
+  // same. False at first: every evaluation is made, as a script with side effects needs.
+  bool fctPure() const { return FfctPure; }
+  void setfctPure(bool value) { FfctPure = value; }
   // The same function for a whole pass of nodes (optional): when set, the scan evaluates
   // its nodes through it in one call. It must give what fct gives and leave the fault
   // flags as it found them.
@@ -134,7 +140,7 @@ public:
   using TIntervalProgress = std::function<void(int Index, int Count)>;
   void setIntervalProgress(TIntervalProgress value) { FIntervalProgress = std::move(value); }
   // Calls of fct made by the last Execute (scan, interval ends and solvers), also
-  // when it raised.
+  // when it raised; values a pure fct gave before and that were taken again count too.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
 
   // Scans the nodes, then works every interval. Raises only for an error during the
@@ -145,14 +151,22 @@ public:
   bool IntervalContainsRoot(Extended x1, Extended x2, Extended y1, Extended y2) const;
 
 private:
-  struct TScanNode;
+  // The node the scan pairs the next one with: the latest node with a finite value, or
+  // the first node while none has had one.
+  struct TScanNode {
+    Extended x, y;
+  };
+  // A pair of nodes that may hold a root, with the values there.
+  struct TFoundPair {
+    TScanNode left, right;
+  };
   void Scan(TRealFunctionRef f);
   void ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f);
   void EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f);
   void ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f);
   template <class TFaults, class TFound>
   static void ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found);
-  void AddInterval(Extended xMin, Extended xMax);
+  void AddInterval(const TFoundPair& Pair);
   void KeepNode(Extended x, Extended y);
   void FindTouchingRoots(TRealFunctionRef f);
   bool Covered(Extended x0, Extended x1, Extended x2) const;
@@ -171,10 +185,13 @@ private:
   std::int64_t FEvaluationCount = 0;
   bool FTouchingRoots = false;
   bool FfctKeepsFaultFlags = false;
+  bool FfctPure = false;
   std::vector<std::pair<Extended, Extended>> FNodes;  // the scan's finite nodes, for the touching search
   // One block of the scan: its nodes, their values, the pairs it found; kept from block
   // to block so that their memory is taken once per run.
   kaloREALVector FBlockX, FBlockY;
-  std::vector<std::pair<Extended, Extended>> FBlockFound;
+  std::vector<TFoundPair> FBlockFound;
+  // The values at the ends of FIntervals[i], as the scan found them.
+  std::vector<std::pair<Extended, Extended>> FEndValues;
   std::vector<unsigned char> FBlockPassed;  // the pairs the pair test passes by for sure
 };

@@ -154,6 +154,7 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
   finder.setfct([&Function](const Extended& x) { return Function.fct(x); });
   finder.setfctKeepsFaultFlags(true);  // every evaluation is guarded
+  finder.setfctPure(Function.EvaluatesInPlace());
   // The scan's passes go over the nodes after the first in order: the sample's node
   // that the next pass is expected to start at.
   std::size_t sampled = 1;
@@ -180,21 +181,6 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   CheckCancelled();
   FillRootTable(finder.Intervals());
 }
-
-namespace {
-// Compared as integers: the significand and the sign with the exponent, leaving out the
-// padding. x87 loads and compares would cost as much as the evaluation they spare.
-bool SameBits(const Extended& a, const Extended& b) {
-  static_assert(std::numeric_limits<Extended>::digits == 64, "x87 extended precision");
-  std::uint64_t significandA, significandB;
-  std::uint16_t exponentA, exponentB;
-  std::memcpy(&significandA, &a, 8);
-  std::memcpy(&significandB, &b, 8);
-  std::memcpy(&exponentA, reinterpret_cast<const char*>(&a) + 8, 2);
-  std::memcpy(&exponentB, reinterpret_cast<const char*>(&b) + 8, 2);
-  return significandA == significandB && exponentA == exponentB;
-}
-}  // namespace
 
 // An expression computed in place is a pure function of x: at nodes the sample has just
 // computed, the same bits come out again, so they are taken from the sample. Each x must

@@ -113,7 +113,7 @@ public:
   const std::vector<TqorRootIntervalCommon>& Intervals() const { return FIntervals; }
   // Calls of f made by the last calculation: the value table and the root search. An
   // expression computed in place gives the scan the value table's values at its nodes,
-  // which count as calls all the same.
+  // and the scan gives the intervals their end values; these count as calls all the same.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
   // Nodes of the value table where f has no finite value.
   int NodesWithoutValue() const;

@@ -411,3 +411,41 @@ TEST(RootFinder, NodesThatMayFaultAreNotEvaluatedInAPass) {
   EXPECT_EQ(huge.passes, 0);
   EXPECT_EQ(hugeFinder->EvaluationCount(), static_cast<std::int64_t>(huge.calls.size()));
 }
+
+// A pure function's values at an interval's ends are taken from the scan: every call at
+// an end is left out and every other call is made as before, in the same order, with the
+// same results and the same count.
+TEST(RootFinder, APureFunctionIsNotEvaluatedAgainAtTheEnds) {
+  for (const RangeCase& t : RangeCases) {
+    SCOPED_TRACE(t.name);
+    TRecordingFunctions every{{}, t.f}, pure{{}, t.f};
+    std::vector<std::size_t> everyStarts, pureStarts;  // the first call of each interval's work
+    auto all = Finder(every.Single(), t.xMin, t.xMax, t.n);
+    all->setIntervalProgress([&](int, int) { everyStarts.push_back(every.calls.size()); });
+    all->Execute();
+    auto remembering = Finder(pure.Single(), t.xMin, t.xMax, t.n);
+    remembering->setfctPure(true);
+    remembering->setIntervalProgress([&](int, int) { pureStarts.push_back(pure.calls.size()); });
+    remembering->Execute();
+
+    EXPECT_EQ(remembering->EvaluationCount(), all->EvaluationCount());
+    const TqorRootIntervalList& got = remembering->Intervals();
+    const TqorRootIntervalList& want = all->Intervals();
+    ASSERT_EQ(got.Count(), want.Count());
+    ASSERT_EQ(pureStarts.size(), everyStarts.size());
+    std::vector<Extended> expected(every.calls.begin(), every.calls.begin() + (everyStarts.empty() ? every.calls.size() : everyStarts[0]));
+    for (int i = 0; i < want.Count(); ++i) {
+      const TqorRootIntervalCommon& w = *want.Items(i);
+      const TqorRootIntervalCommon& g = *got.Items(i);
+      EXPECT_TRUE(SameBits(g.xRoot, w.xRoot) && SameBits(g.yRoot, w.yRoot)) << "interval " << i;
+      EXPECT_EQ(g.IterCount, w.IterCount);
+      EXPECT_EQ(g.RootFinderMethode, w.RootFinderMethode);
+      EXPECT_EQ(g.ResultMessage, w.ResultMessage);
+      const std::size_t end = i + 1 < want.Count() ? everyStarts[i + 1] : every.calls.size();
+      for (std::size_t k = everyStarts[i]; k < end; ++k)
+        if (!SameBits(every.calls[k], w.xMin) && !SameBits(every.calls[k], w.xMax)) expected.push_back(every.calls[k]);
+    }
+    EXPECT_LT(pure.calls.size(), every.calls.size() - 2 * want.Count() + 1) << "at least both ends of every interval are taken";
+    EXPECT_EQ(pure.calls, expected);
+  }
+}
