@@ -170,12 +170,13 @@ void TqorField::setValue(const QVariant& value) {
 
 void TqorField::setTyped(TqorFieldType Type, QVariant Value) {
   if (Type != FDataType) return setValue(Value);
-  FDataSet.EditValues()[FIndex] = std::move(Value);
+  FDataSet.EditValues()[FIndex].swap(Value);  // a move would destroy two values out of line
 }
 
 void TqorField::setAsString(const QString& value) {
   if (FDataType != ftString) return setValue(value);
-  FDataSet.EditValues()[FIndex] = CutText(value, FSize);
+  QVariant text(CutText(value, FSize));
+  FDataSet.EditValues()[FIndex].swap(text);
 }
 
 QVariant TqorField::Converted(const QVariant& Value) const {
@@ -290,7 +291,9 @@ void TqorMemoryDataset::ResetContent(bool Active) {
 void TqorMemoryDataset::Append() {
   RequireActive();
   if (FAppending) Post();
-  FAppendRow.assign(FFields.size(), QVariant());
+  // Constructed empty, not copied from an empty value: Qt copies a QVariant out of line.
+  FAppendRow.clear();
+  FAppendRow.resize(FFields.size());
   FAppending = true;
 }
 
