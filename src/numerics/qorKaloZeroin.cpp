@@ -162,7 +162,6 @@ void TZeroinIteration::MoveB(TZeroinState& z, TFaults& faults) const {
 // raises any fault its function left, so each step starts without one).
 int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
             const TZeroinIteration& iteration, TZeroinProtocol& protocol) {
-  z.fc = z.fb;
   TZeroinState start = z;  // where the step starts, for a careful run to start over
   std::optional<int> done;
   const auto step = [&](auto& faults) {
@@ -189,6 +188,129 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool Fct
     if (Iter > FMAX) return ZeroinBudgetSpent;
   }
 }
+
+// The evaluations of a fast run (below), for the checked iterations to take again.
+struct TFastRunValues {
+  static constexpr int Capacity = 64;  // well above the iterations of a usual root
+  Extended y[Capacity];
+  int count = 0;
+};
+
+// The iterations of a run without protocol, fast: TZeroinIteration's arithmetic written
+// out once more on local values, which the x87 registers then keep. Stepping through the
+// state in memory, with a copy for a careful rerun, costs a third more per iteration. The
+// flags are looked at once per iteration, before the next evaluation; NaN values and
+// long runs are left to the checked iterations. Returns Zeroin's result, or nothing when
+// the checked iterations must go on:
+// - Values.count == 0: z holds the state after the last evaluation (a NaN, or
+//   Values.Capacity evaluations made);
+// - Values.count > 0: a step faulted. z is still the state the run started from, and
+//   Values holds the run's evaluations, which the checked iterations take again up to
+//   that step, where they raise the fault as it happened.
+// Any change to TZeroinIteration must be made here too; the tests compare both ways.
+std::optional<int> IterateFast(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
+                               Extended ABSERR, Extended RELERR, TFastRunValues& Values) {
+  Extended a = z.a, fa = z.fa, b = z.b, fb = z.fb, c = z.c, fc = z.fc, d = z.d, e = z.e;
+  int evaluations = 0;
+  for (;;) {
+    // KeepBracket
+    if (fc / std::fabs(fc) * fb > 0) {
+      c = a;
+      fc = fa;
+      d = b - a;
+      e = d;
+    }
+    if (std::fabs(fb) > std::fabs(fc)) {
+      a = b;
+      b = c;
+      c = a;
+      fa = fb;
+      fb = fc;
+      fc = fa;
+    }
+    const Extended tol = 0.5L * (std::fabs(b) * RELERR + ABSERR);
+    const Extended m = 0.5L * (c - b);
+    const bool converged = std::fabs(m) <= tol;
+    if (converged || fb == 0) {
+      if (X87StatusWord() & FloatFaultFlags) break;
+      z.b = b;
+      z.fb = fb;
+      return converged ? ZeroinConverged : ZeroinExactRoot;
+    }
+    // ChooseStep
+    if (std::fabs(e) < tol || std::fabs(fa) <= std::fabs(fb)) {
+      d = m;
+      e = m;
+    } else {
+      Extended p, q, r, s;
+      if (a == c) {
+        s = fb / fa;
+        p = 2 * m * s;
+        q = 1 - s;
+      } else {
+        q = fa / fc;
+        r = fb / fc;
+        s = fb / fa;
+        p = s * (2 * m * q * (q - r) - (b - a) * (r - 1));
+        q = (q - 1) * (r - 1) * (s - 1);
+      }
+      if (p > 0) {
+        q = -q;
+      } else {
+        p = -p;
+      }
+      if (2 * p >= 3 * m * q - std::fabs(tol * q) || p >= std::fabs(0.5L * e * q)) {
+        d = m;
+        e = m;
+      } else {
+        e = d;
+        d = p / q;
+      }
+    }
+    // MoveB
+    a = b;
+    fa = fb;
+    if (std::fabs(d) > tol) {
+      b = b + d;
+    } else if (m >= 0) {
+      b = b + tol;
+    } else {
+      b = b - tol;
+    }
+    if (X87StatusWord() & FloatFaultFlags) break;
+    fb = FctChecked ? fct(b) : EvaluateChecked(fct, b);
+    ++Iter;
+    Values.y[evaluations++] = fb;
+    if (Iter > FMAX) {
+      z.b = b;
+      z.fb = fb;
+      return ZeroinBudgetSpent;
+    }
+    if (std::isnan(fb) || evaluations == Values.Capacity) {
+      z = TZeroinState{a, fa, b, fb, c, fc, d, e};
+      return std::nullopt;
+    }
+  }
+  Values.count = evaluations;
+  return std::nullopt;
+}
+
+// The iterations, fast where they can be (IterateFast), else checked step by step.
+int IterateBoth(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
+                const TZeroinIteration& iteration, TZeroinProtocol& protocol, Extended ABSERR, Extended RELERR) {
+  if (protocol.Writes()) return Iterate(z, Iter, FMAX, fct, FctChecked, iteration, protocol);
+  TFastRunValues values;
+  const int startIter = Iter;
+  if (const auto done = IterateFast(z, Iter, FMAX, fct, FctChecked, ABSERR, RELERR, values)) return *done;
+  if (values.count == 0) return Iterate(z, Iter, FMAX, fct, FctChecked, iteration, protocol);
+  Iter = startIter;
+  int taken = 0;
+  const auto again = [&](const Extended& x) {
+    if (taken < values.count) return values.y[taken++];
+    return FctChecked ? fct(x) : EvaluateChecked(fct, x);
+  };
+  return Iterate(z, Iter, FMAX, again, true, iteration, protocol);
+}
 }  // namespace
 
 int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
@@ -207,8 +329,10 @@ int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
   TZeroinProtocol protocol(ProtocolFileName);
   if (!protocol.Open()) return ZeroinProtocolFailed;
   TZeroinState z{a, fa, b, fb};
+  z.fc = fb;
   int iter = Iter;
-  const int result = Iterate(z, iter, FMAX, fct, FctChecked, TZeroinIteration(protocol, ABSERR, RELERR), protocol);
+  const int result = IterateBoth(z, iter, FMAX, fct, FctChecked, TZeroinIteration(protocol, ABSERR, RELERR), protocol,
+                                 ABSERR, RELERR);
   b = z.b;
   fb = z.fb;
   Iter = iter;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -279,4 +280,53 @@ TEST_F(ZeroinProtocol, ReplacesAnOldFileButNotWhenTheRunRaises) {
   EXPECT_EQ(FileCount(), 1) << "the temporary file is removed";
   ASSERT_EQ(Run(Linear, file), ZeroinExactRoot);
   EXPECT_EQ(Read(file).rfind("a = ", 0), 0u) << "the old content is gone";
+}
+
+// Without a protocol Zeroin iterates on local values and leaves faults, NaN values and
+// long runs to the checked iterations, which a protocol always takes. Both ways must make
+// the same calls and end alike, with a result or an error.
+TEST_F(ZeroinProtocol, TheFastAndTheCheckedIterationsAgree) {
+  static volatile Extended zero = 0;
+  const Extended third = 1 / 3.0L, inf = std::numeric_limits<Extended>::infinity();
+  struct Case {
+    const char* name;
+    RealFunction f;
+    Extended a, b;
+  } cases[] = {
+      {"sin(50x), values in double", [](Extended x) { return std::sin(50 * static_cast<double>(x)); }, 0.05L, 0.1L},
+      {"x^2 - 2", Parabola, 0, 3},
+      {"a jump, bisected longer than a fast run", [third](Extended x) { return x < third ? -1.0L : 1.0L; }, 0, 1000},
+      {"a pole", [third](Extended x) { return 1 / (x - third); }, 0, 1},
+      {"NaN near the root", [third](Extended x) { return std::fabs(x - third) < 1E-3L ? qnan : x - third; }, 0, 1},
+      {"an infinity inside: inf / inf", [inf](Extended x) { return x == 1 ? inf : x - 1; }, 0, 3},
+      {"division by zero inside fct", [](Extended x) { return x == 1 ? 1 / zero : x - 1; }, 0, 3},
+  };
+  struct Outcome {
+    std::vector<Extended> calls;
+    std::string error;
+    int code = 0, Iter = 0;
+    Extended b = 0, fb = 0;
+  };
+  const auto run = [](const RealFunction& f, Extended a, Extended b0, const std::string& file) {
+    Outcome o;
+    const RealFunction recorded = [&](Extended x) { o.calls.push_back(x); return f(x); };
+    Extended ABSERR = 0, RELERR = ZeroinEpsilon;  // as fine as the arithmetic goes
+    o.b = b0;
+    try {
+      o.code = Zeroin(ABSERR, RELERR, Budget, recorded, file, a, o.b, o.fb, o.Iter);
+    } catch (const Exception& e) {
+      o.error = std::string(e.className()) + ": " + e.Message();
+    }
+    return o;
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    const Outcome checked = run(t.f, t.a, t.b, (folder / "zeroin.txt").string());
+    const Outcome fast = run(t.f, t.a, t.b, "");
+    EXPECT_EQ(fast.calls, checked.calls);
+    EXPECT_EQ(fast.error, checked.error);
+    EXPECT_EQ(fast.code, checked.code);
+    EXPECT_EQ(fast.Iter, checked.Iter);
+    EXPECT_TRUE(std::memcmp(&fast.b, &checked.b, 10) == 0 && std::memcmp(&fast.fb, &checked.fb, 10) == 0);
+  }
 }
