@@ -122,26 +122,38 @@ constexpr int ScanBlockSize = 512;
 constexpr Extended SafeNodeMagnitude = 0x1p16000L;
 constexpr Extended SafeNodeSpacing = 0x1p-15000L;
 
-// Places the nodes i*h + xMin, i from first to last - 1, at x[1] on (x[0] holds the node
-// before them) and tells whether no pair test can fault on x: all were computed without a
-// fault, none is huge, and neighbours lie safely apart; WidestSpacing is then the largest
-// distance of neighbours. The nodes rise (or fall) strictly then, so pairs that bridge
-// nodes without a value lie even further apart. Stops at the first neighbours too close.
-bool PlaceNodesSafelyApart(Extended h, Extended xMin, int first, int last, kaloREALVector& x, Extended& WidestSpacing) {
-  WidestSpacing = 0;
-  Extended previous = x[0];
-  for (int i = first; i < last; ++i) {
-    const Extended node = i * h + xMin;
-    x[i - first + 1] = node;
-    // Huge nodes may make this overflow, which the look at the flags below takes as well.
-    const Extended spacing = std::fabs(node - previous);
-    if (!(spacing >= SafeNodeSpacing)) return false;
-    if (spacing > WidestSpacing) WidestSpacing = spacing;
-    previous = node;
-  }
+// Places the nodes i*h + xMin, i from first to last - 1, at x[1] on.
+void PlaceNodes(Extended h, Extended xMin, int first, int last, Extended* x) {
+  for (int i = first; i < last; ++i) x[i - first + 1] = i * h + xMin;
+}
+
+// Tells whether no pair test can fault on the nodes x[0] to x[n], which are i*h + xMin
+// for i from first - 1 to first - 1 + n: none is huge, and neighbours lie safely apart;
+// WidestSpacing is then at least the largest distance of neighbours. The nodes rise (or
+// fall) strictly then, so pairs that bridge nodes without a value lie even further apart.
+// Nodes that were computed with a fault leave its flag, which this takes as well.
+bool NodesSafelyApart(const Extended* x, int n, Extended h, int first, Extended& WidestSpacing) {
   if (FloatFaultsPending()) return false;
   // Rounding keeps the order of i*h + xMin: the largest magnitudes lie at the ends.
-  return std::fabs(x.front()) <= SafeNodeMagnitude && std::fabs(x.back()) <= SafeNodeMagnitude;
+  if (!(std::fabs(x[0]) <= SafeNodeMagnitude && std::fabs(x[n]) <= SafeNodeMagnitude)) return false;
+  // Each node is i*h and that plus xMin, each rounded by at most 2^-64 of its magnitude,
+  // so the distance of neighbours differs from |h| by at most 2^-64 times twice the
+  // largest |i*h| and twice the largest |x|, both found at the ends. Twice that leaves
+  // room for the rounding of the bound itself. Usually this shows at once that all
+  // neighbours lie safely apart; only where it does not are they measured one by one.
+  // The last term covers a rounding below the smallest normal numbers.
+  const Extended slack = 0x1p-62L * (std::fabs((first - 1) * h) + std::fabs((first - 1 + n) * h) +
+                                     std::fabs(x[0]) + std::fabs(x[n])) + 0x1p-16000L;
+  WidestSpacing = std::fabs(h) + slack;
+  if (std::fabs(h) - slack >= SafeNodeSpacing && !FloatFaultsPending()) return true;
+  Extended widest = 0;
+  for (int i = 1; i <= n; ++i) {
+    const Extended spacing = std::fabs(x[i] - x[i - 1]);
+    if (!(spacing >= SafeNodeSpacing)) return false;
+    if (spacing > widest) widest = spacing;
+  }
+  WidestSpacing = widest;
+  return !FloatFaultsPending();
 }
 
 // IsZeroReal's bound, read once: the scan compares against it at every node.
@@ -185,8 +197,7 @@ bool SlopesClearlySteep(Extended Spacing, Extended y1, Extended y2) {
 // Epsilon. Then neither value is zero within Epsilon, their product is positive, and both
 // slopes are steep by SlopesClearlySteep's argument, with room for the rounding of the
 // values to double. Reading doubles, the test runs in vector registers.
-void MarkPairsPassedBy(const kaloREALVector& y, double Bound, std::vector<unsigned char>& Passed) {
-  const std::size_t n = y.size();
+void MarkPairsPassedBy(const Extended* y, std::size_t n, double Bound, std::vector<unsigned char>& Passed) {
   Passed.assign(n, 0);
   double left = static_cast<double>(y[1]);
   for (std::size_t k = 2; k < n; ++k) {
@@ -290,7 +301,14 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
   ClearFloatFaults();
   const Extended h = (FxMax - FxMin) / (FTestCount - 1);
   CheckFloatFaults();
-  TScanNode left{FxMin, EvaluateChecked(f, FxMin)};
+  FUseSample = SampleFitsTheNodes(h);
+  TScanNode left{FxMin, 0};
+  if (FUseSample) {
+    left.y = FSampleY[0];
+    ++FEvaluationCount;
+  } else {
+    left.y = EvaluateChecked(f, FxMin);
+  }
   FNodes.clear();
   KeepNode(left.x, left.y);
   for (int first = 1; first < FTestCount; first += ScanBlockSize)
@@ -301,19 +319,41 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
 // look at the fault flags when no pair test can fault: a fault there would have to end
 // the scan before the next node is evaluated. Otherwise (a range of nearly no width)
 // they are scanned one by one, every step checked.
+bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
+  if (!FSampleX || !FSampleY || !SameBits(FSampleX[0], FxMin)) return false;
+  for (const int i : {1, FTestCount / 2, FTestCount - 1}) {
+    const Extended node = i * h + FxMin;
+    if (!SameBits(FSampleX[i], node)) return false;
+  }
+  return true;
+}
+
 void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f) {
-  kaloREALVector& x = FBlockX;  // x[0]: the node before the block, for its spacing
-  x.resize(last - first + 1);
-  x[0] = first == 1 ? FxMin : (first - 1) * h + FxMin;
+  const int n = last - first;
+  const Extended* x;  // x[0]: the node before the block, for its spacing; x[1] to x[n]: the block
+  if (FUseSample) {
+    x = FSampleX + first - 1;
+  } else {
+    FBlockX.resize(n + 1);
+    FBlockX[0] = first == 1 ? FxMin : (first - 1) * h + FxMin;
+    PlaceNodes(h, FxMin, first, last, FBlockX.data());
+    x = FBlockX.data();
+  }
   Extended widestSpacing = 0;
-  if (!PlaceNodesSafelyApart(h, FxMin, first, last, x, widestSpacing)) {
+  if (!NodesSafelyApart(x, n, h, first, widestSpacing)) {
     ClearFloatFaults();
     for (int i = first; i < last; ++i) ScanNodeCarefully(h, i, Left, f);
     return;
   }
-  kaloREALVector& y = FBlockY;
-  y.resize(x.size());
-  EvaluateNodes(&x[1], &y[1], last - first, f);
+  const Extended* y;
+  if (FUseSample) {
+    y = FSampleY + first - 1;
+    FEvaluationCount += n;
+  } else {
+    FBlockY.resize(n + 1);
+    EvaluateNodes(&FBlockX[1], &FBlockY[1], n, f);
+    y = FBlockY.data();
+  }
   const TScanNode start = Left;
   std::vector<TFoundPair>& found = FBlockFound;
   // Only finite values take part in the pair tests: no NaN to start with.
@@ -324,9 +364,9 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
     if constexpr (!IsCarefulRun<decltype(faults)>) {
       // The pairs passed by for sure only move the left node on, which is taken up again
       // at the next pair that is tested.
-      MarkPairsPassedBy(y, PassByBound(widestSpacing), FBlockPassed);
+      MarkPairsPassedBy(y, n + 1, PassByBound(widestSpacing), FBlockPassed);
       bool behind = false;  // Left lags behind the node before the current one
-      for (int k = 1; k < last - first + 1; ++k) {
+      for (int k = 1; k <= n; ++k) {
         if (FBlockPassed[k]) {
           behind = true;
           continue;
@@ -335,7 +375,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
         behind = false;
         ScanStep(first + k - 1, x[k], y[k], Left, faults, add);
       }
-      if (behind) Left = {x.back(), y.back()};
+      if (behind) Left = {x[n], y[n]};
     } else {
       for (int i = first; i < last; ++i) ScanStep(i, x[i - first + 1], y[i - first + 1], Left, faults, add);
     }

@@ -120,6 +120,16 @@ public:
   // flags as it found them.
   const RealPassFunction& fctPass() const { return FfctPass; }
   void setfctPass(RealPassFunction value) { FfctPass = std::move(value); }
+  // fct's values at all TestCount nodes, computed before (optional; null: none). X[i]
+  // must be the node as the scan computes it, i*h + xMin with h = (xMax - xMin) /
+  // (TestCount - 1), and Y[i] what fct gives there; both hold TestCount elements and
+  // outlive Execute. For a pure fct: the scan then takes the nodes and values from there
+  // instead of computing them again, and counts each value as an evaluation. A sample
+  // whose nodes are not the scan's (checked at its ends and its middle) is not used.
+  void setSample(const Extended* X, const Extended* Y) {
+    FSampleX = X;
+    FSampleY = Y;
+  }
   // Number of nodes, both ends included.
   int TestCount() const { return FTestCount; }
   void setTestCount(int value) { FTestCount = value; }
@@ -161,7 +171,9 @@ private:
     TScanNode left, right;
   };
   void Scan(TRealFunctionRef f);
+  bool SampleFitsTheNodes(Extended h) const;
   void ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f);
+
   void EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f);
   void ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f);
   template <class TFaults, class TFound>
@@ -178,6 +190,9 @@ private:
 
   RealFunction Ffct;
   RealPassFunction FfctPass;
+  const Extended* FSampleX = nullptr;
+  const Extended* FSampleY = nullptr;
+  bool FUseSample = false;  // for the running Execute: the sample fits its nodes
   TIntervalProgress FIntervalProgress;
   int FTestCount = 0;
   Extended FAbsErrorBound;

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -154,17 +153,14 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
   finder.setfct([&Function](const Extended& x) { return Function.fct(x); });
   finder.setfctKeepsFaultFlags(true);  // every evaluation is guarded
-  finder.setfctPure(Function.EvaluatesInPlace());
-  // The scan's passes go over the nodes after the first in order: the sample's node
-  // that the next pass is expected to start at.
-  std::size_t sampled = 1;
-  finder.setfctPass([this, &Function, sampled](const Extended* x, Extended* y, int n, std::int64_t& calls) mutable {
-    if (Function.EvaluatesInPlace() && TakeSampledValues(sampled, x, y, n)) {
-      calls += n;
-      sampled += n;
-    } else {
-      Function.fctPass(x, y, n, calls);
-    }
+  // An expression computed in place is a pure function of x: the scan takes the value
+  // table's values at its nodes, and the intervals take the scan's at their ends.
+  if (Function.EvaluatesInPlace()) {
+    finder.setfctPure(true);
+    finder.setSample(FValueX.data(), FValueY.data());
+  }
+  finder.setfctPass([this, &Function](const Extended* x, Extended* y, int n, std::int64_t& calls) {
+    Function.fctPass(x, y, n, calls);
     FPhaseDone += n;
   });
   finder.setIntervalProgress([this](int Index, int Count) {
@@ -180,17 +176,6 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   RunFinder(finder);
   CheckCancelled();
   FillRootTable(finder.Intervals());
-}
-
-// An expression computed in place is a pure function of x: at nodes the sample has just
-// computed, the same bits come out again, so they are taken from the sample. Each x must
-// have the very bits of the sampled one, else the pass is computed.
-bool TKaloRootCalculation::TakeSampledValues(std::size_t First, const Extended* X, Extended* Y, int N) const {
-  if (First > FValueX.size() || static_cast<std::size_t>(N) > FValueX.size() - First) return false;
-  for (int i = 0; i < N; ++i)
-    if (!SameBits(X[i], FValueX[First + i])) return false;
-  std::memcpy(Y, FValueY.data() + First, N * sizeof(Extended));
-  return true;
 }
 
 // A failed scan leaves the roots table empty; a stopped calculation leaves it as it was.

@@ -138,9 +138,6 @@ private:
   void Busy(const QString& Text) const;
   void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
                       kaloREALVector& x, kaloREALVector& y);
-  // Y[0..N-1] from the sampled values at nodes First to First + N - 1, when X holds
-  // exactly their x values; false (Y untouched) otherwise.
-  bool TakeSampledValues(std::size_t First, const Extended* X, Extended* Y, int N) const;
   void RunFinder(TqorRootFinder& Finder);
   void FillRootTable(const TqorRootIntervalList& Intervals);
   void ExplainMissingValues(TScriptFunction& Function);

@@ -212,36 +212,41 @@ TEST(RootFinder, IntervalContainsRoot) {
 // clearly steep values, exact zeros, sign changes and nodes without a value, over
 // several blocks of nodes.
 TEST(RootFinder, ScanDecidesPairsAsThePairTest) {
-  const Extended xMin = -1.25L, xMax = 3.5L;
   const int n = 1500;
-  const Extended h = (xMax - xMin) / (n - 1);
-  const auto value = [&](Extended x) -> Extended {
-    const long i = std::lround(static_cast<double>((x - xMin) / h));
-    if (i % 13 == 12) return inf;
-    if (i % 17 == 16) return 0;
-    const Extended wiggle = std::ldexp(static_cast<Extended>(i % 9 - 4), -62);
-    const Extended scale = i % 5 == 0 ? 1.0101L : (i % 11 < 8 ? 3 : 1);
-    return (i % 7 == 3 ? -0.01L : 0.01L) * h * (1 + wiggle) * scale;
-  };
-  auto finder = Finder(value, xMin, xMax, n);
-  finder->setfctPass([&](const Extended* x, Extended* y, int count, std::int64_t& calls) {
-    for (int i = 0; i < count; ++i, ++calls) y[i] = value(x[i]);
-  });
-  finder->Execute();
-  // Pairs bridge the nodes without a value.
-  std::vector<Extended> expected;
-  Extended left = xMin;
-  for (int i = 1; i < n; ++i) {
-    const Extended x = i * h + xMin;
-    if (!IsFiniteReal(value(x))) continue;
-    if (finder->IntervalContainsRoot(left, x, value(left), value(x))) expected.push_back(left);
-    left = x;
+  // On the second range the nodes lie 10.5 units in the last place apart, so rounding
+  // makes their distances 10 and 11 units: the widest exceeds h by 5 %.
+  const Extended ulp = 0x1p-63L;
+  for (const auto& [xMin, xMax] : {std::pair{-1.25L, 3.5L}, std::pair{1.0L, 1 + (n - 1) * 10.5L * ulp}}) {
+    SCOPED_TRACE(static_cast<double>(xMin));
+    const Extended h = (xMax - xMin) / (n - 1);
+    const auto value = [&](Extended x) -> Extended {
+      const long i = std::lround(static_cast<double>((x - xMin) / h));
+      if (i % 13 == 12) return inf;
+      if (i % 17 == 16) return 0;
+      const Extended wiggle = std::ldexp(static_cast<Extended>(i % 9 - 4), -62);
+      const Extended scale = i % 5 == 0 ? 1.0101L : (i % 5 == 1 ? 1.03L : (i % 11 < 8 ? 3 : 1));
+      return (i % 7 == 3 ? -0.01L : 0.01L) * h * (1 + wiggle) * scale;
+    };
+    auto finder = Finder(value, xMin, xMax, n);
+    finder->setfctPass([&](const Extended* x, Extended* y, int count, std::int64_t& calls) {
+      for (int i = 0; i < count; ++i, ++calls) y[i] = value(x[i]);
+    });
+    finder->Execute();
+    // Pairs bridge the nodes without a value.
+    std::vector<Extended> expected;
+    Extended left = xMin;
+    for (int i = 1; i < n; ++i) {
+      const Extended x = i * h + xMin;
+      if (!IsFiniteReal(value(x))) continue;
+      if (finder->IntervalContainsRoot(left, x, value(left), value(x))) expected.push_back(left);
+      left = x;
+    }
+    std::vector<Extended> found;
+    for (int i = 0; i < finder->Intervals().Count(); ++i) found.push_back(finder->Intervals().Items(i)->xMin);
+    EXPECT_GT(expected.size(), 100u);
+    EXPECT_LT(expected.size(), n * 2 / 3u) << "yet not every pair";
+    EXPECT_EQ(found, expected);
   }
-  std::vector<Extended> found;
-  for (int i = 0; i < finder->Intervals().Count(); ++i) found.push_back(finder->Intervals().Items(i)->xMin);
-  EXPECT_GT(expected.size(), 100u);
-  EXPECT_LT(expected.size(), n / 2u);
-  EXPECT_EQ(found, expected);
 }
 
 TEST(RootFinder, ScanErrorsEndExecute) {
@@ -447,5 +452,38 @@ TEST(RootFinder, APureFunctionIsNotEvaluatedAgainAtTheEnds) {
     }
     EXPECT_LT(pure.calls.size(), every.calls.size() - 2 * want.Count() + 1) << "at least both ends of every interval are taken";
     EXPECT_EQ(pure.calls, expected);
+  }
+}
+
+// A sample of the function at the scan's nodes is taken instead of evaluating them; one
+// made at other nodes is not used.
+TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
+  for (const RangeCase& t : RangeCases) {
+    SCOPED_TRACE(t.name);
+    const Extended h = (t.xMax - t.xMin) / (t.n - 1);
+    std::vector<Extended> x(t.n), y(t.n);
+    for (int i = 0; i < t.n; ++i) {
+      x[i] = i == 0 ? t.xMin : i * h + t.xMin;
+      y[i] = Script(t.f)(x[i]);
+    }
+    TRecordingFunctions plain{{}, t.f}, sampled{{}, t.f};
+    auto all = Finder(plain.Single(), t.xMin, t.xMax, t.n);
+    all->Execute();
+    auto withSample = Finder(sampled.Single(), t.xMin, t.xMax, t.n);
+    withSample->setfctPure(true);
+    withSample->setSample(x.data(), y.data());
+    withSample->Execute();
+    EXPECT_EQ(withSample->EvaluationCount(), all->EvaluationCount());
+    ASSERT_EQ(withSample->Intervals().Count(), all->Intervals().Count());
+    for (int i = 0; i < all->Intervals().Count(); ++i)
+      EXPECT_TRUE(SameBits(withSample->Intervals().Items(i)->xRoot, all->Intervals().Items(i)->xRoot));
+    EXPECT_LE(sampled.calls.size() + t.n, plain.calls.size()) << "no node is evaluated";
+
+    x[t.n / 2] = std::nextafter(x[t.n / 2], x.back() + 1);
+    TRecordingFunctions other{{}, t.f};
+    auto elsewhere = Finder(other.Single(), t.xMin, t.xMax, t.n);
+    elsewhere->setSample(x.data(), y.data());
+    elsewhere->Execute();
+    EXPECT_EQ(other.calls, plain.calls) << "a sample at other nodes is not used";
   }
 }
