@@ -239,7 +239,6 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
 }
 }  // namespace
 
-
 // Moves the scan on to node i, (x, y): a node without a finite value is passed over, so
 // that the next pair bridges it; a pair that may hold a root is handed to Found.
 template <class TFaults, class TFound>
@@ -315,10 +314,7 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
     ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), left, f);
 }
 
-// The nodes first to last - 1 are evaluated in one pass and their pairs tested with one
-// look at the fault flags when no pair test can fault: a fault there would have to end
-// the scan before the next node is evaluated. Otherwise (a range of nearly no width)
-// they are scanned one by one, every step checked.
+// The sample's nodes are taken to be the scan's when those checked have the very bits.
 bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
   if (!FSampleX || !FSampleY || !SameBits(FSampleX[0], FxMin)) return false;
   for (const int i : {1, FTestCount / 2, FTestCount - 1}) {
@@ -328,6 +324,10 @@ bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
   return true;
 }
 
+// The nodes first to last - 1 are evaluated in one pass (or taken from the sample) and
+// their pairs tested with one look at the fault flags when no pair test can fault: a
+// fault there would have to end the scan before the next node is evaluated. Otherwise (a
+// range of nearly no width) they are scanned one by one, every step checked.
 void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f) {
   const int n = last - first;
   const Extended* x;  // x[0]: the node before the block, for its spacing; x[1] to x[n]: the block

@@ -173,7 +173,6 @@ private:
   void Scan(TRealFunctionRef f);
   bool SampleFitsTheNodes(Extended h) const;
   void ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f);
-
   void EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f);
   void ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f);
   template <class TFaults, class TFound>
