@@ -416,6 +416,12 @@ void TqorRootFinder::AddInterval(const TFoundPair& Pair) {
   FEndValues.emplace_back(Pair.left.y, Pair.right.y);
 }
 
+// A function that may leave faults behind has them raised here, as it always had; one
+// that keeps the flags is called as it is, as the work evaluates with no flag pending.
+Extended TqorRootFinder::Evaluate(TRealFunctionRef f, const Extended& x) const {
+  return FfctKeepsFaultFlags ? f(x) : EvaluateChecked(f, x);
+}
+
 void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   try {
     SolveInterval(Interval, f);
@@ -429,8 +435,8 @@ void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctio
 
 // The end values are evaluated afresh: the interval's result never rests on the scan.
 void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
-  const Extended ya = EvaluateChecked(f, Interval.xMin);
-  const Extended yb = EvaluateChecked(f, Interval.xMax);
+  const Extended ya = Evaluate(f, Interval.xMin);
+  const Extended yb = Evaluate(f, Interval.xMax);
   if (ya == 0) return TakeEnd(Interval, MethodLowerEndIsRoot, Interval.xMin, ya);
   if (yb == 0) return TakeEnd(Interval, MethodUpperEndIsRoot, Interval.xMax, yb);
   const Extended product = ya * yb;
@@ -450,8 +456,7 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   // infinite one), it was climbing a pole.
   Extended lastX = 0, lastY = 0;
   const auto watched = [&](const Extended& x) {
-    // A function that may leave faults behind has them raised here, as it always had.
-    const Extended y = FfctKeepsFaultFlags ? f(x) : EvaluateChecked(f, x);
+    const Extended y = Evaluate(f, x);
     lastX = x;
     lastY = y;
     return y;
