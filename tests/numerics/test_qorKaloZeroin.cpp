@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -327,6 +326,6 @@ TEST_F(ZeroinProtocol, TheFastAndTheCheckedIterationsAgree) {
     EXPECT_EQ(fast.error, checked.error);
     EXPECT_EQ(fast.code, checked.code);
     EXPECT_EQ(fast.Iter, checked.Iter);
-    EXPECT_TRUE(std::memcmp(&fast.b, &checked.b, 10) == 0 && std::memcmp(&fast.fb, &checked.fb, 10) == 0);
+    EXPECT_TRUE(SameBits(fast.b, checked.b) && SameBits(fast.fb, checked.fb));
   }
 }
