@@ -416,12 +416,6 @@ void TqorRootFinder::AddInterval(const TFoundPair& Pair) {
   FEndValues.emplace_back(Pair.left.y, Pair.right.y);
 }
 
-// A function that may leave faults behind has them raised here, as it always had; one
-// that keeps the flags is called as it is, as the work evaluates with no flag pending.
-Extended TqorRootFinder::Evaluate(TRealFunctionRef f, const Extended& x) const {
-  return FfctKeepsFaultFlags ? f(x) : EvaluateChecked(f, x);
-}
-
 void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   try {
     SolveInterval(Interval, f);
@@ -435,8 +429,10 @@ void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctio
 
 // The end values are evaluated afresh: the interval's result never rests on the scan.
 void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
-  const Extended ya = Evaluate(f, Interval.xMin);
-  const Extended yb = Evaluate(f, Interval.xMax);
+  // A function that keeps the flags is called as it is: the work evaluates with no flag
+  // pending. One that may leave faults behind has them raised here, as it always had.
+  const Extended ya = EvaluateChecked(f, Interval.xMin, FfctKeepsFaultFlags);
+  const Extended yb = EvaluateChecked(f, Interval.xMax, FfctKeepsFaultFlags);
   if (ya == 0) return TakeEnd(Interval, MethodLowerEndIsRoot, Interval.xMin, ya);
   if (yb == 0) return TakeEnd(Interval, MethodUpperEndIsRoot, Interval.xMax, yb);
   const Extended product = ya * yb;
@@ -456,7 +452,7 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   // infinite one), it was climbing a pole.
   Extended lastX = 0, lastY = 0;
   const auto watched = [&](const Extended& x) {
-    const Extended y = Evaluate(f, x);
+    const Extended y = EvaluateChecked(f, x, FfctKeepsFaultFlags);
     lastX = x;
     lastY = y;
     return y;

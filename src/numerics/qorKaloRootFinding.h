@@ -182,7 +182,6 @@ private:
   void FindTouchingRoots(TRealFunctionRef f);
   bool Covered(Extended x0, Extended x1, Extended x2) const;
   void PutInScanOrder();
-  Extended Evaluate(TRealFunctionRef f, const Extended& x) const;
   void WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;

@@ -157,11 +157,6 @@ void TZeroinIteration::MoveB(TZeroinState& z, TFaults& faults) const {
   faults.Check();
 }
 
-// fct(x), and the fault it left raised unless FctChecked tells that it raises its own.
-Extended Evaluate(TRealFunctionRef fct, const Extended& x, bool FctChecked) {
-  return FctChecked ? fct(x) : EvaluateChecked(fct, x);
-}
-
 // The iterations: every step of arithmetic is checked for faults once, before the new
 // point is evaluated or a result returned (the flags are sticky, and an evaluation
 // raises any fault its function left, so each step starts without one).
@@ -183,7 +178,7 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool Fct
     else
       RunCheckedStep<TDeferredX87Faults>(std::isnan(z.fb), step);
     if (done) return *done;
-    const Extended fb = Evaluate(fct, z.b, FctChecked);
+    const Extended fb = EvaluateChecked(fct, z.b, FctChecked);
     ++Iter;
     protocol.NewPoint(z.b, fb, Iter);
     // The state is copied before fb is stored in it: the copy's vector loads would have
@@ -283,7 +278,7 @@ std::optional<int> IterateFast(TZeroinState& z, int& Iter, int FMAX, TRealFuncti
       b = b - tol;
     }
     if (X87StatusWord() & FloatFaultFlags) break;
-    fb = Evaluate(fct, b, FctChecked);
+    fb = EvaluateChecked(fct, b, FctChecked);
     ++Iter;
     Values.y[evaluations++] = fb;
     if (Iter > FMAX) {
@@ -312,7 +307,7 @@ int IterateBoth(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool
   int taken = 0;
   const auto again = [&](const Extended& x) {
     if (taken < values.count) return values.y[taken++];
-    return Evaluate(fct, x, FctChecked);
+    return EvaluateChecked(fct, x, FctChecked);
   };
   return Iterate(z, Iter, FMAX, again, true, iteration, protocol);
 }
@@ -322,8 +317,8 @@ int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
            const std::string& ProtocolFileName, Extended a, Extended& b, Extended& fb,
            int& Iter, bool FctChecked) {
   ClearFloatFaults();
-  const Extended fa = Evaluate(fct, a, FctChecked);
-  fb = Evaluate(fct, b, FctChecked);
+  const Extended fa = EvaluateChecked(fct, a, FctChecked);
+  fb = EvaluateChecked(fct, b, FctChecked);
   Iter = 2;
   const Extended product = fa * fb;
   CheckFloatFaults();

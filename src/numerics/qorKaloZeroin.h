@@ -49,3 +49,9 @@ inline Extended EvaluateChecked(TRealFunctionRef fct, const Extended& x) {
   CheckFloatFaults();
   return y;
 }
+
+// fct(x), raising the fault it left pending unless FctChecked tells that fct leaves none
+// (it raises its own, or keeps the flags as it found them).
+inline Extended EvaluateChecked(TRealFunctionRef fct, const Extended& x, bool FctChecked) {
+  return FctChecked ? fct(x) : EvaluateChecked(fct, x);
+}
