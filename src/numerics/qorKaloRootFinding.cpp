@@ -427,7 +427,8 @@ void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctio
   }
 }
 
-// The end values are evaluated afresh: the interval's result never rests on the scan.
+// The end values are evaluated afresh, so the interval's result rests on f alone (a pure
+// function's come from the scan, which has the same bits).
 void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   // A function that keeps the flags is called as it is: the work evaluates with no flag
   // pending. One that may leave faults behind has them raised here, as it always had.
