@@ -124,7 +124,7 @@ constexpr Extended SafeNodeSpacing = 0x1p-15000L;
 
 // Places the nodes i*h + xMin, i from first to last - 1, at x[1] on.
 void PlaceNodes(Extended h, Extended xMin, int first, int last, Extended* x) {
-  for (int i = first; i < last; ++i) x[i - first + 1] = i * h + xMin;
+  for (int i = first; i < last; ++i) x[i - first + 1] = NodeAt(i, h, xMin);
 }
 
 // Tells whether no pair test can fault on the nodes x[0] to x[n], which are i*h + xMin
@@ -295,14 +295,13 @@ void TqorRootFinder::Execute() {
   FNodes.clear();
 }
 
-// Nodes come from i*h + xMin so that rounding does not accumulate over many nodes.
 void TqorRootFinder::Scan(TRealFunctionRef f) {
   ClearFloatFaults();
-  const Extended h = (FxMax - FxMin) / (FTestCount - 1);
+  const Extended h = NodeSpacing(FxMin, FxMax, FTestCount);
   CheckFloatFaults();
-  FUseSample = SampleFitsTheNodes(h);
+  const bool useSample = SampleFitsTheNodes(h);
   TScanNode left{FxMin, 0};
-  if (FUseSample) {
+  if (useSample) {
     left.y = FSampleY[0];
     ++FEvaluationCount;
   } else {
@@ -311,15 +310,14 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
   FNodes.clear();
   KeepNode(left.x, left.y);
   for (int first = 1; first < FTestCount; first += ScanBlockSize)
-    ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), left, f);
+    ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), useSample, left, f);
 }
 
 // The sample's nodes are taken to be the scan's when those checked have the very bits.
 bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
   if (!FSampleX || !FSampleY || !SameBits(FSampleX[0], FxMin)) return false;
   for (const int i : {1, FTestCount / 2, FTestCount - 1}) {
-    const Extended node = i * h + FxMin;
-    if (!SameBits(FSampleX[i], node)) return false;
+    if (!SameBits(FSampleX[i], NodeAt(i, h, FxMin))) return false;
   }
   return true;
 }
@@ -328,14 +326,14 @@ bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
 // their pairs tested with one look at the fault flags when no pair test can fault: a
 // fault there would have to end the scan before the next node is evaluated. Otherwise (a
 // range of nearly no width) they are scanned one by one, every step checked.
-void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f) {
+void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, TScanNode& Left, TRealFunctionRef f) {
   const int n = last - first;
   const Extended* x;  // x[0]: the node before the block, for its spacing; x[1] to x[n]: the block
-  if (FUseSample) {
+  if (UseSample) {
     x = FSampleX + first - 1;
   } else {
     FBlockX.resize(n + 1);
-    FBlockX[0] = first == 1 ? FxMin : (first - 1) * h + FxMin;
+    FBlockX[0] = first == 1 ? FxMin : NodeAt(first - 1, h, FxMin);
     PlaceNodes(h, FxMin, first, last, FBlockX.data());
     x = FBlockX.data();
   }
@@ -346,7 +344,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, TScanNode& Left,
     return;
   }
   const Extended* y;
-  if (FUseSample) {
+  if (UseSample) {
     y = FSampleY + first - 1;
     FEvaluationCount += n;
   } else {
@@ -395,7 +393,7 @@ void TqorRootFinder::EvaluateNodes(const Extended* x, Extended* y, int n, TRealF
 }
 
 void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f) {
-  const Extended x = i * h + FxMin;
+  const Extended x = NodeAt(i, h, FxMin);
   CheckFloatFaults();
   const Extended y = EvaluateChecked(f, x);
   KeepNode(x, y);

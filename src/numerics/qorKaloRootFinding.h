@@ -67,6 +67,12 @@ public:
   int CompareObjects(const TqorObject* Obj1, const TqorObject* Obj2) const override;
 };
 
+// The distance of TestCount nodes over [xMin, xMax], and node i: i*h + xMin, so that
+// rounding does not accumulate over many nodes. The scan forms its nodes this way; a
+// value table made with them has the very same x values.
+inline Extended NodeSpacing(Extended xMin, Extended xMax, int TestCount) { return (xMax - xMin) / (TestCount - 1); }
+inline Extended NodeAt(int i, Extended h, Extended xMin) { return i * h + xMin; }
+
 // A root finder over a range; Execute fills Intervals.
 class TqorRootFinderCommon {
 public:
@@ -172,7 +178,7 @@ private:
   };
   void Scan(TRealFunctionRef f);
   bool SampleFitsTheNodes(Extended h) const;
-  void ScanBlock(Extended h, int first, int last, TScanNode& Left, TRealFunctionRef f);
+  void ScanBlock(Extended h, int first, int last, bool UseSample, TScanNode& Left, TRealFunctionRef f);
   void EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f);
   void ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f);
   template <class TFaults, class TFound>
@@ -191,7 +197,6 @@ private:
   RealPassFunction FfctPass;
   const Extended* FSampleX = nullptr;
   const Extended* FSampleY = nullptr;
-  bool FUseSample = false;  // for the running Execute: the sample fits its nodes
   TIntervalProgress FIntervalProgress;
   int FTestCount = 0;
   Extended FAbsErrorBound;

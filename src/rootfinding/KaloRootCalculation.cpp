@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <memory>
 
 namespace {
@@ -24,10 +23,6 @@ TqorField* AddField(TqorMemoryDataset& Table, const char* Name, TqorFieldType Ty
   field->setDisplayLabel(QString::fromUtf8(Label));
   return field;
 }
-
-// The nodes come from i*h + xmin so that rounding does not accumulate; the root
-// finder forms its nodes the same way, so both see the same x values.
-Extended NodeAt(int i, Extended h, Extended xMin) { return i * h + xMin; }
 }  // namespace
 
 void DefineRootTable(TqorMemoryDataset& Table) {
@@ -140,7 +135,7 @@ void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKalo
                                           kaloREALVector& x, kaloREALVector& y) {
   const int n = Input.NodeCount;
   const Extended xMin = Input.xMin;  // a copy: x's stores could change Input for all the compiler knows
-  const Extended h = (Input.xMax - xMin) / (n - 1);
+  const Extended h = NodeSpacing(xMin, Input.xMax, n);
   x.resize(n);
   y.resize(n);
   for (int i = 0; i < n; ++i) x[i] = NodeAt(i, h, xMin);

@@ -114,8 +114,6 @@ Extended TScriptFunction::fctRaising(Extended x) {
   return TqorScriptLua::fct(x);
 }
 
-// Within the range of double, rounding x to double raises no fault flag, and the
-// expression then touches no x87 flag: the lighter guard does.
 double TScriptFunction::EvaluateSseOnly(double x) const {
   TSseEnvGuard guard;
   return (*FSseOnlyExpression)(x);
@@ -128,8 +126,7 @@ Extended TScriptFunction::fctOtherwise(const Extended& x) {
       WatchWithoutLua(0);
     }
     --FCallsBeforeWatch;
-    if (FSseOnlyExpression && std::fabs(x) <= std::numeric_limits<double>::max())
-      return EvaluateSseOnly(static_cast<double>(x));
+    if (SseOnlyAt(x)) return EvaluateSseOnly(static_cast<double>(x));
     TFloatEnvGuard guard;
     return (*FExpression)(static_cast<double>(x));
   }

@@ -37,7 +37,7 @@ public:
   // root search makes thousands of these calls one after the other, each waiting for
   // the last, and every copy of the 10-byte x through memory adds to that wait.
   Extended fct(const Extended& x) {
-    if (FSseOnlyExpression && FCallsBeforeWatch != 0 && std::fabs(x) <= std::numeric_limits<double>::max()) {
+    if (FCallsBeforeWatch != 0 && SseOnlyAt(x)) {
       --FCallsBeforeWatch;
       return EvaluateSseOnly(static_cast<double>(x));
     }
@@ -65,7 +65,13 @@ private:
 
   // Makes Expression (null: none) the function computed in place.
   void SetExpression(std::unique_ptr<TqorLuaExpression> Expression);
-  // The expression in place at x, under the SSE guard alone (see fct).
+  // True when the expression in place computes in SSE alone and x lies within the range
+  // of double: rounding x to double then raises no fault flag, and the expression
+  // touches no x87 flag, so the lighter guard does (EvaluateSseOnly).
+  bool SseOnlyAt(const Extended& x) const {
+    return FSseOnlyExpression && std::fabs(x) <= std::numeric_limits<double>::max();
+  }
+  // The expression in place at x, under the SSE guard alone (see SseOnlyAt).
   double EvaluateSseOnly(double x) const;
   Extended fctOtherwise(const Extended& x);
 

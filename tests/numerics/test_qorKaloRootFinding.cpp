@@ -460,10 +460,10 @@ TEST(RootFinder, APureFunctionIsNotEvaluatedAgainAtTheEnds) {
 TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
   for (const RangeCase& t : RangeCases) {
     SCOPED_TRACE(t.name);
-    const Extended h = (t.xMax - t.xMin) / (t.n - 1);
+    const Extended h = NodeSpacing(t.xMin, t.xMax, t.n);
     std::vector<Extended> x(t.n), y(t.n);
     for (int i = 0; i < t.n; ++i) {
-      x[i] = i == 0 ? t.xMin : i * h + t.xMin;
+      x[i] = NodeAt(i, h, t.xMin);
       y[i] = Script(t.f)(x[i]);
     }
     TRecordingFunctions plain{{}, t.f}, sampled{{}, t.f};
