@@ -223,6 +223,32 @@ TEST(LuaExpressionRandom, CompiledExpressionsGiveLuasValues) {
   EXPECT_GT(tally.leftToLua, ExpressionCount / 20);
 }
 
+// Every expression of the shape where a 0 written first decides how Lua reads a later
+// -0 that meets pi or math.huge (which Lua does not fold): compiled or not, the value is
+// Lua's.
+TEST(LuaExpressionRandom, ZerosBesideGlobalsGiveLuasValues) {
+  const char* const firsts[] = {"0*x + x", "x*0 + x", "-0*x + x", "x", "x - 0"};
+  const char* const zeros[] = {"-0", "0", "-(0)", "(-0)"};
+  const char* const operators[] = {"*", "/", "+", "-", "%", "^"};
+  const char* const globals[] = {"pi", "-pi", "math.pi", "math.huge", "-math.huge"};
+  const char* const outers[] = {"atan(1/", "exp(1/", "sqrt(", "(1/"};
+  const std::vector<double> xs = {0.0, -0.0, 1, -1.5707963267948966, 1.5707963267948966, HUGE_VAL, std::nan("")};
+  TLuaFunction lua;
+  TTally tally;
+  for (const char* first : firsts)
+    for (const char* zero : zeros)
+      for (const char* op : operators)
+        for (const char* global : globals)
+          for (const char* outer : outers)
+            for (const bool zeroFirst : {true, false}) {
+              const std::string product = zeroFirst ? std::string(zero) + op + global : std::string(global) + op + zero;
+              CompareWithLua(std::string(first) + " + " + outer + "(" + product + "))", xs, lua, tally);
+              if (HasFatalFailure()) return;
+            }
+  EXPECT_GT(tally.compiled, 0);
+  EXPECT_GT(tally.leftToLua, 0);
+}
+
 // The generator reaches every operation of the table in compiled expressions, so a new
 // operation is held to Lua as soon as it is added.
 TEST(LuaExpressionRandom, EveryOperationIsGenerated) {
