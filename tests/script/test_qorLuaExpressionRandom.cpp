@@ -94,10 +94,7 @@ private:
 
   // Without parentheses as often as with: Lua's priorities decide what the text means.
   std::string BinaryOperator(int depth) {
-    static const TqorOperation* const operators[] = {&qorOperation(TqorOp::Add), &qorOperation(TqorOp::Sub),
-                                                     &qorOperation(TqorOp::Mul), &qorOperation(TqorOp::Div),
-                                                     &qorOperation(TqorOp::Mod), &qorOperation(TqorOp::Pow)};
-    const TqorOperation& op = *OneOf(operators);
+    const TqorOperation& op = Drawn([](const TqorOperation& o) { return o.Symbol && o.Arity == 2; });
     std::string left = Term(depth - 1), right = Term(depth - 1);
     if (Chance(50)) left = Parenthesized(left);
     if (Chance(50) || right[0] == '-') right = Parenthesized(right);
@@ -108,7 +105,7 @@ private:
   // A named operation of the table, written with or without "math.", with its number
   // of arguments (a variadic one with one to four), now and then with one too many.
   std::string Call(int depth) {
-    const TqorOperation& op = NamedOperation();
+    const TqorOperation& op = Drawn([](const TqorOperation& o) { return !o.Name.empty(); });
     const bool viaMath = op.Short ? Chance(50) : !Chance(3);  // a short name not bound: Lua's
     std::string text = (viaMath ? "math." : "") + std::string(op.Name);
     if (op.Arity == 0) return text;
@@ -119,10 +116,12 @@ private:
     return text + ")";
   }
 
-  const TqorOperation& NamedOperation() {
+  // An operation of the table, drawn among those that Wanted takes.
+  template <class F>
+  const TqorOperation& Drawn(F Wanted) {
     for (;;) {
       const TqorOperation& op = qorOperations[Pick(qorOperations.size())];
-      if (!op.Name.empty()) return op;
+      if (Wanted(op)) return op;
     }
   }
 
