@@ -7,6 +7,7 @@
 #include "qorEmfFormat.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
+#include "qorTestFiles.h"
 #include "qorTestFonts.h"
 #include "qorTestPdf.h"
 #include "qorValue.h"
@@ -199,12 +200,6 @@ TEST(KaloRoots, ErrorsAndUsage) {
   const Result syntax = Kaloroots({"--function", "sin(x"});
   EXPECT_EQ(syntax.code, 1);
   EXPECT_TRUE(syntax.err.startsWith("Fehler in LoadScriptFromString(): Syntaxfehler in Script ")) << syntax.err.toStdString();
-}
-
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
-  return file.readAll();
 }
 
 // Every call spins for a few milliseconds: the default task takes more than a second.

@@ -1,6 +1,7 @@
 #include "qorFileErrors.h"
 #include "qorSaveFile.h"
 #include "qorTestFileSizeLimit.h"
+#include "qorTestFiles.h"
 #include "qorTestOtherUser.h"
 #include "qorTestSupport.h"
 
@@ -13,11 +14,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 class SaveFile : public ::testing::Test {
 protected:
