@@ -31,5 +31,7 @@ endfunction()
 # library, whether by a link, an include folder or a definition.
 function(qor_forbid_qt name)
   target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/QorWithoutQt.cpp)
-  set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
+  # Position-independent as the Qt libraries make the others: kaloroots' drawing module, a
+  # shared object, links them too.
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF POSITION_INDEPENDENT_CODE ON)
 endfunction()
