@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <sys/resource.h>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -241,6 +242,35 @@ TEST(KaloRoots, CtrlCEndsWith130AndWritesNoFile) {
   EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()), "Berechnung abgebrochen\n");
   EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A file-size limit below the size of an output, as a shell's ulimit sets it, does not
+// kill kaloroots by SIGXFSZ: it names the reason, keeps the old file and leaves no
+// temporary file.
+TEST(KaloRoots, FileSizeLimitGivesItsReasonAndKeepsTheOldFile) {
+  QTemporaryDir dir;
+  const QString values = dir.filePath("werte.csv");
+  WriteBytes(values, "alt");
+  QProcess p;
+  p.setChildProcessModifier([] {
+    // Started as a shell starts it, whatever this test program does with the signal.
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+  });
+  p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--values", values});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), ExitError);
+  const QString err = QString::fromUtf8(p.readAllStandardError());
+  EXPECT_TRUE(err.contains("Die Datei '" + values + "' kann nicht geschrieben werden: Datei zu groß"))
+      << err.toStdString();
+  EXPECT_EQ(ReadBytes(values), "alt");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"werte.csv"});
 }
 
 TEST(KaloRoots, SavedTaskIsNamedAfterItsFileAndOptionsOverrideItsFields) {

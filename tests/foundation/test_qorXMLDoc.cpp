@@ -101,7 +101,7 @@ TEST_F(XMLDoc, FailedWriteLeavesTheOldFileIntact) {
   {
     const TFileSizeLimit diskFull(4096);
     EXPECT_THROW_MSG(doc.SaveToFile(target), Exception,
-                     "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: Die Datei wird zu groß.");
+                     "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: Datei zu groß");
   }
   EXPECT_EQ(ReadBytes(target), "<old/>");
   EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"t.xml"}) << "no temporary file is left";
