@@ -25,3 +25,13 @@ function(qor_tests)
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data;HOME=${CMAKE_BINARY_DIR}/test-home")
   endforeach()
 endfunction()
+
+# qor_forbid_qt(NAME): the library builds on the standard library alone. A probe compiled
+# with its own sources stops the build as soon as Qt's headers or definitions reach the
+# library, whether by a link, an include folder or a definition.
+function(qor_forbid_qt name)
+  target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/QorWithoutQt.cpp)
+  # Position-independent as the Qt libraries make the others: kaloroots' drawing module, a
+  # shared object, links them too.
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF POSITION_INDEPENDENT_CODE ON)
+endfunction()

@@ -1,5 +1,6 @@
 #include "KaloRootsCli.h"
 #include "KaloRootsDrawing.h"
+#include "qorSaveFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,6 +65,7 @@ bool StartDrawingRun(int& argc, char* argv[], TKaloRootsDrawingRun& Run) {
 // Only a run that draws loads Qt Gui, through the drawing module: the others start with
 // Qt Core alone, in half the time.
 int main(int argc, char* argv[]) {
+  IgnoreFileSizeSignal();
   TKaloRootsDrawingRun run;
   if (!DrawsText(Arguments(argc, argv)))
     run.Application = std::make_unique<QCoreApplication>(argc, argv);

@@ -14,7 +14,8 @@ const char* ReasonText(int Code, TFileAccess Access) {
     case EPERM: return reading ? "Keine Berechtigung zum Lesen." : "Keine Berechtigung zum Schreiben.";
     case ENOSPC: return "Auf dem Datenträger ist kein Platz mehr frei.";
     case EDQUOT: return "Das Speicherkontingent auf dem Datenträger ist erschöpft.";
-    case EFBIG: return "Die Datei wird zu groß.";
+    // Also a write past the process's file-size limit, once SIGXFSZ is ignored.
+    case EFBIG: return "Datei zu groß";
     case EISDIR: return ReasonIsFolder;
     case ENOTDIR: return "Ein Teil des Pfades ist kein Verzeichnis.";
     case EROFS: return "Der Datenträger ist schreibgeschützt.";
@@ -26,6 +27,14 @@ const char* ReasonText(int Code, TFileAccess Access) {
     case ENFILE: return "Es sind zu viele Dateien geöffnet.";
     case EBUSY:
     case ETXTBSY: return "Die Datei wird gerade benutzt.";
+    // Files are opened without waiting, so a file that has no data yet says so.
+    case EAGAIN: return "Die Datei ist vorübergehend nicht verfügbar.";
+    case ENXIO:
+    case ENODEV: return "Das Gerät der Datei ist nicht vorhanden.";
+    case ENOMEM: return "Es ist nicht genug Arbeitsspeicher frei.";
+    case EOVERFLOW: return "Die Datei ist für das System zu groß.";
+    case EOPNOTSUPP: return "Der Datenträger unterstützt diesen Zugriff nicht.";
+    case ESTALE: return "Die Datei ist auf dem Netzlaufwerk nicht mehr gültig.";
     default: return nullptr;
   }
 }

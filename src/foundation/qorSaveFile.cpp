@@ -6,10 +6,11 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 // Written with the system's calls rather than QSaveFile: only they tell why a write
 // failed (errno), and the user is told that reason in German.
@@ -112,4 +113,11 @@ std::optional<QString> WriteFileAtomically(const QString& FileName, const QByteA
   if (const int code = temporary.Finish(mode)) return Reason(code);
   if (const int code = temporary.Replace(target)) return Reason(code);
   return std::nullopt;
+}
+
+void IgnoreFileSizeSignal() {
+  struct sigaction action = {};
+  action.sa_handler = SIG_IGN;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGXFSZ, &action, nullptr);
 }

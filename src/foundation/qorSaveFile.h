@@ -13,3 +13,8 @@
 // content, no temporary file is left, and the result is the reason in German
 // (FileErrorReason); on success the result is empty.
 std::optional<QString> WriteFileAtomically(const QString& FileName, const QByteArray& Bytes);
+
+// Makes a write past the process's file-size limit (RLIMIT_FSIZE) fail with EFBIG, which
+// the writers report and clean up after, instead of ending the process by SIGXFSZ with
+// the temporary file left behind. The programs call it first thing at start-up.
+void IgnoreFileSizeSignal();

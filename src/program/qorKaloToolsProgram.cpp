@@ -7,6 +7,7 @@
 #include "qorAppInit.h"
 #include "qorAppSvcProvWin.h"
 #include "qorGraphicUtils.h"
+#include "qorSaveFile.h"
 #include "rptPlot2DPreview.h"
 
 #include <QFileInfo>
@@ -71,6 +72,7 @@ void RegisterRootFindingReport() {
 }
 
 int RunKaloTools(int& argc, char** argv, const QString& BinPath) {
+  IgnoreFileSizeSignal();
   TqorApplication application(argc, argv);
   SetUpKaloToolsLook();
   SetApplicationTitle(TfrmFunctionAnalysisMain::Caption);

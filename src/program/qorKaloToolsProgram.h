@@ -38,5 +38,6 @@ void RegisterRootFindingReport();
 // look (SetUpKaloToolsLook) comes first, so even that message has it; the
 // root-finding windows have their print preview (RegisterRootFindingReport). The task
 // files of the command line open in windows of their own (OpenRootFinding2DWindow)
-// instead of the first root-finding window.
+// instead of the first root-finding window. A write past the file-size limit fails with
+// its reason instead of ending the program (IgnoreFileSizeSignal).
 int RunKaloTools(int& argc, char** argv, const QString& BinPath = QString());

@@ -1,4 +1,5 @@
 #include "qorIniRegistry.h"
+#include "qorTestFiles.h"
 
 #include "qorTestSupport.h"
 
@@ -31,10 +32,7 @@ protected:
     file.write(text);
     ASSERT_TRUE(file.commit());
   }
-  QByteArray FileText() {
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
+  QByteArray FileText() const { return ReadBytes(fileName); }
 };
 
 TEST_F(IniRegistry, ValuesKeepTheirKindAndContent) {

@@ -7,6 +7,7 @@
 #include "qorEmfFormat.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
+#include "qorTestFiles.h"
 #include "qorTestFonts.h"
 #include "qorTestPdf.h"
 #include "qorValue.h"
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <sys/resource.h>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -201,12 +203,6 @@ TEST(KaloRoots, ErrorsAndUsage) {
   EXPECT_TRUE(syntax.err.startsWith("Fehler in LoadScriptFromString(): Syntaxfehler in Script ")) << syntax.err.toStdString();
 }
 
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
-  return file.readAll();
-}
-
 // Every call spins for a few milliseconds: the default task takes more than a second.
 // A run of a few seconds, and one that a signal must end: a second of each evaluation.
 const QString SlowFunction =
@@ -246,6 +242,35 @@ TEST(KaloRoots, CtrlCEndsWith130AndWritesNoFile) {
   EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()), "Berechnung abgebrochen\n");
   EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A file-size limit below the size of an output, as a shell's ulimit sets it, does not
+// kill kaloroots by SIGXFSZ: it names the reason, keeps the old file and leaves no
+// temporary file.
+TEST(KaloRoots, FileSizeLimitGivesItsReasonAndKeepsTheOldFile) {
+  QTemporaryDir dir;
+  const QString values = dir.filePath("werte.csv");
+  WriteBytes(values, "alt");
+  QProcess p;
+  p.setChildProcessModifier([] {
+    // Started as a shell starts it, whatever this test program does with the signal.
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+  });
+  p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--values", values});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), ExitError);
+  const QString err = QString::fromUtf8(p.readAllStandardError());
+  EXPECT_TRUE(err.contains("Die Datei '" + values + "' kann nicht geschrieben werden: Datei zu groß"))
+      << err.toStdString();
+  EXPECT_EQ(ReadBytes(values), "alt");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"werte.csv"});
 }
 
 TEST(KaloRoots, SavedTaskIsNamedAfterItsFileAndOptionsOverrideItsFields) {

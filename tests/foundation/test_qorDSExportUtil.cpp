@@ -182,7 +182,7 @@ TEST_F(DSToString, FailedWriteLeavesTheOldFileIntact) {
   {
     const TFileSizeLimit diskFull(4096);
     EXPECT_THROW_MSG(FWriter.WriteToFile(fileName), EInOutError,
-                     "Die Datei '" + fileName.toStdString() + "' kann nicht geschrieben werden: Die Datei wird zu groß.");
+                     "Die Datei '" + fileName.toStdString() + "' kann nicht geschrieben werden: Datei zu groß");
   }
   QFile file(fileName);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));

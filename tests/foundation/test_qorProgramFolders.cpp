@@ -1,3 +1,4 @@
+#include "qorTestFiles.h"
 #include "qorTestSupport.h"
 
 #include "qorException.h"
@@ -12,25 +13,13 @@
 
 namespace {
 
-QByteArray Bytes(const QString& FileName) {
-  QFile f(FileName);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Write(const QString& FileName, const QByteArray& Bytes) {
-  ASSERT_TRUE(QDir().mkpath(QFileInfo(FileName).absolutePath()));
-  QFile f(FileName);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(Bytes);
-}
-
 // A prefix as the install makes it: bin, and the templates in share/qorKaloTools/Report.
 class ProgramFolders : public ::testing::Test {
 protected:
   void SetUp() override {
     savedUserData = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", userData.path().toLocal8Bit());
-    Write(root.filePath("installed/share/qorKaloTools/Report/kaloPlot2D.fr3"), "<Vorlage/>");
+    WriteBytes(root.filePath("installed/share/qorKaloTools/Report/kaloPlot2D.fr3"), "<Vorlage/>");
     ASSERT_TRUE(QDir().mkpath(root.filePath("installed/bin")));
   }
   void TearDown() override { qputenv("XDG_DATA_HOME", savedUserData); }
@@ -59,7 +48,7 @@ TEST_F(ProgramFolders, BuildFolderKeepsItsFoldersBesideAndAnInstalledOrLockedPro
       {"installed prefix", InstalledBin(), UserFolder()},
       {"unwritable program folder", locked, UserFolder()},
   };
-  Write(root.filePath("datei"), "x");
+  WriteBytes(root.filePath("datei"), "x");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const TqorProgramFolders folders = WorkingProgramFolders(c.bin);
@@ -76,12 +65,12 @@ TEST_F(ProgramFolders, ShippedTemplatesAreCopiedOnceAndAnEditedOneStays) {
   const TqorProgramFolders folders = WorkingProgramFolders(InstalledBin());
   const QString copy = UserFolder() + "Config/Report/kaloPlot2D.fr3";
   ProvideReportTemplates(folders);
-  EXPECT_EQ(Bytes(copy), "<Vorlage/>");
+  EXPECT_EQ(ReadBytes(copy), "<Vorlage/>");
   EXPECT_FALSE(QFileInfo::exists(folders.DataPath)) << "only the report folder is made";
 
-  Write(copy, "<Bearbeitet/>");
+  WriteBytes(copy, "<Bearbeitet/>");
   ProvideReportTemplates(folders);
-  EXPECT_EQ(Bytes(copy), "<Bearbeitet/>");
+  EXPECT_EQ(ReadBytes(copy), "<Bearbeitet/>");
 
   // A build ships its template in its report folder already: nothing to copy.
   const TqorProgramFolders build = WorkingProgramFolders(root.filePath("build/bin/"));
@@ -91,7 +80,7 @@ TEST_F(ProgramFolders, ShippedTemplatesAreCopiedOnceAndAnEditedOneStays) {
 
 TEST_F(ProgramFolders, AReportFolderThatCannotBeMadeFailsWithItsMessage) {
   TqorProgramFolders folders = WorkingProgramFolders(InstalledBin());
-  Write(UserFolder() + "Config", "kein Ordner");
+  WriteBytes(UserFolder() + "Config", "kein Ordner");
   EXPECT_THROW_MSG(ProvideReportTemplates(folders), Exception,
                    "CreatePath: Kann Verzeichnis '" + (UserFolder() + "Config").toStdString() + "' nicht anlegen");
 }

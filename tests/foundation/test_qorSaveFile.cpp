@@ -1,6 +1,7 @@
 #include "qorFileErrors.h"
 #include "qorSaveFile.h"
 #include "qorTestFileSizeLimit.h"
+#include "qorTestFiles.h"
 #include "qorTestOtherUser.h"
 #include "qorTestSupport.h"
 
@@ -10,14 +11,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
-
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 class SaveFile : public ::testing::Test {
 protected:
@@ -94,10 +94,36 @@ TEST_F(SaveFile, FullDiskLeavesTheOldFileAndNoTemporaryFile) {
       const TFileSizeLimit diskFull(4096);
       reason = WriteFileAtomically(Target(), QByteArray(size, 'n'));
     }
-    EXPECT_EQ(reason, QString("Die Datei wird zu groß.")) << size;
+    EXPECT_EQ(reason, QString("Datei zu groß")) << size;
     EXPECT_EQ(ReadBytes(Target()), "alt") << size;
     EXPECT_EQ(Files(), QStringList{"t.dat"}) << size;
   }
+}
+
+// The file-size limit of a process (RLIMIT_FSIZE) kills it by SIGXFSZ at the write past
+// it, with the temporary file left behind. Once the signal is ignored, as the programs do
+// first thing, the save gives its reason and leaves the old file and no temporary file.
+using SaveFileDeathTest = SaveFile;
+TEST_F(SaveFileDeathTest, FileSizeLimitGivesItsReasonOnceTheSignalIsIgnored) {
+  const auto saveUnderLimit = [this](bool IgnoreSignal) {
+    std::signal(SIGXFSZ, SIG_DFL);
+    if (IgnoreSignal) IgnoreFileSizeSignal();
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    const std::optional<QString> reason = WriteFileAtomically(Target(), QByteArray(100000, 'n'));
+    std::fputs(reason ? reason->toUtf8().constData() : "gespeichert", stderr);
+    std::_Exit(0);
+  };
+  EXPECT_EXIT(saveUnderLimit(false), testing::KilledBySignal(SIGXFSZ), "") << "the limit holds";
+  for (const QString& file : Files())
+    if (file != "t.dat") QFile::remove(FDir.filePath(file));
+  EXPECT_EXIT(saveUnderLimit(true), testing::ExitedWithCode(0), "Datei zu gro");
+  EXPECT_EQ(ReadBytes(Target()), "alt");
+  EXPECT_EQ(Files(), QStringList{"t.dat"});
 }
 
 // A folder the user may not enter, one they may not write in, and a read-only file each

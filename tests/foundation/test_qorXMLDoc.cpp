@@ -1,4 +1,5 @@
 #include "qorTestFileSizeLimit.h"
+#include "qorTestFiles.h"
 #include "qorTestSupport.h"
 
 #include "qorException.h"
@@ -27,17 +28,6 @@ const char* const ListText =
     "  <Item n=\"1\"/>\n  text\n  <Other/>\n  <Item n=\"2\"/>\n"
     "  <Function n=\"child\"><Inner n=\"deep\"/></Function>\n"
     "</Root>";
-
-void WriteFile(const QString& Path, const QByteArray& Bytes) {
-  QFile file(Path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(Bytes), Bytes.size());
-}
-
-QByteArray ReadFile(const QString& Path) {
-  QFile file(Path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString Text(const TqorValue& V) { return ValueAsText(V, "<unassigned>"); }
 
@@ -70,7 +60,7 @@ TEST_F(XMLDoc, WritesTheTaskDocumentAsExpected) {
   EXPECT_EQ(doc.xmlText(), TaskText);
 
   doc.SaveToFile(Path("Polynom.nwd"));
-  EXPECT_EQ(ReadFile(Path("Polynom.nwd")), QByteArray(TaskText)) << "UTF-8 without byte-order mark";
+  EXPECT_EQ(ReadBytes(Path("Polynom.nwd")), QByteArray(TaskText)) << "UTF-8 without byte-order mark";
 }
 
 TEST_F(XMLDoc, CreateDocumentWithNamespaceAndReplacesContent) {
@@ -90,10 +80,10 @@ TEST_F(XMLDoc, SaveReplacesFilesAndReportsFailures) {
                        "' kann nicht geschrieben werden: Das XML-Dokument ist leer.");
   EXPECT_FALSE(QFile::exists(target));
 
-  WriteFile(target, "old content, much longer than the new document");
+  WriteBytes(target, "old content, much longer than the new document");
   doc.CreateDocument("A", "");
   doc.SaveToFile(target);
-  EXPECT_EQ(ReadFile(target), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<A />\n");
+  EXPECT_EQ(ReadBytes(target), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<A />\n");
 
   const QString missing = Path("fehlt/t.xml");
   EXPECT_THROW_MSG(doc.SaveToFile(missing), Exception,
@@ -104,16 +94,16 @@ TEST_F(XMLDoc, SaveReplacesFilesAndReportsFailures) {
 #if defined(Q_OS_UNIX)
 TEST_F(XMLDoc, FailedWriteLeavesTheOldFileIntact) {
   const QString target = Path("t.xml");
-  WriteFile(target, "<old/>");
+  WriteBytes(target, "<old/>");
   TqorXMLDocument doc;
   doc.CreateDocument("A", "");
   TqorXMLNode(doc).CreateAttribute("Big", QString(64 * 1024, u'x'));
   {
     const TFileSizeLimit diskFull(4096);
     EXPECT_THROW_MSG(doc.SaveToFile(target), Exception,
-                     "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: Die Datei wird zu groß.");
+                     "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: Datei zu groß");
   }
-  EXPECT_EQ(ReadFile(target), "<old/>");
+  EXPECT_EQ(ReadBytes(target), "<old/>");
   EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"t.xml"}) << "no temporary file is left";
 }
 #endif
@@ -134,7 +124,7 @@ TEST_F(XMLDoc, FilesWithAndWithoutByteOrderMarkReadAlike) {
   };
   for (const TCase& c : cases) {
     TqorXMLDocument doc;
-    WriteFile(Path(c.File), c.Bytes);
+    WriteBytes(Path(c.File), c.Bytes);
     doc.LoadFromFile(Path(c.File));
     TqorXMLNode node(doc);
     EXPECT_EQ(Text(node.GetAttributeValue("Name", "")), QString::fromUtf8("Größe")) << c.File;
@@ -182,7 +172,7 @@ TEST_F(XMLDoc, LoadErrorsCarryTheParsersMessageAndLeaveTheDocumentEmpty) {
     SCOPED_TRACE(c.File);
     TqorXMLDocument doc;
     doc.CreateDocument("Old", "");
-    WriteFile(Path(c.File), c.Bytes);
+    WriteBytes(Path(c.File), c.Bytes);
     EXPECT_THROW_MSG(doc.LoadFromFile(Path(c.File)), Exception,
                      "Die Datei '" + Path(c.File).toStdString() + "' ist kein gültiges XML: " + c.Message);
     EXPECT_FALSE(doc.DocumentElement());

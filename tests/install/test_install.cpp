@@ -1,4 +1,5 @@
 #include "dCommon.h"
+#include "qorTestFiles.h"
 #include "qorTestPdf.h"
 #include "qorTestQtApp.h"
 
@@ -37,11 +38,6 @@ TRun RunProgram(const QString& Program, const QStringList& Args,
   return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
-QByteArray Bytes(const QString& FileName) {
-  QFile f(FileName);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The build installed once into a temporary prefix for all tests of this program.
 class Installed : public ::testing::Test {
 protected:
@@ -58,7 +54,8 @@ protected:
   static QString File(const QString& Relative) { return Prefix->filePath(Relative); }
   // The values of Key in the desktop entry's main group.
   static QString DesktopValue(const QString& Key) {
-    for (const QString& line : QString::fromUtf8(Bytes(File("share/applications/qorKaloTools.desktop"))).split('\n'))
+    for (const QString& line :
+         QString::fromUtf8(ReadBytes(File("share/applications/qorKaloTools.desktop"))).split('\n'))
       if (line.startsWith(Key + '=')) return line.mid(Key.size() + 1);
     return {};
   }
@@ -87,8 +84,8 @@ TEST_F(Installed, PutsEveryFileWhereTheDesktopAndTheProgramsLookForIt) {
     EXPECT_TRUE(info.isFile());
     EXPECT_EQ(info.isExecutable(), c.executable);
   }
-  EXPECT_EQ(Bytes(File("share/qorKaloTools/Report/kaloPlot2D.fr3")),
-            Bytes(QOR_SOURCE_DIR "/data/report/kaloPlot2D.fr3"));
+  EXPECT_EQ(ReadBytes(File("share/qorKaloTools/Report/kaloPlot2D.fr3")),
+            ReadBytes(QOR_SOURCE_DIR "/data/report/kaloPlot2D.fr3"));
   // Nothing of the program's working folders lands in the prefix.
   for (const char* folder : {"Config", "Data"}) EXPECT_FALSE(QFileInfo::exists(File(folder))) << folder;
 }
@@ -103,7 +100,7 @@ TEST_F(Installed, IconIsTheWindowsPictureAtEverySizeAndAsSvg) {
   const QImage window = pictures.ilEnabled().at(ProgramImage).toImage().convertToFormat(QImage::Format_ARGB32);
   EXPECT_EQ(QImage(File("share/icons/hicolor/16x16/apps/qorKaloTools.png")).convertToFormat(QImage::Format_ARGB32),
             window);
-  const QByteArray svg = Bytes(File("share/icons/hicolor/scalable/apps/qorKaloTools.svg"));
+  const QByteArray svg = ReadBytes(File("share/icons/hicolor/scalable/apps/qorKaloTools.svg"));
   EXPECT_TRUE(svg.contains("<svg") && svg.contains("viewBox=\"0 0 16 16\"")) << svg.left(400).toStdString();
 }
 
@@ -130,8 +127,8 @@ TEST_F(Installed, MimeTypeKnowsTaskFilesByNameAndByRootElement) {
   const TRun update = RunProgram(updater, {File("share/mime")});
   ASSERT_EQ(update.Code, 0) << update.Err.toStdString();
   EXPECT_FALSE(update.Err.contains("rror") || update.Err.contains("arning")) << update.Err.toStdString();
-  EXPECT_TRUE(Bytes(File("share/mime/globs2")).contains(MimeType.toUtf8() + ":*.nwd"));
-  EXPECT_TRUE(Bytes(File("share/mime/XMLnamespaces")).contains(" RootFinding " + MimeType.toUtf8()));
+  EXPECT_TRUE(ReadBytes(File("share/mime/globs2")).contains(MimeType.toUtf8() + ":*.nwd"));
+  EXPECT_TRUE(ReadBytes(File("share/mime/XMLnamespaces")).contains(" RootFinding " + MimeType.toUtf8()));
 
   // Qt reads the data folders once, at its first look-up, which this is.
   qputenv("XDG_DATA_DIRS", File("share").toLocal8Bit() + ":/usr/share");
@@ -155,16 +152,16 @@ TEST_F(Installed, KalorootsWritesTheReportWithTheTemplateCopiedToTheUsersFolder)
   const TRun first = RunProgram(File("bin/kaloroots"), {"--function", "sin(3*x)", "--xmin", "-2", "--report", pdf}, env);
   ASSERT_EQ(first.Code, 0) << first.Err.toStdString();
   EXPECT_TRUE(PdfText(pdf).contains("sin(3*x)"));
-  EXPECT_EQ(Bytes(userTemplate), Bytes(File("share/qorKaloTools/Report/kaloPlot2D.fr3")));
+  EXPECT_EQ(ReadBytes(userTemplate), ReadBytes(File("share/qorKaloTools/Report/kaloPlot2D.fr3")));
 
   QFile edited(userTemplate);
   ASSERT_TRUE(edited.open(QIODevice::Append));
   edited.write("\n");
   edited.close();
-  const QByteArray kept = Bytes(userTemplate);
+  const QByteArray kept = ReadBytes(userTemplate);
   const TRun second = RunProgram(File("bin/kaloroots"), {"--report", pdf}, env);
   ASSERT_EQ(second.Code, 0) << second.Err.toStdString();
-  EXPECT_EQ(Bytes(userTemplate), kept);
+  EXPECT_EQ(ReadBytes(userTemplate), kept);
   EXPECT_FALSE(QFileInfo::exists(File("Config")));
 }
 

@@ -16,6 +16,7 @@
 #include "qorException.h"
 #include "qorMetafile.h"
 #include "qorMetafilePlayer.h"
+#include "qorTestFiles.h"
 #include "qorTestQtApp.h"
 
 QOR_TEST_APPLICATION(TGuiTestEnvironment);
@@ -589,10 +590,7 @@ TEST_F(MetafileTest, SavesAndExportsEachFormat) {
   const TqorMetafile metafile = LineDrawing();
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  auto read = [&](const QString& name) {
-    QFile file(dir.filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  };
+  auto read = [&](const QString& name) { return ReadBytes(dir.filePath(name)); };
   metafile.SaveToFile(dir.filePath("plot.wmf"));
   EXPECT_EQ(read("plot.wmf"), metafile.Bytes());
   metafile.ExportToFile(dir.filePath("plot.emf"));

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <csignal>
+
 namespace {
 
 // The program is started in this process, as its own entry does: no other application
@@ -72,6 +74,22 @@ TEST(ProgramStartup, FailingSetupShowsItsMessageAndEndsWithExitCode1) {
   SetErrorDisplay(saved);
   EXPECT_EQ(shown, QStringList({"CreatePath: Kann Verzeichnis '" + install.filePath("Config") + "' nicht anlegen"}));
   EXPECT_EQ(windowsOpen, 0);
+}
+
+// A write past the file-size limit fails with its reason instead of ending the program:
+// SIGXFSZ is ignored from the start, before the set-up, which may write files already.
+TEST(ProgramStartup, IgnoresTheFileSizeSignalFromTheStart) {
+  const TTestConfigFolders folders;
+  QTemporaryDir install;
+  struct sigaction saved = {}, duringSetup = {};
+  sigaction(SIGXFSZ, nullptr, &saved);
+  std::signal(SIGXFSZ, SIG_DFL);
+  const TqorErrorDisplay savedDisplay = SetErrorDisplay(
+      [&](const QString&) { sigaction(SIGXFSZ, nullptr, &duringSetup); });
+  EXPECT_EQ(RunWithBlockedConfigFolder(install), ExitStartupFailed);
+  SetErrorDisplay(savedDisplay);
+  sigaction(SIGXFSZ, &saved, nullptr);
+  EXPECT_EQ(duringSetup.sa_handler, SIG_IGN);
 }
 
 // What the program showed once its start-up opened the files of its command line.

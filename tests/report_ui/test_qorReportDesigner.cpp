@@ -1,4 +1,5 @@
 #include "qorReportDesigner.h"
+#include "qorTestFiles.h"
 
 #include "qorFileDialog.h"
 #include "qorReport.h"
@@ -44,11 +45,6 @@ void Drag(QGraphicsView* View, const QPointF& From, const QPointF& To) {
   QMouseEvent release(QEvent::MouseButtonRelease, to, viewport->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
                       Qt::NoModifier);
   QApplication::sendEvent(viewport, &release);
-}
-
-QByteArray FileBytes(const QString& FileName) {
-  QFile file(FileName);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class ReportDesigner : public ::testing::Test {
@@ -231,10 +227,10 @@ TEST_F(ReportDesigner, ReplacesAFileItDidNotReadOnlyWhenTheUserAgrees) {
   EXPECT_FALSE(designer->Save());
   EXPECT_EQ(question, "Die Datei '" + other + "' existiert bereits und wurde vom Designer nicht gelesen. Soll sie "
                                               "überschrieben werden?");
-  EXPECT_EQ(FileBytes(other), "fremd");
+  EXPECT_EQ(ReadBytes(other), "fremd");
   OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
   EXPECT_TRUE(designer->Save());
-  EXPECT_EQ(FileBytes(other), report.Template().Write());
+  EXPECT_EQ(ReadBytes(other), report.Template().Write());
   EXPECT_TRUE(designer->Save()) << "its own file now, saved without asking";
 }
 
@@ -272,7 +268,7 @@ TEST_F(ReportDesigner, WithoutAFileNameSavesWhereTheSaveDialogSays) {
   SetFileDialog(platform);
   EXPECT_EQ(questions, QStringList());
   EXPECT_EQ(report.FileName(), other);
-  EXPECT_EQ(FileBytes(other), report.Template().Write());
+  EXPECT_EQ(ReadBytes(other), report.Template().Write());
   ASSERT_EQ(requests.size(), 2u);
   for (const TqorFileDialogRequest& request : requests) {
     EXPECT_EQ(request.Parent, designer.get());
@@ -299,7 +295,7 @@ TEST_F(ReportDesigner, AsksBeforeSavingOverATemplateReadOnlyInPart) {
   EXPECT_EQ(question, "Beim Lesen der Berichtsvorlage '" + templateFile +
                           "' wurden Teile übergangen, die beim Speichern verloren gehen. Soll sie trotzdem "
                           "überschrieben werden?");
-  EXPECT_TRUE(FileBytes(templateFile).contains("<Chart/>"));
+  EXPECT_TRUE(ReadBytes(templateFile).contains("<Chart/>"));
 }
 
 TEST_F(ReportDesigner, ClosingWithChangesAsksToSave) {
@@ -310,13 +306,13 @@ TEST_F(ReportDesigner, ClosingWithChangesAsksToSave) {
   OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Discard)->click(); });
   designer->reject();
   EXPECT_FALSE(designer->isVisible());
-  EXPECT_EQ(FileBytes(templateFile), Sample);
+  EXPECT_EQ(ReadBytes(templateFile), Sample);
   Open();
   designer->SetObjectText(Title(), "Gespeichert");
   OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Save)->click(); });
   designer->reject();
   EXPECT_FALSE(designer->isVisible());
-  EXPECT_TRUE(FileBytes(templateFile).contains("Gespeichert"));
+  EXPECT_TRUE(ReadBytes(templateFile).contains("Gespeichert"));
 }
 
 }  // namespace

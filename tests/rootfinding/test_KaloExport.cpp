@@ -1,7 +1,8 @@
-#include "qorTestSupport.h"
 #include "KaloExport.h"
 #include "KaloRootCalculation.h"
 #include "qorException.h"
+#include "qorTestFiles.h"
+#include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,6 @@
 #include <limits>
 
 namespace {
-
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
-  return file.readAll();
-}
 
 class Export : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
-#include "qorTestSupport.h"
 #include "KaloPersistentTypes.h"
 #include "qorException.h"
+#include "qorTestFiles.h"
+#include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -57,18 +58,6 @@ TEST(KaloPersistFunction, LuaTextWrapsOnlySimpleExpressions) {
 // ------------------------------------------------------------------ task files
 
 namespace {
-
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
-  return file.readAll();
-}
-
-void WriteBytes(const QString& FileName, const QByteArray& Bytes) {
-  QFile file(FileName);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(Bytes);
-}
 
 // Every field of a task, to see whether a failed read changed anything.
 auto Fields(const TKaloPersistRootFinding& Task) {

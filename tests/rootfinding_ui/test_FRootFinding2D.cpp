@@ -1,6 +1,3 @@
-#include "qorTestInput.h"
-#include "qorTestSupport.h"
-#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "qorEmfFormat.h"
 #include "qorFileDialog.h"
@@ -9,6 +6,10 @@
 #include "qorMetafileClipboard.h"
 #include "qorNumEdit.h"
 #include "qorPlotImage.h"
+#include "qorTestFiles.h"
+#include "qorTestInput.h"
+#include "qorTestSupport.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -35,18 +36,6 @@ const QString DefaultPolynomial = TKaloPersistFunction::DefaultFunctionScript;
 // messages (TWidgetTest); numbers with a full stop.
 class RootFinding2D : public TWidgetTest {
 protected:
-  void SetUp() override {
-    TWidgetTest::SetUp();
-    QObject::connect(&provider, &TqorApplicationServiceProviderBase::BusyStatusNotification,
-                     [this](const QString& Text) { busyTexts << Text; });
-  }
-
-  template <class TChild>
-  static TChild* Child(QWidget& Window, const char* Name) {
-    TChild* child = Window.findChild<TChild*>(QString::fromLatin1(Name));
-    EXPECT_NE(child, nullptr) << Name;
-    return child;
-  }
   static QLineEdit* Fct(QWidget& w) { return Child<QLineEdit>(w, "txtFct"); }
   static TqorNumEdit* Nodes(QWidget& w) { return Child<TqorNumEdit>(w, "txtNodeCount"); }
   static QString Detail(QWidget& w, const char* Field) {
@@ -59,18 +48,11 @@ protected:
   }
 
   TDefaultLocale locale{QLocale::c()};
-  QStringList busyTexts;
 };
 
 // The window's plot and its drawing.
 int GraphCount(TfrmRootFinding2D& w) { return w.Plot2D().Plot2D().Graph().Count(); }
 const TqorMetafile& Drawing(TfrmRootFinding2D& w) { return w.Plot2D().Plot2D().MetaFile(); }
-
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
-  return file.readAll();
-}
 
 // The save dialog answered by the test: it records each request and answers with the
 // next file name of Answers (the empty text cancels).

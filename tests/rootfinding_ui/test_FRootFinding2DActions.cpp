@@ -1,13 +1,14 @@
-#include "qorTestInput.h"
-#include "KaloTaskFields.h"
-#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloExport.h"
+#include "KaloTaskFields.h"
 #include "qorFileDialog.h"
 #include "qorFileUtils.h"
 #include "qorNumEdit.h"
+#include "qorTestFiles.h"
+#include "qorTestInput.h"
 #include "qorTestModal.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -36,12 +37,6 @@ const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.
 const QStringList TextFilters = {"Text mit Trennzeichen (*.csv)", "Textdatei (*.txt)",
                                  "Alle Dateien (*)"};
 
-QByteArray ReadBytes(const QString& FileName) {
-  QFile file(FileName);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << FileName.toStdString();
-  return file.readAll();
-}
-
 // A window whose file dialogs the test answers: each request is recorded and answered
 // with the next name of answers (the empty text cancels). Busy texts are recorded,
 // numbers have a full stop.
@@ -49,8 +44,6 @@ class RootFinding2DActions : public TWidgetTest {
 protected:
   void SetUp() override {
     TWidgetTest::SetUp();
-    QObject::connect(&provider, &TqorApplicationServiceProviderBase::BusyStatusNotification,
-                     [this](const QString& Text) { busyTexts << Text; });
     FSavedDialog = SetFileDialog([this](const TqorFileDialogRequest& Request) {
       requests.push_back(Request);
       if (answers.isEmpty()) {
@@ -65,12 +58,6 @@ protected:
     TWidgetTest::TearDown();
   }
 
-  template <class TChild>
-  static TChild* Child(QWidget& Window, const char* Name) {
-    TChild* child = Window.findChild<TChild*>(QString::fromLatin1(Name));
-    EXPECT_NE(child, nullptr) << Name;
-    return child;
-  }
   // Runs the action Name of w with the file dialog answering FileName.
   void Run(TfrmRootFinding2D& w, const char* Name, const QString& FileName) {
     answers << FileName;
@@ -130,7 +117,6 @@ protected:
   QTemporaryDir dir;
   QStringList answers;
   std::vector<TqorFileDialogRequest> requests;
-  QStringList busyTexts;
 
 private:
   TqorFileDialog FSavedDialog;

@@ -57,12 +57,6 @@ protected:
     Field->clear();
     TypeText(Field, Text);
   }
-  template <class TChild>
-  static TChild* Child(QWidget& Window, const char* Name) {
-    TChild* child = Window.findChild<TChild*>(QString::fromLatin1(Name));
-    EXPECT_NE(child, nullptr) << Name;
-    return child;
-  }
 
   // Types the task into w and calculates it: the error bounds through the properties
   // dialog, whose OK calculates.

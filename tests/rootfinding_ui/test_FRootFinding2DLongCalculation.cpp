@@ -13,7 +13,6 @@
 
 #include <chrono>
 #include <functional>
-#include <stdexcept>
 
 namespace {
 
@@ -30,23 +29,14 @@ class RootFinding2DLong : public TWidgetTest {
 protected:
   void SetUp() override {
     TWidgetTest::SetUp();
-    QObject::connect(&provider, &TqorApplicationServiceProviderBase::BusyStatusNotification,
-                     [this](const QString& Text) { busyTexts << Text; });
     QObject::connect(&provider, &TqorApplicationServiceProviderBase::StatusMessageNotification,
                      [this](const QString& Text) { messages << Text; });
-  }
-
-  template <class TChild>
-  static TChild& Child(QWidget& Window, const char* Name) {
-    TChild* child = Window.findChild<TChild*>(QString::fromLatin1(Name));
-    if (!child) throw std::runtime_error(Name);
-    return *child;
   }
 
   // Starts Function in w with Enter and runs During once the calculation has shown its
   // progress; returns how long the calculation took.
   Clock::duration CalculateWhile(TfrmRootFinding2D& w, const QString& Function, std::function<void()> During) {
-    QLineEdit& fct = Child<QLineEdit>(w, "txtFct");
+    QLineEdit& fct = *Child<QLineEdit>(w, "txtFct");
     fct.setText(Function);
     QTimer::singleShot(800, &w, std::move(During));
     const auto start = Clock::now();
@@ -65,7 +55,6 @@ protected:
   }
 
   TDefaultLocale locale{QLocale::c()};
-  QStringList busyTexts;
   QStringList messages;
 };
 
@@ -82,8 +71,8 @@ TEST_F(RootFinding2DLong, EscAndCancelButtonStopTheCalculationAndKeepTheResults)
     SCOPED_TRACE(c.name);
     TfrmRootFinding2D w;
     w.show();
-    QLineEdit& fct = Child<QLineEdit>(w, "txtFct");
-    QPushButton& cancel = Child<QPushButton>(w, "btnCancel");
+    QLineEdit& fct = *Child<QLineEdit>(w, "txtFct");
+    QPushButton& cancel = *Child<QPushButton>(w, "btnCancel");
     const kaloREALVector oldY = w.ValueY();
     EXPECT_EQ(w.memRoot().RecordCount(), 4);
     EXPECT_TRUE(cancel.isHidden());
@@ -94,7 +83,7 @@ TEST_F(RootFinding2DLong, EscAndCancelButtonStopTheCalculationAndKeepTheResults)
       cancelShown = cancel.isVisible();
       SendKey(&fct, Qt::Key_Z, "z");
       PressKey(&fct, Qt::Key_F5);
-      Click(Child<QPushButton>(w, "Button2"));
+      Click(*Child<QPushButton>(w, "Button2"));
       if (c.byButton)
         Click(cancel);
       else

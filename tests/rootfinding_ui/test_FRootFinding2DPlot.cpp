@@ -75,17 +75,11 @@ protected:
     }
   };
 
-  template <class TChild>
-  TChild* Child(const char* Name) {
-    TChild* child = w->findChild<TChild*>(QString::fromLatin1(Name));
-    EXPECT_NE(child, nullptr) << Name;
-    return child;
-  }
   void Calculate(const QString& Function) {
-    auto* fct = Child<QLineEdit>("txtFct");
+    auto* fct = Child<QLineEdit>(*w, "txtFct");
     fct->clear();
     TypeText(fct, Function);
-    Child<QAction>("actCalculate")->trigger();
+    Child<QAction>(*w, "actCalculate")->trigger();
     QApplication::processEvents();
   }
   // The pixel of (x, y) in the plot shown; the axes keep the scaling of the last drawing.
@@ -108,7 +102,7 @@ protected:
   }
   TKaloXRange Shown() const { return {w->CalculatedTask().xMin(), w->CalculatedTask().xMax()}; }
   TKaloXRange Fields() {
-    return {Child<TqorNumEdit>("txtXmin")->Value(), Child<TqorNumEdit>("txtXmax")->Value()};
+    return {Child<TqorNumEdit>(*w, "txtXmin")->Value(), Child<TqorNumEdit>(*w, "txtXmax")->Value()};
   }
   void Backspace() {
     image->setFocus();
@@ -179,7 +173,7 @@ TEST_F(RootFinding2DPlot, ThePointerReadsNoValueWhereTheGraphBreaks) {
 
 TEST_F(RootFinding2DPlot, DraggingCalculatesTheDraggedRangeAndBackspaceReturns) {
   const TKaloXRange start = Shown();
-  auto* back = Child<QAction>("actZoomBack");
+  auto* back = Child<QAction>(*w, "actZoomBack");
   EXPECT_FALSE(back->isEnabled());
 
   const std::optional<TKaloXRange> expected = w->Plot2D().XRangeBetween(Column(0.6), Column(0.2));
@@ -210,7 +204,7 @@ TEST_F(RootFinding2DPlot, DraggingCalculatesTheDraggedRangeAndBackspaceReturns) 
   EXPECT_GE(tips.Texts.size(), clicks);
 
   // Backspace in an input field edits the field.
-  auto* xMin = Child<QLineEdit>("txtXmin");
+  auto* xMin = Child<QLineEdit>(*w, "txtXmin");
   Drag(Column(0.2), Column(0.8));
   xMin->setFocus();
   const QString text = xMin->text();
@@ -234,10 +228,10 @@ TEST_F(RootFinding2DPlot, TheHistoryKeepsTheLastTenRangesAndOnlyThoseCalculated)
     Backspace();
     EXPECT_EQ(Shown(), ranges[i]);
   }
-  EXPECT_FALSE(Child<QAction>("actZoomBack")->isEnabled());
+  EXPECT_FALSE(Child<QAction>(*w, "actZoomBack")->isEnabled());
 
   // A range whose calculation fails is not one to return from.
-  Child<QLineEdit>("txtFct")->setText("sin(x");
+  Child<QLineEdit>(*w, "txtFct")->setText("sin(x");
   Drag(Column(0.25), Column(0.75));
   EXPECT_EQ(shownErrors.size(), 1);
   EXPECT_EQ(Shown(), ranges[2]);
@@ -256,7 +250,7 @@ TEST_F(RootFinding2DPlot, AClickOnARootMarkSelectsItsRowAndTheSelectedRowsMarkIs
   MouseClick(image, marks[1] + QPoint(2, 2));
   EXPECT_EQ(roots.RecNo(), 3) << "the second root is the fourth row";
   EXPECT_EQ(image->Highlight(), marks[1]);
-  auto* grid = Child<QTableView>("DBGrid1");
+  auto* grid = Child<QTableView>(*w, "DBGrid1");
   EXPECT_EQ(grid->currentIndex().row(), 3);
   // The filled mark is on the screen: its centre is black, where a hollow mark is white.
   const QImage shown = image->grab().toImage();
@@ -281,7 +275,7 @@ TEST_F(RootFinding2DPlot, AClickOnARootMarkSelectsItsRowAndTheSelectedRowsMarkIs
 TEST_F(RootFinding2DPlot, CtrlCInTheRootsTableCopiesTheSelectedRowsOrAll) {
   TDefaultLocale german{QLocale(QLocale::German, QLocale::Germany)};
   Calculate(RootsAndNearMiss);
-  auto* grid = Child<QTableView>("DBGrid1");
+  auto* grid = Child<QTableView>(*w, "DBGrid1");
   grid->setFocus();
   const QString header = "\"N?\"\t\"x-Nullstelle\"\t\"y-Nullstelle\"\t\"Iter.\"\t\"x-Min\"\t\"x-Max\"\t\"Methode\"\t\"Bemerkung\"\n";
   const auto line = [this](int Row) {
@@ -327,7 +321,7 @@ TEST_F(RootFinding2DPlot, CtrlCInTheRootsTableCopiesTheSelectedRowsOrAll) {
   EXPECT_EQ(QApplication::clipboard()->text(), header + line(0) + line(1) + line(2) + line(3));
 
   // In a field Ctrl+C copies the field's own text.
-  auto* xMin = Child<QLineEdit>("txtXmin");
+  auto* xMin = Child<QLineEdit>(*w, "txtXmin");
   xMin->setFocus();
   xMin->selectAll();
   PressKey(xMin, Qt::Key_C, Qt::ControlModifier);
@@ -352,13 +346,13 @@ TEST_F(RootFinding2DPlot, TheGraphicIsSavedInTheFormatOfItsExtension) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     answers << dir.filePath(c.file);
-    Child<QAction>("actSaveGraphic")->trigger();
+    Child<QAction>(*w, "actSaveGraphic")->trigger();
     QFile file(dir.filePath(c.file));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), c.expected(drawing));
   }
   answers << dir.filePath("Plot.pdf");
-  Child<QAction>("actSaveGraphic")->trigger();
+  Child<QAction>(*w, "actSaveGraphic")->trigger();
   QFile pdf(dir.filePath("Plot.pdf"));
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   EXPECT_TRUE(pdf.readAll().startsWith("%PDF-"));

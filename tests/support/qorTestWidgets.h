@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the widget tests: a registered service provider whose configuration
-// storage lives in temporary folders (the QApplication comes from qorTestWidgetApp.h).
+// storage lives in temporary folders and whose busy texts are recorded (the QApplication
+// comes from qorTestWidgetApp.h), and the widgets of a window by name.
 
 #include "qorAppErrorDisplay.h"
 #include "qorAppSvcProvWin.h"
@@ -12,14 +13,29 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QWidget>
+
+#include <stdexcept>
+#include <string>
+
+// The child of Window named Name; a missing one ends the test with its name instead of
+// letting it go on with nothing.
+template <class TChild>
+TChild* Child(QWidget& Window, const char* Name) {
+  TChild* child = Window.findChild<TChild*>(QString::fromLatin1(Name));
+  if (!child) throw std::runtime_error(std::string("the window has no child ") + Name);
+  return child;
+}
 
 // A set-up provider, registered as the global one, with the version information of the
-// test program and the user "anna" of the workgroup "WORKGROUP"; the error display
-// records messages instead of showing them.
+// test program and the user "anna" of the workgroup "WORKGROUP"; its busy texts are
+// recorded in busyTexts, and the error display records messages instead of showing them.
 class TWidgetTest : public ::testing::Test {
 protected:
   TTestConfigFolders folders;
   QTemporaryDir install;
+  // Before the provider, so that it outlives whatever the provider still reports.
+  QStringList busyTexts;
   TqorApplicationServiceProviderWin provider;
   QStringList shownErrors;
 
@@ -32,6 +48,8 @@ protected:
     provider.Setup();
     provider.Cfg()->Assign(provider.User());
     provider.Cfg()->Application = "qorKaloTools";
+    QObject::connect(&provider, &TqorApplicationServiceProviderBase::BusyStatusNotification,
+                     [this](const QString& Text) { busyTexts << Text; });
   }
   void TearDown() override { SetErrorDisplay(FSavedDisplay); }
 

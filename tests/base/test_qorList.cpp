@@ -1,11 +1,8 @@
 #include "qorException.h"
-#include "qorTestSupport.h"
 #include "qorList.h"
-#include "qorParameterList.h"
+#include "qorTestExceptions.h"
 
 #include <gtest/gtest.h>
-
-#include <QDate>
 
 #include <algorithm>
 #include <limits>
@@ -83,16 +80,19 @@ TEST(FloatList, SearchIsSequentialUntilSortedAndLongerThanThree) {
 }
 
 TEST(FloatList, SearchBinaryCases) {
-  struct Case { Extended val; bool nearest; int expected; };
+  struct Case {
+    Extended val;
+    bool nearest;
+    int expected;
+  };
   const Case cases[] = {
       {1, true, 0},  {35, true, 3},  {12, true, 1},  {12, false, -1},
       {5, false, 0}, {10, false, 1}, {20, false, 2}, {30, false, 3},
   };
   for (const Case& c : cases) {
     TqorFloatList list;
-  AddAll(list, {5, 10, 20, 30});
-    EXPECT_EQ(list.SearchBinary(c.val, c.nearest), c.expected)
-        << "val " << double(c.val) << " nearest " << c.nearest;
+    AddAll(list, {5, 10, 20, 30});
+    EXPECT_EQ(list.SearchBinary(c.val, c.nearest), c.expected) << "val " << double(c.val) << " nearest " << c.nearest;
   }
   TqorFloatList empty;
   EXPECT_EQ(empty.SearchBinary(1, true), -1);
@@ -215,8 +215,7 @@ TEST_F(ListOwnership, NonOwningListLeavesObjectsToTheirOwner) {
   list.Delete(0);
   list.Clear();
   EXPECT_EQ(TCounted::Alive, 2);
-  EXPECT_THROW_MSG(list.Add(std::make_unique<TCounted>()), EListError,
-                   "Die Liste besitzt ihre Objekte nicht.");
+  EXPECT_THROW_MSG(list.Add(std::make_unique<TCounted>()), EListError, "Die Liste besitzt ihre Objekte nicht.");
   list.Add(&a);
   EXPECT_THROW_MSG(list.Extract(0), EListError, "Die Liste besitzt ihre Objekte nicht.");
   EXPECT_EQ(list.Count(), 1);
@@ -254,8 +253,7 @@ TEST_F(ListOwnership, AssignSharesTheObjects) {
   view.Assign(view);
   EXPECT_EQ(view.Count(), 3) << "assigning a list to itself keeps it";
   TCountedList second;
-  EXPECT_THROW_MSG(second.Assign(owner), EListError,
-                   "Beide Listen würden dieselben Objekte besitzen.");
+  EXPECT_THROW_MSG(second.Assign(owner), EListError, "Beide Listen würden dieselben Objekte besitzen.");
   EXPECT_EQ(TCounted::Alive, 4);
 }
 
@@ -293,35 +291,4 @@ TEST(ObjectList, DefaultOrderIsIdentity) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Items(i), &objects[i]);
   EXPECT_EQ(list.IndexOf(&objects[1]), 1);
   EXPECT_EQ(list.Search(&objects[2], false), 2);
-}
-
-TEST(ParameterList, SetValueFindsNamesIgnoringAsciiCase) {
-  TqorParameterList list;
-  list.SetValue("Titel", 1);
-  list.SetValue("TITEL", 2);
-  ASSERT_EQ(list.Count(), 1);
-  EXPECT_EQ(list.Items(0)->Name, "Titel");
-  EXPECT_EQ(list.Items(0)->Value, QVariant(2));
-
-  list.SetValue("Größe", QString("klein"));
-  list.SetValue("GRÖßE", true);
-  list.SetValue("größe", QDate(2011, 4, 25));
-  ASSERT_EQ(list.Count(), 3) << "Ö and ö differ, only a-z match A-Z";
-  EXPECT_EQ(list.Items(1)->Value, QVariant(QDate(2011, 4, 25)));
-  EXPECT_EQ(list.Items(2)->Value, QVariant(true));
-}
-
-TEST(ParameterList, SortedSearchFindsByName) {
-  TqorParameterList list;
-  for (const char* name : {"delta", "Alpha", "charlie", "BRAVO", "echo"}) list.SetValue(name, {});
-  list.Sort();
-  EXPECT_EQ(list.Items(0)->Name, "Alpha");
-  EXPECT_EQ(list.Items(1)->Name, "BRAVO");
-  TqorParameter probe;
-  probe.Name = "Charlie";
-  EXPECT_EQ(list.Search(&probe, false), 2);
-  list.SetValue("ECHO", 5);
-  EXPECT_EQ(list.Count(), 5);
-  EXPECT_EQ(list.Items(4)->Value, QVariant(5));
-  EXPECT_FALSE(list.Items(0)->Value.isValid()) << "an empty value";
 }
