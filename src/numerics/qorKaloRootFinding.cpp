@@ -20,13 +20,22 @@ const char* const MethodMinimum = "Minimumsuche";
 
 const char* RootKindText(TqorRootKind Kind) {
   switch (Kind) {
-    case TqorRootKind::Root: return "Nullstelle";
-    case TqorRootKind::Pole: return "Polstelle";
-    case TqorRootKind::Touching: return "Berührstelle";
-    case TqorRootKind::Jump: return "Sprungstelle";
-    default: return "";
+    case TqorRootKind::Root:
+      return "Nullstelle";
+    case TqorRootKind::Pole:
+      return "Polstelle";
+    case TqorRootKind::Touching:
+      return "Berührstelle";
+    case TqorRootKind::Jump:
+      return "Sprungstelle";
+    default:
+      return "";
   }
 }
+
+#ifdef QOR_TEST_HOOKS
+TRootFinderTestHooks RootFinderTestHooks;
+#endif
 
 namespace {
 // Evaluations each Zeroin run may make after its first two.
@@ -66,8 +75,7 @@ TqorRootKind ResultKind(Extended ya, Extended yb, Extended fx) {
 
 std::string NoRootText(TqorRootKind Kind, Extended x, Extended fx) {
   const std::string where = " bei x = " + ValueText(x);
-  if (Kind == TqorRootKind::Pole)
-    return "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
+  if (Kind == TqorRootKind::Pole) return "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
   if (Kind == TqorRootKind::Jump)
     return "Sprungstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
   return "Vorzeichenwechsel ohne Nullstelle: f hat" + where + " keinen Wert";
@@ -81,7 +89,8 @@ std::string ZeroinFailureText(int code, int Iter) {
     case ZeroinNoSignChange:
       return "Die notwendige Voraussetzung fct(xmin) * fct(xmax) < 0 ist verletzt.";
     case ZeroinBudgetSpent:
-      return "Nach " + std::to_string(Iter) + " Funktionsaufrufen wurde keine Nullstelle "
+      return "Nach " + std::to_string(Iter) +
+             " Funktionsaufrufen wurde keine Nullstelle "
              "gefunden.";
     default:
       return "Fehler beim Oeffnen der Protokolldatei.";
@@ -142,8 +151,9 @@ bool NodesSafelyApart(const Extended* x, int n, Extended h, int first, Extended&
   // room for the rounding of the bound itself. Usually this shows at once that all
   // neighbours lie safely apart; only where it does not are they measured one by one.
   // The last term covers a rounding below the smallest normal numbers.
-  const Extended slack = 0x1p-62L * (std::fabs((first - 1) * h) + std::fabs((first - 1 + n) * h) +
-                                     std::fabs(x[0]) + std::fabs(x[n])) + 0x1p-16000L;
+  const Extended slack = 0x1p-62L * (std::fabs((first - 1) * h) + std::fabs((first - 1 + n) * h) + std::fabs(x[0]) +
+                                     std::fabs(x[n])) +
+                         0x1p-16000L;
   WidestSpacing = std::fabs(h) + slack;
   if (std::fabs(h) - slack >= SafeNodeSpacing && !FloatFaultsPending()) return true;
   Extended widest = 0;
@@ -205,13 +215,20 @@ void MarkPairsPassedBy(const Extended* y, std::size_t n, double Bound, std::vect
     // A NaN fails every comparison, and quietly: a node without a value must not make
     // the block fault and run again carefully. The bounds at DBL_MAX leave out the
     // infinities.
-    const bool above = std::isgreater(left, Bound) && std::isgreater(right, Bound) &&
-                       std::islessequal(left, DBL_MAX) && std::islessequal(right, DBL_MAX);
-    const bool below = std::isless(left, -Bound) && std::isless(right, -Bound) &&
-                       std::isgreaterequal(left, -DBL_MAX) && std::isgreaterequal(right, -DBL_MAX);
+    const bool above = std::isgreater(left, Bound) && std::isgreater(right, Bound) && std::islessequal(left, DBL_MAX) &&
+                       std::islessequal(right, DBL_MAX);
+    const bool below = std::isless(left, -Bound) && std::isless(right, -Bound) && std::isgreaterequal(left, -DBL_MAX) &&
+                       std::isgreaterequal(right, -DBL_MAX);
     Passed[k] = above || below;
     left = right;
   }
+}
+
+void CountPassedByForTests([[maybe_unused]] const std::vector<unsigned char>& Passed) {
+#ifdef QOR_TEST_HOOKS
+  RootFinderTestHooks.FastPairs += static_cast<long>(Passed.size()) - 2;
+  RootFinderTestHooks.PassedBy += std::count(Passed.begin(), Passed.end(), 1);
+#endif
 }
 
 // The bound MarkPairsPassedBy takes, for a block whose widest spacing is Spacing.
@@ -244,16 +261,15 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
 template <class TFaults, class TFound>
 void TqorRootFinder::ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found) {
   if (!IsFiniteReal(y)) return;
-  if (IsFiniteReal(Left.y) &&
-      ((i == 1 && IsZero(Left.y, ZeroBound(x - Left.x, faults), faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
+  if (IsFiniteReal(Left.y) && ((i == 1 && IsZero(Left.y, ZeroBound(x - Left.x, faults), faults)) ||
+                               PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
     Found(TFoundPair{Left, {x, y}});
   Left = {x, y};
 }
 
 TqorRootFinder::TqorRootFinder() : FAbsErrorBound(2 * MachineEpsilon()) {}
 
-bool TqorRootFinder::IntervalContainsRoot(Extended x1, Extended x2, Extended y1,
-                                          Extended y2) const {
+bool TqorRootFinder::IntervalContainsRoot(Extended x1, Extended x2, Extended y1, Extended y2) const {
   TImmediateFaults faults;
   return PairMayHoldRoot(x1, x2, y1, y2, faults);
 }
@@ -271,13 +287,12 @@ void TqorRootFinder::Execute() {
   } catch (const ECalculationAborted&) {
     throw;
   } catch (const Exception& e) {
-    throw Exception("Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme " +
-                    Quoted(e));
+    throw Exception("Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme " + Quoted(e));
   }
   for (int i = 0; i < FIntervals.Count(); ++i) {
     if (FIntervalProgress) FIntervalProgress(i, FIntervals.Count());
     TqorRootIntervalCommon& interval = *FIntervals.Items(i);
-    if (!FfctPure) {
+    if (!FEvaluation.Pure) {
       WorkInterval(interval, counted);
       continue;
     }
@@ -302,10 +317,10 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
   const bool useSample = SampleFitsTheNodes(h);
   TScanNode left{FxMin, 0};
   if (useSample) {
-    left.y = FSampleY[0];
+    left.y = FEvaluation.SampleY[0];
     ++FEvaluationCount;
   } else {
-    left.y = EvaluateChecked(f, FxMin);
+    left.y = EvaluateRaisingFaults(f, FxMin);
   }
   FNodes.clear();
   KeepNode(left.x, left.y);
@@ -313,12 +328,15 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
     ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), useSample, left, f);
 }
 
-// The sample's nodes are taken to be the scan's when those checked have the very bits.
+// A pure function's sample is used when it has a value at every node and its nodes have
+// the very bits of the scan's.
 bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
-  if (!FSampleX || !FSampleY || !SameBits(FSampleX[0], FxMin)) return false;
-  for (const int i : {1, FTestCount / 2, FTestCount - 1}) {
-    if (!SameBits(FSampleX[i], NodeAt(i, h, FxMin))) return false;
-  }
+  const std::span<const Extended> x = FEvaluation.SampleX;
+  if (!FEvaluation.Pure || FTestCount < 2 || x.size() != static_cast<std::size_t>(FTestCount) ||
+      FEvaluation.SampleY.size() != x.size() || !SameBits(x[0], FxMin))
+    return false;
+  for (int i = 1; i < FTestCount; ++i)
+    if (!SameBits(x[i], NodeAt(i, h, FxMin))) return false;
   return true;
 }
 
@@ -330,7 +348,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
   const int n = last - first;
   const Extended* x;  // x[0]: the node before the block, for its spacing; x[1] to x[n]: the block
   if (UseSample) {
-    x = FSampleX + first - 1;
+    x = FEvaluation.SampleX.data() + first - 1;
   } else {
     FBlockX.resize(n + 1);
     FBlockX[0] = first == 1 ? FxMin : NodeAt(first - 1, h, FxMin);
@@ -345,7 +363,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
   }
   const Extended* y;
   if (UseSample) {
-    y = FSampleY + first - 1;
+    y = FEvaluation.SampleY.data() + first - 1;
     FEvaluationCount += n;
   } else {
     FBlockY.resize(n + 1);
@@ -363,6 +381,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
       // The pairs passed by for sure only move the left node on, which is taken up again
       // at the next pair that is tested.
       MarkPairsPassedBy(y, n + 1, PassByBound(widestSpacing), FBlockPassed);
+      CountPassedByForTests(FBlockPassed);
       bool behind = false;  // Left lags behind the node before the current one
       for (int k = 1; k <= n; ++k) {
         if (FBlockPassed[k]) {
@@ -384,18 +403,18 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
 }
 
 void TqorRootFinder::EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f) {
-  if (!FfctPass) {
-    for (int i = 0; i < n; ++i) y[i] = EvaluateChecked(f, x[i]);
+  if (!FEvaluation.Pass) {
+    for (int i = 0; i < n; ++i) y[i] = EvaluateRaisingFaults(f, x[i]);
     return;
   }
-  FfctPass(x, y, n, FEvaluationCount);
+  FEvaluation.Pass(x, y, n, FEvaluationCount);
   CheckFloatFaults();
 }
 
 void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f) {
   const Extended x = NodeAt(i, h, FxMin);
   CheckFloatFaults();
-  const Extended y = EvaluateChecked(f, x);
+  const Extended y = EvaluateRaisingFaults(f, x);
   KeepNode(x, y);
   TImmediateFaults faults;
   ScanStep(i, x, y, Left, faults, [this](const TFoundPair& pair) { AddInterval(pair); });
@@ -430,8 +449,8 @@ void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctio
 void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   // A function that keeps the flags is called as it is: the work evaluates with no flag
   // pending. One that may leave faults behind has them raised here, as it always had.
-  const Extended ya = EvaluateChecked(f, Interval.xMin, FfctKeepsFaultFlags);
-  const Extended yb = EvaluateChecked(f, Interval.xMax, FfctKeepsFaultFlags);
+  const Extended ya = Evaluate(f, Interval.xMin, FEvaluation.Faults);
+  const Extended yb = Evaluate(f, Interval.xMax, FEvaluation.Faults);
   if (ya == 0) return TakeEnd(Interval, MethodLowerEndIsRoot, Interval.xMin, ya);
   if (yb == 0) return TakeEnd(Interval, MethodUpperEndIsRoot, Interval.xMax, yb);
   const Extended product = ya * yb;
@@ -451,14 +470,14 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   // infinite one), it was climbing a pole.
   Extended lastX = 0, lastY = 0;
   const auto watched = [&](const Extended& x) {
-    const Extended y = EvaluateChecked(f, x, FfctKeepsFaultFlags);
+    const Extended y = Evaluate(f, x, FEvaluation.Faults);
     lastX = x;
     lastY = y;
     return y;
   };
   int code = 0;
   try {
-    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter, true);
+    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter, TFctFaults::LeavesNonePending);
   } catch (const EMathError&) {
     if (!std::isgreater(std::fabs(lastY), std::fmax(std::fabs(ya), std::fabs(yb)))) throw;
     Interval.Kind = TqorRootKind::Pole;
@@ -489,8 +508,7 @@ void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFuncti
   Interval.RootFinderMethode = MethodSecant;
   Extended x = 0, fx = 0;
   int Iter = SecantLimit;
-  const int code = Secant(FAbsErrorBound, FRelErrorBound, x, f, Interval.xMin,
-                          Interval.xMax, fx, Iter);
+  const int code = Secant(FAbsErrorBound, FRelErrorBound, x, f, Interval.xMin, Interval.xMax, fx, Iter);
   Interval.ResultCode = code;
   if (code != SecantConverged) {
     Interval.ResultMessage = "Sekantenverfahren: nach " + std::to_string(SecantLimit + 1) +
@@ -568,17 +586,27 @@ TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Ext
       d = GoldenStep * e;
     }
     const Extended u = std::fabs(d) >= tol ? x + d : x + (d > 0 ? tol : -tol);
-    const Extended fuSigned = EvaluateChecked(f, u);
+    const Extended fuSigned = EvaluateRaisingFaults(f, u);
     const Extended fu = std::fabs(fuSigned);
     if (std::islessequal(fu, fxAbs)) {
       (u < x ? b : a) = x;
-      v = w; fv = fw; w = x; fw = fxAbs; x = u; fxAbs = fu; fxSigned = fuSigned;
+      v = w;
+      fv = fw;
+      w = x;
+      fw = fxAbs;
+      x = u;
+      fxAbs = fu;
+      fxSigned = fuSigned;
     } else {
       (u < x ? a : b) = u;
       if (std::islessequal(fu, fw) || w == x) {
-        v = w; fv = fw; w = u; fw = fu;
+        v = w;
+        fv = fw;
+        w = u;
+        fw = fu;
       } else if (std::islessequal(fu, fv) || v == x || v == w) {
-        v = u; fv = fu;
+        v = u;
+        fv = fu;
       }
     }
   }
@@ -600,7 +628,8 @@ void TqorRootFinder::FindTouchingRoots(TRealFunctionRef f) {
     const auto [x1, y1] = FNodes[i];
     const auto [x2, y2] = FNodes[i + 1];
     const bool sameSign = (y0 > 0 && y1 > 0 && y2 > 0) || (y0 < 0 && y1 < 0 && y2 < 0);
-    if (!sameSign || !(std::fabs(y1) < std::fabs(y0) && std::fabs(y1) <= std::fabs(y2)) || Covered(x0, x1, x2)) continue;
+    if (!sameSign || !(std::fabs(y1) < std::fabs(y0) && std::fabs(y1) <= std::fabs(y2)) || Covered(x0, x1, x2))
+      continue;
     TMinimum minimum{};
     try {
       minimum = MinimizeAbs(f, x0, x2, x1, y1, FAbsErrorBound);
