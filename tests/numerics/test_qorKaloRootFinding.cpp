@@ -421,6 +421,9 @@ TEST(RootFinder, ScanTakesThePairsOfThePairTestOnRandomValues) {
   const TRootFinderTestHooks& scan = RootFinderTestHooks;
   SCOPED_TRACE("pairs " + std::to_string(pairs) + ", taken " + std::to_string(taken) + ", looked at fast " +
                std::to_string(scan.FastPairs) + ", passed by " + std::to_string(scan.PassedBy));
+  RecordProperty("pairs", static_cast<int>(pairs));
+  RecordProperty("passedBy", static_cast<int>(scan.PassedBy));
+  RecordProperty("taken", static_cast<int>(taken));
   EXPECT_GT(scan.FastPairs, pairs * 9 / 10) << "the fast run looks at nearly every pair";
   EXPECT_GT(scan.PassedBy, pairs / 4) << "and passes many by";
   EXPECT_GT(taken, pairs / 10) << "yet many pairs are taken";

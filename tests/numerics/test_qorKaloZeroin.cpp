@@ -400,6 +400,7 @@ public:
 
   TRandomProblem Next() {
     TRandomProblem p;
+    if (Pick(16) == 0) return EqualSteps();
     Extended feature = 0;  // where the bracket is put around
     MakeFunction(p, feature);
     AddFaults(p);
@@ -409,6 +410,23 @@ public:
   }
 
 private:
+  // Where the arithmetic meets its bounds exactly: a jump between -v and v at a power of
+  // two P, on [P - 2^w, P + 2^w], is bisected, |f| equal at every point; the first step
+  // lands on P, where half the bracket is the tolerance when RELERR = 2^w / P.
+  TRandomProblem EqualSteps() {
+    TRandomProblem p;
+    const int e = Pick(41) - 20, w = e - 1 - Pick(55);
+    const Extended P = std::ldexp(Pick(2) ? 1.0L : -1.0L, e), v = Uniform(0.1L, 10);
+    p.f = [P, v](const Extended& x) { return x < P ? -v : v; };
+    p.a = P - std::ldexp(1.0L, w);
+    p.b = P + std::ldexp(1.0L, w);
+    if (Pick(2)) std::swap(p.a, p.b);
+    p.ABSERR = 0;
+    p.RELERR = std::ldexp(1.0L, w - e + Pick(3) - 1);
+    p.what = "equal steps";
+    return p;
+  }
+
   Extended Uniform(Extended lo, Extended hi) {
     return lo + (hi - lo) * std::uniform_real_distribution<double>(0, 1)(random);
   }
@@ -454,11 +472,21 @@ private:
         const Extended at = Uniform(-1, 1) * scale, left = -Uniform(0, 2),
                        right = Uniform(0, 2) * (Pick(4) ? 1 : 1E-300L);
         const Extended slope = Pick(2) ? 0 : Uniform(0, 1);
+        feature = at;
+        p.what = "jump";
+        if (Pick(3) == 0) {
+          // |f| alike on both sides; or a steep line cut off there, so that the steps
+          // where |f| was alike shape those that follow.
+          const Extended steep = std::pow(10.0L, Uniform(0, 6)) / scale;
+          p.f = Pick(2) ? RealFunction([at, left](const Extended& x) { return x < at ? left : -left; })
+                        : RealFunction([at, left, steep](const Extended& x) {
+                            return std::clamp(steep * (x - at), left, -left);
+                          });
+          break;
+        }
         p.f = [at, left, right, slope, scale](const Extended& x) {
           return (x < at ? left : right) + slope * (x - at) / scale;
         };
-        feature = at;
-        p.what = "jump";
         break;
       }
       case 4: {  // x - r with sides of very different steepness, up to overflowing steps
@@ -597,6 +625,9 @@ TEST_F(ZeroinProtocol, TheFastAndTheCheckedIterationsAgreeOnRandomBrackets) {
   const TZeroinTestHooks& runs = ZeroinTestHooks;
   SCOPED_TRACE("fast " + std::to_string(runs.Fast) + ", replayed " + std::to_string(runs.Replayed) + ", handed over " +
                std::to_string(runs.HandedOver) + ", checked " + std::to_string(runs.Checked));
+  RecordProperty("fast", static_cast<int>(runs.Fast));
+  RecordProperty("replayed", static_cast<int>(runs.Replayed));
+  RecordProperty("handedOver", static_cast<int>(runs.HandedOver));
   const long unprotocolled = runs.Fast + runs.Replayed + runs.HandedOver;
   EXPECT_GT(runs.Fast, unprotocolled / 2) << "the fast way does most of the work";
   EXPECT_GT(runs.Replayed, 50);
