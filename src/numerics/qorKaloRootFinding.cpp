@@ -101,6 +101,17 @@ std::string Quoted(const Exception& e) {
   return std::string(e.className()) + " aufgetreten. Text der Fehlermeldung: " + e.Message();
 }
 
+// True when x lies in the interval [x1, x2] (or [x2, x1]) or at most its width plus Tol
+// beyond either end: a root the solver placed there, within its tolerance, is the
+// interval's own. Leaves no fault flag behind.
+bool NearInterval(Extended x, Extended x1, Extended x2, Extended Tol) {
+  const Extended lo = std::fmin(x1, x2), hi = std::fmax(x1, x2);
+  const Extended slack = (hi - lo) + Tol;
+  const bool near = std::islessequal(lo - x, slack) && std::islessequal(x - hi, slack);
+  ClearFloatFaults();
+  return near;
+}
+
 void TakeEnd(TqorRootIntervalCommon& Interval, const char* Methode, Extended x, Extended y) {
   Interval.ResultCode = 0;
   Interval.RootExists = true;
@@ -168,6 +179,9 @@ bool NodesSafelyApart(const Extended* x, int n, Extended h, int first, Extended&
 
 // IsZeroReal's bound, read once: the scan compares against it at every node.
 const Extended Epsilon = MachineEpsilon();
+// The roundings of its node, in units of Epsilon * |x|, within which a value of f at f's
+// own scale counts as zero.
+constexpr Extended ZeroSlack = 4;
 
 // IsZeroReal's bound for a pair of nodes Spacing apart. A value counts as zero within
 // Epsilon only where that says something at the scale of the range: on a range whose
@@ -254,6 +268,25 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
   faults.Check();
   return faults.Less(rightSlope, SmallSlope);
 }
+
+// The scan's pair test once more, with the zero and the small value measured at f's
+// scale (see KeepPairsAtTheFunctionsScale): Slope is f's typical slope, AtFirstNode tells
+// that x1 is the range's first node, whose zero the scan takes as well. May leave fault
+// flags set.
+bool PairHoldsRootAtScale(Extended x1, Extended x2, Extended y1, Extended y2, bool AtFirstNode, Extended Slope) {
+  // A range of a single point has no scale but the scan's.
+  if (y1 * y2 < 0 || x1 == x2) return true;
+  const Extended spacing = x2 - x1;
+  const Extended localSlope = std::fabs((y2 - y1) / spacing);
+  const Extended zeroBound = std::fmin(SmallSlope * std::fabs(spacing), Epsilon);
+  const auto zero = [&](Extended y, Extended x) {
+    return y == 0 || (std::fabs(y) <= zeroBound && std::fabs(y) <= ZeroSlack * Epsilon * std::fabs(x) * localSlope);
+  };
+  if (zero(y2, x2) || (AtFirstNode && zero(y1, x1))) return true;
+  // Where f's slope is not below 1, the scan's own test.
+  const Extended smallSlope = std::isless(Slope, 1) ? SmallSlope * Slope : SmallSlope;
+  return std::isless(std::fabs(y1 / spacing), smallSlope) || std::isless(std::fabs(y2 / spacing), smallSlope);
+}
 }  // namespace
 
 // Moves the scan on to node i, (x, y): a node without a finite value is passed over, so
@@ -289,6 +322,7 @@ void TqorRootFinder::Execute() {
   } catch (const Exception& e) {
     throw Exception("Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme " + Quoted(e));
   }
+  KeepPairsAtTheFunctionsScale();
   for (int i = 0; i < FIntervals.Count(); ++i) {
     if (FIntervalProgress) FIntervalProgress(i, FIntervals.Count());
     TqorRootIntervalCommon& interval = *FIntervals.Items(i);
@@ -323,6 +357,8 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
     left.y = EvaluateRaisingFaults(f, FxMin);
   }
   FNodes.clear();
+  FLargestValue = 0;
+  NoteValues(&left.y, 1);
   KeepNode(left.x, left.y);
   for (int first = 1; first < FTestCount; first += ScanBlockSize)
     ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), useSample, left, f);
@@ -370,6 +406,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
     EvaluateNodes(&FBlockX[1], &FBlockY[1], n, f);
     y = FBlockY.data();
   }
+  NoteValues(y + 1, n);
   const TScanNode start = Left;
   std::vector<TFoundPair>& found = FBlockFound;
   // Only finite values take part in the pair tests: no NaN to start with.
@@ -415,9 +452,50 @@ void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TReal
   const Extended x = NodeAt(i, h, FxMin);
   CheckFloatFaults();
   const Extended y = EvaluateRaisingFaults(f, x);
+  NoteValues(&y, 1);
   KeepNode(x, y);
   TImmediateFaults faults;
   ScanStep(i, x, y, Left, faults, [this](const TFoundPair& pair) { AddInterval(pair); });
+}
+
+void TqorRootFinder::NoteValues(const Extended* y, int n) {
+  for (int i = 0; i < n; ++i)
+    if (IsFiniteReal(y[i]) && std::fabs(y[i]) > FLargestValue) FLargestValue = std::fabs(y[i]);
+}
+
+// The scan's tests measure f in absolute units: a value is zero within Epsilon, and
+// small below one hundredth of the node spacing. Where f or x live far from 1, those
+// units say nothing: on [-1E50, 1E50] every value is small against a spacing of 1E48,
+// on [1E-6, 3E-6] every value of a product of two distances is, and a node at -2.7E-20
+// holds the value -2.7E-20 of x - 1E-300, no zero. So a pair the scan took is kept only
+// when it also holds at f's own scale: a zero must be no larger than what f changes by
+// across a few roundings of its node, and a small value must be small also against f's
+// typical slope over the range (its largest value over the width), where that slope is
+// below 1. At ordinary scales this leaves the pairs as they were.
+void TqorRootFinder::KeepPairsAtTheFunctionsScale() {
+  std::vector<bool> keep(FIntervals.Count());
+  for (int i = 0; i < FIntervals.Count(); ++i) {
+    const TqorRootIntervalCommon& interval = *FIntervals.Items(i);
+    keep[i] = IntervalHoldsRootAtScale(interval.xMin, interval.xMax, FEndValues[i].first, FEndValues[i].second);
+  }
+  if (std::find(keep.begin(), keep.end(), false) == keep.end()) return;
+  // The list anew from the kept intervals, in scan order.
+  std::vector<std::unique_ptr<TqorRootIntervalCommon>> all;
+  while (FIntervals.Count() > 0) all.push_back(FIntervals.Extract(FIntervals.Count() - 1));
+  std::reverse(all.begin(), all.end());
+  std::vector<std::pair<Extended, Extended>> keptValues;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (!keep[i]) continue;
+    FIntervals.Add(std::move(all[i]));
+    keptValues.push_back(FEndValues[i]);
+  }
+  FEndValues = std::move(keptValues);
+}
+
+bool TqorRootFinder::IntervalHoldsRootAtScale(Extended x1, Extended x2, Extended y1, Extended y2) const {
+  const bool holds = PairHoldsRootAtScale(x1, x2, y1, y2, x1 == FxMin, FLargestValue / std::fabs(FxMax - FxMin));
+  ClearFloatFaults();
+  return holds;
 }
 
 // On a range of a single point every pair is the same pair: it is worked once.
@@ -529,6 +607,13 @@ void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFuncti
   // (x^101 - 1E-10 near 0): as for Zeroin, a root must have brought |f| far down.
   if (ResultKind(ya, yb, fx) != TqorRootKind::Root) {
     Interval.ResultMessage = "Sekantenverfahren: keine Nullstelle, f = " + ValueText(fx) + " bei x = " + ValueText(x);
+    return;
+  }
+  // A root the method walked to from far away belongs to the rows near it, which a wide
+  // range would otherwise fill with copies of it.
+  if (!NearInterval(x, Interval.xMin, Interval.xMax, FAbsErrorBound + FRelErrorBound * std::fabs(x))) {
+    Interval.ResultMessage = "Sekantenverfahren: erreichte Nullstelle x = " + ValueText(x) +
+                             " liegt außerhalb des Intervalls";
     return;
   }
   Interval.RootExists = true;

@@ -181,6 +181,10 @@ public:
   void Execute() override;
   // The scan's test for the nodes x1 (left) and x2 (right) with the values y1, y2.
   bool IntervalContainsRoot(Extended x1, Extended x2, Extended y1, Extended y2) const;
+  // The second test of a pair the scan took, with zero and small measured at f's own
+  // scale as the last Execute found it: Intervals holds the pairs that pass both. Only for
+  // finite values at distinct nodes; raises nothing.
+  bool IntervalHoldsRootAtScale(Extended x1, Extended x2, Extended y1, Extended y2) const;
 
 private:
   // The node the scan pairs the next one with: the latest node with a finite value, or
@@ -200,6 +204,8 @@ private:
   template <class TFaults, class TFound>
   static void ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found);
   void AddInterval(const TFoundPair& Pair);
+  void NoteValues(const Extended* y, int n);
+  void KeepPairsAtTheFunctionsScale();
   void KeepNode(Extended x, Extended y);
   void FindTouchingRoots(TRealFunctionRef f);
   bool Covered(Extended x0, Extended x1, Extended x2) const;
@@ -218,6 +224,7 @@ private:
   std::int64_t FEvaluationCount = 0;
   bool FTouchingRoots = false;
   std::vector<std::pair<Extended, Extended>> FNodes;  // the scan's finite nodes, for the touching search
+  Extended FLargestValue = 0;                         // the largest finite |f| of the scan's nodes
   // One block of the scan: its nodes, their values, the pairs it found; kept from block
   // to block so that their memory is taken once per run.
   kaloREALVector FBlockX, FBlockY;

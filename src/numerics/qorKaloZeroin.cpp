@@ -31,14 +31,16 @@ bool ArgumentsValid(Extended ABSERR, Extended RELERR, int FMAX) {
 }
 
 // No bound may ask for more than the arithmetic can give. A purely relative request
-// below the floor keeps its absolute bound at zero; otherwise both bounds are raised
+// keeps its absolute bound at zero, whatever its relative bound: an absolute floor would
+// end the search for a root such as 1E-300 at any point within 4E-19 of it, which is
+// exactly what asking for relative accuracy rules out. Otherwise both bounds are raised
 // to the floor. The relative bound is raised also for a purely absolute request: an
 // absolute bound alone is finer than the spacing of Extended numbers once |b| > 4, so
 // the bracket could never become small enough and roots such as 3*pi of sin(x) would
 // be reported as not found after the whole evaluation budget.
 void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
-  if (ABSERR == 0 && RELERR < ZeroinToleranceFloor) {
-    RELERR = ZeroinToleranceFloor;
+  if (ABSERR == 0) {
+    if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
     return;
   }
   if (ABSERR < ZeroinToleranceFloor) ABSERR = ZeroinToleranceFloor;

@@ -260,7 +260,9 @@ TEST(RootFinder, ScanDecidesPairsAsThePairTest) {
     for (int i = 1; i < n; ++i) {
       const Extended x = i * h + xMin;
       if (!IsFiniteReal(value(x))) continue;
-      if (finder->IntervalContainsRoot(left, x, value(left), value(x))) expected.push_back(left);
+      if (finder->IntervalContainsRoot(left, x, value(left), value(x)) &&
+          finder->IntervalHoldsRootAtScale(left, x, value(left), value(x)))
+        expected.push_back(left);
       left = x;
     }
     std::vector<Extended> found;
@@ -387,17 +389,6 @@ TEST(RootFinder, ScanTakesThePairsOfThePairTestOnRandomValues) {
       y[i] = i == 0 ? 1 + 0.02L * std::fabs(h) : maker.Value(x[i] - x[i - 1], h);
       f.Add(x[i], y[i]);
     }
-    // Pairs bridge the nodes without a value.
-    std::vector<Extended> expected;
-    int left = 0;
-    for (int i = 1; i < n; ++i) {
-      if (!IsFiniteReal(y[i])) continue;
-      TqorRootFinder test;
-      if (test.IntervalContainsRoot(x[left], x[i], y[left], y[i])) expected.push_back(x[left]);
-      left = i;
-      ++pairs;
-    }
-    taken += static_cast<long>(expected.size());
     TqorFunctionEvaluation how;
     switch (range % 3) {
       case 0:
@@ -413,6 +404,18 @@ TEST(RootFinder, ScanTakesThePairsOfThePairTestOnRandomValues) {
     }
     auto finder = Finder(f, xMin, xMax, n, how);
     finder->Execute();
+    // Pairs bridge the nodes without a value.
+    std::vector<Extended> expected;
+    int left = 0;
+    for (int i = 1; i < n; ++i) {
+      if (!IsFiniteReal(y[i])) continue;
+      if (finder->IntervalContainsRoot(x[left], x[i], y[left], y[i]) &&
+          finder->IntervalHoldsRootAtScale(x[left], x[i], y[left], y[i]))
+        expected.push_back(x[left]);
+      left = i;
+      ++pairs;
+    }
+    taken += static_cast<long>(expected.size());
     std::vector<Extended> found;
     for (int i = 0; i < finder->Intervals().Count(); ++i) found.push_back(finder->Intervals().Items(i)->xMin);
     ASSERT_EQ(found, expected) << "range " << range << ": [" << static_cast<double>(xMin) << ", "
@@ -678,4 +681,110 @@ TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
     expectNotUsed("values are missing", {.Pure = true, .SampleX = x, .SampleY = shorterY}, unsampled.calls);
     expectNotUsed("f is not pure", {.SampleX = x, .SampleY = y}, plain.calls);
   }
+}
+
+namespace {
+// f as a script computes it: in double, from x rounded to double, the flags kept.
+RealFunction InDouble(double (*f)(double)) {
+  return [f](const Extended& x) {
+    TFloatEnvGuard guard;
+    return static_cast<Extended>(f(static_cast<double>(x)));
+  };
+}
+}  // namespace
+
+// Ranges far from 1 and functions far from 1: every root once, in a row of its own
+// interval, with a relative error below 1E-15, as at ordinary scales. Absolute tests of
+// zero and small values took every pair of a wide range, or of a range of a few
+// millionths, and a node value of 2.7E-20 for a zero of x - 1E-300.
+TEST(RootFinder, EachRootOnceAtEveryScale) {
+  const Extended ln2 = 0.693147180559945309417L, pi = 3.14159265358979323846L;
+  const auto pis = [pi](Extended unit, int from, int to) {
+    std::vector<Extended> roots;
+    for (int k = from; k <= to; ++k) roots.push_back(k * pi * unit);
+    return roots;
+  };
+  const Extended defaultAbs = 2 * MachineEpsilon();
+  struct Case {
+    const char* name;
+    double (*f)(double);
+    Extended xMin, xMax, absErr, relErr;
+    std::vector<Extended> roots;  // one row each, in scan order
+  } cases[] = {
+      {"exp(1e-50*x)-2 on +-1e50",
+       [](double x) { return std::exp(1e-50 * x) - 2; },
+       -1E50L,
+       1E50L,
+       defaultAbs,
+       0,
+       {ln2 * 1E50L}},
+      {"sin(x/100000) on +-1e6", [](double x) { return std::sin(x / 100000); }, -1E6L, 1E6L, defaultAbs, 0,
+       pis(1E5L, -3, 3)},
+      {"(x-2E-6)*(x-2.5E-6) on [1E-6, 3E-6]",
+       [](double x) { return (x - 2E-6) * (x - 2.5E-6); },
+       1E-6L,
+       3E-6L,
+       defaultAbs,
+       0,
+       {2E-6L, 2.5E-6L}},
+      {"x-1e-300, relative bounds", [](double x) { return x - 1E-300; }, -1, 1, 0, 1E-18L, {1E-300L}},
+      {"sin(1e300*x) on [0, 2e-299], relative bounds", [](double x) { return std::sin(1E300 * x); }, 0, 2E-299L, 0,
+       1E-18L, pis(1E-300L, 0, 6)},
+      {"(1e300*x-1)*(1e300*x+2), relative bounds",
+       [](double x) { return (1E300 * x - 1) * (1E300 * x + 2); },
+       -3E-300L,
+       3E-300L,
+       0,
+       1E-18L,
+       {-2E-300L, 1E-300L}},
+      {"exp(1e50*x)-2, relative bounds",
+       [](double x) { return std::exp(1E50 * x) - 2; },
+       -1E-50L,
+       1E-50L,
+       0,
+       1E-18L,
+       {ln2 * 1E-50L}},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    auto finder = Finder(InDouble(t.f), t.xMin, t.xMax, Nodes);
+    finder->setAbsErrorBound(t.absErr);
+    finder->setRelErrorBound(t.relErr);
+    finder->Execute();
+    const TqorRootIntervalList& rows = finder->Intervals();
+    ASSERT_EQ(rows.Count(), static_cast<int>(t.roots.size()));
+    for (int i = 0; i < rows.Count(); ++i) {
+      SCOPED_TRACE(i);
+      const TqorRootIntervalCommon& row = *rows.Items(i);
+      EXPECT_TRUE(row.RootExists) << row.ResultMessage;
+      const Extended want = t.roots[i];
+      const Extended error = want == 0 ? std::fabs(row.xRoot) : std::fabs(row.xRoot - want) / std::fabs(want);
+      EXPECT_LT(error, 1E-15L) << static_cast<double>(row.xRoot);
+      EXPECT_TRUE(row.xMin <= row.xRoot && row.xRoot <= row.xMax) << "in its own interval";
+    }
+  }
+}
+
+// The secant method may walk from a pair where f comes close to zero to a root far away,
+// which a row of its own already holds: that row is not the far root's.
+TEST(RootFinder, ASecantRootOutsideItsIntervalIsNotItsRow) {
+  // Near 0 f is about -0.9E-6, small against the spacing; the only root is 0.9.
+  auto finder = Finder(InDouble([](double x) { return (x * x + 1E-6) * (x - 0.9); }), -1, 1, Nodes);
+  finder->Execute();
+  int roots = 0, outside = 0;
+  for (int i = 0; i < finder->Intervals().Count(); ++i) {
+    const TqorRootIntervalCommon& row = *finder->Intervals().Items(i);
+    if (row.RootExists) {
+      ++roots;
+      EXPECT_NEAR(static_cast<double>(row.xRoot), 0.9, 1E-15);
+      EXPECT_EQ(row.RootFinderMethode, MethodZeroin);
+    } else if (row.ResultMessage.rfind("Sekantenverfahren: erreichte Nullstelle x = 0.9 liegt außerhalb des "
+                                       "Intervalls",
+                                       0) == 0) {
+      ++outside;
+      EXPECT_EQ(row.Kind, TqorRootKind::None);
+    }
+  }
+  EXPECT_EQ(roots, 1);
+  EXPECT_GT(outside, 0) << "the pairs near 0 are worked, and say where the method went";
 }

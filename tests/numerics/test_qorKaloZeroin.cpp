@@ -114,7 +114,7 @@ TEST(Zeroin, ToleranceFloor) {
       {"absolute only, below floor: relative gets the floor too", tiny, 0, floor, floor},
       {"relative only, below floor", 0, tiny, 0, floor},
       {"absolute only, above floor: relative gets the floor", Abs10, 0, Abs10, floor},
-      {"relative only, above floor: absolute gets the floor", 0, 1E-5L, floor, 1E-5L},
+      {"relative only, above floor: stays relative", 0, 1E-5L, 0, 1E-5L},
       {"both below floor", tiny, tiny, floor, floor},
       {"both above floor", Abs10, 1E-5L, Abs10, 1E-5L},
   };
