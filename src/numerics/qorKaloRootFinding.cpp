@@ -142,6 +142,27 @@ constexpr int ScanBlockSize = 512;
 constexpr Extended SafeNodeMagnitude = 0x1p16000L;
 constexpr Extended SafeNodeSpacing = 0x1p-15000L;
 
+// True when x[1] to x[n - 1] are the nodes NodeAt(i, h, xMin), bit for bit. They are
+// compared as numbers, four at a time and without a branch, so that the comparisons
+// overlap: the check costs a fraction of the nodes' evaluation. i is counted in Extended,
+// which gives i*h the very product of NodeAt. Equal numbers differ in their bits only as
+// 0 and -0, and no node from 1 on is -0: i*h + xMin rounded to nearest is -0 only when
+// both terms are, and i*h is -0 only when h is, that is when xMax - xMin is -0, which
+// takes xMin = +0. So a -0 in x does not fit.
+bool NodesFromOneOn(const Extended* x, int n, Extended h, Extended xMin) {
+  bool differ = false, differToo = false;
+  int i = 1;
+  for (Extended k = 1; i + 3 < n; i += 4, k += 4) {
+    differ |= x[i] != k * h + xMin;
+    differToo |= x[i + 1] != (k + 1) * h + xMin;
+    differ |= x[i + 2] != (k + 2) * h + xMin;
+    differToo |= x[i + 3] != (k + 3) * h + xMin;
+  }
+  for (; i < n; ++i) differ |= x[i] != NodeAt(i, h, xMin);
+  for (int j = 1; j < n; ++j) differ |= SameBits(x[j], -0.0L);
+  return !(differ || differToo);
+}
+
 // Places the nodes i*h + xMin, i from first to last - 1, at x[1] on.
 void PlaceNodes(Extended h, Extended xMin, int first, int last, Extended* x) {
   for (int i = first; i < last; ++i) x[i - first + 1] = NodeAt(i, h, xMin);
@@ -221,11 +242,16 @@ bool SlopesClearlySteep(Extended Spacing, Extended y1, Extended y2) {
 // Epsilon. Then neither value is zero within Epsilon, their product is positive, and both
 // slopes are steep by SlopesClearlySteep's argument, with room for the rounding of the
 // values to double. Reading doubles, the test runs in vector registers.
-void MarkPairsPassedBy(const Extended* y, std::size_t n, double Bound, std::vector<unsigned char>& Passed) {
+// Largest becomes at least the largest finite |y[k]| (k from 1), read along in double.
+void MarkPairsPassedBy(const Extended* y, std::size_t n, double Bound, std::vector<unsigned char>& Passed,
+                       double& Largest) {
   Passed.assign(n, 0);
   double left = static_cast<double>(y[1]);
+  if (std::islessequal(std::fabs(left), DBL_MAX) && std::fabs(left) > Largest) Largest = std::fabs(left);
   for (std::size_t k = 2; k < n; ++k) {
     const double right = static_cast<double>(y[k]);
+    const double size = std::fabs(right);
+    if (std::islessequal(size, DBL_MAX) && size > Largest) Largest = size;
     // A NaN fails every comparison, and quietly: a node without a value must not make
     // the block fault and run again carefully. The bounds at DBL_MAX leave out the
     // infinities.
@@ -371,9 +397,7 @@ bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
   if (!FEvaluation.Pure || FTestCount < 2 || x.size() != static_cast<std::size_t>(FTestCount) ||
       FEvaluation.SampleY.size() != x.size() || !SameBits(x[0], FxMin))
     return false;
-  for (int i = 1; i < FTestCount; ++i)
-    if (!SameBits(x[i], NodeAt(i, h, FxMin))) return false;
-  return true;
+  return NodesFromOneOn(x.data(), FTestCount, h, FxMin);
 }
 
 // The nodes first to last - 1 are evaluated in one pass (or taken from the sample) and
@@ -406,7 +430,6 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
     EvaluateNodes(&FBlockX[1], &FBlockY[1], n, f);
     y = FBlockY.data();
   }
-  NoteValues(y + 1, n);
   const TScanNode start = Left;
   std::vector<TFoundPair>& found = FBlockFound;
   // Only finite values take part in the pair tests: no NaN to start with.
@@ -417,7 +440,11 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
     if constexpr (!IsCarefulRun<decltype(faults)>) {
       // The pairs passed by for sure only move the left node on, which is taken up again
       // at the next pair that is tested.
-      MarkPairsPassedBy(y, n + 1, PassByBound(widestSpacing), FBlockPassed);
+      // Only this run notes the block's largest value: it always comes first, and the
+      // careful run, which follows a fault, sees the same values.
+      double largest = 0;
+      MarkPairsPassedBy(y, n + 1, PassByBound(widestSpacing), FBlockPassed, largest);
+      if (largest > FLargestValue) FLargestValue = largest;
       CountPassedByForTests(FBlockPassed);
       bool behind = false;  // Left lags behind the node before the current one
       for (int k = 1; k <= n; ++k) {

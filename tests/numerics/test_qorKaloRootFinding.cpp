@@ -676,6 +676,12 @@ TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
       moved[i] = std::nextafter(moved[i], i % 2 ? inf : -inf);
       expectNotUsed("one node is off by a unit", {.Pure = true, .SampleX = moved, .SampleY = y}, unsampled.calls);
     }
+    for (int i = 1; i < t.n; ++i) {
+      if (x[i] != 0) continue;
+      std::vector<Extended> negativeZero = x;
+      negativeZero[i] = -0.0L;
+      expectNotUsed("a zero node as -0", {.Pure = true, .SampleX = negativeZero, .SampleY = y}, unsampled.calls);
+    }
     const std::span<const Extended> shorterX = std::span(x).first(t.n - 1), shorterY = std::span(y).first(t.n - 1);
     expectNotUsed("the sample is short", {.Pure = true, .SampleX = shorterX, .SampleY = shorterY}, unsampled.calls);
     expectNotUsed("values are missing", {.Pure = true, .SampleX = x, .SampleY = shorterY}, unsampled.calls);
