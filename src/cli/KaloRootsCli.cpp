@@ -472,8 +472,9 @@ int RunZeroin(const TOptions& o, QTextStream& Out, const TKaloRootsConsole& Cons
   Extended abserr = task.AbsErrorBound(), relerr = task.RelErrorBound();
   Extended b = o.Zeroin->second, fb = 0;
   int iter = 0;
+  // The script function guards each evaluation: it leaves the fault flags as it found them.
   const int code = Zeroin(abserr, relerr, o.FMax, [&function](const Extended& x) { return function.fct(x); },
-                          std::string(), o.Zeroin->first, b, fb, iter);
+                          std::string(), o.Zeroin->first, b, fb, iter, TFctFaults::LeavesNonePending);
   CheckInterrupted(Console);
   const QList<std::pair<QString, QString>> fields = {
       {"code", QString::number(code)}, {"b", JsonReal(b)},           {"fb", JsonReal(fb)},

@@ -20,13 +20,22 @@ const char* const MethodMinimum = "Minimumsuche";
 
 const char* RootKindText(TqorRootKind Kind) {
   switch (Kind) {
-    case TqorRootKind::Root: return "Nullstelle";
-    case TqorRootKind::Pole: return "Polstelle";
-    case TqorRootKind::Touching: return "Berührstelle";
-    case TqorRootKind::Jump: return "Sprungstelle";
-    default: return "";
+    case TqorRootKind::Root:
+      return "Nullstelle";
+    case TqorRootKind::Pole:
+      return "Polstelle";
+    case TqorRootKind::Touching:
+      return "Berührstelle";
+    case TqorRootKind::Jump:
+      return "Sprungstelle";
+    default:
+      return "";
   }
 }
+
+#ifdef QOR_TEST_HOOKS
+TRootFinderTestHooks RootFinderTestHooks;
+#endif
 
 namespace {
 // Evaluations each Zeroin run may make after its first two.
@@ -66,8 +75,7 @@ TqorRootKind ResultKind(Extended ya, Extended yb, Extended fx) {
 
 std::string NoRootText(TqorRootKind Kind, Extended x, Extended fx) {
   const std::string where = " bei x = " + ValueText(x);
-  if (Kind == TqorRootKind::Pole)
-    return "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
+  if (Kind == TqorRootKind::Pole) return "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
   if (Kind == TqorRootKind::Jump)
     return "Sprungstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
   return "Vorzeichenwechsel ohne Nullstelle: f hat" + where + " keinen Wert";
@@ -81,7 +89,8 @@ std::string ZeroinFailureText(int code, int Iter) {
     case ZeroinNoSignChange:
       return "Die notwendige Voraussetzung fct(xmin) * fct(xmax) < 0 ist verletzt.";
     case ZeroinBudgetSpent:
-      return "Nach " + std::to_string(Iter) + " Funktionsaufrufen wurde keine Nullstelle "
+      return "Nach " + std::to_string(Iter) +
+             " Funktionsaufrufen wurde keine Nullstelle "
              "gefunden.";
     default:
       return "Fehler beim Oeffnen der Protokolldatei.";
@@ -90,6 +99,17 @@ std::string ZeroinFailureText(int code, int Iter) {
 
 std::string Quoted(const Exception& e) {
   return std::string(e.className()) + " aufgetreten. Text der Fehlermeldung: " + e.Message();
+}
+
+// True when x lies in the interval [x1, x2] (or [x2, x1]) or at most its width plus Tol
+// beyond either end: a root the solver placed there, within its tolerance, is the
+// interval's own. Leaves no fault flag behind.
+bool NearInterval(Extended x, Extended x1, Extended x2, Extended Tol) {
+  const Extended lo = std::fmin(x1, x2), hi = std::fmax(x1, x2);
+  const Extended slack = (hi - lo) + Tol;
+  const bool near = std::islessequal(lo - x, slack) && std::islessequal(x - hi, slack);
+  ClearFloatFaults();
+  return near;
 }
 
 void TakeEnd(TqorRootIntervalCommon& Interval, const char* Methode, Extended x, Extended y) {
@@ -122,6 +142,27 @@ constexpr int ScanBlockSize = 512;
 constexpr Extended SafeNodeMagnitude = 0x1p16000L;
 constexpr Extended SafeNodeSpacing = 0x1p-15000L;
 
+// True when x[1] to x[n - 1] are the nodes NodeAt(i, h, xMin), bit for bit. They are
+// compared as numbers, four at a time and without a branch, so that the comparisons
+// overlap: the check costs a fraction of the nodes' evaluation. i is counted in Extended,
+// which gives i*h the very product of NodeAt. Equal numbers differ in their bits only as
+// 0 and -0, and no node from 1 on is -0: i*h + xMin rounded to nearest is -0 only when
+// both terms are, and i*h is -0 only when h is, that is when xMax - xMin is -0, which
+// takes xMin = +0. So a -0 in x does not fit.
+bool NodesFromOneOn(const Extended* x, int n, Extended h, Extended xMin) {
+  bool differ = false, differToo = false;
+  int i = 1;
+  for (Extended k = 1; i + 3 < n; i += 4, k += 4) {
+    differ |= x[i] != k * h + xMin;
+    differToo |= x[i + 1] != (k + 1) * h + xMin;
+    differ |= x[i + 2] != (k + 2) * h + xMin;
+    differToo |= x[i + 3] != (k + 3) * h + xMin;
+  }
+  for (; i < n; ++i) differ |= x[i] != NodeAt(i, h, xMin);
+  for (int j = 1; j < n; ++j) differ |= SameBits(x[j], -0.0L);
+  return !(differ || differToo);
+}
+
 // Places the nodes i*h + xMin, i from first to last - 1, at x[1] on.
 void PlaceNodes(Extended h, Extended xMin, int first, int last, Extended* x) {
   for (int i = first; i < last; ++i) x[i - first + 1] = NodeAt(i, h, xMin);
@@ -142,8 +183,9 @@ bool NodesSafelyApart(const Extended* x, int n, Extended h, int first, Extended&
   // room for the rounding of the bound itself. Usually this shows at once that all
   // neighbours lie safely apart; only where it does not are they measured one by one.
   // The last term covers a rounding below the smallest normal numbers.
-  const Extended slack = 0x1p-62L * (std::fabs((first - 1) * h) + std::fabs((first - 1 + n) * h) +
-                                     std::fabs(x[0]) + std::fabs(x[n])) + 0x1p-16000L;
+  const Extended slack = 0x1p-62L * (std::fabs((first - 1) * h) + std::fabs((first - 1 + n) * h) + std::fabs(x[0]) +
+                                     std::fabs(x[n])) +
+                         0x1p-16000L;
   WidestSpacing = std::fabs(h) + slack;
   if (std::fabs(h) - slack >= SafeNodeSpacing && !FloatFaultsPending()) return true;
   Extended widest = 0;
@@ -158,6 +200,9 @@ bool NodesSafelyApart(const Extended* x, int n, Extended h, int first, Extended&
 
 // IsZeroReal's bound, read once: the scan compares against it at every node.
 const Extended Epsilon = MachineEpsilon();
+// The roundings of its node, in units of Epsilon * |x|, within which a value of f at f's
+// own scale counts as zero.
+constexpr Extended ZeroSlack = 4;
 
 // IsZeroReal's bound for a pair of nodes Spacing apart. A value counts as zero within
 // Epsilon only where that says something at the scale of the range: on a range whose
@@ -197,21 +242,33 @@ bool SlopesClearlySteep(Extended Spacing, Extended y1, Extended y2) {
 // Epsilon. Then neither value is zero within Epsilon, their product is positive, and both
 // slopes are steep by SlopesClearlySteep's argument, with room for the rounding of the
 // values to double. Reading doubles, the test runs in vector registers.
-void MarkPairsPassedBy(const Extended* y, std::size_t n, double Bound, std::vector<unsigned char>& Passed) {
+// Largest becomes at least the largest finite |y[k]| (k from 1), read along in double.
+void MarkPairsPassedBy(const Extended* y, std::size_t n, double Bound, std::vector<unsigned char>& Passed,
+                       double& Largest) {
   Passed.assign(n, 0);
   double left = static_cast<double>(y[1]);
+  if (std::islessequal(std::fabs(left), DBL_MAX) && std::fabs(left) > Largest) Largest = std::fabs(left);
   for (std::size_t k = 2; k < n; ++k) {
     const double right = static_cast<double>(y[k]);
+    const double size = std::fabs(right);
+    if (std::islessequal(size, DBL_MAX) && size > Largest) Largest = size;
     // A NaN fails every comparison, and quietly: a node without a value must not make
     // the block fault and run again carefully. The bounds at DBL_MAX leave out the
     // infinities.
-    const bool above = std::isgreater(left, Bound) && std::isgreater(right, Bound) &&
-                       std::islessequal(left, DBL_MAX) && std::islessequal(right, DBL_MAX);
-    const bool below = std::isless(left, -Bound) && std::isless(right, -Bound) &&
-                       std::isgreaterequal(left, -DBL_MAX) && std::isgreaterequal(right, -DBL_MAX);
+    const bool above = std::isgreater(left, Bound) && std::isgreater(right, Bound) && std::islessequal(left, DBL_MAX) &&
+                       std::islessequal(right, DBL_MAX);
+    const bool below = std::isless(left, -Bound) && std::isless(right, -Bound) && std::isgreaterequal(left, -DBL_MAX) &&
+                       std::isgreaterequal(right, -DBL_MAX);
     Passed[k] = above || below;
     left = right;
   }
+}
+
+void CountPassedByForTests([[maybe_unused]] const std::vector<unsigned char>& Passed) {
+#ifdef QOR_TEST_HOOKS
+  RootFinderTestHooks.FastPairs += static_cast<long>(Passed.size()) - 2;
+  RootFinderTestHooks.PassedBy += std::count(Passed.begin(), Passed.end(), 1);
+#endif
 }
 
 // The bound MarkPairsPassedBy takes, for a block whose widest spacing is Spacing.
@@ -237,6 +294,25 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
   faults.Check();
   return faults.Less(rightSlope, SmallSlope);
 }
+
+// The scan's pair test once more, with the zero and the small value measured at f's
+// scale (see KeepPairsAtTheFunctionsScale): Slope is f's typical slope, AtFirstNode tells
+// that x1 is the range's first node, whose zero the scan takes as well. May leave fault
+// flags set.
+bool PairHoldsRootAtScale(Extended x1, Extended x2, Extended y1, Extended y2, bool AtFirstNode, Extended Slope) {
+  // A range of a single point has no scale but the scan's.
+  if (y1 * y2 < 0 || x1 == x2) return true;
+  const Extended spacing = x2 - x1;
+  const Extended localSlope = std::fabs((y2 - y1) / spacing);
+  const Extended zeroBound = std::fmin(SmallSlope * std::fabs(spacing), Epsilon);
+  const auto zero = [&](Extended y, Extended x) {
+    return y == 0 || (std::fabs(y) <= zeroBound && std::fabs(y) <= ZeroSlack * Epsilon * std::fabs(x) * localSlope);
+  };
+  if (zero(y2, x2) || (AtFirstNode && zero(y1, x1))) return true;
+  // Where f's slope is not below 1, the scan's own test.
+  const Extended smallSlope = std::isless(Slope, 1) ? SmallSlope * Slope : SmallSlope;
+  return std::isless(std::fabs(y1 / spacing), smallSlope) || std::isless(std::fabs(y2 / spacing), smallSlope);
+}
 }  // namespace
 
 // Moves the scan on to node i, (x, y): a node without a finite value is passed over, so
@@ -244,16 +320,15 @@ bool PairMayHoldRoot(Extended x1, Extended x2, Extended y1, Extended y2, TFaults
 template <class TFaults, class TFound>
 void TqorRootFinder::ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found) {
   if (!IsFiniteReal(y)) return;
-  if (IsFiniteReal(Left.y) &&
-      ((i == 1 && IsZero(Left.y, ZeroBound(x - Left.x, faults), faults)) || PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
+  if (IsFiniteReal(Left.y) && ((i == 1 && IsZero(Left.y, ZeroBound(x - Left.x, faults), faults)) ||
+                               PairMayHoldRoot(Left.x, x, Left.y, y, faults)))
     Found(TFoundPair{Left, {x, y}});
   Left = {x, y};
 }
 
 TqorRootFinder::TqorRootFinder() : FAbsErrorBound(2 * MachineEpsilon()) {}
 
-bool TqorRootFinder::IntervalContainsRoot(Extended x1, Extended x2, Extended y1,
-                                          Extended y2) const {
+bool TqorRootFinder::IntervalContainsRoot(Extended x1, Extended x2, Extended y1, Extended y2) const {
   TImmediateFaults faults;
   return PairMayHoldRoot(x1, x2, y1, y2, faults);
 }
@@ -271,13 +346,13 @@ void TqorRootFinder::Execute() {
   } catch (const ECalculationAborted&) {
     throw;
   } catch (const Exception& e) {
-    throw Exception("Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme " +
-                    Quoted(e));
+    throw Exception("Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme " + Quoted(e));
   }
+  KeepPairsAtTheFunctionsScale();
   for (int i = 0; i < FIntervals.Count(); ++i) {
     if (FIntervalProgress) FIntervalProgress(i, FIntervals.Count());
     TqorRootIntervalCommon& interval = *FIntervals.Items(i);
-    if (!FfctPure) {
+    if (!FEvaluation.Pure) {
       WorkInterval(interval, counted);
       continue;
     }
@@ -302,24 +377,27 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
   const bool useSample = SampleFitsTheNodes(h);
   TScanNode left{FxMin, 0};
   if (useSample) {
-    left.y = FSampleY[0];
+    left.y = FEvaluation.SampleY[0];
     ++FEvaluationCount;
   } else {
-    left.y = EvaluateChecked(f, FxMin);
+    left.y = EvaluateRaisingFaults(f, FxMin);
   }
   FNodes.clear();
+  FLargestValue = 0;
+  NoteValues(&left.y, 1);
   KeepNode(left.x, left.y);
   for (int first = 1; first < FTestCount; first += ScanBlockSize)
     ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), useSample, left, f);
 }
 
-// The sample's nodes are taken to be the scan's when those checked have the very bits.
+// A pure function's sample is used when it has a value at every node and its nodes have
+// the very bits of the scan's.
 bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
-  if (!FSampleX || !FSampleY || !SameBits(FSampleX[0], FxMin)) return false;
-  for (const int i : {1, FTestCount / 2, FTestCount - 1}) {
-    if (!SameBits(FSampleX[i], NodeAt(i, h, FxMin))) return false;
-  }
-  return true;
+  const std::span<const Extended> x = FEvaluation.SampleX;
+  if (!FEvaluation.Pure || FTestCount < 2 || x.size() != static_cast<std::size_t>(FTestCount) ||
+      FEvaluation.SampleY.size() != x.size() || !SameBits(x[0], FxMin))
+    return false;
+  return NodesFromOneOn(x.data(), FTestCount, h, FxMin);
 }
 
 // The nodes first to last - 1 are evaluated in one pass (or taken from the sample) and
@@ -330,7 +408,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
   const int n = last - first;
   const Extended* x;  // x[0]: the node before the block, for its spacing; x[1] to x[n]: the block
   if (UseSample) {
-    x = FSampleX + first - 1;
+    x = FEvaluation.SampleX.data() + first - 1;
   } else {
     FBlockX.resize(n + 1);
     FBlockX[0] = first == 1 ? FxMin : NodeAt(first - 1, h, FxMin);
@@ -345,7 +423,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
   }
   const Extended* y;
   if (UseSample) {
-    y = FSampleY + first - 1;
+    y = FEvaluation.SampleY.data() + first - 1;
     FEvaluationCount += n;
   } else {
     FBlockY.resize(n + 1);
@@ -362,7 +440,12 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
     if constexpr (!IsCarefulRun<decltype(faults)>) {
       // The pairs passed by for sure only move the left node on, which is taken up again
       // at the next pair that is tested.
-      MarkPairsPassedBy(y, n + 1, PassByBound(widestSpacing), FBlockPassed);
+      // Only this run notes the block's largest value: it always comes first, and the
+      // careful run, which follows a fault, sees the same values.
+      double largest = 0;
+      MarkPairsPassedBy(y, n + 1, PassByBound(widestSpacing), FBlockPassed, largest);
+      if (largest > FLargestValue) FLargestValue = largest;
+      CountPassedByForTests(FBlockPassed);
       bool behind = false;  // Left lags behind the node before the current one
       for (int k = 1; k <= n; ++k) {
         if (FBlockPassed[k]) {
@@ -384,21 +467,62 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
 }
 
 void TqorRootFinder::EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f) {
-  if (!FfctPass) {
-    for (int i = 0; i < n; ++i) y[i] = EvaluateChecked(f, x[i]);
+  if (!FEvaluation.Pass) {
+    for (int i = 0; i < n; ++i) y[i] = EvaluateRaisingFaults(f, x[i]);
     return;
   }
-  FfctPass(x, y, n, FEvaluationCount);
+  FEvaluation.Pass(x, y, n, FEvaluationCount);
   CheckFloatFaults();
 }
 
 void TqorRootFinder::ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f) {
   const Extended x = NodeAt(i, h, FxMin);
   CheckFloatFaults();
-  const Extended y = EvaluateChecked(f, x);
+  const Extended y = EvaluateRaisingFaults(f, x);
+  NoteValues(&y, 1);
   KeepNode(x, y);
   TImmediateFaults faults;
   ScanStep(i, x, y, Left, faults, [this](const TFoundPair& pair) { AddInterval(pair); });
+}
+
+void TqorRootFinder::NoteValues(const Extended* y, int n) {
+  for (int i = 0; i < n; ++i)
+    if (IsFiniteReal(y[i]) && std::fabs(y[i]) > FLargestValue) FLargestValue = std::fabs(y[i]);
+}
+
+// The scan's tests measure f in absolute units: a value is zero within Epsilon, and
+// small below one hundredth of the node spacing. Where f or x live far from 1, those
+// units say nothing: on [-1E50, 1E50] every value is small against a spacing of 1E48,
+// on [1E-6, 3E-6] every value of a product of two distances is, and a node at -2.7E-20
+// holds the value -2.7E-20 of x - 1E-300, no zero. So a pair the scan took is kept only
+// when it also holds at f's own scale: a zero must be no larger than what f changes by
+// across a few roundings of its node, and a small value must be small also against f's
+// typical slope over the range (its largest value over the width), where that slope is
+// below 1. At ordinary scales this leaves the pairs as they were.
+void TqorRootFinder::KeepPairsAtTheFunctionsScale() {
+  std::vector<bool> keep(FIntervals.Count());
+  for (int i = 0; i < FIntervals.Count(); ++i) {
+    const TqorRootIntervalCommon& interval = *FIntervals.Items(i);
+    keep[i] = IntervalHoldsRootAtScale(interval.xMin, interval.xMax, FEndValues[i].first, FEndValues[i].second);
+  }
+  if (std::find(keep.begin(), keep.end(), false) == keep.end()) return;
+  // The list anew from the kept intervals, in scan order.
+  std::vector<std::unique_ptr<TqorRootIntervalCommon>> all;
+  while (FIntervals.Count() > 0) all.push_back(FIntervals.Extract(FIntervals.Count() - 1));
+  std::reverse(all.begin(), all.end());
+  std::vector<std::pair<Extended, Extended>> keptValues;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (!keep[i]) continue;
+    FIntervals.Add(std::move(all[i]));
+    keptValues.push_back(FEndValues[i]);
+  }
+  FEndValues = std::move(keptValues);
+}
+
+bool TqorRootFinder::IntervalHoldsRootAtScale(Extended x1, Extended x2, Extended y1, Extended y2) const {
+  const bool holds = PairHoldsRootAtScale(x1, x2, y1, y2, x1 == FxMin, FLargestValue / std::fabs(FxMax - FxMin));
+  ClearFloatFaults();
+  return holds;
 }
 
 // On a range of a single point every pair is the same pair: it is worked once.
@@ -430,8 +554,8 @@ void TqorRootFinder::WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctio
 void TqorRootFinder::SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const {
   // A function that keeps the flags is called as it is: the work evaluates with no flag
   // pending. One that may leave faults behind has them raised here, as it always had.
-  const Extended ya = EvaluateChecked(f, Interval.xMin, FfctKeepsFaultFlags);
-  const Extended yb = EvaluateChecked(f, Interval.xMax, FfctKeepsFaultFlags);
+  const Extended ya = Evaluate(f, Interval.xMin, FEvaluation.Faults);
+  const Extended yb = Evaluate(f, Interval.xMax, FEvaluation.Faults);
   if (ya == 0) return TakeEnd(Interval, MethodLowerEndIsRoot, Interval.xMin, ya);
   if (yb == 0) return TakeEnd(Interval, MethodUpperEndIsRoot, Interval.xMax, yb);
   const Extended product = ya * yb;
@@ -451,14 +575,14 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   // infinite one), it was climbing a pole.
   Extended lastX = 0, lastY = 0;
   const auto watched = [&](const Extended& x) {
-    const Extended y = EvaluateChecked(f, x, FfctKeepsFaultFlags);
+    const Extended y = Evaluate(f, x, FEvaluation.Faults);
     lastX = x;
     lastY = y;
     return y;
   };
   int code = 0;
   try {
-    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter, true);
+    code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter, TFctFaults::LeavesNonePending);
   } catch (const EMathError&) {
     if (!std::isgreater(std::fabs(lastY), std::fmax(std::fabs(ya), std::fabs(yb)))) throw;
     Interval.Kind = TqorRootKind::Pole;
@@ -489,8 +613,7 @@ void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFuncti
   Interval.RootFinderMethode = MethodSecant;
   Extended x = 0, fx = 0;
   int Iter = SecantLimit;
-  const int code = Secant(FAbsErrorBound, FRelErrorBound, x, f, Interval.xMin,
-                          Interval.xMax, fx, Iter);
+  const int code = Secant(FAbsErrorBound, FRelErrorBound, x, f, Interval.xMin, Interval.xMax, fx, Iter);
   Interval.ResultCode = code;
   if (code != SecantConverged) {
     Interval.ResultMessage = "Sekantenverfahren: nach " + std::to_string(SecantLimit + 1) +
@@ -511,6 +634,13 @@ void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFuncti
   // (x^101 - 1E-10 near 0): as for Zeroin, a root must have brought |f| far down.
   if (ResultKind(ya, yb, fx) != TqorRootKind::Root) {
     Interval.ResultMessage = "Sekantenverfahren: keine Nullstelle, f = " + ValueText(fx) + " bei x = " + ValueText(x);
+    return;
+  }
+  // A root the method walked to from far away belongs to the rows near it, which a wide
+  // range would otherwise fill with copies of it.
+  if (!NearInterval(x, Interval.xMin, Interval.xMax, FAbsErrorBound + FRelErrorBound * std::fabs(x))) {
+    Interval.ResultMessage = "Sekantenverfahren: erreichte Nullstelle x = " + ValueText(x) +
+                             " liegt außerhalb des Intervalls";
     return;
   }
   Interval.RootExists = true;
@@ -568,17 +698,27 @@ TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Ext
       d = GoldenStep * e;
     }
     const Extended u = std::fabs(d) >= tol ? x + d : x + (d > 0 ? tol : -tol);
-    const Extended fuSigned = EvaluateChecked(f, u);
+    const Extended fuSigned = EvaluateRaisingFaults(f, u);
     const Extended fu = std::fabs(fuSigned);
     if (std::islessequal(fu, fxAbs)) {
       (u < x ? b : a) = x;
-      v = w; fv = fw; w = x; fw = fxAbs; x = u; fxAbs = fu; fxSigned = fuSigned;
+      v = w;
+      fv = fw;
+      w = x;
+      fw = fxAbs;
+      x = u;
+      fxAbs = fu;
+      fxSigned = fuSigned;
     } else {
       (u < x ? a : b) = u;
       if (std::islessequal(fu, fw) || w == x) {
-        v = w; fv = fw; w = u; fw = fu;
+        v = w;
+        fv = fw;
+        w = u;
+        fw = fu;
       } else if (std::islessequal(fu, fv) || v == x || v == w) {
-        v = u; fv = fu;
+        v = u;
+        fv = fu;
       }
     }
   }
@@ -600,7 +740,8 @@ void TqorRootFinder::FindTouchingRoots(TRealFunctionRef f) {
     const auto [x1, y1] = FNodes[i];
     const auto [x2, y2] = FNodes[i + 1];
     const bool sameSign = (y0 > 0 && y1 > 0 && y2 > 0) || (y0 < 0 && y1 < 0 && y2 < 0);
-    if (!sameSign || !(std::fabs(y1) < std::fabs(y0) && std::fabs(y1) <= std::fabs(y2)) || Covered(x0, x1, x2)) continue;
+    if (!sameSign || !(std::fabs(y1) < std::fabs(y0) && std::fabs(y1) <= std::fabs(y2)) || Covered(x0, x1, x2))
+      continue;
     TMinimum minimum{};
     try {
       minimum = MinimizeAbs(f, x0, x2, x1, y1, FAbsErrorBound);

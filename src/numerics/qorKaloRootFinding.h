@@ -11,11 +11,13 @@
 // recorded in that interval and the others are worked normally.
 
 #include "qorKaloBase.h"
+#include "qorKaloZeroin.h"
 #include "qorList.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,19 +46,19 @@ const char* RootKindText(TqorRootKind Kind);
 // has every field zero, false or empty.
 class TqorRootIntervalCommon : public TqorObject {
 public:
-  Extended xMin = 0;   // left node: the node met first in the scan
-  Extended xMax = 0;   // right node
-  Extended xRoot = 0;  // the root, when one was found
-  Extended yRoot = 0;  // the function value at xRoot
+  Extended xMin = 0;        // left node: the node met first in the scan
+  Extended xMax = 0;        // right node
+  Extended xRoot = 0;       // the root, when one was found
+  Extended yRoot = 0;       // the function value at xRoot
   bool RootExists = false;  // a root was found
   // Root or Touching exactly when RootExists; for a pole or jump xRoot and yRoot hold
   // where the solver ended.
   TqorRootKind Kind = TqorRootKind::None;
   // Zeroin: function evaluations; secant method: iterations; 0 for a root at an end.
   int IterCount = 0;
-  int ResultCode = 0;              // the solver's result code
-  std::string ResultMessage;       // why no root was found; empty for a root
-  std::string RootFinderMethode;   // one of the Method... texts
+  int ResultCode = 0;             // the solver's result code
+  std::string ResultMessage;      // why no root was found; empty for a root
+  std::string RootFinderMethode;  // one of the Method... texts
 };
 
 // The intervals of one run in scan order; the list owns them.
@@ -72,6 +74,42 @@ public:
 // value table made with them has the very same x values.
 inline Extended NodeSpacing(Extended xMin, Extended xMax, int TestCount) { return (xMax - xMin) / (TestCount - 1); }
 inline Extended NodeAt(int i, Extended h, Extended xMin) { return i * h + xMin; }
+
+// How the root finder evaluates f. The default evaluates f at every point it needs, one
+// call at a time, and raises any fault a call leaves pending; the other settings are
+// faster ways to the very same values that a caller may offer for its f.
+struct TqorFunctionEvaluation {
+  // What a call of f leaves in the fault flags. A function that keeps them as it found
+  // them (as a script function does, which guards its evaluation) is called as it is:
+  // the solvers evaluate only with no flag pending.
+  TFctFaults Faults = TFctFaults::MayLeavePending;
+  // True when f is a pure function of x: the same x gives the same value, and a call
+  // does nothing else. An interval's work then takes the values at its ends from the
+  // scan instead of computing them afresh; EvaluationCount counts them all the same.
+  bool Pure = false;
+  // The same function for a whole pass of nodes (optional): the scan then evaluates its
+  // nodes through it in one call. It must give what f gives and leave the fault flags as
+  // it found them.
+  RealPassFunction Pass{};
+  // f's values at all TestCount nodes, computed before (optional, for a pure f only):
+  // SampleX[i] must be the node as the scan computes it, NodeAt(i, NodeSpacing(xMin,
+  // xMax, TestCount), xMin), and SampleY[i] what f gives there; both must outlive
+  // Execute. The scan then takes the nodes and values from there instead of computing
+  // them again, and counts each value as an evaluation. A sample of another length, or
+  // with a node that is not the scan's, is not used.
+  std::span<const Extended> SampleX{}, SampleY{};
+};
+
+// How often the scan's fast run passed pairs by without testing them: for the tests that
+// compare it with IntervalContainsRoot. Only test builds (with QOR_TEST_HOOKS) have the
+// object RootFinderTestHooks and count.
+struct TRootFinderTestHooks {
+  long FastPairs = 0;  // pairs the fast runs of the scan looked at
+  long PassedBy = 0;   // of those, the pairs passed by as sure to hold no root
+};
+#ifdef QOR_TEST_HOOKS
+extern TRootFinderTestHooks RootFinderTestHooks;
+#endif
 
 // A root finder over a range; Execute fills Intervals.
 class TqorRootFinderCommon {
@@ -99,42 +137,20 @@ protected:
   Extended FxMax = 0;
 };
 
-// The root finder of the calculation. Set fct, xMin, xMax, TestCount (at least 2) and
-// the two error bounds, call Execute, then read Intervals and EvaluationCount.
+// The root finder of the calculation. Set fct (with how to evaluate it), xMin, xMax,
+// TestCount (at least 2) and the two error bounds, call Execute, then read Intervals and
+// EvaluationCount.
 class TqorRootFinder : public TqorRootFinderCommon {
 public:
   // AbsErrorBound 2*MachineEpsilon, RelErrorBound 0, TestCount 0, no function.
   TqorRootFinder();
 
-  // The function whose roots are searched.
+  // The function whose roots are searched, and how the finder may evaluate it.
   const RealFunction& fct() const { return Ffct; }
-  void setfct(RealFunction value) { Ffct = std::move(value); }
-  // True when fct leaves the fault flags as it found them, whatever it computes (as a
-  // script function does, which guards its evaluation). Zeroin evaluates only with no
-  // flag pending, so it then need not look at the flags after each evaluation. False at
-  // first: a fault that fct leaves behind raises.
-  bool fctKeepsFaultFlags() const { return FfctKeepsFaultFlags; }
-  void setfctKeepsFaultFlags(bool value) { FfctKeepsFaultFlags = value; }
-  // True when fct is a pure function of x: the same x gives the same value, and an
-  // evaluation does nothing else. An interval's work then takes the values at its ends
-  // from the scan instead of computing them afresh; EvaluationCount counts them all the
-  // same. False at first: every evaluation is made, as a script with side effects needs.
-  bool fctPure() const { return FfctPure; }
-  void setfctPure(bool value) { FfctPure = value; }
-  // The same function for a whole pass of nodes (optional): when set, the scan evaluates
-  // its nodes through it in one call. It must give what fct gives and leave the fault
-  // flags as it found them.
-  const RealPassFunction& fctPass() const { return FfctPass; }
-  void setfctPass(RealPassFunction value) { FfctPass = std::move(value); }
-  // fct's values at all TestCount nodes, computed before (optional; null: none). X[i]
-  // must be the node as the scan computes it, i*h + xMin with h = (xMax - xMin) /
-  // (TestCount - 1), and Y[i] what fct gives there; both hold TestCount elements and
-  // outlive Execute. For a pure fct: the scan then takes the nodes and values from there
-  // instead of computing them again, and counts each value as an evaluation. A sample
-  // whose nodes are not the scan's (checked at its ends and its middle) is not used.
-  void setSample(const Extended* X, const Extended* Y) {
-    FSampleX = X;
-    FSampleY = Y;
+  const TqorFunctionEvaluation& Evaluation() const { return FEvaluation; }
+  void setfct(RealFunction value, TqorFunctionEvaluation How = {}) {
+    Ffct = std::move(value);
+    FEvaluation = std::move(How);
   }
   // Number of nodes, both ends included.
   int TestCount() const { return FTestCount; }
@@ -165,6 +181,10 @@ public:
   void Execute() override;
   // The scan's test for the nodes x1 (left) and x2 (right) with the values y1, y2.
   bool IntervalContainsRoot(Extended x1, Extended x2, Extended y1, Extended y2) const;
+  // The second test of a pair the scan took, with zero and small measured at f's own
+  // scale as the last Execute found it: Intervals holds the pairs that pass both. Only for
+  // finite values at distinct nodes; raises nothing.
+  bool IntervalHoldsRootAtScale(Extended x1, Extended x2, Extended y1, Extended y2) const;
 
 private:
   // The node the scan pairs the next one with: the latest node with a finite value, or
@@ -184,6 +204,8 @@ private:
   template <class TFaults, class TFound>
   static void ScanStep(int i, Extended x, Extended y, TScanNode& Left, TFaults& faults, TFound&& Found);
   void AddInterval(const TFoundPair& Pair);
+  void NoteValues(const Extended* y, int n);
+  void KeepPairsAtTheFunctionsScale();
   void KeepNode(Extended x, Extended y);
   void FindTouchingRoots(TRealFunctionRef f);
   bool Covered(Extended x0, Extended x1, Extended x2) const;
@@ -194,18 +216,15 @@ private:
   void SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
 
   RealFunction Ffct;
-  RealPassFunction FfctPass;
-  const Extended* FSampleX = nullptr;
-  const Extended* FSampleY = nullptr;
+  TqorFunctionEvaluation FEvaluation;
   TIntervalProgress FIntervalProgress;
   int FTestCount = 0;
   Extended FAbsErrorBound;
   Extended FRelErrorBound = 0;
   std::int64_t FEvaluationCount = 0;
   bool FTouchingRoots = false;
-  bool FfctKeepsFaultFlags = false;
-  bool FfctPure = false;
   std::vector<std::pair<Extended, Extended>> FNodes;  // the scan's finite nodes, for the touching search
+  Extended FLargestValue = 0;                         // the largest finite |f| of the scan's nodes
   // One block of the scan: its nodes, their values, the pairs it found; kept from block
   // to block so that their memory is taken once per run.
   kaloREALVector FBlockX, FBlockY;

@@ -18,23 +18,23 @@ Extended SecantStep(Extended X0, Extended X1, Extended g0, Extended g1) {
 }
 }  // namespace
 
-int Secant(Extended AbsErr, Extended RelErr, Extended& X, TRealFunctionRef fct,
-           Extended X0, Extended X1, Extended& FX, int& Iter) {
+int Secant(Extended AbsErr, Extended RelErr, Extended& X, TRealFunctionRef fct, Extended X0, Extended X1, Extended& FX,
+           int& Iter) {
   ClearFloatFaults();
   const int limit = Iter;
   // Loop invariant at the head of iteration i: X0 and X1 are the two latest points,
   // X1 the newer; none of the i - 1 steps so far was shorter than AbsErr or started
   // from a value below RelErr in magnitude.
   for (int i = 1;; ++i) {
-    const Extended g0 = EvaluateChecked(fct, X0);
-    const Extended g1 = EvaluateChecked(fct, X1);
+    const Extended g0 = EvaluateRaisingFaults(fct, X0);
+    const Extended g1 = EvaluateRaisingFaults(fct, X1);
     const Extended Xn = SecantStep(X0, X1, g0, g1);
     X0 = X1;
     X1 = Xn;
     const Extended step = std::fabs(X0 - X1);
     CheckFloatFaults();
     if (FGreater(AbsErr, step) || FGreater(RelErr, std::fabs(g1))) {
-      FX = EvaluateChecked(fct, X1);
+      FX = EvaluateRaisingFaults(fct, X1);
       X = X1;
       Iter = i;
       return SecantConverged;

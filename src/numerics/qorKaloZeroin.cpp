@@ -6,22 +6,41 @@
 #include <cmath>
 #include <optional>
 
+#ifdef QOR_TEST_HOOKS
+TZeroinTestHooks ZeroinTestHooks;
+#endif
+
 namespace {
+bool TestHookAlwaysChecked() {
+#ifdef QOR_TEST_HOOKS
+  return ZeroinTestHooks.AlwaysChecked;
+#else
+  return false;
+#endif
+}
+
+void CountTestPath([[maybe_unused]] long TZeroinTestHooks::*Path) {
+#ifdef QOR_TEST_HOOKS
+  ++(ZeroinTestHooks.*Path);
+#endif
+}
+
 // The bounds must leave a positive tolerance and the budget at least one step.
 bool ArgumentsValid(Extended ABSERR, Extended RELERR, int FMAX) {
-  return !FLess(ABSERR, 0) && !FLess(RELERR, 0) && !FLessEqual(ABSERR + RELERR, 0) &&
-         FMAX >= 1;
+  return !FLess(ABSERR, 0) && !FLess(RELERR, 0) && !FLessEqual(ABSERR + RELERR, 0) && FMAX >= 1;
 }
 
 // No bound may ask for more than the arithmetic can give. A purely relative request
-// below the floor keeps its absolute bound at zero; otherwise both bounds are raised
+// keeps its absolute bound at zero, whatever its relative bound: an absolute floor would
+// end the search for a root such as 1E-300 at any point within 4E-19 of it, which is
+// exactly what asking for relative accuracy rules out. Otherwise both bounds are raised
 // to the floor. The relative bound is raised also for a purely absolute request: an
 // absolute bound alone is finer than the spacing of Extended numbers once |b| > 4, so
 // the bracket could never become small enough and roots such as 3*pi of sin(x) would
 // be reported as not found after the whole evaluation budget.
 void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
-  if (ABSERR == 0 && RELERR < ZeroinToleranceFloor) {
-    RELERR = ZeroinToleranceFloor;
+  if (ABSERR == 0) {
+    if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
     return;
   }
   if (ABSERR < ZeroinToleranceFloor) ABSERR = ZeroinToleranceFloor;
@@ -32,7 +51,6 @@ void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
 struct TZeroinState {
   Extended a, fa, b, fb;
   Extended c = 0, fc = 0, d = 0, e = 0, tol = 0, m = 0;
-
 };
 
 // The arithmetic of one iteration, from the newest point b to the next point to evaluate.
@@ -160,7 +178,7 @@ void TZeroinIteration::MoveB(TZeroinState& z, TFaults& faults) const {
 // The iterations: every step of arithmetic is checked for faults once, before the new
 // point is evaluated or a result returned (the flags are sticky, and an evaluation
 // raises any fault its function left, so each step starts without one).
-int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
+int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, TFctFaults Faults,
             const TZeroinIteration& iteration, TZeroinProtocol& protocol) {
   TZeroinState start = z;  // where the step starts, for a careful run to start over
   std::optional<int> done;
@@ -178,7 +196,7 @@ int Iterate(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool Fct
     else
       RunCheckedStep<TDeferredX87Faults>(std::isnan(z.fb), step);
     if (done) return *done;
-    const Extended fb = EvaluateChecked(fct, z.b, FctChecked);
+    const Extended fb = Evaluate(fct, z.b, Faults);
     ++Iter;
     protocol.NewPoint(z.b, fb, Iter);
     // The state is copied before fb is stored in it: the copy's vector loads would have
@@ -208,7 +226,7 @@ struct TFastRunValues {
 //   Values holds the run's evaluations, which the checked iterations take again up to
 //   that step, where they raise the fault as it happened.
 // Any change to TZeroinIteration must be made here too; the tests compare both ways.
-std::optional<int> IterateFast(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
+std::optional<int> IterateFast(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, TFctFaults Faults,
                                Extended ABSERR, Extended RELERR, TFastRunValues& Values) {
   Extended a = z.a, fa = z.fa, b = z.b, fb = z.fb, c = z.c, fc = z.fc, d = z.d, e = z.e;
   int evaluations = 0;
@@ -278,7 +296,7 @@ std::optional<int> IterateFast(TZeroinState& z, int& Iter, int FMAX, TRealFuncti
       b = b - tol;
     }
     if (X87StatusWord() & FloatFaultFlags) break;
-    fb = EvaluateChecked(fct, b, FctChecked);
+    fb = Evaluate(fct, b, Faults);
     ++Iter;
     Values.y[evaluations++] = fb;
     if (Iter > FMAX) {
@@ -296,29 +314,38 @@ std::optional<int> IterateFast(TZeroinState& z, int& Iter, int FMAX, TRealFuncti
 }
 
 // The iterations, fast where they can be (IterateFast), else checked step by step.
-int IterateBoth(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, bool FctChecked,
+int IterateBoth(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, TFctFaults Faults,
                 const TZeroinIteration& iteration, TZeroinProtocol& protocol, Extended ABSERR, Extended RELERR) {
-  if (protocol.Writes()) return Iterate(z, Iter, FMAX, fct, FctChecked, iteration, protocol);
+  if (protocol.Writes() || TestHookAlwaysChecked()) {
+    CountTestPath(&TZeroinTestHooks::Checked);
+    return Iterate(z, Iter, FMAX, fct, Faults, iteration, protocol);
+  }
   TFastRunValues values;
   const int startIter = Iter;
-  if (const auto done = IterateFast(z, Iter, FMAX, fct, FctChecked, ABSERR, RELERR, values)) return *done;
-  if (values.count == 0) return Iterate(z, Iter, FMAX, fct, FctChecked, iteration, protocol);
+  if (const auto done = IterateFast(z, Iter, FMAX, fct, Faults, ABSERR, RELERR, values)) {
+    CountTestPath(&TZeroinTestHooks::Fast);
+    return *done;
+  }
+  if (values.count == 0) {
+    CountTestPath(&TZeroinTestHooks::HandedOver);
+    return Iterate(z, Iter, FMAX, fct, Faults, iteration, protocol);
+  }
+  CountTestPath(&TZeroinTestHooks::Replayed);
   Iter = startIter;
   int taken = 0;
   const auto again = [&](const Extended& x) {
     if (taken < values.count) return values.y[taken++];
-    return EvaluateChecked(fct, x, FctChecked);
+    return Evaluate(fct, x, Faults);
   };
-  return Iterate(z, Iter, FMAX, again, true, iteration, protocol);
+  return Iterate(z, Iter, FMAX, again, TFctFaults::LeavesNonePending, iteration, protocol);
 }
 }  // namespace
 
-int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
-           const std::string& ProtocolFileName, Extended a, Extended& b, Extended& fb,
-           int& Iter, bool FctChecked) {
+int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct, const std::string& ProtocolFileName,
+           Extended a, Extended& b, Extended& fb, int& Iter, TFctFaults Faults) {
   ClearFloatFaults();
-  const Extended fa = EvaluateChecked(fct, a, FctChecked);
-  fb = EvaluateChecked(fct, b, FctChecked);
+  const Extended fa = Evaluate(fct, a, Faults);
+  fb = Evaluate(fct, b, Faults);
   Iter = 2;
   const Extended product = fa * fb;
   CheckFloatFaults();
@@ -331,7 +358,7 @@ int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct,
   TZeroinState z{a, fa, b, fb};
   z.fc = fb;
   int iter = Iter;
-  const int result = IterateBoth(z, iter, FMAX, fct, FctChecked, TZeroinIteration(protocol, ABSERR, RELERR), protocol,
+  const int result = IterateBoth(z, iter, FMAX, fct, Faults, TZeroinIteration(protocol, ABSERR, RELERR), protocol,
                                  ABSERR, RELERR);
   b = z.b;
   fb = z.fb;

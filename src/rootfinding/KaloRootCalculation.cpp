@@ -146,18 +146,20 @@ void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKalo
 void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
   TqorRootFinder finder;
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
-  finder.setfct([&Function](const Extended& x) { return Function.fct(x); });
-  finder.setfctKeepsFaultFlags(true);  // every evaluation is guarded
+  TqorFunctionEvaluation how;
+  how.Faults = TFctFaults::LeavesNonePending;  // every evaluation is guarded
   // An expression computed in place is a pure function of x: the scan takes the value
   // table's values at its nodes, and the intervals take the scan's at their ends.
   if (Function.EvaluatesInPlace()) {
-    finder.setfctPure(true);
-    finder.setSample(FValueX.data(), FValueY.data());
+    how.Pure = true;
+    how.SampleX = FValueX;
+    how.SampleY = FValueY;
   }
-  finder.setfctPass([this, &Function](const Extended* x, Extended* y, int n, std::int64_t& calls) {
+  how.Pass = [this, &Function](const Extended* x, Extended* y, int n, std::int64_t& calls) {
     Function.fctPass(x, y, n, calls);
     FPhaseDone += n;
-  });
+  };
+  finder.setfct([&Function](const Extended& x) { return Function.fct(x); }, std::move(how));
   finder.setIntervalProgress([this](int Index, int Count) {
     if (FPhase != TKaloPhase::Intervals) EnterPhase(TKaloPhase::Intervals, Count);
     FPhaseDone = Index + 1;

@@ -6,7 +6,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <map>
+#include <random>
+#include <span>
 #include <vector>
 
 namespace {
@@ -15,9 +19,7 @@ const Extended qnan = std::numeric_limits<Extended>::quiet_NaN();
 // The node count of a new task.
 constexpr int Nodes = 200;
 
-Extended Polynomial(Extended x) {
-  return 0.71L + 0.91L * x - 5.5L * x * x + 0.172L * std::pow(x, 6);
-}
+Extended Polynomial(Extended x) { return 0.71L + 0.91L * x - 5.5L * x * x + 0.172L * std::pow(x, 6); }
 Extended Sine(Extended x) { return std::sin(x); }
 Extended Square(Extended x) { return x * x; }
 Extended Identity(Extended x) { return x; }
@@ -34,9 +36,10 @@ RealFunction Script(Extended (*f)(Extended)) {
 }
 Extended Log(Extended x) { return std::log(x); }
 
-std::unique_ptr<TqorRootFinder> Finder(RealFunction f, Extended xMin, Extended xMax, int n) {
+std::unique_ptr<TqorRootFinder> Finder(RealFunction f, Extended xMin, Extended xMax, int n,
+                                       TqorFunctionEvaluation How = {}) {
   auto finder = std::make_unique<TqorRootFinder>();
-  finder->setfct(std::move(f));
+  finder->setfct(std::move(f), std::move(How));
   finder->setxMin(xMin);
   finder->setxMax(xMax);
   finder->setTestCount(n);
@@ -61,35 +64,49 @@ struct RangeCase {
 const Extended h4 = 5.0L / 199;  // spacing of 200 nodes over a range of length 5
 
 const RangeCase RangeCases[] = {
-    {"default polynomial", Polynomial, -2.5L, 2.5L, Nodes, 1E-4L,
-     {{MethodZeroin, -2.4051L}, {MethodZeroin, -0.2860L}, {MethodZeroin, 0.4518L},
-      {MethodZeroin, 2.3192L}}},
-    {"default polynomial, descending range", Polynomial, 2.5L, -2.5L, Nodes, 1E-4L,
-     {{MethodZeroin, 2.3192L}, {MethodZeroin, 0.4518L}, {MethodZeroin, -0.2860L},
-      {MethodZeroin, -2.4051L}}},
-    {"sin(x)", Sine, -2.5L, 2.5L, Nodes, 1E-18L,
-     {{MethodZeroin, 0, 99 * h4 - 2.5L, 100 * h4 - 2.5L}}},
-    {"sin(x), descending range", Sine, 2.5L, -2.5L, Nodes, 1E-18L,
+    {"default polynomial",
+     Polynomial,
+     -2.5L,
+     2.5L,
+     Nodes,
+     1E-4L,
+     {{MethodZeroin, -2.4051L}, {MethodZeroin, -0.2860L}, {MethodZeroin, 0.4518L}, {MethodZeroin, 2.3192L}}},
+    {"default polynomial, descending range",
+     Polynomial,
+     2.5L,
+     -2.5L,
+     Nodes,
+     1E-4L,
+     {{MethodZeroin, 2.3192L}, {MethodZeroin, 0.4518L}, {MethodZeroin, -0.2860L}, {MethodZeroin, -2.4051L}}},
+    {"sin(x)", Sine, -2.5L, 2.5L, Nodes, 1E-18L, {{MethodZeroin, 0, 99 * h4 - 2.5L, 100 * h4 - 2.5L}}},
+    {"sin(x), descending range",
+     Sine,
+     2.5L,
+     -2.5L,
+     Nodes,
+     1E-18L,
      {{MethodZeroin, 0, 2.5L - 99 * h4, 2.5L - 100 * h4}}},
     {"x^2 with 10 nodes: too coarse", Square, -1, 1, 10, 0, {}},
-    {"exact zero at an inner node", Identity, -4, 4, 9, 0,
+    {"exact zero at an inner node",
+     Identity,
+     -4,
+     4,
+     9,
+     0,
      {{MethodUpperEndIsRoot, 0, -1, 0}, {MethodLowerEndIsRoot, 0, 0, 1}}},
     {"exact zero at xMin", Identity, 0, 4, 5, 0, {{MethodLowerEndIsRoot, 0, 0, 1}}},
     {"log(x) has no value at xMin", Log, 0, 2.5L, Nodes, 1E-18L, {{MethodZeroin, 1}}},
-    {"a node without value is bridged", HoleAtZero, -4, 4, 9, 0,
-     {{MethodZeroin, 0.5L, -1, 1}}},
+    {"a node without value is bridged", HoleAtZero, -4, 4, 9, 0, {{MethodZeroin, 0.5L, -1, 1}}},
 };
 
-void ExpectInterval(const TqorRootIntervalCommon& got, const Expected& want,
-                    Extended tolerance, const RealFunction& f) {
+void ExpectInterval(const TqorRootIntervalCommon& got, const Expected& want, Extended tolerance,
+                    const RealFunction& f) {
   EXPECT_EQ(got.RootFinderMethode, want.method);
   EXPECT_TRUE(got.RootExists);
   EXPECT_EQ(got.ResultMessage, "");
-  EXPECT_NEAR(static_cast<double>(got.xRoot), static_cast<double>(want.root),
-              static_cast<double>(tolerance));
+  EXPECT_NEAR(static_cast<double>(got.xRoot), static_cast<double>(want.root), static_cast<double>(tolerance));
   EXPECT_EQ(got.yRoot, f(got.xRoot));
-  EXPECT_TRUE(std::fmin(got.xMin, got.xMax) <= got.xRoot &&
-              got.xRoot <= std::fmax(got.xMin, got.xMax))
+  EXPECT_TRUE(std::fmin(got.xMin, got.xMax) <= got.xRoot && got.xRoot <= std::fmax(got.xMin, got.xMax))
       << "a bracketed root lies in its interval";
   if (!std::isnan(want.xMin)) {
     EXPECT_EQ(got.xMin, want.xMin);
@@ -168,15 +185,19 @@ TEST(RootFinder, EvaluationCountCoversTheWholeRun) {
     SCOPED_TRACE(f == Polynomial ? "Polynomial: sign changes, for Zeroin"
                                  : "Square: touches zero, for the secant method");
     long calls = 0;
-    auto finder = Finder([&](Extended x) { ++calls; return f(x); }, -1, 1, Nodes);
+    auto finder = Finder(
+        [&](Extended x) {
+          ++calls;
+          return f(x);
+        },
+        -1, 1, Nodes);
     finder->Execute();
     EXPECT_EQ(finder->EvaluationCount(), calls);
     // The scan, then per interval both ends and the solver's own evaluations.
     std::int64_t expected = Nodes;
     for (int i = 0; i < finder->Intervals().Count(); ++i) {
       const TqorRootIntervalCommon& interval = *finder->Intervals().Items(i);
-      expected += 2 + (interval.RootFinderMethode == MethodZeroin ? interval.IterCount
-                                                                  : 2 * interval.IterCount + 1);
+      expected += 2 + (interval.RootFinderMethode == MethodZeroin ? interval.IterCount : 2 * interval.IterCount + 1);
     }
     EXPECT_EQ(finder->EvaluationCount(), expected);
   }
@@ -227,10 +248,11 @@ TEST(RootFinder, ScanDecidesPairsAsThePairTest) {
       const Extended scale = i % 5 == 0 ? 1.0101L : (i % 5 == 1 ? 1.03L : (i % 11 < 8 ? 3 : 1));
       return (i % 7 == 3 ? -0.01L : 0.01L) * h * (1 + wiggle) * scale;
     };
-    auto finder = Finder(value, xMin, xMax, n);
-    finder->setfctPass([&](const Extended* x, Extended* y, int count, std::int64_t& calls) {
+    TqorFunctionEvaluation how;
+    how.Pass = [&](const Extended* x, Extended* y, int count, std::int64_t& calls) {
       for (int i = 0; i < count; ++i, ++calls) y[i] = value(x[i]);
-    });
+    };
+    auto finder = Finder(value, xMin, xMax, n, how);
     finder->Execute();
     // Pairs bridge the nodes without a value.
     std::vector<Extended> expected;
@@ -238,7 +260,9 @@ TEST(RootFinder, ScanDecidesPairsAsThePairTest) {
     for (int i = 1; i < n; ++i) {
       const Extended x = i * h + xMin;
       if (!IsFiniteReal(value(x))) continue;
-      if (finder->IntervalContainsRoot(left, x, value(left), value(x))) expected.push_back(left);
+      if (finder->IntervalContainsRoot(left, x, value(left), value(x)) &&
+          finder->IntervalHoldsRootAtScale(left, x, value(left), value(x)))
+        expected.push_back(left);
       left = x;
     }
     std::vector<Extended> found;
@@ -247,6 +271,165 @@ TEST(RootFinder, ScanDecidesPairsAsThePairTest) {
     EXPECT_LT(expected.size(), n * 2 / 3u) << "yet not every pair";
     EXPECT_EQ(found, expected);
   }
+}
+
+namespace {
+// A function known at the nodes of one scan only: elsewhere it raises, so that the work
+// of the intervals ends at once and the test looks at the scan's pairs alone.
+class TNodeValues {
+public:
+  void Add(Extended x, Extended y) { values[Key(x)] = y; }
+  Extended operator()(const Extended& x) const {
+    const auto found = values.find(Key(x));
+    if (found == values.end()) throw EConvertError("kein Knoten");
+    return found->second;
+  }
+
+private:
+  static std::pair<std::uint64_t, std::uint16_t> Key(const Extended& x) {
+    std::uint64_t significand;
+    std::uint16_t exponent;
+    std::memcpy(&significand, &x, 8);
+    std::memcpy(&exponent, reinterpret_cast<const char*>(&x) + 8, 2);
+    return {significand, exponent};
+  }
+  std::map<std::pair<std::uint64_t, std::uint16_t>, Extended> values;
+};
+
+// Random node values around the bounds of the pair tests: one hundredth of the spacing
+// and the scan's bounds just above it, within a few units of rounding, also of rounding
+// to double; exact and near zeros, values without a finite value, and steep runs of one
+// sign, which the scan's fast run passes by.
+class TPairValueMaker {
+public:
+  explicit TPairValueMaker(std::uint64_t Seed) : random(Seed) {}
+
+  // A range of n nodes: ordinary, tiny or huge, some with spacings that rounding makes
+  // unequal, some descending.
+  void Range(Extended& xMin, Extended& xMax, int& n) {
+    n = 3 + Pick(1500);
+    const Extended scale = std::pow(10.0L, static_cast<Extended>(Pick(61) - 30));
+    xMin = Uniform(-1, 1) * scale;
+    if (Pick(3) == 0) {
+      // Nodes a few units in the last place apart, a half unit off: spacings differ.
+      const Extended ulp = std::fabs(std::nextafter(xMin, 2 * xMin - 1) - xMin);
+      xMax = xMin + (n - 1) * (4 + Pick(20) + 0.5L) * ulp;
+    } else {
+      xMax = xMin + Uniform(0.01L, 10) * scale;
+    }
+    if (Pick(4) == 0) std::swap(xMin, xMax);
+  }
+
+  // The value at a node Spacing from its left neighbour (h: the nominal spacing).
+  Extended Value(Extended Spacing, Extended h) {
+    if (Pick(20) == 0) sign = -sign;
+    const Extended base = Pick(2) ? std::fabs(Spacing) : std::fabs(h);
+    switch (Pick(12)) {
+      case 0: {  // one hundredth of the spacing, or one of the scan's bounds, within units of rounding
+        const Extended factors[] = {0.01L, 0.0101L, 0.0102L, 0.00999L, 0.0103L};
+        const Extended v = factors[Pick(5)] * base * (1 + (Pick(41) - 20) * 0x1p-63L);
+        return sign * v;
+      }
+      case 1: {  // next to its rounding to double
+        const Extended factors[] = {0.01L, 0.0102L};
+        Extended v = static_cast<double>(factors[Pick(2)] * base);
+        for (int k = Pick(7) - 3; k != 0; k += k > 0 ? -1 : 1) v = std::nextafter(v, k > 0 ? inf : 0.0L);
+        return sign * v;
+      }
+      case 2: {  // rare values: zeros, around MachineEpsilon, none, the ends of double
+        const Extended rare[] = {0.0L,
+                                 -0.0L,
+                                 qnan,
+                                 inf,
+                                 -inf,
+                                 MachineEpsilon(),
+                                 std::nextafter(MachineEpsilon(), inf),
+                                 DBL_MAX,
+                                 std::nextafter(static_cast<Extended>(DBL_MAX), inf),
+                                 1E-4000L,
+                                 1E4000L};
+        return rare[Pick(11)] * (Pick(2) ? sign : 1);
+      }
+      case 3:
+        return -sign * Uniform(0.02L, 100) * base;  // a sign change
+      default:
+        return sign * std::pow(10.0L, Uniform(-1.5L, 4)) * base;  // steep
+    }
+  }
+
+private:
+  Extended Uniform(Extended lo, Extended hi) {
+    return lo + (hi - lo) * std::uniform_real_distribution<double>(0, 1)(random);
+  }
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
+
+  std::mt19937_64 random;
+  Extended sign = 1;
+};
+}  // namespace
+
+// The scan's fast run passes pairs by without the pair test, reading its values in double
+// against bounds set by hand: on random ranges and values around those bounds, every
+// pair it takes must be one IntervalContainsRoot takes (a pair passed by, one it rejects),
+// through the values in passes, one by one, or from a sample.
+TEST(RootFinder, ScanTakesThePairsOfThePairTestOnRandomValues) {
+  TPairValueMaker maker(20261211);
+  RootFinderTestHooks = {};
+  long pairs = 0, taken = 0;
+  for (int range = 0; range < 400; ++range) {
+    Extended xMin, xMax;
+    int n;
+    maker.Range(xMin, xMax, n);
+    const Extended h = NodeSpacing(xMin, xMax, n);
+    std::vector<Extended> x(n), y(n);
+    TNodeValues f;
+    for (int i = 0; i < n; ++i) {
+      x[i] = NodeAt(i, h, xMin);
+      // The first node steep: the scan also takes a zero there, which the pair test does not.
+      y[i] = i == 0 ? 1 + 0.02L * std::fabs(h) : maker.Value(x[i] - x[i - 1], h);
+      f.Add(x[i], y[i]);
+    }
+    TqorFunctionEvaluation how;
+    switch (range % 3) {
+      case 0:
+        how.Pass = [&f](const Extended* nx, Extended* ny, int count, std::int64_t& calls) {
+          for (int i = 0; i < count; ++i, ++calls) ny[i] = f(nx[i]);
+        };
+        break;
+      case 1:
+        how = {.Pure = true, .Pass = {}, .SampleX = x, .SampleY = y};
+        break;
+      default:
+        break;
+    }
+    auto finder = Finder(f, xMin, xMax, n, how);
+    finder->Execute();
+    // Pairs bridge the nodes without a value.
+    std::vector<Extended> expected;
+    int left = 0;
+    for (int i = 1; i < n; ++i) {
+      if (!IsFiniteReal(y[i])) continue;
+      if (finder->IntervalContainsRoot(x[left], x[i], y[left], y[i]) &&
+          finder->IntervalHoldsRootAtScale(x[left], x[i], y[left], y[i]))
+        expected.push_back(x[left]);
+      left = i;
+      ++pairs;
+    }
+    taken += static_cast<long>(expected.size());
+    std::vector<Extended> found;
+    for (int i = 0; i < finder->Intervals().Count(); ++i) found.push_back(finder->Intervals().Items(i)->xMin);
+    ASSERT_EQ(found, expected) << "range " << range << ": [" << static_cast<double>(xMin) << ", "
+                               << static_cast<double>(xMax) << "] with " << n << " nodes";
+  }
+  const TRootFinderTestHooks& scan = RootFinderTestHooks;
+  SCOPED_TRACE("pairs " + std::to_string(pairs) + ", taken " + std::to_string(taken) + ", looked at fast " +
+               std::to_string(scan.FastPairs) + ", passed by " + std::to_string(scan.PassedBy));
+  RecordProperty("pairs", static_cast<int>(pairs));
+  RecordProperty("passedBy", static_cast<int>(scan.PassedBy));
+  RecordProperty("taken", static_cast<int>(taken));
+  EXPECT_GT(scan.FastPairs, pairs * 9 / 10) << "the fast run looks at nearly every pair";
+  EXPECT_GT(scan.PassedBy, pairs / 4) << "and passes many by";
+  EXPECT_GT(taken, pairs / 10) << "yet many pairs are taken";
 }
 
 TEST(RootFinder, ScanErrorsEndExecute) {
@@ -259,10 +442,12 @@ TEST(RootFinder, ScanErrorsEndExecute) {
       {"xMin = xMax", Sine, 1, 1,
        "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EZeroDivide "
        "aufgetreten. Text der Fehlermeldung: Gleitkommadivision durch Null"},
-      {"an error of fct", [](Extended x) -> Extended {
+      {"an error of fct",
+       [](Extended x) -> Extended {
          if (x > 0) throw EConvertError("kaputt");
          return x;
-       }, -1, 1,
+       },
+       -1, 1,
        "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EConvertError "
        "aufgetreten. Text der Fehlermeldung: kaputt"},
   };
@@ -301,9 +486,8 @@ TEST(RootFinder, ErrorsWhileAnIntervalIsWorked) {
   };
   for (const Case& t : cases) {
     SCOPED_TRACE(t.name);
-    auto finder = Finder([&](Extended x) {
-      return x > WindowLow && x < WindowHigh ? t.failure() : TwoRoots(x);
-    }, -2.5L, 2.5L, Nodes);
+    auto finder = Finder([&](Extended x) { return x > WindowLow && x < WindowHigh ? t.failure() : TwoRoots(x); }, -2.5L,
+                         2.5L, Nodes);
     ASSERT_NO_THROW(finder->Execute());
     ASSERT_EQ(finder->Intervals().Count(), 2);
     const TqorRootIntervalCommon& worked = *finder->Intervals().Items(0);
@@ -338,11 +522,13 @@ TEST(RootFinder, AbortPassesThroughEveryCatch) {
   for (const bool inScan : {true, false}) {
     SCOPED_TRACE(inScan ? "in the scan" : "in an interval");
     int calls = 0;
-    auto finder = Finder([&](Extended x) -> Extended {
-      ++calls;
-      if (inScan || (x > WindowLow && x < WindowHigh)) throw ECalculationAborted("Abbruch");
-      return TwoRoots(x);
-    }, -2.5L, 2.5L, Nodes);
+    auto finder = Finder(
+        [&](Extended x) -> Extended {
+          ++calls;
+          if (inScan || (x > WindowLow && x < WindowHigh)) throw ECalculationAborted("Abbruch");
+          return TwoRoots(x);
+        },
+        -2.5L, 2.5L, Nodes);
     EXPECT_THROW(finder->Execute(), ECalculationAborted);
     EXPECT_EQ(finder->EvaluationCount(), calls);
   }
@@ -382,8 +568,7 @@ TEST(RootFinder, PassesOfNodesGiveTheSameCallsAndIntervals) {
     TRecordingFunctions single{{}, t.f}, passes{{}, t.f};
     auto one = Finder(single.Single(), t.xMin, t.xMax, t.n);
     one->Execute();
-    auto many = Finder(passes.Single(), t.xMin, t.xMax, t.n);
-    many->setfctPass(passes.Pass());
+    auto many = Finder(passes.Single(), t.xMin, t.xMax, t.n, {.Pass = passes.Pass()});
     many->Execute();
     EXPECT_GT(passes.passes, 0);
     EXPECT_EQ(passes.calls, single.calls);
@@ -401,8 +586,7 @@ TEST(RootFinder, PassesOfNodesGiveTheSameCallsAndIntervals) {
 // before the next evaluation: those nodes are evaluated one by one, never in a pass.
 TEST(RootFinder, NodesThatMayFaultAreNotEvaluatedInAPass) {
   TRecordingFunctions recording{{}, Sine};
-  auto finder = Finder(recording.Single(), 1, 1, 10);
-  finder->setfctPass(recording.Pass());
+  auto finder = Finder(recording.Single(), 1, 1, 10, {.Pass = recording.Pass()});
   EXPECT_THROW(finder->Execute(), Exception);
   EXPECT_EQ(recording.passes, 0);
   EXPECT_EQ(finder->EvaluationCount(), 2) << "the first pair divides by zero";
@@ -410,8 +594,7 @@ TEST(RootFinder, NodesThatMayFaultAreNotEvaluatedInAPass) {
 
   // Nodes this huge are no fault yet, but their differences come close to one.
   TRecordingFunctions huge{{}, Sine};
-  auto hugeFinder = Finder(huge.Single(), 0, 1E4932L, 5);
-  hugeFinder->setfctPass(huge.Pass());
+  auto hugeFinder = Finder(huge.Single(), 0, 1E4932L, 5, {.Pass = huge.Pass()});
   hugeFinder->Execute();
   EXPECT_EQ(huge.passes, 0);
   EXPECT_EQ(hugeFinder->EvaluationCount(), static_cast<std::int64_t>(huge.calls.size()));
@@ -428,8 +611,7 @@ TEST(RootFinder, APureFunctionIsNotEvaluatedAgainAtTheEnds) {
     auto all = Finder(every.Single(), t.xMin, t.xMax, t.n);
     all->setIntervalProgress([&](int, int) { everyStarts.push_back(every.calls.size()); });
     all->Execute();
-    auto remembering = Finder(pure.Single(), t.xMin, t.xMax, t.n);
-    remembering->setfctPure(true);
+    auto remembering = Finder(pure.Single(), t.xMin, t.xMax, t.n, {.Pure = true});
     remembering->setIntervalProgress([&](int, int) { pureStarts.push_back(pure.calls.size()); });
     remembering->Execute();
 
@@ -438,7 +620,8 @@ TEST(RootFinder, APureFunctionIsNotEvaluatedAgainAtTheEnds) {
     const TqorRootIntervalList& want = all->Intervals();
     ASSERT_EQ(got.Count(), want.Count());
     ASSERT_EQ(pureStarts.size(), everyStarts.size());
-    std::vector<Extended> expected(every.calls.begin(), every.calls.begin() + (everyStarts.empty() ? every.calls.size() : everyStarts[0]));
+    std::vector<Extended> expected(every.calls.begin(),
+                                   every.calls.begin() + (everyStarts.empty() ? every.calls.size() : everyStarts[0]));
     for (int i = 0; i < want.Count(); ++i) {
       const TqorRootIntervalCommon& w = *want.Items(i);
       const TqorRootIntervalCommon& g = *got.Items(i);
@@ -450,7 +633,8 @@ TEST(RootFinder, APureFunctionIsNotEvaluatedAgainAtTheEnds) {
       for (std::size_t k = everyStarts[i]; k < end; ++k)
         if (!SameBits(every.calls[k], w.xMin) && !SameBits(every.calls[k], w.xMax)) expected.push_back(every.calls[k]);
     }
-    EXPECT_LT(pure.calls.size(), every.calls.size() - 2 * want.Count() + 1) << "at least both ends of every interval are taken";
+    EXPECT_LT(pure.calls.size(), every.calls.size() - 2 * want.Count() + 1)
+        << "at least both ends of every interval are taken";
     EXPECT_EQ(pure.calls, expected);
   }
 }
@@ -469,9 +653,7 @@ TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
     TRecordingFunctions plain{{}, t.f}, sampled{{}, t.f};
     auto all = Finder(plain.Single(), t.xMin, t.xMax, t.n);
     all->Execute();
-    auto withSample = Finder(sampled.Single(), t.xMin, t.xMax, t.n);
-    withSample->setfctPure(true);
-    withSample->setSample(x.data(), y.data());
+    auto withSample = Finder(sampled.Single(), t.xMin, t.xMax, t.n, {.Pure = true, .SampleX = x, .SampleY = y});
     withSample->Execute();
     EXPECT_EQ(withSample->EvaluationCount(), all->EvaluationCount());
     ASSERT_EQ(withSample->Intervals().Count(), all->Intervals().Count());
@@ -479,11 +661,136 @@ TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
       EXPECT_TRUE(SameBits(withSample->Intervals().Items(i)->xRoot, all->Intervals().Items(i)->xRoot));
     EXPECT_LE(sampled.calls.size() + t.n, plain.calls.size()) << "no node is evaluated";
 
-    x[t.n / 2] = std::nextafter(x[t.n / 2], x.back() + 1);
-    TRecordingFunctions other{{}, t.f};
-    auto elsewhere = Finder(other.Single(), t.xMin, t.xMax, t.n);
-    elsewhere->setSample(x.data(), y.data());
-    elsewhere->Execute();
-    EXPECT_EQ(other.calls, plain.calls) << "a sample at other nodes is not used";
+    // Samples that are not used: each node is evaluated as without one.
+    TRecordingFunctions unsampled{{}, t.f};
+    Finder(unsampled.Single(), t.xMin, t.xMax, t.n, {.Pure = true})->Execute();
+    const auto expectNotUsed = [&](const char* what, TqorFunctionEvaluation how, const std::vector<Extended>& want) {
+      SCOPED_TRACE(what);
+      TRecordingFunctions other{{}, t.f};
+      Finder(other.Single(), t.xMin, t.xMax, t.n, std::move(how))->Execute();
+      EXPECT_EQ(other.calls, want);
+    };
+    for (const int i : {1, 2, t.n / 3, t.n / 2, t.n - 2, t.n - 1}) {
+      SCOPED_TRACE(i);
+      std::vector<Extended> moved = x;
+      moved[i] = std::nextafter(moved[i], i % 2 ? inf : -inf);
+      expectNotUsed("one node is off by a unit", {.Pure = true, .SampleX = moved, .SampleY = y}, unsampled.calls);
+    }
+    for (int i = 1; i < t.n; ++i) {
+      if (x[i] != 0) continue;
+      std::vector<Extended> negativeZero = x;
+      negativeZero[i] = -0.0L;
+      expectNotUsed("a zero node as -0", {.Pure = true, .SampleX = negativeZero, .SampleY = y}, unsampled.calls);
+    }
+    const std::span<const Extended> shorterX = std::span(x).first(t.n - 1), shorterY = std::span(y).first(t.n - 1);
+    expectNotUsed("the sample is short", {.Pure = true, .SampleX = shorterX, .SampleY = shorterY}, unsampled.calls);
+    expectNotUsed("values are missing", {.Pure = true, .SampleX = x, .SampleY = shorterY}, unsampled.calls);
+    expectNotUsed("f is not pure", {.SampleX = x, .SampleY = y}, plain.calls);
   }
+}
+
+namespace {
+// f as a script computes it: in double, from x rounded to double, the flags kept.
+RealFunction InDouble(double (*f)(double)) {
+  return [f](const Extended& x) {
+    TFloatEnvGuard guard;
+    return static_cast<Extended>(f(static_cast<double>(x)));
+  };
+}
+}  // namespace
+
+// Ranges far from 1 and functions far from 1: every root once, in a row of its own
+// interval, with a relative error below 1E-15, as at ordinary scales. Absolute tests of
+// zero and small values took every pair of a wide range, or of a range of a few
+// millionths, and a node value of 2.7E-20 for a zero of x - 1E-300.
+TEST(RootFinder, EachRootOnceAtEveryScale) {
+  const Extended ln2 = 0.693147180559945309417L, pi = 3.14159265358979323846L;
+  const auto pis = [pi](Extended unit, int from, int to) {
+    std::vector<Extended> roots;
+    for (int k = from; k <= to; ++k) roots.push_back(k * pi * unit);
+    return roots;
+  };
+  const Extended defaultAbs = 2 * MachineEpsilon();
+  struct Case {
+    const char* name;
+    double (*f)(double);
+    Extended xMin, xMax, absErr, relErr;
+    std::vector<Extended> roots;  // one row each, in scan order
+  } cases[] = {
+      {"exp(1e-50*x)-2 on +-1e50",
+       [](double x) { return std::exp(1e-50 * x) - 2; },
+       -1E50L,
+       1E50L,
+       defaultAbs,
+       0,
+       {ln2 * 1E50L}},
+      {"sin(x/100000) on +-1e6", [](double x) { return std::sin(x / 100000); }, -1E6L, 1E6L, defaultAbs, 0,
+       pis(1E5L, -3, 3)},
+      {"(x-2E-6)*(x-2.5E-6) on [1E-6, 3E-6]",
+       [](double x) { return (x - 2E-6) * (x - 2.5E-6); },
+       1E-6L,
+       3E-6L,
+       defaultAbs,
+       0,
+       {2E-6L, 2.5E-6L}},
+      {"x-1e-300, relative bounds", [](double x) { return x - 1E-300; }, -1, 1, 0, 1E-18L, {1E-300L}},
+      {"sin(1e300*x) on [0, 2e-299], relative bounds", [](double x) { return std::sin(1E300 * x); }, 0, 2E-299L, 0,
+       1E-18L, pis(1E-300L, 0, 6)},
+      {"(1e300*x-1)*(1e300*x+2), relative bounds",
+       [](double x) { return (1E300 * x - 1) * (1E300 * x + 2); },
+       -3E-300L,
+       3E-300L,
+       0,
+       1E-18L,
+       {-2E-300L, 1E-300L}},
+      {"exp(1e50*x)-2, relative bounds",
+       [](double x) { return std::exp(1E50 * x) - 2; },
+       -1E-50L,
+       1E-50L,
+       0,
+       1E-18L,
+       {ln2 * 1E-50L}},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    auto finder = Finder(InDouble(t.f), t.xMin, t.xMax, Nodes);
+    finder->setAbsErrorBound(t.absErr);
+    finder->setRelErrorBound(t.relErr);
+    finder->Execute();
+    const TqorRootIntervalList& rows = finder->Intervals();
+    ASSERT_EQ(rows.Count(), static_cast<int>(t.roots.size()));
+    for (int i = 0; i < rows.Count(); ++i) {
+      SCOPED_TRACE(i);
+      const TqorRootIntervalCommon& row = *rows.Items(i);
+      EXPECT_TRUE(row.RootExists) << row.ResultMessage;
+      const Extended want = t.roots[i];
+      const Extended error = want == 0 ? std::fabs(row.xRoot) : std::fabs(row.xRoot - want) / std::fabs(want);
+      EXPECT_LT(error, 1E-15L) << static_cast<double>(row.xRoot);
+      EXPECT_TRUE(row.xMin <= row.xRoot && row.xRoot <= row.xMax) << "in its own interval";
+    }
+  }
+}
+
+// The secant method may walk from a pair where f comes close to zero to a root far away,
+// which a row of its own already holds: that row is not the far root's.
+TEST(RootFinder, ASecantRootOutsideItsIntervalIsNotItsRow) {
+  // Near 0 f is about -0.9E-6, small against the spacing; the only root is 0.9.
+  auto finder = Finder(InDouble([](double x) { return (x * x + 1E-6) * (x - 0.9); }), -1, 1, Nodes);
+  finder->Execute();
+  int roots = 0, outside = 0;
+  for (int i = 0; i < finder->Intervals().Count(); ++i) {
+    const TqorRootIntervalCommon& row = *finder->Intervals().Items(i);
+    if (row.RootExists) {
+      ++roots;
+      EXPECT_NEAR(static_cast<double>(row.xRoot), 0.9, 1E-15);
+      EXPECT_EQ(row.RootFinderMethode, MethodZeroin);
+    } else if (row.ResultMessage.rfind("Sekantenverfahren: erreichte Nullstelle x = 0.9 liegt außerhalb des "
+                                       "Intervalls",
+                                       0) == 0) {
+      ++outside;
+      EXPECT_EQ(row.Kind, TqorRootKind::None);
+    }
+  }
+  EXPECT_EQ(roots, 1);
+  EXPECT_GT(outside, 0) << "the pairs near 0 are worked, and say where the method went";
 }
