@@ -24,6 +24,8 @@ const char* RootKindText(TqorRootKind Kind) {
     case TqorRootKind::Pole: return "Polstelle";
     case TqorRootKind::Touching: return "Berührstelle";
     case TqorRootKind::Jump: return "Sprungstelle";
+    case TqorRootKind::Proved: return "Bewiesen";
+    case TqorRootKind::Undecided: return "Nicht entschieden";
     default: return "";
   }
 }
