@@ -294,11 +294,14 @@ void TqorBallArithmetic::Apply<TqorOp::Rad>(TValue& r, const TValue& a) const {
   Scale(r, a, qorLua::RadiansPerDegree, false, Prec);
 }
 
+// The program's stack lives as long as the function, so that its series keep their
+// memory from one call to the next: setting up and clearing a stack of series per call
+// cost as much as the arithmetic. The function is thus for one thread at a time.
 TqorBallSeries BallSeriesOf(std::shared_ptr<const TqorLuaExpression> Expression) {
-  return [Expression](arb_ptr Out, arb_srcptr X, slong Order, slong Prec) {
+  auto stack = std::make_shared<std::array<TqorBallPoly, qorMaxStack>>();
+  return [Expression, stack](arb_ptr Out, arb_srcptr X, slong Order, slong Prec) {
     TqorBallArithmetic arithmetic{X, Order, Prec};
-    std::array<TqorBallPoly, qorMaxStack> stack;
-    const TqorBallPoly& f = Expression->Evaluate(arithmetic, stack.data());
+    const TqorBallPoly& f = Expression->Evaluate(arithmetic, stack->data());
     for (slong i = 0; i < Order; ++i) arb_poly_get_coeff_arb(Out + i, f.get(), i);
   };
 }

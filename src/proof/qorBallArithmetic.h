@@ -49,5 +49,6 @@ struct TqorBallArithmetic {
   void Apply(TValue& r, const TValue& a, const TValue& b) const;
 };
 
-// Expression as f over balls for the proved search.
+// Expression as f over balls for the proved search; the function (and its copies) may
+// be called from one thread at a time.
 TqorBallSeries BallSeriesOf(std::shared_ptr<const TqorLuaExpression> Expression);

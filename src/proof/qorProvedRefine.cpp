@@ -14,6 +14,10 @@ constexpr slong RefinePrecMax = 4096;
 constexpr int MaxBisections = 1200;
 // Bits Newton's method adds to f's evaluations near the root, where f is small.
 constexpr slong NewtonExtraPrec = 32;
+// Bits of the root halving gives before Newton's method takes over, and the bits that
+// method then aims at: more than a double has, so that the nearest one is decided.
+constexpr slong NewtonStartBits = 16;
+constexpr slong DoubleNewtonBits = 96;
 // Decimal digits to bits, rounded up.
 constexpr double BitsPerDigit = 3.3219280948873623;
 // Bits beyond the digits asked for, so that the last digit is settled by the radius.
@@ -59,29 +63,46 @@ bool NarrowFor(const TEnclosure& E, slong Bits) {
   return arf_cmp(width.get(), scale.get()) <= 0;
 }
 
-// The root with Digits digits by Newton's method from E, which it narrows; the
-// enclosure itself when Newton's method does not converge from it.
-std::string NewtonDigits(const TqorCountedSeries& f, TEnclosure& E, TSign SignLo, int Digits) {
-  const slong bits = DigitBits(Digits);
-  TqorArb start, root;
-  arb_set_interval_arf(start.get(), E.Lo.get(), E.Hi.get(), bits);
+// Narrows E to Bits correct bits of its root by Newton's method into Root; false (E
+// as it was) when Newton's method does not converge from E.
+bool NewtonNarrow(const TqorCountedSeries& f, TEnclosure& E, slong Bits, TqorArb& Root) {
+  TqorArb start;
+  arb_set_interval_arf(start.get(), E.Lo.get(), E.Hi.get(), Bits);
   TqorArf factor;
   void* param = const_cast<TqorCountedSeries*>(&f);
-  arb_calc_newton_conv_factor(factor.get(), TqorCountedSeries::Call, param, start.get(), bits);
-  const int code = arb_calc_refine_root_newton(root.get(), TqorCountedSeries::Call, param, start.get(), start.get(),
-                                               factor.get(), NewtonExtraPrec, bits);
-  if (code == ARB_CALC_SUCCESS && arb_is_finite(root.get()) && arb_rel_accuracy_bits(root.get()) >= bits - GuardBits) {
-    TqorArf lo, hi;
-    arb_get_lbound_arf(lo.get(), root.get(), bits);
-    arb_get_ubound_arf(hi.get(), root.get(), bits);
-    if (arf_cmp(lo.get(), E.Lo.get()) > 0) E.Lo = lo;
-    if (arf_cmp(hi.get(), E.Hi.get()) < 0) E.Hi = hi;
-    return ArbText(root.get(), Digits);
-  }
+  arb_calc_newton_conv_factor(factor.get(), TqorCountedSeries::Call, param, start.get(), Bits);
+  const int code = arb_calc_refine_root_newton(Root.get(), TqorCountedSeries::Call, param, start.get(), start.get(),
+                                               factor.get(), NewtonExtraPrec, Bits);
+  if (code != ARB_CALC_SUCCESS || !arb_is_finite(Root.get()) || arb_rel_accuracy_bits(Root.get()) < Bits - GuardBits)
+    return false;
+  TqorArf lo, hi;
+  arb_get_lbound_arf(lo.get(), Root.get(), Bits);
+  arb_get_ubound_arf(hi.get(), Root.get(), Bits);
+  if (arf_cmp(lo.get(), E.Lo.get()) > 0) E.Lo = lo;
+  if (arf_cmp(hi.get(), E.Hi.get()) < 0) E.Hi = hi;
+  return true;
+}
+
+// The root with Digits digits by Newton's method from E, which it narrows; by
+// bisection when Newton's method does not converge from E.
+std::string NewtonDigits(const TqorCountedSeries& f, TEnclosure& E, TSign SignLo, int Digits) {
+  const slong bits = DigitBits(Digits);
+  TqorArb root;
+  if (NewtonNarrow(f, E, bits, root)) return ArbText(root.get(), Digits);
   Bisect(f, E, SignLo, [bits](const TEnclosure& e) { return NarrowFor(e, bits); });
   TqorArb ball;
   arb_set_interval_arf(ball.get(), E.Lo.get(), E.Hi.get(), bits);
   return ArbText(ball.get(), Digits);
+}
+
+// Narrows E until it decides the double nearest to its root: a few halvings until
+// Newton's method surely converges, Newton's method, and halvings where it did not.
+void NarrowToDouble(const TqorCountedSeries& f, TEnclosure& E, TSign SignLo) {
+  const auto decided = [](const TEnclosure& e) { return e.DecidesDouble(); };
+  Bisect(f, E, SignLo, [&](const TEnclosure& e) { return decided(e) || NarrowFor(e, NewtonStartBits); });
+  TqorArb root;
+  if (!E.Exact && !E.DecidesDouble()) NewtonNarrow(f, E, DoubleNewtonBits, root);
+  Bisect(f, E, SignLo, decided);
 }
 }  // namespace
 
@@ -141,7 +162,7 @@ TqorProvedBlock RefineRoot(const TqorCountedSeries& f, double a, double b, TSign
   TEnclosure e;
   e.Lo = TqorArf(a);
   e.Hi = TqorArf(b);
-  Bisect(f, e, sa, [](const TEnclosure& enclosure) { return enclosure.DecidesDouble(); });
+  NarrowToDouble(f, e, sa);
   TqorProvedBlock row;
   if (Digits > 0) row.Digits = e.Exact ? ExactText(e.Lo.get(), Digits) : NewtonDigits(f, e, sa, Digits);
   TqorArf middle, width;
