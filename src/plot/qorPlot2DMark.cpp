@@ -9,3 +9,8 @@ void TqorPlotMarkCircle::Draw(int32_t x, int32_t y) {
   TqorPlotMark::Draw(x, y);
   Canvas->Ellipse(x - Radius, y - Radius, x + Radius, y + Radius);
 }
+
+void TqorPlotMarkSquare::Draw(int32_t x, int32_t y) {
+  TqorPlotMark::Draw(x, y);
+  Canvas->Rectangle(x - HalfSide, y - HalfSide, x + HalfSide, y + HalfSide);
+}

@@ -33,5 +33,13 @@ public:
   void Draw(int32_t x, int32_t y) override;
 };
 
+// A square of 2 * HalfSide pixels around the point.
+class TqorPlotMarkSquare : public TqorPlotMark {
+public:
+  int32_t HalfSide = 5;  // pixels from the point to the outline
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
 // A class reference of marks: a graph creates its mark through it.
 using TqorPlotMarkClass = TqorClassRef<TqorPlotMark>;

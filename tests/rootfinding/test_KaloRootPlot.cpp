@@ -207,6 +207,32 @@ TEST(KaloRootPlot, ADraggedRangeLiesOnTheAxisAndIsRoundedToAPixel) {
   EXPECT_EQ(w.plot.XRangeBetween(ax.Start + 50, ax.Start + 50), std::nullopt);
 }
 
+// Proved roots get square marks of their own, after the sampled roots' circles, which
+// keep their place even when the sampling found none.
+TEST(KaloRootPlot, ProvedRootsAreSquaresAfterTheCircles) {
+  const struct {
+    const char* Text;
+    std::size_t Sampled, Proved;
+  } cases[] = {{"tan(x)", 3, 3}, {"exp(-((x-0.3)/1e-4)^2)-0.5", 0, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    Window w;
+    w.task.setProveRoots(true);
+    w.task.setxMin(-4);
+    w.task.setxMax(4);
+    w.calc.Execute({c.Text, -4, 4, 100});
+    w.plot.Update(w.calc);
+    ASSERT_EQ(w.plot.Plot2D().Graph().Count(), 3);
+    EXPECT_EQ(w.Graph(1).ValueX.size(), c.Sampled);
+    EXPECT_EQ(w.plot.RootCount(), static_cast<int>(c.Sampled));
+    TqorPlotGraph& proved = w.Graph(2);
+    EXPECT_EQ(proved.ValueX, w.calc.ProvedRootX());
+    EXPECT_EQ(proved.ValueX.size(), c.Proved);
+    EXPECT_NE(dynamic_cast<TqorPlotMarkSquare*>(proved.Mark()), nullptr);
+    EXPECT_EQ(proved.Pen().Style, TqorPenStyle::psClear);
+  }
+}
+
 TEST(KaloRootPlot, RootMarksStandForTheRowsWithARoot) {
   TqorMemoryDataset roots;
   DefineRootTable(roots);
