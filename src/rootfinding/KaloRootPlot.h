@@ -64,7 +64,8 @@ public:
   // As above with Calc's values and roots; the function's line is also broken between
   // neighbouring nodes inside an interval that holds a pole or a jump, so that the line
   // does not cross zero where f has no root.
-  // The proved roots of Calc, when there are any, are a third graph of square marks.
+  // The proved roots of Calc, when the proof ran, are a third graph of square marks and
+  // its undecided regions a fourth of shaded bands.
   void Update(const TKaloRootCalculation& Calc, const TBusyStatus& BusyStatus = {});
 
   // Draws the plot at Size pixels and returns the drawing, valid until the next Render.
