@@ -21,7 +21,6 @@
 
 #include "qorLuaOperations.h"
 
-#include <concepts>
 #include <vector>
 
 // One step of a program in postfix order: operands before their operation. Binary

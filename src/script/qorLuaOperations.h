@@ -11,19 +11,19 @@
 #include <string_view>
 #include <vector>
 
-// In the table's order.
+// In the table's order: values, Lua's arithmetic operators, Lua's math library.
 enum class TqorOp : unsigned char {
   Number,
   X,
   Pi,
-  Huge,  // values
+  Huge,
   Add,
   Sub,
   Mul,
   Div,
   Mod,
   Pow,
-  Neg,  // Lua's arithmetic operators
+  Neg,
   Abs,
   Acos,
   Asin,
@@ -33,7 +33,7 @@ enum class TqorOp : unsigned char {
   Cos,
   Cosh,
   Deg,
-  Exp,  // Lua's math library
+  Exp,
   Floor,
   Fmod,
   Log,
@@ -45,7 +45,7 @@ enum class TqorOp : unsigned char {
   Sinh,
   Sqrt,
   Tan,
-  Tanh,
+  Tanh
 };
 
 struct TqorOperation {
@@ -149,4 +149,4 @@ static_assert(qorOperationsInOrder(), "qorOperations is indexed by TqorOp");
 
 // The names the prelude binds without "math.", in alphabetical order: those of the
 // table marked Short and the Lua-only ones.
-std::vector<std::string_view> qorPreludeNames();
+const std::vector<std::string_view>& qorPreludeNames();
