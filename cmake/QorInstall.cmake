@@ -27,7 +27,8 @@ add_custom_command(OUTPUT ${QOR_ICON_FOLDER}/hicolor/scalable/apps/qorKaloTools.
 add_custom_target(program_icon ALL DEPENDS ${QOR_ICON_FOLDER}/hicolor/scalable/apps/qorKaloTools.svg)
 install(DIRECTORY ${QOR_ICON_FOLDER}/hicolor DESTINATION share/icons)
 
-# The Debian package installs below /usr. Lua is loaded at run time and the fonts and
+# The Debian package installs below /usr. Arb (with FLINT, MPFR and GMP) proves roots.
+# Lua is loaded at run time and the fonts and
 # Qt's translations are data, so no library link names them: they are listed here.
 set(CPACK_PACKAGE_NAME qorkalotools)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -39,7 +40,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libc6, libstdc++6, liblua5.1-0, libpugixml1v5, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6svg6 (>= 6.4), fonts-liberation2, qt6-translations-l10n")
+  "libc6, libstdc++6, liblua5.1-0, libpugixml1v5, libflint-arb2, libflint17, libmpfr6, libgmp10, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6svg6 (>= 6.4), fonts-liberation2, qt6-translations-l10n")
 include(CPack)
 
 if(QOR_TESTS)

@@ -5,6 +5,7 @@ QOR_PACKAGES=(
   qt6-base-dev qt6-svg-dev libgl-dev
   liblua5.1-0 liblua5.1-0-dev
   libpugixml-dev
+  libflint-arb-dev libflint-dev libmpfr-dev libgmp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 qt6-translations-l10n
   xvfb xauth poppler-utils

@@ -8,6 +8,7 @@
 #include "qorFileIO.h"
 #include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
+#include "qorProvedRoots.h"
 #include "qorStrUtils.h"
 #include "qorValue.h"
 #include "qorVersionInfo.h"
@@ -46,6 +47,7 @@ const char* const HelpText =
     "            [--nodes N] [--abs E] [--rel E] [--values DATEI] [--roots DATEI]\n"
     "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
     "            [--touching] [--format table|csv|json] [--time-limit SEKUNDEN]\n"
+    "            [--prove [--digits N]]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -60,6 +62,11 @@ const char* const HelpText =
     "  --nodes N            Anzahl der Stützstellen, 10 bis 10000 (Standard 200)\n"
     "  --abs E, --rel E     absolute und relative Fehlerschranke\n"
     "  --touching           auch Berührstellen suchen (f berührt Null ohne Vorzeichenwechsel)\n"
+    "  --prove              Nullstellen beweisen: jede Nullstelle mit einem Intervall, in dem\n"
+    "                       sie bewiesen die einzige ist, nicht entschiedene Bereiche mit Grund;\n"
+    "                       im übrigen Bereich hat f bewiesen keine Nullstelle (nur für\n"
+    "                       einfache Ausdrücke in x; das Zeitlimit gilt für den ganzen Beweis)\n"
+    "  --digits N           bewiesene Nullstellen mit N gültigen Stellen (1 bis 50) und Radius\n"
     "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
@@ -97,6 +104,8 @@ struct TOptions {
   std::optional<double> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
   bool Touching = false;
+  bool Prove = false;
+  std::optional<int> Digits;
   std::optional<std::pair<Extended, Extended>> Zeroin;
   int FMax = DefaultFMax;
   TFormat Format = TFormat::Table;
@@ -227,6 +236,8 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--abs") o.AbsErr = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--rel") o.RelErr = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--touching") o.Touching = true;
+    else if (opt == "--prove") o.Prove = true;
+    else if (opt == "--digits") o.Digits = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--fmax") o.FMax = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--format") o.Format = ParseFormat(args.ValueOf(opt));
@@ -244,6 +255,10 @@ TOptions ParseOptions(const QStringList& Args) {
     Usage(QStringLiteral("--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, "
                          "nicht mit --zeroin."));
   if (o.PlotSize && !o.PlotFile) Usage(QStringLiteral("--size gibt es nur mit --plot."));
+  if (o.Digits && !o.Prove) Usage(QStringLiteral("--digits gibt es nur mit --prove."));
+  if (o.Digits && (*o.Digits < 1 || *o.Digits > MaxProofDigits))
+    Usage(QStringLiteral("--digits erwartet 1 bis %1 Stellen, nicht %2.").arg(MaxProofDigits).arg(*o.Digits));
+  if (o.Prove && o.Zeroin) Usage(QStringLiteral("--prove gibt es nur für die Berechnung, nicht mit --zeroin."));
   return o;
 }
 
@@ -274,6 +289,8 @@ void MakeTask(const TOptions& o, TKaloPersistRootFinding& Task) {
   if (o.AbsErr) Task.setAbsErrorBound(*o.AbsErr);
   if (o.RelErr) Task.setRelErrorBound(*o.RelErr);
   if (o.Touching) Task.setTouchingRoots(true);
+  if (o.Prove) Task.setProveRoots(true);
+  if (o.Digits) Task.setProofDigits(*o.Digits);
 }
 
 // ---- output -------------------------------------------------------------------------
@@ -458,6 +475,7 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
     return ExitError;
   }
   if (const QString note = calc.NoValueNote(); !note.isEmpty()) Err << note << '\n';
+  if (!calc.ProofNote().isEmpty()) Err << calc.ProofNote() << '\n';
   return ExitOk;
 }
 

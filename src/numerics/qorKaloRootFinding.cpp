@@ -28,6 +28,10 @@ const char* RootKindText(TqorRootKind Kind) {
       return "Berührstelle";
     case TqorRootKind::Jump:
       return "Sprungstelle";
+    case TqorRootKind::Proved:
+      return "Bewiesen";
+    case TqorRootKind::Undecided:
+      return "Nicht entschieden";
     default:
       return "";
   }

@@ -36,10 +36,14 @@ enum class TqorRootKind {
   Pole,      // a sign change across a pole, no root ("Polstelle")
   Touching,  // a root where f touches zero, found as a minimum of |f| ("Berührstelle")
   Jump,      // a sign change across a jump, no root ("Sprungstelle")
+  // Rows of the proved search: a proved root, or the rest of the range proved free of
+  // roots ("Bewiesen"); a region the proof could not decide ("Nicht entschieden").
+  Proved,
+  Undecided,
 };
 
 // The kind's name as the exports write it: "Nullstelle", "Polstelle", "Berührstelle",
-// "Sprungstelle", or "" for None.
+// "Sprungstelle", "Bewiesen", "Nicht entschieden", or "" for None.
 const char* RootKindText(TqorRootKind Kind);
 
 // One pair of nodes that may enclose a root, and what working it gave. A new interval
@@ -51,8 +55,8 @@ public:
   Extended xRoot = 0;       // the root, when one was found
   Extended yRoot = 0;       // the function value at xRoot
   bool RootExists = false;  // a root was found
-  // Root or Touching exactly when RootExists; for a pole or jump xRoot and yRoot hold
-  // where the solver ended.
+  // Root or Touching exactly when RootExists, or Proved for a proved root; for a pole or
+  // jump xRoot and yRoot hold where the solver ended.
   TqorRootKind Kind = TqorRootKind::None;
   // Zeroin: function evaluations; secant method: iterations; 0 for a root at an end.
   int IterCount = 0;

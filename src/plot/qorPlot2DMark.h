@@ -33,5 +33,24 @@ public:
   void Draw(int32_t x, int32_t y) override;
 };
 
+// A square of 2 * HalfSide pixels around the point.
+class TqorPlotMarkSquare : public TqorPlotMark {
+public:
+  int32_t HalfSide = 5;  // pixels from the point to the outline
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
+// A grey band of 2 * HalfWidth by 2 * HalfHeight pixels around the point, without an
+// outline: it shades a place rather than marking a point.
+class TqorPlotMarkBand : public TqorPlotMark {
+public:
+  TqorPlotMarkBand();
+  int32_t HalfWidth = 3;
+  int32_t HalfHeight = 24;
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
 // A class reference of marks: a graph creates its mark through it.
 using TqorPlotMarkClass = TqorClassRef<TqorPlotMark>;

@@ -4,10 +4,12 @@
 #include "qorException.h"
 #include "qorFileUtils.h"
 #include "qorFloatFaults.h"
+#include "qorProvedRoots.h"
 #include "qorStrUtils.h"
 #include "qorValue.h"
 #include "qorXMLDoc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -22,6 +24,8 @@ const char* const AttrAbsErrorBound = "AbsErrorBound";
 const char* const AttrRelErrorBound = "RelErrorBound";
 const char* const AttrNodeCount = "NodeCount";
 const char* const AttrTouchingRoots = "TouchingRoots";
+const char* const AttrProveRoots = "ProveRoots";
+const char* const AttrProofDigits = "ProofDigits";
 
 const char* const MsgAttribute = "Attribut '%1': %2";
 // A real beyond the double range, which the file cannot hold.
@@ -154,6 +158,8 @@ void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
   FRelErrorBound = Source.FRelErrorBound;
   FNodeCount = Source.FNodeCount;
   FTouchingRoots = Source.FTouchingRoots;
+  FProveRoots = Source.FProveRoots;
+  FProofDigits = Source.FProofDigits;
 }
 
 void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
@@ -164,6 +170,8 @@ void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
   Elem.CreateAttribute(AttrNodeCount, FNodeCount);
   // Written only when set, so that a task without the search is saved as it always was.
   if (FTouchingRoots) Elem.CreateAttribute(AttrTouchingRoots, true);
+  if (FProveRoots) Elem.CreateAttribute(AttrProveRoots, true);
+  if (FProofDigits > 0) Elem.CreateAttribute(AttrProofDigits, FProofDigits);
   FRootFunction->WriteToElement(Elem);
 }
 
@@ -184,6 +192,8 @@ void TKaloPersistRootFinding::ReadFields(TqorXMLNode& Elem) {
   FNodeCount = ReadInteger(Elem, AttrNodeCount, FNodeCount);
   // Tasks stored before the search existed run as they always did.
   FTouchingRoots = ReadAttribute(Elem, AttrTouchingRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
+  FProveRoots = ReadAttribute(Elem, AttrProveRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
+  FProofDigits = std::clamp(ReadInteger(Elem, AttrProofDigits, 0), 0, MaxProofDigits);
   FRootFunction->ReadFromElement(Elem);
 }
 

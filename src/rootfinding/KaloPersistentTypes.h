@@ -71,16 +71,24 @@ public:
   // Also search roots where f touches zero between nodes ("Berührstellen suchen").
   bool TouchingRoots() const { return FTouchingRoots; }
   void setTouchingRoots(bool value) { FTouchingRoots = value; }
+  // Also run the proved search ("Nullstellen beweisen") and refine its roots to
+  // ProofDigits digits (0: to the nearest double; at most MaxProofDigits).
+  bool ProveRoots() const { return FProveRoots; }
+  void setProveRoots(bool value) { FProveRoots = value; }
+  int ProofDigits() const { return FProofDigits; }
+  void setProofDigits(int value) { FProofDigits = value; }
 
   // The attributes xMin, xMax, AbsErrorBound, RelErrorBound (reals rounded to double)
-  // and NodeCount on the current element (TouchingRoots too, only when set), then the
-  // Function element. A real without a
+  // and NodeCount on the current element (TouchingRoots, ProveRoots and ProofDigits too,
+  // only when set), then the Function element. A real without a
   // finite double (beyond about 1.8E+308, infinite, NaN) raises EConvertError naming
   // the attribute, since the file could not be read back.
   void WriteToElement(TqorXMLNode& Elem) const override;
   // Reads the same attributes and the function, all or nothing: when a value has the
   // wrong kind (EConvertError naming the attribute), the task keeps every field.
-  // Missing attributes keep their fields, except that a missing TouchingRoots is off.
+  // Missing attributes keep their fields, except that a missing TouchingRoots or
+  // ProveRoots is off and a missing ProofDigits is 0; ProofDigits is held to 0 to
+  // MaxProofDigits.
   void ReadFromElement(TqorXMLNode& Elem) override;
 
 private:
@@ -94,6 +102,8 @@ private:
   Extended FRelErrorBound = 0;
   int FNodeCount = 200;
   bool FTouchingRoots = false;
+  bool FProveRoots = false;
+  int FProofDigits = 0;
 };
 
 // The document element of a task file.

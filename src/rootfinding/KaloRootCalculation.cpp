@@ -1,5 +1,6 @@
 #include "KaloRootCalculation.h"
 
+#include "KaloProvedRoots.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorKaloRootFinding.h"
@@ -55,7 +56,9 @@ TKaloRootCalculation::~TKaloRootCalculation() = default;
 QString ProgressText(TKaloPhase Phase, int Done, int Total) {
   if (Phase == TKaloPhase::Intervals) return QStringLiteral("Nullstellen suchen ... %1 von %2").arg(Done).arg(Total);
   const int percent = Total > 0 ? static_cast<int>(std::int64_t{std::clamp(Done, 0, Total)} * 100 / Total) : 0;
-  const char* step = Phase == TKaloPhase::Sampling ? "Funktion berechnen" : "Nullstellen ermitteln";
+  const char* step = Phase == TKaloPhase::Sampling ? "Funktion berechnen"
+                     : Phase == TKaloPhase::Scan   ? "Nullstellen ermitteln"
+                                                   : "Nullstellen beweisen";
   return QStringLiteral("%1 ... %2 %").arg(QString::fromLatin1(step)).arg(percent);
 }
 
@@ -172,7 +175,38 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   finder.setTouchingRoots(FTask.TouchingRoots());
   RunFinder(finder);
   CheckCancelled();
-  FillRootTable(finder.Intervals());
+  const std::vector<TqorRootIntervalCommon> proved = ProvedRows(Input);
+  CheckCancelled();
+  FillRootTable(finder.Intervals(), proved);
+}
+
+// The proof's time budget is the one evaluation of f may take: to the user it is one
+// more look at f. Its evaluations count with the others.
+std::vector<TqorRootIntervalCommon> TKaloRootCalculation::ProvedRows(const TKaloCalculationInput& Input) {
+  FProofNote.clear();
+  if (!FTask.ProveRoots()) return {};
+  EnterPhase(TKaloPhase::Proof, 100);
+  TKaloProofRequest request;
+  request.FunctionText = FTask.RootFunction().FunctionScript();
+  request.SimpleScript = FTask.RootFunction().SimpleScript();
+  request.xMin = Input.xMin;
+  request.xMax = Input.xMax;
+  request.Digits = FTask.ProofDigits();
+  request.Budget = FScriptSettings.EvaluationBudget;
+  request.Check = [this] { CheckCancelled(); };
+  // Reported as seldom as the script's watcher reports the other phases.
+  auto lastReport = std::chrono::steady_clock::now();
+  request.Progress = [this, &lastReport](int Percent) {
+    FPhaseDone = Percent;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastReport < WatcherInterval) return;
+    lastReport = now;
+    ReportProgress(0);
+  };
+  TKaloProofOutcome outcome = ProveRoots(request);
+  FEvaluationCount += outcome.Evaluations;
+  FProofNote = outcome.Note;
+  return std::move(outcome.Rows);
 }
 
 // A failed scan leaves the roots table empty; a stopped calculation leaves it as it was.
@@ -259,40 +293,44 @@ struct TKaloRootCalculation::TRootFields {
   TqorField &ID, &xIntervalMin, &xIntervalMax, &RootFinder, &RootExists, &ResultMessage, &xRoot, &yRoot, &IterCount;
 };
 
-void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals) {
+void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals,
+                                         const std::vector<TqorRootIntervalCommon>& Proved) {
   TqorDisableControlsGuard paused(FRoots);
   FRoots.Close();
   FRoots.Open();
   FRootX.clear();
   FRootY.clear();
+  FProvedX.clear();
+  FProvedY.clear();
   FIntervals.clear();
   if (!FRootFields) FRootFields = std::make_unique<const TRootFields>(FRoots);
-  const TRootFields& fields = *FRootFields;
-  // Rows share the few names of methods: each is converted once.
-  std::string methodText;
-  QString method;
-  for (int i = 0; i < Intervals.Count(); ++i) {
-    const TqorRootIntervalCommon& interval = *Intervals.Items(i);
-    FRoots.Append();
-    fields.ID.setAsInteger(i);
-    fields.xIntervalMin.setAsFloat(static_cast<double>(interval.xMin));
-    fields.xIntervalMax.setAsFloat(static_cast<double>(interval.xMax));
-    if (i == 0 || interval.RootFinderMethode != methodText) {
-      methodText = interval.RootFinderMethode;
-      method = QString::fromStdString(methodText);
-    }
-    fields.RootFinder.setAsString(method);
-    fields.RootExists.setAsBoolean(interval.RootExists);
-    fields.ResultMessage.setAsString(QString::fromStdString(interval.ResultMessage));
-    if (interval.RootExists) {
-      fields.xRoot.setAsFloat(static_cast<double>(interval.xRoot));
-      fields.yRoot.setAsFloat(static_cast<double>(interval.yRoot));
-      fields.IterCount.setAsInteger(interval.IterCount);
-      FRootX.push_back(interval.xRoot);
-      FRootY.push_back(interval.yRoot);
-    }
-    FRoots.Post();
-    FIntervals.push_back(interval);
-  }
+  for (int i = 0; i < Intervals.Count(); ++i) AppendRow(i, *Intervals.Items(i));
+  for (const TqorRootIntervalCommon& row : Proved) AppendRow(static_cast<int>(FIntervals.size()), row);
   FRoots.First();
+}
+
+// Rows share the few names of methods: each is converted once.
+void TKaloRootCalculation::AppendRow(int ID, const TqorRootIntervalCommon& Interval) {
+  const TRootFields& fields = *FRootFields;
+  FRoots.Append();
+  fields.ID.setAsInteger(ID);
+  fields.xIntervalMin.setAsFloat(static_cast<double>(Interval.xMin));
+  fields.xIntervalMax.setAsFloat(static_cast<double>(Interval.xMax));
+  if (ID == 0 || Interval.RootFinderMethode != FMethodText) {
+    FMethodText = Interval.RootFinderMethode;
+    FMethod = QString::fromStdString(FMethodText);
+  }
+  fields.RootFinder.setAsString(FMethod);
+  fields.RootExists.setAsBoolean(Interval.RootExists);
+  fields.ResultMessage.setAsString(QString::fromStdString(Interval.ResultMessage));
+  if (Interval.RootExists) {
+    fields.xRoot.setAsFloat(static_cast<double>(Interval.xRoot));
+    fields.yRoot.setAsFloat(static_cast<double>(Interval.yRoot));
+    fields.IterCount.setAsInteger(Interval.IterCount);
+    const bool proved = Interval.Kind == TqorRootKind::Proved;
+    (proved ? FProvedX : FRootX).push_back(Interval.xRoot);
+    (proved ? FProvedY : FRootY).push_back(Interval.yRoot);
+  }
+  FRoots.Post();
+  FIntervals.push_back(Interval);
 }

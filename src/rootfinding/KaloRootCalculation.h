@@ -18,6 +18,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class TqorMemoryDataset;
 class TScriptFunction;
@@ -55,11 +57,12 @@ struct TKaloScriptSettings {
 };
 
 // The steps of a calculation that evaluate f many times, in their order.
-enum class TKaloPhase { Sampling, Scan, Intervals };
+enum class TKaloPhase { Sampling, Scan, Intervals, Proof };
 
 // The progress text of Phase with Done of Total: "Funktion berechnen ... 45 %" while
 // the values are sampled, "Nullstellen ermitteln ... 80 %" while the root search scans
-// the nodes, "Nullstellen suchen ... 12 von 319" while it works interval 12 of 319.
+// the nodes, "Nullstellen suchen ... 12 von 319" while it works interval 12 of 319,
+// "Nullstellen beweisen ... 60 %" while the proved search has decided 60 % of the range.
 QString ProgressText(TKaloPhase Phase, int Done, int Total);
 
 // Where a running calculation stands.
@@ -108,8 +111,12 @@ public:
   const kaloREALVector& ValueY() const { return FValueY; }
   const kaloREALVector& RootX() const { return FRootX; }
   const kaloREALVector& RootY() const { return FRootY; }
-  // The intervals of the last complete root search in Extended precision; the roots
-  // table holds the same rows rounded to double.
+  // The roots of the proved search (rows "Bewiesen" with a root), when it ran.
+  const kaloREALVector& ProvedRootX() const { return FProvedX; }
+  const kaloREALVector& ProvedRootY() const { return FProvedY; }
+  // The intervals of the last complete root search in Extended precision, then the rows
+  // of the proved search when the task asks for it; the roots table holds the same rows
+  // rounded to double.
   const std::vector<TqorRootIntervalCommon>& Intervals() const { return FIntervals; }
   // Calls of f made by the last calculation: the value table and the root search. An
   // expression computed in place gives the scan the value table's values at its nodes,
@@ -122,6 +129,9 @@ public:
   const QString& NoValueMessage() const { return FNoValueMessage; }
   // How many nodes have no value, as the status bar says it; empty when all have one.
   QString NoValueNote() const;
+  // Why the last calculation has no proof although the task asks for one
+  // (MsgProofNeedsExpression), else empty.
+  const QString& ProofNote() const { return FProofNote; }
 
   const TKaloScriptSettings& ScriptSettings() const { return FScriptSettings; }
   void setScriptSettings(const TKaloScriptSettings& value) { FScriptSettings = value; }
@@ -139,7 +149,10 @@ private:
   void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
                       kaloREALVector& x, kaloREALVector& y);
   void RunFinder(TqorRootFinder& Finder);
-  void FillRootTable(const TqorRootIntervalList& Intervals);
+  // The proved search when the task asks for it: its rows, or none with a note.
+  std::vector<TqorRootIntervalCommon> ProvedRows(const TKaloCalculationInput& Input);
+  void FillRootTable(const TqorRootIntervalList& Intervals, const std::vector<TqorRootIntervalCommon>& Proved);
+  void AppendRow(int ID, const TqorRootIntervalCommon& Interval);
   void ExplainMissingValues(TScriptFunction& Function);
   // The script's watcher for this calculation: the cancel flag and the progress report.
   TqorScriptWatcher Watcher();
@@ -153,13 +166,16 @@ private:
   // The roots table's fields, looked up at its first filling: a table keeps its fields.
   struct TRootFields;
   std::unique_ptr<const TRootFields> FRootFields;
+  std::string FMethodText;  // the last row's method, and as text of the table
+  QString FMethod;
   TBusyStatus FBusyStatus;
   TKaloScriptSettings FScriptSettings;
-  kaloREALVector FValueX, FValueY, FRootX, FRootY;
+  kaloREALVector FValueX, FValueY, FRootX, FRootY, FProvedX, FProvedY;
   kaloREALVector FSpareX, FSpareY;  // the values before the last calculation, then the next ones
   std::vector<TqorRootIntervalCommon> FIntervals;
   std::int64_t FEvaluationCount = 0;
   QString FNoValueMessage;
+  QString FProofNote;
   TProgressReport FProgressReport;
   const std::atomic<bool>* FCancel = nullptr;
   // Where the running calculation stands: its phase, the evaluations of the phase done

@@ -60,6 +60,30 @@ void TKaloRootPlot::Update(const TKaloRootCalculation& Calc, const TBusyStatus& 
   kaloREALVector x, y;
   BreakAtPoles(Calc, x, y);
   Update(x, y, Calc.RootX(), Calc.RootY(), BusyStatus);
+  kaloREALVector undecidedX, undecidedY;
+  for (const TqorRootIntervalCommon& r : Calc.Intervals()) {
+    if (r.Kind != TqorRootKind::Undecided) continue;
+    undecidedX.push_back((r.xMin + r.xMax) / 2);
+    undecidedY.push_back(0);
+  }
+  if (Calc.ProvedRootX().empty() && undecidedX.empty()) return;
+  // The proved roots come after the sampled ones, which keep their place even when
+  // there are none, so that the marks the pointer and the table reach stay theirs; the
+  // undecided regions, usually far narrower than a pixel, are shaded bands on the axis.
+  TqorPlotDrawingAxis* axisX = FPlot2D.GridX().Axis;
+  TqorPlotDrawingAxis* axisY = FPlot2D.GridY().Axis;
+  if (Calc.RootX().empty())
+    AddMarks(FPlot2D.AddGraph({}, {}, axisX, axisY), TqorPlotMarkClass::Of<TqorPlotMarkCircle>());
+  AddMarks(FPlot2D.AddGraph(Calc.ProvedRootX(), Calc.ProvedRootY(), axisX, axisY),
+           TqorPlotMarkClass::Of<TqorPlotMarkSquare>());
+  if (!undecidedX.empty())
+    AddMarks(FPlot2D.AddGraph(undecidedX, undecidedY, axisX, axisY), TqorPlotMarkClass::Of<TqorPlotMarkBand>());
+}
+
+void TKaloRootPlot::AddMarks(int Graph, const TqorPlotMarkClass& Mark) {
+  TqorPlotGraph* graph = FPlot2D.Graph().Items(Graph);
+  graph->setMarkClass(Mark);
+  graph->Pen().Style = TqorPenStyle::psClear;
 }
 
 const TqorMetafile& TKaloRootPlot::Render(QSize Size) {

@@ -8,6 +8,7 @@
 #include "KaloRootCalculation.h"
 #include "qorKaloBase.h"
 #include "qorPlot2D.h"
+#include "qorPlot2DMark.h"
 
 #include <QLocale>
 #include <QPoint>
@@ -63,6 +64,8 @@ public:
   // As above with Calc's values and roots; the function's line is also broken between
   // neighbouring nodes inside an interval that holds a pole or a jump, so that the line
   // does not cross zero where f has no root.
+  // The proved roots of Calc, when the proof ran, are a third graph of square marks and
+  // its undecided regions a fourth of shaded bands.
   void Update(const TKaloRootCalculation& Calc, const TBusyStatus& BusyStatus = {});
 
   // Draws the plot at Size pixels and returns the drawing, valid until the next Render.
@@ -95,6 +98,8 @@ private:
   // The graph of the roots, or nullptr.
   const TqorPlotGraph* RootGraph() const;
 
+  // Graph drawn as Mark symbols only.
+  void AddMarks(int Graph, const TqorPlotMarkClass& Mark);
   // Shows Text through BusyStatus when there is one.
   static void Busy(const TBusyStatus& BusyStatus, const QString& Text);
 

@@ -353,9 +353,11 @@ void TfrmRootFinding2D::CalculateGated(const TKaloCalculationInput& Input) {
 }
 
 // Nodes without a value leave holes in the table and the plot that need a word: a note
-// in the status bar, or an error when no node has a value at all.
+// in the status bar, or an error when no node has a value at all. A proof asked for but
+// not possible (a Lua script) is noted there too.
 void TfrmRootFinding2D::ShowMissingValues() {
-  if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(FCalculation.NoValueNote());
+  const QString note = QStringList({FCalculation.NoValueNote(), FCalculation.ProofNote()}).join(' ').trimmed();
+  if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(note);
   if (!FCalculation.NoValueMessage().isEmpty()) throw Exception(FCalculation.NoValueMessage().toStdString());
 }
 

@@ -98,6 +98,7 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   txtAbsError = ErrorBoundEdit("txtAbsError");
   txtRelError = ErrorBoundEdit("txtRelError");
   chkTouchingRoots = Named(new QCheckBox(QStringLiteral("Berührstellen s&uchen")), "chkTouchingRoots");
+  chkProveRoots = Named(new QCheckBox(QStringLiteral("Nullstellen bew&eisen")), "chkProveRoots");
 
   auto* grid = new QGridLayout(tsCommon);
   grid->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
@@ -114,7 +115,8 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   grid->addWidget(BuddyLabel("&Relative Fehlerschranke:", txtRelError), 4, 0);
   grid->addWidget(txtRelError, 4, 1, 1, 2);
   grid->addWidget(chkTouchingRoots, 5, 1, 1, 3);
-  grid->setRowStretch(6, 1);
+  grid->addWidget(chkProveRoots, 6, 1, 1, 3);
+  grid->setRowStretch(7, 1);
   grid->setColumnStretch(3, 1);
   setTabOrder(txtName, txtXmin);
   setTabOrder(txtXmin, txtXmax);
@@ -122,6 +124,7 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   setTabOrder(txtNodeCount, txtAbsError);
   setTabOrder(txtAbsError, txtRelError);
   setTabOrder(txtRelError, chkTouchingRoots);
+  setTabOrder(chkTouchingRoots, chkProveRoots);
   return tsCommon;
 }
 
@@ -196,6 +199,7 @@ void TfrmRootFinding2DProperties::FormShow() {
   txtAbsError->setValue(static_cast<double>(FRootFinder->AbsErrorBound()));
   txtRelError->setValue(static_cast<double>(FRootFinder->RelErrorBound()));
   chkTouchingRoots->setChecked(FRootFinder->TouchingRoots());
+  chkProveRoots->setChecked(FRootFinder->ProveRoots());
   const TKaloPersistFunction& function = FRootFinder->RootFunction();
   const bool simple = function.SimpleScript();
   txtFct->setText(simple ? function.FunctionScript() : QString());
@@ -221,6 +225,7 @@ void TfrmRootFinding2DProperties::cmdOKClick() {
     FRootFinder->setAbsErrorBound(Taken(FRootFinder->AbsErrorBound(), *txtAbsError));
     FRootFinder->setRelErrorBound(Taken(FRootFinder->RelErrorBound(), *txtRelError));
     FRootFinder->setTouchingRoots(chkTouchingRoots->isChecked());
+    FRootFinder->setProveRoots(chkProveRoots->isChecked());
     TKaloPersistFunction& function = FRootFinder->RootFunction();
     const bool simple = optSimpleScript->isChecked();
     function.setSimpleScript(simple);

@@ -45,6 +45,7 @@ public:
   TqorNumEdit* txtAbsError = nullptr;  // scientific notation, ten decimals
   TqorNumEdit* txtRelError = nullptr;
   QCheckBox* chkTouchingRoots = nullptr;
+  QCheckBox* chkProveRoots = nullptr;
   QWidget* tsFunction = nullptr;
   QRadioButton* optSimpleScript = nullptr;
   QLineEdit* txtFct = nullptr;

@@ -122,6 +122,31 @@ TEST(KaloRoots, NullsOfARowWithoutRoot) {
   }
 }
 
+// The proved rows come after the sampling rows with their own kind; the rest of the
+// range is one statement.
+TEST(KaloRoots, ProveAddsTheProvedRows) {
+  const QJsonObject doc = Json(
+      {"--prove", "--digits", "20", "--function", "sin(50*x)", "--xmin", "-10", "--xmax", "10"});
+  QList<QJsonObject> proved;
+  for (const auto& row : doc["rows"].toArray())
+    if (row.toObject()["Kind"].toString() == "Bewiesen") proved << row.toObject();
+  ASSERT_EQ(proved.size(), 320) << "319 roots and the rest";
+  const QJsonObject zero = proved[159];
+  EXPECT_EQ(zero["xRoot"].toDouble(), 0.0) << "a root on the middle of the range";
+  EXPECT_EQ(zero["RootFinder"].toString(), "Bewiesen");
+  EXPECT_TRUE(zero["ResultMessage"].toString().startsWith("bewiesen: genau eine Nullstelle in ["));
+  EXPECT_TRUE(proved[160]["ResultMessage"].toString().contains("; x = [0.06283185307179586476"))
+      << proved[160]["ResultMessage"].toString().toStdString();
+  EXPECT_EQ(proved.last()["ResultMessage"].toString(), "Im übrigen Bereich hat f bewiesen keine Nullstelle.");
+  EXPECT_FALSE(proved.last()["RootExists"].toBool());
+
+  const Result script = Kaloroots({"--prove", "--function", "x < 0 and -1 or 1", "--format", "csv"});
+  EXPECT_EQ(script.code, 0);
+  EXPECT_TRUE(script.err.startsWith("Ein Beweis ist nur für einfache Ausdrücke in x möglich"))
+      << script.err.toStdString();
+  EXPECT_FALSE(script.out.contains("Bewiesen"));
+}
+
 TEST(KaloRoots, ZeroinAlone) {
   const QJsonObject doc = Json({"--zeroin", "0", "3", "--function", "x-1"});
   EXPECT_EQ(doc["code"].toInt(), 1);
@@ -190,6 +215,11 @@ TEST(KaloRoots, ErrorsAndUsage) {
        "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EZeroDivide aufgetreten. "
        "Text der Fehlermeldung: Gleitkommadivision durch Null"},
       {{"--script", "/nonexistent/f.lua"}, 1, "Die Scriptdatei \"/nonexistent/f.lua\" kann nicht gelesen werden: "},
+      {{"--digits", "10"}, 2, "--digits gibt es nur mit --prove."},
+      {{"--prove", "--digits", "51"}, 2, "--digits erwartet 1 bis 50 Stellen, nicht 51."},
+      {{"--prove", "--digits", "0"}, 2, "--digits erwartet 1 bis 50 Stellen, nicht 0."},
+      {{"--prove", "--zeroin", "0", "1", "--function", "x"}, 2,
+       "--prove gibt es nur für die Berechnung, nicht mit --zeroin."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());

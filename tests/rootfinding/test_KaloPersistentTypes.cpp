@@ -1,5 +1,6 @@
 #include "KaloPersistentTypes.h"
 #include "qorException.h"
+#include "qorProvedRoots.h"
 #include "qorTestFiles.h"
 #include "qorTestSupport.h"
 
@@ -63,7 +64,8 @@ namespace {
 auto Fields(const TKaloPersistRootFinding& Task) {
   const TKaloPersistFunction& f = Task.RootFunction();
   return std::make_tuple(Task.xMin(), Task.xMax(), Task.AbsErrorBound(), Task.RelErrorBound(),
-                         Task.NodeCount(), f.ID(), f.Name(), f.FunctionScript(), f.SimpleScript());
+                         Task.NodeCount(), f.ID(), f.Name(), f.FunctionScript(), f.SimpleScript(),
+                         Task.ProveRoots(), Task.ProofDigits());
 }
 
 // A task that differs from the defaults in every field.
@@ -73,6 +75,8 @@ void MakeDistinct(TKaloPersistRootFinding& Task) {
   Task.setAbsErrorBound(1e-12L);
   Task.setRelErrorBound(1e-9L);
   Task.setNodeCount(321);
+  Task.setProveRoots(true);
+  Task.setProofDigits(12);
   Task.setName("Vorher");
   Task.RootFunction().setFunctionScript("function fct(x)\r\n  return x\r\nend;");
   Task.RootFunction().setSimpleScript(false);
@@ -178,6 +182,26 @@ TEST_F(TaskFile, SaveAndOpenGiveTheSameTaskBack) {
   EXPECT_EQ(read.xMin(), 0.5L);
   EXPECT_EQ(read.NodeCount(), 321);
   EXPECT_EQ(read.AbsErrorBound(), static_cast<Extended>(1e-12));
+}
+
+// A task without the proof is stored as before it existed (see the worked example);
+// one with it stores both attributes and gets them back.
+TEST_F(TaskFile, ProofAttributesAreWrittenOnlyWhenSet) {
+  task.setProveRoots(true);
+  SaveTaskFile(Path("p.nwd"), task);
+  QByteArray bytes = ReadBytes(Path("p.nwd"));
+  EXPECT_TRUE(bytes.contains(" ProveRoots=\"true\""));
+  EXPECT_FALSE(bytes.contains("ProofDigits"));
+  task.setProofDigits(30);
+  SaveTaskFile(Path("p.nwd"), task);
+  TKaloPersistRootFinding read;
+  LoadTaskFile(Path("p.nwd"), read);
+  EXPECT_TRUE(read.ProveRoots());
+  EXPECT_EQ(read.ProofDigits(), 30);
+
+  LoadText("<RootFinding ProofDigits=\"99\"/>");
+  EXPECT_FALSE(task.ProveRoots()) << "a missing ProveRoots is off";
+  EXPECT_EQ(task.ProofDigits(), MaxProofDigits) << "held to the digits a proof gives";
 }
 
 TEST_F(TaskFile, ReadsWhatIsThereAndKeepsTheRest) {

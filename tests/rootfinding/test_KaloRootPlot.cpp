@@ -207,6 +207,39 @@ TEST(KaloRootPlot, ADraggedRangeLiesOnTheAxisAndIsRoundedToAPixel) {
   EXPECT_EQ(w.plot.XRangeBetween(ax.Start + 50, ax.Start + 50), std::nullopt);
 }
 
+// Proved roots get square marks of their own, after the sampled roots' circles, which
+// keep their place even when the sampling found none; undecided regions are bands.
+TEST(KaloRootPlot, ProvedRootsAreSquaresAfterTheCirclesAndUndecidedRegionsBands) {
+  const struct {
+    const char* Text;
+    std::size_t Sampled, Proved;
+    std::vector<double> Undecided;
+  } cases[] = {{"tan(x)", 3, 3, {-1.5707963267948966, 1.5707963267948966}},
+               {"exp(-((x-0.3)/1e-4)^2)-0.5", 0, 2, {}},
+               {"x^2", 0, 0, {0}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    Window w;
+    w.task.setProveRoots(true);
+    w.calc.Execute({c.Text, -4, 4, 100});
+    w.plot.Update(w.calc);
+    ASSERT_EQ(w.plot.Plot2D().Graph().Count(), c.Undecided.empty() ? 3 : 4);
+    EXPECT_EQ(w.Graph(1).ValueX.size(), c.Sampled);
+    EXPECT_EQ(w.plot.RootCount(), static_cast<int>(c.Sampled));
+    TqorPlotGraph& proved = w.Graph(2);
+    EXPECT_EQ(proved.ValueX, w.calc.ProvedRootX());
+    EXPECT_EQ(proved.ValueX.size(), c.Proved);
+    EXPECT_NE(dynamic_cast<TqorPlotMarkSquare*>(proved.Mark()), nullptr);
+    EXPECT_EQ(proved.Pen().Style, TqorPenStyle::psClear);
+    if (c.Undecided.empty()) continue;
+    TqorPlotGraph& bands = w.Graph(3);
+    ASSERT_EQ(bands.ValueX.size(), c.Undecided.size());
+    for (std::size_t i = 0; i < c.Undecided.size(); ++i)
+      EXPECT_NEAR(static_cast<double>(bands.ValueX[i]), c.Undecided[i], 1e-12);
+    EXPECT_NE(dynamic_cast<TqorPlotMarkBand*>(bands.Mark()), nullptr);
+  }
+}
+
 TEST(KaloRootPlot, RootMarksStandForTheRowsWithARoot) {
   TqorMemoryDataset roots;
   DefineRootTable(roots);

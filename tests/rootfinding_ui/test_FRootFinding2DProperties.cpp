@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -185,6 +186,24 @@ TEST_F(Properties, OKStoresEveryFieldUncheckedExceptTheNodeCount) {
     EXPECT_EQ(edited.RelErrorBound(), static_cast<Extended>(static_cast<double>(c.ExpectedRel))) << c.Name;
     EXPECT_TRUE(edited.RootFunction().SimpleScript()) << c.Name;
     EXPECT_EQ(edited.RootFunction().FunctionScript(), c.Function) << c.Name;
+  }
+}
+
+// The check box shows the task's choice and OK stores what it shows; the digits stay.
+TEST_F(Properties, ProveRootsFollowsItsCheckBox) {
+  for (const bool prove : {true, false}) {
+    SCOPED_TRACE(prove);
+    TKaloPersistRootFinding edited;
+    edited.setProveRoots(prove);
+    edited.setProofDigits(20);
+    dialog->setRootFinder(&edited);
+    Show();
+    EXPECT_EQ(dialog->chkProveRoots->isChecked(), prove);
+    EXPECT_EQ(dialog->chkProveRoots->text(), "Nullstellen bew&eisen");
+    dialog->chkProveRoots->click();
+    dialog->cmdOK->click();
+    EXPECT_EQ(edited.ProveRoots(), !prove);
+    EXPECT_EQ(edited.ProofDigits(), 20);
   }
 }
 

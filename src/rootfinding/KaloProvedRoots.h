@@ -1,0 +1,40 @@
+#pragma once
+// The proved search of a task's function as rows of the roots table, beside the rows
+// of the sampling search: each proved root ("Bewiesen"), each region the proof could
+// not decide ("Nicht entschieden"), and one row for the rest of the range, which the
+// proof shows to be free of roots. Only a simple expression that compiles without Lua
+// can be proved; any other function gets a note and no rows.
+
+#include "qorKaloBase.h"
+#include "qorKaloRootFinding.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Why a function gets no proof.
+extern const char* const MsgProofNeedsExpression;
+// The message of the row for the rest of the range.
+extern const char* const MsgProvedRest;  // "Im übrigen Bereich hat f bewiesen keine Nullstelle."
+
+struct TKaloProofRequest {
+  QString FunctionText;
+  bool SimpleScript = true;
+  Extended xMin = 0, xMax = 0;
+  int Digits = 0;  // 0: each root as the nearest double
+  std::chrono::milliseconds Budget{0};
+  std::function<void()> Check;  // may throw to stop (cancel)
+  std::function<void(int Percent)> Progress;
+};
+
+struct TKaloProofOutcome {
+  std::vector<TqorRootIntervalCommon> Rows;  // in the order of x, then the row for the rest
+  std::int64_t Evaluations = 0;
+  QString Note;  // MsgProofNeedsExpression when there is no proof
+};
+
+// Runs the proved search Request asks for.
+TKaloProofOutcome ProveRoots(const TKaloProofRequest& Request);
