@@ -47,13 +47,7 @@ int BindPreludeNames(lua_State* L) {
 // than the rest of a small calculation.
 TScriptFunction::TScriptFunction(const QString& LuaLibFileName) : TqorScriptLua(LuaLibFileName) {}
 
-void TScriptFunction::OpenLibraries() {
-  {
-    TFloatEnvGuard guard;
-    LuaLib::luaopen_math(luaState());
-  }
-  RunInPlaceOfScript(BindPreludeNames, MathPrelude);
-}
+void TScriptFunction::OpenLibraries() { RunInPlaceOfScript(BindPreludeNames, MathPrelude); }
 
 QString ExpressionScript(const QString& Expression) {
   return QStringLiteral("function fct(x) return (") + Expression + QStringLiteral("); end;");

@@ -31,8 +31,8 @@ struct TqorScriptLuaCommon::TLuaLimits {
   bool FExpired = false;     // the running evaluation ran out of time or was cancelled
   bool FCancelled = false;   // the running evaluation was cancelled
   TqorScriptWatcher FWatcher;
-  Clock::time_point FNextTick;      // when the watcher's next tick is due
-  const int* FPassNext = nullptr;   // the running pass's count of finished calls
+  Clock::time_point FNextTick;     // when the watcher's next tick is due
+  const int* FPassNext = nullptr;  // the running pass's count of finished calls
   TqorScriptWatchdog FWatchdog{BudgetHook};
 };
 
@@ -308,7 +308,8 @@ void TqorScriptLuaCommon::LoadLibrary() {
   if (LuaLib::LuaLibLoaded()) return;
   FLuaLibHandle = LuaLib::LoadLuaLib(FLuaLibFileName);
   if (FLuaLibHandle > 0) return;
-  const std::string prefix = "LuaScript.LoadLibrary(): Bibliothek \"" + LuaLib::GetLuaLibFileName().toStdString() + "\"";
+  const std::string prefix = "LuaScript.LoadLibrary(): Bibliothek \"" + LuaLib::GetLuaLibFileName().toStdString() +
+                             "\"";
   if (FLuaLibHandle == LuaLib::LuaLibHandleMissing) throw Exception(prefix + " existiert nicht.");
   throw Exception(prefix + " konnte nicht geladen werden.");
 }
@@ -321,8 +322,7 @@ void TqorScriptLuaCommon::CreateState() {
     FLuaState.reset(L);
     FLimits->FWatchdog.Enter(L);
     LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
-    LuaLib::luaopen_base(L);
-    RestrictBaseLibrary(L);
+    OpenSandbox(L);
     WatchCoroutines(L);
   }
   try {

@@ -7,8 +7,8 @@
 // script run or one fct call) may take at most evaluationBudget() before the whole
 // calculation is aborted (ECalculationAborted), and the state may hold at most
 // memoryCap() bytes while Lua code runs and while it closes; beyond that the evaluation
-// fails with Lua's out-of-memory error. Scripts get the base library without files,
-// output and precompiled chunks (RestrictBaseLibrary), so that closing runs no script code.
+// fails with Lua's out-of-memory error. Scripts get the sandbox's globals (OpenSandbox):
+// no files, no output, no precompiled chunks, and closing runs no script code.
 // A watcher (setWatcher) may stop the running evaluation the same way the time budget
 // does: every place below that raises ECalculationAborted for the budget raises
 // ECalculationCancelled instead when the watcher's cancel flag stopped it.
@@ -49,7 +49,7 @@ struct TqorScriptWatcher {
   std::function<void(int PassStarted)> Tick;
 };
 
-// Owns one interpreter state with the restricted base library opened.
+// Owns one interpreter state with the sandbox's globals.
 class TqorScriptLuaCommon {
 public:
   // Loads the Lua library unless one is loaded (under LuaLibFileName, or the module's
@@ -95,7 +95,7 @@ protected:
     if (!FLuaState) CreateState();
     return FLuaState.get();
   }
-  // Opens what a kind of host adds to the restricted base library, once, right after the
+  // Adds what a kind of host offers beyond the sandbox's globals, once, right after the
   // state is created; what it raises, the first use of the state raises.
   virtual void OpenLibraries() {}
   // Called as LoadScriptFromString begins: the new script replaces whatever the host

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -99,26 +100,89 @@ int GuardedXpcall(lua_State* L) {
   return LuaLib::lua_gettop(L);
 }
 
-void SetGlobal(lua_State* L, const char* Name, lua_CFunction Function) {
-  if (Function) LuaLib::lua_pushcclosure(L, Function, 0);
-  else LuaLib::lua_pushnil(L);
-  LuaLib::lua_setfield(L, LUA_GLOBALSINDEX, Name);
+// Every entry replaces or keeps one of Lua's own globals; a name Lua does not define is
+// nil. Left out: dofile and loadfile (files), newproxy (the only way to a userdata and so
+// to a finalizer, which Lua runs without hooks in collectgarbage() and in lua_close).
+constexpr TScriptGlobal Globals[] = {
+    {"_G", nullptr},
+    {"_VERSION", nullptr},
+    {"assert", nullptr},
+    // Collecting runs no script code: tables' __gc does nothing in Lua 5.1, and no
+    // userdata can be made. A stopped collector leaves the memory cap to end a runaway.
+    {"collectgarbage", nullptr},
+    {"coroutine", nullptr},
+    {"error", nullptr},
+    {"gcinfo", nullptr},  // the state's size in KB, as collectgarbage('count')
+    // Every function of a script shares one environment, these globals: getfenv shows
+    // nothing else, setfenv can only confine the script's own functions.
+    {"getfenv", nullptr},
+    {"getmetatable", nullptr},
+    {"ipairs", nullptr},
+    // Source text only, see LoadSourceChunk.
+    {"load", Load},
+    {"loadstring", LoadString},
+    {"math", nullptr},
+    {"next", nullptr},
+    {"pairs", nullptr},
+    {"pcall", nullptr},
+    // A forgotten debugging print keeps working, but writes nothing: in kaloroots it would
+    // forge rows of the output.
+    {"print", Nothing},
+    // Bypass only metatables the script has set itself.
+    {"rawequal", nullptr},
+    {"rawget", nullptr},
+    {"rawset", nullptr},
+    {"select", nullptr},
+    {"setfenv", nullptr},
+    {"setmetatable", nullptr},
+    {"tonumber", nullptr},
+    {"tostring", nullptr},
+    {"type", nullptr},
+    {"unpack", nullptr},
+    {"xpcall", GuardedXpcall},
+};
+
+// The kept globals of the opened libraries, with the replacements, into a new table.
+void CollectAllowed(lua_State* L) {
+  LuaLib::lua_createtable(L, 0, std::size(Globals));
+  for (const TScriptGlobal& global : Globals) {
+    if (global.Replacement)
+      LuaLib::lua_pushcclosure(L, global.Replacement, 0);
+    else
+      LuaLib::lua_getfield(L, LUA_GLOBALSINDEX, global.Name);
+    LuaLib::lua_setfield(L, -2, global.Name);
+  }
+}
+
+// Clears the globals table and fills it from the table on top, which it pops. The table
+// itself stays: Lua's functions hold it as their environment.
+void ReplaceGlobals(lua_State* L) {
+  LuaLib::lua_pushnil(L);
+  while (LuaLib::lua_next(L, LUA_GLOBALSINDEX) != 0) {
+    LuaLib::lua_pop(L, 1);
+    LuaLib::lua_pushvalue(L, -1);
+    LuaLib::lua_pushnil(L);
+    LuaLib::lua_rawset(L, LUA_GLOBALSINDEX);
+  }
+  LuaLib::lua_pushnil(L);
+  while (LuaLib::lua_next(L, -2) != 0) {
+    LuaLib::lua_pushvalue(L, -2);
+    LuaLib::lua_insert(L, -2);
+    LuaLib::lua_rawset(L, LUA_GLOBALSINDEX);
+  }
+  LuaLib::lua_pop(L, 1);
 }
 
 }  // namespace
 
-void RestrictBaseLibrary(lua_State* L) {
-  SetGlobal(L, "dofile", nullptr);
-  SetGlobal(L, "loadfile", nullptr);
-  // The only way a script makes a userdata, and so a finalizer (__gc), which Lua runs
-  // without hooks: in collectgarbage() and in lua_close.
-  SetGlobal(L, "newproxy", nullptr);
-  // A forgotten debugging print keeps working, but writes nothing: in kaloroots it would
-  // forge rows of the output.
-  SetGlobal(L, "print", Nothing);
-  SetGlobal(L, "loadstring", LoadString);
-  SetGlobal(L, "load", Load);
-  SetGlobal(L, "xpcall", GuardedXpcall);
+std::span<const TScriptGlobal> ScriptGlobals() { return Globals; }
+
+void OpenSandbox(lua_State* L) {
+  LuaLib::luaopen_base(L);
+  LuaLib::luaopen_math(L);
+  LuaLib::lua_settop(L, 0);
+  CollectAllowed(L);
+  ReplaceGlobals(L);
 }
 
 int LoadSourceChunk(lua_State* L, const char* Text, std::size_t Size, const char* ChunkName) {

@@ -44,16 +44,21 @@ TEST(ScriptLua, FailingScriptsReportLuasMessage) {
     const char* script;
     std::string message;
   } cases[] = {
-      {"x = = 1", "Fehler in LoadScriptFromString(): Syntaxfehler in Script \"x = = 1\"\r\n"
-                  "Fehlermeldung: [string \"x = = 1\"]:1: unexpected symbol near '='"},
-      {"error('kaputt')", "Fehler in LoadScriptFromString(): \r\n"
-                          "Fehlermeldung: [string \"error('kaputt')\"]:1: kaputt"},
-      {"error({})", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
-                    "Meldungstext ausgelöst (Fehlerwert vom Typ table)."},
-      {"error(nil)", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
-                     "Meldungstext ausgelöst (Fehlerwert vom Typ nil)."},
-      {"error(true)", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
-                      "Meldungstext ausgelöst (Fehlerwert vom Typ boolean)."},
+      {"x = = 1",
+       "Fehler in LoadScriptFromString(): Syntaxfehler in Script \"x = = 1\"\r\n"
+       "Fehlermeldung: [string \"x = = 1\"]:1: unexpected symbol near '='"},
+      {"error('kaputt')",
+       "Fehler in LoadScriptFromString(): \r\n"
+       "Fehlermeldung: [string \"error('kaputt')\"]:1: kaputt"},
+      {"error({})",
+       "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
+       "Meldungstext ausgelöst (Fehlerwert vom Typ table)."},
+      {"error(nil)",
+       "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
+       "Meldungstext ausgelöst (Fehlerwert vom Typ nil)."},
+      {"error(true)",
+       "Fehler in LoadScriptFromString(): \r\nFehlermeldung: Das Script hat einen Fehler ohne "
+       "Meldungstext ausgelöst (Fehlerwert vom Typ boolean)."},
       {"error(42, 0)", "Fehler in LoadScriptFromString(): \r\nFehlermeldung: 42"},
       {"local t = {} for i = 1, 1e9 do t[i] = i end",
        "Fehler in LoadScriptFromString(): Unzureichender Speicher zum laden von Script "
@@ -150,9 +155,12 @@ TEST(ScriptLua, StatesAreIndependent) {
   EXPECT_EQ(ErrorOf([&] { second.fct(0); }), "Ergebnis von lua_pcall ist keine Zahl!");
 }
 
-TEST(ScriptLua, BaseLibraryOnly) {
-  TPrepared f("function f(x) return (type(print) == 'function' and math == nil and string == nil "
-              "and table == nil and io == nil and os == nil and debug == nil and package == nil) and 1 or 0 end");
+TEST(ScriptLua, NoFilesNoOutputNoOtherLibraries) {
+  TPrepared f(
+      "function f(x) return (type(print) == 'function' and type(math) == 'table' and string == nil "
+      "and table == nil and io == nil and os == nil and debug == nil and package == nil "
+      "and require == nil and module == nil and dofile == nil and loadfile == nil "
+      "and newproxy == nil) and 1 or 0 end");
   EXPECT_EQ(f.host.fct(0), 1);
 }
 

@@ -1,12 +1,18 @@
+#include "LuaLib.h"
+#include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorScriptLua.h"
 #include "qorScriptSandbox.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -69,7 +75,7 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
       // Finalizers, which Lua runs without hooks in collectgarbage() and at closing.
       {"local p = newproxy(true) getmetatable(p).__gc = function() while true do end end",
        runError + "local p = newproxy(true) getmetatable(p).__...\"]:1: "
-                    "attempt to call global 'newproxy' (a nil value)"},
+                  "attempt to call global 'newproxy' (a nil value)"},
       {"setmetatable({}, {__gc = function() while true do end end}) collectgarbage() "
        "function f(x) return 1 end",
        "ok 1.000000"},
@@ -82,18 +88,20 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
       {"local s = 'x' for i = 1, 21 do s = s .. s end while true do local t = s .. 'y' end", ScriptTimeout},
       {"function f(x) local s = 'x' for i = 1, 21 do s = s .. s end while true do local t = s .. 'y' end end",
        EvaluationTimeout},
-      {"collectgarbage('stop') g = {} for i = 1, 5e4 do g[i] = {i} end function f(x) return #g end",
-       "ok 50000.000000"},
+      {"collectgarbage('stop') g = {} for i = 1, 5e4 do g[i] = {i} end function f(x) return #g end", "ok 50000.000000"},
       // Files and precompiled code.
       {"dofile('/etc/passwd')", runError + "dofile('/etc/passwd')\"]:1: attempt to call global 'dofile' (a nil value)"},
-      {"loadfile('/etc/passwd')", runError + "loadfile('/etc/passwd')\"]:1: attempt to call global 'loadfile' (a nil value)"},
-      {"function f(x) return dofile('/dev/stdin') end", "Fehler: Fehler #2 in lua_pcall: [string \"function f(x) "
+      {"loadfile('/etc/passwd')",
+       runError + "loadfile('/etc/passwd')\"]:1: attempt to call global 'loadfile' (a nil value)"},
+      {"function f(x) return dofile('/dev/stdin') end",
+       "Fehler: Fehler #2 in lua_pcall: [string \"function f(x) "
        "return dofile('/dev/stdin') e...\"]:1: attempt to call global 'dofile' (a nil value)"},
       {"assert(loadstring('\\27LuaQ\\0\\1\\4\\8\\4\\8\\0'))",
        runError + "assert(loadstring('\\27LuaQ\\0\\1\\4\\8\\4\\8\\0'))\"]:1: " + MsgBinaryChunk},
       {"local done = false assert(load(function() if done then return nil end done = true return '\\27Lua' end))",
        "Fehler: Fehler in LoadScriptFromString(): \r\nFehlermeldung: [string \"local done = false "
-       "assert(load(function() i...\"]:1: " + std::string(MsgBinaryChunk)},
+       "assert(load(function() i...\"]:1: " +
+           std::string(MsgBinaryChunk)},
       {"\x1bLuaQ\x01\x04\x08\x04\x08", std::string("Fehler: Fehler in LoadScriptFromString(): Syntaxfehler in Script "
                                                    "\"\x1bLuaQ\x01\x04\x08\x04\x08\"\r\nFehlermeldung: ") +
                                            MsgBinaryChunk},
@@ -173,6 +181,51 @@ TEST(ScriptSandbox, LegitimateUseKeepsItsResults) {
     SCOPED_TRACE(c.script);
     EXPECT_EQ(Outcome(c.script, AmpleBudget), c.outcome);
   }
+}
+
+// A host whose globals the test reads through the C API.
+template <class THost>
+struct TInspected : THost {
+  // The names of the globals, sorted.
+  std::vector<std::string> GlobalNames() {
+    lua_State* L = this->luaState();
+    std::vector<std::string> names;
+    LuaLib::lua_pushnil(L);
+    while (LuaLib::lua_next(L, LUA_GLOBALSINDEX) != 0) {
+      LuaLib::lua_pop(L, 1);
+      names.emplace_back(LuaLib::lua_tostring(L, -1));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+std::vector<std::string> SandboxNames() {
+  std::vector<std::string> names;
+  for (const TScriptGlobal& global : ScriptGlobals()) names.emplace_back(global.Name);
+  return names;
+}
+
+// A script sees exactly the list's globals; a function host adds the prelude's short names.
+TEST(ScriptSandbox, GlobalsAreThoseOfTheList) {
+  std::vector<std::string> expected = SandboxNames();
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(TInspected<TqorScriptLua>().GlobalNames(), expected);
+
+  for (const QString& line : MathPrelude().split("\r\n"))
+    expected.push_back(line.section('=', 0, 0).trimmed().toStdString());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(TInspected<TScriptFunction>().GlobalNames(), expected);
+}
+
+// Every function, thread and loaded chunk of a script has the globals as its environment.
+TEST(ScriptSandbox, EveryEnvironmentIsTheGlobals) {
+  EXPECT_EQ(Outcome("function f(x) return (getfenv(0) == _G and getfenv(1) == _G and getfenv(print) == _G "
+                    "and getfenv(math.sin) == _G and getfenv(coroutine.resume) == _G "
+                    "and getfenv(loadstring('return 1')) == _G "
+                    "and coroutine.wrap(function() return getfenv(0) end)() == _G) and 1 or 0 end",
+                    AmpleBudget),
+            "ok 1.000000");
 }
 
 // A print in a task would forge rows of kaloroots' output.
