@@ -2,6 +2,7 @@
 
 #include "LuaLib.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -100,6 +101,50 @@ int GuardedXpcall(lua_State* L) {
   return LuaLib::lua_gettop(L);
 }
 
+// The number a count or index argument holds, in Lua's integer type (Lua's own functions
+// cut it to int, which turns a huge count into a small or negative one).
+lua_Integer IntegerArgument(lua_State* L, int Index, lua_Integer Default) {
+  return LuaLib::lua_type(L, Index) <= LUA_TNIL ? Default : LuaLib::luaL_checkinteger(L, Index);
+}
+
+// Pushes t[Key] of the table at index 1 without metamethods.
+void PushRawItem(lua_State* L, lua_Integer Key) {
+  if (Key >= INT_MIN && Key <= INT_MAX) return LuaLib::lua_rawgeti(L, 1, static_cast<int>(Key));
+  LuaLib::lua_pushnumber(L, static_cast<lua_Number>(Key));
+  LuaLib::lua_rawget(L, 1);
+}
+
+// unpack(t [, i [, j]]). Lua 5.1 counts the results in an int that overflows, and then
+// writes past its stack; here a range that does not fit on the stack fails as in Lua 5.2.
+int Unpack(lua_State* L) {
+  LuaLib::luaL_checktype(L, 1, LUA_TTABLE);
+  const lua_Integer first = IntegerArgument(L, 2, 1);
+  const lua_Integer last = IntegerArgument(L, 3, static_cast<lua_Integer>(LuaLib::lua_objlen(L, 1)));
+  if (first > last) return 0;
+  const auto more = static_cast<unsigned long long>(last) - static_cast<unsigned long long>(first);
+  if (more >= INT_MAX || !LuaLib::lua_checkstack(L, static_cast<int>(more) + 1))
+    return LuaLib::luaL_error(L, "too many results to unpack");
+  for (lua_Integer key = first; key != last; ++key) PushRawItem(L, key);
+  PushRawItem(L, last);
+  return static_cast<int>(more) + 1;
+}
+
+// select(n, ...) and select('#', ...), with n counted without cutting it to int.
+int Select(lua_State* L) {
+  const int top = LuaLib::lua_gettop(L);
+  if (LuaLib::lua_type(L, 1) == LUA_TSTRING && *LuaLib::lua_tostring(L, 1) == '#') {
+    LuaLib::lua_pushinteger(L, top - 1);
+    return 1;
+  }
+  lua_Integer n = LuaLib::luaL_checkinteger(L, 1);
+  if (n < 0)
+    n += top;
+  else if (n > top)
+    n = top;
+  if (n < 1) return LuaLib::luaL_argerror(L, 1, "index out of range");
+  return static_cast<int>(top - n);
+}
+
 // Every entry replaces or keeps one of Lua's own globals; a name Lua does not define is
 // nil. Left out: dofile and loadfile (files), newproxy (the only way to a userdata and so
 // to a finalizer, which Lua runs without hooks in collectgarbage() and in lua_close).
@@ -132,13 +177,14 @@ constexpr TScriptGlobal Globals[] = {
     {"rawequal", nullptr},
     {"rawget", nullptr},
     {"rawset", nullptr},
-    {"select", nullptr},
+    {"select", Select},
     {"setfenv", nullptr},
     {"setmetatable", nullptr},
     {"tonumber", nullptr},
     {"tostring", nullptr},
     {"type", nullptr},
-    {"unpack", nullptr},
+    // A count or an index beyond int fails or selects nothing, instead of being cut.
+    {"unpack", Unpack},
     {"xpcall", GuardedXpcall},
 };
 

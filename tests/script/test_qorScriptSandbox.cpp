@@ -183,6 +183,42 @@ TEST(ScriptSandbox, LegitimateUseKeepsItsResults) {
   }
 }
 
+// Counts and indexes beyond int: Lua 5.1's unpack counted them in an int that overflows
+// and then wrote past its stack (the first case ended the process). Now a range that does
+// not fit on the stack fails, and an index is taken as it is written.
+TEST(ScriptSandbox, CountsBeyondIntFailOrSelectNothing) {
+  const std::string tooMany = "Fehler: Fehler #2 in lua_pcall: [string \"function f(x) return ";
+  struct Case {
+    const char* body;  // of f(x)
+    std::string outcome;
+  } cases[] = {
+      {"x + select('#', unpack({}, 0, 2^31 - 1))", "too many results to unpack"},
+      {"select('#', unpack({}, -2^31, 2^31 - 1))", "too many results to unpack"},
+      {"select('#', unpack({}, 1, 2^40))", "too many results to unpack"},
+      {"select('#', unpack({}, 0/0, 1))", "too many results to unpack"},
+      {"select('#', unpack({}, 1, 1e5))", "too many results to unpack"},
+      {"select('#', unpack({}, 1, 7000))", "ok 7000.000000"},
+      {"select('#', unpack({1, 2, 3}))", "ok 3.000000"},
+      {"select('#', unpack({1, 2, 3}, 3, 2))", "ok 0.000000"},
+      {"select('#', unpack({}, 2^31 - 1, 2^31 + 1))", "ok 3.000000"},
+      {"(unpack({5, 6, 7}, 2))", "ok 6.000000"},
+      {"select(3, unpack({5, 6, 7}, -1, 1))", "ok 5.000000"},
+      {"(unpack({[2^32 + 1] = 4}, 2^32 + 1, 2^32 + 1))", "ok 4.000000"},
+      {"select(-1, 5, 6, 7)", "ok 7.000000"},
+      {"select('#', select(2^32 + 1, 5, 6))", "ok 0.000000"},
+      {"select(-2^32, 5)", "bad argument #1 to 'select' (index out of range)"},
+      {"select(0, 5)", "bad argument #1 to 'select' (index out of range)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    const std::string outcome = Outcome(("function f(x) return " + std::string(c.body) + " end").c_str(), AmpleBudget);
+    if (c.outcome.starts_with("ok"))
+      EXPECT_EQ(outcome, c.outcome);
+    else
+      EXPECT_TRUE(outcome.starts_with(tooMany) && outcome.ends_with(c.outcome)) << outcome;
+  }
+}
+
 // A host whose globals the test reads through the C API.
 template <class THost>
 struct TInspected : THost {
