@@ -107,11 +107,7 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   }
   if (nsize > osize && limits.FCapActive) {
     if (limits.FUsed - osize + nsize > limits.FCap) return nullptr;
-    if (nsize >= LargeBlockSize) {
-      if (BudgetSpent(limits)) return nullptr;
-      // Large data makes expensive instructions possible: from now on the watchdog looks.
-      limits.FWatchdog.Start();
-    }
+    if (nsize >= LargeBlockSize && BudgetSpent(limits)) return nullptr;
   }
   void* block = std::realloc(ptr, nsize);
   if (block) limits.FUsed = limits.FUsed - osize + nsize;
@@ -124,7 +120,6 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
 // a quick call never reads the clock.
 void BudgetHook(lua_State* L, lua_Debug*) {
   TLuaLimits& limits = LimitsOf(L);
-  limits.FWatchdog.Start();
   if (!limits.FExpired && limits.FWatcher.Tick) {
     const Clock::time_point now = Clock::now();
     if (now >= limits.FNextTick) Tick(limits, now);
@@ -192,7 +187,7 @@ int PassLoop(lua_State* L) {
   TLuaLimits& limits = LimitsOf(L);
   for (; pass.Next < pass.Count; ++pass.Next) {
     limits.FStarted = false;  // every call has its own time budget
-    limits.FWatchdog.Begin();
+    limits.FWatchdog.Restart();
     ++pass.Calls;
     LuaLib::lua_pushvalue(L, 1);
     LuaLib::lua_pushnumber(L, static_cast<double>(pass.X[pass.Next]));

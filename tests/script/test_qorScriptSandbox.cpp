@@ -117,9 +117,9 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
   }
 }
 
-// Instructions that each copy and compare a string of 8 MB (the same string again, so
-// nothing is allocated) take thousands of times longer than the hook's count assumes;
-// they still stop at the budget, in the main thread and in a coroutine.
+// Instructions that each copy, compare or read a string of 8 MB take thousands of times
+// longer than the hook's count assumes; they still stop at the budget, in the main thread
+// and in a coroutine, also those that allocate nothing (only the watchdog sees them).
 TEST(ScriptSandbox, ExpensiveInstructionsStopAtTheBudget) {
   const char* const scripts[] = {
       "local s = 'x' for i = 1, 23 do s = s .. s end "
@@ -132,6 +132,10 @@ TEST(ScriptSandbox, ExpensiveInstructionsStopAtTheBudget) {
       "local function g() local t = s .. 'y' end "
       "function f(x) local co = coroutine.create(function() while true do pcall(g) end end) "
       "return select(2, coroutine.resume(co)) end",
+      "local s = 'x' for i = 1, 23 do s = s .. s end local t = s .. 'y' "
+      "function f(x) while true do local a = s < t end end",
+      "local s = '0' for i = 1, 23 do s = s .. s end "
+      "function f(x) coroutine.wrap(function() while true do local a = tonumber(s) end end)() end",
   };
   for (const char* script : scripts) {
     SCOPED_TRACE(script);
