@@ -114,27 +114,44 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   return block;
 }
 
+// Lets the watcher look in when its tick is due; true once the running evaluation has
+// spent its budget or the watcher's cancel flag is set.
+bool Interrupted(TLuaLimits& limits) {
+  if (!limits.FExpired && limits.FWatcher.Tick) {
+    const Clock::time_point now = Clock::now();
+    if (now >= limits.FNextTick) Tick(limits, now);
+  }
+  return BudgetSpent(limits);
+}
+
+// Ends the running evaluation with the budget's error. From now on every instruction
+// fails, so that script code which catches the error (pcall) cannot run on.
+[[noreturn]] void RaiseBudgetError(lua_State* L) {
+  LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
+  LuaLib::lua_pushstring(L, BudgetErrorText);
+  LuaLib::lua_error(L);
+  std::abort();  // lua_error does not return
+}
+
 // The count hook: raises a Lua error once the evaluation has spent its budget or the
 // watcher's cancel flag is set, and lets the watcher look in now and then. The clock
 // starts at the evaluation's first check, at most one interval after it began, so that
 // a quick call never reads the clock.
 void BudgetHook(lua_State* L, lua_Debug*) {
   TLuaLimits& limits = LimitsOf(L);
-  if (!limits.FExpired && limits.FWatcher.Tick) {
-    const Clock::time_point now = Clock::now();
-    if (now >= limits.FNextTick) Tick(limits, now);
-  }
-  if (!BudgetSpent(limits)) {
-    // The watchdog may have armed this thread for an evaluation that ended meanwhile.
-    LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
-    return;
-  }
-  // From now on every instruction fails, so that script code which catches the
-  // error (pcall) cannot run on.
-  LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
-  LuaLib::lua_pushstring(L, BudgetErrorText);
-  LuaLib::lua_error(L);
+  if (Interrupted(limits)) RaiseBudgetError(L);
+  // The watchdog may have armed this thread for an evaluation that ended meanwhile.
+  LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
 }
+
+// The same look before each piece the compiler reads: compiling counts against the
+// budget, and a compile that outlasts it ends, as does the script that asked for it.
+void CheckCompile(lua_State* L) {
+  TLuaLimits& limits = LimitsOf(L);
+  if (limits.FCapActive && Interrupted(limits)) RaiseBudgetError(L);
+}
+
+constexpr TCompileGuard BudgetGuard{CheckCompile};
 
 // The text of the error value on top of the stack, shortened for a message; for a
 // value without a text (error({}), error(nil)) what kind of value it is.
@@ -317,7 +334,7 @@ void TqorScriptLuaCommon::CreateState() {
     FLuaState.reset(L);
     FLimits->FWatchdog.Enter(L);
     LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
-    OpenSandbox(L);
+    OpenSandbox(L, &BudgetGuard);
     WatchCoroutines(L);
   }
   try {

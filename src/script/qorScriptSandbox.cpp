@@ -2,6 +2,7 @@
 
 #include "LuaLib.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -38,9 +39,41 @@ int LoadString(lua_State* L) {
   return LoadResult(L, LoadSourceChunk(L, text, size, name));
 }
 
-// The state of a load(f) while it reads: the pieces so far.
+// Where the host's compile guard is kept, in the registry.
+char GuardKey;
+
+const TCompileGuard* GuardOf(lua_State* L) {
+  LuaLib::lua_pushlightuserdata(L, &GuardKey);
+  LuaLib::lua_rawget(L, LUA_REGISTRYINDEX);
+  const auto* guard = static_cast<const TCompileGuard*>(LuaLib::lua_touserdata(L, -1));
+  LuaLib::lua_pop(L, 1);
+  return guard;
+}
+
+// A text handed to the compiler a piece at a time, with the guard's check before each.
+struct TPieces {
+  const TCompileGuard* Guard;
+  const char* Next = nullptr;
+  std::size_t Left = 0;
+};
+
+const char* NextPiece(lua_State* L, TPieces& Pieces, std::size_t* Size) {
+  if (Pieces.Guard) Pieces.Guard->Check(L);
+  *Size = std::min(Pieces.Left, CompilePiece);
+  const char* piece = Pieces.Next;
+  Pieces.Next += *Size;
+  Pieces.Left -= *Size;
+  return *Size != 0 ? piece : nullptr;
+}
+
+const char* ReadText(lua_State* L, void* Data, std::size_t* Size) {
+  return NextPiece(L, *static_cast<TPieces*>(Data), Size);
+}
+
+// The state of a load(f) while it reads: the pieces so far, and the rest of the last.
 struct TPieceReader {
   std::size_t Total = 0;
+  TPieces Rest;
 };
 
 // Fails the running load with Message, as Lua's own reader does.
@@ -50,24 +83,34 @@ struct TPieceReader {
   std::abort();  // lua_error does not return
 }
 
-// Lua's reader for load(f), which also refuses a precompiled first piece and an
-// overlong text. Raising here fails the load, not the caller, as in Lua's own reader.
-const char* ReadPiece(lua_State* L, void* Data, std::size_t* Size) {
-  auto& reader = *static_cast<TPieceReader*>(Data);
+// Calls f for its next piece into Rest; false at the end.
+bool FetchPiece(lua_State* L, TPieceReader& Reader) {
   LuaLib::luaL_checkstack(L, 2, "too many nested functions");
   LuaLib::lua_pushvalue(L, 1);
   LuaLib::lua_call(L, 0, 1);
-  if (LuaLib::lua_type(L, -1) == LUA_TNIL) {
+  if (LuaLib::lua_type(L, -1) == LUA_TNIL) return false;
+  if (!LuaLib::lua_isstring(L, -1)) FailToRead(L, "reader function must return a string");
+  LuaLib::lua_replace(L, 3);  // keeps the piece alive while the parser reads it
+  std::size_t size = 0;
+  const char* piece = LuaLib::lua_tolstring(L, 3, &size);
+  if (Reader.Total == 0 && LooksPrecompiled(piece, size)) FailToRead(L, MsgBinaryChunk);
+  Reader.Total += size;
+  if (Reader.Total > MaxChunkSize) FailToRead(L, MsgChunkTooLong);
+  Reader.Rest.Next = piece;
+  Reader.Rest.Left = size;
+  return true;
+}
+
+// Lua's reader for load(f), which also refuses a precompiled first piece and an
+// overlong text, and hands a long piece on in parts. Raising here fails the load, not
+// the caller, as in Lua's own reader.
+const char* ReadPiece(lua_State* L, void* Data, std::size_t* Size) {
+  auto& reader = *static_cast<TPieceReader*>(Data);
+  if (reader.Rest.Left == 0 && !FetchPiece(L, reader)) {
     *Size = 0;
     return nullptr;
   }
-  if (!LuaLib::lua_isstring(L, -1)) FailToRead(L, "reader function must return a string");
-  LuaLib::lua_replace(L, 3);  // keeps the piece alive while the parser reads it
-  const char* piece = LuaLib::lua_tolstring(L, 3, Size);
-  if (reader.Total == 0 && LooksPrecompiled(piece, *Size)) FailToRead(L, MsgBinaryChunk);
-  reader.Total += *Size;
-  if (reader.Total > MaxChunkSize) FailToRead(L, MsgChunkTooLong);
-  return piece;
+  return NextPiece(L, reader.Rest, Size);
 }
 
 // load(f [, chunkname]) for source text only.
@@ -75,7 +118,7 @@ int Load(lua_State* L) {
   LuaLib::luaL_checktype(L, 1, LUA_TFUNCTION);
   const char* name = LuaLib::luaL_optlstring(L, 2, "=(load)", nullptr);
   LuaLib::lua_settop(L, 3);  // slot 3 holds the piece being read
-  TPieceReader reader;
+  TPieceReader reader{0, TPieces{GuardOf(L)}};
   return LoadResult(L, LuaLib::lua_load(L, ReadPiece, &reader, name));
 }
 
@@ -223,7 +266,10 @@ void ReplaceGlobals(lua_State* L) {
 
 std::span<const TScriptGlobal> ScriptGlobals() { return Globals; }
 
-void OpenSandbox(lua_State* L) {
+void OpenSandbox(lua_State* L, const TCompileGuard* Guard) {
+  LuaLib::lua_pushlightuserdata(L, &GuardKey);
+  LuaLib::lua_pushlightuserdata(L, const_cast<TCompileGuard*>(Guard));
+  LuaLib::lua_rawset(L, LUA_REGISTRYINDEX);
   LuaLib::luaopen_base(L);
   LuaLib::luaopen_math(L);
   LuaLib::lua_settop(L, 0);
@@ -234,7 +280,8 @@ void OpenSandbox(lua_State* L) {
 int LoadSourceChunk(lua_State* L, const char* Text, std::size_t Size, const char* ChunkName) {
   if (LooksPrecompiled(Text, Size)) return RefuseChunk(L, MsgBinaryChunk);
   if (Size > MaxChunkSize) return RefuseChunk(L, MsgChunkTooLong);
-  return LuaLib::luaL_loadbuffer(L, Text, Size, ChunkName);
+  TPieces pieces{GuardOf(L), Text, Size};
+  return LuaLib::lua_load(L, ReadText, &pieces, ChunkName);
 }
 
 int DoSourceString(lua_State* L, const char* Text) {

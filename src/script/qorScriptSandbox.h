@@ -28,13 +28,26 @@ struct TScriptGlobal {
 // Every global a script sees, and nothing else.
 std::span<const TScriptGlobal> ScriptGlobals();
 
+// Lua's compiler runs no hook, and some texts take it time that grows with the square of
+// their length (long chains of and/or). So it is handed source text in pieces of this
+// size, and the host looks at its budget before each.
+inline constexpr std::size_t CompilePiece = 512;
+
+// What the host does while Lua compiles.
+struct TCompileGuard {
+  // Runs before the compiler reads each piece; a Lua error raised here ends the compile.
+  void (*Check)(lua_State* L);
+};
+
 // Builds the globals of a fresh state from ScriptGlobals(): opens Lua's base and math
 // libraries, keeps what the list names (with the sandbox's versions where it has them)
-// and drops everything else. Leaves the stack empty.
-void OpenSandbox(lua_State* L);
+// and drops everything else. Every compile in the state, also those of loadstring and
+// load, runs under Guard (none: null), which must outlive the state. Leaves the stack empty.
+void OpenSandbox(lua_State* L, const TCompileGuard* Guard);
 
-// luaL_loadbuffer for source text: a text that begins like a precompiled chunk, or is
-// longer than MaxChunkSize, is refused with LUA_ERRSYNTAX and its message on the stack.
+// luaL_loadbuffer for source text, under the state's compile guard: a text that begins
+// like a precompiled chunk, or is longer than MaxChunkSize, is refused with LUA_ERRSYNTAX
+// and its message on the stack.
 int LoadSourceChunk(lua_State* L, const char* Text, std::size_t Size, const char* ChunkName);
 
 // luaL_dostring through LoadSourceChunk: the first non-zero code, or 0.

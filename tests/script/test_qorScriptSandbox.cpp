@@ -36,12 +36,14 @@ const std::string EvaluationTimeout =
 constexpr auto AmpleBudget = 10s;
 
 // The outcome of a calculation's life of Script: load it, prepare f, call f(1), close
-// the state. "ok <f(1)>", "Abbruch: <message>" or "Fehler: <message>".
-std::string Outcome(const char* Script, std::chrono::milliseconds Budget = TestBudget) {
+// the state, with the budget and memory cap given. "ok <f(1)>", "Abbruch: <message>" or
+// "Fehler: <message>".
+std::string Outcome(const char* Script, std::chrono::milliseconds Budget = TestBudget,
+                    std::size_t MemoryCap = TestMemoryCap) {
   try {
     TqorScriptLua host;
     host.setEvaluationBudget(Budget);
-    host.setMemoryCap(TestMemoryCap);
+    host.setMemoryCap(MemoryCap);
     host.LoadScriptFromString(Script);
     host.PrepareFunction("f");
     return "ok " + std::to_string(static_cast<double>(host.fct(1)));
@@ -148,6 +150,47 @@ TEST(ScriptSandbox, ExpensiveInstructionsStopAtTheBudget) {
     const auto start = Clock::now();
     EXPECT_THROW(host.fct(1), ECalculationAborted);
     EXPECT_LE(Clock::now() - start, TestBudget + Margin);
+  }
+}
+
+// Text a script compiles: Lua's compiler runs no hook, and a chain of "or" takes it time
+// that grows with the square of the chain's length (200,000 terms: minutes). Compiling
+// counts against the budget and stops with it, be it the script itself, loadstring or
+// load, a compile in a function's evaluation, or many small compiles.
+TEST(ScriptSandbox, CompilingStopsAtTheBudget) {
+  constexpr auto budget = 500ms;
+  const std::string scriptTimeout = "Abbruch: Die Ausführung des Scripts hat das Zeitlimit von 0.5 s überschritten.";
+  const std::string evaluationTimeout =
+      "Abbruch: Die Auswertung der Funktion für x = 1 hat das Zeitlimit von 0.5 s überschritten.";
+  std::string statements, chain = "a = a";
+  for (int i = 0; i < 1'100'000; ++i) statements += "a=1;";
+  for (int i = 1; i < 200'000; ++i) chain += " or a";
+  // " or a" doubled n times, in Lua.
+  const auto orTerms = [](int n) {
+    return "local p = ' or a' for i = 1, " + std::to_string(n) + " do p = p .. p end ";
+  };
+  struct Case {
+    const char* name;
+    std::string script;
+    std::string outcome;
+  } cases[] = {
+      {"statements, then a chain", statements + chain, scriptTimeout},
+      {"a chain", chain, scriptTimeout},
+      {"a chain through loadstring", orTerms(18) + "loadstring('a = a' .. p)", scriptTimeout},
+      {"a chain through load, in one piece",
+       orTerms(18) + "local done load(function() if done then return nil end done = true return 'a = a' .. p end)",
+       scriptTimeout},
+      {"2,400 chains of 20 KB", orTerms(12) + "for i = 1, 2400 do loadstring('a = a' .. p) end", scriptTimeout},
+      {"2,400 chains of 20 KB in an evaluation",
+       orTerms(12) + "function f(x) for i = 1, 2400 do loadstring('a = a' .. p) end return 1 end", evaluationTimeout},
+      {"a chain in an evaluation", orTerms(18) + "function f(x) return loadstring('a = a' .. p) end",
+       evaluationTimeout},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto start = Clock::now();
+    EXPECT_EQ(Outcome(c.script.c_str(), budget, DefaultLuaMemoryCap), c.outcome);
+    EXPECT_LE(Clock::now() - start, budget + Margin);
   }
 }
 
