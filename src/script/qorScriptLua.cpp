@@ -303,6 +303,7 @@ std::string LoadErrorDetail(int code, const QString& script) {
 // still holds, as Lua runs finalizers in protected calls.
 void TqorScriptLuaCommon::TLuaStateCloser::operator()(lua_State* L) const {
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   TLuaLimits& limits = LimitsOf(L);
   limits.FWatchdog.Leave();  // the main thread: closing runs no instruction to arm
   limits.FCapActive = true;
@@ -329,6 +330,7 @@ void TqorScriptLuaCommon::LoadLibrary() {
 void TqorScriptLuaCommon::CreateState() {
   {
     TFloatEnvGuard guard;
+    const TLuaLocaleGuard cLocale;
     lua_State* L = LuaLib::lua_newstate(CappedAlloc, FLimits.get());
     if (!L) throw std::bad_alloc();
     FLuaState.reset(L);
@@ -350,6 +352,7 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
   lua_State* L = luaState();
   const QByteArray text = script.toLocal8Bit();
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   LuaLib::lua_settop(L, 0);
   const int code = Evaluate([&] { return DoSourceString(L, text.constData()); });
   if (code != 0) RaiseScriptError(code, script);
@@ -358,6 +361,7 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
 void TqorScriptLuaCommon::RunInPlaceOfScript(int (*Run)(lua_State*), QString (*Script)()) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   const int code = Evaluate([&] { return LuaLib::lua_cpcall(L, Run, nullptr); });
   if (code != 0) RaiseScriptError(code, Script());
 }
@@ -433,6 +437,7 @@ void TqorScriptLua::PrepareFunction(const QString& FctName) {
   lua_State* L = luaState();
   const QByteArray name = FctName.toLocal8Bit();
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   LuaLib::lua_pushcclosure(L, GetGlobal, 0);
   LuaLib::lua_pushstring(L, name.constData());
   // A failure leaves its error value as the prepared function: every fct call then
@@ -445,6 +450,7 @@ void TqorScriptLua::PrepareFunction(const QString& FctName) {
 Extended TqorScriptLua::fct(Extended x) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;  // also takes the flags of rounding x to double
+  const TLuaLocaleGuard cLocale;
   const double argument = static_cast<double>(x);
   LuaLib::lua_pushvalue(L, -1);
   LuaLib::lua_pushnumber(L, argument);
@@ -478,6 +484,7 @@ TqorScriptLuaCommon::TPassShown::~TPassShown() { FHost.FLimits->FPassNext = null
 void TqorScriptLua::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls, Extended Failed) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;  // also takes the flags of rounding the arguments to double
+  const TLuaLocaleGuard cLocale;
   TLuaPass pass{X, Y, N, 0, Calls, Failed};
   const TPassShown shown(*this, pass.Next);
   while (pass.Next < N) {

@@ -288,3 +288,17 @@ int DoSourceString(lua_State* L, const char* Text) {
   const int code = LoadSourceChunk(L, Text, std::strlen(Text), Text);
   return code != 0 ? code : LuaLib::lua_pcall(L, 0, LUA_MULTRET, 0);
 }
+
+namespace {
+// The C locale as a locale object, made once and kept for the process's life.
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+  return c;
+}
+}  // namespace
+
+TLuaLocaleGuard::TLuaLocaleGuard() : FPrevious(CLocale() ? uselocale(CLocale()) : locale_t{}) {}
+
+TLuaLocaleGuard::~TLuaLocaleGuard() {
+  if (FPrevious) uselocale(FPrevious);
+}

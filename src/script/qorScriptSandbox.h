@@ -8,6 +8,7 @@
 
 #include <lua.h>
 
+#include <clocale>
 #include <cstddef>
 #include <span>
 
@@ -52,3 +53,20 @@ int LoadSourceChunk(lua_State* L, const char* Text, std::size_t Size, const char
 
 // luaL_dostring through LoadSourceChunk: the first non-zero code, or 0.
 int DoSourceString(lua_State* L, const char* Text);
+
+// Lua converts numbers to text and back (tonumber, tostring, "0.5" + 0) and compares
+// strings through the C library, which follows the locale the application set for the
+// user: under German, tonumber("0.5") is nil, and glibc's German collation takes time
+// quadratic in runs of digits. While a guard lives, its thread uses the C locale, so
+// that no result of a script depends on the user's locale. Every call into Lua runs
+// under one.
+class TLuaLocaleGuard {
+public:
+  TLuaLocaleGuard();
+  ~TLuaLocaleGuard();
+  TLuaLocaleGuard(const TLuaLocaleGuard&) = delete;
+  TLuaLocaleGuard& operator=(const TLuaLocaleGuard&) = delete;
+
+private:
+  locale_t FPrevious;  // null: the C locale could not be made, nothing changed
+};

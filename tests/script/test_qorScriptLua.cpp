@@ -1,3 +1,4 @@
+#include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorFloatFaults.h"
 #include "qorScriptLua.h"
@@ -6,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -266,6 +268,33 @@ TEST(ScriptLua, WatcherCancelStopsTheEvaluationAsTheBudgetDoes) {
     host.PrepareFunction("f");
     EXPECT_EQ(host.fct(21), 42);
   }
+}
+
+// What a script computes does not depend on the locale the application set for the user:
+// numbers read and written, string order, the text of a number raised as an error, and
+// an expression that reads a number from text, under C and under German.
+TEST(ScriptLua, ResultsDoNotDependOnTheLocale) {
+  const auto outcomes = [] {
+    TPrepared f(
+        "function f(x) local r = 0 "
+        "if tonumber('0.5') == 0.5 then r = r + 1 end "
+        "if tostring(0.5) == '0.5' and 0.5 .. '' == '0.5' then r = r + 2 end "
+        "if '0.5' + 0 == 0.5 then r = r + 4 end "
+        "if 'B' < 'a' and 'a10' < 'a9' then r = r + 8 end "
+        "if x < 0 then error(x / 4, 0) end "
+        "return r + tonumber('0.25') end");
+    TScriptFunction g;
+    g.LoadExpression("x - (tonumber('0.5') or 2)");
+    return std::vector<std::string>{QString::number(double(f.host.fct(1))).toStdString(),
+                                    ErrorOf([&] { f.host.fct(-1); }), QString::number(double(g.fct(0))).toStdString()};
+  };
+  const std::vector<std::string> expected{"15.25", "Fehler #2 in lua_pcall: -0.25", "-0.5"};
+  ASSERT_EQ(outcomes(), expected);
+  struct TCLocaleAfterwards {
+    ~TCLocaleAfterwards() { std::setlocale(LC_ALL, "C"); }
+  } restore;
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  EXPECT_EQ(outcomes(), expected);
 }
 
 TEST(ScriptLua, MemoryCapFailsTheEvaluation) {
