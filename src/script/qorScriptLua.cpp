@@ -7,6 +7,7 @@
 #include "qorScriptWatchdog.h"
 #include "qorStrUtils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <new>
@@ -156,7 +157,7 @@ constexpr TCompileGuard BudgetGuard{CheckCompile};
 // The text of the error value on top of the stack, shortened for a message; for a
 // value without a text (error({}), error(nil)) what kind of value it is.
 std::string TopText(lua_State* L) {
-  if (const char* text = LuaLib::lua_tostring(L, -1)) return TextExcerpt(QString::fromLocal8Bit(text)).toStdString();
+  if (const char* text = LuaLib::lua_tostring(L, -1)) return Local8BitExcerpt(text).toStdString();
   const char* kind = LuaLib::lua_typename(L, LuaLib::lua_type(L, -1));
   return std::string("Das Script hat einen Fehler ohne Meldungstext ausgelöst (Fehlerwert vom Typ ") + kind + ").";
 }
@@ -298,6 +299,29 @@ std::string LoadErrorDetail(int code, const QString& script) {
 }
 
 }  // namespace
+
+namespace {
+// A byte that continues a character in UTF-8; a character has at most three of them.
+bool ContinuesCharacter(char Byte) { return (static_cast<unsigned char>(Byte) & 0xC0) == 0x80; }
+constexpr qsizetype MaxContinuationBytes = 3;
+}  // namespace
+
+QString Local8BitExcerpt(QByteArrayView Text, qsizetype PieceSize) {
+  QString head;  // the first MaxQuotedLength + 1 characters
+  qsizetype length = 0;
+  for (qsizetype begin = 0; begin < Text.size();) {
+    qsizetype end = std::min(Text.size(), begin + PieceSize);
+    for (qsizetype k = 0; k < MaxContinuationBytes && end < Text.size() && ContinuesCharacter(Text[end]); ++k) ++end;
+    const QString piece = QString::fromLocal8Bit(Text.sliced(begin, end - begin));
+    head += piece.first(std::clamp<qsizetype>(MaxQuotedLength + 1 - head.size(), 0, piece.size()));
+    length += piece.size();
+    begin = end;
+  }
+  if (length <= MaxQuotedLength) return head;
+  // As TextExcerpt shortens a text: a surrogate pair is not cut in half.
+  const qsizetype cut = head[MaxQuotedLength - 1].isHighSurrogate() ? MaxQuotedLength - 1 : MaxQuotedLength;
+  return head.left(cut) + QStringLiteral(" [... %1 Zeichen]").arg(length);
+}
 
 // No script code can run while the state closes (scripts make no finalizers); the cap
 // still holds, as Lua runs finalizers in protected calls.

@@ -15,6 +15,7 @@
 
 #include "qorKaloBase.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <atomic>
@@ -48,6 +49,11 @@ struct TqorScriptWatcher {
   // use this script host, and what it raises is dropped.
   std::function<void(int PassStarted)> Tick;
 };
+
+// TextExcerpt(QString::fromLocal8Bit(Text)) without converting the whole of a long text,
+// which a script can raise as its error: the text is converted about PieceSize bytes at a
+// time, each piece cut before a byte that can begin a character.
+QString Local8BitExcerpt(QByteArrayView Text, qsizetype PieceSize = 64 * 1024);
 
 // Owns one interpreter state with the sandbox's globals.
 class TqorScriptLuaCommon {

@@ -2,6 +2,7 @@
 #include "qorException.h"
 #include "qorFloatFaults.h"
 #include "qorScriptLua.h"
+#include "qorStrUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <clocale>
 #include <cmath>
 #include <functional>
+#include <random>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -268,6 +270,35 @@ TEST(ScriptLua, WatcherCancelStopsTheEvaluationAsTheBudgetDoes) {
     host.PrepareFunction("f");
     EXPECT_EQ(host.fct(21), 42);
   }
+}
+
+// The excerpt of an error text made a piece at a time is the excerpt of the whole text,
+// for random texts of characters of every width, stray and cut-off sequences, around the
+// excerpt's length and cut into small pieces.
+TEST(ScriptLua, ExcerptByPiecesIsTheExcerptOfTheWhole) {
+  const std::vector<std::string> atoms{
+      "a",    "Z",    " ",        "\xC3\xA4",     "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\x80",
+      "\xBF", "\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xFF",         "\xED\xA0\x80",     "\xC0\xAF",
+      "\x01"};
+  std::mt19937 random(20261211);
+  for (int run = 0; run < 20'000; ++run) {
+    std::string text;
+    const int atomCount = std::uniform_int_distribution(0, 260)(random);
+    for (int i = 0; i < atomCount; ++i)
+      text += atoms[std::uniform_int_distribution<std::size_t>(0, atoms.size() - 1)(random)];
+    const qsizetype piece = std::uniform_int_distribution(1, 16)(random);
+    ASSERT_EQ(Local8BitExcerpt(text.c_str(), piece).toStdString(),
+              TextExcerpt(QString::fromLocal8Bit(text.c_str())).toStdString())
+        << "run " << run << ", pieces of " << piece;
+  }
+}
+
+// A long error text is shown as its beginning and its length.
+TEST(ScriptLua, LongErrorTextIsShortened) {
+  TPrepared f("function f(x) local s = '\xC3\xA4' for i = 1, 20 do s = s .. s end error(s, 0) end");
+  f.host.setMemoryCap(std::size_t{64} << 20);
+  EXPECT_EQ(ErrorOf([&] { f.host.fct(1); }),
+            "Fehler #2 in lua_pcall: " + QString(200, QChar(0xE4)).toStdString() + " [... 1048576 Zeichen]");
 }
 
 // What a script computes does not depend on the locale the application set for the user:
