@@ -58,7 +58,8 @@ TScriptFunction::~TScriptFunction() = default;
 // An expression computed in place is one Lua compiles without complaint, so Lua need
 // not compile it; every other text goes to Lua, with Lua's verdict and messages.
 void TScriptFunction::LoadExpression(const QString& Expression) {
-  SetExpression(TqorLuaExpression::Compile(Expression.toStdString()));
+  SetExpression(Expression.size() <= MaxInPlaceExpressionLength ? TqorLuaExpression::Compile(Expression.toStdString())
+                                                                : nullptr);
   if (FExpression) return;
   LoadScriptFromString(ExpressionScript(Expression));
   PrepareFunction(QStringLiteral("fct"));

@@ -7,6 +7,7 @@
 #include "qorScriptWatchdog.h"
 #include "qorStrUtils.h"
 
+#include <malloc.h>
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
@@ -21,7 +22,7 @@ void BudgetHook(lua_State* L, lua_Debug*);
 struct TqorScriptLuaCommon::TLuaLimits {
   TLuaLimits() { FWatchdog.setBudget(FBudget); }
 
-  std::size_t FUsed = 0;                   // bytes the state holds
+  std::size_t FUsed = 0;                   // bytes the state's blocks cost (BlockCost)
   std::size_t FCap = DefaultLuaMemoryCap;  // most bytes it may hold during an evaluation
   // The cap applies only inside protected calls: elsewhere Lua could not report
   // running out and would end the process.
@@ -97,21 +98,27 @@ bool BudgetSpent(TLuaLimits& limits) {
   return limits.FExpired;
 }
 
+// What a block costs the process: its usable size, which the allocator rounds up, and
+// the allocator's header. Counting Lua's sizes alone misses a third of a state made of
+// small tables.
+std::size_t BlockCost(void* Block) { return malloc_usable_size(Block) + sizeof(std::size_t); }
+
 // Lua's allocator with the memory cap; Lua frees with nsize 0 and never expects a
 // shrink to fail. Once the budget is spent, large blocks fail too.
 void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   auto& limits = *static_cast<TLuaLimits*>(ud);
+  const std::size_t oldCost = ptr ? BlockCost(ptr) : 0;
   if (nsize == 0) {
     std::free(ptr);
-    limits.FUsed -= osize;
+    limits.FUsed -= oldCost;
     return nullptr;
   }
   if (nsize > osize && limits.FCapActive) {
-    if (limits.FUsed - osize + nsize > limits.FCap) return nullptr;
+    if (limits.FUsed - oldCost + nsize + sizeof(std::size_t) > limits.FCap) return nullptr;
     if (nsize >= LargeBlockSize && BudgetSpent(limits)) return nullptr;
   }
   void* block = std::realloc(ptr, nsize);
-  if (block) limits.FUsed = limits.FUsed - osize + nsize;
+  if (block) limits.FUsed = limits.FUsed - oldCost + BlockCost(block);
   return block;
 }
 
@@ -411,6 +418,8 @@ void TqorScriptLuaCommon::setEvaluationBudget(std::chrono::milliseconds budget) 
 std::size_t TqorScriptLuaCommon::memoryCap() const { return FLimits->FCap; }
 
 void TqorScriptLuaCommon::setMemoryCap(std::size_t bytes) { FLimits->FCap = bytes; }
+
+std::size_t TqorScriptLuaCommon::memoryUsed() const { return FLimits->FUsed; }
 
 void TqorScriptLuaCommon::setWatcher(TqorScriptWatcher Watcher) {
   FLimits->FWatcher = std::move(Watcher);

@@ -6,7 +6,8 @@
 // Two limits keep a user's script from taking the program down: one evaluation (a
 // script run or one fct call) may take at most evaluationBudget() before the whole
 // calculation is aborted (ECalculationAborted), and the state may hold at most
-// memoryCap() bytes while Lua code runs and while it closes; beyond that the evaluation
+// memoryCap() bytes (as the allocator counts them) while Lua code runs and while it
+// closes; beyond that the evaluation
 // fails with Lua's out-of-memory error. Scripts get the sandbox's globals (OpenSandbox):
 // no files, no output, no precompiled chunks, and closing runs no script code.
 // A watcher (setWatcher) may stop the running evaluation the same way the time budget
@@ -86,6 +87,8 @@ public:
   void setEvaluationBudget(std::chrono::milliseconds budget);
   // Bytes the state may hold while Lua code runs (DefaultLuaMemoryCap until set).
   std::size_t memoryCap() const;
+  // Bytes the state's blocks take from the allocator, its rounding and headers included.
+  std::size_t memoryUsed() const;
   void setMemoryCap(std::size_t bytes);
 
   // Who looks in on the running evaluations (none at first).

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
 #include <atomic>
 #include <chrono>
 #include <clocale>
@@ -326,6 +327,37 @@ TEST(ScriptLua, ResultsDoNotDependOnTheLocale) {
   } restore;
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
   EXPECT_EQ(outcomes(), expected);
+}
+
+// The bytes the process's allocator has handed out, in its own blocks and mapped ones.
+std::size_t AllocatorInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+// The cap counts what the state's memory costs the process: a state of many small tables
+// costs a third more than Lua's own sizes say, and its count must say so too.
+TEST(ScriptLua, MemoryCountIsWhatTheAllocatorHandsOut) {
+  TPrepared f("g = {} function f(x) for i = 1, x do g[i] = {} end return #g end");
+  f.host.setMemoryCap(std::size_t{64} << 20);
+  const std::size_t inUse = AllocatorInUse(), counted = f.host.memoryUsed();
+  EXPECT_EQ(f.host.fct(100'000), 100'000);
+  const double handedOut = double(AllocatorInUse() - inUse), countedNow = double(f.host.memoryUsed() - counted);
+  EXPECT_GT(handedOut, 4e6);
+  EXPECT_NEAR(countedNow / handedOut, 1, 0.02) << countedNow << " counted, " << handedOut << " handed out";
+}
+
+// An expression too long to compute in place is computed by Lua, with the same result.
+TEST(ScriptLua, OverlongExpressionGoesToLua) {
+  for (const qsizetype length : {MaxInPlaceExpressionLength - 1, MaxInPlaceExpressionLength + 1}) {
+    SCOPED_TRACE(length);
+    QString text = "x";  // x+x+...+x, of length characters (an odd number)
+    while (text.size() < length) text += "+x";
+    TScriptFunction f;
+    f.LoadExpression(text);
+    EXPECT_EQ(f.EvaluatesInPlace(), length <= MaxInPlaceExpressionLength);
+    EXPECT_EQ(f.fct(1), (length + 1) / 2);
+  }
 }
 
 TEST(ScriptLua, MemoryCapFailsTheEvaluation) {
