@@ -192,13 +192,15 @@ int Select(lua_State* L) {
 // nil. Left out: dofile and loadfile (files), newproxy (the only way to a userdata and so
 // to a finalizer, which Lua runs without hooks in collectgarbage() and in lua_close).
 constexpr TScriptGlobal Globals[] = {
-    {"_G", nullptr},
+    {"_G", nullptr},  // the globals themselves, which a script has anyway
     {"_VERSION", nullptr},
     {"assert", nullptr},
     // Collecting runs no script code: tables' __gc does nothing in Lua 5.1, and no
     // userdata can be made. A stopped collector leaves the memory cap to end a runaway.
     {"collectgarbage", nullptr},
+    // The host wraps resume and wrap, so that the watchdog can stop the running coroutine.
     {"coroutine", nullptr},
+    // Any value: the host reads an error's text without calling its metamethods.
     {"error", nullptr},
     {"gcinfo", nullptr},  // the state's size in KB, as collectgarbage('count')
     // Every function of a script shares one environment, these globals: getfenv shows
@@ -206,12 +208,13 @@ constexpr TScriptGlobal Globals[] = {
     {"getfenv", nullptr},
     {"getmetatable", nullptr},
     {"ipairs", nullptr},
-    // Source text only, see LoadSourceChunk.
+    // Source text only, compiled under the budget (LoadSourceChunk).
     {"load", Load},
     {"loadstring", LoadString},
     {"math", nullptr},
     {"next", nullptr},
     {"pairs", nullptr},
+    // Catches the budget's error only once: after it, every instruction fails.
     {"pcall", nullptr},
     // A forgotten debugging print keeps working, but writes nothing: in kaloroots it would
     // forge rows of the output.
@@ -220,15 +223,16 @@ constexpr TScriptGlobal Globals[] = {
     {"rawequal", nullptr},
     {"rawget", nullptr},
     {"rawset", nullptr},
-    {"select", Select},
+    {"select", Select},  // an index beyond int is taken as it is, not cut
     {"setfenv", nullptr},
+    // Metamethods run as Lua code under the budget; __gc of a table does nothing in 5.1.
     {"setmetatable", nullptr},
+    // Numbers read and written with a point whatever the user's locale (TLuaLocaleGuard).
     {"tonumber", nullptr},
     {"tostring", nullptr},
     {"type", nullptr},
-    // A count or an index beyond int fails or selects nothing, instead of being cut.
-    {"unpack", Unpack},
-    {"xpcall", GuardedXpcall},
+    {"unpack", Unpack},         // a range that does not fit on the stack fails
+    {"xpcall", GuardedXpcall},  // the handler runs after the failed call, under the budget
 };
 
 // The kept globals of the opened libraries, with the replacements, into a new table.
