@@ -115,7 +115,11 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   }
   if (nsize > osize && limits.FCapActive) {
     if (limits.FUsed - oldCost + nsize + sizeof(std::size_t) > limits.FCap) return nullptr;
-    if (nsize >= LargeBlockSize && BudgetSpent(limits)) return nullptr;
+    if (nsize >= LargeBlockSize && BudgetSpent(limits)) {
+      // The script may catch the memory error: its next instruction raises the budget's.
+      limits.FWatchdog.ArmRunning();
+      return nullptr;
+    }
   }
   void* block = std::realloc(ptr, nsize);
   if (block) limits.FUsed = limits.FUsed - oldCost + BlockCost(block);

@@ -125,13 +125,12 @@ void TqorScriptWatchdog::Arm(std::uint64_t Serial) {
 
 void TqorScriptWatchdog::OnSignal(int) {
   const int savedErrno = errno;
-  if (TqorScriptWatchdog* watchdog = tEvaluating) watchdog->ArmHere();
+  TqorScriptWatchdog* watchdog = tEvaluating;
+  if (watchdog && watchdog->FActive.load(std::memory_order_relaxed) && watchdog->Overdue()) watchdog->ArmRunning();
   errno = savedErrno;
 }
 
-// On the evaluating thread, in the signal handler.
-void TqorScriptWatchdog::ArmHere() {
-  if (!FActive.load(std::memory_order_relaxed) || !Overdue()) return;
+void TqorScriptWatchdog::ArmRunning() {
   const int count = FArmable.load(std::memory_order_acquire);
   for (int i = 0; i < count; ++i) LuaLib::lua_sethook(FThreads[i], FHook, LUA_MASKCOUNT, 1);
 }

@@ -61,13 +61,15 @@ public:
   void Enter(lua_State* Thread);
   void Leave();
   static constexpr int MaxThreads = 256;
+  // Arms the hook of every registered thread to fire at its next instruction. Only on the
+  // evaluating thread, where the handler of the watchdog's signal runs too.
+  void ArmRunning();
 
 private:
   static void OnSignal(int);
   void Start();
   void Run();
   void Arm(std::uint64_t Serial);
-  void ArmHere();
   Clock::duration Period() const;
 
   THook FHook;

@@ -262,7 +262,8 @@ TEST(ScriptLua, WatcherCancelStopsTheEvaluationAsTheBudgetDoes) {
     EXPECT_LT(took, DefaultEvaluationBudget / 2);
     ASSERT_EQ(passProgress.size(), 3u);
     if (c.name == std::string("pass"))
-      EXPECT_TRUE(passProgress[0] > 0 && passProgress[0] < passProgress[2]) << passProgress[0];
+      // The first tick may come while the script compiles, before the pass.
+      EXPECT_TRUE(passProgress[2] > 0 && passProgress[0] < passProgress[2]) << passProgress[0];
     else
       EXPECT_EQ(passProgress[2], 0);
 
@@ -338,6 +339,9 @@ std::size_t AllocatorInUse() {
 // The cap counts what the state's memory costs the process: a state of many small tables
 // costs a third more than Lua's own sizes say, and its count must say so too.
 TEST(ScriptLua, MemoryCountIsWhatTheAllocatorHandsOut) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizer's allocator keeps counts of its own";
+#endif
   TPrepared f("g = {} function f(x) for i = 1, x do g[i] = {} end return #g end");
   f.host.setMemoryCap(std::size_t{64} << 20);
   const std::size_t inUse = AllocatorInUse(), counted = f.host.memoryUsed();

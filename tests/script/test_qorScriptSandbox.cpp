@@ -62,6 +62,7 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
   struct Case {
     const char* script;
     std::string outcome;
+    std::size_t memoryCap = TestMemoryCap;
   } cases[] = {
       // Loops, at loading and in an evaluation.
       {"while true do end", ScriptTimeout},
@@ -88,6 +89,10 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
       {"function f(x) local t = {} while true do t[#t + 1] = {} end end",
        "Fehler: Fehler #4 in lua_pcall: not enough memory"},
       {"local s = 'x' for i = 1, 21 do s = s .. s end while true do local t = s .. 'y' end", ScriptTimeout},
+      // A large block refused for the spent budget, whose memory error the script catches.
+      {"local s = 'x' for i = 1, 23 do s = s .. s end "
+       "repeat local ok = pcall(function() local t = s .. 'y' end) until not ok",
+       ScriptTimeout, std::size_t{64} << 20},
       {"function f(x) local s = 'x' for i = 1, 21 do s = s .. s end while true do local t = s .. 'y' end end",
        EvaluationTimeout},
       {"collectgarbage('stop') g = {} for i = 1, 5e4 do g[i] = {i} end function f(x) return #g end", "ok 50000.000000"},
@@ -113,7 +118,7 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
     const bool aborts = c.outcome.starts_with("Abbruch");
     const auto budget = aborts ? TestBudget : AmpleBudget;
     const auto start = Clock::now();
-    EXPECT_EQ(Outcome(c.script, budget), c.outcome);
+    EXPECT_EQ(Outcome(c.script, budget, c.memoryCap), c.outcome);
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     EXPECT_LE(took, budget + Margin);
   }
@@ -123,6 +128,11 @@ TEST(ScriptSandbox, HostileScriptsEndWithinTheBudget) {
 // longer than the hook's count assumes; they still stop at the budget, in the main thread
 // and in a coroutine, also those that allocate nothing (only the watchdog sees them).
 TEST(ScriptSandbox, ExpensiveInstructionsStopAtTheBudget) {
+#if defined(__SANITIZE_THREAD__)
+  // ThreadSanitizer delivers a signal when the thread next enters its runtime, which a
+  // loop inside Lua's C code (strtod, strcoll) never does: the watchdog's signal waits.
+  GTEST_SKIP() << "signals are delayed under ThreadSanitizer";
+#endif
   const char* const scripts[] = {
       "local s = 'x' for i = 1, 23 do s = s .. s end "
       "local function g() local t = s .. 'y' end "
