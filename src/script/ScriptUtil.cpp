@@ -47,13 +47,7 @@ int BindPreludeNames(lua_State* L) {
 // than the rest of a small calculation.
 TScriptFunction::TScriptFunction(const QString& LuaLibFileName) : TqorScriptLua(LuaLibFileName) {}
 
-void TScriptFunction::OpenLibraries() {
-  {
-    TFloatEnvGuard guard;
-    LuaLib::luaopen_math(luaState());
-  }
-  RunInPlaceOfScript(BindPreludeNames, MathPrelude);
-}
+void TScriptFunction::OpenLibraries() { RunInPlaceOfScript(BindPreludeNames, MathPrelude); }
 
 QString ExpressionScript(const QString& Expression) {
   return QStringLiteral("function fct(x) return (") + Expression + QStringLiteral("); end;");
@@ -64,7 +58,8 @@ TScriptFunction::~TScriptFunction() = default;
 // An expression computed in place is one Lua compiles without complaint, so Lua need
 // not compile it; every other text goes to Lua, with Lua's verdict and messages.
 void TScriptFunction::LoadExpression(const QString& Expression) {
-  SetExpression(TqorLuaExpression::Compile(Expression.toStdString()));
+  SetExpression(Expression.size() <= MaxInPlaceExpressionLength ? TqorLuaExpression::Compile(Expression.toStdString())
+                                                                : nullptr);
   if (FExpression) return;
   LoadScriptFromString(ExpressionScript(Expression));
   PrepareFunction(QStringLiteral("fct"));

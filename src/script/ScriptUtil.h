@@ -19,6 +19,10 @@ QString MathPrelude();
 // The script that makes the Lua expression Expression of x the function fct.
 QString ExpressionScript(const QString& Expression);
 
+// The longest expression LoadExpression compiles for computing in place: the compiled
+// steps live outside the state's memory cap. A longer one goes to Lua, under the cap.
+inline constexpr qsizetype MaxInPlaceExpressionLength = qsizetype{1} << 20;
+
 class TScriptFunction : public TqorScriptLua {
 public:
   // As TqorScriptLuaCommon; the state gets the math library and the prelude's names.

@@ -7,6 +7,8 @@
 #include "qorScriptWatchdog.h"
 #include "qorStrUtils.h"
 
+#include <malloc.h>
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <new>
@@ -20,7 +22,7 @@ void BudgetHook(lua_State* L, lua_Debug*);
 struct TqorScriptLuaCommon::TLuaLimits {
   TLuaLimits() { FWatchdog.setBudget(FBudget); }
 
-  std::size_t FUsed = 0;                   // bytes the state holds
+  std::size_t FUsed = 0;                   // bytes the state's blocks cost (BlockCost)
   std::size_t FCap = DefaultLuaMemoryCap;  // most bytes it may hold during an evaluation
   // The cap applies only inside protected calls: elsewhere Lua could not report
   // running out and would end the process.
@@ -31,8 +33,8 @@ struct TqorScriptLuaCommon::TLuaLimits {
   bool FExpired = false;     // the running evaluation ran out of time or was cancelled
   bool FCancelled = false;   // the running evaluation was cancelled
   TqorScriptWatcher FWatcher;
-  Clock::time_point FNextTick;      // when the watcher's next tick is due
-  const int* FPassNext = nullptr;   // the running pass's count of finished calls
+  Clock::time_point FNextTick;     // when the watcher's next tick is due
+  const int* FPassNext = nullptr;  // the running pass's count of finished calls
   TqorScriptWatchdog FWatchdog{BudgetHook};
 };
 
@@ -96,26 +98,51 @@ bool BudgetSpent(TLuaLimits& limits) {
   return limits.FExpired;
 }
 
+// What a block costs the process: its usable size, which the allocator rounds up, and
+// the allocator's header. Counting Lua's sizes alone misses a third of a state made of
+// small tables.
+std::size_t BlockCost(void* Block) { return malloc_usable_size(Block) + sizeof(std::size_t); }
+
 // Lua's allocator with the memory cap; Lua frees with nsize 0 and never expects a
 // shrink to fail. Once the budget is spent, large blocks fail too.
 void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
   auto& limits = *static_cast<TLuaLimits*>(ud);
+  const std::size_t oldCost = ptr ? BlockCost(ptr) : 0;
   if (nsize == 0) {
     std::free(ptr);
-    limits.FUsed -= osize;
+    limits.FUsed -= oldCost;
     return nullptr;
   }
   if (nsize > osize && limits.FCapActive) {
-    if (limits.FUsed - osize + nsize > limits.FCap) return nullptr;
-    if (nsize >= LargeBlockSize) {
-      if (BudgetSpent(limits)) return nullptr;
-      // Large data makes expensive instructions possible: from now on the watchdog looks.
-      limits.FWatchdog.Start();
+    if (limits.FUsed - oldCost + nsize + sizeof(std::size_t) > limits.FCap) return nullptr;
+    if (nsize >= LargeBlockSize && BudgetSpent(limits)) {
+      // The script may catch the memory error: its next instruction raises the budget's.
+      limits.FWatchdog.ArmRunning();
+      return nullptr;
     }
   }
   void* block = std::realloc(ptr, nsize);
-  if (block) limits.FUsed = limits.FUsed - osize + nsize;
+  if (block) limits.FUsed = limits.FUsed - oldCost + BlockCost(block);
   return block;
+}
+
+// Lets the watcher look in when its tick is due; true once the running evaluation has
+// spent its budget or the watcher's cancel flag is set.
+bool Interrupted(TLuaLimits& limits) {
+  if (!limits.FExpired && limits.FWatcher.Tick) {
+    const Clock::time_point now = Clock::now();
+    if (now >= limits.FNextTick) Tick(limits, now);
+  }
+  return BudgetSpent(limits);
+}
+
+// Ends the running evaluation with the budget's error. From now on every instruction
+// fails, so that script code which catches the error (pcall) cannot run on.
+[[noreturn]] void RaiseBudgetError(lua_State* L) {
+  LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
+  LuaLib::lua_pushstring(L, BudgetErrorText);
+  LuaLib::lua_error(L);
+  std::abort();  // lua_error does not return
 }
 
 // The count hook: raises a Lua error once the evaluation has spent its budget or the
@@ -124,27 +151,24 @@ void* CappedAlloc(void* ud, void* ptr, std::size_t osize, std::size_t nsize) {
 // a quick call never reads the clock.
 void BudgetHook(lua_State* L, lua_Debug*) {
   TLuaLimits& limits = LimitsOf(L);
-  limits.FWatchdog.Start();
-  if (!limits.FExpired && limits.FWatcher.Tick) {
-    const Clock::time_point now = Clock::now();
-    if (now >= limits.FNextTick) Tick(limits, now);
-  }
-  if (!BudgetSpent(limits)) {
-    // The watchdog may have armed this thread for an evaluation that ended meanwhile.
-    LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
-    return;
-  }
-  // From now on every instruction fails, so that script code which catches the
-  // error (pcall) cannot run on.
-  LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, 1);
-  LuaLib::lua_pushstring(L, BudgetErrorText);
-  LuaLib::lua_error(L);
+  if (Interrupted(limits)) RaiseBudgetError(L);
+  // The watchdog may have armed this thread for an evaluation that ended meanwhile.
+  LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
 }
+
+// The same look before each piece the compiler reads: compiling counts against the
+// budget, and a compile that outlasts it ends, as does the script that asked for it.
+void CheckCompile(lua_State* L) {
+  TLuaLimits& limits = LimitsOf(L);
+  if (limits.FCapActive && Interrupted(limits)) RaiseBudgetError(L);
+}
+
+constexpr TCompileGuard BudgetGuard{CheckCompile};
 
 // The text of the error value on top of the stack, shortened for a message; for a
 // value without a text (error({}), error(nil)) what kind of value it is.
 std::string TopText(lua_State* L) {
-  if (const char* text = LuaLib::lua_tostring(L, -1)) return TextExcerpt(QString::fromLocal8Bit(text)).toStdString();
+  if (const char* text = LuaLib::lua_tostring(L, -1)) return Local8BitExcerpt(text).toStdString();
   const char* kind = LuaLib::lua_typename(L, LuaLib::lua_type(L, -1));
   return std::string("Das Script hat einen Fehler ohne Meldungstext ausgelöst (Fehlerwert vom Typ ") + kind + ").";
 }
@@ -192,7 +216,7 @@ int PassLoop(lua_State* L) {
   TLuaLimits& limits = LimitsOf(L);
   for (; pass.Next < pass.Count; ++pass.Next) {
     limits.FStarted = false;  // every call has its own time budget
-    limits.FWatchdog.Begin();
+    limits.FWatchdog.Restart();
     ++pass.Calls;
     LuaLib::lua_pushvalue(L, 1);
     LuaLib::lua_pushnumber(L, static_cast<double>(pass.X[pass.Next]));
@@ -287,10 +311,34 @@ std::string LoadErrorDetail(int code, const QString& script) {
 
 }  // namespace
 
+namespace {
+// A byte that continues a character in UTF-8; a character has at most three of them.
+bool ContinuesCharacter(char Byte) { return (static_cast<unsigned char>(Byte) & 0xC0) == 0x80; }
+constexpr qsizetype MaxContinuationBytes = 3;
+}  // namespace
+
+QString Local8BitExcerpt(QByteArrayView Text, qsizetype PieceSize) {
+  QString head;  // the first MaxQuotedLength + 1 characters
+  qsizetype length = 0;
+  for (qsizetype begin = 0; begin < Text.size();) {
+    qsizetype end = std::min(Text.size(), begin + PieceSize);
+    for (qsizetype k = 0; k < MaxContinuationBytes && end < Text.size() && ContinuesCharacter(Text[end]); ++k) ++end;
+    const QString piece = QString::fromLocal8Bit(Text.sliced(begin, end - begin));
+    head += piece.first(std::clamp<qsizetype>(MaxQuotedLength + 1 - head.size(), 0, piece.size()));
+    length += piece.size();
+    begin = end;
+  }
+  if (length <= MaxQuotedLength) return head;
+  // As TextExcerpt shortens a text: a surrogate pair is not cut in half.
+  const qsizetype cut = head[MaxQuotedLength - 1].isHighSurrogate() ? MaxQuotedLength - 1 : MaxQuotedLength;
+  return head.left(cut) + QStringLiteral(" [... %1 Zeichen]").arg(length);
+}
+
 // No script code can run while the state closes (scripts make no finalizers); the cap
 // still holds, as Lua runs finalizers in protected calls.
 void TqorScriptLuaCommon::TLuaStateCloser::operator()(lua_State* L) const {
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   TLuaLimits& limits = LimitsOf(L);
   limits.FWatchdog.Leave();  // the main thread: closing runs no instruction to arm
   limits.FCapActive = true;
@@ -308,7 +356,8 @@ void TqorScriptLuaCommon::LoadLibrary() {
   if (LuaLib::LuaLibLoaded()) return;
   FLuaLibHandle = LuaLib::LoadLuaLib(FLuaLibFileName);
   if (FLuaLibHandle > 0) return;
-  const std::string prefix = "LuaScript.LoadLibrary(): Bibliothek \"" + LuaLib::GetLuaLibFileName().toStdString() + "\"";
+  const std::string prefix = "LuaScript.LoadLibrary(): Bibliothek \"" + LuaLib::GetLuaLibFileName().toStdString() +
+                             "\"";
   if (FLuaLibHandle == LuaLib::LuaLibHandleMissing) throw Exception(prefix + " existiert nicht.");
   throw Exception(prefix + " konnte nicht geladen werden.");
 }
@@ -316,13 +365,13 @@ void TqorScriptLuaCommon::LoadLibrary() {
 void TqorScriptLuaCommon::CreateState() {
   {
     TFloatEnvGuard guard;
+    const TLuaLocaleGuard cLocale;
     lua_State* L = LuaLib::lua_newstate(CappedAlloc, FLimits.get());
     if (!L) throw std::bad_alloc();
     FLuaState.reset(L);
     FLimits->FWatchdog.Enter(L);
     LuaLib::lua_sethook(L, BudgetHook, LUA_MASKCOUNT, BudgetCheckInterval);
-    LuaLib::luaopen_base(L);
-    RestrictBaseLibrary(L);
+    OpenSandbox(L, &BudgetGuard);
     WatchCoroutines(L);
   }
   try {
@@ -338,6 +387,7 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
   lua_State* L = luaState();
   const QByteArray text = script.toLocal8Bit();
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   LuaLib::lua_settop(L, 0);
   const int code = Evaluate([&] { return DoSourceString(L, text.constData()); });
   if (code != 0) RaiseScriptError(code, script);
@@ -346,6 +396,7 @@ void TqorScriptLuaCommon::LoadScriptFromString(const QString& script) {
 void TqorScriptLuaCommon::RunInPlaceOfScript(int (*Run)(lua_State*), QString (*Script)()) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   const int code = Evaluate([&] { return LuaLib::lua_cpcall(L, Run, nullptr); });
   if (code != 0) RaiseScriptError(code, Script());
 }
@@ -371,6 +422,8 @@ void TqorScriptLuaCommon::setEvaluationBudget(std::chrono::milliseconds budget) 
 std::size_t TqorScriptLuaCommon::memoryCap() const { return FLimits->FCap; }
 
 void TqorScriptLuaCommon::setMemoryCap(std::size_t bytes) { FLimits->FCap = bytes; }
+
+std::size_t TqorScriptLuaCommon::memoryUsed() const { return FLimits->FUsed; }
 
 void TqorScriptLuaCommon::setWatcher(TqorScriptWatcher Watcher) {
   FLimits->FWatcher = std::move(Watcher);
@@ -421,6 +474,7 @@ void TqorScriptLua::PrepareFunction(const QString& FctName) {
   lua_State* L = luaState();
   const QByteArray name = FctName.toLocal8Bit();
   TFloatEnvGuard guard;
+  const TLuaLocaleGuard cLocale;
   LuaLib::lua_pushcclosure(L, GetGlobal, 0);
   LuaLib::lua_pushstring(L, name.constData());
   // A failure leaves its error value as the prepared function: every fct call then
@@ -433,6 +487,7 @@ void TqorScriptLua::PrepareFunction(const QString& FctName) {
 Extended TqorScriptLua::fct(Extended x) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;  // also takes the flags of rounding x to double
+  const TLuaLocaleGuard cLocale;
   const double argument = static_cast<double>(x);
   LuaLib::lua_pushvalue(L, -1);
   LuaLib::lua_pushnumber(L, argument);
@@ -466,6 +521,7 @@ TqorScriptLuaCommon::TPassShown::~TPassShown() { FHost.FLimits->FPassNext = null
 void TqorScriptLua::fctPass(const Extended* X, Extended* Y, int N, std::int64_t& Calls, Extended Failed) {
   lua_State* L = luaState();
   TFloatEnvGuard guard;  // also takes the flags of rounding the arguments to double
+  const TLuaLocaleGuard cLocale;
   TLuaPass pass{X, Y, N, 0, Calls, Failed};
   const TPassShown shown(*this, pass.Next);
   while (pass.Next < N) {

@@ -6,15 +6,17 @@
 // Two limits keep a user's script from taking the program down: one evaluation (a
 // script run or one fct call) may take at most evaluationBudget() before the whole
 // calculation is aborted (ECalculationAborted), and the state may hold at most
-// memoryCap() bytes while Lua code runs and while it closes; beyond that the evaluation
-// fails with Lua's out-of-memory error. Scripts get the base library without files,
-// output and precompiled chunks (RestrictBaseLibrary), so that closing runs no script code.
+// memoryCap() bytes (as the allocator counts them) while Lua code runs and while it
+// closes; beyond that the evaluation
+// fails with Lua's out-of-memory error. Scripts get the sandbox's globals (OpenSandbox):
+// no files, no output, no precompiled chunks, and closing runs no script code.
 // A watcher (setWatcher) may stop the running evaluation the same way the time budget
 // does: every place below that raises ECalculationAborted for the budget raises
 // ECalculationCancelled instead when the watcher's cancel flag stopped it.
 
 #include "qorKaloBase.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <atomic>
@@ -49,7 +51,12 @@ struct TqorScriptWatcher {
   std::function<void(int PassStarted)> Tick;
 };
 
-// Owns one interpreter state with the restricted base library opened.
+// TextExcerpt(QString::fromLocal8Bit(Text)) without converting the whole of a long text,
+// which a script can raise as its error: the text is converted about PieceSize bytes at a
+// time, each piece cut before a byte that can begin a character.
+QString Local8BitExcerpt(QByteArrayView Text, qsizetype PieceSize = 64 * 1024);
+
+// Owns one interpreter state with the sandbox's globals.
 class TqorScriptLuaCommon {
 public:
   // Loads the Lua library unless one is loaded (under LuaLibFileName, or the module's
@@ -80,6 +87,8 @@ public:
   void setEvaluationBudget(std::chrono::milliseconds budget);
   // Bytes the state may hold while Lua code runs (DefaultLuaMemoryCap until set).
   std::size_t memoryCap() const;
+  // Bytes the state's blocks take from the allocator, its rounding and headers included.
+  std::size_t memoryUsed() const;
   void setMemoryCap(std::size_t bytes);
 
   // Who looks in on the running evaluations (none at first).
@@ -95,7 +104,7 @@ protected:
     if (!FLuaState) CreateState();
     return FLuaState.get();
   }
-  // Opens what a kind of host adds to the restricted base library, once, right after the
+  // Adds what a kind of host offers beyond the sandbox's globals, once, right after the
   // state is created; what it raises, the first use of the state raises.
   virtual void OpenLibraries() {}
   // Called as LoadScriptFromString begins: the new script replaces whatever the host

@@ -1,23 +1,29 @@
 #pragma once
 // The time budget's second line. Lua's count hook looks at the clock every few thousand
 // instructions, which is enough while instructions are cheap; but a single instruction can
-// copy or compare a string of megabytes, and thousands of them take minutes. The watchdog
-// is a thread that watches the running evaluation from outside and, once it has run
-// longer than the budget, arms the hook of every running Lua thread to fire at the next
-// instruction (Lua allows lua_sethook from another thread; it only sets four fields).
+// copy, compare or parse a string of megabytes, and thousands of them take minutes. The
+// watchdog is a thread that watches the running evaluation from outside and, once it has
+// run longer than the budget, arms the hook of every running Lua thread to fire at the
+// next instruction.
 //
-// The evaluation side costs two stores per evaluation; the thread starts only for a
-// script that runs at all long (the hook fires) or handles large data (a large block),
-// which is what makes an instruction expensive.
+// The arming itself happens on the evaluating thread: the watchdog sends it a signal, and
+// the handler calls lua_sethook, which Lua allows to be called asynchronously, as from a
+// signal handler (its own interpreter stops a script on Ctrl-C this way). Calling it from
+// the watchdog thread instead would write the hook fields while the interpreter reads them.
+// Everything else the two threads share is atomic; the register of running Lua threads
+// belongs to the evaluating thread and its signal handler alone.
+//
+// The evaluation side costs a few stores per evaluation.
 
+#include <pthread.h>
+
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 struct lua_State;
 struct lua_Debug;
@@ -35,12 +41,12 @@ public:
 
   // The evaluation side, all from the thread that runs Lua.
   void setBudget(Clock::duration Budget) { FBudget.store(Budget.count(), std::memory_order_relaxed); }
-  // A new evaluation starts (each with its own budget) / the running one ends.
-  void Begin() {
-    FSerial.store(FSerial.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-    FActive.store(true, std::memory_order_release);
-  }
-  void End() { FActive.store(false, std::memory_order_release); }
+  // A new evaluation starts (each with its own budget) / the running one ends. Starts the
+  // thread with the first evaluation.
+  void Begin();
+  void End();
+  // The running evaluation starts over with a new budget (the next call of a pass).
+  void Restart() { FSerial.store(FSerial.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
   // Time the host spent on its own behalf inside the evaluation (the watcher's ticks),
   // which does not count against the budget.
   void Paused(Clock::duration Time) { FPaused.fetch_add(Time.count(), std::memory_order_relaxed); }
@@ -48,16 +54,20 @@ public:
   bool Overdue() const {
     return FOverdueSerial.load(std::memory_order_acquire) == FSerial.load(std::memory_order_relaxed);
   }
-  // Starts the thread unless it runs; a thread that cannot start leaves the hook alone
-  // in charge, as before.
-  void Start();
 
   // The Lua threads that run: the main thread, then each coroutine being resumed inside
-  // the one before it. A registered thread must stay alive until it is removed.
+  // the one before it. A registered thread must stay alive until it is removed. Lua nests
+  // at most about 200 resumptions; a thread beyond MaxThreads is left to its own hook.
   void Enter(lua_State* Thread);
   void Leave();
+  static constexpr int MaxThreads = 256;
+  // Arms the hook of every registered thread to fire at its next instruction. Only on the
+  // evaluating thread, where the handler of the watchdog's signal runs too.
+  void ArmRunning();
 
 private:
+  static void OnSignal(int);
+  void Start();
   void Run();
   void Arm(std::uint64_t Serial);
   Clock::duration Period() const;
@@ -68,9 +78,13 @@ private:
   std::atomic<bool> FActive{false};
   std::atomic<std::uint64_t> FOverdueSerial{0};  // serials start at 1
   std::atomic<Clock::rep> FPaused{0};
-  std::mutex FThreadsMutex;  // guards FThreads against Arm
-  std::vector<lua_State*> FThreads;
-  std::mutex FMutex;  // guards FStop
+  std::atomic<pthread_t> FEvaluator{};   // the thread of the running evaluation
+  TqorScriptWatchdog* FOuter = nullptr;  // the watchdog of the evaluation this one interrupts
+  // The register: written by the evaluating thread, read by its signal handler.
+  std::array<lua_State*, MaxThreads> FThreads{};
+  int FThreadCount = 0;          // registered, including those beyond MaxThreads
+  std::atomic<int> FArmable{0};  // min(FThreadCount, MaxThreads), as the handler may read it
+  std::mutex FMutex;             // guards FStop
   std::condition_variable FWake;
   bool FStop = false;
   std::thread FThread;
