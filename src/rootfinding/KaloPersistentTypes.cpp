@@ -22,6 +22,9 @@ const char* const AttrAbsErrorBound = "AbsErrorBound";
 const char* const AttrRelErrorBound = "RelErrorBound";
 const char* const AttrNodeCount = "NodeCount";
 const char* const AttrTouchingRoots = "TouchingRoots";
+const char* const AttrFindRoots = "FindRoots";
+const char* const AttrFindExtrema = "FindExtrema";
+const char* const AttrFindInflection = "FindInflection";
 
 const char* const MsgAttribute = "Attribut '%1': %2";
 // A real beyond the double range, which the file cannot hold.
@@ -110,13 +113,32 @@ int ReadInteger(TqorXMLNode& Elem, const char* Name, int Present) {
   return ReadAttribute(Elem, Name, Present, [](const QString& Text) { return ValueAsInteger(Text, 0); });
 }
 
+// Each choice only where it differs from the default.
+void WriteCurveSearch(TqorXMLNode& Elem, const TKaloCurveSearch& Search) {
+  const TKaloCurveSearch standard;
+  if (Search.Roots != standard.Roots) Elem.CreateAttribute(AttrFindRoots, Search.Roots);
+  if (Search.Extrema != standard.Extrema) Elem.CreateAttribute(AttrFindExtrema, Search.Extrema);
+  if (Search.Inflection != standard.Inflection) Elem.CreateAttribute(AttrFindInflection, Search.Inflection);
+}
+
+// A missing choice is the default, as for tasks stored before the choice existed.
+TKaloCurveSearch ReadCurveSearch(TqorXMLNode& Elem) {
+  TKaloCurveSearch search;
+  for (auto [name, field] : {std::pair{AttrFindRoots, &search.Roots}, std::pair{AttrFindExtrema, &search.Extrema},
+                             std::pair{AttrFindInflection, &search.Inflection}}) {
+    const bool standard = *field;
+    *field = ReadAttribute(Elem, name, standard,
+                           [standard](const QString& Text) { return ValueAsBool(Text, standard); });
+  }
+  return search;
+}
+
 void NameAfterFile(TKaloPersistRootFinding& Task, const QString& FileName) {
   if (Task.Name().isEmpty()) Task.setName(FileBaseName(FileName));
 }
 }  // namespace
 
-const char* const TKaloPersistFunction::DefaultFunctionScript =
-    "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6";
+const char* const TKaloPersistFunction::DefaultFunctionScript = "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6";
 
 QString TKaloPersistFunction::LuaText() const {
   if (!FSimpleScript) return FFunctionScript;
@@ -143,8 +165,7 @@ void TKaloPersistFunction::ReadFromElement(TqorXMLNode& Elem) {
 // The default absolute bound is two machine epsilons: as tight as the solvers can
 // meaningfully go.
 TKaloPersistRootFinding::TKaloPersistRootFinding()
-    : FRootFunction(std::make_unique<TKaloPersistFunction>()),
-      FAbsErrorBound(2 * MachineEpsilon()) {}
+    : FRootFunction(std::make_unique<TKaloPersistFunction>()), FAbsErrorBound(2 * MachineEpsilon()) {}
 
 void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
   *FRootFunction = *Source.FRootFunction;
@@ -154,6 +175,7 @@ void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
   FRelErrorBound = Source.FRelErrorBound;
   FNodeCount = Source.FNodeCount;
   FTouchingRoots = Source.FTouchingRoots;
+  FCurveSearch = Source.FCurveSearch;
 }
 
 void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
@@ -164,6 +186,7 @@ void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
   Elem.CreateAttribute(AttrNodeCount, FNodeCount);
   // Written only when set, so that a task without the search is saved as it always was.
   if (FTouchingRoots) Elem.CreateAttribute(AttrTouchingRoots, true);
+  WriteCurveSearch(Elem, FCurveSearch);
   FRootFunction->WriteToElement(Elem);
 }
 
@@ -183,7 +206,9 @@ void TKaloPersistRootFinding::ReadFields(TqorXMLNode& Elem) {
   FRelErrorBound = ReadReal(Elem, AttrRelErrorBound, FRelErrorBound);
   FNodeCount = ReadInteger(Elem, AttrNodeCount, FNodeCount);
   // Tasks stored before the search existed run as they always did.
-  FTouchingRoots = ReadAttribute(Elem, AttrTouchingRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
+  FTouchingRoots = ReadAttribute(Elem, AttrTouchingRoots, false,
+                                 [](const QString& Text) { return ValueAsBool(Text, false); });
+  FCurveSearch = ReadCurveSearch(Elem);
   FRootFunction->ReadFromElement(Elem);
 }
 

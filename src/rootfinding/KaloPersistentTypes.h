@@ -41,6 +41,15 @@ private:
 inline constexpr int MinNodeCount = 10;
 inline constexpr int MaxNodeCount = 10000;
 
+// What a calculation looks for beside the function values. Stored in a task file only
+// where it differs from the default (roots only), so such tasks are saved as before.
+struct TKaloCurveSearch {
+  bool Roots = true;        // "Nullstellen"
+  bool Extrema = false;     // "Extrema": maxima, minima, largest and smallest value
+  bool Inflection = false;  // "Wendepunkte"
+  bool operator==(const TKaloCurveSearch&) const = default;
+};
+
 class TKaloPersistRootFinding : public TKaloPersistentElement {
 public:
   TKaloPersistRootFinding();
@@ -71,6 +80,9 @@ public:
   // Also search roots where f touches zero between nodes ("Berührstellen suchen").
   bool TouchingRoots() const { return FTouchingRoots; }
   void setTouchingRoots(bool value) { FTouchingRoots = value; }
+  // What "Berechnen" looks for (the attributes FindRoots, FindExtrema, FindInflection).
+  const TKaloCurveSearch& CurveSearch() const { return FCurveSearch; }
+  void setCurveSearch(const TKaloCurveSearch& value) { FCurveSearch = value; }
 
   // The attributes xMin, xMax, AbsErrorBound, RelErrorBound (reals rounded to double)
   // and NodeCount on the current element (TouchingRoots too, only when set), then the
@@ -94,6 +106,7 @@ private:
   Extended FRelErrorBound = 0;
   int FNodeCount = 200;
   bool FTouchingRoots = false;
+  TKaloCurveSearch FCurveSearch;
 };
 
 // The document element of a task file.
