@@ -4,20 +4,17 @@
 #include "qorException.h"
 #include "qorFloatFaults.h"
 #include "qorLuaExpression.h"
+#include "qorLuaOperations.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <string_view>
 
 namespace {
-
-// The math functions (and pi) that scripts reach without the "math." prefix.
-constexpr const char* PreludeNames[] = {
-    "abs",  "acos", "asin", "atan",  "ceil", "cos", "cosh", "deg", "exp",
-    "floor", "fmod", "frexp", "ldexp", "log", "log10", "max", "min", "pi",
-    "pow",  "rad",  "sin",  "sinh",  "sqrt", "tan", "tanh"};
 
 // Width the names are padded to, so that the "=" signs line up.
 constexpr int PreludeNameWidth = 5;
@@ -26,8 +23,10 @@ constexpr int PreludeNameWidth = 5;
 
 QString MathPrelude() {
   QStringList lines;
-  for (const char* name : PreludeNames)
-    lines << QString::fromLatin1(name).leftJustified(PreludeNameWidth) + " = math." + name + ";";
+  for (std::string_view name : qorPreludeNames()) {
+    const QString text = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    lines << text.leftJustified(PreludeNameWidth) + " = math." + text + ";";
+  }
   return lines.join("\r\n");
 }
 
@@ -35,9 +34,10 @@ namespace {
 // What running the prelude does, line by line: global name := math.name.
 int BindPreludeNames(lua_State* L) {
   LuaLib::lua_getglobal(L, "math");
-  for (const char* name : PreludeNames) {
-    LuaLib::lua_getfield(L, -1, name);
-    LuaLib::lua_setfield(L, LUA_GLOBALSINDEX, name);
+  for (std::string_view name : qorPreludeNames()) {
+    const std::string text(name);
+    LuaLib::lua_getfield(L, -1, text.c_str());
+    LuaLib::lua_setfield(L, LUA_GLOBALSINDEX, text.c_str());
   }
   return 0;
 }

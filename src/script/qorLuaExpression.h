@@ -1,12 +1,14 @@
 #pragma once
 // A Lua expression of x evaluated without Lua, for the common case of a formula such
 // as "0.71 + 0.91*x - 5.5*x^2" or "sin(50*x)": a call into Lua costs more than such a
-// formula itself. Only expressions whose every step is a plain double operation or a
-// call of the C math library are compiled, and each step is the operation Lua 5.1
-// performs for it, in the same order and on the same doubles, so the result is the
-// one "function fct(x) return (Text); end;" returns, bit for bit. Anything else (other
-// names, comparisons, strings, calls with other argument counts, comments, line
-// breaks) is left to Lua.
+// formula itself. Only expressions whose every step is an operation of qorOperations
+// are compiled, and each step is the operation Lua 5.1 performs for it, in the same
+// order and on the same doubles, so the result is the one
+// "function fct(x) return (Text); end;" returns, bit for bit. Anything else (other
+// names, comparisons, strings, calls with other argument counts, comments, line breaks,
+// constants Lua would read otherwise than written) is left to Lua.
+
+#include "qorLuaEvaluator.h"
 
 #include <memory>
 #include <string_view>
@@ -27,17 +29,23 @@ public:
   // its arithmetic and library calls.
   void Evaluate(const double* X, double* Y, int N) const;
 
+  // The value in another arithmetic (see qorLuaEvaluator.h), computed on Stack (room
+  // for qorMaxStack values).
+  template <TqorArithmetic A>
+  typename A::TValue& Evaluate(A& Arithmetic, typename A::TValue* Stack) const {
+    return qorRun(Arithmetic, FProgram, Stack);
+  }
+
   // True when the evaluation runs in double (SSE) arithmetic only and leaves the x87
   // flags alone: not so with fmod, which the math library may compute on the x87.
   bool UsesSseOnly() const { return FUsesSseOnly; }
 
-  enum class TOp : unsigned char;
-  struct TStep;
+  // The steps, in postfix order, with constants folded as Lua folds them.
+  const std::vector<TqorStep>& Program() const { return FProgram; }
 
-  explicit TqorLuaExpression(std::vector<TStep> Program);
-  ~TqorLuaExpression();
+  explicit TqorLuaExpression(std::vector<TqorStep> Program);
 
 private:
-  std::vector<TStep> FProgram;  // postfix: operands before their operation
+  std::vector<TqorStep> FProgram;
   bool FUsesSseOnly = true;
 };

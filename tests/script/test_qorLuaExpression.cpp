@@ -2,15 +2,19 @@
 #include "qorException.h"
 #include "qorFloatFaults.h"
 #include "qorLuaExpression.h"
+#include "qorLuaOperations.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace {
@@ -27,8 +31,9 @@ bool SameValue(double a, double b) { return (std::isnan(a) && std::isnan(b)) || 
 // Arguments where formulas go wrong: signed zeros, the ends of the range, subnormals,
 // infinities, NaN, and a spread of ordinary values.
 std::vector<double> Arguments() {
-  std::vector<double> x = {0.0, -0.0, 1.0, -1.0, 0.5, -2.5, 2.5, 1e-300, -1e-300, 5e-324, DBL_MAX, -DBL_MAX,
-                           HUGE_VAL, -HUGE_VAL, std::nan(""), 3.141592653589793, 1e10, -7.25, 100, 710, -745};
+  std::vector<double> x = {0.0,     -0.0,   1.0,     -1.0,     0.5,      -2.5,      2.5,          1e-300,
+                           -1e-300, 5e-324, DBL_MAX, -DBL_MAX, HUGE_VAL, -HUGE_VAL, std::nan(""), 3.141592653589793,
+                           1e10,    -7.25,  100,     710,      -745};
   for (int i = 0; i <= 200; ++i) x.push_back(-10 + i * 0.1 + 1e-7 * i);
   return x;
 }
@@ -71,6 +76,8 @@ TEST(LuaExpression, GivesLuasValuesBitForBit) {
       "2 * 3 * x + 1 / 0 + 0 / 0 * x",
       "10^308 * 10 * x",
       "x^0.5 + (-8)^(1/3)",
+      "x + atan(1/(-0*-pi))",
+      "x + -0 - -0*math.huge",
   };
   const std::vector<double> xs = Arguments();
   for (const char* text : expressions) {
@@ -106,26 +113,139 @@ TEST(LuaExpression, GivesLuasValuesBitForBit) {
 // expression), texts that are not one expression, and -0 next to 0 (one constant to Lua).
 TEST(LuaExpression, LeavesEverythingElseToLua) {
   const char* const texts[] = {
-      "sinn(x)",        "y",
-      "x < 0 and -1 or 1", "not x",
-      "#x",             "x .. 1",
-      "\"1\" + x",      "sin(x, 2)",
-      "sin()",          "pow(x)",
-      "frexp(x)",       "math.random()",
-      "math.x",         "x.y",
-      "0x10 * x",       "1e * x",
-      "1.2.3",          "3x",
-      "x --[[c]] + 1",  "x\n+ 1",
-      "sin\n(x)",       "x); print(1); (x",
-      "",               "()",
-      "x +",            "(x",
-      "sin",            "x(1)",
-      "-0 + 0 * x",     "1e999 * x",
-      "nil",            "function() end",
+      "sinn(x)",
+      "y",
+      "x < 0 and -1 or 1",
+      "not x",
+      "#x",
+      "x .. 1",
+      "\"1\" + x",
+      "sin(x, 2)",
+      "sin()",
+      "pow(x)",
+      "frexp(x)",
+      "math.random()",
+      "math.x",
+      "x.y",
+      "0x10 * x",
+      "1e * x",
+      "1.2.3",
+      "3x",
+      "x --[[c]] + 1",
+      "x\n+ 1",
+      "sin\n(x)",
+      "x); print(1); (x",
+      "",
+      "()",
+      "x +",
+      "(x",
+      "sin",
+      "x(1)",
+      "-0 + 0 * x",
+      "1e999 * x",
+      "0*x + x + atan(1/(-0*-pi))",
+      "x*0 - 1/(-0*math.huge)",
+      "nil",
+      "function() end",
   };
   for (const char* text : texts) {
     SCOPED_TRACE(text);
     EXPECT_FALSE(TqorLuaExpression::Compile(text));
+  }
+}
+
+// An arithmetic that writes the program back as a fully parenthesized Lua text: a
+// type of its own over the table of operations, as derivatives or balls are.
+struct TTextArithmetic {
+  using TValue = std::string;
+  void Constant(std::string& r, double c) const {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", c);
+    r = text;
+  }
+  void Variable(std::string& r) const { r = "x"; }
+  template <TqorOp Op>
+  void Apply(std::string& r, const std::string& a) const {
+    const TqorOperation& op = qorOperation(Op);
+    r = op.Symbol ? "(" + std::string(1, op.Symbol) + a + ")" : "math." + std::string(op.Name) + "(" + a + ")";
+  }
+  template <TqorOp Op>
+  void Apply(std::string& r, const std::string& a, const std::string& b) const {
+    const TqorOperation& op = qorOperation(Op);
+    r = op.Symbol ? "(" + a + op.Symbol + b + ")" : "math." + std::string(op.Name) + "(" + a + "," + b + ")";
+  }
+};
+
+std::string Written(const char* text) {
+  const auto expression = TqorLuaExpression::Compile(text);
+  if (!expression) return "(left to Lua)";
+  TTextArithmetic writer;
+  std::string stack[qorMaxStack];
+  return expression->Evaluate(writer, stack);
+}
+
+// The program as Lua compiles the text: operators on numerals folded, except into a
+// NaN or across a division by zero; pi and math.huge are global reads, never folded;
+// calls are never folded; min and max combine their arguments left to right.
+TEST(LuaExpression, FoldsConstantsAsLuaDoes) {
+  const struct {
+    const char* text;
+    const char* written;
+  } cases[] = {
+      {"2*3*x + sin(x)", "((6*x)+math.sin(x))"},
+      {"x*2*3", "((x*2)*3)"},
+      {"-2^2 + -x^2", "(-4+(-(x^2)))"},
+      {"2^3^x", "(2^(3^x))"},
+      {"-(2) * 2^0.5 % 1 * x", "(0.17157287525380971*x)"},
+      {"1/0*x + 0/0 + 5%0", "((((1/0)*x)+(0/0))+(5%0))"},
+      {"1e308*10 - 1e308*10", "(inf-inf)"},
+      {"-0*-pi", "(-0*(-3.1415926535897931))"},
+      {"-math.huge + x", "((-inf)+x)"},
+      {"pow(2, 3) + fmod(7, 2) + math.atan2(1, x)", "(((2^3)+math.fmod(7,2))+math.atan2(1,x))"},
+      {"max(x, 1, 2) - min(x)", "(math.max(math.max(x,1),2)-x)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Written(c.text), c.written) << c.text;
+}
+
+// Every name of Lua's math library, and every name of the table.
+const char* const MathNames[] = {"abs",    "acos",       "asin",  "atan", "atan2", "ceil", "cos",   "cosh",
+                                 "deg",    "exp",        "floor", "fmod", "frexp", "huge", "ldexp", "log",
+                                 "log10",  "max",        "min",   "mod",  "modf",  "pi",   "pow",   "rad",
+                                 "random", "randomseed", "sin",   "sinh", "sqrt",  "tan",  "tanh"};
+
+// Whether the condition Condition holds in a script function's state, prelude included.
+bool HoldsInLua(const std::string& Condition) {
+  TScriptFunction function;
+  function.LoadScriptFromString(
+      QString::fromStdString("function fct(x) if " + Condition + " then return 1 else return 0 end end"));
+  function.PrepareFunction("fct");
+  return function.fct(0) == 1;
+}
+
+// Whether the compiler takes Name as a value, a function of x, or of x and x.
+bool Compiles(const std::string& Name) {
+  return TqorLuaExpression::Compile(Name) || TqorLuaExpression::Compile(Name + "(x)") ||
+         TqorLuaExpression::Compile(Name + "(x, x)");
+}
+
+// The compiler takes a name of the math library without "math." exactly where the
+// prelude binds it in Lua, and a name only where Lua has it.
+TEST(LuaExpression, TakesShortNamesExactlyWhereThePreludeBindsThem) {
+  EXPECT_TRUE(HoldsInLua("(function() local n = 0 for _ in pairs(math) do n = n + 1 end return n end)() == " +
+                         std::to_string(std::size(MathNames))))
+      << "the list is Lua's math library";
+  for (const char* name : MathNames) {
+    SCOPED_TRACE(name);
+    const std::string n = name;
+    const bool viaMath = Compiles("math." + n);
+    EXPECT_TRUE(HoldsInLua("math." + n + " ~= nil"));
+    EXPECT_EQ(Compiles(n), viaMath && HoldsInLua(n + " == math." + n));
+  }
+  for (const TqorOperation& op : qorOperations) {
+    if (op.Name.empty()) continue;
+    SCOPED_TRACE(op.Name);
+    EXPECT_TRUE(std::find(std::begin(MathNames), std::end(MathNames), op.Name) != std::end(MathNames));
+    EXPECT_TRUE(Compiles("math." + std::string(op.Name)));
   }
 }
 
