@@ -232,7 +232,12 @@ void TKaloRootCalculation::AnalyseCurve(TScriptFunction& Function, const TKaloCa
 // Every call of f counts as an evaluation, those for the differences included.
 TqorDerivativeFunction TKaloRootCalculation::Derivatives(TScriptFunction& Function,
                                                          const TKaloCalculationInput& Input) {
-  FDerivativesNumerical = true;
+  FDerivativesNumerical = !Function.EvaluatesInPlace();
+  if (!FDerivativesNumerical)
+    return [this, &Function](const Extended& x) {
+      ++FEvaluationCount;
+      return Function.ExactDerivatives(x);
+    };
   const Extended spacing = NodeSpacing(Input.xMin, Input.xMax, Input.NodeCount);
   return [this, &Function, spacing](const Extended& x) {
     const auto f = [&Function](const Extended& t) { return Function.fct(t); };
