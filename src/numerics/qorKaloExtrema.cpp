@@ -78,10 +78,14 @@ void TqorExtremumFinder::EvaluateNodes() {
   const Extended h = NodeSpacing(FxMin, FxMax, FTestCount);
   FNodeX.resize(FTestCount);
   FNodeJets.resize(FTestCount);
-  for (int i = 0; i < FTestCount; ++i) {
-    FNodeX[i] = NodeAt(i, h, FxMin);
-    FNodeJets[i] = At(FNodeX[i]);
+  for (int i = 0; i < FTestCount; ++i) FNodeX[i] = NodeAt(i, h, FxMin);
+  if (FDerivativesPass) {
+    FEvaluationCount += FTestCount;
+    TFloatEnvGuard guard;
+    FDerivativesPass(FNodeX.data(), FNodeJets.data(), FTestCount);
+    return;
   }
+  for (int i = 0; i < FTestCount; ++i) FNodeJets[i] = At(FNodeX[i]);
 }
 
 std::vector<TqorExtremumFinder::TCandidate> TqorExtremumFinder::SignChanges(int Order) const {
@@ -220,11 +224,6 @@ std::string ValueText(Extended Value) {
 }
 }  // namespace
 
-bool TqorExtremumFinder::RowBetween(Extended a, Extended b) const {
-  const Extended low = std::min(a, b), high = std::max(a, b);
-  return std::any_of(FRows.begin(), FRows.end(), [&](const TqorExtremumRow& r) { return r.x >= low && r.x <= high; });
-}
-
 // True when derivative Order changes between the nodes i and i + 1 by far more than the
 // next derivative at the two nodes explains (the trapezoid rule), or has no value there.
 bool TqorExtremumFinder::MayJump(int Order, int i) const {
@@ -275,40 +274,51 @@ void TqorExtremumFinder::NarrowJump(int Order, int i) {
 // Jumps of f, and kinks where f' jumps without changing sign (a kink with a sign change
 // is an extremum already).
 void TqorExtremumFinder::FindJumps() {
+  std::vector<Extended> found;
+  for (const TqorExtremumRow& r : FRows) found.push_back(r.x);
+  std::sort(found.begin(), found.end());
+  const auto rowBetween = [&found](Extended a, Extended b) {
+    const auto first = std::lower_bound(found.begin(), found.end(), std::min(a, b));
+    return first != found.end() && *first <= std::max(a, b);
+  };
   for (int i = 0; i + 1 < FTestCount; ++i) {
-    if (RowBetween(FNodeX[i], FNodeX[i + 1])) continue;
+    if (rowBetween(FNodeX[i], FNodeX[i + 1])) continue;
     const std::size_t before = FRows.size();
     if (MayJump(0, i)) NarrowJump(0, i);
     if (FRows.size() == before && MayJump(1, i)) NarrowJump(1, i);
   }
 }
 
-// Over the nodes (the ends among them) and the extrema found between them.
+// Over the nodes (the ends among them) and the extrema found between them; the first
+// of equal values.
 void TqorExtremumFinder::FindGlobalExtremes() {
-  TqorExtremumRow largest, smallest;
-  bool any = false;
-  const auto consider = [&](const TqorExtremumRow& r) {
-    if (!HasValue(r.y)) return;
-    if (!any || r.y > largest.y) largest = r;
-    if (!any || r.y < smallest.y) smallest = r;
-    any = true;
-  };
+  int largestNode = -1, smallestNode = -1;
   for (int i = 0; i < FTestCount; ++i) {
-    const TqorJet<Extended>& j = FNodeJets[i];
-    TqorExtremumRow node;
-    node.x = FNodeX[i], node.y = j.v, node.d1 = j.d1, node.d2 = j.d2;
-    node.Method = MethodNode;
-    if (i == 0 || i == FTestCount - 1) node.Remark = "Rand des Bereichs";
-    consider(node);
+    const Extended y = FNodeJets[i].v;
+    if (!HasValue(y)) continue;
+    if (largestNode < 0 || y > FNodeJets[largestNode].v) largestNode = i;
+    if (smallestNode < 0 || y < FNodeJets[smallestNode].v) smallestNode = i;
   }
-  const std::vector<TqorExtremumRow> local = FRows;
-  for (const TqorExtremumRow& r : local)
-    if (r.Kind == TqorExtremumKind::Maximum || r.Kind == TqorExtremumKind::Minimum) consider(r);
-  if (!any) return;
+  if (largestNode < 0) return;
+  TqorExtremumRow largest = NodeRow(largestNode), smallest = NodeRow(smallestNode);
+  for (const TqorExtremumRow& r : FRows) {
+    if (r.Kind != TqorExtremumKind::Maximum && r.Kind != TqorExtremumKind::Minimum) continue;
+    if (HasValue(r.y) && r.y > largest.y) largest = r;
+    if (HasValue(r.y) && r.y < smallest.y) smallest = r;
+  }
   largest.Kind = TqorExtremumKind::GlobalMaximum;
   smallest.Kind = TqorExtremumKind::GlobalMinimum;
   for (TqorExtremumRow* r : {&largest, &smallest}) {
-    r->Remark = r->Method == MethodNode ? r->Remark : std::string();
+    if (r->Method != MethodNode) r->Remark.clear();  // AddRow says "numerisch" again
     AddRow(std::move(*r));
   }
+}
+
+TqorExtremumRow TqorExtremumFinder::NodeRow(int i) const {
+  TqorExtremumRow row;
+  const TqorJet<Extended>& j = FNodeJets[i];
+  row.x = FNodeX[i], row.y = j.v, row.d1 = j.d1, row.d2 = j.d2;
+  row.Method = MethodNode;
+  if (i == 0 || i == FTestCount - 1) row.Remark = "Rand des Bereichs";
+  return row;
 }

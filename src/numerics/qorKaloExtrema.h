@@ -51,12 +51,16 @@ struct TqorExtremumRow {
 // f, f' and f'' at x. A missing value is NaN (or infinite), never an error; the function
 // must leave the floating-point fault flags as it found them.
 using TqorDerivativeFunction = std::function<TqorJet<Extended>(const Extended& x)>;
+// The same for the nodes X[0] to X[N - 1] into J, in one call, under the same terms.
+using TqorDerivativePass = std::function<void(const Extended* X, TqorJet<Extended>* J, int N)>;
 
 // Set the function, the range, TestCount (at least 2), the bounds and what to search,
 // call Execute, then read Rows.
 class TqorExtremumFinder {
 public:
   void setDerivatives(TqorDerivativeFunction value) { FDerivatives = std::move(value); }
+  // The derivatives for all nodes in one call (optional; without it, one call per node).
+  void setDerivativesPass(TqorDerivativePass value) { FDerivativesPass = std::move(value); }
   // True when the derivatives are approximate: every row then says so.
   void setNumerical(bool value) { FNumerical = value; }
   void setxMin(Extended value) { FxMin = value; }
@@ -94,11 +98,12 @@ private:
   bool PoleAt(int Order, const TCandidate& c, const TqorJet<Extended>& At) const;
   bool MayJump(int Order, int i) const;
   void NarrowJump(int Order, int i);
-  bool RowBetween(Extended a, Extended b) const;
   void AddRow(TqorExtremumRow Row);
+  TqorExtremumRow NodeRow(int i) const;
   bool NearExtremum(Extended x) const;
 
   TqorDerivativeFunction FDerivatives;
+  TqorDerivativePass FDerivativesPass;
   bool FNumerical = false;
   Extended FxMin = 0, FxMax = 0;
   int FTestCount = 0;

@@ -190,10 +190,10 @@ template <class T>
 TqorJet<T> pow(const TqorJet<T>& a, const TqorJet<T>& b, T Value) {
   if (b.d1 == 0 && b.d2 == 0) {
     const T n = b.v;
-    if (a.v == 0 && n < 2 && n != 0 && n != 1) return Kink(Value);
-    const T g1 = n == 0 ? 0 : n * std::pow(a.v, n - 1);
-    const T g2 = n == 0 || n == 1 ? 0 : n * (n - 1) * std::pow(a.v, n - 2);
-    return Chain(a, Value, g1, g2);
+    if (n == 0 || n == 1) return Chain(a, Value, n, T(0));
+    if (a.v == 0) return n < 2 ? Kink(Value) : Chain(a, Value, T(0), n == 2 ? T(2) : T(0));
+    const T below = std::pow(a.v, n - 2);  // one more call of pow, not two
+    return Chain(a, Value, n * below * a.v, n * (n - 1) * below);
   }
   if (!(a.v > 0)) return Kink(Value);
   TqorJet<T> r = exp(b * log(a));

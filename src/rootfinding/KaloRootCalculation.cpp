@@ -209,6 +209,11 @@ void TKaloRootCalculation::AnalyseCurve(TScriptFunction& Function, const TKaloCa
   TqorExtremumFinder finder;
   if (search.Extrema || search.Inflection || FDerivativesWanted) {
     finder.setDerivatives(Derivatives(Function, Input));
+    if (!FDerivativesNumerical)
+      finder.setDerivativesPass([this, &Function](const Extended* X, TqorJet<Extended>* J, int N) {
+        FEvaluationCount += N;
+        for (int i = 0; i < N; ++i) J[i] = Function.ExactDerivatives(X[i]);
+      });
     finder.setNumerical(FDerivativesNumerical);
     finder.setxMin(Input.xMin);
     finder.setxMax(Input.xMax);
