@@ -9,3 +9,16 @@ void TqorPlotMarkCircle::Draw(int32_t x, int32_t y) {
   TqorPlotMark::Draw(x, y);
   Canvas->Ellipse(x - Radius, y - Radius, x + Radius, y + Radius);
 }
+
+void TqorPlotMarkTriangle::Draw(int32_t x, int32_t y) {
+  TqorPlotMark::Draw(x, y);
+  const int tip = Down ? Radius : -Radius;
+  const QPoint corners[] = {{x, y + tip}, {x - Radius, y - tip}, {x + Radius, y - tip}, {x, y + tip}};
+  Canvas->Polyline(corners);
+}
+
+void TqorPlotMarkDiamond::Draw(int32_t x, int32_t y) {
+  TqorPlotMark::Draw(x, y);
+  const QPoint corners[] = {{x, y - Radius}, {x + Radius, y}, {x, y + Radius}, {x - Radius, y}, {x, y - Radius}};
+  Canvas->Polyline(corners);
+}

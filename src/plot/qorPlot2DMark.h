@@ -33,5 +33,29 @@ public:
   void Draw(int32_t x, int32_t y) override;
 };
 
+// A triangle of Radius pixels from the point to its corners, pointing up (a maximum)
+// or, with Down, down (a minimum).
+class TqorPlotMarkTriangle : public TqorPlotMark {
+public:
+  int32_t Radius = 5;
+  bool Down = false;
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
+// A triangle pointing down.
+class TqorPlotMarkTriangleDown : public TqorPlotMarkTriangle {
+public:
+  TqorPlotMarkTriangleDown() { Down = true; }
+};
+
+// A diamond of Radius pixels from the point to its corners.
+class TqorPlotMarkDiamond : public TqorPlotMark {
+public:
+  int32_t Radius = 5;
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
 // A class reference of marks: a graph creates its mark through it.
 using TqorPlotMarkClass = TqorClassRef<TqorPlotMark>;

@@ -25,6 +25,7 @@ const char* const AttrTouchingRoots = "TouchingRoots";
 const char* const AttrFindRoots = "FindRoots";
 const char* const AttrFindExtrema = "FindExtrema";
 const char* const AttrFindInflection = "FindInflection";
+const char* const AttrShowDerivatives = "ShowDerivatives";
 
 const char* const MsgAttribute = "Attribut '%1': %2";
 // A real beyond the double range, which the file cannot hold.
@@ -119,13 +120,15 @@ void WriteCurveSearch(TqorXMLNode& Elem, const TKaloCurveSearch& Search) {
   if (Search.Roots != standard.Roots) Elem.CreateAttribute(AttrFindRoots, Search.Roots);
   if (Search.Extrema != standard.Extrema) Elem.CreateAttribute(AttrFindExtrema, Search.Extrema);
   if (Search.Inflection != standard.Inflection) Elem.CreateAttribute(AttrFindInflection, Search.Inflection);
+  if (Search.Derivatives != standard.Derivatives) Elem.CreateAttribute(AttrShowDerivatives, Search.Derivatives);
 }
 
 // A missing choice is the default, as for tasks stored before the choice existed.
 TKaloCurveSearch ReadCurveSearch(TqorXMLNode& Elem) {
   TKaloCurveSearch search;
-  for (auto [name, field] : {std::pair{AttrFindRoots, &search.Roots}, std::pair{AttrFindExtrema, &search.Extrema},
-                             std::pair{AttrFindInflection, &search.Inflection}}) {
+  for (auto [name, field] :
+       {std::pair{AttrFindRoots, &search.Roots}, std::pair{AttrFindExtrema, &search.Extrema},
+        std::pair{AttrFindInflection, &search.Inflection}, std::pair{AttrShowDerivatives, &search.Derivatives}}) {
     const bool standard = *field;
     *field = ReadAttribute(Elem, name, standard,
                            [standard](const QString& Text) { return ValueAsBool(Text, standard); });

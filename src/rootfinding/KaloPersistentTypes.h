@@ -44,9 +44,10 @@ inline constexpr int MaxNodeCount = 10000;
 // What a calculation looks for beside the function values. Stored in a task file only
 // where it differs from the default (roots only), so such tasks are saved as before.
 struct TKaloCurveSearch {
-  bool Roots = true;        // "Nullstellen"
-  bool Extrema = false;     // "Extrema": maxima, minima, largest and smallest value
-  bool Inflection = false;  // "Wendepunkte"
+  bool Roots = true;         // "Nullstellen"
+  bool Extrema = false;      // "Extrema": maxima, minima, largest and smallest value
+  bool Inflection = false;   // "Wendepunkte"
+  bool Derivatives = false;  // "Ableitungen zeigen": f' and f'' at the nodes, drawn
   bool operator==(const TKaloCurveSearch&) const = default;
 };
 

@@ -207,7 +207,7 @@ void TKaloRootCalculation::FindRoots(TqorRootFinder& finder, TScriptFunction& Fu
 void TKaloRootCalculation::AnalyseCurve(TScriptFunction& Function, const TKaloCalculationInput& Input) {
   const TKaloCurveSearch search = FTask.CurveSearch();
   TqorExtremumFinder finder;
-  if (search.Extrema || search.Inflection || FDerivativesWanted) {
+  if (search.Extrema || search.Inflection || search.Derivatives || FDerivativesWanted) {
     finder.setDerivatives(Derivatives(Function, Input));
     if (!FDerivativesNumerical)
       finder.setDerivativesPass([this, &Function](const Extended* X, TqorJet<Extended>* J, int N) {
