@@ -52,6 +52,11 @@ constexpr int BisectionSteps = 100;
 // A pair is looked at for a jump of g when g changes by more than this share of what
 // its derivative at the ends explains: across a jump the derivative explains nothing.
 constexpr Extended JumpShare = 0.5L;
+// Golden-section steps that narrow a kink's bracket below the resolution of Extended.
+constexpr int GoldenSteps = 120;
+// A sign change of f'' counts only where f'' bends f noticeably over a node spacing: on
+// a straight piece f'' is 0 up to rounding, and its noise changes sign at random.
+constexpr Extended CurvatureFloor = 1E-6L;
 
 // Derivative Order of a jet: 0 is f itself.
 Extended Derivative(const TqorJet<Extended>& J, int Order) { return Order == 0 ? J.v : Order == 1 ? J.d1 : J.d2; }
@@ -176,6 +181,7 @@ void TqorExtremumFinder::FindExtrema() {
     if (!smooth && PoleAt(1, c, {row.y, row.d1, row.d2})) continue;
     row.Kind = FNodeJets[c.Left].d1 > 0 ? TqorExtremumKind::Maximum : TqorExtremumKind::Minimum;
     if (!smooth) {
+      LocateKink(c, row);
       row.Method = MethodKink;
       row.d1 = row.d2 = qorJet::NoValue<Extended>;
       row.Remark = "Knick: f' hat hier keinen Wert";
@@ -184,10 +190,48 @@ void TqorExtremumFinder::FindExtrema() {
   }
 }
 
+// Where f' jumps in sign, Zeroin stops anywhere f' has no value; differences have none
+// in a whole neighbourhood of the kink. The extremum of f itself is narrowed down
+// instead, by golden section on the candidate's nodes: f rises (falls) on both sides.
+void TqorExtremumFinder::LocateKink(const TCandidate& c, TqorExtremumRow& Row) {
+  const bool maximum = Row.Kind == TqorExtremumKind::Maximum;
+  const auto value = [this, maximum](Extended x, TqorJet<Extended>& J) {
+    J = At(x);
+    return maximum ? -J.v : J.v;
+  };
+  constexpr Extended Ratio = 0.6180339887498948482L;
+  Extended a = FNodeX[c.Left], b = FNodeX[c.Right];
+  TqorJet<Extended> jetP, jetQ;
+  Extended p = b - Ratio * (b - a), q = a + Ratio * (b - a);
+  Extended fp = value(p, jetP), fq = value(q, jetQ);
+  for (int step = 0; step < GoldenSteps && p != q; ++step) {
+    if (fp <= fq) {
+      b = q, q = p, fq = fp, jetQ = jetP;
+      p = b - Ratio * (b - a);
+      fp = value(p, jetP);
+    } else {
+      a = p, p = q, fp = fq, jetP = jetQ;
+      q = a + Ratio * (b - a);
+      fq = value(q, jetQ);
+    }
+  }
+  const TqorJet<Extended>& at = fp <= fq ? jetP : jetQ;
+  // Zeroin's end may have hit the kink itself, as it does where f' is exact.
+  if (HasValue(Row.y) && (maximum ? -Row.y : Row.y) <= std::min(fp, fq)) return;
+  Row.x = fp <= fq ? p : q;
+  Row.y = at.v;
+}
+
 // A sign change of f'' next to an extremum belongs to that extremum (a flat one, or the
 // rounding of f'' around it), not to an inflection point.
 void TqorExtremumFinder::FindInflections() {
+  const Extended spacing = std::fabs(NodeSpacing(FxMin, FxMax, FTestCount));
   for (const TCandidate& c : SignChanges(2)) {
+    const TqorJet<Extended>& left = FNodeJets[c.Left];
+    const TqorJet<Extended>& right = FNodeJets[c.Right];
+    if (std::max(std::fabs(left.d2), std::fabs(right.d2)) * spacing <=
+        CurvatureFloor * std::max(std::fabs(left.d1), std::fabs(right.d1)))
+      continue;
     TqorExtremumRow row;
     const bool smooth = RefineZero(2, c, row);
     if (!smooth && PoleAt(2, c, {row.y, row.d1, row.d2})) continue;
@@ -259,7 +303,10 @@ void TqorExtremumFinder::NarrowJump(int Order, int i) {
       a = m, ga = gm;
     }
   }
-  if (!(std::fabs(gb - ga) > RootShrink * initial) || std::max(std::fabs(ga), std::fabs(gb)) > 2 * ends) return;
+  const Extended jump = std::fabs(gb - ga);
+  if (!(jump > RootShrink * initial && jump > RootShrink * std::max(std::fabs(ga), std::fabs(gb))) ||
+      std::max(std::fabs(ga), std::fabs(gb)) > 2 * ends)
+    return;
   TqorExtremumRow row;
   row.Kind = Order == 0 ? TqorExtremumKind::Jump : TqorExtremumKind::Kink;
   row.x = b;

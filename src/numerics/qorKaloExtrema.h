@@ -95,6 +95,7 @@ private:
   void FindJumps();
   void FindGlobalExtremes();
   bool RefineZero(int Order, const TCandidate& c, TqorExtremumRow& Row);
+  void LocateKink(const TCandidate& c, TqorExtremumRow& Row);
   bool PoleAt(int Order, const TCandidate& c, const TqorJet<Extended>& At) const;
   bool MayJump(int Order, int i) const;
   void NarrowJump(int Order, int i);

@@ -15,6 +15,10 @@ constexpr Extended Safe = 2;
 // The smallest initial step relative to |x|: f in double has about 16 digits, and at
 // this distance a first difference keeps about ten of them.
 constexpr Extended RelativeStepFloor = 1E-6L;
+// Where f has a kink at x, the second differences grow like 1/h and never settle: their
+// best error, times the first step, stays at the size of the kink's change of slope. At a
+// smooth point it is many digits below the slopes f shows over that step.
+constexpr Extended KinkShare = 1E-3L;
 
 // One Richardson tableau: a series of estimates whose error is a series in h^2.
 class TTableau {
@@ -41,6 +45,8 @@ public:
   }
   bool Done() const { return FDone; }
   Extended Best() const { return FCount == 1 ? FRow[0] : FBest; }
+  // The error estimate of Best.
+  Extended Error() const { return FError; }
 
 private:
   Extended FRow[Rows] = {};
@@ -61,6 +67,7 @@ TqorJet<Extended> NumericalDerivatives(TRealFunctionRef f, Extended x, Extended 
   const Extended center = static_cast<double>(x);
   TTableau first, second;
   Extended h = h0;
+  Extended slopes = 0;  // the largest slope of f over the first step
   for (int row = 0; row < Rows && !(first.Done() && second.Done()); ++row, h /= Shrink) {
     const Extended right = static_cast<double>(center + h), left = static_cast<double>(center - h);
     const Extended hRight = right - center, hLeft = center - left;
@@ -69,6 +76,8 @@ TqorJet<Extended> NumericalDerivatives(TRealFunctionRef f, Extended x, Extended 
     const Extended fRight = f(right), fLeft = f(left);
     first.Add((fRight - fLeft) / (right - left));
     second.Add(2 * ((fRight - fx) / hRight - (fx - fLeft) / hLeft) / (hRight + hLeft));
+    if (row == 0) slopes = std::max(std::fabs(fRight - fx) / hRight, std::fabs(fx - fLeft) / hLeft);
   }
+  if (!(second.Error() * h0 <= KinkShare * slopes)) return qorJet::Kink(fx);
   return {fx, first.Best(), second.Best()};
 }

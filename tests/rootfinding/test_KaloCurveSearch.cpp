@@ -159,16 +159,19 @@ TEST(KaloCurveSearch, AScriptsDerivativesAgreeWithTheExactOnes) {
 }
 
 TEST(KaloCurveSearch, TheTableShowsKindsAndLeavesAMissingDerivativeEmpty) {
-  Workspace w;
-  w.Run("abs(x)", -1, 1, 200);
-  ASSERT_EQ(w.extrema.RecordCount(), 3);
-  const auto text = [&w](const char* field, int row) { return w.extrema.FieldByName(field).ValueAt(row); };
-  EXPECT_EQ(text(ExtremumField::Kind, 0).toString(), "Minimum");
-  EXPECT_EQ(text(ExtremumField::Method, 0).toString(), "Knick");
-  EXPECT_TRUE(text(ExtremumField::dy, 0).isNull());
-  EXPECT_EQ(text(ExtremumField::Kind, 1).toString(), "globales Maximum");
-  EXPECT_EQ(text(ExtremumField::Kind, 2).toString(), "globales Minimum");
-  EXPECT_EQ(w.extrema.FieldByName(ExtremumField::ddy).DisplayName(), "f''(x)");
+  for (const bool script : {false, true}) {
+    SCOPED_TRACE(script);
+    Workspace w;
+    w.Run(script ? "function fct(x) return math.abs(x) end" : "abs(x)", -1, 1, 200, script);
+    ASSERT_EQ(w.extrema.RecordCount(), 3);
+    const auto text = [&w](const char* field, int row) { return w.extrema.FieldByName(field).ValueAt(row); };
+    EXPECT_EQ(text(ExtremumField::Kind, 0).toString(), "Minimum");
+    EXPECT_EQ(text(ExtremumField::Method, 0).toString(), "Knick");
+    EXPECT_TRUE(text(ExtremumField::dy, 0).isNull());
+    EXPECT_EQ(text(ExtremumField::Kind, 1).toString(), "globales Maximum");
+    EXPECT_EQ(text(ExtremumField::Kind, 2).toString(), "globales Minimum");
+    EXPECT_EQ(w.extrema.FieldByName(ExtremumField::ddy).DisplayName(), "f''(x)");
+  }
 }
 
 // Roots only, the default: nothing else is evaluated, so the calculation costs what it did.
