@@ -48,6 +48,7 @@ const char* const HelpText =
     "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
     "            [--touching] [--format table|csv|json] [--time-limit SEKUNDEN]\n"
     "            [--prove [--digits N]]\n"
+    "            [--extrema] [--inflection] [--derivatives]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -67,7 +68,11 @@ const char* const HelpText =
     "                       im übrigen Bereich hat f bewiesen keine Nullstelle (nur für\n"
     "                       einfache Ausdrücke in x; das Zeitlimit gilt für den ganzen Beweis)\n"
     "  --digits N           bewiesene Nullstellen mit N gültigen Stellen (1 bis 50) und Radius\n"
+    "  --extrema            auch Maxima, Minima, Knicke, Sprünge und den größten und\n"
+    "                       kleinsten Wert suchen (eigene Zeilen mit Kind)\n"
+    "  --inflection         auch Wendepunkte und Sattelpunkte suchen\n"
     "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
+    "  --derivatives        mit --values auch die Spalten f'(x) und f''(x) speichern\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
     "  --plot DATEI         Grafik der Funktion und ihrer Nullstellen speichern: .wmf und\n"
@@ -106,6 +111,7 @@ struct TOptions {
   bool Touching = false;
   bool Prove = false;
   std::optional<int> Digits;
+  bool Extrema = false, Inflection = false, Derivatives = false;
   std::optional<std::pair<Extended, Extended>> Zeroin;
   int FMax = DefaultFMax;
   TFormat Format = TFormat::Table;
@@ -118,11 +124,14 @@ bool NodeCountInRange(int Nodes) { return Nodes >= MinNodeCount && Nodes <= MaxN
 
 QString NodeCountError(int Nodes) {
   return QStringLiteral("Die Anzahl der Stützstellen muss zwischen %1 und %2 liegen, nicht %3.")
-      .arg(MinNodeCount).arg(MaxNodeCount).arg(Nodes);
+      .arg(MinNodeCount)
+      .arg(MaxNodeCount)
+      .arg(Nodes);
 }
 
 [[noreturn]] void NoNumber(const QString& Option, const QString& Text) {
-  Usage(QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, TextExcerpt(Text)));
+  Usage(
+      QStringLiteral("%1 erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '%2'.").arg(Option, TextExcerpt(Text)));
 }
 
 // The window, the task file and Lua all hold doubles, so a value beyond their range is
@@ -169,7 +178,9 @@ QSize ParseSize(const QString& Text) {
   const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(Text);
   const QSize size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
   if (size.isEmpty() || size.width() > MaxPlotSide || size.height() > MaxPlotSide)
-    Usage(QStringLiteral("--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis %1, nicht '%2'.").arg(MaxPlotSide).arg(TextExcerpt(Text)));
+    Usage(QStringLiteral("--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis %1, nicht '%2'.")
+              .arg(MaxPlotSide)
+              .arg(TextExcerpt(Text)));
   return size;
 }
 
@@ -188,7 +199,9 @@ QString ParseReportFile(const QString& FileName) {
 // Seconds with a full stop, as every number of the command line.
 std::chrono::milliseconds ParseTimeLimit(const QString& Text) {
   const auto budget = Text.contains(',') ? std::nullopt : EvaluationBudgetFromText(Text);
-  if (!budget) Usage(QStringLiteral("--time-limit erwartet Sekunden von 0.001 bis 86400 mit Punkt als Dezimaltrenner, nicht '%1'.").arg(Text));
+  if (!budget)
+    Usage(QStringLiteral("--time-limit erwartet Sekunden von 0.001 bis 86400 mit Punkt als Dezimaltrenner, nicht '%1'.")
+              .arg(Text));
   return *budget;
 }
 
@@ -236,6 +249,9 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--abs") o.AbsErr = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--rel") o.RelErr = ParseTaskReal(opt, args.ValueOf(opt));
     else if (opt == "--touching") o.Touching = true;
+    else if (opt == "--extrema") o.Extrema = true;
+    else if (opt == "--inflection") o.Inflection = true;
+    else if (opt == "--derivatives") o.Derivatives = true;
     else if (opt == "--prove") o.Prove = true;
     else if (opt == "--digits") o.Digits = ParseInteger(opt, args.ValueOf(opt));
     else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
@@ -245,20 +261,22 @@ TOptions ParseOptions(const QStringList& Args) {
     else if (opt == "--zeroin") {
       const Extended a = ParseReal(opt, args.ValueOf(opt));
       o.Zeroin = std::make_pair(a, ParseReal(opt, args.ValueOf(opt)));
-    } else Usage(QStringLiteral("Unbekannte Option '%1'.").arg(TextExcerpt(opt)));
+    } else
+      Usage(QStringLiteral("Unbekannte Option '%1'.").arg(TextExcerpt(opt)));
   }
   if (o.Function && o.ScriptFile) Usage(QStringLiteral("--function und --script schließen sich aus."));
   if (o.Nodes && !NodeCountInRange(*o.Nodes)) Usage(NodeCountError(*o.Nodes));
-  if (o.Zeroin && !o.Function && !o.ScriptFile)
-    Usage(QStringLiteral("--zeroin braucht --function oder --script."));
+  if (o.Zeroin && !o.Function && !o.ScriptFile) Usage(QStringLiteral("--zeroin braucht --function oder --script."));
   if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile || o.PlotFile || o.ReportFile))
-    Usage(QStringLiteral("--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, "
-                         "nicht mit --zeroin."));
+    Usage(
+        QStringLiteral("--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, "
+                       "nicht mit --zeroin."));
   if (o.PlotSize && !o.PlotFile) Usage(QStringLiteral("--size gibt es nur mit --plot."));
   if (o.Digits && !o.Prove) Usage(QStringLiteral("--digits gibt es nur mit --prove."));
   if (o.Digits && (*o.Digits < 1 || *o.Digits > MaxProofDigits))
     Usage(QStringLiteral("--digits erwartet 1 bis %1 Stellen, nicht %2.").arg(MaxProofDigits).arg(*o.Digits));
   if (o.Prove && o.Zeroin) Usage(QStringLiteral("--prove gibt es nur für die Berechnung, nicht mit --zeroin."));
+  if (o.Derivatives && !o.ValuesFile) Usage(QStringLiteral("--derivatives gibt es nur mit --values."));
   return o;
 }
 
@@ -291,6 +309,10 @@ void MakeTask(const TOptions& o, TKaloPersistRootFinding& Task) {
   if (o.Touching) Task.setTouchingRoots(true);
   if (o.Prove) Task.setProveRoots(true);
   if (o.Digits) Task.setProofDigits(*o.Digits);
+  TKaloCurveSearch search = Task.CurveSearch();
+  search.Extrema = search.Extrema || o.Extrema;
+  search.Inflection = search.Inflection || o.Inflection;
+  Task.setCurveSearch(search);
 }
 
 // ---- output -------------------------------------------------------------------------
@@ -298,8 +320,7 @@ void MakeTask(const TOptions& o, TKaloPersistRootFinding& Task) {
 // A real with 21 significant digits and a full stop, whatever the locale.
 QString RealText(Extended Value) {
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, Value,
-                                    std::chars_format::general, ExtendedDigits);
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::general, ExtendedDigits);
   return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
 }
 
@@ -308,12 +329,18 @@ QString JsonReal(Extended Value) { return std::isfinite(Value) ? RealText(Value)
 QString JsonText(const QString& Text) {
   QString s = QStringLiteral("\"");
   for (const QChar c : Text) {
-    if (c == '"' || c == '\\') s += '\\' + QString(c);
-    else if (c == '\n') s += QStringLiteral("\\n");
-    else if (c == '\r') s += QStringLiteral("\\r");
-    else if (c == '\t') s += QStringLiteral("\\t");
-    else if (c.unicode() < 0x20) s += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    else s += c;
+    if (c == '"' || c == '\\')
+      s += '\\' + QString(c);
+    else if (c == '\n')
+      s += QStringLiteral("\\n");
+    else if (c == '\r')
+      s += QStringLiteral("\\r");
+    else if (c == '\t')
+      s += QStringLiteral("\\t");
+    else if (c.unicode() < 0x20)
+      s += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    else
+      s += c;
   }
   return s + '"';
 }
@@ -326,8 +353,7 @@ QString CsvText(const QString& Text) {
 
 // The columns of one roots-table row for csv and json: names and unquoted values,
 // with an empty optional for a null field. Json also names the row's kind.
-QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRootIntervalCommon& r,
-                                                            bool Json) {
+QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRootIntervalCommon& r, bool Json) {
   const auto text = [Json](const std::string& s) {
     const QString q = QString::fromStdString(s);
     return Json ? JsonText(q) : CsvText(q);
@@ -348,6 +374,54 @@ QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRo
   return fields;
 }
 
+// True when the calculation looked for more than roots.
+bool Searched(const TKaloRootCalculation& Calc) {
+  return Calc.CalculatedSearch().Extrema || Calc.CalculatedSearch().Inflection;
+}
+
+// The columns of one extrema row for csv and json, as RowFields.
+QList<std::pair<QString, std::optional<QString>>> ExtremumFields(int ID, const TqorExtremumRow& r, bool Json) {
+  const auto text = [Json](const std::string& s) {
+    const QString q = QString::fromStdString(s);
+    return Json ? JsonText(q) : CsvText(q);
+  };
+  const auto real = [](Extended v) { return IsFiniteReal(v) ? std::optional(RealText(v)) : std::nullopt; };
+  return {{ExtremumField::ID, QString::number(ID)},
+          {ExtremumField::Kind, text(ExtremumKindText(r.Kind))},
+          {ExtremumField::x, real(r.x)},
+          {ExtremumField::y, real(r.y)},
+          {ExtremumField::dy, real(r.d1)},
+          {ExtremumField::ddy, real(r.d2)},
+          {ExtremumField::Method, text(r.Method)},
+          {ExtremumField::IterCount, QString::number(r.IterCount)},
+          {ExtremumField::Remark, text(r.Remark)}};
+}
+
+// The extrema rows after the roots, separated by an empty line, with their own header.
+void WriteExtremaCsv(const TKaloRootCalculation& Calc, QTextStream& Out) {
+  const auto& rows = Calc.ExtremaRows();
+  QStringList names;
+  for (const auto& field : ExtremumFields(0, TqorExtremumRow(), false)) names << field.first;
+  Out << '\n' << names.join(',') << '\n';
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    QStringList values;
+    for (const auto& field : ExtremumFields(i, rows[i], false)) values << field.second.value_or(QString());
+    Out << values.join(',') << '\n';
+  }
+}
+
+QString ExtremaJson(const TKaloRootCalculation& Calc) {
+  QStringList rows;
+  for (int i = 0; i < static_cast<int>(Calc.ExtremaRows().size()); ++i) {
+    QStringList members;
+    for (const auto& [name, value] : ExtremumFields(i, Calc.ExtremaRows()[i], true))
+      members << JsonText(name) + ':' + value.value_or(QStringLiteral("null"));
+    rows << '{' + members.join(',') + '}';
+  }
+  return QStringLiteral(",\"extrema\":[") + (rows.isEmpty() ? QString() : '\n' + rows.join(QStringLiteral(",\n"))) +
+         ']';
+}
+
 void WriteCsv(const TKaloRootCalculation& Calc, QTextStream& Out) {
   const auto& rows = Calc.Intervals();
   QStringList names;
@@ -362,8 +436,7 @@ void WriteCsv(const TKaloRootCalculation& Calc, QTextStream& Out) {
 
 void WriteJson(const TKaloRootCalculation& Calc, const TKaloCalculationInput& Input, QTextStream& Out) {
   Out << "{\"xMin\":" << JsonReal(Input.xMin) << ",\"xMax\":" << JsonReal(Input.xMax)
-      << ",\"NodeCount\":" << Input.NodeCount << ",\"evaluations\":" << Calc.EvaluationCount()
-      << ",\"rows\":[";
+      << ",\"NodeCount\":" << Input.NodeCount << ",\"evaluations\":" << Calc.EvaluationCount() << ",\"rows\":[";
   const auto& rows = Calc.Intervals();
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     QStringList members;
@@ -371,25 +444,41 @@ void WriteJson(const TKaloRootCalculation& Calc, const TKaloCalculationInput& In
       members << JsonText(name) + ':' + value.value_or(QStringLiteral("null"));
     Out << (i ? ",\n" : "\n") << '{' << members.join(',') << '}';
   }
-  Out << "]}\n";
+  Out << ']';
+  if (Searched(Calc)) Out << ExtremaJson(Calc);
+  Out << "}\n";
 }
 
-// The roots table as the window's grid shows it: labels and display texts.
-void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
-  const QStringList columns = {RootField::ID,           RootField::RootExists,   RootField::xRoot,
-                               RootField::yRoot,        RootField::IterCount,    RootField::xIntervalMin,
-                               RootField::xIntervalMax, RootField::RootFinder,   RootField::ResultMessage};
-  QList<QStringList> lines(Roots.RecordCount() + 1);
+// A table as the window's grid shows it: labels and display texts, the last column unpadded.
+void WriteGrid(const TqorMemoryDataset& Table, const QStringList& columns, QTextStream& Out) {
+  QList<QStringList> lines(Table.RecordCount() + 1);
   for (const QString& name : columns) {
-    const TqorField& field = Roots.FieldByName(name);
+    const TqorField& field = Table.FieldByName(name);
     QStringList cells = {name == RootField::ID ? name : field.DisplayName()};
-    for (int row = 0; row < Roots.RecordCount(); ++row) cells << field.DisplayTextAt(row);
+    for (int row = 0; row < Table.RecordCount(); ++row) cells << field.DisplayTextAt(row);
     qsizetype width = 0;
     for (const QString& cell : cells) width = std::max(width, cell.size());
-    const bool last = name == RootField::ResultMessage;
+    const bool last = name == columns.back();
     for (int i = 0; i < cells.size(); ++i) lines[i] << (last ? cells[i] : cells[i].leftJustified(width));
   }
   for (const QStringList& line : lines) Out << line.join(QStringLiteral("  ")).trimmed() << '\n';
+}
+
+// The roots table as the window's grid shows it.
+void WriteTable(const TqorMemoryDataset& Roots, QTextStream& Out) {
+  WriteGrid(Roots,
+            {RootField::ID, RootField::RootExists, RootField::xRoot, RootField::yRoot, RootField::IterCount,
+             RootField::xIntervalMin, RootField::xIntervalMax, RootField::RootFinder, RootField::ResultMessage},
+            Out);
+}
+
+// The extrema table after the roots table, separated by an empty line.
+void WriteExtremaTable(const TqorMemoryDataset& Extrema, QTextStream& Out) {
+  Out << '\n';
+  WriteGrid(Extrema,
+            {ExtremumField::ID, ExtremumField::Kind, ExtremumField::x, ExtremumField::y, ExtremumField::dy,
+             ExtremumField::ddy, ExtremumField::Method, ExtremumField::IterCount, ExtremumField::Remark},
+            Out);
 }
 
 // ---- the two runs -------------------------------------------------------------------
@@ -430,7 +519,10 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   CheckInterrupted(Console);
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
   CheckInterrupted(Console);
-  if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
+  if (o.ValuesFile && o.Derivatives)
+    SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY(), Calc.ValueD1(), Calc.ValueD2());
+  else if (o.ValuesFile)
+    SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
   CheckInterrupted(Console);
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
   CheckInterrupted(Console);
@@ -449,13 +541,17 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
   DefineRootTable(roots);
   roots.Open();
   TKaloRootCalculation calc(task, roots);
-  const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
-                                    task.NodeCount()};
+  const TKaloCalculationInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(), task.NodeCount()};
   // Only a run that draws has a drawing (see DrawsText).
   TKaloRootsDrawing* drawing = o.PlotFile || o.ReportFile ? Drawing : nullptr;
   if ((o.PlotFile || o.ReportFile) && !drawing) throw Exception("kaloroots zeichnet nur mit seinem Zeichenmodul.");
   calc.setScriptSettings({QString(), o.TimeLimit, DefaultLuaMemoryCap});
   calc.setCancelFlag(Console.Interrupted);
+  calc.setDerivativesWanted(o.Derivatives);
+  TqorMemoryDataset extrema;
+  DefineExtremaTable(extrema);
+  extrema.Open();
+  calc.setExtremaTable(&extrema);
   {
     TProgressLine line(Err, Console.ProgressLine);
     if (Console.ProgressLine) calc.setProgressReport([&line](const TKaloProgress& p) { line.Show(p); });
@@ -466,9 +562,17 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
   WriteFiles(o, task, calc, roots, drawing, Console);
   CheckInterrupted(Console);
   switch (o.Format) {
-    case TFormat::Table: WriteTable(roots, Out); break;
-    case TFormat::Csv: WriteCsv(calc, Out); break;
-    case TFormat::Json: WriteJson(calc, input, Out); break;
+    case TFormat::Table:
+      WriteTable(roots, Out);
+      if (Searched(calc)) WriteExtremaTable(extrema, Out);
+      break;
+    case TFormat::Csv:
+      WriteCsv(calc, Out);
+      if (Searched(calc)) WriteExtremaCsv(calc, Out);
+      break;
+    case TFormat::Json:
+      WriteJson(calc, input, Out);
+      break;
   }
   if (!calc.NoValueMessage().isEmpty()) {
     Err << calc.NoValueMessage() << '\n';
@@ -499,9 +603,12 @@ int RunZeroin(const TOptions& o, QTextStream& Out, const TKaloRootsConsole& Cons
       {"Iter", QString::number(iter)}, {"ABSERR", JsonReal(abserr)}, {"RELERR", JsonReal(relerr)}};
   QStringList parts;
   for (const auto& [name, value] : fields) {
-    if (o.Format == TFormat::Json) parts << JsonText(name) + ':' + value;
-    else if (o.Format == TFormat::Csv) parts << value;
-    else Out << name.leftJustified(8) << value << '\n';
+    if (o.Format == TFormat::Json)
+      parts << JsonText(name) + ':' + value;
+    else if (o.Format == TFormat::Csv)
+      parts << value;
+    else
+      Out << name.leftJustified(8) << value << '\n';
   }
   if (o.Format == TFormat::Json) Out << '{' << parts.join(',') << "}\n";
   if (o.Format == TFormat::Csv) {

@@ -56,8 +56,8 @@ int TqorPlot2D::AddAxisY(const QString& Name) {
   return FAxisY.Add(TqorPlotDrawingAxisClass::Of<TqorPlotAxisYCommon>(), Name);
 }
 
-int TqorPlot2D::AddGraph(const kaloREALVector& valX, const kaloREALVector& valY,
-                         TqorPlotDrawingAxis* axisX, TqorPlotDrawingAxis* axisY) {
+int TqorPlot2D::AddGraph(const kaloREALVector& valX, const kaloREALVector& valY, TqorPlotDrawingAxis* axisX,
+                         TqorPlotDrawingAxis* axisY) {
   auto graph = std::make_unique<TqorPlotGraph>();
   graph->AxisX = axisX;
   graph->AxisY = axisY;
@@ -79,8 +79,8 @@ void TqorPlot2D::DeleteGraph(int Index) {
 
 void TqorPlot2D::DeleteGraphs() {
   FGraph.Clear();
-  for (TqorPlot2DAxisList* list : {static_cast<TqorPlot2DAxisList*>(&FAxisX),
-                                   static_cast<TqorPlot2DAxisList*>(&FAxisY)})
+  for (TqorPlot2DAxisList* list :
+       {static_cast<TqorPlot2DAxisList*>(&FAxisX), static_cast<TqorPlot2DAxisList*>(&FAxisY)})
     for (int i = 0; i < list->Count(); ++i) list->Items(i)->ClearValueMinMax();
 }
 
@@ -110,6 +110,38 @@ void TqorPlot2D::DrawTo(TqorCanvas& canvas) {
   DrawBackground(canvas);
   DrawAxes(canvas);
   DrawGraphs(canvas);
+  DrawLegend(canvas);
+}
+
+namespace {
+// The legend's distance from the plot's edges, its stroke and the gaps, in pixels.
+constexpr int LegendMargin = 12;
+constexpr int LegendStroke = 18;
+constexpr int LegendGap = 4;
+}  // namespace
+
+void TqorPlot2D::DrawLegend(TqorCanvas& canvas) {
+  if (Legend.empty()) return;
+  TqorFont font;
+  font.AssignToCanvas(canvas);
+  int textWidth = 0, lineHeight = 0;
+  for (const TqorLegendEntry& entry : Legend) {
+    const QSize size = canvas.TextExtent(entry.Text);
+    textWidth = std::max(textWidth, size.width());
+    lineHeight = std::max(lineHeight, size.height());
+  }
+  const int width = LegendStroke + 3 * LegendGap + textWidth;
+  const int left = Width - LegendMargin - width, top = LegendMargin;
+  canvas.setPen({Qt::black});
+  canvas.setBrush({Qt::white, TqorBrushStyle::bsSolid});
+  canvas.Rectangle(left, top, left + width, top + LegendGap + static_cast<int>(Legend.size()) * lineHeight + LegendGap);
+  for (std::size_t i = 0; i < Legend.size(); ++i) {
+    const int y = top + LegendGap + static_cast<int>(i) * lineHeight;
+    canvas.setPen({Legend[i].Colour, TqorPenStyle::psSolid, 2});
+    canvas.MoveTo(left + LegendGap, y + lineHeight / 2);
+    canvas.LineTo(left + LegendGap + LegendStroke, y + lineHeight / 2);
+    canvas.TextOut(left + 2 * LegendGap + LegendStroke, y, Legend[i].Text);
+  }
 }
 
 void TqorPlot2D::DrawBackground(TqorCanvas& canvas) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 // The 2-D plot: stacked horizontal and vertical axes, a grid per direction and graphs,
 // drawn into an enhanced metafile of Width x Height pixels. The graph area spans from
 // the vertical axes to 10 pixels before the right edge and from the horizontal axes to
@@ -33,11 +34,11 @@ class TqorGrid {
 public:
   virtual ~TqorGrid() = default;
 
-  TqorCanvas* Canvas = nullptr;            // where the grid draws; not owned
-  TqorAxisGridType GridType = agtNone;     // which lines
-  TqorPlotDrawingAxis* Axis = nullptr;     // the axis the lines follow; not owned
-  int32_t GraphAreaStart = 0;              // extent of the lines across Axis, in the
-  int32_t GraphAreaLength = 0;             // pixel distances of the other direction
+  TqorCanvas* Canvas = nullptr;         // where the grid draws; not owned
+  TqorAxisGridType GridType = agtNone;  // which lines
+  TqorPlotDrawingAxis* Axis = nullptr;  // the axis the lines follow; not owned
+  int32_t GraphAreaStart = 0;           // extent of the lines across Axis, in the
+  int32_t GraphAreaLength = 0;          // pixel distances of the other direction
 
   // Line pen: gray (128, 128, 128), solid, 1 pixel.
   TqorPen& Pen() { return FPen; }
@@ -63,6 +64,12 @@ public:
   void DrawGridLine(Extended val) override;
 };
 
+// One line of a plot's legend: a short stroke in Colour, then Text.
+struct TqorLegendEntry {
+  QString Text;
+  QColor Colour;
+};
+
 class TqorPlot2D {
 public:
   // An empty plot: no axes, no graphs, grids of type agtNone.
@@ -71,13 +78,15 @@ public:
   TqorPlot2D(const TqorPlot2D&) = delete;
   TqorPlot2D& operator=(const TqorPlot2D&) = delete;
 
-  int32_t Width = 0;   // size of the drawing in pixels
+  int32_t Width = 0;  // size of the drawing in pixels
   int32_t Height = 0;
 
   TqorPlot2DAxisXList& AxisX() { return FAxisX; }
   TqorGridX& GridX() { return FGridX; }
   TqorPlot2DAxisYList& AxisY() { return FAxisY; }
   TqorGridY& GridY() { return FGridY; }
+  // Drawn over the graphs in the top right corner, one line each; none when empty.
+  std::vector<TqorLegendEntry> Legend;
   // The graphs in drawing order.
   TqorPlotGraphList& Graph() { return FGraph; }
   const TqorPlotGraphList& Graph() const { return FGraph; }
@@ -90,8 +99,8 @@ public:
   int AddAxisY(const QString& Name);
   // Adds a graph of copies of valX and valY scaled by axisX and axisY, widens the axes'
   // ranges by the values; returns its index in Graph.
-  int AddGraph(const kaloREALVector& valX, const kaloREALVector& valY,
-               TqorPlotDrawingAxis* axisX, TqorPlotDrawingAxis* axisY);
+  int AddGraph(const kaloREALVector& valX, const kaloREALVector& valY, TqorPlotDrawingAxis* axisX,
+               TqorPlotDrawingAxis* axisY);
   // Removes graph Index; its axes gather their ranges anew from the remaining graphs.
   void DeleteGraph(int Index);
   // Removes every graph and clears the range of every axis.
@@ -114,6 +123,8 @@ protected:
   virtual void DrawAxes(TqorCanvas& canvas);
   // Draws every graph in order.
   virtual void DrawGraphs(TqorCanvas& canvas);
+  // Draws the legend on a white box.
+  void DrawLegend(TqorCanvas& canvas);
 
 private:
   // Gathers the range of axis anew from every graph that uses it.

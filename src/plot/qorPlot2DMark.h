@@ -37,6 +37,12 @@ public:
 class TqorPlotMarkSquare : public TqorPlotMark {
 public:
   int32_t HalfSide = 5;  // pixels from the point to the outline
+// A triangle of Radius pixels from the point to its corners, pointing up (a maximum)
+// or, with Down, down (a minimum).
+class TqorPlotMarkTriangle : public TqorPlotMark {
+public:
+  int32_t Radius = 5;
+  bool Down = false;
 
   void Draw(int32_t x, int32_t y) override;
 };
@@ -48,6 +54,16 @@ public:
   TqorPlotMarkBand();
   int32_t HalfWidth = 3;
   int32_t HalfHeight = 24;
+// A triangle pointing down.
+class TqorPlotMarkTriangleDown : public TqorPlotMarkTriangle {
+public:
+  TqorPlotMarkTriangleDown() { Down = true; }
+};
+
+// A diamond of Radius pixels from the point to its corners.
+class TqorPlotMarkDiamond : public TqorPlotMark {
+public:
+  int32_t Radius = 5;
 
   void Draw(int32_t x, int32_t y) override;
 };

@@ -46,7 +46,8 @@ std::optional<TRealFormat> ParseRealFormat(const QString& Format) {
     ++pos;
   }
   format.Width = ReadNumber(Format, pos).value_or(0);
-  if (pos < Format.size() && Format[pos] == u'.') format.Precision = ReadNumber(Format, ++pos).value_or(DefaultPrecision);
+  if (pos < Format.size() && Format[pos] == u'.')
+    format.Precision = ReadNumber(Format, ++pos).value_or(DefaultPrecision);
   if (pos >= Format.size() || (Format[pos] != u'e' && Format[pos] != u'E')) return std::nullopt;
   format.Suffix = Format.mid(pos + 1);
   if (format.Suffix.contains(u'%') || format.Precision < 1) return std::nullopt;
@@ -88,8 +89,7 @@ TValueExport::TValueExport()
   Row().setColumnDelim(ExportColumnDelim);
 }
 
-int TValueExport::AddColumn(const QString& ColumnName, const kaloREALVector& ColumnValues,
-                            const QString& ValueFormat) {
+int TValueExport::AddColumn(const QString& ColumnName, const kaloREALVector& ColumnValues, const QString& ValueFormat) {
   FMinRowIndex = std::max(FMinRowIndex, 0);
   const qint64 lastIndex = static_cast<qint64>(ColumnValues.size()) - 1;
   FMaxRowIndex = static_cast<qint32>(std::min<qint64>(FMaxRowIndex, lastIndex));
@@ -139,6 +139,18 @@ void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const
   exporter.AddColumn(ValuesFile::yColumn, ValueY, ValuesFile::ValueFormat);
   exporter.WriteToFile(FileName);
 }
+
+void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const kaloREALVector& ValueY,
+                    const kaloREALVector& D1, const kaloREALVector& D2) {
+  TValueExport exporter;
+  exporter.AddColumn(ValuesFile::xColumn, ValueX, ValuesFile::ValueFormat);
+  exporter.AddColumn(ValuesFile::yColumn, ValueY, ValuesFile::ValueFormat);
+  exporter.AddColumn(ValuesFile::d1Column, D1, ValuesFile::ValueFormat);
+  exporter.AddColumn(ValuesFile::d2Column, D2, ValuesFile::ValueFormat);
+  exporter.WriteToFile(FileName);
+}
+
+void SaveExtremaFile(const QString& FileName, TqorMemoryDataset& Extrema) { SaveRootsFile(FileName, Extrema); }
 
 void SaveRootsFile(const QString& FileName, TqorMemoryDataset& Roots) {
   TqorDSToString writer;

@@ -74,12 +74,21 @@ private:
 namespace ValuesFile {
 inline constexpr const char* xColumn = "x-Werte";
 inline constexpr const char* yColumn = "y-Werte";
+inline constexpr const char* d1Column = "f'-Werte";
+inline constexpr const char* d2Column = "f''-Werte";
 inline constexpr const char* ValueFormat = "%20.16e";
 }  // namespace ValuesFile
 
 // Writes the values file: the columns "x-Werte" and "y-Werte" of ValueX and ValueY.
 // Raises EInOutError when the file cannot be written.
 void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const kaloREALVector& ValueY);
+// The same with the columns "f'-Werte" and "f''-Werte" of D1 and D2 after them.
+void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const kaloREALVector& ValueY,
+                    const kaloREALVector& D1, const kaloREALVector& D2);
+
+// Writes the extrema file: the visible fields of Extrema (a table defined by
+// DefineExtremaTable) as SaveRootsFile writes the roots.
+void SaveExtremaFile(const QString& FileName, TqorMemoryDataset& Extrema);
 
 // Writes the roots file: the visible fields of Roots (a table defined by
 // DefineRootTable) in their display form. Roots stays on its current row. Raises

@@ -26,6 +26,10 @@ const char* const AttrNodeCount = "NodeCount";
 const char* const AttrTouchingRoots = "TouchingRoots";
 const char* const AttrProveRoots = "ProveRoots";
 const char* const AttrProofDigits = "ProofDigits";
+const char* const AttrFindRoots = "FindRoots";
+const char* const AttrFindExtrema = "FindExtrema";
+const char* const AttrFindInflection = "FindInflection";
+const char* const AttrShowDerivatives = "ShowDerivatives";
 
 const char* const MsgAttribute = "Attribut '%1': %2";
 // A real beyond the double range, which the file cannot hold.
@@ -114,13 +118,34 @@ int ReadInteger(TqorXMLNode& Elem, const char* Name, int Present) {
   return ReadAttribute(Elem, Name, Present, [](const QString& Text) { return ValueAsInteger(Text, 0); });
 }
 
+// Each choice only where it differs from the default.
+void WriteCurveSearch(TqorXMLNode& Elem, const TKaloCurveSearch& Search) {
+  const TKaloCurveSearch standard;
+  if (Search.Roots != standard.Roots) Elem.CreateAttribute(AttrFindRoots, Search.Roots);
+  if (Search.Extrema != standard.Extrema) Elem.CreateAttribute(AttrFindExtrema, Search.Extrema);
+  if (Search.Inflection != standard.Inflection) Elem.CreateAttribute(AttrFindInflection, Search.Inflection);
+  if (Search.Derivatives != standard.Derivatives) Elem.CreateAttribute(AttrShowDerivatives, Search.Derivatives);
+}
+
+// A missing choice is the default, as for tasks stored before the choice existed.
+TKaloCurveSearch ReadCurveSearch(TqorXMLNode& Elem) {
+  TKaloCurveSearch search;
+  for (auto [name, field] :
+       {std::pair{AttrFindRoots, &search.Roots}, std::pair{AttrFindExtrema, &search.Extrema},
+        std::pair{AttrFindInflection, &search.Inflection}, std::pair{AttrShowDerivatives, &search.Derivatives}}) {
+    const bool standard = *field;
+    *field = ReadAttribute(Elem, name, standard,
+                           [standard](const QString& Text) { return ValueAsBool(Text, standard); });
+  }
+  return search;
+}
+
 void NameAfterFile(TKaloPersistRootFinding& Task, const QString& FileName) {
   if (Task.Name().isEmpty()) Task.setName(FileBaseName(FileName));
 }
 }  // namespace
 
-const char* const TKaloPersistFunction::DefaultFunctionScript =
-    "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6";
+const char* const TKaloPersistFunction::DefaultFunctionScript = "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6";
 
 QString TKaloPersistFunction::LuaText() const {
   if (!FSimpleScript) return FFunctionScript;
@@ -147,8 +172,7 @@ void TKaloPersistFunction::ReadFromElement(TqorXMLNode& Elem) {
 // The default absolute bound is two machine epsilons: as tight as the solvers can
 // meaningfully go.
 TKaloPersistRootFinding::TKaloPersistRootFinding()
-    : FRootFunction(std::make_unique<TKaloPersistFunction>()),
-      FAbsErrorBound(2 * MachineEpsilon()) {}
+    : FRootFunction(std::make_unique<TKaloPersistFunction>()), FAbsErrorBound(2 * MachineEpsilon()) {}
 
 void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
   *FRootFunction = *Source.FRootFunction;
@@ -160,6 +184,7 @@ void TKaloPersistRootFinding::Assign(const TKaloPersistRootFinding& Source) {
   FTouchingRoots = Source.FTouchingRoots;
   FProveRoots = Source.FProveRoots;
   FProofDigits = Source.FProofDigits;
+  FCurveSearch = Source.FCurveSearch;
 }
 
 void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
@@ -172,6 +197,7 @@ void TKaloPersistRootFinding::WriteToElement(TqorXMLNode& Elem) const {
   if (FTouchingRoots) Elem.CreateAttribute(AttrTouchingRoots, true);
   if (FProveRoots) Elem.CreateAttribute(AttrProveRoots, true);
   if (FProofDigits > 0) Elem.CreateAttribute(AttrProofDigits, FProofDigits);
+  WriteCurveSearch(Elem, FCurveSearch);
   FRootFunction->WriteToElement(Elem);
 }
 
@@ -194,6 +220,7 @@ void TKaloPersistRootFinding::ReadFields(TqorXMLNode& Elem) {
   FTouchingRoots = ReadAttribute(Elem, AttrTouchingRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
   FProveRoots = ReadAttribute(Elem, AttrProveRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
   FProofDigits = std::clamp(ReadInteger(Elem, AttrProofDigits, 0), 0, MaxProofDigits);
+  FCurveSearch = ReadCurveSearch(Elem);
   FRootFunction->ReadFromElement(Elem);
 }
 

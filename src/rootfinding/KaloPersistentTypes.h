@@ -41,6 +41,16 @@ private:
 inline constexpr int MinNodeCount = 10;
 inline constexpr int MaxNodeCount = 10000;
 
+// What a calculation looks for beside the function values. Stored in a task file only
+// where it differs from the default (roots only), so such tasks are saved as before.
+struct TKaloCurveSearch {
+  bool Roots = true;         // "Nullstellen"
+  bool Extrema = false;      // "Extrema": maxima, minima, largest and smallest value
+  bool Inflection = false;   // "Wendepunkte"
+  bool Derivatives = false;  // "Ableitungen zeigen": f' and f'' at the nodes, drawn
+  bool operator==(const TKaloCurveSearch&) const = default;
+};
+
 class TKaloPersistRootFinding : public TKaloPersistentElement {
 public:
   TKaloPersistRootFinding();
@@ -77,6 +87,9 @@ public:
   void setProveRoots(bool value) { FProveRoots = value; }
   int ProofDigits() const { return FProofDigits; }
   void setProofDigits(int value) { FProofDigits = value; }
+  // What "Berechnen" looks for (the attributes FindRoots, FindExtrema, FindInflection).
+  const TKaloCurveSearch& CurveSearch() const { return FCurveSearch; }
+  void setCurveSearch(const TKaloCurveSearch& value) { FCurveSearch = value; }
 
   // The attributes xMin, xMax, AbsErrorBound, RelErrorBound (reals rounded to double)
   // and NodeCount on the current element (TouchingRoots, ProveRoots and ProofDigits too,
@@ -104,6 +117,7 @@ private:
   bool FTouchingRoots = false;
   bool FProveRoots = false;
   int FProofDigits = 0;
+  TKaloCurveSearch FCurveSearch;
 };
 
 // The document element of a task file.

@@ -3,6 +3,7 @@
 #include "KaloProvedRoots.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
+#include "qorKaloNumDiff.h"
 #include "qorKaloRootFinding.h"
 #include "qorMemoryDataset.h"
 
@@ -12,14 +13,14 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <tuple>
 
 namespace {
 constexpr int RootFinderSize = 128;
 constexpr int ResultMessageSize = 1024;
 constexpr int RootDisplayWidth = 15;
 
-TqorField* AddField(TqorMemoryDataset& Table, const char* Name, TqorFieldType Type,
-                    const char* Label, int Size = 0) {
+TqorField* AddField(TqorMemoryDataset& Table, const char* Name, TqorFieldType Type, const char* Label, int Size = 0) {
   TqorField* field = Table.AddFieldDef(QString::fromLatin1(Name), Type, Size);
   field->setDisplayLabel(QString::fromUtf8(Label));
   return field;
@@ -45,6 +46,23 @@ void DefineRootTable(TqorMemoryDataset& Table) {
   AddField(Table, RootField::RootFinder, ftString, "Methode", RootFinderSize)->setDisplayWidth(25);
   AddField(Table, RootField::ResultMessage, ftString, "Bemerkung", ResultMessageSize)
       ->setDisplayWidth(ResultMessageSize);
+}
+
+void DefineExtremaTable(TqorMemoryDataset& Table) {
+  TqorField* id = AddField(Table, ExtremumField::ID, ftInteger, "");
+  id->setVisible(false);
+  AddField(Table, ExtremumField::Kind, ftString, "Art", RootFinderSize)->setDisplayWidth(16);
+  for (const auto& [name, label, format] :
+       {std::tuple{ExtremumField::x, "x", "0.0000000"}, std::tuple{ExtremumField::y, "f(x)", "0.0000000e+000"},
+        std::tuple{ExtremumField::dy, "f'(x)", "0.0000000e+000"},
+        std::tuple{ExtremumField::ddy, "f''(x)", "0.0000000e+000"}}) {
+    TqorField* field = AddField(Table, name, ftFloat, label);
+    field->setDisplayWidth(RootDisplayWidth);
+    field->setDisplayFormat(QString::fromLatin1(format));
+  }
+  AddField(Table, ExtremumField::Method, ftString, "Methode", RootFinderSize)->setDisplayWidth(14);
+  AddField(Table, ExtremumField::IterCount, ftInteger, "Iter.")->setDisplayWidth(5);
+  AddField(Table, ExtremumField::Remark, ftString, "Bemerkung", ResultMessageSize)->setDisplayWidth(ResultMessageSize);
 }
 
 TKaloRootCalculation::TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots,
@@ -146,8 +164,22 @@ void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKalo
 }
 
 // The scan's passes add up to its progress, which counts the nodes after the first.
+// The roots and the curve's other points are searched before either table is filled: a
+// calculation stopped on the way leaves both as they were.
 void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
+  const TKaloCurveSearch search = FTask.CurveSearch();
   TqorRootFinder finder;
+  if (search.Roots) FindRoots(finder, Function, Input);
+  const std::vector<TqorRootIntervalCommon> proved = ProvedRows(Input);
+  AnalyseCurve(Function, Input);
+  CheckCancelled();
+  FillRootTable(finder.Intervals(), proved);
+  FillExtremaTable();
+  FCalculatedSearch = search;
+}
+
+void TKaloRootCalculation::FindRoots(TqorRootFinder& finder, TScriptFunction& Function,
+                                     const TKaloCalculationInput& Input) {
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
   TqorFunctionEvaluation how;
   how.Faults = TFctFaults::LeavesNonePending;  // every evaluation is guarded
@@ -175,9 +207,6 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
   finder.setTouchingRoots(FTask.TouchingRoots());
   RunFinder(finder);
   CheckCancelled();
-  const std::vector<TqorRootIntervalCommon> proved = ProvedRows(Input);
-  CheckCancelled();
-  FillRootTable(finder.Intervals(), proved);
 }
 
 // The proof's time budget is the one evaluation of f may take: to the user it is one
@@ -207,6 +236,54 @@ std::vector<TqorRootIntervalCommon> TKaloRootCalculation::ProvedRows(const TKalo
   FEvaluationCount += outcome.Evaluations;
   FProofNote = outcome.Note;
   return std::move(outcome.Rows);
+}
+
+// Nothing is evaluated when neither the search nor the derivatives are asked for.
+void TKaloRootCalculation::AnalyseCurve(TScriptFunction& Function, const TKaloCalculationInput& Input) {
+  const TKaloCurveSearch search = FTask.CurveSearch();
+  TqorExtremumFinder finder;
+  if (search.Extrema || search.Inflection || search.Derivatives || FDerivativesWanted) {
+    finder.setDerivatives(Derivatives(Function, Input));
+    if (!FDerivativesNumerical)
+      finder.setDerivativesPass([this, &Function](const Extended* X, TqorJet<Extended>* J, int N) {
+        FEvaluationCount += N;
+        for (int i = 0; i < N; ++i) J[i] = Function.ExactDerivatives(X[i]);
+      });
+    finder.setNumerical(FDerivativesNumerical);
+    finder.setxMin(Input.xMin);
+    finder.setxMax(Input.xMax);
+    finder.setTestCount(Input.NodeCount);
+    finder.setAbsErrorBound(FTask.AbsErrorBound());
+    finder.setRelErrorBound(FTask.RelErrorBound());
+    finder.setExtrema(search.Extrema);
+    finder.setInflection(search.Inflection);
+    finder.Execute();
+  }
+  CheckCancelled();
+  FExtremaRows = finder.Rows();
+  FValueD1.resize(finder.NodeValues().size());
+  FValueD2.resize(finder.NodeValues().size());
+  for (std::size_t i = 0; i < finder.NodeValues().size(); ++i) {
+    FValueD1[i] = finder.NodeValues()[i].d1;
+    FValueD2[i] = finder.NodeValues()[i].d2;
+  }
+}
+
+// Every call of f counts as an evaluation, those for the differences included.
+TqorDerivativeFunction TKaloRootCalculation::Derivatives(TScriptFunction& Function,
+                                                         const TKaloCalculationInput& Input) {
+  FDerivativesNumerical = !Function.EvaluatesInPlace();
+  if (!FDerivativesNumerical)
+    return [this, &Function](const Extended& x) {
+      ++FEvaluationCount;
+      return Function.ExactDerivatives(x);
+    };
+  const Extended spacing = NodeSpacing(Input.xMin, Input.xMax, Input.NodeCount);
+  return [this, &Function, spacing](const Extended& x) {
+    const auto f = [&Function](const Extended& t) { return Function.fct(t); };
+    ++FEvaluationCount;
+    return NumericalDerivatives(f, x, Function.fct(x), NumericalStep(spacing, x), FEvaluationCount);
+  };
 }
 
 // A failed scan leaves the roots table empty; a stopped calculation leaves it as it was.
@@ -246,11 +323,13 @@ void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function) {
   ++FEvaluationCount;
   try {
     const Extended y = Function.fctRaising(x);
-    FNoValueMessage = where + QStringLiteral("Bei x = %1 ist f(x) = %2.").arg(at, QString::number(static_cast<double>(y)));
+    FNoValueMessage = where +
+                      QStringLiteral("Bei x = %1 ist f(x) = %2.").arg(at, QString::number(static_cast<double>(y)));
   } catch (const ECalculationAborted&) {
     throw;
   } catch (const Exception& e) {
-    FNoValueMessage = where + QStringLiteral("Erster Fehler bei x = %1: %2").arg(at, QString::fromStdString(e.Message()));
+    FNoValueMessage = where +
+                      QStringLiteral("Erster Fehler bei x = %1: %2").arg(at, QString::fromStdString(e.Message()));
   }
 }
 
@@ -277,6 +356,33 @@ void TKaloRootCalculation::ReportProgress(int PassDone) const {
 
 void TKaloRootCalculation::CheckCancelled() const {
   if (FCancel && FCancel->load(std::memory_order_relaxed)) throw ECalculationCancelled(MsgCalculationCancelled);
+}
+
+// A value without a finite double (a derivative with no value) stays an empty field.
+void TKaloRootCalculation::FillExtremaTable() {
+  if (!FExtremaTable) return;
+  TqorMemoryDataset& table = *FExtremaTable;
+  TqorDisableControlsGuard paused(table);
+  table.Close();
+  table.Open();
+  const auto real = [&table](const char* Name, Extended Value) {
+    if (IsFiniteReal(Value)) table.FieldByName(Name).setAsFloat(static_cast<double>(Value));
+  };
+  for (std::size_t i = 0; i < FExtremaRows.size(); ++i) {
+    const TqorExtremumRow& row = FExtremaRows[i];
+    table.Append();
+    table.FieldByName(ExtremumField::ID).setAsInteger(static_cast<int>(i));
+    table.FieldByName(ExtremumField::Kind).setAsString(QString::fromUtf8(ExtremumKindText(row.Kind)));
+    real(ExtremumField::x, row.x);
+    real(ExtremumField::y, row.y);
+    real(ExtremumField::dy, row.d1);
+    real(ExtremumField::ddy, row.d2);
+    table.FieldByName(ExtremumField::Method).setAsString(QString::fromStdString(row.Method));
+    if (row.IterCount > 0) table.FieldByName(ExtremumField::IterCount).setAsInteger(row.IterCount);
+    table.FieldByName(ExtremumField::Remark).setAsString(QString::fromStdString(row.Remark));
+    table.Post();
+  }
+  table.First();
 }
 
 struct TKaloRootCalculation::TRootFields {

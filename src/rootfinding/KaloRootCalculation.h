@@ -7,6 +7,7 @@
 
 #include "KaloPersistentTypes.h"
 #include "qorKaloBase.h"
+#include "qorKaloExtrema.h"
 #include "qorKaloRootFinding.h"
 #include "qorScriptLua.h"
 
@@ -41,6 +42,23 @@ inline constexpr const char* ResultMessage = "ResultMessage";
 // The table must be closed.
 void DefineRootTable(TqorMemoryDataset& Table);
 
+// Field names of the extrema table.
+namespace ExtremumField {
+inline constexpr const char* ID = "ID";
+inline constexpr const char* Kind = "Kind";
+inline constexpr const char* x = "x";
+inline constexpr const char* y = "y";
+inline constexpr const char* dy = "dy";    // f'(x)
+inline constexpr const char* ddy = "ddy";  // f''(x)
+inline constexpr const char* Method = "Method";
+inline constexpr const char* IterCount = "IterCount";
+inline constexpr const char* Remark = "Remark";
+}  // namespace ExtremumField
+
+// Adds the extrema table's fields ("Art", "x", "f(x)", "f'(x)", "f''(x)", "Methode",
+// "Iter.", "Bemerkung"). The table must be closed.
+void DefineExtremaTable(TqorMemoryDataset& Table);
+
 // What the user typed: the function field, the range and the node count.
 struct TKaloCalculationInput {
   QString FunctionText;
@@ -67,7 +85,7 @@ QString ProgressText(TKaloPhase Phase, int Done, int Total);
 
 // Where a running calculation stands.
 struct TKaloProgress {
-  QString Text;                             // see ProgressText
+  QString Text;                                 // see ProgressText
   std::chrono::steady_clock::duration Elapsed;  // since the calculation began
 };
 
@@ -82,8 +100,7 @@ public:
   using TProgressReport = std::function<void(const TKaloProgress&)>;
 
   // Works on Task and Roots (a table defined by DefineRootTable); neither is owned.
-  TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots,
-                       TBusyStatus BusyStatus = {});
+  TKaloRootCalculation(TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, TBusyStatus BusyStatus = {});
   ~TKaloRootCalculation();
 
   // The whole "Berechnen": takes a simple expression into the task, calculates, and
@@ -104,8 +121,24 @@ public:
   // leaves when it fails. Function must hold the prepared fct.
   void SampleAndFindRoots(TScriptFunction& Function, const TKaloCalculationInput& Input);
 
-  // Runs the root finder with Function and fills the roots table and root vectors.
+  // Runs the root finder with Function and fills the roots table and root vectors;
+  // then, as the task's CurveSearch asks, the extrema table and the derivatives.
   void CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input);
+
+  // Also compute f' and f'' at the nodes (ValueD1, ValueD2) when no extremum or
+  // inflection point is searched. Off at first: then nothing of it is computed.
+  void setDerivativesWanted(bool value) { FDerivativesWanted = value; }
+  // The extrema table to fill (defined by DefineExtremaTable; not owned), or none.
+  void setExtremaTable(TqorMemoryDataset* value) { FExtremaTable = value; }
+  // The rows of the last search for extrema and inflection points, in Extended precision.
+  const std::vector<TqorExtremumRow>& ExtremaRows() const { return FExtremaRows; }
+  // f' and f'' at the nodes of the value table; empty unless derivatives were computed.
+  const kaloREALVector& ValueD1() const { return FValueD1; }
+  const kaloREALVector& ValueD2() const { return FValueD2; }
+  // True when the last derivatives came from differences of f (a full Lua script).
+  bool DerivativesNumerical() const { return FDerivativesNumerical; }
+  // What the last complete calculation looked for.
+  const TKaloCurveSearch& CalculatedSearch() const { return FCalculatedSearch; }
 
   const kaloREALVector& ValueX() const { return FValueX; }
   const kaloREALVector& ValueY() const { return FValueY; }
@@ -146,13 +179,17 @@ public:
 
 private:
   void Busy(const QString& Text) const;
-  void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
-                      kaloREALVector& x, kaloREALVector& y);
+  void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input, kaloREALVector& x,
+                      kaloREALVector& y);
   void RunFinder(TqorRootFinder& Finder);
   // The proved search when the task asks for it: its rows, or none with a note.
   std::vector<TqorRootIntervalCommon> ProvedRows(const TKaloCalculationInput& Input);
   void FillRootTable(const TqorRootIntervalList& Intervals, const std::vector<TqorRootIntervalCommon>& Proved);
   void AppendRow(int ID, const TqorRootIntervalCommon& Interval);
+  void FindRoots(TqorRootFinder& Finder, TScriptFunction& Function, const TKaloCalculationInput& Input);
+  void AnalyseCurve(TScriptFunction& Function, const TKaloCalculationInput& Input);
+  TqorDerivativeFunction Derivatives(TScriptFunction& Function, const TKaloCalculationInput& Input);
+  void FillExtremaTable();
   void ExplainMissingValues(TScriptFunction& Function);
   // The script's watcher for this calculation: the cancel flag and the progress report.
   TqorScriptWatcher Watcher();
@@ -173,6 +210,12 @@ private:
   kaloREALVector FValueX, FValueY, FRootX, FRootY, FProvedX, FProvedY;
   kaloREALVector FSpareX, FSpareY;  // the values before the last calculation, then the next ones
   std::vector<TqorRootIntervalCommon> FIntervals;
+  bool FDerivativesWanted = false;
+  TqorMemoryDataset* FExtremaTable = nullptr;
+  std::vector<TqorExtremumRow> FExtremaRows;
+  kaloREALVector FValueD1, FValueD2;
+  bool FDerivativesNumerical = false;
+  TKaloCurveSearch FCalculatedSearch;
   std::int64_t FEvaluationCount = 0;
   QString FNoValueMessage;
   QString FProofNote;

@@ -39,17 +39,19 @@ TKaloRootPlot::TKaloRootPlot() {
   FPlot2D.GridY().GridType = agtZerowLine;
 }
 
-void TKaloRootPlot::Update(const kaloREALVector& ValueX, const kaloREALVector& ValueY,
-                           const kaloREALVector& RootX, const kaloREALVector& RootY,
-                           const TBusyStatus& BusyStatus) {
+void TKaloRootPlot::Update(const kaloREALVector& ValueX, const kaloREALVector& ValueY, const kaloREALVector& RootX,
+                           const kaloREALVector& RootY, const TBusyStatus& BusyStatus) {
   TqorPlotDrawingAxis* axisX = FPlot2D.GridX().Axis;
   TqorPlotDrawingAxis* axisY = FPlot2D.GridY().Axis;
   Busy(BusyStatus, QStringLiteral("Graphen löschen ..."));
   FPlot2D.DeleteGraphs();
+  FPlot2D.Legend.clear();
+  FCurveGraphs.clear();
+  FSlopeX.clear();
+  FSlopeY.clear();
   Busy(BusyStatus, QStringLiteral("Funktionsgraph zufügen ..."));
   FPlot2D.AddGraph(ValueX, ValueY, axisX, axisY);
-  if (RootX.empty())
-    return;
+  if (RootX.empty()) return;
   Busy(BusyStatus, QStringLiteral("Nullstellengraph zufügen ..."));
   TqorPlotGraph* roots = FPlot2D.Graph().Items(FPlot2D.AddGraph(RootX, RootY, axisX, axisY));
   roots->setMarkClass(TqorPlotMarkClass::Of<TqorPlotMarkCircle>());
@@ -60,6 +62,11 @@ void TKaloRootPlot::Update(const TKaloRootCalculation& Calc, const TBusyStatus& 
   kaloREALVector x, y;
   BreakAtPoles(Calc, x, y);
   Update(x, y, Calc.RootX(), Calc.RootY(), BusyStatus);
+  AddProofGraphs(Calc);
+  AddCurveGraphs(Calc);
+}
+
+void TKaloRootPlot::AddProofGraphs(const TKaloRootCalculation& Calc) {
   kaloREALVector undecidedX, undecidedY;
   for (const TqorRootIntervalCommon& r : Calc.Intervals()) {
     if (r.Kind != TqorRootKind::Undecided) continue;
@@ -86,6 +93,69 @@ void TKaloRootPlot::AddMarks(int Graph, const TqorPlotMarkClass& Mark) {
   graph->Pen().Style = TqorPenStyle::psClear;
 }
 
+namespace {
+// The colours of the curve's marks and derivative graphs, apart from f's red.
+const QColor MaximumColour(0, 128, 0);
+const QColor MinimumColour(0, 0, 255);
+const QColor InflectionColour(128, 0, 128);
+const QColor SlopeColour(0, 128, 192);
+const QColor CurvatureColour(192, 128, 0);
+
+// The places of Rows whose kind is one of Kinds.
+std::pair<kaloREALVector, kaloREALVector> Places(const std::vector<TqorExtremumRow>& Rows,
+                                                 std::initializer_list<TqorExtremumKind> Kinds) {
+  std::pair<kaloREALVector, kaloREALVector> places;
+  for (const TqorExtremumRow& r : Rows)
+    if (std::find(Kinds.begin(), Kinds.end(), r.Kind) != Kinds.end()) {
+      places.first.push_back(r.x);
+      places.second.push_back(r.y);
+    }
+  return places;
+}
+}  // namespace
+
+// The root graph stays the second graph, empty when there is no root, so that the
+// readings find it where they look for it.
+void TKaloRootPlot::AddCurveGraphs(const TKaloRootCalculation& Calc) {
+  FSlopeX = Calc.ValueD1().empty() ? kaloREALVector() : Calc.ValueX();
+  FSlopeY = Calc.ValueD1();
+  const auto& rows = Calc.ExtremaRows();
+  using K = TqorExtremumKind;
+  const auto [maxX, maxY] = Places(rows, {K::Maximum});
+  const auto [minX, minY] = Places(rows, {K::Minimum});
+  const auto [turnX, turnY] = Places(rows, {K::Inflection, K::Saddle});
+  const bool derivatives = Calc.CalculatedSearch().Derivatives && !Calc.ValueD1().empty();
+  if (maxX.empty() && minX.empty() && turnX.empty() && !derivatives) return;
+  if (FPlot2D.Graph().Count() == 1)
+    AddCurveGraph(QString(), Qt::black, {}, {}, TqorPlotMarkClass::Of<TqorPlotMarkCircle>());
+  AddCurveGraph(QStringLiteral("Maxima"), MaximumColour, maxX, maxY, TqorPlotMarkClass::Of<TqorPlotMarkTriangle>());
+  AddCurveGraph(QStringLiteral("Minima"), MinimumColour, minX, minY, TqorPlotMarkClass::Of<TqorPlotMarkTriangleDown>());
+  AddCurveGraph(QStringLiteral("Wendepunkte"), InflectionColour, turnX, turnY,
+                TqorPlotMarkClass::Of<TqorPlotMarkDiamond>());
+  if (!derivatives) return;
+  FPlot2D.Legend.insert(FPlot2D.Legend.begin(), {QStringLiteral("f(x)"), Qt::red});
+  AddCurveGraph(QStringLiteral("f'(x)"), SlopeColour, Calc.ValueX(), Calc.ValueD1(), std::nullopt);
+  AddCurveGraph(QStringLiteral("f''(x)"), CurvatureColour, Calc.ValueX(), Calc.ValueD2(), std::nullopt);
+}
+
+// A graph with a mark draws the mark only; one without is a line. An empty graph with a
+// name is left out.
+void TKaloRootPlot::AddCurveGraph(const QString& Name, QColor Colour, kaloREALVector X, kaloREALVector Y,
+                                  std::optional<TqorPlotMarkClass> Mark) {
+  if (X.empty() && !Name.isEmpty()) return;
+  TqorPlotGraph* graph = FPlot2D.Graph().Items(FPlot2D.AddGraph(X, Y, FPlot2D.GridX().Axis, FPlot2D.GridY().Axis));
+  graph->Name = Name;
+  graph->Pen().Color = Colour;
+  if (Mark) {
+    graph->setMarkClass(Mark);
+    graph->Pen().Style = TqorPenStyle::psClear;
+    graph->Mark()->Pen().Color = Colour;
+  }
+  if (Name.isEmpty()) return;
+  FCurveGraphs.emplace_back(Name, Colour);
+  FPlot2D.Legend.push_back({Name, Colour});
+}
+
 const TqorMetafile& TKaloRootPlot::Render(QSize Size) {
   FPlot2D.Width = Size.width();
   FPlot2D.Height = Size.height();
@@ -96,8 +166,7 @@ const TqorMetafile& TKaloRootPlot::Render(QSize Size) {
 }
 
 void TKaloRootPlot::Busy(const TBusyStatus& BusyStatus, const QString& Text) {
-  if (BusyStatus)
-    BusyStatus(Text);
+  if (BusyStatus) BusyStatus(Text);
 }
 
 namespace {
@@ -118,6 +187,7 @@ QString PlotReadingText(const TKaloPlotReading& Reading, const QLocale& Locale) 
   const int digits = Reading.Root ? RootDigits : PointerDigits;
   QString text = QStringLiteral("x = %1").arg(Number(locale, Reading.X, digits));
   if (Reading.Y) text += QStringLiteral("   f(x) = %1").arg(Number(locale, *Reading.Y, digits));
+  if (Reading.Slope) text += QStringLiteral("   f'(x) = %1").arg(Number(locale, *Reading.Slope, digits));
   if (Reading.Root) text = QStringLiteral("Nullstelle %1:   %2").arg(*Reading.Root + 1).arg(text);
   return text;
 }
@@ -178,30 +248,36 @@ std::optional<TKaloPlotReading> TKaloRootPlot::ReadingAt(QPoint Pixel) const {
   if (FScalingX.Clamped(Pixel.x()) != Pixel.x() || FScalingY.Clamped(Pixel.y()) != Pixel.y()) return std::nullopt;
   if (const std::optional<int> root = RootMarkAt(Pixel)) {
     const TqorPlotGraph& roots = *RootGraph();
-    return TKaloPlotReading{roots.ValueX[*root], roots.ValueY[*root], root};
+    const Extended x = roots.ValueX[*root];
+    return TKaloPlotReading{x, roots.ValueY[*root], root, LineValue(FSlopeX, FSlopeY, x)};
   }
   const Extended x = FScalingX.Value(Pixel.x());
-  return TKaloPlotReading{x, GraphValue(x), std::nullopt};
+  return TKaloPlotReading{x, GraphValue(x), std::nullopt, LineValue(FSlopeX, FSlopeY, x)};
 }
 
 std::optional<Extended> TKaloRootPlot::GraphValue(Extended X) const {
   if (FPlot2D.Graph().Count() <= FunctionGraph) return std::nullopt;
   const TqorPlotGraph& graph = *FPlot2D.Graph().Items(FunctionGraph);
-  const std::size_t count = std::min(graph.ValueX.size(), graph.ValueY.size());
+  return LineValue(graph.ValueX, graph.ValueY, X);
+}
+
+std::optional<Extended> TKaloRootPlot::LineValue(const kaloREALVector& ValueX, const kaloREALVector& ValueY,
+                                                 Extended X) {
+  const std::size_t count = std::min(ValueX.size(), ValueY.size());
   if (count == 0) return std::nullopt;
   // The nodes run from xMin to xMax, which may be the larger one.
-  const bool rising = graph.ValueX.front() <= graph.ValueX[count - 1];
-  const auto begin = graph.ValueX.begin();
+  const bool rising = ValueX.front() <= ValueX[count - 1];
+  const auto begin = ValueX.begin();
   const auto end = begin + static_cast<std::ptrdiff_t>(count);
   const auto above = rising ? std::lower_bound(begin, end, X)
                             : std::lower_bound(begin, end, X, [](Extended a, Extended b) { return a > b; });
   if (above == end) return std::nullopt;
   const std::size_t i = static_cast<std::size_t>(above - begin);
-  const Extended yHigh = graph.ValueY[i];
+  const Extended yHigh = ValueY[i];
   if (*above == X) return IsFiniteReal(yHigh) ? std::optional(yHigh) : std::nullopt;
   if (i == 0) return std::nullopt;
-  const Extended xLow = graph.ValueX[i - 1];
-  const Extended yLow = graph.ValueY[i - 1];
+  const Extended xLow = ValueX[i - 1];
+  const Extended yLow = ValueY[i - 1];
   // The line breaks at a value that is not finite.
   if (!IsFiniteReal(yLow) || !IsFiniteReal(yHigh)) return std::nullopt;
   return yLow + (yHigh - yLow) * (X - xLow) / (*above - xLow);

@@ -10,11 +10,15 @@
 #include "qorPlot2D.h"
 #include "qorPlot2DMark.h"
 
+#include <QColor>
+
 #include <QLocale>
 #include <QPoint>
 #include <QSize>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 class TqorMemoryDataset;
 
@@ -28,8 +32,9 @@ struct TKaloXRange {
 // What the plot shows at one pixel.
 struct TKaloPlotReading {
   Extended X = 0;
-  std::optional<Extended> Y;  // f(x) along the graph; none beside the values or where the line breaks
-  std::optional<int> Root;    // the root mark under the pixel (X and Y are the root's then)
+  std::optional<Extended> Y;      // f(x) along the graph; none beside the values or where the line breaks
+  std::optional<int> Root;        // the root mark under the pixel (X and Y are the root's then)
+  std::optional<Extended> Slope;  // f'(x) between the calculated values, when they were calculated
 };
 
 // The reading as the status bar shows it, numbers in Locale's form without grouping.
@@ -58,15 +63,22 @@ public:
   // through (ValueX, ValueY) and, when there are roots, the root graph through
   // (RootX, RootY) drawn as marks only. Each step is announced through BusyStatus
   // first; ending the busy display is the caller's.
-  void Update(const kaloREALVector& ValueX, const kaloREALVector& ValueY,
-              const kaloREALVector& RootX, const kaloREALVector& RootY,
-              const TBusyStatus& BusyStatus = {});
+  void Update(const kaloREALVector& ValueX, const kaloREALVector& ValueY, const kaloREALVector& RootX,
+              const kaloREALVector& RootY, const TBusyStatus& BusyStatus = {});
   // As above with Calc's values and roots; the function's line is also broken between
   // neighbouring nodes inside an interval that holds a pole or a jump, so that the line
   // does not cross zero where f has no root.
   // The proved roots of Calc, when the proof ran, are a third graph of square marks and
   // its undecided regions a fourth of shaded bands.
+  // does not cross zero where f has no root. When Calc searched extrema or inflection
+  // points, their marks follow (maxima a triangle up, minima down, inflection and saddle
+  // points a diamond), and when the task asked to show the derivatives the graphs of
+  // f' and f'' with a legend (see CurveGraphs), each only when there is something to draw.
   void Update(const TKaloRootCalculation& Calc, const TBusyStatus& BusyStatus = {});
+
+  // The graphs Update added beside f and the roots, as (name, colour) pairs in drawing
+  // order, for a legend: "Maxima", "Minima", "Wendepunkte", "f'(x)", "f''(x)".
+  const std::vector<std::pair<QString, QColor>>& CurveGraphs() const { return FCurveGraphs; }
 
   // Draws the plot at Size pixels and returns the drawing, valid until the next Render.
   // The readings below refer to this drawing, also after the plot drew elsewhere.
@@ -95,15 +107,25 @@ private:
   // The function graph's value at x, as its line runs; none outside its values or
   // where it breaks.
   std::optional<Extended> GraphValue(Extended X) const;
+  // The value at X of the line through (ValueX, ValueY); none outside or where it breaks.
+  static std::optional<Extended> LineValue(const kaloREALVector& ValueX, const kaloREALVector& ValueY, Extended X);
   // The graph of the roots, or nullptr.
   const TqorPlotGraph* RootGraph() const;
 
+  // The proved roots as squares and the undecided regions as bands, when the proof ran.
+  void AddProofGraphs(const TKaloRootCalculation& Calc);
   // Graph drawn as Mark symbols only.
   void AddMarks(int Graph, const TqorPlotMarkClass& Mark);
   // Shows Text through BusyStatus when there is one.
   static void Busy(const TBusyStatus& BusyStatus, const QString& Text);
 
+  void AddCurveGraphs(const TKaloRootCalculation& Calc);
+  void AddCurveGraph(const QString& Name, QColor Colour, kaloREALVector X, kaloREALVector Y,
+                     std::optional<TqorPlotMarkClass> Mark);
+
   TqorPlot2D FPlot2D;
-  TqorAxisScaling FScalingX;  // of the last Render
+  std::vector<std::pair<QString, QColor>> FCurveGraphs;
+  kaloREALVector FSlopeX, FSlopeY;  // f' at the nodes, for the pointer's reading
+  TqorAxisScaling FScalingX;        // of the last Render
   TqorAxisScaling FScalingY;
 };

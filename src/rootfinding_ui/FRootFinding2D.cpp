@@ -18,16 +18,19 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPalette>
 #include <QPushButton>
-#include <QStatusTipEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 
@@ -56,11 +59,9 @@ std::chrono::milliseconds ConfiguredEvaluationBudget() {
 }
 
 const QStringList TaskFileFilters = {QStringLiteral("Numerik Werzeug Daten (*.nwd)"),
-                                     QStringLiteral("XML-Datei (*.xml)"),
-                                     QStringLiteral("Alle Dateien (*)")};
+                                     QStringLiteral("XML-Datei (*.xml)"), QStringLiteral("Alle Dateien (*)")};
 const QStringList TextFileFilters = {QStringLiteral("Text mit Trennzeichen (*.csv)"),
-                                     QStringLiteral("Textdatei (*.txt)"),
-                                     QStringLiteral("Alle Dateien (*)")};
+                                     QStringLiteral("Textdatei (*.txt)"), QStringLiteral("Alle Dateien (*)")};
 
 // Runs Step with Text as Form's busy display and ends the display afterwards, also
 // when Step raises.
@@ -126,6 +127,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
   CreateDialogs();
   CreateRecentFiles();
   CreateView();
+  CreateExtremaTab();
   SetUpCalculation();
 
   RefreshFields();
@@ -141,34 +143,88 @@ void TfrmRootFinding2D::CreateRootTable() {
   FmemRoot.Open();
 }
 
+void TfrmRootFinding2D::CreateExtremaTab() {
+  FmemExtrema.setObjectName(QStringLiteral("memExtrema"));
+  DefineExtremaTable(FmemExtrema);
+  FmemExtrema.Open();
+  FCalculation.setExtremaTable(&FmemExtrema);
+  QTableView* roots = FView.RootsGrid;
+  auto* tabs = new QTabWidget;
+  tabs->setObjectName(QStringLiteral("pcResults"));
+  // The layout hands back the item that held the grid; it is ours to free.
+  std::unique_ptr<QLayoutItem>(roots->parentWidget()->layout()->replaceWidget(roots, tabs));
+  tabs->addTab(roots, QStringLiteral("Nullstellen"));
+  auto* grid = new QTableView;
+  grid->setObjectName(QStringLiteral("DBGridExtrema"));
+  grid->verticalHeader()->setDefaultSectionSize(roots->verticalHeader()->defaultSectionSize());
+  dsExtrema.AttachGrid(grid);
+  tabs->addTab(grid, QStringLiteral("Extrema"));
+}
+
 void TfrmRootFinding2D::CreateActions() {
   using Form = TfrmRootFinding2D;
   const TActionDef actions[] = {
-      {&Form::actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen",
-       ciPreview, QKeySequence(Qt::CTRL | Qt::Key_P), PreviewRegistered, &Form::actPrintPreviewExecute},
-      {&Form::actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen",
-       ciCalculate, QKeySequence(Qt::Key_F5), AlwaysEnabled, &Form::actCalculateExecute},
-      {&Form::actCopyGraphic, "actCopyGraphic", "Grafik &Kopieren",
-       "Grafik als Windows Metafile in die Zwischenablage kopieren", ciCopy, {}, AlwaysEnabled,
+      {&Form::actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", ciPreview,
+       QKeySequence(Qt::CTRL | Qt::Key_P), PreviewRegistered, &Form::actPrintPreviewExecute},
+      {&Form::actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", ciCalculate,
+       QKeySequence(Qt::Key_F5), AlwaysEnabled, &Form::actCalculateExecute},
+      {&Form::actCopyGraphic,
+       "actCopyGraphic",
+       "Grafik &Kopieren",
+       "Grafik als Windows Metafile in die Zwischenablage kopieren",
+       ciCopy,
+       {},
+       AlwaysEnabled,
        &Form::actCopyGraphicExecute},
-      {&Form::actSaveGraphic, "actSaveGraphic", "Grafik &Speichern ...",
-       "Grafik als Windows Metafile speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveGraphicExecute},
-      {&Form::actSaveValues, "actSaveValues", "Funktions&werte Speichern ...",
-       "Funktionswerte in Textdatei speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveValuesExecute},
-      {&Form::actSaveRoots, "actSaveRoots", "&Nullstellen Speichern ...",
-       "Nullstellen als Textdatei speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveRootsExecute},
-      {&Form::actSaveFunction, "actSaveFunction", "&Funktion Speichern ...",
-       "Funktion mit Einstellungen speichern", ciSave, QKeySequence(Qt::CTRL | Qt::Key_S), AlwaysEnabled,
-       &Form::actSaveFunctionExecute},
+      {&Form::actSaveGraphic,
+       "actSaveGraphic",
+       "Grafik &Speichern ...",
+       "Grafik als Windows Metafile speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveGraphicExecute},
+      {&Form::actSaveValues,
+       "actSaveValues",
+       "Funktions&werte Speichern ...",
+       "Funktionswerte in Textdatei speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveValuesExecute},
+      {&Form::actSaveRoots,
+       "actSaveRoots",
+       "&Nullstellen Speichern ...",
+       "Nullstellen als Textdatei speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveRootsExecute},
+      {&Form::actSaveExtrema,
+       "actSaveExtrema",
+       "E&xtrema Speichern ...",
+       "Extrema und Wendepunkte als Textdatei speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveExtremaExecute},
+      {&Form::actSaveFunction, "actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern",
+       ciSave, QKeySequence(Qt::CTRL | Qt::Key_S), AlwaysEnabled, &Form::actSaveFunctionExecute},
       {&Form::actOpenFunction, "actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", ciOpen,
        QKeySequence(Qt::CTRL | Qt::Key_O), AlwaysEnabled, &Form::actOpenFunctionExecute},
-      {&Form::actEditProperties, "actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten",
-       ciProperties, {}, AlwaysEnabled, &Form::actEditPropertiesExecute},
+      {&Form::actEditProperties,
+       "actEditProperties",
+       "&Eigenschaften ...",
+       "Eigenschaften bearbeiten",
+       ciProperties,
+       {},
+       AlwaysEnabled,
+       &Form::actEditPropertiesExecute},
       {&Form::actZoomBack, "actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", NoImage,
        QKeySequence(Qt::Key_Backspace), NeverAtStart, &Form::actZoomBackExecute},
       {&Form::actCopyRoots, "actCopyRoots", "Nullstellen k&opieren",
-       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy,
-       QKeySequence::Copy, AlwaysEnabled, &Form::actCopyRootsExecute},
+       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy, QKeySequence::Copy,
+       AlwaysEnabled, &Form::actCopyRootsExecute},
   };
   for (const TActionDef& def : actions) {
     auto* action = new QAction(dCommon().ActionIcon(def.Image), QString::fromUtf8(def.Caption), this);
@@ -189,7 +245,7 @@ void TfrmRootFinding2D::CreateActions() {
 void TfrmRootFinding2D::CreateMenus() {
   mnuPopSave = new QMenu(this);
   mnuPopSave->setObjectName(QStringLiteral("mnuPopSave"));
-  mnuPopSave->addActions({actSaveFunction, actSaveGraphic, actSaveRoots, actSaveValues});
+  mnuPopSave->addActions({actSaveFunction, actSaveGraphic, actSaveRoots, actSaveExtrema, actSaveValues});
 
   mnuPopFileList = new QMenu(this);
   mnuPopFileList->setObjectName(QStringLiteral("mnuPopFileList"));
@@ -198,10 +254,10 @@ void TfrmRootFinding2D::CreateMenus() {
   mnuPopForm->setObjectName(QStringLiteral("mnuPopForm"));
   mnuPopOpenRecentFile = mnuPopForm->addMenu(QStringLiteral("&Öffnen"));
   mnuPopOpenRecentFile->setObjectName(QStringLiteral("mnuPopOpenRecentFile"));
-  mnuPopForm->addActions({actEditProperties, actCalculate, actZoomBack, actPrintPreview, actSaveGraphic,
-                          actCopyGraphic, actCopyRoots});
+  mnuPopForm->addActions(
+      {actEditProperties, actCalculate, actZoomBack, actPrintPreview, actSaveGraphic, actCopyGraphic, actCopyRoots});
   QMenu* save = mnuPopForm->addMenu(QStringLiteral("Speichern"));
-  save->addActions({actSaveFunction, actSaveRoots, actSaveValues});
+  save->addActions({actSaveFunction, actSaveRoots, actSaveExtrema, actSaveValues});
 
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this, &TfrmRootFinding2D::FormContextMenu);
@@ -214,9 +270,9 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Parent = this;
   dlgSaveGraphic.Save = true;
   dlgSaveGraphic.Title = QStringLiteral("Grafik speichern");
-  dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"),
-                            QStringLiteral("SVG-Grafik (*.svg)"), QStringLiteral("PNG-Bild (*.png)"),
-                            QStringLiteral("PDF-Dokument (*.pdf)"), QStringLiteral("Alle Dateien (*)")};
+  dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"), QStringLiteral("SVG-Grafik (*.svg)"),
+                            QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("PDF-Dokument (*.pdf)"),
+                            QStringLiteral("Alle Dateien (*)")};
   dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
 
   dlgOpenFunction.Parent = this;
@@ -231,13 +287,13 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveValues.Filters = TextFileFilters;
   dlgSaveValues.DefaultSuffix = QStringLiteral("csv");
   dlgSaveRoots = dlgSaveValues;
+  dlgSaveExtrema = dlgSaveValues;
 }
 
 void TfrmRootFinding2D::CreateRecentFiles() {
   TqorRecentFilePopupMenueHandler& files = FRecentLists.Files();
   files.setPopupMenu(mnuPopFileList);
-  connect(&files, &TqorRecentFileMenueHandlerCommon::RecentFileClick, this,
-          &TfrmRootFinding2D::RecentFileClick);
+  connect(&files, &TqorRecentFileMenueHandlerCommon::RecentFileClick, this, &TfrmRootFinding2D::RecentFileClick);
   RunShowingErrors([this] { FRecentLists.ReadFiles(); });
 }
 
@@ -318,8 +374,7 @@ TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
 // The preview is a dialog of its own and shows no busy text.
 void TfrmRootFinding2D::actPrintPreviewExecute() {
   RunShowingErrors([this] {
-    if (const TKaloPrintPreviewHook& hook = PrintPreview())
-      hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
+    if (const TKaloPrintPreviewHook& hook = PrintPreview()) hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
   });
 }
 
@@ -382,8 +437,7 @@ void TfrmRootFinding2D::RenderPlot() {
 
 void TfrmRootFinding2D::UpdateHighlight() {
   const std::optional<int> mark = RootMarkOfRow(FmemRoot, FmemRoot.RecNo());
-  FView.GraphImage->setHighlight(mark ? FPlot2D.RootMarkPixel(*mark) : std::nullopt,
-                                 TKaloRootPlot::RootMarkRadius());
+  FView.GraphImage->setHighlight(mark ? FPlot2D.RootMarkPixel(*mark) : std::nullopt, TKaloRootPlot::RootMarkRadius());
 }
 
 void TfrmRootFinding2D::ShowStatusTip(const QString& Text) {
@@ -446,9 +500,7 @@ void TfrmRootFinding2D::actCopyRootsExecute() {
 }
 
 void TfrmRootFinding2D::pnlGraphResize() {
-  RunShowingErrors([this] {
-    RunBusy(*this, QStringLiteral("Grafik zeichnen ..."), [this] { RenderPlot(); });
-  });
+  RunShowingErrors([this] { RunBusy(*this, QStringLiteral("Grafik zeichnen ..."), [this] { RenderPlot(); }); });
 }
 
 void TfrmRootFinding2D::actCopyGraphicExecute() {
@@ -471,8 +523,7 @@ void TfrmRootFinding2D::SaveGraphic() {
 }
 
 bool TfrmRootFinding2D::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event)))
-    return true;
+  if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event))) return true;
   return TfrmqorVCLWINFormBase::eventFilter(Watched, Event);
 }
 
@@ -542,12 +593,27 @@ void TfrmRootFinding2D::actSaveRootsExecute() {
   });
 }
 
+void TfrmRootFinding2D::actSaveExtremaExecute() {
+  RunShowingErrors([this] {
+    const QString fileName = AskFileName(dlgSaveExtrema, TKaloRecentPlace::Values);
+    if (fileName.isEmpty()) return;
+    RunBusy(*this, QStringLiteral("Werte werden abgespeichert ..."), [&] {
+      SaveExtremaFile(fileName, FmemExtrema);
+      FRecentLists.RememberFolder(TKaloRecentPlace::Values, fileName);
+    });
+  });
+}
+
 void TfrmRootFinding2D::actSaveValuesExecute() {
   RunShowingErrors([this] {
     const QString fileName = AskFileName(dlgSaveValues, TKaloRecentPlace::Values);
     if (fileName.isEmpty()) return;
     RunBusy(*this, QStringLiteral("Werte werden aufbereitet ..."), [&] {
-      SaveValuesFile(fileName, ValueX(), ValueY());
+      // With the derivatives when the calculation computed them.
+      if (FCalculation.ValueD1().empty())
+        SaveValuesFile(fileName, ValueX(), ValueY());
+      else
+        SaveValuesFile(fileName, ValueX(), ValueY(), FCalculation.ValueD1(), FCalculation.ValueD2());
       BusyStatus(QStringLiteral("Werte werden abgespeichert ..."));
       FRecentLists.RememberFolder(TKaloRecentPlace::Values, fileName);
     });

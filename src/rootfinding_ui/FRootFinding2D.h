@@ -137,6 +137,7 @@ private slots:
   void actSaveFunctionExecute();
   void actSaveRootsExecute();
   void actSaveValuesExecute();
+  void actSaveExtremaExecute();
   void actEditPropertiesExecute();
   // Calculates the range before the last zoom again.
   void actZoomBackExecute();
@@ -156,6 +157,9 @@ private slots:
 private:
   // Names the roots table and its data source and opens the empty table.
   void CreateRootTable();
+  // Puts the roots grid into the tab "Nullstellen" and the extrema table's grid
+  // (DBGridExtrema) into the tab "Extrema" beside it.
+  void CreateExtremaTab();
   // One row per action: caption, hint, image, shortcut, enabled rule and slot.
   void CreateActions();
   void CreateMenus();
@@ -199,6 +203,9 @@ private:
   std::unique_ptr<TKaloPersistRootFinding> FRootFinder;
   TqorMemoryDataset FmemRoot;
   TqorDataSource dsRoot{FmemRoot};
+  // The extrema and inflection points of the last calculation, in a tab beside the roots.
+  TqorMemoryDataset FmemExtrema;
+  TqorDataSource dsExtrema{FmemExtrema};
   TKaloRootCalculation FCalculation;
   // Set by Esc or "Abbrechen" while a calculation runs.
   std::atomic<bool> FCancelRequested = false;
@@ -212,6 +219,7 @@ private:
   TqorFileDialogRequest dlgSaveFunction;
   TqorFileDialogRequest dlgSaveValues;
   TqorFileDialogRequest dlgSaveRoots;
+  TqorFileDialogRequest dlgSaveExtrema;
   TKaloRangeHistory FRangeHistory;
   // The recent task files and the folders last used.
   TKaloRecentLists FRecentLists{RootFindingFormName};
@@ -223,6 +231,7 @@ private:
   QAction* actSaveGraphic = nullptr;
   QAction* actSaveValues = nullptr;
   QAction* actSaveRoots = nullptr;
+  QAction* actSaveExtrema = nullptr;
   QAction* actSaveFunction = nullptr;
   QAction* actOpenFunction = nullptr;
   QAction* actEditProperties = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPalette>
@@ -71,8 +72,7 @@ void SetEditable(TField& Field, bool Editable) {
 
 // ----------------------------------------------------------- TfrmRootFinding2DProperties
 
-TfrmRootFinding2DProperties::TfrmRootFinding2DProperties(QWidget* Owner)
-    : TqorFormBaseOf<QDialog>(Owner) {
+TfrmRootFinding2DProperties::TfrmRootFinding2DProperties(QWidget* Owner) : TqorFormBaseOf<QDialog>(Owner) {
   setWindowTitle(Caption);
   pc = new QTabWidget;
   pc->setObjectName(QStringLiteral("pc"));
@@ -115,7 +115,8 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   grid->addWidget(BuddyLabel("&Relative Fehlerschranke:", txtRelError), 4, 0);
   grid->addWidget(txtRelError, 4, 1, 1, 2);
   grid->addWidget(chkTouchingRoots, 5, 1, 1, 3);
-  grid->addWidget(chkProveRoots, 6, 1, 1, 3);
+  grid->addWidget(CreateSearchBox(), 6, 0, 1, 4);
+  grid->addWidget(chkProveRoots, 7, 1, 1, 3);
   grid->setRowStretch(7, 1);
   grid->setColumnStretch(3, 1);
   setTabOrder(txtName, txtXmin);
@@ -128,10 +129,22 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   return tsCommon;
 }
 
+// Roots only at first, as a task without the choice has always been calculated.
+QWidget* TfrmRootFinding2DProperties::CreateSearchBox() {
+  auto* box = Named(new QGroupBox(QStringLiteral("Suchen")), "grpSearch");
+  chkFindRoots = Named(new QCheckBox(QStringLiteral("&Nullstellen")), "chkFindRoots");
+  chkFindExtrema = Named(new QCheckBox(QStringLiteral("&Extrema")), "chkFindExtrema");
+  chkFindInflection = Named(new QCheckBox(QStringLiteral("&Wendepunkte")), "chkFindInflection");
+  chkShowDerivatives = Named(new QCheckBox(QStringLiteral("Ableitungen &zeigen")), "chkShowDerivatives");
+  auto* row = new QHBoxLayout(box);
+  for (QCheckBox* check : {chkFindRoots, chkFindExtrema, chkFindInflection, chkShowDerivatives}) row->addWidget(check);
+  row->addStretch(1);
+  return box;
+}
+
 QWidget* TfrmRootFinding2DProperties::CreateFunctionPage() {
   tsFunction = Named(new QWidget, "tsFunction");
-  optSimpleScript = Named(new QRadioButton(QStringLiteral("Einfache Funktionsbeschreibung")),
-                          "optSimpleScript");
+  optSimpleScript = Named(new QRadioButton(QStringLiteral("Einfache Funktionsbeschreibung")), "optSimpleScript");
   txtFct = Named(new QLineEdit, "txtFct");
   optScript = Named(new QRadioButton(QStringLiteral("Vollständige Lua-Funktion der Form "
                                                     "\"function fct(x) return (...); end;\"")),
@@ -179,8 +192,8 @@ QWidget* TfrmRootFinding2DProperties::CreateButtonBar() {
 }
 
 QString TfrmRootFinding2DProperties::FullScriptOf(const QString& Expression) {
-  return QStringLiteral("function fct(x)") + CRLF + QStringLiteral("  return (") + Expression +
-         QStringLiteral(");") + CRLF + QStringLiteral("end;");
+  return QStringLiteral("function fct(x)") + CRLF + QStringLiteral("  return (") + Expression + QStringLiteral(");") +
+         CRLF + QStringLiteral("end;");
 }
 
 void TfrmRootFinding2DProperties::showEvent(QShowEvent* Event) {
@@ -200,6 +213,11 @@ void TfrmRootFinding2DProperties::FormShow() {
   txtRelError->setValue(static_cast<double>(FRootFinder->RelErrorBound()));
   chkTouchingRoots->setChecked(FRootFinder->TouchingRoots());
   chkProveRoots->setChecked(FRootFinder->ProveRoots());
+  const TKaloCurveSearch& search = FRootFinder->CurveSearch();
+  chkFindRoots->setChecked(search.Roots);
+  chkFindExtrema->setChecked(search.Extrema);
+  chkFindInflection->setChecked(search.Inflection);
+  chkShowDerivatives->setChecked(search.Derivatives);
   const TKaloPersistFunction& function = FRootFinder->RootFunction();
   const bool simple = function.SimpleScript();
   txtFct->setText(simple ? function.FunctionScript() : QString());
@@ -226,11 +244,12 @@ void TfrmRootFinding2DProperties::cmdOKClick() {
     FRootFinder->setRelErrorBound(Taken(FRootFinder->RelErrorBound(), *txtRelError));
     FRootFinder->setTouchingRoots(chkTouchingRoots->isChecked());
     FRootFinder->setProveRoots(chkProveRoots->isChecked());
+    FRootFinder->setCurveSearch({chkFindRoots->isChecked(), chkFindExtrema->isChecked(), chkFindInflection->isChecked(),
+                                 chkShowDerivatives->isChecked()});
     TKaloPersistFunction& function = FRootFinder->RootFunction();
     const bool simple = optSimpleScript->isChecked();
     function.setSimpleScript(simple);
-    function.setFunctionScript(simple ? txtFct->text()
-                                      : txtScript->toPlainText().replace(LF, CRLF));
+    function.setFunctionScript(simple ? txtFct->text() : txtScript->toPlainText().replace(LF, CRLF));
   }
   accept();
 }

@@ -12,7 +12,6 @@
 #include <QDialog>
 #include <QLineEdit>
 
-
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -46,6 +45,11 @@ public:
   TqorNumEdit* txtRelError = nullptr;
   QCheckBox* chkTouchingRoots = nullptr;
   QCheckBox* chkProveRoots = nullptr;
+  // What "Berechnen" looks for, and whether the plot shows f' and f''.
+  QCheckBox* chkFindRoots = nullptr;        // "Nullstellen"
+  QCheckBox* chkFindExtrema = nullptr;      // "Extrema"
+  QCheckBox* chkFindInflection = nullptr;   // "Wendepunkte"
+  QCheckBox* chkShowDerivatives = nullptr;  // "Ableitungen zeigen"
   QWidget* tsFunction = nullptr;
   QRadioButton* optSimpleScript = nullptr;
   QLineEdit* txtFct = nullptr;
@@ -70,6 +74,7 @@ private slots:
 
 private:
   QWidget* CreateCommonPage();
+  QWidget* CreateSearchBox();
   QWidget* CreateFunctionPage();
   QWidget* CreateButtonBar();
   void FormShow();

@@ -58,8 +58,7 @@ QLineEdit* DetailEdit(const char* Name) {
 // Builds the view part by part, from the top panel down to the roots grid.
 class TViewBuilder {
 public:
-  TViewBuilder(const TRootFinding2DViewActions& Actions, TqorDataSource& Roots)
-      : FActions(Actions), FRoots(Roots) {}
+  TViewBuilder(const TRootFinding2DViewActions& Actions, TqorDataSource& Roots) : FActions(Actions), FRoots(Roots) {}
 
   TRootFinding2DView Build(QWidget& Form);
 

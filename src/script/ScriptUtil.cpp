@@ -3,6 +3,7 @@
 #include "LuaLib.h"
 #include "qorException.h"
 #include "qorFloatFaults.h"
+#include "qorLuaDerivatives.h"
 #include "qorLuaExpression.h"
 #include "qorLuaOperations.h"
 
@@ -132,4 +133,11 @@ Extended TScriptFunction::fctOtherwise(const Extended& x) {
   } catch (const Exception&) {
     return std::numeric_limits<Extended>::infinity();
   }
+}
+
+TqorJet<Extended> TScriptFunction::ExactDerivatives(const Extended& x) const {
+  TqorJetArithmetic arithmetic{static_cast<double>(x)};
+  TqorJet<double> stack[qorMaxStack];
+  const TqorJet<double>& r = FExpression->Evaluate(arithmetic, stack);
+  return {r.v, r.d1, r.d2};
 }

@@ -3,6 +3,7 @@
 // the base and math libraries and a prelude that binds the usual mathematical
 // functions to their short names (sin(x) instead of math.sin(x)).
 
+#include "qorKaloJet.h"
 #include "qorScriptLua.h"
 
 #include <cmath>
@@ -57,6 +58,11 @@ public:
 
   // True when f is computed without Lua (see LoadExpression).
   bool EvaluatesInPlace() const { return FExpression != nullptr; }
+  // f, f' and f'' at x, exactly, from the expression computed in place (only when
+  // EvaluatesInPlace): f is what fct gives, a derivative without a value is NaN (see
+  // qorLuaDerivatives.h). Raises the floating-point flags its operations raise: the
+  // caller guards.
+  TqorJet<Extended> ExactDerivatives(const Extended& x) const;
 
 protected:
   void OpenLibraries() override;

@@ -1,8 +1,8 @@
-#include "qorTestSupport.h"
-#include "qorTestQtApp.h"
 #include "KaloRootPlot.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
+#include "qorTestQtApp.h"
+#include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,7 @@ QOR_TEST_APPLICATION(TGuiTestEnvironment);
 
 namespace {
 
-const QStringList AllSteps = {"Graphen löschen ...", "Funktionsgraph zufügen ...",
-                              "Nullstellengraph zufügen ..."};
+const QStringList AllSteps = {"Graphen löschen ...", "Funktionsgraph zufügen ...", "Nullstellengraph zufügen ..."};
 
 // A root-finding window's calculation and plot, the plot rebuilt as the window does.
 struct Window {
@@ -136,7 +135,7 @@ TEST(KaloRootPlot, RenderDrawsAtTheGivenSizeWithCirclesAroundTheRoots) {
   }
 }
 
-} // namespace
+}  // namespace
 
 // The pixels of the last Render read back what was drawn there, also after the plot was
 // drawn at another size (as the report draws it).
@@ -269,12 +268,54 @@ TEST(KaloRootPlot, AReadingIsWrittenInTheRegionalForm) {
     TKaloPlotReading reading;
     const char* text;
   } cases[] = {
-      {{1234.56789L, -0.5L, std::nullopt}, "x = 1234,568   f(x) = -0,5"},
-      {{-2e-7L, std::nullopt, std::nullopt}, "x = -2E-07"},
-      {{1.0000000012L, 3e-17L, 1}, "Nullstelle 2:   x = 1,000000001   f(x) = 3E-17"},
+      {{1234.56789L, -0.5L, std::nullopt, std::nullopt}, "x = 1234,568   f(x) = -0,5"},
+      {{-2e-7L, std::nullopt, std::nullopt, std::nullopt}, "x = -2E-07"},
+      {{1.0000000012L, 3e-17L, 1, std::nullopt}, "Nullstelle 2:   x = 1,000000001   f(x) = 3E-17"},
+      {{0.5L, 2.25L, std::nullopt, -1.5L}, "x = 0,5   f(x) = 2,25   f'(x) = -1,5"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(PlotReadingText(c.reading, german), QString::fromUtf8(c.text));
   }
 }
+
+namespace {
+// The marks of the extrema and inflection points follow the roots graph, which stays the
+// second graph also without a root; the derivatives' graphs and the legend only when asked.
+TEST(KaloRootPlot, MarksTheCurvesPointsAndDrawsTheDerivativesWhenAsked) {
+  struct Case {
+    const char* Name;
+    const char* Function;
+    TKaloCurveSearch Search;
+    QStringList Graphs;
+  };
+  const Case cases[] = {
+      {"roots only", "x^3 - 3*x", {}, {}},
+      {"extrema and inflection", "x^3 - 3*x", {true, true, true}, {"Maxima", "Minima", "Wendepunkte"}},
+      {"no root, a minimum", "x^2 + 1", {true, true, false}, {"Minima"}},
+      {"derivatives", "x^2 + 1", {true, false, false, true}, {"f'(x)", "f''(x)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TKaloPersistRootFinding task;
+    TqorMemoryDataset roots;
+    DefineRootTable(roots);
+    roots.Open();
+    task.setCurveSearch(c.Search);
+    TKaloRootCalculation calc(task, roots);
+    calc.Execute({c.Function, -2.5L, 2.5L, 200});
+    TKaloRootPlot plot;
+    plot.Update(calc);
+    QStringList names;
+    for (const auto& [name, colour] : plot.CurveGraphs()) names << name;
+    EXPECT_EQ(names, c.Graphs);
+    EXPECT_EQ(plot.Plot2D().Legend.size(),
+              c.Graphs.isEmpty() ? 0u : static_cast<std::size_t>(c.Graphs.size()) + (c.Search.Derivatives ? 1 : 0));
+    EXPECT_EQ(plot.RootCount(), static_cast<int>(calc.RootX().size()));
+    plot.Render({400, 300});
+    const std::optional<TKaloPlotReading> reading = plot.ReadingAt({200, 150});
+    ASSERT_TRUE(reading);
+    EXPECT_EQ(reading->Slope.has_value(), c.Search.Derivatives || c.Search.Extrema || c.Search.Inflection);
+  }
+}
+}  // namespace

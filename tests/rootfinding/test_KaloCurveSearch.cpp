@@ -1,0 +1,218 @@
+// The calculation's search for extrema and inflection points, through the script host:
+// exact derivatives for an expression, numerical ones for a full script.
+#include "KaloPersistentTypes.h"
+#include "KaloRootCalculation.h"
+#include "qorMemoryDataset.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace {
+constexpr double Pi = std::numbers::pi;
+
+struct Workspace {
+  TKaloPersistRootFinding task;
+  TqorMemoryDataset roots, extrema;
+  TKaloRootCalculation calc{task, roots};
+
+  explicit Workspace(TKaloCurveSearch Search = {true, true, true}) {
+    DefineRootTable(roots);
+    roots.Open();
+    DefineExtremaTable(extrema);
+    extrema.Open();
+    calc.setExtremaTable(&extrema);
+    task.setCurveSearch(Search);
+  }
+  void Run(const QString& Text, double xMin, double xMax, int Nodes, bool Script = false) {
+    task.RootFunction().setSimpleScript(!Script);
+    task.RootFunction().setFunctionScript(Text);
+    calc.Execute({Text, xMin, xMax, Nodes});
+  }
+  // The rows other than the largest and smallest value, as "Kind x" pairs.
+  std::vector<std::pair<QString, double>> Local() const {
+    std::vector<std::pair<QString, double>> rows;
+    for (const TqorExtremumRow& r : calc.ExtremaRows())
+      if (r.Kind != TqorExtremumKind::GlobalMaximum && r.Kind != TqorExtremumKind::GlobalMinimum)
+        rows.emplace_back(QString::fromUtf8(ExtremumKindText(r.Kind)), static_cast<double>(r.x));
+    return rows;
+  }
+};
+
+struct Case {
+  const char* Name;
+  const char* Text;
+  double xMin, xMax;
+  int Nodes;
+  std::vector<std::pair<QString, double>> Rows;
+  bool Script = false;
+  double Tolerance = 1E-12;  // relative to max(1, |x|)
+};
+
+// The roots of f' and f'' of the polynomial, by bisection in double outside the program.
+const double PolyMin1 = -1.8269912617824449, PolyMax = 0.08272763625713343, PolyMin2 = 1.7855732502979664,
+             PolyTurn = 1.2083305223759027;
+
+const Case Cases[] = {
+    {"default polynomial",
+     "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6",
+     -2.5,
+     2.5,
+     200,
+     {{"Minimum", PolyMin1},
+      {"Wendepunkt", -PolyTurn},
+      {"Maximum", PolyMax},
+      {"Wendepunkt", PolyTurn},
+      {"Minimum", PolyMin2}}},
+    {"sin(x) on [-7, 7]",
+     "sin(x)",
+     -7,
+     7,
+     200,
+     {{"Wendepunkt", -2 * Pi},
+      {"Maximum", -1.5 * Pi},
+      {"Wendepunkt", -Pi},
+      {"Minimum", -Pi / 2},
+      {"Wendepunkt", 0},
+      {"Maximum", Pi / 2},
+      {"Wendepunkt", Pi},
+      {"Minimum", 1.5 * Pi},
+      {"Wendepunkt", 2 * Pi}}},
+    {"x^3", "x^3", -2, 2, 200, {{"Sattelpunkt", 0}}},
+    {"x^4", "x^4", -2, 2, 200, {{"Minimum", 0}}},
+    {"x^3 - 3*x", "x^3 - 3*x", -3, 3, 200, {{"Maximum", -1}, {"Wendepunkt", 0}, {"Minimum", 1}}},
+    {"exp(-x^2)",
+     "exp(-x^2)",
+     -3,
+     3,
+     200,
+     {{"Wendepunkt", -std::sqrt(0.5)}, {"Maximum", 0}, {"Wendepunkt", std::sqrt(0.5)}}},
+    {"abs(x): a minimum at a kink", "abs(x)", -1, 1, 200, {{"Minimum", 0}}},
+    {"x*exp(-x)", "x*exp(-x)", -1, 5, 200, {{"Maximum", 1}, {"Wendepunkt", 2}}},
+    {"tan(x) on [-4, 4]: nothing at the poles",
+     "tan(x)",
+     -4,
+     4,
+     100,
+     {{"Wendepunkt", -Pi}, {"Wendepunkt", 0}, {"Wendepunkt", Pi}}},
+    {"a Lua script: numerical derivatives",
+     "function fct(x)\r\n  return x * math.exp(-x)\r\nend",
+     -1,
+     5,
+     200,
+     {{"Maximum", 1}, {"Wendepunkt", 2}},
+     true,
+     1E-8},
+    {"a Lua script of the polynomial",
+     "function fct(x) return 0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6 end",
+     -2.5,
+     2.5,
+     200,
+     {{"Minimum", PolyMin1},
+      {"Wendepunkt", -PolyTurn},
+      {"Maximum", PolyMax},
+      {"Wendepunkt", PolyTurn},
+      {"Minimum", PolyMin2}},
+     true,
+     1E-8},
+};
+
+TEST(KaloCurveSearch, FindsTheExpectedExtremaAndInflectionPoints) {
+  for (const Case& c : Cases) {
+    SCOPED_TRACE(c.Name);
+    Workspace w;
+    w.Run(QString::fromUtf8(c.Text), c.xMin, c.xMax, c.Nodes, c.Script);
+    const auto rows = w.Local();
+    ASSERT_EQ(rows.size(), c.Rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i].first, c.Rows[i].first) << i;
+      EXPECT_NEAR(rows[i].second, c.Rows[i].second, c.Tolerance * std::max(1.0, std::fabs(c.Rows[i].second))) << i;
+    }
+    EXPECT_EQ(w.calc.DerivativesNumerical(), c.Script);
+    EXPECT_EQ(w.extrema.RecordCount(), static_cast<int>(w.calc.ExtremaRows().size()));
+    for (int row = 0; row < w.extrema.RecordCount(); ++row)
+      EXPECT_EQ(w.extrema.FieldByName(ExtremumField::Remark).ValueAt(row).toString().contains("numerisch"), c.Script);
+  }
+}
+
+// The value at a maximum of a script agrees with the exact one within 1E-8 relative, and so
+// do f' (0 there) and f'' against the expression's exact derivatives.
+TEST(KaloCurveSearch, AScriptsDerivativesAgreeWithTheExactOnes) {
+  Workspace exact, script;
+  exact.Run("x*exp(-x)", -1, 5, 200);
+  script.Run("function fct(x) return x*math.exp(-x) end", -1, 5, 200, true);
+  const TqorExtremumRow& a = exact.calc.ExtremaRows()[0];
+  const TqorExtremumRow& b = script.calc.ExtremaRows()[0];
+  EXPECT_NEAR(static_cast<double>(b.y), static_cast<double>(a.y), 1E-8 * std::fabs(a.y));
+  EXPECT_NEAR(static_cast<double>(b.d1), 0, 1E-8);
+  EXPECT_NEAR(static_cast<double>(b.d2), static_cast<double>(a.d2), 1E-6 * std::fabs(a.d2));
+  ASSERT_EQ(exact.calc.ValueD1().size(), 200u);
+  for (std::size_t i = 0; i < 200; i += 13)
+    EXPECT_NEAR(static_cast<double>(script.calc.ValueD1()[i]), static_cast<double>(exact.calc.ValueD1()[i]),
+                1E-8 * (1 + std::fabs(exact.calc.ValueD1()[i])));
+}
+
+TEST(KaloCurveSearch, TheTableShowsKindsAndLeavesAMissingDerivativeEmpty) {
+  for (const bool script : {false, true}) {
+    SCOPED_TRACE(script);
+    Workspace w;
+    w.Run(script ? "function fct(x) return math.abs(x) end" : "abs(x)", -1, 1, 200, script);
+    ASSERT_EQ(w.extrema.RecordCount(), 3);
+    const auto text = [&w](const char* field, int row) { return w.extrema.FieldByName(field).ValueAt(row); };
+    EXPECT_EQ(text(ExtremumField::Kind, 0).toString(), "Minimum");
+    EXPECT_EQ(text(ExtremumField::Method, 0).toString(), "Knick");
+    EXPECT_TRUE(text(ExtremumField::dy, 0).isNull());
+    EXPECT_EQ(text(ExtremumField::Kind, 1).toString(), "globales Maximum");
+    EXPECT_EQ(text(ExtremumField::Kind, 2).toString(), "globales Minimum");
+    EXPECT_EQ(w.extrema.FieldByName(ExtremumField::ddy).DisplayName(), "f''(x)");
+  }
+}
+
+// Roots only, the default: nothing else is evaluated, so the calculation costs what it did.
+TEST(KaloCurveSearch, RootsOnlyComputesNothingElse) {
+  Workspace only(TKaloCurveSearch{}), both;
+  only.Run("sin(3*x)", -2.5, 2.5, 200);
+  EXPECT_TRUE(only.calc.ExtremaRows().empty());
+  EXPECT_TRUE(only.calc.ValueD1().empty());
+  EXPECT_EQ(only.extrema.RecordCount(), 0);
+  both.Run("sin(3*x)", -2.5, 2.5, 200);
+  EXPECT_EQ(both.roots.RecordCount(), only.roots.RecordCount());
+  EXPECT_GT(both.calc.EvaluationCount(), only.calc.EvaluationCount());
+
+  Workspace none(TKaloCurveSearch{false, true, false});
+  none.Run("sin(3*x)", -2.5, 2.5, 200);
+  EXPECT_EQ(none.roots.RecordCount(), 0);
+  EXPECT_GT(none.extrema.RecordCount(), 0);
+}
+
+// The task file's text, and the task read back from it.
+QString SavedTask(TKaloPersistRootFinding& Task, TKaloPersistRootFinding& ReadBack) {
+  QTemporaryDir dir;
+  const QString name = dir.filePath("task.nwd");
+  SaveTaskFile(name, Task);
+  LoadTaskFile(name, ReadBack);
+  QFile file(name);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  return QString::fromUtf8(file.readAll());
+}
+
+TEST(KaloCurveSearch, TheTaskStoresOnlyChoicesThatDifferFromRootsOnly) {
+  TKaloPersistRootFinding task, readBack;
+  const QString standard = SavedTask(task, readBack);
+  for (const char* name : {"FindRoots", "FindExtrema", "FindInflection"}) EXPECT_FALSE(standard.contains(name));
+  EXPECT_EQ(readBack.CurveSearch(), TKaloCurveSearch{});
+  for (const TKaloCurveSearch& search : {TKaloCurveSearch{false, true, true}, TKaloCurveSearch{true, false, true}}) {
+    task.setCurveSearch(search);
+    const QString text = SavedTask(task, readBack);
+    EXPECT_EQ(readBack.CurveSearch(), search);
+    EXPECT_EQ(text.contains("FindRoots="), !search.Roots) << text.toStdString();
+    EXPECT_EQ(text.contains("FindExtrema="), search.Extrema) << text.toStdString();
+  }
+}
+}  // namespace
