@@ -142,7 +142,7 @@ bool TqorExtremumFinder::RefineZero(int Order, const TCandidate& c, TqorExtremum
   int iter = 0;
   try {
     ClearFloatFaults();
-    Zeroin(abserr, relerr, ZeroinBudget, g, std::string(), FNodeX[c.Left], b, gb, iter, true);
+    Zeroin(abserr, relerr, ZeroinBudget, g, std::string(), FNodeX[c.Left], b, gb, iter, TFctFaults::LeavesNonePending);
   } catch (const ECalculationAborted&) {
     throw;
   } catch (const Exception&) {

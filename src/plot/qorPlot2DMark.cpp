@@ -23,6 +23,8 @@ TqorPlotMarkBand::TqorPlotMarkBand() {
 void TqorPlotMarkBand::Draw(int32_t x, int32_t y) {
   TqorPlotMark::Draw(x, y);
   Canvas->Rectangle(x - HalfWidth, y - HalfHeight, x + HalfWidth, y + HalfHeight);
+}
+
 void TqorPlotMarkTriangle::Draw(int32_t x, int32_t y) {
   TqorPlotMark::Draw(x, y);
   const int tip = Down ? Radius : -Radius;

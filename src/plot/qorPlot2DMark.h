@@ -37,6 +37,10 @@ public:
 class TqorPlotMarkSquare : public TqorPlotMark {
 public:
   int32_t HalfSide = 5;  // pixels from the point to the outline
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
 // A triangle of Radius pixels from the point to its corners, pointing up (a maximum)
 // or, with Down, down (a minimum).
 class TqorPlotMarkTriangle : public TqorPlotMark {
@@ -54,6 +58,10 @@ public:
   TqorPlotMarkBand();
   int32_t HalfWidth = 3;
   int32_t HalfHeight = 24;
+
+  void Draw(int32_t x, int32_t y) override;
+};
+
 // A triangle pointing down.
 class TqorPlotMarkTriangleDown : public TqorPlotMarkTriangle {
 public:
