@@ -25,13 +25,14 @@
 #include <QMenu>
 #include <QPalette>
 #include <QPushButton>
-#include <QStatusTipEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
 #include <algorithm>
+#include <span>
 
 namespace {
 const QString Caption = QStringLiteral("Nullstelle suchen");
@@ -56,11 +57,9 @@ std::chrono::milliseconds ConfiguredEvaluationBudget() {
 }
 
 const QStringList TaskFileFilters = {QStringLiteral("Numerik Werzeug Daten (*.nwd)"),
-                                     QStringLiteral("XML-Datei (*.xml)"),
-                                     QStringLiteral("Alle Dateien (*)")};
+                                     QStringLiteral("XML-Datei (*.xml)"), QStringLiteral("Alle Dateien (*)")};
 const QStringList TextFileFilters = {QStringLiteral("Text mit Trennzeichen (*.csv)"),
-                                     QStringLiteral("Textdatei (*.txt)"),
-                                     QStringLiteral("Alle Dateien (*)")};
+                                     QStringLiteral("Textdatei (*.txt)"), QStringLiteral("Alle Dateien (*)")};
 
 // Runs Step with Text as Form's busy display and ends the display afterwards, also
 // when Step raises.
@@ -82,28 +81,14 @@ TKaloPrintPreviewHook& PrintPreview() {
   return hook;
 }
 
-// Whether an action starts enabled.
-using TEnabledRule = bool (*)();
-bool AlwaysEnabled() { return true; }
-// "Zurück" has nothing to return to in a new window.
-bool NeverAtStart() { return false; }
 // An action without an image of the common lists.
 constexpr int NoImage = -1;
-// "Vorschau" has work only where the program has registered a preview.
-bool PreviewRegistered() { return static_cast<bool>(PrintPreview()); }
 
-// One action of the window: the member that keeps it, its object name, caption, hint,
-// image of the common lists, shortcut, whether it starts enabled, and its slot.
-struct TActionDef {
-  QAction* TfrmRootFinding2D::*Member;
-  const char* Name;
-  const char* Caption;
-  const char* Hint;
-  int Image;
-  QKeySequence Shortcut;
-  TEnabledRule Enabled;
-  void (TfrmRootFinding2D::*Execute)();
-};
+bool AlwaysEnabled(const TfrmRootFinding2D&) { return true; }
+// "Vorschau" has work only where the program has registered a preview.
+bool PreviewRegistered(const TfrmRootFinding2D&) { return static_cast<bool>(PrintPreview()); }
+// "Zurück" needs a range to return to.
+bool RangeToReturnTo(const TfrmRootFinding2D& Form) { return !Form.RangeHistory().Empty(); }
 }  // namespace
 
 const QString TfrmRootFinding2D::RootFindingFormName = QStringLiteral("RootFinding");
@@ -141,36 +126,81 @@ void TfrmRootFinding2D::CreateRootTable() {
   FmemRoot.Open();
 }
 
-void TfrmRootFinding2D::CreateActions() {
+// One action of the window: the member that keeps it, its object name, caption, hint,
+// image of the common lists, shortcut, when it is enabled, and its slot.
+struct TfrmRootFinding2D::TActionDef {
+  QAction* TfrmRootFinding2D::*Member;
+  const char* Name;
+  const char* Caption;
+  const char* Hint;
+  int Image;
+  QKeySequence Shortcut;
+  bool (*Enabled)(const TfrmRootFinding2D& Form);
+  void (TfrmRootFinding2D::*Execute)();
+};
+
+std::span<const TfrmRootFinding2D::TActionDef> TfrmRootFinding2D::ActionDefs() {
   using Form = TfrmRootFinding2D;
-  const TActionDef actions[] = {
-      {&Form::actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen",
-       ciPreview, QKeySequence(Qt::CTRL | Qt::Key_P), PreviewRegistered, &Form::actPrintPreviewExecute},
-      {&Form::actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen",
-       ciCalculate, QKeySequence(Qt::Key_F5), AlwaysEnabled, &Form::actCalculateExecute},
-      {&Form::actCopyGraphic, "actCopyGraphic", "Grafik &Kopieren",
-       "Grafik als Windows Metafile in die Zwischenablage kopieren", ciCopy, {}, AlwaysEnabled,
+  static const TActionDef actions[] = {
+      {&Form::actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", ciPreview,
+       QKeySequence(Qt::CTRL | Qt::Key_P), PreviewRegistered, &Form::actPrintPreviewExecute},
+      {&Form::actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", ciCalculate,
+       QKeySequence(Qt::Key_F5), AlwaysEnabled, &Form::actCalculateExecute},
+      {&Form::actCopyGraphic,
+       "actCopyGraphic",
+       "Grafik &Kopieren",
+       "Grafik als Windows Metafile in die Zwischenablage kopieren",
+       ciCopy,
+       {},
+       AlwaysEnabled,
        &Form::actCopyGraphicExecute},
-      {&Form::actSaveGraphic, "actSaveGraphic", "Grafik &Speichern ...",
-       "Grafik als Windows Metafile speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveGraphicExecute},
-      {&Form::actSaveValues, "actSaveValues", "Funktions&werte Speichern ...",
-       "Funktionswerte in Textdatei speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveValuesExecute},
-      {&Form::actSaveRoots, "actSaveRoots", "&Nullstellen Speichern ...",
-       "Nullstellen als Textdatei speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveRootsExecute},
-      {&Form::actSaveFunction, "actSaveFunction", "&Funktion Speichern ...",
-       "Funktion mit Einstellungen speichern", ciSave, QKeySequence(Qt::CTRL | Qt::Key_S), AlwaysEnabled,
-       &Form::actSaveFunctionExecute},
+      {&Form::actSaveGraphic,
+       "actSaveGraphic",
+       "Grafik &Speichern ...",
+       "Grafik als Windows Metafile speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveGraphicExecute},
+      {&Form::actSaveValues,
+       "actSaveValues",
+       "Funktions&werte Speichern ...",
+       "Funktionswerte in Textdatei speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveValuesExecute},
+      {&Form::actSaveRoots,
+       "actSaveRoots",
+       "&Nullstellen Speichern ...",
+       "Nullstellen als Textdatei speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveRootsExecute},
+      {&Form::actSaveFunction, "actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern",
+       ciSave, QKeySequence(Qt::CTRL | Qt::Key_S), AlwaysEnabled, &Form::actSaveFunctionExecute},
       {&Form::actOpenFunction, "actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", ciOpen,
        QKeySequence(Qt::CTRL | Qt::Key_O), AlwaysEnabled, &Form::actOpenFunctionExecute},
-      {&Form::actEditProperties, "actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten",
-       ciProperties, {}, AlwaysEnabled, &Form::actEditPropertiesExecute},
+      {&Form::actEditProperties,
+       "actEditProperties",
+       "&Eigenschaften ...",
+       "Eigenschaften bearbeiten",
+       ciProperties,
+       {},
+       AlwaysEnabled,
+       &Form::actEditPropertiesExecute},
       {&Form::actZoomBack, "actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", NoImage,
-       QKeySequence(Qt::Key_Backspace), NeverAtStart, &Form::actZoomBackExecute},
+       QKeySequence(Qt::Key_Backspace), RangeToReturnTo, &Form::actZoomBackExecute},
       {&Form::actCopyRoots, "actCopyRoots", "Nullstellen k&opieren",
-       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy,
-       QKeySequence::Copy, AlwaysEnabled, &Form::actCopyRootsExecute},
+       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy, QKeySequence::Copy,
+       AlwaysEnabled, &Form::actCopyRootsExecute},
   };
-  for (const TActionDef& def : actions) {
+  return actions;
+}
+
+void TfrmRootFinding2D::CreateActions() {
+  for (const TActionDef& def : ActionDefs()) {
     auto* action = new QAction(dCommon().ActionIcon(def.Image), QString::fromUtf8(def.Caption), this);
     action->setObjectName(QString::fromLatin1(def.Name));
     action->setToolTip(QString::fromUtf8(def.Hint));
@@ -178,12 +208,16 @@ void TfrmRootFinding2D::CreateActions() {
     action->setShortcut(def.Shortcut);
     // Several windows are open at once: a key belongs to the window that has the focus.
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    action->setEnabled(def.Enabled());
     addAction(action);
     connect(action, &QAction::triggered, this, def.Execute);
     this->*def.Member = action;
   }
   actZoomBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+  UpdateActions();
+}
+
+void TfrmRootFinding2D::UpdateActions() {
+  for (const TActionDef& def : ActionDefs()) (this->*def.Member)->setEnabled(def.Enabled(*this));
 }
 
 void TfrmRootFinding2D::CreateMenus() {
@@ -198,8 +232,8 @@ void TfrmRootFinding2D::CreateMenus() {
   mnuPopForm->setObjectName(QStringLiteral("mnuPopForm"));
   mnuPopOpenRecentFile = mnuPopForm->addMenu(QStringLiteral("&Öffnen"));
   mnuPopOpenRecentFile->setObjectName(QStringLiteral("mnuPopOpenRecentFile"));
-  mnuPopForm->addActions({actEditProperties, actCalculate, actZoomBack, actPrintPreview, actSaveGraphic,
-                          actCopyGraphic, actCopyRoots});
+  mnuPopForm->addActions(
+      {actEditProperties, actCalculate, actZoomBack, actPrintPreview, actSaveGraphic, actCopyGraphic, actCopyRoots});
   QMenu* save = mnuPopForm->addMenu(QStringLiteral("Speichern"));
   save->addActions({actSaveFunction, actSaveRoots, actSaveValues});
 
@@ -214,9 +248,9 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Parent = this;
   dlgSaveGraphic.Save = true;
   dlgSaveGraphic.Title = QStringLiteral("Grafik speichern");
-  dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"),
-                            QStringLiteral("SVG-Grafik (*.svg)"), QStringLiteral("PNG-Bild (*.png)"),
-                            QStringLiteral("PDF-Dokument (*.pdf)"), QStringLiteral("Alle Dateien (*)")};
+  dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"), QStringLiteral("SVG-Grafik (*.svg)"),
+                            QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("PDF-Dokument (*.pdf)"),
+                            QStringLiteral("Alle Dateien (*)")};
   dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
 
   dlgOpenFunction.Parent = this;
@@ -236,8 +270,7 @@ void TfrmRootFinding2D::CreateDialogs() {
 void TfrmRootFinding2D::CreateRecentFiles() {
   TqorRecentFilePopupMenueHandler& files = FRecentLists.Files();
   files.setPopupMenu(mnuPopFileList);
-  connect(&files, &TqorRecentFileMenueHandlerCommon::RecentFileClick, this,
-          &TfrmRootFinding2D::RecentFileClick);
+  connect(&files, &TqorRecentFileMenueHandlerCommon::RecentFileClick, this, &TfrmRootFinding2D::RecentFileClick);
   RunShowingErrors([this] { FRecentLists.ReadFiles(); });
 }
 
@@ -318,8 +351,7 @@ TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
 // The preview is a dialog of its own and shows no busy text.
 void TfrmRootFinding2D::actPrintPreviewExecute() {
   RunShowingErrors([this] {
-    if (const TKaloPrintPreviewHook& hook = PrintPreview())
-      hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
+    if (const TKaloPrintPreviewHook& hook = PrintPreview()) hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
   });
 }
 
@@ -380,8 +412,7 @@ void TfrmRootFinding2D::RenderPlot() {
 
 void TfrmRootFinding2D::UpdateHighlight() {
   const std::optional<int> mark = RootMarkOfRow(FmemRoot, FmemRoot.RecNo());
-  FView.GraphImage->setHighlight(mark ? FPlot2D.RootMarkPixel(*mark) : std::nullopt,
-                                 TKaloRootPlot::RootMarkRadius());
+  FView.GraphImage->setHighlight(mark ? FPlot2D.RootMarkPixel(*mark) : std::nullopt, TKaloRootPlot::RootMarkRadius());
 }
 
 void TfrmRootFinding2D::ShowStatusTip(const QString& Text) {
@@ -409,12 +440,12 @@ void TfrmRootFinding2D::imgGraphDragged(QPoint From, QPoint To) {
   if (!range) return;
   const TKaloXRange shown{FCalculatedTask.xMin(), FCalculatedTask.xMax()};
   if (CalculateRange(*range)) FRangeHistory.Push(shown);
-  UpdateZoomBack();
+  UpdateActions();
 }
 
 void TfrmRootFinding2D::actZoomBackExecute() {
   if (const std::optional<TKaloXRange> range = FRangeHistory.Pop()) CalculateRange(*range);
-  UpdateZoomBack();
+  UpdateActions();
 }
 
 bool TfrmRootFinding2D::CalculateRange(const TKaloXRange& Range) {
@@ -424,8 +455,6 @@ bool TfrmRootFinding2D::CalculateRange(const TKaloXRange& Range) {
   actCalculate->trigger();
   return TKaloXRange{FCalculatedTask.xMin(), FCalculatedTask.xMax()} != before;
 }
-
-void TfrmRootFinding2D::UpdateZoomBack() { actZoomBack->setEnabled(!FRangeHistory.Empty()); }
 
 // The table's views are reset while it is read, which loses a selection of several
 // rows; it is selected again.
@@ -444,9 +473,7 @@ void TfrmRootFinding2D::actCopyRootsExecute() {
 }
 
 void TfrmRootFinding2D::pnlGraphResize() {
-  RunShowingErrors([this] {
-    RunBusy(*this, QStringLiteral("Grafik zeichnen ..."), [this] { RenderPlot(); });
-  });
+  RunShowingErrors([this] { RunBusy(*this, QStringLiteral("Grafik zeichnen ..."), [this] { RenderPlot(); }); });
 }
 
 void TfrmRootFinding2D::actCopyGraphicExecute() {
@@ -469,8 +496,7 @@ void TfrmRootFinding2D::SaveGraphic() {
 }
 
 bool TfrmRootFinding2D::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event)))
-    return true;
+  if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event))) return true;
   return TfrmqorVCLWINFormBase::eventFilter(Watched, Event);
 }
 

@@ -47,6 +47,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <span>
 
 class QAction;
 class QKeyEvent;
@@ -156,7 +157,9 @@ private slots:
 private:
   // Names the roots table and its data source and opens the empty table.
   void CreateRootTable();
+  struct TActionDef;
   // One row per action: caption, hint, image, shortcut, enabled rule and slot.
+  static std::span<const TActionDef> ActionDefs();
   void CreateActions();
   void CreateMenus();
   void CreateDialogs();
@@ -189,8 +192,8 @@ private:
   bool CalculateRange(const TKaloXRange& Range);
   // Fills the mark of the selected row, when it has a root.
   void UpdateHighlight();
-  // "Zurück" is enabled while there is a range to return to.
-  void UpdateZoomBack();
+  // Enables every action by what the window holds now: runs whenever that changes.
+  void UpdateActions();
   // Hands the calculation the cancel flag, the progress report and the configured time budget.
   void SetUpCalculation();
   // Runs the calculation with the gate in front of the events; a cancelled one is no error.
