@@ -286,6 +286,8 @@ void TfrmRootFinding2D::CreateView() {
                                              .PrintPreview = actPrintPreview};
   FView = BuildRootFinding2DView(*this, actions, dsRoot);
   for (QWidget* field : FView.InputFields()) field->installEventFilter(this);
+  for (TqorNumEdit* field : FView.NumberFields())
+    connect(field, &TqorNumEdit::ProblemChanged, this, [this, field] { ShowFieldProblem(*field); });
   // The image is drawn once control is back in the event loop: a resize comes in the
   // middle of showing the window, where the busy display's repaint would paint the image
   // before it is visible and lose the drawing; and a drag's many sizes are drawn once.
@@ -304,6 +306,12 @@ void TfrmRootFinding2D::CreateView() {
   actCopyRoots->setShortcutContext(Qt::WidgetShortcut);
   connect(&FmemRoot, &TqorMemoryDataset::CurrentRowChanged, this, &TfrmRootFinding2D::UpdateHighlight);
   connect(&FmemRoot, &TqorMemoryDataset::DataSetChanged, this, &TfrmRootFinding2D::UpdateHighlight);
+}
+
+// The status bar says why a field is marked, and is cleared when it is corrected.
+void TfrmRootFinding2D::ShowFieldProblem(const TqorNumEdit& Field) {
+  const QString problem = Field.Problem();
+  ASP().StatusMessage(problem.isEmpty() ? QString() : Field.accessibleName() + QStringLiteral(": ") + problem);
 }
 
 void TfrmRootFinding2D::FormContextMenu(const QPoint& Pos) { mnuPopForm->popup(mapToGlobal(Pos)); }
@@ -342,8 +350,18 @@ void TfrmRootFinding2D::TakeFields() {
   if (function.SimpleScript()) function.setFunctionScript(input.FunctionText);
 }
 
+// A field that holds no number must not be read as 0 or as the value it held before:
+// the user would get results for a range they did not ask for.
 TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
-  for (TqorNumEdit* field : {FView.xMinEdit, FView.xMaxEdit, FView.NodeCountEdit}) field->CommitText();
+  for (TqorNumEdit* field : FView.NumberFields()) {
+    if (field->Problem().isEmpty()) {
+      field->CommitText();
+      continue;
+    }
+    field->setFocus();
+    field->selectAll();
+    throw EConvertError(NotANumberMessage(*field));
+  }
   return {FView.FunctionEdit->text(), FView.xMinEdit->Value(), FView.xMaxEdit->Value(),
           FView.NodeCountEdit->AsInteger()};
 }

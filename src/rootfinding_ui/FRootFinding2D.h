@@ -53,6 +53,7 @@ class QAction;
 class QKeyEvent;
 class QMenu;
 class QTimer;
+class TqorNumEdit;
 
 // What the print preview of a window reports: the plot and the roots table of its last
 // calculation, the task as that calculation ran (range and node count as they were
@@ -181,11 +182,14 @@ private:
   QString AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place);
   // Swallows Enter (no beep, nothing else handles it) after running actCalculate.
   bool txtFctDefKeyPress(QKeyEvent* Event);
-  // The fields as the calculation reads them, each shown as it is read.
+  // The fields as the calculation reads them, each shown as it is read; a number field
+  // whose text is no number gets the focus and raises EConvertError saying so.
   TKaloCalculationInput CalculationInput();
   // Asks for the graphic's file and writes the plot's drawing to it, of the kind its
   // extension names.
   void SaveGraphic();
+  // Shows in the status bar why Field's text is no number, or nothing once it is one.
+  void ShowFieldProblem(const TqorNumEdit& Field);
   // Shows Text in the status bar as a hint; the empty text takes it away.
   void ShowStatusTip(const QString& Text);
   // Shows Range in the fields and calculates; true when the calculation showed results.

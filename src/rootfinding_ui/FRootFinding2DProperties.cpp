@@ -1,6 +1,8 @@
 #include "FRootFinding2DProperties.h"
 
 #include "KaloPersistentTypes.h"
+#include "qorAppErrorDisplay.h"
+#include "qorException.h"
 #include "qorNumEdit.h"
 
 #include <QCheckBox>
@@ -44,8 +46,15 @@ TField* Named(TField* Field, const char* Name) {
   return Field;
 }
 
-TqorNumEdit* ErrorBoundEdit(const char* Name) {
+// A number field; Title names it in the message about a text that is no number.
+TqorNumEdit* NumEdit(const char* Name, const char* Title) {
   auto* field = Named(new TqorNumEdit, Name);
+  field->setAccessibleName(QString::fromUtf8(Title));
+  return field;
+}
+
+TqorNumEdit* ErrorBoundEdit(const char* Name, const char* Title) {
+  auto* field = NumEdit(Name, Title);
   field->setNotation(TqorNumEdit::TNotation::Scientific);
   field->setDecimals(ErrorBoundDecimals);
   return field;
@@ -71,8 +80,7 @@ void SetEditable(TField& Field, bool Editable) {
 
 // ----------------------------------------------------------- TfrmRootFinding2DProperties
 
-TfrmRootFinding2DProperties::TfrmRootFinding2DProperties(QWidget* Owner)
-    : TqorFormBaseOf<QDialog>(Owner) {
+TfrmRootFinding2DProperties::TfrmRootFinding2DProperties(QWidget* Owner) : TqorFormBaseOf<QDialog>(Owner) {
   setWindowTitle(Caption);
   pc = new QTabWidget;
   pc->setObjectName(QStringLiteral("pc"));
@@ -90,13 +98,13 @@ TfrmRootFinding2DProperties::TfrmRootFinding2DProperties(QWidget* Owner)
 QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   tsCommon = Named(new QWidget, "tsCommon");
   txtName = Named(new QLineEdit, "txtName");
-  txtXmin = Named(new TqorNumEdit, "txtXmin");
-  txtXmax = Named(new TqorNumEdit, "txtXmax");
-  txtNodeCount = Named(new TqorNumEdit, "txtNodeCount");
+  txtXmin = NumEdit("txtXmin", "x-Werte von");
+  txtXmax = NumEdit("txtXmax", "x-Werte bis");
+  txtNodeCount = NumEdit("txtNodeCount", "Stützstellen");
   txtNodeCount->setDecimals(0);
   txtNodeCount->setLimits(MinNodeCount, MaxNodeCount);
-  txtAbsError = ErrorBoundEdit("txtAbsError");
-  txtRelError = ErrorBoundEdit("txtRelError");
+  txtAbsError = ErrorBoundEdit("txtAbsError", "Absolute Fehlerschranke");
+  txtRelError = ErrorBoundEdit("txtRelError", "Relative Fehlerschranke");
   chkTouchingRoots = Named(new QCheckBox(QStringLiteral("Berührstellen s&uchen")), "chkTouchingRoots");
 
   auto* grid = new QGridLayout(tsCommon);
@@ -127,8 +135,7 @@ QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
 
 QWidget* TfrmRootFinding2DProperties::CreateFunctionPage() {
   tsFunction = Named(new QWidget, "tsFunction");
-  optSimpleScript = Named(new QRadioButton(QStringLiteral("Einfache Funktionsbeschreibung")),
-                          "optSimpleScript");
+  optSimpleScript = Named(new QRadioButton(QStringLiteral("Einfache Funktionsbeschreibung")), "optSimpleScript");
   txtFct = Named(new QLineEdit, "txtFct");
   optScript = Named(new QRadioButton(QStringLiteral("Vollständige Lua-Funktion der Form "
                                                     "\"function fct(x) return (...); end;\"")),
@@ -176,8 +183,8 @@ QWidget* TfrmRootFinding2DProperties::CreateButtonBar() {
 }
 
 QString TfrmRootFinding2DProperties::FullScriptOf(const QString& Expression) {
-  return QStringLiteral("function fct(x)") + CRLF + QStringLiteral("  return (") + Expression +
-         QStringLiteral(");") + CRLF + QStringLiteral("end;");
+  return QStringLiteral("function fct(x)") + CRLF + QStringLiteral("  return (") + Expression + QStringLiteral(");") +
+         CRLF + QStringLiteral("end;");
 }
 
 void TfrmRootFinding2DProperties::showEvent(QShowEvent* Event) {
@@ -212,7 +219,22 @@ void TfrmRootFinding2DProperties::optSimpleScriptClick() {
   SetEditable(*txtScript, !simple);
 }
 
+// A field whose text is no number keeps the dialog open: its old value must not be
+// stored in its place, nor 0.
+bool TfrmRootFinding2DProperties::FieldsHoldNumbers() {
+  for (TqorNumEdit* field : {txtXmin, txtXmax, txtNodeCount, txtAbsError, txtRelError}) {
+    if (field->Problem().isEmpty()) continue;
+    pc->setCurrentWidget(tsCommon);
+    field->setFocus();
+    field->selectAll();
+    ShowException(EConvertError(NotANumberMessage(*field)));
+    return false;
+  }
+  return true;
+}
+
 void TfrmRootFinding2DProperties::cmdOKClick() {
+  if (!FieldsHoldNumbers()) return;
   if (FRootFinder) {
     FRootFinder->setName(txtName->text());
     FRootFinder->setxMin(Taken(FRootFinder->xMin(), *txtXmin));
@@ -224,8 +246,7 @@ void TfrmRootFinding2DProperties::cmdOKClick() {
     TKaloPersistFunction& function = FRootFinder->RootFunction();
     const bool simple = optSimpleScript->isChecked();
     function.setSimpleScript(simple);
-    function.setFunctionScript(simple ? txtFct->text()
-                                      : txtScript->toPlainText().replace(LF, CRLF));
+    function.setFunctionScript(simple ? txtFct->text() : txtScript->toPlainText().replace(LF, CRLF));
   }
   accept();
 }

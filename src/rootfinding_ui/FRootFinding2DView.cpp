@@ -42,9 +42,11 @@ QLabel* BuddyLabel(const char* Text, QWidget* Buddy) {
   return label;
 }
 
-TqorNumEdit* NumEdit(const char* Name) {
+// A number field; Title names it in messages about its text.
+TqorNumEdit* NumEdit(const char* Name, const char* Title) {
   auto* edit = new TqorNumEdit;
   edit->setObjectName(QString::fromLatin1(Name));
+  edit->setAccessibleName(QString::fromUtf8(Title));
   edit->setFixedWidth(NumEditWidth);
   return edit;
 }
@@ -58,8 +60,7 @@ QLineEdit* DetailEdit(const char* Name) {
 // Builds the view part by part, from the top panel down to the roots grid.
 class TViewBuilder {
 public:
-  TViewBuilder(const TRootFinding2DViewActions& Actions, TqorDataSource& Roots)
-      : FActions(Actions), FRoots(Roots) {}
+  TViewBuilder(const TRootFinding2DViewActions& Actions, TqorDataSource& Roots) : FActions(Actions), FRoots(Roots) {}
 
   TRootFinding2DView Build(QWidget& Form);
 
@@ -148,9 +149,9 @@ QToolBar* TViewBuilder::ToolBar() {
 QWidget* TViewBuilder::InputRows() {
   FView.FunctionEdit = new QLineEdit;
   FView.FunctionEdit->setObjectName(QStringLiteral("txtFct"));
-  FView.xMinEdit = NumEdit("txtXmin");
-  FView.xMaxEdit = NumEdit("txtXmax");
-  FView.NodeCountEdit = NumEdit("txtNodeCount");
+  FView.xMinEdit = NumEdit("txtXmin", "x-Werte von");
+  FView.xMaxEdit = NumEdit("txtXmax", "x-Werte bis");
+  FView.NodeCountEdit = NumEdit("txtNodeCount", "Stützstellen");
   FView.NodeCountEdit->setDecimals(0);
   FView.NodeCountEdit->setLimits(MinNodeCount, MaxNodeCount);
   QAction* calculate = FActions.Calculate;
