@@ -211,6 +211,18 @@ bool TfrmQORVCLApplicationMainBase::event(QEvent* Event) {
 
 // ----------------------------------------------------------- showing and start-up
 
+// Every child window closes as if closed by hand, so that one holding unsaved work can
+// ask; a child that stays open (its user cancelled) keeps the program running, and the
+// windows after it are not asked.
+void TfrmQORVCLApplicationMainBase::closeEvent(QCloseEvent* Event) {
+  for (QMdiSubWindow* sub : FMdiArea->subWindowList())
+    if (!sub->close()) {
+      Event->ignore();
+      return;
+    }
+  TqorFormBaseOf<QMainWindow>::closeEvent(Event);
+}
+
 void TfrmQORVCLApplicationMainBase::showEvent(QShowEvent* Event) {
   TqorFormBaseOf<QMainWindow>::showEvent(Event);
   if (!Event->spontaneous()) RunShowingErrors([this] { FormShow(); });

@@ -94,6 +94,8 @@ protected:
   void actAppInfoExecute();
 
   void showEvent(QShowEvent* Event) override;
+  // Closes the child windows first; one that refuses to close keeps the frame open.
+  void closeEvent(QCloseEvent* Event) override;
   bool event(QEvent* Event) override;
 
 private:

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QStatusBar>
@@ -33,6 +35,7 @@
 
 #include <algorithm>
 #include <span>
+#include <tuple>
 
 namespace {
 const QString Caption = QStringLiteral("Nullstelle suchen");
@@ -75,6 +78,37 @@ void RunBusy(TfrmRootFinding2D& Form, const QString& Text, TStep&& Step) {
   Form.BusyStatus(QString());
 }
 
+// Everything of a task the user can edit, to tell whether the properties dialog changed it.
+using TTaskFields = std::tuple<QString, Extended, Extended, Extended, Extended, int, bool, bool, QString>;
+TTaskFields FieldsOf(const TKaloPersistRootFinding& Task) {
+  const TKaloPersistFunction& function = Task.RootFunction();
+  return {Task.Name(),
+          Task.xMin(),
+          Task.xMax(),
+          Task.AbsErrorBound(),
+          Task.RelErrorBound(),
+          Task.NodeCount(),
+          Task.TouchingRoots(),
+          function.SimpleScript(),
+          function.FunctionScript()};
+}
+
+enum class TSaveChangesAnswer { Save, Discard, Cancel };
+
+// Asks whether the edits of the task known as Title are to be saved before it goes.
+TSaveChangesAnswer AskToSaveChanges(QWidget* Parent, const QString& Title) {
+  QMessageBox box(QMessageBox::Question, ApplicationTitle(), QStringLiteral("Änderungen an '%1' speichern?").arg(Title),
+                  QMessageBox::NoButton, Parent);
+  QPushButton* save = box.addButton(QStringLiteral("Speichern"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QStringLiteral("Verwerfen"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return TSaveChangesAnswer::Save;
+  return box.clickedButton() == discard ? TSaveChangesAnswer::Discard : TSaveChangesAnswer::Cancel;
+}
+
 // The print preview every new window offers; empty until a program registers one.
 TKaloPrintPreviewHook& PrintPreview() {
   static TKaloPrintPreviewHook hook;
@@ -103,7 +137,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
       FCalculation(*FRootFinder, FmemRoot, [this](const QString& Text) { BusyStatus(Text); }) {
   setFormName(RootFindingFormName);
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(Caption);
+  UpdateCaption();
   setWindowIcon(dCommon().ActionIcon(ciCalculate));
   CreateRootTable();
   CreateActions();
@@ -286,8 +320,11 @@ void TfrmRootFinding2D::CreateView() {
                                              .PrintPreview = actPrintPreview};
   FView = BuildRootFinding2DView(*this, actions, dsRoot);
   for (QWidget* field : FView.InputFields()) field->installEventFilter(this);
-  for (TqorNumEdit* field : FView.NumberFields())
+  for (TqorNumEdit* field : FView.NumberFields()) {
     connect(field, &TqorNumEdit::ProblemChanged, this, [this, field] { ShowFieldProblem(*field); });
+    connect(field, &QLineEdit::textEdited, this, &TfrmRootFinding2D::MarkEdited);
+  }
+  connect(FView.FunctionEdit, &QLineEdit::textEdited, this, &TfrmRootFinding2D::MarkEdited);
   // The image is drawn once control is back in the event loop: a resize comes in the
   // middle of showing the window, where the busy display's repaint would paint the image
   // before it is visible and lose the drawing; and a drag's many sizes are drawn once.
@@ -528,9 +565,11 @@ bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
 // still offered first; a configuration that cannot be written is reported, but it does
 // not keep the user from the file.
 void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
+  if (!MayPutTaskAside()) return;
   RunShowingErrors([&] { FRecentLists.AddFile(FileName, RecentID); });
   RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] {
     LoadTaskFile(FileName, *FRootFinder);
+    setTaskFileName(FileName);
     RefreshFields();
     actCalculate->trigger();
   });
@@ -560,17 +599,76 @@ void TfrmRootFinding2D::actOpenFunctionExecute() {
   });
 }
 
-// A saved file becomes a new top entry, even when it is listed already.
 void TfrmRootFinding2D::actSaveFunctionExecute() {
   RunShowingErrors([this] {
     TakeFields();
     ProposeTaskFileName(dlgSaveFunction);
     const QString fileName = AskFileName(dlgSaveFunction, TKaloRecentPlace::Function);
-    if (fileName.isEmpty()) return;
-    SaveTaskFile(fileName, *FRootFinder);
-    FRecentLists.RememberFolder(TKaloRecentPlace::Function, fileName);
-    FRecentLists.AddFile(fileName, TKaloRecentLists::NewEntryID);
+    if (!fileName.isEmpty()) SaveTask(fileName);
   });
+}
+
+// A saved file becomes a new top entry, even when it is listed already.
+void TfrmRootFinding2D::SaveTask(const QString& FileName) {
+  SaveTaskFile(FileName, *FRootFinder);
+  setTaskFileName(FileName);
+  FRecentLists.RememberFolder(TKaloRecentPlace::Function, FileName);
+  FRecentLists.AddFile(FileName, TKaloRecentLists::NewEntryID);
+}
+
+void TfrmRootFinding2D::setTaskFileName(const QString& FileName) {
+  FTaskFileName = FileName;
+  setWindowModified(false);
+  UpdateCaption();
+}
+
+void TfrmRootFinding2D::UpdateCaption() {
+  const QString file = FTaskFileName.isEmpty() ? QString()
+                                               : QStringLiteral(" - ") + QFileInfo(FTaskFileName).fileName();
+  setWindowTitle(Caption + file + QStringLiteral("[*]"));
+}
+
+void TfrmRootFinding2D::MarkEdited() { setWindowModified(true); }
+
+// The task's file, its name, or the window's caption: what the user knows the task by.
+QString TfrmRootFinding2D::TaskTitle() const {
+  if (!FTaskFileName.isEmpty()) return QFileInfo(FTaskFileName).fileName();
+  return FRootFinder->Name().isEmpty() ? Caption : FRootFinder->Name();
+}
+
+// Saving goes to the task's file without a dialog; a task without one asks for it, and
+// a cancelled dialog keeps the task as a cancelled question does.
+bool TfrmRootFinding2D::MayPutTaskAside() {
+  if (!isWindowModified()) return true;
+  switch (AskToSaveChanges(this, TaskTitle())) {
+    case TSaveChangesAnswer::Discard:
+      return true;
+    case TSaveChangesAnswer::Cancel:
+      return false;
+    case TSaveChangesAnswer::Save:
+      break;
+  }
+  bool saved = false;
+  RunShowingErrors([&] {
+    TakeFields();
+    QString fileName = FTaskFileName;
+    if (fileName.isEmpty()) {
+      ProposeTaskFileName(dlgSaveFunction);
+      fileName = AskFileName(dlgSaveFunction, TKaloRecentPlace::Function);
+    }
+    if (fileName.isEmpty()) return;
+    SaveTask(fileName);
+    saved = true;
+  });
+  return saved;
+}
+
+void TfrmRootFinding2D::closeEvent(QCloseEvent* Event) {
+  if (!MayPutTaskAside()) {
+    Event->ignore();
+    return;
+  }
+  TfrmqorVCLWINFormBase::closeEvent(Event);
 }
 
 void TfrmRootFinding2D::actSaveRootsExecute() {
@@ -602,7 +700,9 @@ void TfrmRootFinding2D::actEditPropertiesExecute() {
     TakeFields();
     TfrmRootFinding2DProperties dialog(this);
     dialog.setRootFinder(FRootFinder.get());
+    const TTaskFields before = FieldsOf(*FRootFinder);
     if (dialog.exec() != QDialog::Accepted) return;
+    if (FieldsOf(*FRootFinder) != before) MarkEdited();
     RefreshFields();
     actCalculate->trigger();
   });

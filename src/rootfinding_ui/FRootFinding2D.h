@@ -25,6 +25,12 @@
 // opened or saved last are offered in the open button's drop-down and in the context
 // menu's "&Öffnen"; the list and the folders last used are kept in the configuration.
 // A file that fails to open leaves the window as it was.
+// The caption is "Nullstelle suchen" with the name of the task file opened or saved
+// last and the changed-mark, shown once the user edited the task (typing into a field,
+// a change made in the properties). Before an edited task is replaced by opening
+// another or closed, the window asks "Änderungen an '...' speichern?": "Speichern"
+// saves to the task's file (asking for one when it has none), "Verwerfen" goes on,
+// "Abbrechen" keeps the task and the window.
 // A calculation that takes longer than half a second shows its progress in the status
 // bar; Esc or "Abbrechen" stops it (see KaloCalculationGate.h), which keeps the previous
 // results and shows "Berechnung abgebrochen". The time one evaluation of f may take is
@@ -50,6 +56,7 @@
 #include <span>
 
 class QAction;
+class QCloseEvent;
 class QKeyEvent;
 class QMenu;
 class QTimer;
@@ -104,6 +111,8 @@ public:
   TKaloRootPlot& Plot2D() { return FPlot2D; }
   // The task as the last calculation shown ran it.
   const TKaloPersistRootFinding& CalculatedTask() const { return FCalculatedTask; }
+  // The task file opened or saved last, "" for a new task.
+  const QString& TaskFileName() const { return FTaskFileName; }
   // The ranges "Zurück" returns to.
   const TKaloRangeHistory& RangeHistory() const { return FRangeHistory; }
 
@@ -126,6 +135,8 @@ protected:
   void RenderPlot();
   // Enter in one of the four input fields calculates.
   bool eventFilter(QObject* Watched, QEvent* Event) override;
+  // An edited task is closed only once the user has saved or discarded it.
+  void closeEvent(QCloseEvent* Event) override;
 
 private slots:
   void actPrintPreviewExecute();
@@ -190,6 +201,18 @@ private:
   void SaveGraphic();
   // Shows in the status bar why Field's text is no number, or nothing once it is one.
   void ShowFieldProblem(const TqorNumEdit& Field);
+  // The task was saved to or opened from FileName: the caption names it, unedited.
+  void setTaskFileName(const QString& FileName);
+  // "Nullstelle suchen", the task file's name when there is one, and the changed-mark.
+  void UpdateCaption();
+  // The user changed the task: the caption shows the changed-mark.
+  void MarkEdited();
+  QString TaskTitle() const;
+  // Whether the task may be replaced or closed: unedited, or the user saved it or chose
+  // to discard the edits; false when the user cancelled.
+  bool MayPutTaskAside();
+  // Saves the task to FileName and makes it the window's file.
+  void SaveTask(const QString& FileName);
   // Shows Text in the status bar as a hint; the empty text takes it away.
   void ShowStatusTip(const QString& Text);
   // Shows Range in the fields and calculates; true when the calculation showed results.
@@ -220,6 +243,7 @@ private:
   TqorFileDialogRequest dlgSaveValues;
   TqorFileDialogRequest dlgSaveRoots;
   TKaloRangeHistory FRangeHistory;
+  QString FTaskFileName;
   // The recent task files and the folders last used.
   TKaloRecentLists FRecentLists{RootFindingFormName};
 
