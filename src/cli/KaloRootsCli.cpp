@@ -453,10 +453,6 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
     case TFormat::Csv: WriteCsv(calc, Out); break;
     case TFormat::Json: WriteJson(calc, input, Out); break;
   }
-  if (!calc.NoValueMessage().isEmpty()) {
-    Err << calc.NoValueMessage() << '\n';
-    return ExitError;
-  }
   if (const QString note = calc.NoValueNote(); !note.isEmpty()) Err << note << '\n';
   return ExitOk;
 }

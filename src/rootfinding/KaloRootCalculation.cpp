@@ -1,5 +1,7 @@
 #include "KaloRootCalculation.h"
 
+#include "KaloFunctionMessages.h"
+
 #include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorKaloRootFinding.h"
@@ -17,8 +19,7 @@ constexpr int RootFinderSize = 128;
 constexpr int ResultMessageSize = 1024;
 constexpr int RootDisplayWidth = 15;
 
-TqorField* AddField(TqorMemoryDataset& Table, const char* Name, TqorFieldType Type,
-                    const char* Label, int Size = 0) {
+TqorField* AddField(TqorMemoryDataset& Table, const char* Name, TqorFieldType Type, const char* Label, int Size = 0) {
   TqorField* field = Table.AddFieldDef(QString::fromLatin1(Name), Type, Size);
   field->setDisplayLabel(QString::fromUtf8(Label));
   return field;
@@ -95,19 +96,30 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
     function->setWatcher(Watcher());
     function->setEvaluationBudget(FScriptSettings.EvaluationBudget);
     function->setMemoryCap(FScriptSettings.MemoryCap);
-    const TKaloPersistFunction& f = FTask.RootFunction();
-    if (f.SimpleScript()) {
-      function->LoadExpression(f.FunctionScript());
-    } else {
-      function->LoadScriptFromString(f.LuaText());
-      function->PrepareFunction(QStringLiteral("fct"));
-    }
+    LoadFunction(*function);
     FNoValueMessage.clear();
     SampleAndFindRoots(*function, Input);
-    ExplainMissingValues(*function);
   }
   Busy(QString());
   return hasFunction;
+}
+
+// A function that does not compile gets a plain sentence in front of the interpreter's
+// words where there is one for its error.
+void TKaloRootCalculation::LoadFunction(TScriptFunction& Function) {
+  const TKaloPersistFunction& f = FTask.RootFunction();
+  try {
+    if (f.SimpleScript()) {
+      Function.LoadExpression(f.FunctionScript());
+    } else {
+      Function.LoadScriptFromString(f.LuaText());
+      Function.PrepareFunction(QStringLiteral("fct"));
+    }
+  } catch (const ECalculationAborted&) {
+    throw;
+  } catch (const Exception& e) {
+    throw Exception(WithPlainSentence(f.FunctionScript(), QString::fromStdString(e.Message())).toStdString());
+  }
 }
 
 // The new values are sampled into the spare vectors, not into the window's: a calculation
@@ -117,6 +129,7 @@ void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const T
   CheckCancelled();
   SampleFunction(Function, Input, FSpareX, FSpareY);
   CheckCancelled();
+  ExplainMissingValues(Function, FSpareX, FSpareY);
   FValueX.swap(FSpareX);
   FValueY.swap(FSpareY);
   Busy(QStringLiteral("Nullstellen ermitteln ..."));
@@ -200,22 +213,28 @@ QString TKaloRootCalculation::NoValueNote() const {
 }
 
 // A failed evaluation counts as no value, so a typo leaves every node without one and
-// nothing else to see: the first node is evaluated once more, keeping its error.
-void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function) {
+// nothing else to see: the first node is evaluated once more, keeping its error, which
+// the calculation raises before it replaces the results shown.
+void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function, const kaloREALVector& X,
+                                                const kaloREALVector& Y) {
   const auto hasValue = [](Extended y) { return IsFiniteReal(y); };
-  if (FValueY.empty() || std::any_of(FValueY.begin(), FValueY.end(), hasValue)) return;
-  const Extended x = FValueX.front();
+  if (Y.empty() || std::any_of(Y.begin(), Y.end(), hasValue)) return;
+  const Extended x = X.front();
   const QString where = QStringLiteral("Die Funktion hat an keiner Stützstelle einen Wert. ");
   const QString at = QString::number(static_cast<double>(x), 'g', 8);
   ++FEvaluationCount;
   try {
     const Extended y = Function.fctRaising(x);
-    FNoValueMessage = where + QStringLiteral("Bei x = %1 ist f(x) = %2.").arg(at, QString::number(static_cast<double>(y)));
+    FNoValueMessage = where +
+                      QStringLiteral("Bei x = %1 ist f(x) = %2.").arg(at, QString::number(static_cast<double>(y)));
   } catch (const ECalculationAborted&) {
     throw;
   } catch (const Exception& e) {
-    FNoValueMessage = where + QStringLiteral("Erster Fehler bei x = %1: %2").arg(at, QString::fromStdString(e.Message()));
+    FNoValueMessage = where +
+                      QStringLiteral("Erster Fehler bei x = %1: %2").arg(at, QString::fromStdString(e.Message()));
   }
+  FNoValueMessage = WithPlainSentence(FTask.RootFunction().FunctionScript(), FNoValueMessage);
+  throw Exception(FNoValueMessage.toStdString());
 }
 
 TqorScriptWatcher TKaloRootCalculation::Watcher() {

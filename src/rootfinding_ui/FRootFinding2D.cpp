@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -27,6 +28,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -78,6 +80,9 @@ void RunBusy(TfrmRootFinding2D& Form, const QString& Text, TStep&& Step) {
   Form.BusyStatus(QString());
 }
 
+// A script's lines joined by blanks, for a field of one line.
+QString OneLine(const QString& Script) { return Script.simplified(); }
+
 // Everything of a task the user can edit, to tell whether the properties dialog changed it.
 using TTaskFields = std::tuple<QString, Extended, Extended, Extended, Extended, int, bool, bool, QString>;
 TTaskFields FieldsOf(const TKaloPersistRootFinding& Task) {
@@ -107,6 +112,13 @@ TSaveChangesAnswer AskToSaveChanges(QWidget* Parent, const QString& Title) {
   box.exec();
   if (box.clickedButton() == save) return TSaveChangesAnswer::Save;
   return box.clickedButton() == discard ? TSaveChangesAnswer::Discard : TSaveChangesAnswer::Cancel;
+}
+
+// Where a user keeps what they write; their home folder where there is no such folder.
+QString DocumentsFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  const bool exists = !documents.isEmpty() && QDir(documents).exists();
+  return QDir::toNativeSeparators(exists ? documents : QDir::homePath()) + QDir::separator();
 }
 
 // The print preview every new window offers; empty until a program registers one.
@@ -281,24 +293,27 @@ void TfrmRootFinding2D::CreateMenus() {
 void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Parent = this;
   dlgSaveGraphic.Save = true;
-  dlgSaveGraphic.Title = QStringLiteral("Grafik speichern");
+  dlgSaveGraphic.Title = QStringLiteral("Grafik speichern unter");
   dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"), QStringLiteral("SVG-Grafik (*.svg)"),
                             QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("PDF-Dokument (*.pdf)"),
                             QStringLiteral("Alle Dateien (*)")};
   dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
 
   dlgOpenFunction.Parent = this;
+  dlgOpenFunction.Title = QStringLiteral("Funktion öffnen");
   dlgOpenFunction.Filters = TaskFileFilters;
   dlgOpenFunction.DefaultSuffix = QStringLiteral("nwd");
   dlgSaveFunction = dlgOpenFunction;
   dlgSaveFunction.Save = true;
-  dlgSaveFunction.Title = QStringLiteral("Funktion speichern");
+  dlgSaveFunction.Title = QStringLiteral("Funktion speichern unter");
 
   dlgSaveValues.Parent = this;
   dlgSaveValues.Save = true;
   dlgSaveValues.Filters = TextFileFilters;
   dlgSaveValues.DefaultSuffix = QStringLiteral("csv");
   dlgSaveRoots = dlgSaveValues;
+  dlgSaveValues.Title = QStringLiteral("Funktionswerte speichern unter");
+  dlgSaveRoots.Title = QStringLiteral("Nullstellen speichern unter");
 }
 
 void TfrmRootFinding2D::CreateRecentFiles() {
@@ -324,7 +339,7 @@ void TfrmRootFinding2D::CreateView() {
     connect(field, &TqorNumEdit::ProblemChanged, this, [this, field] { ShowFieldProblem(*field); });
     connect(field, &QLineEdit::textEdited, this, &TfrmRootFinding2D::MarkEdited);
   }
-  connect(FView.FunctionEdit, &QLineEdit::textEdited, this, &TfrmRootFinding2D::MarkEdited);
+  connect(FView.FunctionEdit, &QLineEdit::textEdited, this, &TfrmRootFinding2D::txtFctEdited);
   // The image is drawn once control is back in the event loop: a resize comes in the
   // middle of showing the window, where the busy display's repaint would paint the image
   // before it is visible and lose the drawing; and a drag's many sizes are drawn once.
@@ -351,6 +366,15 @@ void TfrmRootFinding2D::ShowFieldProblem(const TqorNumEdit& Field) {
   ASP().StatusMessage(problem.isEmpty() ? QString() : Field.accessibleName() + QStringLiteral(": ") + problem);
 }
 
+void TfrmRootFinding2D::txtFctEdited() {
+  TKaloPersistFunction& function = FRootFinder->RootFunction();
+  if (!function.SimpleScript()) {
+    function.setSimpleScript(true);
+    FView.FunctionEdit->setPalette(QPalette());
+  }
+  MarkEdited();
+}
+
 void TfrmRootFinding2D::FormContextMenu(const QPoint& Pos) { mnuPopForm->popup(mapToGlobal(Pos)); }
 
 // The context menu shows the same menu entries as the open button's drop-down.
@@ -363,12 +387,13 @@ void TfrmRootFinding2D::RefreshFields() {
   const TKaloPersistFunction& function = FRootFinder->RootFunction();
   if (function.SimpleScript()) {
     FView.FunctionEdit->setText(function.FunctionScript());
-    FView.FunctionEdit->setReadOnly(false);
     FView.FunctionEdit->setPalette(QPalette());
   } else {
-    // A full script is edited in the properties dialog; the field names it.
-    FView.FunctionEdit->setText(FRootFinder->Name());
-    FView.FunctionEdit->setReadOnly(true);
+    // A full script is edited in the properties dialog; the field names it, or shows
+    // it on one line when it has no name, on the tooltip colour. Typing an expression
+    // over it makes the task a simple expression again.
+    FView.FunctionEdit->setText(FRootFinder->Name().isEmpty() ? OneLine(function.FunctionScript())
+                                                              : FRootFinder->Name());
     QPalette palette = FView.FunctionEdit->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
     FView.FunctionEdit->setPalette(palette);
@@ -439,11 +464,10 @@ void TfrmRootFinding2D::CalculateGated(const TKaloCalculationInput& Input) {
   }
 }
 
-// Nodes without a value leave holes in the table and the plot that need a word: a note
-// in the status bar, or an error when no node has a value at all.
+// Nodes without a value leave holes in the table and the plot that need a word in the
+// status bar (a function without any value is an error of the calculation).
 void TfrmRootFinding2D::ShowMissingValues() {
   if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(FCalculation.NoValueNote());
-  if (!FCalculation.NoValueMessage().isEmpty()) throw Exception(FCalculation.NoValueMessage().toStdString());
 }
 
 // The fields' range and node count reach the task only when it is saved or edited; the
@@ -561,18 +585,21 @@ bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
   return true;
 }
 
-// The list is stored before the file is read, so that a file that fails to load is
-// still offered first; a configuration that cannot be written is reported, but it does
-// not keep the user from the file.
+// Only a file that opened is listed, and one that failed is taken off the list, so
+// that the list offers nothing that does not open; a configuration that cannot be
+// written is reported, but it does not keep the user from the file.
 void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
   if (!MayPutTaskAside()) return;
+  try {
+    RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] { LoadTaskFile(FileName, *FRootFinder); });
+  } catch (...) {
+    RunShowingErrors([&] { FRecentLists.RemoveFile(FileName); });
+    throw;
+  }
   RunShowingErrors([&] { FRecentLists.AddFile(FileName, RecentID); });
-  RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] {
-    LoadTaskFile(FileName, *FRootFinder);
-    setTaskFileName(FileName);
-    RefreshFields();
-    actCalculate->trigger();
-  });
+  setTaskFileName(FileName);
+  RefreshFields();
+  actCalculate->trigger();
 }
 
 void TfrmRootFinding2D::OpenFile(const QString& FileName) { OpenTaskFile(FileName, FRecentLists.ListedID(FileName)); }
@@ -582,7 +609,7 @@ void TfrmRootFinding2D::ProposeTaskFileName(TqorFileDialogRequest& Dialog) {
 }
 
 QString TfrmRootFinding2D::AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place) {
-  Dialog.Directory = FRecentLists.Folder(Place, GetAppDataFolder());
+  Dialog.Directory = FRecentLists.Folder(Place, DocumentsFolder());
   const QString fileName = ExecuteFileDialog(Dialog);
   if (!fileName.isEmpty()) Dialog.FileName = QFileInfo(fileName).fileName();
   return fileName;

@@ -24,7 +24,9 @@
 // task. Every save dialog asks before it replaces an existing file. The task files
 // opened or saved last are offered in the open button's drop-down and in the context
 // menu's "&Öffnen"; the list and the folders last used are kept in the configuration.
-// A file that fails to open leaves the window as it was.
+// A file that fails to open leaves the window as it was and is taken off that list; a
+// file is listed once, however its name is written. Save dialogs start in the
+// documents folder.
 // The caption is "Nullstelle suchen" with the name of the task file opened or saved
 // last and the changed-mark, shown once the user edited the task (typing into a field,
 // a change made in the properties). Before an edited task is replaced by opening
@@ -116,8 +118,9 @@ public:
   // The ranges "Zurück" returns to.
   const TKaloRangeHistory& RangeHistory() const { return FRangeHistory; }
 
-  // Shows the task in the fields: a simple expression editable in txtFct, a full
-  // script's name read-only on the tooltip colour; range and node count.
+  // Shows the task in the fields: a simple expression in txtFct, a full script's name
+  // (or the script on one line when it has none) on the tooltip colour; range and node
+  // count.
   void RefreshFields();
   // The task takes range and node count from the fields, and a simple expression's
   // text from txtFct.
@@ -129,7 +132,7 @@ protected:
   void RebuildPlot();
   // Remembers the task with Input's range and node count as the calculated one.
   void RememberCalculatedTask(const TKaloCalculationInput& Input);
-  // Tells of nodes without a value after a calculation (status bar, or an error).
+  // Tells of nodes without a value after a calculation in the status bar.
   void ShowMissingValues();
   // Draws the plot at the image's size and shows it.
   void RenderPlot();
@@ -180,16 +183,16 @@ private:
   void CreateRecentFiles();
   // Builds the widgets and gives the input fields and the image their behaviour.
   void CreateView();
-  // Puts FileName at the top of the recent files and stores them, then reads the task
-  // from it, shows it and calculates. RecentID is the ID of FileName's entry, or
-  // NewEntryID for a new entry. A file that fails to load changes neither the task nor
-  // the fields and results.
+  // Reads the task from FileName, puts it at the top of the recent files, shows it and
+  // calculates. RecentID is the ID of FileName's entry, or NewEntryID for a new entry.
+  // A file that fails to load changes neither the task nor the fields and results, and
+  // is taken off the recent files.
   void OpenTaskFile(const QString& FileName, int RecentID);
   // Proposes the task's name, without the characters a file name cannot hold, as the
   // file name of Dialog; a task without a name proposes what Dialog chose last.
   void ProposeTaskFileName(TqorFileDialogRequest& Dialog);
   // Asks through Dialog, starting in the folder remembered for Place (the user's
-  // application-data folder at first); returns the chosen file, "" when cancelled.
+  // documents folder at first); returns the chosen file, "" when cancelled.
   QString AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place);
   // Swallows Enter (no beep, nothing else handles it) after running actCalculate.
   bool txtFctDefKeyPress(QKeyEvent* Event);
@@ -205,6 +208,8 @@ private:
   void setTaskFileName(const QString& FileName);
   // "Nullstelle suchen", the task file's name when there is one, and the changed-mark.
   void UpdateCaption();
+  // Typing into txtFct: an expression typed over a full script replaces it.
+  void txtFctEdited();
   // The user changed the task: the caption shows the changed-mark.
   void MarkEdited();
   QString TaskTitle() const;

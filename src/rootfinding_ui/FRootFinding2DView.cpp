@@ -1,5 +1,6 @@
 #include "FRootFinding2DView.h"
 
+#include "KaloFunctionMessages.h"
 #include "KaloRootCalculation.h"
 #include "dCommon.h"
 #include "qorDataSetModel.h"
@@ -149,6 +150,13 @@ QToolBar* TViewBuilder::ToolBar() {
 QWidget* TViewBuilder::InputRows() {
   FView.FunctionEdit = new QLineEdit;
   FView.FunctionEdit->setObjectName(QStringLiteral("txtFct"));
+  // What the field takes, for those who meet it first.
+  FView.FunctionEdit->setPlaceholderText(QStringLiteral("z. B. sin(x) - 0.5*x"));
+  QStringList names = AllowedFunctionNames();
+  names.removeAll(QStringLiteral("sin"));
+  names.removeAll(QStringLiteral("cos"));
+  FView.FunctionEdit->setToolTip(QStringLiteral("z. B. sin(x) - 0.5*x; Dezimalpunkt, Funktionen: sin, cos, ") +
+                                 names.join(QStringLiteral(", ")));
   FView.xMinEdit = NumEdit("txtXmin", "x-Werte von");
   FView.xMaxEdit = NumEdit("txtXmax", "x-Werte bis");
   FView.NodeCountEdit = NumEdit("txtNodeCount", "Stützstellen");

@@ -22,9 +22,9 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
 
 #include <charconv>
 #include <csignal>
@@ -147,9 +147,12 @@ TEST(KaloRoots, ErrorsAndUsage) {
     QString firstLine;
   } cases[] = {
       {{"--nodes", "5"}, 2, "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 5."},
-      {{"--time-limit", "1,5"}, 2, "--time-limit erwartet Sekunden von 0.001 bis 86400 mit Punkt als Dezimaltrenner, nicht '1,5'."},
+      {{"--time-limit", "1,5"},
+       2,
+       "--time-limit erwartet Sekunden von 0.001 bis 86400 mit Punkt als Dezimaltrenner, nicht '1,5'."},
       {{"--time-limit", "0"}, 2, "--time-limit erwartet Sekunden von 0.001 bis 86400"},
-      {{"--function", "(function() while true do end end)()", "--time-limit", "0.2"}, 1,
+      {{"--function", "(function() while true do end end)()", "--time-limit", "0.2"},
+       1,
        "Die Auswertung der Funktion für x = -2.5 hat das Zeitlimit von 0.2 s überschritten."},
       {{"--nodes", "10001"}, 2, "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 10001."},
       {{"--xmin", "1,5"}, 2, "--xmin erwartet eine Zahl mit Punkt als Dezimaltrenner, nicht '1,5'."},
@@ -160,31 +163,42 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--format", "xml"}, 2, "Unbekanntes Ausgabeformat 'xml' (table, csv oder json)."},
       {{"--zeroin", "0", "1"}, 2, "--zeroin braucht --function oder --script."},
       {{"--roots"}, 2, "Zu --roots fehlt der Wert."},
-      {{"--zeroin", "0", "1", "--function", "x", "--values", "v.csv"}, 2,
+      {{"--zeroin", "0", "1", "--function", "x", "--values", "v.csv"},
+       2,
        "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
-      {{"--zeroin", "0", "1", "--function", "x", "--plot", "p.png"}, 2,
+      {{"--zeroin", "0", "1", "--function", "x", "--plot", "p.png"},
+       2,
        "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
-      {{"--zeroin", "0", "1", "--function", "x", "--report", "b.pdf"}, 2,
+      {{"--zeroin", "0", "1", "--function", "x", "--report", "b.pdf"},
+       2,
        "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
       {{"--report", "bericht.png"}, 2, "--report schreibt eine .pdf-Datei, nicht 'bericht.png'."},
       {{"--report"}, 2, "Zu --report fehlt der Wert."},
       {{"--plot", "p.jpg"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p.jpg'."},
       {{"--plot", "p"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p'."},
       {{"--size", "320x200"}, 2, "--size gibt es nur mit --plot."},
-      {{"--plot", "p.png", "--size", "0x200"}, 2,
+      {{"--plot", "p.png", "--size", "0x200"},
+       2,
        "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '0x200'."},
-      {{"--plot", "p.png", "--size", "10001x200"}, 2,
+      {{"--plot", "p.png", "--size", "10001x200"},
+       2,
        "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '10001x200'."},
-      {{"--plot", "p.png", "--size", "320 x 200"}, 2,
+      {{"--plot", "p.png", "--size", "320 x 200"},
+       2,
        "--size erwartet BxH, Breite und Höhe in Pixeln von 1 bis 10000, nicht '320 x 200'."},
-      {{"--plot", "/nonexistent/p.wmf"}, 1,
+      {{"--plot", "/nonexistent/p.wmf"},
+       1,
        "Die Datei '/nonexistent/p.wmf' kann nicht geschrieben werden: Das Verzeichnis existiert nicht."},
-      {{"--report", "/nonexistent/b.pdf"}, 1,
+      {{"--report", "/nonexistent/b.pdf"},
+       1,
        "Die Datei '/nonexistent/b.pdf' kann nicht geschrieben werden: Das Verzeichnis existiert nicht."},
-      {{"--task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geöffnet werden: Sie existiert nicht."},
+      {{"--task", "/nonexistent/a.nwd"},
+       1,
+       "Die Datei '/nonexistent/a.nwd' kann nicht geöffnet werden: Sie existiert nicht."},
       {{"--values", "/nonexistent/v.csv"}, 1, "Die Datei '/nonexistent/v.csv' kann nicht geschrieben werden: "},
       {{"--save-task", "/nonexistent/a.nwd"}, 1, "Die Datei '/nonexistent/a.nwd' kann nicht geschrieben werden: "},
-      {{"--xmin", "1", "--xmax", "1", "--nodes", "10"}, 1,
+      {{"--xmin", "1", "--xmax", "1", "--nodes", "10"},
+       1,
        "Bei der Ermittlung der Nullstellenintervalle ist die Ausnahme EZeroDivide aufgetreten. "
        "Text der Fehlermeldung: Gleitkommadivision durch Null"},
       {{"--script", "/nonexistent/f.lua"}, 1, "Die Scriptdatei \"/nonexistent/f.lua\" kann nicht gelesen werden: "},
@@ -198,7 +212,10 @@ TEST(KaloRoots, ErrorsAndUsage) {
   }
   const Result syntax = Kaloroots({"--function", "sin(x"});
   EXPECT_EQ(syntax.code, 1);
-  EXPECT_TRUE(syntax.err.startsWith("Fehler in LoadScriptFromString(): Syntaxfehler in Script ")) << syntax.err.toStdString();
+  EXPECT_TRUE(
+      syntax.err.startsWith("Eine Klammer ist nicht geschlossen: zu jedem '(' gehört ein ')'.\r\n"
+                            "Fehler in LoadScriptFromString(): Syntaxfehler in Script "))
+      << syntax.err.toStdString();
 }
 
 QByteArray ReadBytes(const QString& FileName) {
@@ -209,10 +226,10 @@ QByteArray ReadBytes(const QString& FileName) {
 
 // Every call spins for a few milliseconds: the default task takes more than a second.
 // A run of a few seconds, and one that a signal must end: a second of each evaluation.
-const QString SlowFunction =
-    QStringLiteral("(function() local s = 0 for i = 1, 3e6 do s = s + i end return x - 1 end)()");
-const QString EndlessFunction =
-    QStringLiteral("(function() local s = 0 for i = 1, 1e8 do s = s + i end return x - 1 end)()");
+const QString SlowFunction = QStringLiteral(
+    "(function() local s = 0 for i = 1, 3e6 do s = s + i end return x - 1 end)()");
+const QString EndlessFunction = QStringLiteral(
+    "(function() local s = 0 for i = 1, 1e8 do s = s + i end return x - 1 end)()");
 
 // On a terminal a run longer than a second shows its progress on one line, written over
 // in place and wiped at the end; the results are those of a run without it.
@@ -236,7 +253,8 @@ TEST(KaloRoots, CtrlCEndsWith130AndWritesNoFile) {
   QTemporaryDir dir;
   const QString roots = dir.filePath("roots.csv"), task = dir.filePath("task.nwd");
   QProcess p;
-  p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--function", EndlessFunction, "--roots", roots, "--save-task", task});
+  p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"),
+          {"--function", EndlessFunction, "--roots", roots, "--save-task", task});
   ASSERT_TRUE(p.waitForStarted());
   QThread::msleep(1200);
   ::kill(static_cast<pid_t>(p.processId()), SIGINT);
@@ -333,9 +351,9 @@ TEST(KaloRoots, BadTaskFileOrFailedCalculationWritesNothing) {
       {"<RootFinding NodeCount=\"5\"/>", "Die Anzahl der Stützstellen muss zwischen 10 und 10000 liegen, nicht 5.\n"},
       {"<RootFinding NodeCount=\"zwei\"/>",
        "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert.\n"},
-      {"<RootFinding><Function></RootFinding>", "ist kein gültiges XML: Zeile 1, Spalte 26, Meldung des XML-Parsers: \"Start-end tags mismatch\"\n"},
-      {"<RootFinding xMin=\"1\" xMax=\"1\" NodeCount=\"10\"/>",
-       "Gleitkommadivision durch Null\n"},
+      {"<RootFinding><Function></RootFinding>",
+       "ist kein gültiges XML: Zeile 1, Spalte 26, Meldung des XML-Parsers: \"Start-end tags mismatch\"\n"},
+      {"<RootFinding xMin=\"1\" xMax=\"1\" NodeCount=\"10\"/>", "Gleitkommadivision durch Null\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.content);
@@ -364,8 +382,7 @@ TEST(KaloRoots, HostileTaskReachesNoFileAndIsQuotedShortly) {
     QString script;
     std::string ending;
   } cases[] = {
-      {"dofile('/etc/passwd') function fct(x) return x end",
-       "]:1: attempt to call global 'dofile' (a nil value)\n"},
+      {"dofile('/etc/passwd') function fct(x) return x end", "]:1: attempt to call global 'dofile' (a nil value)\n"},
       {huge, "...\"]:1: unexpected symbol near '='\n"},
   };
   for (const auto& c : cases) {
@@ -415,8 +432,7 @@ TEST(KaloRoots, PlotIsTheWindowsDrawingInTheKindOfItsExtension) {
   } cases[] = {
       {"grafik.wmf", nullptr, [&](const QByteArray& b) { EXPECT_EQ(b, expected.Bytes()); }},
       {"grafik.EMF", "320x200", [&](const QByteArray& b) { EXPECT_EQ(b, small.Bytes()); }},
-      {"grafik.png", nullptr,
-       [&](const QByteArray& b) { EXPECT_EQ(QImage::fromData(b, "PNG"), expected.ToImage()); }},
+      {"grafik.png", nullptr, [&](const QByteArray& b) { EXPECT_EQ(QImage::fromData(b, "PNG"), expected.ToImage()); }},
       {"grafik.png", "320x200",
        [&](const QByteArray& b) { EXPECT_EQ(QImage::fromData(b, "PNG").size(), QSize(320, 200)); }},
       {"grafik.svg", nullptr, [](const QByteArray& b) { EXPECT_TRUE(b.contains("<svg")); }},
@@ -465,7 +481,8 @@ TEST(KaloRoots, ReportIsThePlotReportOfTheCalculationAsPdf) {
   EXPECT_TRUE(ReadBytes(pdf).startsWith("%PDF"));
   const QString text = PdfText(pdf);
   for (const QString& part : QStringList{"VASO Numerik Werkzeuge", "Nullstellenbestimmung einer 2D-Funktion",
-                                         "sin(3*x)", "von -2 bis 2.5", "Seite 1 von 1"} + roots)
+                                         "sin(3*x)", "von -2 bis 2.5", "Seite 1 von 1"} +
+                                 roots)
     EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
 }
 
@@ -519,7 +536,8 @@ TEST(KaloRoots, OnlyRunsThatDrawNeedTheDrawingModule) {
   const QString plot = dir.filePath("grafik.png");
   const auto [drawCode, drawErr] = RunProgram(alone, {"--plot", plot});
   EXPECT_EQ(drawCode, 1);
-  EXPECT_TRUE(drawErr.startsWith("Das Zeichenmodul '" + dir.filePath("kalorootsdraw.so") + "' kann nicht geladen werden: "))
+  EXPECT_TRUE(
+      drawErr.startsWith("Das Zeichenmodul '" + dir.filePath("kalorootsdraw.so") + "' kann nicht geladen werden: "))
       << drawErr.toStdString();
   EXPECT_FALSE(QFile::exists(plot));
 }

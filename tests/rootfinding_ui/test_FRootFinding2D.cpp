@@ -221,11 +221,13 @@ TEST_F(RootFinding2D, NodeCountIsKeptBetweenTenAndTenThousand) {
 TEST_F(RootFinding2D, AFailedCalculationIsShownAndKeepsThePreviousResults) {
   TfrmRootFinding2D w;
   const kaloREALVector rootX = w.RootX();
+  const int graphs = GraphCount(w);
   busyTexts.clear();
   SetText(Fct(w), "sin(x");
   Enter(Fct(w));
   ASSERT_EQ(shownErrors.size(), 1);
   EXPECT_EQ(shownErrors[0],
+            "Eine Klammer ist nicht geschlossen: zu jedem '(' gehört ein ')'.\r\n"
             "Fehler in LoadScriptFromString(): Syntaxfehler in Script "
             "\"function fct(x) return (sin(x); end;\"\r\n"
             "Fehlermeldung: [string \"function fct(x) return (sin(x); end;\"]:1: "
@@ -235,14 +237,24 @@ TEST_F(RootFinding2D, AFailedCalculationIsShownAndKeepsThePreviousResults) {
   EXPECT_EQ(w.RootX(), rootX);
   EXPECT_EQ(Detail(w, "xRoot"), "-2.4051429");
 
+  // A function without any value keeps the results shown, as one that does not compile.
+  SetText(Fct(w), "sinn(x)");
+  Enter(Fct(w));
+  ASSERT_EQ(shownErrors.size(), 2);
+  EXPECT_TRUE(shownErrors[1].startsWith("Der Name 'sinn' ist unbekannt. Erlaubt sind x und abs, "))
+      << shownErrors[1].toStdString();
+  EXPECT_EQ(w.memRoot().RecordCount(), 4);
+  EXPECT_EQ(w.RootX(), rootX);
+  EXPECT_EQ(GraphCount(w), graphs);
+
   SetText(Fct(w), "sin(x)");
   Enter(Fct(w));
-  EXPECT_EQ(shownErrors.size(), 1);
+  EXPECT_EQ(shownErrors.size(), 2);
   EXPECT_EQ(w.memRoot().RecordCount(), 1) << "the window is still usable";
   EXPECT_EQ(Detail(w, "xRoot"), "0.0000000");
 }
 
-TEST_F(RootFinding2D, AFullScriptShowsItsNameReadOnlyUntilItIsSimpleAgain) {
+TEST_F(RootFinding2D, AFullScriptShowsItsNameOrItselfUntilAnExpressionIsTypedOverIt) {
   TfrmRootFinding2D w;
   const QColor normal = Fct(w)->palette().color(QPalette::Base);
   TKaloPersistFunction& function = w.RootFinder().RootFunction();
@@ -255,7 +267,6 @@ TEST_F(RootFinding2D, AFullScriptShowsItsNameReadOnlyUntilItIsSimpleAgain) {
   w.RootFinder().setNodeCount(50);
   w.RefreshFields();
   EXPECT_EQ(Fct(w)->text(), "Gerade");
-  EXPECT_TRUE(Fct(w)->isReadOnly());
   EXPECT_EQ(Fct(w)->palette().color(QPalette::Base), QApplication::palette().color(QPalette::ToolTipBase));
   EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "-1.00000");
   EXPECT_EQ(Nodes(w)->text(), "50");
@@ -267,12 +278,17 @@ TEST_F(RootFinding2D, AFullScriptShowsItsNameReadOnlyUntilItIsSimpleAgain) {
   w.TakeFields();
   EXPECT_EQ(function.FunctionScript(), script);
 
-  function.setSimpleScript(true);
-  function.setFunctionScript("cos(x)");
+  w.RootFinder().setName("");
   w.RefreshFields();
-  EXPECT_EQ(Fct(w)->text(), "cos(x)");
-  EXPECT_FALSE(Fct(w)->isReadOnly());
+  EXPECT_EQ(Fct(w)->text(), script) << "without a name the field shows what is calculated";
+
+  Fct(w)->selectAll();
+  TypeText(Fct(w), "cos(x)");
+  EXPECT_TRUE(function.SimpleScript()) << "typing over the script makes the task an expression";
   EXPECT_EQ(Fct(w)->palette().color(QPalette::Base), normal);
+  Enter(Fct(w));
+  EXPECT_EQ(function.FunctionScript(), "cos(x)");
+  EXPECT_EQ(Detail(w, "xRoot"), "1.5707963");
 }
 
 TEST_F(RootFinding2D, TakeFieldsGivesTheTaskWhatTheFieldsShow) {
@@ -464,7 +480,7 @@ TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {
   const TqorFileDialogRequest& first = requests[0];
   EXPECT_TRUE(first.Save);
   EXPECT_EQ(first.Parent, &w);
-  EXPECT_EQ(first.Title, "Grafik speichern");
+  EXPECT_EQ(first.Title, "Grafik speichern unter");
   EXPECT_EQ(first.Filters, QStringList({"Windows Metafile Grafik (*.wmf)", "SVG-Grafik (*.svg)", "PNG-Bild (*.png)",
                                         "PDF-Dokument (*.pdf)", "Alle Dateien (*)"}));
   EXPECT_EQ(first.DefaultSuffix, "wmf");
