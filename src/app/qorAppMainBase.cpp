@@ -29,7 +29,7 @@ constexpr int StartupDelayMs = 100;
 QString Blanks() { return QString(PlaceholderBlanks, u' '); }
 
 // Splits Total into Count parts of at least Minimum each, the last one taking what the
-// division left over; parts that cannot keep Minimum within Total reach beyond it.
+// division left over.
 QList<QPair<int, int>> Parts(int Total, int Count, int Minimum) {
   const int step = std::max(Total / Count, Minimum);
   QList<QPair<int, int>> parts;
@@ -44,20 +44,21 @@ QList<QPair<int, int>> Parts(int Total, int Count, int Minimum) {
 QList<QRect> TiledPlaces(const QRect& Area, int Count, const QSize& Minimum, Qt::Orientation Direction) {
   const bool vertical = Direction == Qt::Vertical;
   const int along = vertical ? Area.height() : Area.width();
-  const int across = vertical ? Area.width() : Area.height();
+  const int across = std::max(vertical ? Area.width() : Area.height(), vertical ? Minimum.width() : Minimum.height());
   const int minAlong = std::max(1, vertical ? Minimum.height() : Minimum.width());
-  const int minAcross = vertical ? Minimum.width() : Minimum.height();
-  const int perLine = std::clamp(along / minAlong, 1, Count);
-  const int lines = (Count + perLine - 1) / perLine;
-  const QList<QPair<int, int>> lineParts = Parts(across, lines, minAcross);
-  QList<QRect> places;
-  for (int line = 0; line < lines; ++line) {
-    const int inLine = std::min(perLine, Count - line * perLine);
-    const auto [acrossAt, acrossExtent] = lineParts[line];
-    for (const auto& [alongAt, alongExtent] : Parts(along, inLine, minAlong))
-      places << (vertical ? QRect(Area.left() + acrossAt, Area.top() + alongAt, acrossExtent, alongExtent)
-                          : QRect(Area.left() + alongAt, Area.top() + acrossAt, alongExtent, acrossExtent));
+  QList<QPair<int, int>> parts;
+  if (along / Count >= minAlong) {
+    parts = Parts(along, Count, minAlong);
+  } else {
+    // Too many to line up at their smallest: each keeps its smallest size and they
+    // overlap in equal steps, the last one ending at the area's far edge.
+    const int step = Count > 1 ? std::max(0, along - minAlong) / (Count - 1) : 0;
+    for (int i = 0; i < Count; ++i) parts.append({i * step, minAlong});
   }
+  QList<QRect> places;
+  for (const auto& [at, extent] : parts)
+    places << (vertical ? QRect(Area.left(), Area.top() + at, across, extent)
+                        : QRect(Area.left() + at, Area.top(), extent, across));
   return places;
 }
 
@@ -146,6 +147,11 @@ QMdiSubWindow* TfrmQORVCLApplicationMainBase::AddMdiChild(std::unique_ptr<QWidge
   if (room.isValid() && !room.isEmpty())
     size = size.boundedTo(room).expandedTo(sub->minimumSizeHint().expandedTo(sub->minimumSize()));
   sub->resize(size);
+  // The area places a new window itself, cascading; it must not hang over the edge.
+  if (room.isValid() && !room.isEmpty()) {
+    const QPoint far(std::max(0, room.width() - sub->width()), std::max(0, room.height() - sub->height()));
+    sub->move(std::min(sub->x(), far.x()), std::min(sub->y(), far.y()));
+  }
   sub->show();
   return sub;
 }
@@ -210,6 +216,18 @@ bool TfrmQORVCLApplicationMainBase::event(QEvent* Event) {
 }
 
 // ----------------------------------------------------------- showing and start-up
+
+// Every child window closes as if closed by hand, so that one holding unsaved work can
+// ask; a child that stays open (its user cancelled) keeps the program running, and the
+// windows after it are not asked.
+void TfrmQORVCLApplicationMainBase::closeEvent(QCloseEvent* Event) {
+  for (QMdiSubWindow* sub : FMdiArea->subWindowList())
+    if (!sub->close()) {
+      Event->ignore();
+      return;
+    }
+  TqorFormBaseOf<QMainWindow>::closeEvent(Event);
+}
 
 void TfrmQORVCLApplicationMainBase::showEvent(QShowEvent* Event) {
   TqorFormBaseOf<QMainWindow>::showEvent(Event);

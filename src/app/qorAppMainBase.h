@@ -24,9 +24,9 @@ class QTimer;
 
 // The places of Count windows tiled in Area one below the other (Vertical) or side by
 // side, each spanning the area in the other direction and the last one taking what the
-// division leaves. No window is made smaller than Minimum: where too few fit in one line,
-// they go on in further lines (columns for Vertical, rows otherwise), and where even one
-// does not fit, the places reach beyond the area, to be scrolled to.
+// division leaves. No window is made smaller than Minimum: where they do not fit at
+// that size, they keep it and overlap in equal steps, still in their order and within
+// the area (unless the area is smaller than Minimum itself).
 QList<QRect> TiledPlaces(const QRect& Area, int Count, const QSize& Minimum, Qt::Orientation Direction);
 
 class TfrmQORVCLApplicationMainBase : public TqorFormBaseOf<QMainWindow> {
@@ -94,6 +94,8 @@ protected:
   void actAppInfoExecute();
 
   void showEvent(QShowEvent* Event) override;
+  // Closes the child windows first; one that refuses to close keeps the frame open.
+  void closeEvent(QCloseEvent* Event) override;
   bool event(QEvent* Event) override;
 
 private:

@@ -21,9 +21,10 @@ constexpr qsizetype WordWidth = 3;
 constexpr qsizetype WordHeight = 4;
 constexpr qsizetype WordState = 5;
 
-// A window is within reach when this much of it (or all of it, if it is smaller) lies
-// on one screen: enough to grab its title bar.
+// The smallest width and height a stored size may have: enough to see and grab.
 constexpr int MinVisibleExtent = 32;
+// How far below the title bar the screen must reach for the window to be found.
+constexpr int TitleBarExtent = 32;
 // The room kept around a window that is not framed yet for the frame it will get: a
 // little more than the borders and title bars of common window managers.
 constexpr QMargins UnknownFrame(8, 32, 8, 8);
@@ -89,10 +90,13 @@ QList<QRect> ScreenAreas() {
   return areas;
 }
 
-bool WithinReach(const QRect& Place, const QRect& Area) {
-  const QRect seen = Place.intersected(Area);
-  return seen.width() >= std::min(MinVisibleExtent, Place.width()) &&
-         seen.height() >= std::min(MinVisibleExtent, Place.height()) && !seen.isEmpty();
+// A window is within reach when the lower edge of its title bar, where the client area
+// begins, lies on the screen with room to grab it, and at least half of the window in
+// each direction: a window left mostly off screen is as good as lost.
+bool WithinReach(const QRect& Client, const QRect& Frame, const QRect& Area) {
+  const QRect seen = Frame.intersected(Area);
+  const bool titleBar = Client.top() >= Area.top() && Client.top() + TitleBarExtent <= Area.bottom() + 1;
+  return titleBar && !seen.isEmpty() && 2 * seen.width() >= Frame.width() && 2 * seen.height() >= Frame.height();
 }
 
 // A stored size too small to see or grab (a damaged or hand-edited value such as 0 or
@@ -129,12 +133,58 @@ void KeepInsideMdiArea(TqorFormMetrics& Metrics, const QMdiSubWindow& Sub) {
 
 // A top-level window whose frame is out of reach on every screen is moved, frame and
 // all, fully into the primary screen, shrinking it where it is larger than the screen.
+// (With several screens a window may lie across two of them; it is kept when it is
+// within reach on either.)
 void KeepWithinReach(TqorFormMetrics& Metrics, const QMargins& Frame) {
   const QList<QRect> areas = ScreenAreas();
-  const QRect frame = QRect(Metrics.Left, Metrics.Top, Metrics.Width, Metrics.Height).marginsAdded(Frame);
+  const QRect client(Metrics.Left, Metrics.Top, Metrics.Width, Metrics.Height);
+  const QRect frame = client.marginsAdded(Frame);
   const bool usable = std::any_of(areas.begin(), areas.end(), [](const QRect& a) { return !a.isEmpty(); });
-  if (!usable || std::any_of(areas.begin(), areas.end(), [&](const QRect& a) { return WithinReach(frame, a); })) return;
+  if (!usable || std::any_of(areas.begin(), areas.end(), [&](const QRect& a) { return WithinReach(client, frame, a); }))
+    return;
   SetPlace(Metrics, FittedInto(frame, areas.first(), QSize()).marginsRemoved(Frame));
+}
+// Remembers where a window was last while neither maximised nor minimised: the place
+// restoring brings back, which Qt keeps only for top-level windows.
+class TNormalPlaceKeeper : public QObject {
+public:
+  explicit TNormalPlaceKeeper(QWidget& Window) : QObject(&Window), FWindow(Window) {
+    Window.installEventFilter(this);
+    Take();
+  }
+  const QRect& Place() const { return FPlace; }
+
+protected:
+  bool eventFilter(QObject*, QEvent* Event) override {
+    if (Event->type() == QEvent::Move || Event->type() == QEvent::Resize) Take();
+    return false;
+  }
+
+private:
+  void Take() {
+    constexpr Qt::WindowStates sizeStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (!(FWindow.windowState() & sizeStates)) FPlace = FWindow.geometry();
+  }
+
+  QWidget& FWindow;
+  QRect FPlace;
+};
+
+const TNormalPlaceKeeper* KeeperOf(const QWidget& Window) {
+  for (const QObject* child : Window.children())
+    if (const auto* keeper = dynamic_cast<const TNormalPlaceKeeper*>(child)) return keeper;
+  return nullptr;
+}
+
+void KeepNormalPlace(QWidget& Window) {
+  if (!Window.isWindow() && !KeeperOf(Window)) new TNormalPlaceKeeper(Window);
+}
+
+// The place Window returns to when restored; empty when it is not known.
+QRect NormalPlace(QWidget& Window) {
+  if (Window.isWindow()) return Window.normalGeometry();
+  const TNormalPlaceKeeper* keeper = KeeperOf(Window);
+  return keeper ? keeper->Place() : QRect();
 }
 }  // namespace
 
@@ -185,6 +235,7 @@ QWidget& FormMetricsWindow(QWidget& Form) {
 void ReadFormMetrics(QWidget& Form, const QString& FormName) {
   TqorAppStorageBase* storage = FormStorage();
   if (!storage) return;
+  KeepNormalPlace(FormMetricsWindow(Form));
   const QString stored = storage->ReadString(aslsFormMetrics, FormMetricsSubKey, FormName, QString());
   // Without stored metrics the window keeps its designed place, which may be one the
   // platform chooses (a dialog centred on its owner).
@@ -205,12 +256,16 @@ void ReadFormMetrics(QWidget& Form, const QString& FormName) {
 void WriteFormMetrics(QWidget& Form, const QString& FormName) {
   TqorAppStorageBase* storage = FormStorage();
   if (!storage) return;
+  QWidget& window = FormMetricsWindow(Form);
   TqorFormMetrics metrics;
-  metrics.Assign(FormMetricsWindow(Form));
+  metrics.Assign(window);
   if (const TWindowState state = metrics.WindowState; state != wsNormal) {
-    // The bounds of a minimised or maximised window are not the ones to restore: keep
-    // those stored for the normal window.
-    metrics.setAsString(storage->ReadString(aslsFormMetrics, FormMetricsSubKey, FormName, metrics.AsString()));
+    // The bounds of a minimised or maximised window are not the ones to restore: those
+    // it had before, or, where they are not known, those stored for the normal window.
+    if (const QRect normal = NormalPlace(window); normal.isValid())
+      SetPlace(metrics, normal);
+    else
+      metrics.setAsString(storage->ReadString(aslsFormMetrics, FormMetricsSubKey, FormName, metrics.AsString()));
     metrics.WindowState = state == wsMinimized ? wsNormal : wsMaximized;
   }
   storage->WriteValue(aslsFormMetrics, FormMetricsSubKey, FormName, TqorValue(metrics.AsString()));

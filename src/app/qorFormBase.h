@@ -2,8 +2,9 @@
 // The form base: every window of the program has a form name under which its position,
 // size and state (the form metrics) are kept between runs. The metrics are read when the
 // window is shown and written when it is closed. A maximised window keeps the normal
-// bounds last stored for it, so that restoring it brings them back; a window closed
-// while minimised opens normal. Dialogs neither read nor write metrics.
+// bounds it had before it was maximised (or, where they are not known, the ones last
+// stored for it), so that restoring it brings them back; a window closed while
+// minimised opens normal. Dialogs neither read nor write metrics.
 //
 // The metrics belong to the window the user moves: for a form inside an MDI area that
 // is its sub-window frame (positions relative to the area), otherwise the form itself.
@@ -11,8 +12,9 @@
 // system draws around it: a window manager frames a window only after it is shown, so
 // only the client area is placed and reported alike before and after, and storing and
 // restoring give the same text whatever the frame's size.
-// A stored place that lies off every screen is replaced by one where the window's frame
-// is fully visible, so that a window never opens out of reach; an MDI child always opens
+// A stored place whose title bar, or half of it, lies off every screen is replaced by
+// one where the window's frame is fully visible, so that a window never opens out of
+// reach; an MDI child always opens
 // fully inside the area's visible part. Without a registered service provider or its
 // storage, metrics are not kept.
 //
@@ -88,8 +90,7 @@ class TqorFormBaseOf : public TWidget {
 public:
   // Owner is the Qt parent; a tool window is made without one and handed to the MDI
   // area, which becomes its parent.
-  explicit TqorFormBaseOf(QWidget* Owner = nullptr, Qt::WindowFlags Flags = {})
-      : TWidget(Owner, Flags) {}
+  explicit TqorFormBaseOf(QWidget* Owner = nullptr, Qt::WindowFlags Flags = {}) : TWidget(Owner, Flags) {}
 
   // The name the metrics are stored under; set it before the form is first shown.
   const QString& FormName() const { return FFormName; }

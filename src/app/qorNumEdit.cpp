@@ -4,8 +4,8 @@
 #include "qorValue.h"
 
 #include <QLocale>
+#include <QPalette>
 #include <QRegularExpression>
-#include <QValidator>
 
 #include <algorithm>
 #include <cmath>
@@ -43,60 +43,30 @@ QString CompactExponentText(double Value, int Decimals) {
   return text.remove(end, exponent - end);
 }
 
+// The background of a field whose text is no number: noticeable, the text still legible.
+const QColor InvalidTextBackground(255, 210, 210);
+
 bool ShowsZero(const QString& Text) {
   return std::none_of(Text.begin(), Text.end(), [](QChar c) { return c >= u'1' && c <= u'9'; });
 }
 
 }  // namespace
 
-// Lets only numbers be typed into a field: digits with an optional sign, and in a
-// decimal field one decimal separator and an exponent. A fixed-notation field takes no
-// more decimals than it shows. The limits are applied when the value is read, so that
-// a number on its way to a valid one can be typed.
-class TqorNumberValidator : public QValidator {
-public:
-  using QValidator::QValidator;
-
-  void setForm(int Decimals, TqorNumEdit::TNotation Notation) {
-    FDecimals = Decimals;
-    FNotation = Notation;
-  }
-
-  State validate(QString& Input, int& /*Pos*/) const override {
-    const QString text = AsciiNumberText(Input);
-    if (text.isEmpty()) return Acceptable;
-    static const QRegularExpression whole(QStringLiteral("^[+-]?\\d*$"));
-    static const QRegularExpression partial(QStringLiteral("^[+-]?\\d*(\\.(\\d*))?([eE][+-]?\\d*)?$"));
-    const QRegularExpressionMatch match = (FDecimals == 0 ? whole : partial).match(text);
-    if (!match.hasMatch()) return Invalid;
-    if (FDecimals > 0 && FNotation == TqorNumEdit::TNotation::Fixed && match.capturedLength(2) > FDecimals)
-      return Invalid;
-    return TqorNumEdit::ValueOfText(Input) ? Acceptable : Intermediate;
-  }
-
-private:
-  int FDecimals = TqorNumEdit::DefaultDecimals;
-  TqorNumEdit::TNotation FNotation = TqorNumEdit::TNotation::Fixed;
-};
-
-TqorNumEdit::TqorNumEdit(QWidget* Parent) : QLineEdit(Parent), FValidator(new TqorNumberValidator(this)) {
+TqorNumEdit::TqorNumEdit(QWidget* Parent) : QLineEdit(Parent) {
   setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  setValidator(FValidator);
-  UpdateValidator();
   connect(this, &QLineEdit::editingFinished, this, &TqorNumEdit::CommitText);
+  connect(this, &QLineEdit::textChanged, this, &TqorNumEdit::CheckText);
 }
 
 void TqorNumEdit::setDecimals(int value) {
   const double current = Value();
   FDecimals = std::max(value, 0);
-  UpdateValidator();
   setValue(current);
 }
 
 void TqorNumEdit::setNotation(TNotation value) {
   const double current = Value();
   FNotation = value;
-  UpdateValidator();
   setValue(current);
 }
 
@@ -130,8 +100,46 @@ std::optional<double> TqorNumEdit::ValueOfText(const QString& Text) {
   return std::nullopt;
 }
 
+QString TqorNumEdit::ProblemOfText(const QString& Text, int Decimals) {
+  const QString text = AsciiNumberText(Text);
+  if (text.isEmpty()) return {};
+  static const QRegularExpression whole(QStringLiteral("^[+-]?\\d+$"));
+  static const QRegularExpression decimal(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+  if (Decimals == 0 && !whole.match(text).hasMatch())
+    return QStringLiteral("Keine ganze Zahl: erlaubt sind Ziffern mit Vorzeichen, ohne Trennzeichen.");
+  if (!decimal.match(text).hasMatch())
+    return QStringLiteral(
+        "Keine Zahl: erlaubt sind Ziffern mit Vorzeichen, ein Dezimalkomma (oder -punkt) "
+        "und ein Exponent, z. B. -2,5 oder 1E-6.");
+  if (!ValueOfText(Text)) return QStringLiteral("Die Zahl liegt außerhalb des darstellbaren Bereichs.");
+  return {};
+}
+
 void TqorNumEdit::CommitText() {
-  if (text() != FShownText) setValue(Value());
+  if (text() == FShownText || !FProblem.isEmpty()) return;
+  const bool typedZero = !text().trimmed().isEmpty();
+  setValue(Value());
+  // An empty field is 0 too, but a 0 the user typed is not to vanish before their eyes.
+  if (FValue == 0 && typedZero) {
+    FShownText = QStringLiteral("0");
+    setText(FShownText);
+  }
+}
+
+void TqorNumEdit::mouseDoubleClickEvent(QMouseEvent* Event) {
+  QLineEdit::mouseDoubleClickEvent(Event);
+  selectAll();
+}
+
+void TqorNumEdit::CheckText() {
+  const QString problem = ProblemOfText(text(), FDecimals);
+  if (problem == FProblem) return;
+  FProblem = problem;
+  QPalette palette;
+  if (!FProblem.isEmpty()) palette.setColor(QPalette::Base, InvalidTextBackground);
+  setPalette(palette);
+  setToolTip(FProblem);
+  emit ProblemChanged(FProblem);
 }
 
 double TqorNumEdit::Held(double value) const {
@@ -146,10 +154,13 @@ double TqorNumEdit::Limited(double value) const {
 // A field holds one number that is read back as typed: no digit grouping.
 QString TqorNumEdit::TextOf(double value) const {
   if (value == 0) return QString();
-  if (FNotation == TNotation::Scientific && FDecimals > 0)
-    return Localized(QString::number(value, 'E', FDecimals));
+  if (FNotation == TNotation::Scientific && FDecimals > 0) return Localized(QString::number(value, 'E', FDecimals));
   const QString fixed = QString::number(value, 'f', FDecimals);
   return Localized(ShowsZero(fixed) ? CompactExponentText(value, FDecimals) : fixed);
 }
 
-void TqorNumEdit::UpdateValidator() { FValidator->setForm(FDecimals, FNotation); }
+std::string NotANumberMessage(const TqorNumEdit& Field) {
+  return QStringLiteral("Im Feld '%1' steht keine Zahl: '%2'. %3")
+      .arg(Field.accessibleName(), Field.text().trimmed(), Field.Problem())
+      .toStdString();
+}

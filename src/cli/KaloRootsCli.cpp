@@ -574,10 +574,6 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
       WriteJson(calc, input, Out);
       break;
   }
-  if (!calc.NoValueMessage().isEmpty()) {
-    Err << calc.NoValueMessage() << '\n';
-    return ExitError;
-  }
   if (const QString note = calc.NoValueNote(); !note.isEmpty()) Err << note << '\n';
   if (!calc.ProofNote().isEmpty()) Err << calc.ProofNote() << '\n';
   return ExitOk;

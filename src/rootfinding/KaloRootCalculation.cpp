@@ -1,6 +1,8 @@
 #include "KaloRootCalculation.h"
 
 #include "KaloProvedRoots.h"
+#include "KaloFunctionMessages.h"
+
 #include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorKaloNumDiff.h"
@@ -116,19 +118,30 @@ bool TKaloRootCalculation::CalculateFunction(const TKaloCalculationInput& Input)
     function->setWatcher(Watcher());
     function->setEvaluationBudget(FScriptSettings.EvaluationBudget);
     function->setMemoryCap(FScriptSettings.MemoryCap);
-    const TKaloPersistFunction& f = FTask.RootFunction();
-    if (f.SimpleScript()) {
-      function->LoadExpression(f.FunctionScript());
-    } else {
-      function->LoadScriptFromString(f.LuaText());
-      function->PrepareFunction(QStringLiteral("fct"));
-    }
+    LoadFunction(*function);
     FNoValueMessage.clear();
     SampleAndFindRoots(*function, Input);
-    ExplainMissingValues(*function);
   }
   Busy(QString());
   return hasFunction;
+}
+
+// A function that does not compile gets a plain sentence in front of the interpreter's
+// words where there is one for its error.
+void TKaloRootCalculation::LoadFunction(TScriptFunction& Function) {
+  const TKaloPersistFunction& f = FTask.RootFunction();
+  try {
+    if (f.SimpleScript()) {
+      Function.LoadExpression(f.FunctionScript());
+    } else {
+      Function.LoadScriptFromString(f.LuaText());
+      Function.PrepareFunction(QStringLiteral("fct"));
+    }
+  } catch (const ECalculationAborted&) {
+    throw;
+  } catch (const Exception& e) {
+    throw Exception(WithPlainSentence(f.FunctionScript(), QString::fromStdString(e.Message())).toStdString());
+  }
 }
 
 // The new values are sampled into the spare vectors, not into the window's: a calculation
@@ -138,6 +151,7 @@ void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const T
   CheckCancelled();
   SampleFunction(Function, Input, FSpareX, FSpareY);
   CheckCancelled();
+  ExplainMissingValues(Function, FSpareX, FSpareY);
   FValueX.swap(FSpareX);
   FValueY.swap(FSpareY);
   Busy(QStringLiteral("Nullstellen ermitteln ..."));
@@ -313,11 +327,13 @@ QString TKaloRootCalculation::NoValueNote() const {
 }
 
 // A failed evaluation counts as no value, so a typo leaves every node without one and
-// nothing else to see: the first node is evaluated once more, keeping its error.
-void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function) {
+// nothing else to see: the first node is evaluated once more, keeping its error, which
+// the calculation raises before it replaces the results shown.
+void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function, const kaloREALVector& X,
+                                                const kaloREALVector& Y) {
   const auto hasValue = [](Extended y) { return IsFiniteReal(y); };
-  if (FValueY.empty() || std::any_of(FValueY.begin(), FValueY.end(), hasValue)) return;
-  const Extended x = FValueX.front();
+  if (Y.empty() || std::any_of(Y.begin(), Y.end(), hasValue)) return;
+  const Extended x = X.front();
   const QString where = QStringLiteral("Die Funktion hat an keiner Stützstelle einen Wert. ");
   const QString at = QString::number(static_cast<double>(x), 'g', 8);
   ++FEvaluationCount;
@@ -331,6 +347,8 @@ void TKaloRootCalculation::ExplainMissingValues(TScriptFunction& Function) {
     FNoValueMessage = where +
                       QStringLiteral("Erster Fehler bei x = %1: %2").arg(at, QString::fromStdString(e.Message()));
   }
+  FNoValueMessage = WithPlainSentence(FTask.RootFunction().FunctionScript(), FNoValueMessage);
+  throw Exception(FNoValueMessage.toStdString());
 }
 
 TqorScriptWatcher TKaloRootCalculation::Watcher() {

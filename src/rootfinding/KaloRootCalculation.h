@@ -110,7 +110,8 @@ public:
 
   // Samples f and runs the root search; false (and nothing changed) without function
   // text. What an error leaves behind: the results of the previous calculation when
-  // the library, the compilation or the sampling failed; new values with an empty
+  // the library, the compilation or the sampling failed, or no node has a value (see
+  // NoValueMessage); new values with an empty
   // roots table when the scan of the root search failed. A stopped calculation
   // (ECalculationAborted) leaves the values, the roots table and the root vectors as
   // they were.
@@ -158,7 +159,9 @@ public:
   // Nodes of the value table where f has no finite value.
   int NodesWithoutValue() const;
   // Why the last calculation found nothing at all: empty while some node has a value,
-  // else the first node's error ("Die Funktion hat an keiner Stützstelle einen Wert. ...").
+  // else the first node's error ("Die Funktion hat an keiner Stützstelle einen Wert. ...",
+  // after a plain sentence where there is one), which the calculation raises, leaving
+  // the previous results as they were.
   const QString& NoValueMessage() const { return FNoValueMessage; }
   // How many nodes have no value, as the status bar says it; empty when all have one.
   QString NoValueNote() const;
@@ -190,7 +193,10 @@ private:
   void AnalyseCurve(TScriptFunction& Function, const TKaloCalculationInput& Input);
   TqorDerivativeFunction Derivatives(TScriptFunction& Function, const TKaloCalculationInput& Input);
   void FillExtremaTable();
-  void ExplainMissingValues(TScriptFunction& Function);
+  // Loads the task's function into Function; errors as the script host raises them.
+  void LoadFunction(TScriptFunction& Function);
+  // Raises NoValueMessage when no node of X has a value in Y.
+  void ExplainMissingValues(TScriptFunction& Function, const kaloREALVector& X, const kaloREALVector& Y);
   // The script's watcher for this calculation: the cancel flag and the progress report.
   TqorScriptWatcher Watcher();
   void EnterPhase(TKaloPhase Phase, int Total);

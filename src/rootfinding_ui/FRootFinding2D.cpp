@@ -16,7 +16,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -25,8 +27,10 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -35,6 +39,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <span>
+#include <tuple>
 
 namespace {
 const QString Caption = QStringLiteral("Nullstelle suchen");
@@ -77,34 +83,61 @@ void RunBusy(TfrmRootFinding2D& Form, const QString& Text, TStep&& Step) {
   Form.BusyStatus(QString());
 }
 
+// A script's lines joined by blanks, for a field of one line.
+QString OneLine(const QString& Script) { return Script.simplified(); }
+
+// Everything of a task the user can edit, to tell whether the properties dialog changed it.
+using TTaskFields = std::tuple<QString, Extended, Extended, Extended, Extended, int, bool, bool, QString>;
+TTaskFields FieldsOf(const TKaloPersistRootFinding& Task) {
+  const TKaloPersistFunction& function = Task.RootFunction();
+  return {Task.Name(),
+          Task.xMin(),
+          Task.xMax(),
+          Task.AbsErrorBound(),
+          Task.RelErrorBound(),
+          Task.NodeCount(),
+          Task.TouchingRoots(),
+          function.SimpleScript(),
+          function.FunctionScript()};
+}
+
+enum class TSaveChangesAnswer { Save, Discard, Cancel };
+
+// Asks whether the edits of the task known as Title are to be saved before it goes.
+TSaveChangesAnswer AskToSaveChanges(QWidget* Parent, const QString& Title) {
+  QMessageBox box(QMessageBox::Question, ApplicationTitle(), QStringLiteral("Änderungen an '%1' speichern?").arg(Title),
+                  QMessageBox::NoButton, Parent);
+  QPushButton* save = box.addButton(QStringLiteral("Speichern"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QStringLiteral("Verwerfen"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return TSaveChangesAnswer::Save;
+  return box.clickedButton() == discard ? TSaveChangesAnswer::Discard : TSaveChangesAnswer::Cancel;
+}
+
+// Where a user keeps what they write; their home folder where there is no such folder.
+QString DocumentsFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  const bool exists = !documents.isEmpty() && QDir(documents).exists();
+  return QDir::toNativeSeparators(exists ? documents : QDir::homePath()) + QDir::separator();
+}
+
 // The print preview every new window offers; empty until a program registers one.
 TKaloPrintPreviewHook& PrintPreview() {
   static TKaloPrintPreviewHook hook;
   return hook;
 }
 
-// Whether an action starts enabled.
-using TEnabledRule = bool (*)();
-bool AlwaysEnabled() { return true; }
-// "Zurück" has nothing to return to in a new window.
-bool NeverAtStart() { return false; }
 // An action without an image of the common lists.
 constexpr int NoImage = -1;
-// "Vorschau" has work only where the program has registered a preview.
-bool PreviewRegistered() { return static_cast<bool>(PrintPreview()); }
 
-// One action of the window: the member that keeps it, its object name, caption, hint,
-// image of the common lists, shortcut, whether it starts enabled, and its slot.
-struct TActionDef {
-  QAction* TfrmRootFinding2D::*Member;
-  const char* Name;
-  const char* Caption;
-  const char* Hint;
-  int Image;
-  QKeySequence Shortcut;
-  TEnabledRule Enabled;
-  void (TfrmRootFinding2D::*Execute)();
-};
+bool AlwaysEnabled(const TfrmRootFinding2D&) { return true; }
+// "Vorschau" has work only where the program has registered a preview.
+bool PreviewRegistered(const TfrmRootFinding2D&) { return static_cast<bool>(PrintPreview()); }
+// "Zurück" needs a range to return to.
+bool RangeToReturnTo(const TfrmRootFinding2D& Form) { return !Form.RangeHistory().Empty(); }
 }  // namespace
 
 const QString TfrmRootFinding2D::RootFindingFormName = QStringLiteral("RootFinding");
@@ -119,7 +152,7 @@ TfrmRootFinding2D::TfrmRootFinding2D(QWidget* Owner)
       FCalculation(*FRootFinder, FmemRoot, [this](const QString& Text) { BusyStatus(Text); }) {
   setFormName(RootFindingFormName);
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(Caption);
+  UpdateCaption();
   setWindowIcon(dCommon().ActionIcon(ciCalculate));
   CreateRootTable();
   CreateActions();
@@ -161,9 +194,22 @@ void TfrmRootFinding2D::CreateExtremaTab() {
   tabs->addTab(grid, QStringLiteral("Extrema"));
 }
 
-void TfrmRootFinding2D::CreateActions() {
+// One action of the window: the member that keeps it, its object name, caption, hint,
+// image of the common lists, shortcut, when it is enabled, and its slot.
+struct TfrmRootFinding2D::TActionDef {
+  QAction* TfrmRootFinding2D::*Member;
+  const char* Name;
+  const char* Caption;
+  const char* Hint;
+  int Image;
+  QKeySequence Shortcut;
+  bool (*Enabled)(const TfrmRootFinding2D& Form);
+  void (TfrmRootFinding2D::*Execute)();
+};
+
+std::span<const TfrmRootFinding2D::TActionDef> TfrmRootFinding2D::ActionDefs() {
   using Form = TfrmRootFinding2D;
-  const TActionDef actions[] = {
+  static const TActionDef actions[] = {
       {&Form::actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", ciPreview,
        QKeySequence(Qt::CTRL | Qt::Key_P), PreviewRegistered, &Form::actPrintPreviewExecute},
       {&Form::actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", ciCalculate,
@@ -221,12 +267,16 @@ void TfrmRootFinding2D::CreateActions() {
        AlwaysEnabled,
        &Form::actEditPropertiesExecute},
       {&Form::actZoomBack, "actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", NoImage,
-       QKeySequence(Qt::Key_Backspace), NeverAtStart, &Form::actZoomBackExecute},
+       QKeySequence(Qt::Key_Backspace), RangeToReturnTo, &Form::actZoomBackExecute},
       {&Form::actCopyRoots, "actCopyRoots", "Nullstellen k&opieren",
        "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy, QKeySequence::Copy,
        AlwaysEnabled, &Form::actCopyRootsExecute},
   };
-  for (const TActionDef& def : actions) {
+  return actions;
+}
+
+void TfrmRootFinding2D::CreateActions() {
+  for (const TActionDef& def : ActionDefs()) {
     auto* action = new QAction(dCommon().ActionIcon(def.Image), QString::fromUtf8(def.Caption), this);
     action->setObjectName(QString::fromLatin1(def.Name));
     action->setToolTip(QString::fromUtf8(def.Hint));
@@ -234,12 +284,16 @@ void TfrmRootFinding2D::CreateActions() {
     action->setShortcut(def.Shortcut);
     // Several windows are open at once: a key belongs to the window that has the focus.
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    action->setEnabled(def.Enabled());
     addAction(action);
     connect(action, &QAction::triggered, this, def.Execute);
     this->*def.Member = action;
   }
   actZoomBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+  UpdateActions();
+}
+
+void TfrmRootFinding2D::UpdateActions() {
+  for (const TActionDef& def : ActionDefs()) (this->*def.Member)->setEnabled(def.Enabled(*this));
 }
 
 void TfrmRootFinding2D::CreateMenus() {
@@ -269,25 +323,29 @@ void TfrmRootFinding2D::CreateMenus() {
 void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Parent = this;
   dlgSaveGraphic.Save = true;
-  dlgSaveGraphic.Title = QStringLiteral("Grafik speichern");
+  dlgSaveGraphic.Title = QStringLiteral("Grafik speichern unter");
   dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"), QStringLiteral("SVG-Grafik (*.svg)"),
                             QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("PDF-Dokument (*.pdf)"),
                             QStringLiteral("Alle Dateien (*)")};
   dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
 
   dlgOpenFunction.Parent = this;
+  dlgOpenFunction.Title = QStringLiteral("Funktion öffnen");
   dlgOpenFunction.Filters = TaskFileFilters;
   dlgOpenFunction.DefaultSuffix = QStringLiteral("nwd");
   dlgSaveFunction = dlgOpenFunction;
   dlgSaveFunction.Save = true;
-  dlgSaveFunction.Title = QStringLiteral("Funktion speichern");
+  dlgSaveFunction.Title = QStringLiteral("Funktion speichern unter");
 
   dlgSaveValues.Parent = this;
   dlgSaveValues.Save = true;
   dlgSaveValues.Filters = TextFileFilters;
   dlgSaveValues.DefaultSuffix = QStringLiteral("csv");
   dlgSaveRoots = dlgSaveValues;
+  dlgSaveValues.Title = QStringLiteral("Funktionswerte speichern unter");
+  dlgSaveRoots.Title = QStringLiteral("Nullstellen speichern unter");
   dlgSaveExtrema = dlgSaveValues;
+  dlgSaveExtrema.Title = QStringLiteral("Extrema speichern unter");
 }
 
 void TfrmRootFinding2D::CreateRecentFiles() {
@@ -309,6 +367,11 @@ void TfrmRootFinding2D::CreateView() {
                                              .PrintPreview = actPrintPreview};
   FView = BuildRootFinding2DView(*this, actions, dsRoot);
   for (QWidget* field : FView.InputFields()) field->installEventFilter(this);
+  for (TqorNumEdit* field : FView.NumberFields()) {
+    connect(field, &TqorNumEdit::ProblemChanged, this, [this, field] { ShowFieldProblem(*field); });
+    connect(field, &QLineEdit::textEdited, this, &TfrmRootFinding2D::MarkEdited);
+  }
+  connect(FView.FunctionEdit, &QLineEdit::textEdited, this, &TfrmRootFinding2D::txtFctEdited);
   // The image is drawn once control is back in the event loop: a resize comes in the
   // middle of showing the window, where the busy display's repaint would paint the image
   // before it is visible and lose the drawing; and a drag's many sizes are drawn once.
@@ -329,6 +392,21 @@ void TfrmRootFinding2D::CreateView() {
   connect(&FmemRoot, &TqorMemoryDataset::DataSetChanged, this, &TfrmRootFinding2D::UpdateHighlight);
 }
 
+// The status bar says why a field is marked, and is cleared when it is corrected.
+void TfrmRootFinding2D::ShowFieldProblem(const TqorNumEdit& Field) {
+  const QString problem = Field.Problem();
+  ASP().StatusMessage(problem.isEmpty() ? QString() : Field.accessibleName() + QStringLiteral(": ") + problem);
+}
+
+void TfrmRootFinding2D::txtFctEdited() {
+  TKaloPersistFunction& function = FRootFinder->RootFunction();
+  if (!function.SimpleScript()) {
+    function.setSimpleScript(true);
+    FView.FunctionEdit->setPalette(QPalette());
+  }
+  MarkEdited();
+}
+
 void TfrmRootFinding2D::FormContextMenu(const QPoint& Pos) { mnuPopForm->popup(mapToGlobal(Pos)); }
 
 // The context menu shows the same menu entries as the open button's drop-down.
@@ -341,12 +419,13 @@ void TfrmRootFinding2D::RefreshFields() {
   const TKaloPersistFunction& function = FRootFinder->RootFunction();
   if (function.SimpleScript()) {
     FView.FunctionEdit->setText(function.FunctionScript());
-    FView.FunctionEdit->setReadOnly(false);
     FView.FunctionEdit->setPalette(QPalette());
   } else {
-    // A full script is edited in the properties dialog; the field names it.
-    FView.FunctionEdit->setText(FRootFinder->Name());
-    FView.FunctionEdit->setReadOnly(true);
+    // A full script is edited in the properties dialog; the field names it, or shows
+    // it on one line when it has no name, on the tooltip colour. Typing an expression
+    // over it makes the task a simple expression again.
+    FView.FunctionEdit->setText(FRootFinder->Name().isEmpty() ? OneLine(function.FunctionScript())
+                                                              : FRootFinder->Name());
     QPalette palette = FView.FunctionEdit->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
     FView.FunctionEdit->setPalette(palette);
@@ -365,8 +444,18 @@ void TfrmRootFinding2D::TakeFields() {
   if (function.SimpleScript()) function.setFunctionScript(input.FunctionText);
 }
 
+// A field that holds no number must not be read as 0 or as the value it held before:
+// the user would get results for a range they did not ask for.
 TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
-  for (TqorNumEdit* field : {FView.xMinEdit, FView.xMaxEdit, FView.NodeCountEdit}) field->CommitText();
+  for (TqorNumEdit* field : FView.NumberFields()) {
+    if (field->Problem().isEmpty()) {
+      field->CommitText();
+      continue;
+    }
+    field->setFocus();
+    field->selectAll();
+    throw EConvertError(NotANumberMessage(*field));
+  }
   return {FView.FunctionEdit->text(), FView.xMinEdit->Value(), FView.xMaxEdit->Value(),
           FView.NodeCountEdit->AsInteger()};
 }
@@ -407,13 +496,12 @@ void TfrmRootFinding2D::CalculateGated(const TKaloCalculationInput& Input) {
   }
 }
 
-// Nodes without a value leave holes in the table and the plot that need a word: a note
-// in the status bar, or an error when no node has a value at all. A proof asked for but
-// not possible (a Lua script) is noted there too.
+// Nodes without a value leave holes in the table and the plot that need a word in the
+// status bar (a function without any value is an error of the calculation). A proof
+// asked for but not possible (a Lua script) is noted there too.
 void TfrmRootFinding2D::ShowMissingValues() {
   const QString note = QStringList({FCalculation.NoValueNote(), FCalculation.ProofNote()}).join(' ').trimmed();
   if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(note);
-  if (!FCalculation.NoValueMessage().isEmpty()) throw Exception(FCalculation.NoValueMessage().toStdString());
 }
 
 // The fields' range and node count reach the task only when it is saved or edited; the
@@ -465,12 +553,12 @@ void TfrmRootFinding2D::imgGraphDragged(QPoint From, QPoint To) {
   if (!range) return;
   const TKaloXRange shown{FCalculatedTask.xMin(), FCalculatedTask.xMax()};
   if (CalculateRange(*range)) FRangeHistory.Push(shown);
-  UpdateZoomBack();
+  UpdateActions();
 }
 
 void TfrmRootFinding2D::actZoomBackExecute() {
   if (const std::optional<TKaloXRange> range = FRangeHistory.Pop()) CalculateRange(*range);
-  UpdateZoomBack();
+  UpdateActions();
 }
 
 bool TfrmRootFinding2D::CalculateRange(const TKaloXRange& Range) {
@@ -480,8 +568,6 @@ bool TfrmRootFinding2D::CalculateRange(const TKaloXRange& Range) {
   actCalculate->trigger();
   return TKaloXRange{FCalculatedTask.xMin(), FCalculatedTask.xMax()} != before;
 }
-
-void TfrmRootFinding2D::UpdateZoomBack() { actZoomBack->setEnabled(!FRangeHistory.Empty()); }
 
 // The table's views are reset while it is read, which loses a selection of several
 // rows; it is selected again.
@@ -533,16 +619,21 @@ bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
   return true;
 }
 
-// The list is stored before the file is read, so that a file that fails to load is
-// still offered first; a configuration that cannot be written is reported, but it does
-// not keep the user from the file.
+// Only a file that opened is listed, and one that failed is taken off the list, so
+// that the list offers nothing that does not open; a configuration that cannot be
+// written is reported, but it does not keep the user from the file.
 void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
+  if (!MayPutTaskAside()) return;
+  try {
+    RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] { LoadTaskFile(FileName, *FRootFinder); });
+  } catch (...) {
+    RunShowingErrors([&] { FRecentLists.RemoveFile(FileName); });
+    throw;
+  }
   RunShowingErrors([&] { FRecentLists.AddFile(FileName, RecentID); });
-  RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] {
-    LoadTaskFile(FileName, *FRootFinder);
-    RefreshFields();
-    actCalculate->trigger();
-  });
+  setTaskFileName(FileName);
+  RefreshFields();
+  actCalculate->trigger();
 }
 
 void TfrmRootFinding2D::OpenFile(const QString& FileName) { OpenTaskFile(FileName, FRecentLists.ListedID(FileName)); }
@@ -552,7 +643,7 @@ void TfrmRootFinding2D::ProposeTaskFileName(TqorFileDialogRequest& Dialog) {
 }
 
 QString TfrmRootFinding2D::AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place) {
-  Dialog.Directory = FRecentLists.Folder(Place, GetAppDataFolder());
+  Dialog.Directory = FRecentLists.Folder(Place, DocumentsFolder());
   const QString fileName = ExecuteFileDialog(Dialog);
   if (!fileName.isEmpty()) Dialog.FileName = QFileInfo(fileName).fileName();
   return fileName;
@@ -569,17 +660,76 @@ void TfrmRootFinding2D::actOpenFunctionExecute() {
   });
 }
 
-// A saved file becomes a new top entry, even when it is listed already.
 void TfrmRootFinding2D::actSaveFunctionExecute() {
   RunShowingErrors([this] {
     TakeFields();
     ProposeTaskFileName(dlgSaveFunction);
     const QString fileName = AskFileName(dlgSaveFunction, TKaloRecentPlace::Function);
-    if (fileName.isEmpty()) return;
-    SaveTaskFile(fileName, *FRootFinder);
-    FRecentLists.RememberFolder(TKaloRecentPlace::Function, fileName);
-    FRecentLists.AddFile(fileName, TKaloRecentLists::NewEntryID);
+    if (!fileName.isEmpty()) SaveTask(fileName);
   });
+}
+
+// A saved file becomes a new top entry, even when it is listed already.
+void TfrmRootFinding2D::SaveTask(const QString& FileName) {
+  SaveTaskFile(FileName, *FRootFinder);
+  setTaskFileName(FileName);
+  FRecentLists.RememberFolder(TKaloRecentPlace::Function, FileName);
+  FRecentLists.AddFile(FileName, TKaloRecentLists::NewEntryID);
+}
+
+void TfrmRootFinding2D::setTaskFileName(const QString& FileName) {
+  FTaskFileName = FileName;
+  setWindowModified(false);
+  UpdateCaption();
+}
+
+void TfrmRootFinding2D::UpdateCaption() {
+  const QString file = FTaskFileName.isEmpty() ? QString()
+                                               : QStringLiteral(" - ") + QFileInfo(FTaskFileName).fileName();
+  setWindowTitle(Caption + file + QStringLiteral("[*]"));
+}
+
+void TfrmRootFinding2D::MarkEdited() { setWindowModified(true); }
+
+// The task's file, its name, or the window's caption: what the user knows the task by.
+QString TfrmRootFinding2D::TaskTitle() const {
+  if (!FTaskFileName.isEmpty()) return QFileInfo(FTaskFileName).fileName();
+  return FRootFinder->Name().isEmpty() ? Caption : FRootFinder->Name();
+}
+
+// Saving goes to the task's file without a dialog; a task without one asks for it, and
+// a cancelled dialog keeps the task as a cancelled question does.
+bool TfrmRootFinding2D::MayPutTaskAside() {
+  if (!isWindowModified()) return true;
+  switch (AskToSaveChanges(this, TaskTitle())) {
+    case TSaveChangesAnswer::Discard:
+      return true;
+    case TSaveChangesAnswer::Cancel:
+      return false;
+    case TSaveChangesAnswer::Save:
+      break;
+  }
+  bool saved = false;
+  RunShowingErrors([&] {
+    TakeFields();
+    QString fileName = FTaskFileName;
+    if (fileName.isEmpty()) {
+      ProposeTaskFileName(dlgSaveFunction);
+      fileName = AskFileName(dlgSaveFunction, TKaloRecentPlace::Function);
+    }
+    if (fileName.isEmpty()) return;
+    SaveTask(fileName);
+    saved = true;
+  });
+  return saved;
+}
+
+void TfrmRootFinding2D::closeEvent(QCloseEvent* Event) {
+  if (!MayPutTaskAside()) {
+    Event->ignore();
+    return;
+  }
+  TfrmqorVCLWINFormBase::closeEvent(Event);
 }
 
 void TfrmRootFinding2D::actSaveRootsExecute() {
@@ -626,7 +776,9 @@ void TfrmRootFinding2D::actEditPropertiesExecute() {
     TakeFields();
     TfrmRootFinding2DProperties dialog(this);
     dialog.setRootFinder(FRootFinder.get());
+    const TTaskFields before = FieldsOf(*FRootFinder);
     if (dialog.exec() != QDialog::Accepted) return;
+    if (FieldsOf(*FRootFinder) != before) MarkEdited();
     RefreshFields();
     actCalculate->trigger();
   });

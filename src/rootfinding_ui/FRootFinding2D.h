@@ -24,7 +24,15 @@
 // task. Every save dialog asks before it replaces an existing file. The task files
 // opened or saved last are offered in the open button's drop-down and in the context
 // menu's "&Öffnen"; the list and the folders last used are kept in the configuration.
-// A file that fails to open leaves the window as it was.
+// A file that fails to open leaves the window as it was and is taken off that list; a
+// file is listed once, however its name is written. Save dialogs start in the
+// documents folder.
+// The caption is "Nullstelle suchen" with the name of the task file opened or saved
+// last and the changed-mark, shown once the user edited the task (typing into a field,
+// a change made in the properties). Before an edited task is replaced by opening
+// another or closed, the window asks "Änderungen an '...' speichern?": "Speichern"
+// saves to the task's file (asking for one when it has none), "Verwerfen" goes on,
+// "Abbrechen" keeps the task and the window.
 // A calculation that takes longer than half a second shows its progress in the status
 // bar; Esc or "Abbrechen" stops it (see KaloCalculationGate.h), which keeps the previous
 // results and shows "Berechnung abgebrochen". The time one evaluation of f may take is
@@ -47,11 +55,14 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <span>
 
 class QAction;
+class QCloseEvent;
 class QKeyEvent;
 class QMenu;
 class QTimer;
+class TqorNumEdit;
 
 // What the print preview of a window reports: the plot and the roots table of its last
 // calculation, the task as that calculation ran (range and node count as they were
@@ -102,11 +113,14 @@ public:
   TKaloRootPlot& Plot2D() { return FPlot2D; }
   // The task as the last calculation shown ran it.
   const TKaloPersistRootFinding& CalculatedTask() const { return FCalculatedTask; }
+  // The task file opened or saved last, "" for a new task.
+  const QString& TaskFileName() const { return FTaskFileName; }
   // The ranges "Zurück" returns to.
   const TKaloRangeHistory& RangeHistory() const { return FRangeHistory; }
 
-  // Shows the task in the fields: a simple expression editable in txtFct, a full
-  // script's name read-only on the tooltip colour; range and node count.
+  // Shows the task in the fields: a simple expression in txtFct, a full script's name
+  // (or the script on one line when it has none) on the tooltip colour; range and node
+  // count.
   void RefreshFields();
   // The task takes range and node count from the fields, and a simple expression's
   // text from txtFct.
@@ -118,12 +132,14 @@ protected:
   void RebuildPlot();
   // Remembers the task with Input's range and node count as the calculated one.
   void RememberCalculatedTask(const TKaloCalculationInput& Input);
-  // Tells of nodes without a value after a calculation (status bar, or an error).
+  // Tells of nodes without a value after a calculation in the status bar.
   void ShowMissingValues();
   // Draws the plot at the image's size and shows it.
   void RenderPlot();
   // Enter in one of the four input fields calculates.
   bool eventFilter(QObject* Watched, QEvent* Event) override;
+  // An edited task is closed only once the user has saved or discarded it.
+  void closeEvent(QCloseEvent* Event) override;
 
 private slots:
   void actPrintPreviewExecute();
@@ -160,7 +176,9 @@ private:
   // Puts the roots grid into the tab "Nullstellen" and the extrema table's grid
   // (DBGridExtrema) into the tab "Extrema" beside it.
   void CreateExtremaTab();
+  struct TActionDef;
   // One row per action: caption, hint, image, shortcut, enabled rule and slot.
+  static std::span<const TActionDef> ActionDefs();
   void CreateActions();
   void CreateMenus();
   void CreateDialogs();
@@ -169,32 +187,49 @@ private:
   void CreateRecentFiles();
   // Builds the widgets and gives the input fields and the image their behaviour.
   void CreateView();
-  // Puts FileName at the top of the recent files and stores them, then reads the task
-  // from it, shows it and calculates. RecentID is the ID of FileName's entry, or
-  // NewEntryID for a new entry. A file that fails to load changes neither the task nor
-  // the fields and results.
+  // Reads the task from FileName, puts it at the top of the recent files, shows it and
+  // calculates. RecentID is the ID of FileName's entry, or NewEntryID for a new entry.
+  // A file that fails to load changes neither the task nor the fields and results, and
+  // is taken off the recent files.
   void OpenTaskFile(const QString& FileName, int RecentID);
   // Proposes the task's name, without the characters a file name cannot hold, as the
   // file name of Dialog; a task without a name proposes what Dialog chose last.
   void ProposeTaskFileName(TqorFileDialogRequest& Dialog);
   // Asks through Dialog, starting in the folder remembered for Place (the user's
-  // application-data folder at first); returns the chosen file, "" when cancelled.
+  // documents folder at first); returns the chosen file, "" when cancelled.
   QString AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place);
   // Swallows Enter (no beep, nothing else handles it) after running actCalculate.
   bool txtFctDefKeyPress(QKeyEvent* Event);
-  // The fields as the calculation reads them, each shown as it is read.
+  // The fields as the calculation reads them, each shown as it is read; a number field
+  // whose text is no number gets the focus and raises EConvertError saying so.
   TKaloCalculationInput CalculationInput();
   // Asks for the graphic's file and writes the plot's drawing to it, of the kind its
   // extension names.
   void SaveGraphic();
+  // Shows in the status bar why Field's text is no number, or nothing once it is one.
+  void ShowFieldProblem(const TqorNumEdit& Field);
+  // The task was saved to or opened from FileName: the caption names it, unedited.
+  void setTaskFileName(const QString& FileName);
+  // "Nullstelle suchen", the task file's name when there is one, and the changed-mark.
+  void UpdateCaption();
+  // Typing into txtFct: an expression typed over a full script replaces it.
+  void txtFctEdited();
+  // The user changed the task: the caption shows the changed-mark.
+  void MarkEdited();
+  QString TaskTitle() const;
+  // Whether the task may be replaced or closed: unedited, or the user saved it or chose
+  // to discard the edits; false when the user cancelled.
+  bool MayPutTaskAside();
+  // Saves the task to FileName and makes it the window's file.
+  void SaveTask(const QString& FileName);
   // Shows Text in the status bar as a hint; the empty text takes it away.
   void ShowStatusTip(const QString& Text);
   // Shows Range in the fields and calculates; true when the calculation showed results.
   bool CalculateRange(const TKaloXRange& Range);
   // Fills the mark of the selected row, when it has a root.
   void UpdateHighlight();
-  // "Zurück" is enabled while there is a range to return to.
-  void UpdateZoomBack();
+  // Enables every action by what the window holds now: runs whenever that changes.
+  void UpdateActions();
   // Hands the calculation the cancel flag, the progress report and the configured time budget.
   void SetUpCalculation();
   // Runs the calculation with the gate in front of the events; a cancelled one is no error.
@@ -221,6 +256,7 @@ private:
   TqorFileDialogRequest dlgSaveRoots;
   TqorFileDialogRequest dlgSaveExtrema;
   TKaloRangeHistory FRangeHistory;
+  QString FTaskFileName;
   // The recent task files and the folders last used.
   TKaloRecentLists FRecentLists{RootFindingFormName};
 

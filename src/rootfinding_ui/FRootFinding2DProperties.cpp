@@ -1,6 +1,8 @@
 #include "FRootFinding2DProperties.h"
 
 #include "KaloPersistentTypes.h"
+#include "qorAppErrorDisplay.h"
+#include "qorException.h"
 #include "qorNumEdit.h"
 
 #include <QCheckBox>
@@ -45,8 +47,15 @@ TField* Named(TField* Field, const char* Name) {
   return Field;
 }
 
-TqorNumEdit* ErrorBoundEdit(const char* Name) {
+// A number field; Title names it in the message about a text that is no number.
+TqorNumEdit* NumEdit(const char* Name, const char* Title) {
   auto* field = Named(new TqorNumEdit, Name);
+  field->setAccessibleName(QString::fromUtf8(Title));
+  return field;
+}
+
+TqorNumEdit* ErrorBoundEdit(const char* Name, const char* Title) {
+  auto* field = NumEdit(Name, Title);
   field->setNotation(TqorNumEdit::TNotation::Scientific);
   field->setDecimals(ErrorBoundDecimals);
   return field;
@@ -90,13 +99,13 @@ TfrmRootFinding2DProperties::TfrmRootFinding2DProperties(QWidget* Owner) : TqorF
 QWidget* TfrmRootFinding2DProperties::CreateCommonPage() {
   tsCommon = Named(new QWidget, "tsCommon");
   txtName = Named(new QLineEdit, "txtName");
-  txtXmin = Named(new TqorNumEdit, "txtXmin");
-  txtXmax = Named(new TqorNumEdit, "txtXmax");
-  txtNodeCount = Named(new TqorNumEdit, "txtNodeCount");
+  txtXmin = NumEdit("txtXmin", "x-Werte von");
+  txtXmax = NumEdit("txtXmax", "x-Werte bis");
+  txtNodeCount = NumEdit("txtNodeCount", "Stützstellen");
   txtNodeCount->setDecimals(0);
   txtNodeCount->setLimits(MinNodeCount, MaxNodeCount);
-  txtAbsError = ErrorBoundEdit("txtAbsError");
-  txtRelError = ErrorBoundEdit("txtRelError");
+  txtAbsError = ErrorBoundEdit("txtAbsError", "Absolute Fehlerschranke");
+  txtRelError = ErrorBoundEdit("txtRelError", "Relative Fehlerschranke");
   chkTouchingRoots = Named(new QCheckBox(QStringLiteral("Berührstellen s&uchen")), "chkTouchingRoots");
   chkProveRoots = Named(new QCheckBox(QStringLiteral("Nullstellen bew&eisen")), "chkProveRoots");
 
@@ -234,7 +243,22 @@ void TfrmRootFinding2DProperties::optSimpleScriptClick() {
   SetEditable(*txtScript, !simple);
 }
 
+// A field whose text is no number keeps the dialog open: its old value must not be
+// stored in its place, nor 0.
+bool TfrmRootFinding2DProperties::FieldsHoldNumbers() {
+  for (TqorNumEdit* field : {txtXmin, txtXmax, txtNodeCount, txtAbsError, txtRelError}) {
+    if (field->Problem().isEmpty()) continue;
+    pc->setCurrentWidget(tsCommon);
+    field->setFocus();
+    field->selectAll();
+    ShowException(EConvertError(NotANumberMessage(*field)));
+    return false;
+  }
+  return true;
+}
+
 void TfrmRootFinding2DProperties::cmdOKClick() {
+  if (!FieldsHoldNumbers()) return;
   if (FRootFinder) {
     FRootFinder->setName(txtName->text());
     FRootFinder->setxMin(Taken(FRootFinder->xMin(), *txtXmin));

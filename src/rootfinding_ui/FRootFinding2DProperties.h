@@ -3,9 +3,9 @@
 // bounds and the choice between a simple expression and a full Lua script included.
 // The caller sets the task, shows the dialog modally and, after OK, shows the task's
 // values again. OK stores every field as it stands (only the node count is kept within
-// its limits); Cancel and Esc leave the task untouched. Enter presses OK, except in the
-// script field, where it starts a new line. It can be resized, so it keeps its place and
-// size between runs like a window, under the form base's default form name.
+// its limits), unless a number field holds no number, which is shown and keeps it open; Cancel and Esc leave the task
+// untouched. Enter presses OK, except in the script field, where it starts a new line. It can be resized, so it keeps
+// its place and size between runs like a window, under the form base's default form name.
 
 #include "qorFormBase.h"
 
@@ -78,6 +78,9 @@ private:
   QWidget* CreateFunctionPage();
   QWidget* CreateButtonBar();
   void FormShow();
+  // Whether every number field holds a number; the first that does not gets the focus
+  // and its reason is shown.
+  bool FieldsHoldNumbers();
 
   TKaloPersistRootFinding* FRootFinder = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "FRootFinding2DView.h"
 
+#include "KaloFunctionMessages.h"
 #include "KaloRootCalculation.h"
 #include "dCommon.h"
 #include "qorDataSetModel.h"
@@ -42,9 +43,11 @@ QLabel* BuddyLabel(const char* Text, QWidget* Buddy) {
   return label;
 }
 
-TqorNumEdit* NumEdit(const char* Name) {
+// A number field; Title names it in messages about its text.
+TqorNumEdit* NumEdit(const char* Name, const char* Title) {
   auto* edit = new TqorNumEdit;
   edit->setObjectName(QString::fromLatin1(Name));
+  edit->setAccessibleName(QString::fromUtf8(Title));
   edit->setFixedWidth(NumEditWidth);
   return edit;
 }
@@ -147,9 +150,16 @@ QToolBar* TViewBuilder::ToolBar() {
 QWidget* TViewBuilder::InputRows() {
   FView.FunctionEdit = new QLineEdit;
   FView.FunctionEdit->setObjectName(QStringLiteral("txtFct"));
-  FView.xMinEdit = NumEdit("txtXmin");
-  FView.xMaxEdit = NumEdit("txtXmax");
-  FView.NodeCountEdit = NumEdit("txtNodeCount");
+  // What the field takes, for those who meet it first.
+  FView.FunctionEdit->setPlaceholderText(QStringLiteral("z. B. sin(x) - 0.5*x"));
+  QStringList names = AllowedFunctionNames();
+  names.removeAll(QStringLiteral("sin"));
+  names.removeAll(QStringLiteral("cos"));
+  FView.FunctionEdit->setToolTip(QStringLiteral("z. B. sin(x) - 0.5*x; Dezimalpunkt, Funktionen: sin, cos, ") +
+                                 names.join(QStringLiteral(", ")));
+  FView.xMinEdit = NumEdit("txtXmin", "x-Werte von");
+  FView.xMaxEdit = NumEdit("txtXmax", "x-Werte bis");
+  FView.NodeCountEdit = NumEdit("txtNodeCount", "Stützstellen");
   FView.NodeCountEdit->setDecimals(0);
   FView.NodeCountEdit->setLimits(MinNodeCount, MaxNodeCount);
   QAction* calculate = FActions.Calculate;

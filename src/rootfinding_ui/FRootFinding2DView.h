@@ -46,7 +46,8 @@ struct TRootFinding2DViewActions {
 
 // The widgets the form works with, by role; the form owns them through Qt's parents.
 struct TRootFinding2DView {
-  QLineEdit* FunctionEdit = nullptr;       // txtFct: a simple expression, or a script's name
+  QLineEdit* FunctionEdit = nullptr;  // txtFct: a simple expression, or a script's name
+  // The number fields carry their labels' words as accessible names.
   TqorNumEdit* xMinEdit = nullptr;         // txtXmin
   TqorNumEdit* xMaxEdit = nullptr;         // txtXmax
   TqorNumEdit* NodeCountEdit = nullptr;    // txtNodeCount, kept to MinNodeCount..MaxNodeCount
@@ -58,6 +59,8 @@ struct TRootFinding2DView {
 
   // The function, range and node count fields, in tab order.
   std::array<QWidget*, 4> InputFields() const;
+  // The range and node count fields.
+  std::array<TqorNumEdit*, 3> NumberFields() const { return {xMinEdit, xMaxEdit, NodeCountEdit}; }
 };
 
 // Builds the widgets into Form, which has no layout yet, and gives Form its designed

@@ -4,10 +4,15 @@
 // reach it, its progress report processes the pending events, at most every
 // WatcherInterval (from the script's time check), while a gate stands in front of them:
 // Esc anywhere and a click on the cancel button set the cancel flag, and every other key,
-// mouse, wheel, shortcut and close event is dropped, so that nothing else reacts to
-// input until the calculation ends. Painting and timers go on as before.
+// mouse, wheel and shortcut event is dropped, so that nothing else reacts to input until
+// the calculation ends. A window's close button (or Alt+F4, or the frame's quitting)
+// stops the calculation too, and the window is closed as soon as it has stopped.
+// Painting and timers go on as before.
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 #include <atomic>
 
@@ -17,7 +22,8 @@ class TKaloCalculationGate : public QObject {
 public:
   // Clears Cancel, shows CancelButton and stands in front of the application's events.
   TKaloCalculationGate(std::atomic<bool>& Cancel, QPushButton& CancelButton);
-  // Hides the button and lets the events through again.
+  // Hides the button, lets the events through again and closes the windows whose
+  // closing was asked for meanwhile.
   ~TKaloCalculationGate() override;
   TKaloCalculationGate(const TKaloCalculationGate&) = delete;
   TKaloCalculationGate& operator=(const TKaloCalculationGate&) = delete;
@@ -28,4 +34,5 @@ protected:
 private:
   std::atomic<bool>& FCancel;
   QPushButton& FCancelButton;
+  QList<QPointer<QWidget>> FClosing;
 };

@@ -26,6 +26,13 @@ QString FolderValue(TKaloRecentPlace Place) {
   return QString();
 }
 
+// The file FileName names, whatever way it is written ("./a.nwd", a link, "x/../a.nwd").
+QString CanonicalPath(const QString& FileName) {
+  const QFileInfo info(FileName);
+  const QString canonical = info.canonicalFilePath();
+  return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
 // The configuration storage of the global provider; MsgNoStorage when it has none.
 TqorAppStorageBase& Storage() {
   TqorAppStorageBase* storage = GlobalServiceProvider().Cfg();
@@ -34,17 +41,38 @@ TqorAppStorageBase& Storage() {
 }
 }  // namespace
 
-TKaloRecentLists::TKaloRecentLists(const QString& FormName) : FFormName(FormName) {
-  FFiles.setCapacity(FileCapacity);
-}
+TKaloRecentLists::TKaloRecentLists(const QString& FormName) : FFormName(FormName) { FFiles.setCapacity(FileCapacity); }
 
 void TKaloRecentLists::ReadFiles() {
   FFiles.setAsConfigString(Storage().ReadString(aslsRecentLists, FFormName, FilesValue, QString()));
 }
 
 void TKaloRecentLists::AddFile(const QString& FileName, int ID) {
+  const TqorRecentFileItem* listed = FFiles.RetrieveItemByID(ID);
+  const bool sameEntry = listed && listed->FileName() == FileName;
+  Drop(FileName, sameEntry ? ID : NewEntryID);
   FFiles.AddRecentFile(0, ID, FileName);
   WriteFiles();
+}
+
+void TKaloRecentLists::RemoveFile(const QString& FileName) {
+  Drop(FileName, NewEntryID);
+  WriteFiles();
+}
+
+// The list is rebuilt from the entries kept, in their order: the handler only adds.
+void TKaloRecentLists::Drop(const QString& FileName, int KeptID) {
+  const QString file = CanonicalPath(FileName);
+  QStringList kept;
+  bool dropped = false;
+  for (int i = 0; i < FFiles.RecentFiles().Count(); ++i) {
+    const TqorRecentFileItem& item = *FFiles.RecentFiles().Items(i);
+    if (item.ID() != KeptID && CanonicalPath(item.FileName()) == file)
+      dropped = true;
+    else
+      kept << item.AsConfigString();
+  }
+  if (dropped) FFiles.setAsConfigString(kept.join(u';'));
 }
 
 int TKaloRecentLists::ListedID(const QString& FileName) const {

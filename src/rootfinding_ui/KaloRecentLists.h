@@ -41,8 +41,13 @@ public:
   void ReadFiles();
   // Puts FileName at the top as the entry ID and stores the list: an entry with that ID
   // and name (letter case ignored) moves there, otherwise FileName becomes a new entry,
-  // always so for NewEntryID. The list has changed also when storing it fails.
+  // always so for NewEntryID. Every other entry of the same file (compared by canonical
+  // path) goes, so that a file is listed once. The list has changed also when storing
+  // it fails.
   void AddFile(const QString& FileName, int ID = NewEntryID);
+  // Takes every entry of FileName (by canonical path) off the list and stores it: a
+  // file that cannot be opened is not offered again.
+  void RemoveFile(const QString& FileName);
   // The ID of the first entry of FileName (letter case ignored); NewEntryID when the file
   // is not listed.
   int ListedID(const QString& FileName) const;
@@ -55,6 +60,8 @@ public:
 private:
   // Stores the file list under the form name.
   void WriteFiles();
+  // Takes the entries of FileName off the list, all but the one with KeptID.
+  void Drop(const QString& FileName, int KeptID);
 
   QString FFormName;
   TqorRecentFilePopupMenueHandler FFiles{nullptr};

@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -187,7 +188,7 @@ QString PlacesText(const QList<QRect>& Places) {
   return texts.join(u' ');
 }
 
-TEST(TiledPlaces, LinesUpWindowsAndStartsNewLinesBeforeAnyGetsTooSmall) {
+TEST(TiledPlaces, LinesUpWindowsInTheirDirectionAndOverlapsThemBeforeAnyGetsTooSmall) {
   const QRect area(0, 0, 780, 600);
   const struct {
     const char* Case;
@@ -200,14 +201,19 @@ TEST(TiledPlaces, LinesUpWindowsAndStartsNewLinesBeforeAnyGetsTooSmall) {
       {"one below the other", area, 3, {100, 100}, Qt::Vertical, "0,0,780,200 0,200,780,200 0,400,780,200"},
       {"side by side", area, 3, {100, 100}, Qt::Horizontal, "0,0,260,600 260,0,260,600 520,0,260,600"},
       {"the last takes the rest", {10, 20, 100, 50}, 3, {}, Qt::Vertical, "10,20,100,16 10,36,100,16 10,52,100,18"},
-      {"too many for one column",
+      {"too many for one column: still one below the other",
        area,
-       7,
+       5,
        {200, 150},
        Qt::Vertical,
-       "0,0,390,150 0,150,390,150 0,300,390,150 0,450,390,150 390,0,390,200 390,200,390,200 390,400,390,200"},
-      {"too wide to stand side by side", {0, 0, 500, 600}, 2, {300, 200}, Qt::Horizontal, "0,0,500,300 0,300,500,300"},
-      {"beyond a too small area", {0, 0, 300, 100}, 2, {200, 150}, Qt::Vertical, "0,0,200,150 200,0,200,150"},
+       "0,0,780,150 0,112,780,150 0,224,780,150 0,336,780,150 0,448,780,150"},
+      {"too wide to stand side by side: still side by side",
+       {0, 0, 500, 600},
+       2,
+       {300, 200},
+       Qt::Horizontal,
+       "0,0,300,600 200,0,300,600"},
+      {"an area smaller than one window", {0, 0, 300, 100}, 2, {200, 150}, Qt::Vertical, "0,0,300,150 0,0,300,150"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Case);
@@ -215,7 +221,9 @@ TEST(TiledPlaces, LinesUpWindowsAndStartsNewLinesBeforeAnyGetsTooSmall) {
   }
 }
 
-TEST_F(MainWindowBase, TilingKeepsEveryChildAtItsMinimumSize) {
+// "Untereinander" and "Nebeneinander" keep their direction whatever the windows' smallest
+// size, and keep every window inside the area, so that no scroll bar appears.
+TEST_F(MainWindowBase, TilingKeepsEveryChildAtItsMinimumSizeInItsDirectionInsideTheArea) {
   window.resize(640, 480);
   window.show();
   for (int i = 0; i < 4; ++i) {
@@ -225,17 +233,31 @@ TEST_F(MainWindowBase, TilingKeepsEveryChildAtItsMinimumSize) {
   }
   for (QAction* tile : {window.mnuWindowVertical, window.mnuWindowHorizontal}) {
     SCOPED_TRACE(tile->text().toStdString());
+    const bool belowEachOther = tile == window.mnuWindowVertical;
+    EXPECT_EQ(tile->text(), belowEachOther ? "Untereinander" : "Nebeneinander");
     tile->trigger();
     Settle();
+    const QRect area = window.MdiArea().viewport()->rect();
     const QList<QMdiSubWindow*> subs = window.MdiArea().subWindowList();
-    for (const QMdiSubWindow* sub : subs) {
+    for (qsizetype i = 0; i < subs.size(); ++i) {
+      const QMdiSubWindow* sub = subs[i];
       EXPECT_GE(sub->width(), sub->minimumSizeHint().width());
       EXPECT_GE(sub->height(), sub->minimumSizeHint().height());
       EXPECT_GE(sub->widget()->width(), 250);
       EXPECT_GE(sub->widget()->height(), 150);
-      for (const QMdiSubWindow* other : subs)
-        EXPECT_TRUE(sub == other || !sub->geometry().intersects(other->geometry()));
+      EXPECT_TRUE(area.contains(sub->geometry())) << "no scroll bar";
+      if (i == 0) continue;
+      const QRect before = subs[i - 1]->geometry();
+      if (belowEachOther) {
+        EXPECT_GT(sub->y(), before.y());
+        EXPECT_EQ(sub->x(), before.x());
+      } else {
+        EXPECT_GT(sub->x(), before.x());
+        EXPECT_EQ(sub->y(), before.y());
+      }
     }
+    EXPECT_FALSE(window.MdiArea().verticalScrollBar()->isVisible());
+    EXPECT_FALSE(window.MdiArea().horizontalScrollBar()->isVisible());
   }
 }
 

@@ -42,12 +42,8 @@ TEST(FormMetrics, UnreadableWordsKeepTheirValues) {
     const char* Expected;
   };
   const std::vector<TCase> cases = {
-      {"100;50", "100;50;640;480;1"},
-      {"1;2;3;4;7", "1;2;3;4;1"},
-      {"1;2;3;4;-1", "1;2;3;4;1"},
-      {"1;2;3;4;2", "1;2;3;4;2"},
-      {"x;2;3.5;4;0", "10;2;640;4;0"},
-      {"", "10;20;640;480;1"},
+      {"100;50", "100;50;640;480;1"},   {"1;2;3;4;7", "1;2;3;4;1"},      {"1;2;3;4;-1", "1;2;3;4;1"},
+      {"1;2;3;4;2", "1;2;3;4;2"},       {"x;2;3.5;4;0", "10;2;640;4;0"}, {"", "10;20;640;480;1"},
       {" -5 ; 6 ;7;8;0", "-5;6;7;8;0"},
   };
   for (const TCase& c : cases) {
@@ -139,7 +135,7 @@ TEST_F(FormBase, StoringAndRestoringAgreeWhateverTheFrame) {
   // Also places where the frame reaches beyond the screen's top or right and bottom.
   const QString places[] = {
       "100;80;320;240;0", "5;10;320;240;0",
-      QStringLiteral("%1;%2;320;240;0").arg(ScreenArea().right() - 100).arg(ScreenArea().bottom() - 100)};
+      QStringLiteral("%1;%2;320;240;0").arg(ScreenArea().right() - 200).arg(ScreenArea().bottom() - 150)};
   for (const auto& frame : frames)
     for (const QString& place : places) {
       SCOPED_TRACE(QStringLiteral("frame %1;%2 at once %3")
@@ -192,15 +188,48 @@ TEST_F(FormBase, MaximisedWindowKeepsItsNormalBounds) {
   EXPECT_EQ(PlaceOf(*again), "50;60;320;240");
 }
 
-TEST_F(FormBase, MaximisedWindowWithoutStoredBoundsStoresTheMaximisedOnes) {
+// Maximise, quit, restart, restore: the window returns to where it was before it was
+// maximised, not to a place stored in an older session; for a framed top-level window
+// and an MDI child alike.
+TEST_F(FormBase, AMaximiseRoundTripRestoresThePlaceBeforeMaximising) {
+  const TSimulatedFrame windowManager(QMargins(4, 30, 4, 4), false);
+  StoreMetrics("Probe", "50;60;320;240;0");  // an older session's
+  auto form = NewForm();
+  form->show();
+  QCoreApplication::processEvents();
+  form->setGeometry(200, 150, 330, 250);
+  form->showMaximized();
+  QCoreApplication::processEvents();
+  form->close();
+  EXPECT_EQ(StoredMetrics("Probe"), "200;150;330;250;2");
+  auto again = NewForm();
+  again->show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(again->isMaximized());
+  again->showNormal();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(PlaceOf(*again), "200;150;330;250");
+
+  QMdiArea area;
+  area.resize(800, 600);
+  area.show();
+  StoreMetrics("Probe", "20;30;300;200;0");
+  QMdiSubWindow* sub = area.addSubWindow(NewForm().release());
+  sub->show();
+  sub->setGeometry(100, 80, 310, 210);
+  sub->showMaximized();
+  sub->close();
+  EXPECT_EQ(StoredMetrics("Probe"), "100;80;310;210;2");
+}
+
+TEST_F(FormBase, MaximisedWindowWithoutStoredBoundsStoresThoseBeforeMaximising) {
   auto form = NewForm();
   form->show();
   form->showMaximized();
   QCoreApplication::processEvents();  // the platform takes the new state
-  const QString maximised = PlaceOf(*form);
-  ASSERT_NE(maximised, "30;40;300;200");
+  ASSERT_NE(PlaceOf(*form), "30;40;300;200");
   form->close();
-  EXPECT_EQ(StoredMetrics("Probe"), maximised + ";2");
+  EXPECT_EQ(StoredMetrics("Probe"), "30;40;300;200;2");
 }
 
 TEST_F(FormBase, MinimisedWindowReopensNormal) {
@@ -222,6 +251,9 @@ TEST_F(FormBase, PlaceOffEveryScreenBecomesAFullyVisibleOne) {
       {QStringLiteral("5000;4000;320;240;0"), QSize(320, 240)},
       {QStringLiteral("-900;-700;320;240;0"), QSize(320, 240)},
       {QStringLiteral("-9000;10;9000;9000;0"), QSize()},
+      // Mostly off screen, or the title bar above it: as good as lost.
+      {QStringLiteral("-250;100;320;240;0"), QSize(320, 240)},
+      {QStringLiteral("100;-20;320;240;0"), QSize(320, 240)},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Stored.toStdString());
@@ -235,10 +267,10 @@ TEST_F(FormBase, PlaceOffEveryScreenBecomesAFullyVisibleOne) {
     else
       EXPECT_EQ(form->size(), c.Size);
   }
-  StoreMetrics("Probe", "-20;-10;320;240;0");  // partly visible: the user's choice stays
+  StoreMetrics("Probe", "-100;100;320;240;0");  // mostly visible, title bar too: the user's choice stays
   auto form = NewForm();
   form->show();
-  EXPECT_EQ(PlaceOf(*form), "-20;-10;320;240");
+  EXPECT_EQ(PlaceOf(*form), "-100;100;320;240");
 }
 
 TEST_F(FormBase, StoredSizeTooSmallToSeeKeepsTheDesignedOne) {
@@ -246,11 +278,8 @@ TEST_F(FormBase, StoredSizeTooSmallToSeeKeepsTheDesignedOne) {
     const char* Stored;
     QSize Size;  // expected
   } cases[] = {
-      {"40;50;0;0;0", QSize(300, 200)},
-      {"40;50;-500;-500;0", QSize(300, 200)},
-      {"40;50;1;240;0", QSize(300, 240)},
-      {"40;50;320;31;0", QSize(320, 200)},
-      {"40;50;32;32;0", QSize(32, 32)},
+      {"40;50;0;0;0", QSize(300, 200)},    {"40;50;-500;-500;0", QSize(300, 200)}, {"40;50;1;240;0", QSize(300, 240)},
+      {"40;50;320;31;0", QSize(320, 200)}, {"40;50;32;32;0", QSize(32, 32)},
   };
   for (const auto& c : cases) {
     StoreMetrics("Probe", c.Stored);

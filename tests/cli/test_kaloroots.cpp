@@ -244,7 +244,9 @@ TEST(KaloRoots, ErrorsAndUsage) {
   }
   const Result syntax = Kaloroots({"--function", "sin(x"});
   EXPECT_EQ(syntax.code, 1);
-  EXPECT_TRUE(syntax.err.startsWith("Fehler in LoadScriptFromString(): Syntaxfehler in Script "))
+  EXPECT_TRUE(
+      syntax.err.startsWith("Eine Klammer ist nicht geschlossen: zu jedem '(' gehört ein ')'.\r\n"
+                            "Fehler in LoadScriptFromString(): Syntaxfehler in Script "))
       << syntax.err.toStdString();
 }
 

@@ -4,7 +4,12 @@
 #include "qorKaloToolsProgram.h"
 
 #include "qorException.h"
+#include "qorTestModal.h"
 #include "qorTestWidgets.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMessageBox>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -74,10 +79,54 @@ TEST_F(FunctionAnalysisMain, FirstRootFindingWindowOpensCalculated) {
   auto* form = qobject_cast<TfrmRootFinding2D*>(window.MdiArea().subWindowList()[0]->widget());
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(form->FormName(), "RootFinding");
-  EXPECT_EQ(form->windowTitle(), "Nullstelle suchen");
+  EXPECT_EQ(form->windowTitle(), "Nullstelle suchen[*]");
+  EXPECT_FALSE(form->isWindowModified());
   EXPECT_EQ(form->memRoot().RecordCount(), 4);
   EXPECT_EQ(form->memRoot().RecNo(), 0);
   EXPECT_EQ(form->RootX().size(), 4u);
+}
+
+// Answers the coming questions one after another with the buttons captioned Buttons,
+// recording their texts in Questions.
+void AnswerQuestions(QStringList Buttons, QStringList& Questions) {
+  if (Buttons.isEmpty()) return;
+  OnNextModal<QMessageBox>([Buttons, &Questions](QMessageBox* Box) mutable {
+    Questions << Box->text();
+    const QString answer = Buttons.takeFirst();
+    AnswerQuestions(Buttons, Questions);
+    for (QAbstractButton* button : Box->buttons())
+      if (button->text() == answer) button->click();
+  });
+}
+
+// "Beenden" closes every window as if closed by hand: an edited one asks, and
+// "Abbrechen" keeps the program and the windows from there on open.
+TEST_F(FunctionAnalysisMain, QuittingAsksOncePerEditedWindow) {
+  TfrmFunctionAnalysisMain window(&NewRootFinding2DWindow);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.MdiArea().subWindowList().size() == 1; }));
+  window.actRootFinding2D->trigger();
+  window.actRootFinding2D->trigger();
+  const QList<QMdiSubWindow*> subs = window.MdiArea().subWindowList();
+  ASSERT_EQ(subs.size(), 3);
+  for (int i : {1, 2}) {
+    auto* fct = subs[i]->widget()->findChild<QLineEdit*>("txtFct");
+    fct->selectAll();
+    QTest::keyClicks(fct, QStringLiteral("x - %1").arg(i));
+  }
+  QStringList questions;
+  AnswerQuestions({"Abbrechen"}, questions);
+  window.actAppExit->trigger();
+  EXPECT_EQ(questions, QStringList{"Änderungen an 'Nullstelle suchen' speichern?"});
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.MdiArea().subWindowList().size(), 2) << "the unedited window before it closed";
+
+  questions.clear();
+  AnswerQuestions({"Verwerfen", "Verwerfen"}, questions);
+  window.actAppExit->trigger();
+  EXPECT_EQ(questions.size(), 2);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(window.MdiArea().subWindowList().isEmpty());
 }
 
 TEST_F(FunctionAnalysisMain, InformationDialogAddsTheNumericsPage) {

@@ -1,12 +1,11 @@
-#include "qorTestSupport.h"
 #include "KaloRootCalculation.h"
 #include "LuaLib.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
+#include "qorTestSupport.h"
 
 #include <gtest/gtest.h>
-
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -33,12 +32,13 @@ struct Workspace {
     DefineRootTable(roots);
     roots.Open();
   }
-  TKaloCalculationInput Input(const QString& fct, Extended xMin = -2.5L, Extended xMax = 2.5L,
-                              int n = 200) const {
+  TKaloCalculationInput Input(const QString& fct, Extended xMin = -2.5L, Extended xMax = 2.5L, int n = 200) const {
     return {fct, xMin, xMax, n};
   }
   void Run(const TKaloCalculationInput& input, bool* plotted = nullptr) {
-    calc.Execute(input, [plotted] { if (plotted) *plotted = true; });
+    calc.Execute(input, [plotted] {
+      if (plotted) *plotted = true;
+    });
   }
   QString Text(const char* field, int row) const { return roots.FieldByName(field).DisplayTextAt(row); }
   QVariant Value(const char* field, int row) const { return roots.FieldByName(field).ValueAt(row); }
@@ -52,8 +52,7 @@ TEST(KaloRootCalculation, DefaultTaskGivesFourZeroinRoots) {
   w.Run(w.Input(DefaultPolynomial), &plotted);
   EXPECT_TRUE(plotted);
   ASSERT_EQ(w.calc.ValueX().size(), 200u);
-  for (int i : {0, 1, 117, 199})
-    EXPECT_EQ(w.calc.ValueX()[i], i * (5.0L / 199) + -2.5L) << "node " << i;
+  for (int i : {0, 1, 117, 199}) EXPECT_EQ(w.calc.ValueX()[i], i * (5.0L / 199) + -2.5L) << "node " << i;
   ASSERT_EQ(w.roots.RecordCount(), 4);
   const double expected[] = {-2.4051, -0.2860, 0.4518, 2.3192};
   for (int row = 0; row < 4; ++row) {
@@ -162,7 +161,11 @@ TEST(KaloRootCalculation, FailuresLeaveThePreviousResults) {
     ADD_FAILURE() << "no compile error";
   } catch (const Exception& e) {
     const std::string msg = e.Message();
-    EXPECT_EQ(msg.rfind("Fehler in LoadScriptFromString(): Syntaxfehler in Script ", 0), 0u) << msg;
+    EXPECT_EQ(msg.rfind("Eine Klammer ist nicht geschlossen: zu jedem '(' gehört ein ')'.\r\n"
+                        "Fehler in LoadScriptFromString(): Syntaxfehler in Script ",
+                        0),
+              0u)
+        << msg;
     EXPECT_NE(msg.find("function fct(x) return (sin(x); end;"), std::string::npos) << msg;
   }
   EXPECT_FALSE(plotted);
@@ -238,36 +241,82 @@ TEST(KaloRootCalculation, EveryRowSaysWhatItFound) {
     std::vector<TExpectedRow> rows;
     const char* noValue;  // the start of NoValueMessage
   } cases[] = {
-      {"tan: three roots, two poles", "tan(x)", -4, 4, 100, false,
-       {{K::Root, MethodZeroin, -pi, 1E-15L}, {K::Pole, MethodZeroin, 0, 0, pole},
-        {K::Root, MethodZeroin, 0, 1E-15L}, {K::Pole, MethodZeroin, 0, 0, pole},
-        {K::Root, MethodZeroin, pi, 1E-15L}}, ""},
-      {"1/(x - 0.3): a pole where Zeroin's arithmetic breaks down", "1/(x - 0.3)", -1, 1, 20, false,
-       {{K::Pole, MethodZeroin, 0, 0, pole}}, ""},
-      {"(x-1)/(x-2): a root and a pole", "(x - 1)/(x - 2)", 0, 3, 20, false,
-       {{K::Root, MethodZeroin, 1, 1E-15L}, {K::Pole, MethodZeroin, 0, 0, pole}}, ""},
-      {"a step across zero", "x < 0 and -1 or 1", -1, 1, 10, false,
-       {{K::Jump, MethodZeroin, 0, 0, jump}}, ""},
+      {"tan: three roots, two poles",
+       "tan(x)",
+       -4,
+       4,
+       100,
+       false,
+       {{K::Root, MethodZeroin, -pi, 1E-15L},
+        {K::Pole, MethodZeroin, 0, 0, pole},
+        {K::Root, MethodZeroin, 0, 1E-15L},
+        {K::Pole, MethodZeroin, 0, 0, pole},
+        {K::Root, MethodZeroin, pi, 1E-15L}},
+       ""},
+      {"1/(x - 0.3): a pole where Zeroin's arithmetic breaks down",
+       "1/(x - 0.3)",
+       -1,
+       1,
+       20,
+       false,
+       {{K::Pole, MethodZeroin, 0, 0, pole}},
+       ""},
+      {"(x-1)/(x-2): a root and a pole",
+       "(x - 1)/(x - 2)",
+       0,
+       3,
+       20,
+       false,
+       {{K::Root, MethodZeroin, 1, 1E-15L}, {K::Pole, MethodZeroin, 0, 0, pole}},
+       ""},
+      {"a step across zero", "x < 0 and -1 or 1", -1, 1, 10, false, {{K::Jump, MethodZeroin, 0, 0, jump}}, ""},
       {"a steep root", "atan(1e6*x)", -1, 1, 50, false, {{K::Root, MethodZeroin, 0, 1E-15L}}, ""},
-      {"a steep root of high degree", "1e10*x^101 - 1", 0, 1, 30, false,
-       {{K::Root, MethodZeroin, std::pow(1E-10L, 1.0L / 101), 1E-15L}}, ""},
-      {"x^2 with 10 nodes: touching root found when asked", "x^2", -1, 1, 10, true,
-       {{K::Touching, MethodMinimum, 0, 1E-15L}}, ""},
+      {"a steep root of high degree",
+       "1e10*x^101 - 1",
+       0,
+       1,
+       30,
+       false,
+       {{K::Root, MethodZeroin, std::pow(1E-10L, 1.0L / 101), 1E-15L}},
+       ""},
+      {"x^2 with 10 nodes: touching root found when asked",
+       "x^2",
+       -1,
+       1,
+       10,
+       true,
+       {{K::Touching, MethodMinimum, 0, 1E-15L}},
+       ""},
       {"x^2 with 10 nodes: without the search, none", "x^2", -1, 1, 10, false, {}, ""},
-      {"a double root between nodes", "(x - 2)^2*(x + 1)", -3, 4, 40, true,
-       {{K::Root, MethodZeroin, -1, 1E-15L}, {K::Touching, MethodMinimum, 2, 1E-7L}}, ""},
+      {"a double root between nodes",
+       "(x - 2)^2*(x + 1)",
+       -3,
+       4,
+       40,
+       true,
+       {{K::Root, MethodZeroin, -1, 1E-15L}, {K::Touching, MethodMinimum, 2, 1E-7L}},
+       ""},
       {"a positive minimum of 1E-12 is no root", "x^2 + 1E-12", -1, 1, 10, true, {}, ""},
-      {"x^2 + 1E-5: the secant method says why it found nothing", "x^2 + 1E-5", -1, 1, 200, true,
-       {{K::None, MethodSecant, 0, 0, secantGaveUp}, {K::None, MethodSecant, 0, 0, secantGaveUp},
-        {K::None, MethodSecant, 0, 0, secantGaveUp}}, ""},
+      {"x^2 + 1E-5: the secant method says why it found nothing",
+       "x^2 + 1E-5",
+       -1,
+       1,
+       200,
+       true,
+       {{K::None, MethodSecant, 0, 0, secantGaveUp},
+        {K::None, MethodSecant, 0, 0, secantGaveUp},
+        {K::None, MethodSecant, 0, 0, secantGaveUp}},
+       ""},
       {"f = x far below the zero bound: no pairs", "x", 1E-320L, 2E-320L, 200, false, {}, ""},
-      {"a root far below the zero bound", "x - 1.5e-320", 1E-320L, 2E-320L, 200, false,
-       {{K::Root, MethodZeroin, 1.5E-320L, 1E-322L}}, ""},
+      {"a root far below the zero bound",
+       "x - 1.5e-320",
+       1E-320L,
+       2E-320L,
+       200,
+       false,
+       {{K::Root, MethodZeroin, 1.5E-320L, 1E-322L}},
+       ""},
       {"a one-point range is one row", "x - 1", 1, 1, 200, false, {{K::Root, MethodLowerEndIsRoot, 1, 0}}, ""},
-      {"a typo: no value anywhere", "sinn(x)", -2.5L, 2.5L, 200, false, {},
-       "Die Funktion hat an keiner Stützstelle einen Wert. Erster Fehler bei x = -2.5: "},
-      {"no value on the whole range", "sqrt(x)", -2, -1, 200, false, {},
-       "Die Funktion hat an keiner Stützstelle einen Wert. Bei x = -2 ist f(x) = nan."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -286,20 +335,58 @@ TEST(KaloRootCalculation, EveryRowSaysWhatItFound) {
       EXPECT_EQ(got.RootExists, root);
       EXPECT_EQ(w.Text(RootField::RootExists, static_cast<int>(i)), root ? "X" : "");
       if (root) {
-        EXPECT_NEAR(static_cast<double>(got.xRoot), static_cast<double>(want.root), static_cast<double>(want.tolerance));
+        EXPECT_NEAR(static_cast<double>(got.xRoot), static_cast<double>(want.root),
+                    static_cast<double>(want.tolerance));
         EXPECT_TRUE(std::fmin(c.xMin, c.xMax) <= got.xRoot && got.xRoot <= std::fmax(c.xMin, c.xMax));
         EXPECT_EQ(got.ResultMessage, "");
       } else {
         EXPECT_EQ(got.ResultMessage.rfind(want.message, 0), 0u) << got.ResultMessage;
       }
     }
-    EXPECT_EQ(w.calc.RootX().size(),
-              static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return r.RootExists; })))
+    EXPECT_EQ(w.calc.RootX().size(), static_cast<std::size_t>(std::count_if(
+                                         rows.begin(), rows.end(), [](const auto& r) { return r.RootExists; })))
         << "the plot circles roots only";
     if (*c.noValue == 0)
       EXPECT_EQ(w.calc.NoValueMessage(), "");
     else
-      EXPECT_TRUE(w.calc.NoValueMessage().startsWith(QString::fromUtf8(c.noValue))) << w.calc.NoValueMessage().toStdString();
+      EXPECT_TRUE(w.calc.NoValueMessage().startsWith(QString::fromUtf8(c.noValue)))
+          << w.calc.NoValueMessage().toStdString();
+  }
+}
+
+// A function without a value at any node is an error, raised before the results of
+// the calculation before are replaced, with a plain sentence first where there is one.
+TEST(KaloRootCalculation, NoValueAnywhereRaisesAndKeepsThePreviousResults) {
+  const struct {
+    const char* name;
+    QString fct;
+    Extended xMin, xMax;
+    const char* message;  // the start of the message
+  } cases[] = {
+      {"a typo", "sinn(x)", -2.5L, 2.5L,
+       "Der Name 'sinn' ist unbekannt. Erlaubt sind x und abs, acos, asin, atan, ceil, cos, cosh, deg, exp, floor, "
+       "fmod, frexp, ldexp, log, log10, max, min, pi, pow, rad, sin, sinh, sqrt, tan, tanh.\r\n"
+       "Die Funktion hat an keiner Stützstelle einen Wert. Erster Fehler bei x = -2.5: "},
+      {"no value on the whole range", "sqrt(x)", -2, -1,
+       "Die Funktion hat an keiner Stützstelle einen Wert. Bei x = -2 ist f(x) = nan."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Workspace w;
+    w.Run(w.Input(DefaultPolynomial));
+    const kaloREALVector valuesBefore = w.calc.ValueY();
+    bool plotted = false;
+    try {
+      w.Run(w.Input(c.fct, c.xMin, c.xMax), &plotted);
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message().rfind(c.message, 0), 0u) << e.Message();
+      EXPECT_EQ(QString::fromStdString(e.Message()), w.calc.NoValueMessage());
+    }
+    EXPECT_FALSE(plotted);
+    EXPECT_EQ(w.calc.ValueY(), valuesBefore);
+    EXPECT_EQ(w.roots.RecordCount(), 4);
+    EXPECT_EQ(w.calc.RootX().size(), 4u);
   }
 }
 
@@ -329,11 +416,21 @@ TEST(KaloRootCalculation, EvaluationBudgetFromTextTakesSecondsInRange) {
     const char* text;
     std::optional<milliseconds> budget;
   } cases[] = {
-      {"10", milliseconds(10000)}, {" 2.5 ", milliseconds(2500)}, {"0,2", milliseconds(200)},
-      {"0.001", milliseconds(1)},  {"86400", milliseconds(86400000)},
-      {"", std::nullopt},          {"abc", std::nullopt},   {"0", std::nullopt},   {"-1", std::nullopt},
-      {"0.0004", std::nullopt},    {"86401", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt},
-      {"1e400", std::nullopt},     {"2 s", std::nullopt},
+      {"10", milliseconds(10000)},
+      {" 2.5 ", milliseconds(2500)},
+      {"0,2", milliseconds(200)},
+      {"0.001", milliseconds(1)},
+      {"86400", milliseconds(86400000)},
+      {"", std::nullopt},
+      {"abc", std::nullopt},
+      {"0", std::nullopt},
+      {"-1", std::nullopt},
+      {"0.0004", std::nullopt},
+      {"86401", std::nullopt},
+      {"nan", std::nullopt},
+      {"inf", std::nullopt},
+      {"1e400", std::nullopt},
+      {"2 s", std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -439,8 +536,8 @@ TRecordedCalculation RecordCalculation(const QString& Expression, Extended xMin,
   Workspace w;
   TScriptFunction function;
   function.setWatcher(Watcher);
-  function.LoadScriptFromString("calls = {}\r\nfunction fct(x)\r\n  calls[#calls + 1] = x\r\n  return (" +
-                                Expression + ")\r\nend");
+  function.LoadScriptFromString("calls = {}\r\nfunction fct(x)\r\n  calls[#calls + 1] = x\r\n  return (" + Expression +
+                                ")\r\nend");
   function.PrepareFunction("fct");
   TRecordedCalculation r;
   try {
@@ -523,8 +620,7 @@ TEST(KaloRootCalculation, SameEvaluationsAndResultsAsRecorded) {
     EXPECT_EQ(error, c.error);
     // Watched for a cancel and reporting progress, the calculation is the same.
     std::atomic<bool> cancel = false;
-    const TRecordedCalculation watched =
-        RecordCalculation(c.expression, c.xMin, c.xMax, c.n, {&cancel, [](int) {}});
+    const TRecordedCalculation watched = RecordCalculation(c.expression, c.xMin, c.xMax, c.n, {&cancel, [](int) {}});
     EXPECT_EQ(watched.CallsFingerprint, c.callsFingerprint);
     EXPECT_EQ(watched.ResultsFingerprint, c.resultsFingerprint);
   }

@@ -17,8 +17,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QMimeData>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTableView>
@@ -38,9 +38,7 @@ class RootFinding2D : public TWidgetTest {
 protected:
   static QLineEdit* Fct(QWidget& w) { return Child<QLineEdit>(w, "txtFct"); }
   static TqorNumEdit* Nodes(QWidget& w) { return Child<TqorNumEdit>(w, "txtNodeCount"); }
-  static QString Detail(QWidget& w, const char* Field) {
-    return Child<QLineEdit>(w, Field)->text();
-  }
+  static QString Detail(QWidget& w, const char* Field) { return Child<QLineEdit>(w, Field)->text(); }
   static void Enter(QWidget* Field) { SendKey(Field, Qt::Key_Return, "\r"); }
   static void SetText(QLineEdit* Field, const QString& Text) {
     Field->clear();
@@ -72,8 +70,8 @@ protected:
 
   // The folder stored as "RecentPlaces" / "Graphic", "" when none is.
   static QString StoredGraphicPlace() {
-    const auto value = TqorIniRegistry(TqorIniRegistry::UserFileName())
-                           .ReadValue(FormsKey() + "\\RecentPlaces", "Graphic");
+    const auto value =
+        TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\RecentPlaces", "Graphic");
     return value ? std::get<QString>(*value) : QString();
   }
   // Saves the graphic of w with the dialog answering FileName.
@@ -99,7 +97,8 @@ const QStringList CalculationBusyTexts = {
 
 TEST_F(RootFinding2D, NewWindowShowsTheDefaultTaskCalculated) {
   TfrmRootFinding2D w;
-  EXPECT_EQ(w.windowTitle(), "Nullstelle suchen");
+  EXPECT_EQ(w.windowTitle(), "Nullstelle suchen[*]");
+  EXPECT_FALSE(w.isWindowModified());
   EXPECT_EQ(w.FormName(), "RootFinding");
   EXPECT_EQ(Fct(w)->text(), DefaultPolynomial);
   EXPECT_FALSE(Fct(w)->isReadOnly());
@@ -135,24 +134,17 @@ TEST_F(RootFinding2D, ActionsCarryTheirCaptionsHintsAndShortcuts) {
     QKeySequence shortcut;
     bool enabled;
   } actions[] = {
-      {"actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", QKeySequence("Ctrl+P"),
-       false},
-      {"actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", QKeySequence("F5"),
-       true},
-      {"actCopyGraphic", "Grafik &Kopieren",
-       "Grafik als Windows Metafile in die Zwischenablage kopieren", QKeySequence(), true},
-      {"actSaveGraphic", "Grafik &Speichern ...", "Grafik als Windows Metafile speichern",
+      {"actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", QKeySequence("Ctrl+P"), false},
+      {"actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", QKeySequence("F5"), true},
+      {"actCopyGraphic", "Grafik &Kopieren", "Grafik als Windows Metafile in die Zwischenablage kopieren",
        QKeySequence(), true},
-      {"actSaveValues", "Funktions&werte Speichern ...", "Funktionswerte in Textdatei speichern",
-       QKeySequence(), true},
-      {"actSaveRoots", "&Nullstellen Speichern ...", "Nullstellen als Textdatei speichern",
-       QKeySequence(), true},
-      {"actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern",
-       QKeySequence("Ctrl+S"), true},
-      {"actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", QKeySequence("Ctrl+O"),
+      {"actSaveGraphic", "Grafik &Speichern ...", "Grafik als Windows Metafile speichern", QKeySequence(), true},
+      {"actSaveValues", "Funktions&werte Speichern ...", "Funktionswerte in Textdatei speichern", QKeySequence(), true},
+      {"actSaveRoots", "&Nullstellen Speichern ...", "Nullstellen als Textdatei speichern", QKeySequence(), true},
+      {"actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern", QKeySequence("Ctrl+S"),
        true},
-      {"actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten", QKeySequence(),
-       true},
+      {"actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", QKeySequence("Ctrl+O"), true},
+      {"actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten", QKeySequence(), true},
       {"actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", QKeySequence("Backspace"), false},
       {"actCopyRoots", "Nullstellen k&opieren",
        "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", QKeySequence::Copy, true},
@@ -211,11 +203,13 @@ TEST_F(RootFinding2D, NodeCountIsKeptBetweenTenAndTenThousand) {
 TEST_F(RootFinding2D, AFailedCalculationIsShownAndKeepsThePreviousResults) {
   TfrmRootFinding2D w;
   const kaloREALVector rootX = w.RootX();
+  const int graphs = GraphCount(w);
   busyTexts.clear();
   SetText(Fct(w), "sin(x");
   Enter(Fct(w));
   ASSERT_EQ(shownErrors.size(), 1);
   EXPECT_EQ(shownErrors[0],
+            "Eine Klammer ist nicht geschlossen: zu jedem '(' gehört ein ')'.\r\n"
             "Fehler in LoadScriptFromString(): Syntaxfehler in Script "
             "\"function fct(x) return (sin(x); end;\"\r\n"
             "Fehlermeldung: [string \"function fct(x) return (sin(x); end;\"]:1: "
@@ -225,14 +219,24 @@ TEST_F(RootFinding2D, AFailedCalculationIsShownAndKeepsThePreviousResults) {
   EXPECT_EQ(w.RootX(), rootX);
   EXPECT_EQ(Detail(w, "xRoot"), "-2.4051429");
 
+  // A function without any value keeps the results shown, as one that does not compile.
+  SetText(Fct(w), "sinn(x)");
+  Enter(Fct(w));
+  ASSERT_EQ(shownErrors.size(), 2);
+  EXPECT_TRUE(shownErrors[1].startsWith("Der Name 'sinn' ist unbekannt. Erlaubt sind x und abs, "))
+      << shownErrors[1].toStdString();
+  EXPECT_EQ(w.memRoot().RecordCount(), 4);
+  EXPECT_EQ(w.RootX(), rootX);
+  EXPECT_EQ(GraphCount(w), graphs);
+
   SetText(Fct(w), "sin(x)");
   Enter(Fct(w));
-  EXPECT_EQ(shownErrors.size(), 1);
+  EXPECT_EQ(shownErrors.size(), 2);
   EXPECT_EQ(w.memRoot().RecordCount(), 1) << "the window is still usable";
   EXPECT_EQ(Detail(w, "xRoot"), "0.0000000");
 }
 
-TEST_F(RootFinding2D, AFullScriptShowsItsNameReadOnlyUntilItIsSimpleAgain) {
+TEST_F(RootFinding2D, AFullScriptShowsItsNameOrItselfUntilAnExpressionIsTypedOverIt) {
   TfrmRootFinding2D w;
   const QColor normal = Fct(w)->palette().color(QPalette::Base);
   TKaloPersistFunction& function = w.RootFinder().RootFunction();
@@ -245,9 +249,7 @@ TEST_F(RootFinding2D, AFullScriptShowsItsNameReadOnlyUntilItIsSimpleAgain) {
   w.RootFinder().setNodeCount(50);
   w.RefreshFields();
   EXPECT_EQ(Fct(w)->text(), "Gerade");
-  EXPECT_TRUE(Fct(w)->isReadOnly());
-  EXPECT_EQ(Fct(w)->palette().color(QPalette::Base),
-            QApplication::palette().color(QPalette::ToolTipBase));
+  EXPECT_EQ(Fct(w)->palette().color(QPalette::Base), QApplication::palette().color(QPalette::ToolTipBase));
   EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "-1.00000");
   EXPECT_EQ(Nodes(w)->text(), "50");
 
@@ -258,12 +260,17 @@ TEST_F(RootFinding2D, AFullScriptShowsItsNameReadOnlyUntilItIsSimpleAgain) {
   w.TakeFields();
   EXPECT_EQ(function.FunctionScript(), script);
 
-  function.setSimpleScript(true);
-  function.setFunctionScript("cos(x)");
+  w.RootFinder().setName("");
   w.RefreshFields();
-  EXPECT_EQ(Fct(w)->text(), "cos(x)");
-  EXPECT_FALSE(Fct(w)->isReadOnly());
+  EXPECT_EQ(Fct(w)->text(), script) << "without a name the field shows what is calculated";
+
+  Fct(w)->selectAll();
+  TypeText(Fct(w), "cos(x)");
+  EXPECT_TRUE(function.SimpleScript()) << "typing over the script makes the task an expression";
   EXPECT_EQ(Fct(w)->palette().color(QPalette::Base), normal);
+  Enter(Fct(w));
+  EXPECT_EQ(function.FunctionScript(), "cos(x)");
+  EXPECT_EQ(Detail(w, "xRoot"), "1.5707963");
 }
 
 TEST_F(RootFinding2D, TakeFieldsGivesTheTaskWhatTheFieldsShow) {
@@ -455,7 +462,7 @@ TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {
   const TqorFileDialogRequest& first = requests[0];
   EXPECT_TRUE(first.Save);
   EXPECT_EQ(first.Parent, &w);
-  EXPECT_EQ(first.Title, "Grafik speichern");
+  EXPECT_EQ(first.Title, "Grafik speichern unter");
   EXPECT_EQ(first.Filters, QStringList({"Windows Metafile Grafik (*.wmf)", "SVG-Grafik (*.svg)", "PNG-Bild (*.png)",
                                         "PDF-Dokument (*.pdf)", "Alle Dateien (*)"}));
   EXPECT_EQ(first.DefaultSuffix, "wmf");
@@ -490,8 +497,9 @@ TEST_F(RootFinding2DSave, AFailedSaveIsShownAndTheWindowGoesOn) {
   TfrmRootFinding2D w;
   Save(w, "/nonexistent/Polynom.wmf");
   ASSERT_EQ(shownErrors.size(), 1);
-  EXPECT_EQ(shownErrors[0], "Die Datei '/nonexistent/Polynom.wmf' kann nicht geschrieben werden: "
-                            "Das Verzeichnis existiert nicht.");
+  EXPECT_EQ(shownErrors[0],
+            "Die Datei '/nonexistent/Polynom.wmf' kann nicht geschrieben werden: "
+            "Das Verzeichnis existiert nicht.");
   EXPECT_EQ(busyTexts, QStringList({"Grafik wird abgespeichert ...", ""}));
   EXPECT_EQ(StoredGraphicPlace(), "") << "only a written graphic moves the remembered folder";
 

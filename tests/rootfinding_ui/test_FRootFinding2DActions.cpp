@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 
 #include <cmath>
 #include <functional>
@@ -32,10 +34,8 @@ namespace {
 QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 const QString DataDir = QStringLiteral(QOR_TEST_DATA);
-const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.xml)",
-                                 "Alle Dateien (*)"};
-const QStringList TextFilters = {"Text mit Trennzeichen (*.csv)", "Textdatei (*.txt)",
-                                 "Alle Dateien (*)"};
+const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.xml)", "Alle Dateien (*)"};
+const QStringList TextFilters = {"Text mit Trennzeichen (*.csv)", "Textdatei (*.txt)", "Alle Dateien (*)"};
 
 // A window whose file dialogs the test answers: each request is recorded and answered
 // with the next name of answers (the empty text cancels). Busy texts are recorded,
@@ -44,6 +44,7 @@ class RootFinding2DActions : public TWidgetTest {
 protected:
   void SetUp() override {
     TWidgetTest::SetUp();
+    ASSERT_TRUE(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
     FSavedDialog = SetFileDialog([this](const TqorFileDialogRequest& Request) {
       requests.push_back(Request);
       if (answers.isEmpty()) {
@@ -75,9 +76,7 @@ protected:
     for (const QAction* action : Menu.actions()) captions << action->text();
     return captions;
   }
-  static QStringList RecentCaptions(TfrmRootFinding2D& w) {
-    return Captions(*Child<QMenu>(w, "mnuPopFileList"));
-  }
+  static QStringList RecentCaptions(TfrmRootFinding2D& w) { return Captions(*Child<QMenu>(w, "mnuPopFileList")); }
   // Clicks the recent file entry at Index of the open button's drop-down.
   static void ClickRecent(TfrmRootFinding2D& w, int Index) {
     const QList<QAction*> entries = Child<QMenu>(w, "mnuPopFileList")->actions();
@@ -88,13 +87,17 @@ protected:
   }
   // A value stored by the window below its forms key, "" when none is.
   static QString Stored(const QString& SubKey, const QString& Name) {
-    const auto value =
-        TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
+    const auto value = TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
     return value ? std::get<QString>(*value) : QString();
   }
   static QString StoredRecentFiles() { return Stored("RootFinding", "RecentFiles"); }
   static QString StoredPlace(const QString& Name) { return Stored("RecentPlaces", Name); }
   QString Folder() const { return QDir::toNativeSeparators(dir.path()) + QDir::separator(); }
+  // The user's documents folder, where the file dialogs start.
+  static QString Documents() {
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)) +
+           QDir::separator();
+  }
   QString File(const QString& Name) const { return QDir::toNativeSeparators(dir.filePath(Name)); }
   // Answers the properties dialog that the window is about to open modally.
   static void AnswerProperties(std::function<void(TfrmRootFinding2DProperties&)> Answer) {
@@ -133,11 +136,11 @@ TEST_F(RootFinding2DActions, AFullScriptTaskSavedAndOpenedComesBackWhole) {
   ASSERT_EQ(requests.size(), 1u);
   const TqorFileDialogRequest& save = requests[0];
   EXPECT_TRUE(save.Save);
-  EXPECT_EQ(save.Title, "Funktion speichern");
+  EXPECT_EQ(save.Title, "Funktion speichern unter");
   EXPECT_EQ(save.Filters, TaskFilters);
   EXPECT_EQ(save.DefaultSuffix, "nwd");
   EXPECT_TRUE(save.ConfirmOverwrite);
-  EXPECT_EQ(save.Directory, GetAppDataFolder()) << "nothing remembered yet";
+  EXPECT_EQ(save.Directory, Documents()) << "nothing remembered yet";
   EXPECT_EQ(save.FileName, "");
   EXPECT_EQ(saving.RootFinder().Name(), "Test 1");
   EXPECT_EQ(StoredPlace("Function"), Folder());
@@ -151,7 +154,7 @@ TEST_F(RootFinding2DActions, AFullScriptTaskSavedAndOpenedComesBackWhole) {
   ASSERT_EQ(requests.size(), 2u);
   const TqorFileDialogRequest& open = requests[1];
   EXPECT_FALSE(open.Save);
-  EXPECT_EQ(open.Title, "");
+  EXPECT_EQ(open.Title, "Funktion öffnen");
   EXPECT_EQ(open.Filters, TaskFilters);
   EXPECT_EQ(open.DefaultSuffix, "nwd");
   EXPECT_EQ(open.Directory, Folder()) << "the folder saved to last";
@@ -159,7 +162,6 @@ TEST_F(RootFinding2DActions, AFullScriptTaskSavedAndOpenedComesBackWhole) {
   EXPECT_EQ(opening.RootFinder().RootFunction().ID(), saving.RootFinder().RootFunction().ID());
   QLineEdit* fct = Child<QLineEdit>(opening, "txtFct");
   EXPECT_EQ(fct->text(), "Test 1");
-  EXPECT_TRUE(fct->isReadOnly());
   EXPECT_EQ(Child<QLineEdit>(opening, "txtNodeCount")->text(), "77");
   EXPECT_EQ(opening.ValueX().size(), 77u) << "the opened task is calculated";
   ASSERT_EQ(opening.RootX().size(), 2u);
@@ -203,8 +205,7 @@ TEST_F(RootFinding2DActions, TheTaskNameIsProposedWithoutTheCharactersAFileNameC
       EXPECT_EQ(requests.back().FileName, QString::fromUtf8(c.Proposed)) << c.Name << action;
     }
   }
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Test 1.nwd"})
-      << "a cancelled dialog writes nothing";
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Test 1.nwd"}) << "a cancelled dialog writes nothing";
 }
 
 TEST_F(RootFinding2DActions, ACancelledSaveKeepsTheFieldsTakenIntoTheTask) {
@@ -218,14 +219,14 @@ TEST_F(RootFinding2DActions, ACancelledSaveKeepsTheFieldsTakenIntoTheTask) {
   EXPECT_EQ(StoredPlace("Function"), "");
 }
 
-TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsListedFirstAndChangesNothingElse) {
+TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsNotListedAndChangesNothingElse) {
   const struct {
     const char* File;
     const char* Reason;
   } cases[] = {
-      {"nodecount-zwei.nwd",
-       "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
-      {"unclosed.nwd", "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
+      {"nodecount-zwei.nwd", "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
+      {"unclosed.nwd",
+       "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
   };
   TfrmRootFinding2D w;
   SetScriptTask(w);
@@ -237,21 +238,28 @@ TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsListedFirstAndChangesNothingE
     SCOPED_TRACE(c.File);
     const QString fileName = QDir::toNativeSeparators(DataDir + "/" + c.File);
     shownErrors.clear();
+    // The typed range is an edit: opening asks first.
+    QString question;
+    OnNextModal<QMessageBox>([&question](QMessageBox* Box) {
+      question = Box->text();
+      for (QAbstractButton* button : Box->buttons())
+        if (button->text() == "Verwerfen") button->click();
+    });
     Run(w, "actOpenFunction", fileName);
+    EXPECT_EQ(question, "Änderungen an 'Nullstelle suchen' speichern?");
     EXPECT_EQ(shownErrors, QStringList{"Die Datei '" + fileName + "' " + QString::fromUtf8(c.Reason)});
     EXPECT_EQ(busyTexts, QStringList({"Funktion wird geladen ...", ""})) << c.File;
     EXPECT_TRUE(TTaskFields(w.RootFinder()) == task) << c.File;
     EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "1.5") << c.File;
     EXPECT_EQ(w.RootX(), rootX) << c.File;
     EXPECT_EQ(w.ValueX().size(), 77u) << c.File;
-    EXPECT_EQ(RecentCaptions(w).value(0), "&1 " + fileName);
-    EXPECT_TRUE(StoredRecentFiles().contains(fileName)) << c.File;
+    EXPECT_FALSE(StoredRecentFiles().contains(fileName)) << c.File;
   }
-  EXPECT_EQ(RecentCaptions(w).size(), 2);
+  EXPECT_TRUE(RecentCaptions(w).isEmpty());
   EXPECT_EQ(StoredPlace("Function"), "") << "remembered only after a successful open";
 }
 
-TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneStaysListed) {
+TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneIsTakenOff) {
   TfrmRootFinding2D w;
   Run(w, "actSaveFunction", File("a.nwd"));
   SetText(Child<QLineEdit>(w, "txtFct"), "sin(x)");
@@ -278,7 +286,8 @@ TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneStaysLis
   ClickRecent(w, 1);
   EXPECT_EQ(shownErrors,
             QStringList{"Die Datei '" + File("b.nwd") + "' kann nicht geöffnet werden: Sie existiert nicht."});
-  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("b.nwd"), "&2 " + File("a.nwd")}));
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("a.nwd")}));
+  EXPECT_FALSE(StoredRecentFiles().contains(File("b.nwd")));
   EXPECT_EQ(w.RootFinder().RootFunction().FunctionScript(), TKaloPersistFunction::DefaultFunctionScript);
   EXPECT_EQ(Child<QLineEdit>(w, "txtFct")->text(), TKaloPersistFunction::DefaultFunctionScript);
   EXPECT_EQ(StoredPlace("Function"), placeBefore) << "a recent entry changes no folder";
@@ -286,17 +295,20 @@ TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneStaysLis
   EXPECT_EQ(Captions(*open), RecentCaptions(w));
 }
 
-TEST_F(RootFinding2DActions, SavingTwiceListsTwiceAndOpeningMovesTheTopOne) {
+// One entry per file, compared by where it lies, not by how its name is written.
+TEST_F(RootFinding2DActions, AFileIsListedOnceHoweverItIsSavedOrOpened) {
   TfrmRootFinding2D w;
   Run(w, "actSaveFunction", File("x.nwd"));
   Run(w, "actSaveFunction", File("y.nwd"));
   Run(w, "actSaveFunction", File("x.nwd"));
-  const QStringList twice = {"&1 " + File("x.nwd"), "&2 " + File("y.nwd"), "&3 " + File("x.nwd")};
-  EXPECT_EQ(RecentCaptions(w), twice);
-  Run(w, "actOpenFunction", File("x.nwd"));
-  EXPECT_EQ(RecentCaptions(w), twice) << "the top entry with that name is moved, none is added";
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("x.nwd"), "&2 " + File("y.nwd")}));
   Run(w, "actOpenFunction", File("y.nwd"));
-  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("y.nwd"), "&2 " + File("x.nwd"), "&3 " + File("x.nwd")}));
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("y.nwd"), "&2 " + File("x.nwd")}));
+  ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+  const QString otherSpelling = QDir::toNativeSeparators(dir.path() + "/sub/../x.nwd");
+  Run(w, "actOpenFunction", otherSpelling);
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + otherSpelling, "&2 " + File("y.nwd")}));
+  EXPECT_EQ(StoredRecentFiles().count("x.nwd"), 1);
 }
 
 TEST_F(RootFinding2DActions, TheRecentListSurvivesARestartWhateverTheFileNamesHold) {
@@ -330,8 +342,7 @@ TEST_F(RootFinding2DActions, TheRecentListSurvivesARestartWhateverTheFileNamesHo
 TEST_F(RootFinding2DActions, ExportsWriteWhatTheBatchProgramWritesAndShareTheirFolder) {
   TfrmRootFinding2D w;
   Run(w, "actSaveValues", File("werte.csv"));
-  EXPECT_EQ(busyTexts,
-            QStringList({"Werte werden aufbereitet ...", "Werte werden abgespeichert ...", ""}));
+  EXPECT_EQ(busyTexts, QStringList({"Werte werden aufbereitet ...", "Werte werden abgespeichert ...", ""}));
   Run(w, "actSaveRoots", File("nullstellen.txt"));
   EXPECT_EQ(busyTexts, QStringList({"Werte werden abgespeichert ...", ""}));
   EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
@@ -345,11 +356,12 @@ TEST_F(RootFinding2DActions, ExportsWriteWhatTheBatchProgramWritesAndShareTheirF
   ASSERT_EQ(requests.size(), 2u);
   for (const TqorFileDialogRequest& request : requests) {
     EXPECT_TRUE(request.Save);
-    EXPECT_EQ(request.Title, "");
     EXPECT_EQ(request.Filters, TextFilters);
     EXPECT_EQ(request.DefaultSuffix, "csv");
   }
-  EXPECT_EQ(requests[0].Directory, GetAppDataFolder());
+  EXPECT_EQ(requests[0].Title, "Funktionswerte speichern unter");
+  EXPECT_EQ(requests[1].Title, "Nullstellen speichern unter");
+  EXPECT_EQ(requests[0].Directory, Documents());
   EXPECT_EQ(requests[1].Directory, Folder()) << "the roots start where the values went";
   EXPECT_EQ(StoredPlace("Values"), Folder());
   EXPECT_EQ(StoredPlace("Function"), "");
@@ -431,7 +443,8 @@ TEST_F(RootFinding2DOverwrite, YesReplacesTheRootsFileByTheValues) { SaveValuesO
 TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsStored) {
   ASSERT_TRUE(QFile(dir.filePath("datei")).open(QIODevice::WriteOnly));
   const QString fileName = File("datei/x.nwd");
-  const QString message = "Die Datei '" + fileName + "' kann nicht geschrieben werden: Ein Teil des Pfades ist kein Verzeichnis.";
+  const QString message = "Die Datei '" + fileName +
+                          "' kann nicht geschrieben werden: Ein Teil des Pfades ist kein Verzeichnis.";
   TfrmRootFinding2D w;
   Run(w, "actSaveValues", File("werte.csv"));
   const QString place = StoredPlace("Values");
@@ -442,8 +455,7 @@ TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsSto
     EXPECT_EQ(busyTexts.value(busyTexts.size() - 1), "") << action;
   }
   EXPECT_FALSE(QFileInfo::exists(fileName));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-            QStringList({"datei", "werte.csv"}))
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"datei", "werte.csv"}))
       << "no temporary file is left behind";
   EXPECT_EQ(StoredRecentFiles(), "");
   EXPECT_EQ(StoredPlace("Function"), "");
@@ -468,7 +480,9 @@ TEST_F(RootFinding2DActions, PropertiesShowTheTypedFieldsAndOKCalculatesTheEdite
   EXPECT_EQ(shownXmin, "0.50000");
   EXPECT_EQ(shownFct, "x - 1");
   EXPECT_EQ(Child<QLineEdit>(w, "txtXmax")->text(), "3.00000");
-  EXPECT_TRUE(Child<QLineEdit>(w, "txtFct")->isReadOnly()) << "the task is a full script now";
+  EXPECT_FALSE(w.RootFinder().RootFunction().SimpleScript()) << "the task is a full script now";
+  EXPECT_EQ(Child<QLineEdit>(w, "txtFct")->palette().color(QPalette::Base),
+            QApplication::palette().color(QPalette::ToolTipBase));
   EXPECT_EQ(w.ValueX().size(), 40u);
   EXPECT_NEAR(static_cast<double>(w.ValueX().back()), 3, 1e-15);
   ASSERT_EQ(w.RootX().size(), 1u);

@@ -1,10 +1,10 @@
-#include "qorTestInput.h"
-#include "qorTestModal.h"
-#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloRootCalculation.h"
 #include "qorNumEdit.h"
+#include "qorTestInput.h"
+#include "qorTestModal.h"
+#include "qorTestWidgets.h"
 #include "qorValue.h"
 
 #include <gtest/gtest.h>
@@ -46,8 +46,7 @@ const TTypedTask Tasks[] = {
     {"Standard", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-const char* const RealFields[] = {RootField::xIntervalMin, RootField::xIntervalMax, RootField::xRoot,
-                                  RootField::yRoot};
+const char* const RealFields[] = {RootField::xIntervalMin, RootField::xIntervalMax, RootField::xRoot, RootField::yRoot};
 
 // The window, typed into under German regional settings, where a typed point must still
 // be the decimal separator.
@@ -80,9 +79,9 @@ protected:
   // The standard output of the built kaloroots for Task in JSON.
   static QString KalorootsJson(const TTypedTask& Task) {
     QStringList args = {"--format", "json"};
-    const std::pair<const char*, const char*> options[] = {
-        {"--function", Task.Function}, {"--xmin", Task.xMin}, {"--xmax", Task.xMax},
-        {"--nodes", Task.Nodes},       {"--abs", Task.AbsError}, {"--rel", Task.RelError}};
+    const std::pair<const char*, const char*> options[] = {{"--function", Task.Function}, {"--xmin", Task.xMin},
+                                                           {"--xmax", Task.xMax},         {"--nodes", Task.Nodes},
+                                                           {"--abs", Task.AbsError},      {"--rel", Task.RelError}};
     for (const auto& [option, value] : options)
       if (value) args << option << value;
     QProcess process;
@@ -106,8 +105,7 @@ std::string Digits(std::optional<Extended> X) {
 // The real Name of a line of kaloroots' JSON as it was written: all 21 digits, which a
 // QJsonValue, holding a double, would not keep. Empty for null.
 std::optional<Extended> RawReal(const QString& Line, const QString& Name) {
-  const QRegularExpressionMatch m =
-      QRegularExpression("\"" + Name + "\":([^,}\\]]+)").match(Line);
+  const QRegularExpressionMatch m = QRegularExpression("\"" + Name + "\":([^,}\\]]+)").match(Line);
   EXPECT_TRUE(m.hasMatch()) << Name.toStdString() << " in " << Line.toStdString();
   if (m.captured(1) == QLatin1String("null")) return std::nullopt;
   return ExpTextToFloat(m.captured(1));
@@ -151,7 +149,8 @@ void ExpectSameResults(TfrmRootFinding2D& w, const QString& Json) {
     }
     if (!row[RootField::RootExists].toBool()) continue;
     ASSERT_LT(root, w.RootX().size());
-    for (const auto& [name, found] : {std::pair{RootField::xRoot, w.RootX()[root]}, {RootField::yRoot, w.RootY()[root]}}) {
+    for (const auto& [name, found] :
+         {std::pair{RootField::xRoot, w.RootX()[root]}, {RootField::yRoot, w.RootY()[root]}}) {
       const std::optional<Extended> value = RawReal(lines[i + 1], name);
       EXPECT_EQ(value, found) << "every digit of " << name << ": " << Digits(value) << " against " << Digits(found);
     }
@@ -179,3 +178,27 @@ TEST_F(WindowAndKaloroots, EveryTaskGivesTheSameRowsInTheWindowAndInTheBatchProg
     ExpectSameResults(w, KalorootsJson(task));
   }
 }
+
+namespace {
+
+// A function that fails shows the same words in the window as on kaloroots' standard
+// error: a plain sentence first, the interpreter's detail after it.
+TEST_F(WindowAndKaloroots, AFailingFunctionGivesTheSameMessageInTheWindowAndInTheBatchProgram) {
+  for (const char* function : {"0,5*x - 1", "2x-1", "sinn(x)", "sin(x"}) {
+    SCOPED_TRACE(function);
+    shownErrors.clear();
+    TfrmRootFinding2D w;
+    auto* fct = Child<QLineEdit>(w, "txtFct");
+    fct->setText(function);
+    Child<QAction>(w, "actCalculate")->trigger();
+    ASSERT_EQ(shownErrors.size(), 1);
+    QProcess process;
+    process.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--function", function});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    QString error = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    EXPECT_EQ(error, QString(shownErrors[0]).trimmed());
+  }
+}
+
+}  // namespace

@@ -1,12 +1,13 @@
+#include "FRootFinding2D.h"
 #include "qorTestInput.h"
 #include "qorTestWidgets.h"
-#include "FRootFinding2D.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -21,8 +22,8 @@ QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 using Clock = std::chrono::steady_clock;
 
 // Every call spins for several milliseconds: sampling the default range alone takes seconds.
-const QString SlowFunction =
-    QStringLiteral("(function() local s = 0 for i = 1, 4e6 do s = s + i end return x - 1 end)()");
+const QString SlowFunction = QStringLiteral(
+    "(function() local s = 0 for i = 1, 4e6 do s = s + i end return x - 1 end)()");
 
 // Busy texts and status messages as the main window would show them.
 class RootFinding2DLong : public TWidgetTest {
@@ -107,6 +108,60 @@ TEST_F(RootFinding2DLong, EscAndCancelButtonStopTheCalculationAndKeepTheResults)
     SendKey(&fct, Qt::Key_Return, "\r");
     EXPECT_EQ(w.memRoot().RecordCount(), 1);
   }
+}
+
+// A function that never returns is stopped as promptly as any other: Esc and
+// "Abbrechen" reach it inside the Lua loop, well before the time budget.
+TEST_F(RootFinding2DLong, EscAndCancelStopAnEndlessLuaLoopWithinHalfASecond) {
+  const struct {
+    const char* name;
+    bool fullScript;
+    bool byButton;
+  } cases[] = {
+      {"full script, Esc", true, false},
+      {"full script, Abbrechen", true, true},
+      {"expression, Esc", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TfrmRootFinding2D w;
+    w.show();
+    messages.clear();
+    TKaloPersistFunction& function = w.RootFinder().RootFunction();
+    function.setSimpleScript(!c.fullScript);
+    function.setFunctionScript(c.fullScript ? "function fct(x) while true do end end"
+                                            : "(function() while true do end end)()");
+    w.RefreshFields();
+    Clock::time_point cancelled;
+    QTimer::singleShot(1000, &w, [&] {
+      cancelled = Clock::now();
+      if (c.byButton)
+        Click(Child<QPushButton>(w, "btnCancel"));
+      else
+        PressKey(&Child<QLineEdit>(w, "txtXmin"), Qt::Key_Escape);
+    });
+    Child<QPushButton>(w, "Button2").click();
+    const auto afterCancel = Clock::now() - cancelled;
+    EXPECT_LT(afterCancel, std::chrono::milliseconds(500));
+    EXPECT_EQ(messages, QStringList{"Berechnung abgebrochen"});
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+    EXPECT_EQ(w.memRoot().RecordCount(), 4) << "the previous results stay";
+  }
+}
+
+// Closing the window during a calculation stops it and then closes the window.
+TEST_F(RootFinding2DLong, ClosingDuringACalculationStopsItAndCloses) {
+  QPointer<TfrmRootFinding2D> w = new TfrmRootFinding2D;  // deletes itself when closed
+  w->show();
+  bool closedAtOnce = true;
+  CalculateWhile(*w, "(function() while true do end end)()", [&] { closedAtOnce = w->close(); });
+  EXPECT_FALSE(closedAtOnce) << "the window waits for the calculation to stop";
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+  for (int i = 0; i < 100 && !w.isNull(); ++i) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  EXPECT_TRUE(w.isNull());
 }
 
 // The time one evaluation may take comes from the configuration when the window opens.

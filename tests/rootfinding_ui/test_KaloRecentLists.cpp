@@ -20,14 +20,12 @@ QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 class RecentLists : public TWidgetTest {
 protected:
   static QString Stored(const QString& SubKey, const QString& Name) {
-    const auto value =
-        TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
+    const auto value = TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
     return value ? std::get<QString>(*value) : QString();
   }
   static QString StoredFiles() { return Stored("RootFinding", "RecentFiles"); }
   static void StoreFiles(const QString& Text) {
-    TqorIniRegistry(TqorIniRegistry::UserFileName())
-        .WriteValue(FormsKey() + "\\RootFinding", "RecentFiles", Text);
+    TqorIniRegistry(TqorIniRegistry::UserFileName()).WriteValue(FormsKey() + "\\RootFinding", "RecentFiles", Text);
   }
 
   TKaloRecentLists lists{QStringLiteral("RootFinding")};
@@ -49,6 +47,8 @@ std::vector<int> IDs(const TKaloRecentLists& Lists) {
 
 }  // namespace
 
+// A file is listed once, compared by its canonical path; the one at the top is the
+// entry that moved, or a new one.
 TEST_F(RecentLists, OpenedFilesMoveToTheTopAndSavedFilesBecomeNewEntries) {
   StoreFiles("7=/a/x.nwd;3=/a/y.nwd");
   lists.ReadFiles();
@@ -63,16 +63,24 @@ TEST_F(RecentLists, OpenedFilesMoveToTheTopAndSavedFilesBecomeNewEntries) {
     QStringList Files;
   } steps[] = {
       {"saved, not listed", Saved, "/a/z.nwd", -1, {"/a/z.nwd", "/a/x.nwd", "/a/y.nwd"}},
-      {"saved, listed already", Saved, "/a/x.nwd", -1, {"/a/x.nwd", "/a/z.nwd", "/a/x.nwd", "/a/y.nwd"}},
-      {"opened, listed once", Opened, "/a/y.nwd", 3, {"/a/y.nwd", "/a/x.nwd", "/a/z.nwd", "/a/x.nwd"}},
-      {"opened, listed twice: the upper entry moves", Opened, "/a/x.nwd", 1,
-       {"/a/x.nwd", "/a/y.nwd", "/a/z.nwd", "/a/x.nwd"}},
-      {"opened in other letter case: the new spelling stays", Opened, "/A/Z.NWD", 2,
-       {"/A/Z.NWD", "/a/x.nwd", "/a/y.nwd", "/a/x.nwd"}},
-      {"clicked: that very entry moves", Clicked, nullptr, 3,
-       {"/a/x.nwd", "/A/Z.NWD", "/a/x.nwd", "/a/y.nwd"}},
-      {"opened, not listed", Opened, "/b/n.nwd", -1,
-       {"/b/n.nwd", "/a/x.nwd", "/A/Z.NWD", "/a/x.nwd", "/a/y.nwd"}},
+      {"saved, listed already: listed once, as a new entry",
+       Saved,
+       "/a/x.nwd",
+       -1,
+       {"/a/x.nwd", "/a/z.nwd", "/a/y.nwd"}},
+      {"opened, listed", Opened, "/a/y.nwd", 2, {"/a/y.nwd", "/a/x.nwd", "/a/z.nwd"}},
+      {"opened in other letter case: the new spelling stays",
+       Opened,
+       "/A/Z.NWD",
+       2,
+       {"/A/Z.NWD", "/a/y.nwd", "/a/x.nwd"}},
+      {"clicked: that very entry moves", Clicked, nullptr, 2, {"/a/x.nwd", "/A/Z.NWD", "/a/y.nwd"}},
+      {"opened, not listed", Opened, "/b/n.nwd", -1, {"/b/n.nwd", "/a/x.nwd", "/A/Z.NWD", "/a/y.nwd"}},
+      {"saved under another spelling of a listed file: listed once",
+       Saved,
+       "/a/../a/y.nwd",
+       -1,
+       {"/a/../a/y.nwd", "/b/n.nwd", "/a/x.nwd", "/A/Z.NWD"}},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.Name);
@@ -101,6 +109,9 @@ TEST_F(RecentLists, OpenedFilesMoveToTheTopAndSavedFilesBecomeNewEntries) {
     EXPECT_EQ(StoredFiles(), lists.Files().AsConfigString()) << "stored at once";
   }
   EXPECT_TRUE(shownErrors.isEmpty());
+  lists.RemoveFile("/a/./x.nwd");
+  EXPECT_EQ(FileNames(lists), QStringList({"/a/../a/y.nwd", "/b/n.nwd", "/A/Z.NWD"})) << "a file that failed to open";
+  EXPECT_EQ(StoredFiles(), lists.Files().AsConfigString());
 }
 
 TEST_F(RecentLists, FifteenStoredFilesAreReadAndTheStringIsWrittenAsItWasRead) {
@@ -135,8 +146,7 @@ TEST_F(RecentLists, EachKindOfFileRemembersItsFolderWithATrailingSeparator) {
     QString File;
     QString Folder;
   } cases[] = {
-      {TKaloRecentPlace::Graphic, "Graphic", dir.filePath("Bilder/Polynom.wmf"),
-       root + sep + "Bilder" + sep},
+      {TKaloRecentPlace::Graphic, "Graphic", dir.filePath("Bilder/Polynom.wmf"), root + sep + "Bilder" + sep},
       {TKaloRecentPlace::Function, "Function", dir.filePath("Größe = 3.nwd"), root + sep},
       {TKaloRecentPlace::Values, "Values", QStringLiteral("/werte.csv"), sep},  // one separator, not two
   };
@@ -160,8 +170,7 @@ TEST_F(RecentLists, WithoutAStorageEveryAccessFailsAndAnAddedFileIsListedAllTheS
     EXPECT_THROW_MSG(lists.AddFile("/a/y.nwd"), Exception, MsgNoStorage);
     EXPECT_EQ(FileNames(lists), QStringList({"/a/y.nwd", "/a/x.nwd"}));
     EXPECT_THROW_MSG(lists.Folder(TKaloRecentPlace::Function, "/"), Exception, MsgNoStorage);
-    EXPECT_THROW_MSG(lists.RememberFolder(TKaloRecentPlace::Function, "/a/y.nwd"), Exception,
-                     MsgNoStorage);
+    EXPECT_THROW_MSG(lists.RememberFolder(TKaloRecentPlace::Function, "/a/y.nwd"), Exception, MsgNoStorage);
   }
   provider.SetGlobalServiceProvider();
   EXPECT_EQ(StoredFiles(), "7=/a/x.nwd");
