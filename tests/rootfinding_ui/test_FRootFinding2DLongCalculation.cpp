@@ -136,11 +136,11 @@ TEST_F(RootFinding2DLong, EscAndCancelStopAnEndlessLuaLoopWithinHalfASecond) {
     QTimer::singleShot(1000, &w, [&] {
       cancelled = Clock::now();
       if (c.byButton)
-        Click(Child<QPushButton>(w, "btnCancel"));
+        Click(*Child<QPushButton>(w, "btnCancel"));
       else
-        PressKey(&Child<QLineEdit>(w, "txtXmin"), Qt::Key_Escape);
+        PressKey(Child<QLineEdit>(w, "txtXmin"), Qt::Key_Escape);
     });
-    Child<QPushButton>(w, "Button2").click();
+    Child<QPushButton>(w, "Button2")->click();
     const auto afterCancel = Clock::now() - cancelled;
     EXPECT_LT(afterCancel, std::chrono::milliseconds(500));
     EXPECT_EQ(messages, QStringList{"Berechnung abgebrochen"});
