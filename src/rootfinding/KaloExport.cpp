@@ -46,7 +46,8 @@ std::optional<TRealFormat> ParseRealFormat(const QString& Format) {
     ++pos;
   }
   format.Width = ReadNumber(Format, pos).value_or(0);
-  if (pos < Format.size() && Format[pos] == u'.') format.Precision = ReadNumber(Format, ++pos).value_or(DefaultPrecision);
+  if (pos < Format.size() && Format[pos] == u'.')
+    format.Precision = ReadNumber(Format, ++pos).value_or(DefaultPrecision);
   if (pos >= Format.size() || (Format[pos] != u'e' && Format[pos] != u'E')) return std::nullopt;
   format.Suffix = Format.mid(pos + 1);
   if (format.Suffix.contains(u'%') || format.Precision < 1) return std::nullopt;
@@ -88,8 +89,7 @@ TValueExport::TValueExport()
   Row().setColumnDelim(ExportColumnDelim);
 }
 
-int TValueExport::AddColumn(const QString& ColumnName, const kaloREALVector& ColumnValues,
-                            const QString& ValueFormat) {
+int TValueExport::AddColumn(const QString& ColumnName, const kaloREALVector& ColumnValues, const QString& ValueFormat) {
   FMinRowIndex = std::max(FMinRowIndex, 0);
   const qint64 lastIndex = static_cast<qint64>(ColumnValues.size()) - 1;
   FMaxRowIndex = static_cast<qint32>(std::min<qint64>(FMaxRowIndex, lastIndex));
@@ -147,9 +147,21 @@ void SaveRootsFile(const QString& FileName, TqorMemoryDataset& Roots) {
   writer.WriteToFile(FileName);
 }
 
+QString FullPrecisionText(double Value) {
+  constexpr int RoundTripDigits = std::numeric_limits<double>::max_digits10;
+  if (std::isnan(Value)) return QStringLiteral("NAN");
+  if (std::isinf(Value)) return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale.toString(Value, 'G', RoundTripDigits);
+}
+
+// A spreadsheet reads what the clipboard holds as the number it was, not as the
+// rounded display of the table.
 QString RootsClipboardText(TqorMemoryDataset& Roots, const std::vector<int>& Rows) {
   TqorDSToString writer;
   writer.setDS(&Roots);
+  writer.Row().setFloatText(FullPrecisionText);
   writer.setRowDelim(QStringLiteral("\n"));
   if (!Rows.empty())
     writer.setBeforeExecuteRow([&Rows](TqorDSRowToString&, TqorMemoryDataset& DataSet, bool& Continue) {

@@ -25,8 +25,8 @@
 #include <QMenu>
 #include <QPalette>
 #include <QPushButton>
-#include <QStatusTipEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -56,11 +56,9 @@ std::chrono::milliseconds ConfiguredEvaluationBudget() {
 }
 
 const QStringList TaskFileFilters = {QStringLiteral("Numerik Werzeug Daten (*.nwd)"),
-                                     QStringLiteral("XML-Datei (*.xml)"),
-                                     QStringLiteral("Alle Dateien (*)")};
+                                     QStringLiteral("XML-Datei (*.xml)"), QStringLiteral("Alle Dateien (*)")};
 const QStringList TextFileFilters = {QStringLiteral("Text mit Trennzeichen (*.csv)"),
-                                     QStringLiteral("Textdatei (*.txt)"),
-                                     QStringLiteral("Alle Dateien (*)")};
+                                     QStringLiteral("Textdatei (*.txt)"), QStringLiteral("Alle Dateien (*)")};
 
 // Runs Step with Text as Form's busy display and ends the display afterwards, also
 // when Step raises.
@@ -144,31 +142,59 @@ void TfrmRootFinding2D::CreateRootTable() {
 void TfrmRootFinding2D::CreateActions() {
   using Form = TfrmRootFinding2D;
   const TActionDef actions[] = {
-      {&Form::actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen",
-       ciPreview, QKeySequence(Qt::CTRL | Qt::Key_P), PreviewRegistered, &Form::actPrintPreviewExecute},
-      {&Form::actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen",
-       ciCalculate, QKeySequence(Qt::Key_F5), AlwaysEnabled, &Form::actCalculateExecute},
-      {&Form::actCopyGraphic, "actCopyGraphic", "Grafik &Kopieren",
-       "Grafik als Windows Metafile in die Zwischenablage kopieren", ciCopy, {}, AlwaysEnabled,
+      {&Form::actPrintPreview, "actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", ciPreview,
+       QKeySequence(Qt::CTRL | Qt::Key_P), PreviewRegistered, &Form::actPrintPreviewExecute},
+      {&Form::actCalculate, "actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", ciCalculate,
+       QKeySequence(Qt::Key_F5), AlwaysEnabled, &Form::actCalculateExecute},
+      {&Form::actCopyGraphic,
+       "actCopyGraphic",
+       "Grafik &Kopieren",
+       "Grafik als Windows Metafile in die Zwischenablage kopieren",
+       ciCopy,
+       {},
+       AlwaysEnabled,
        &Form::actCopyGraphicExecute},
-      {&Form::actSaveGraphic, "actSaveGraphic", "Grafik &Speichern ...",
-       "Grafik als Windows Metafile speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveGraphicExecute},
-      {&Form::actSaveValues, "actSaveValues", "Funktions&werte Speichern ...",
-       "Funktionswerte in Textdatei speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveValuesExecute},
-      {&Form::actSaveRoots, "actSaveRoots", "&Nullstellen Speichern ...",
-       "Nullstellen als Textdatei speichern", ciSave, {}, AlwaysEnabled, &Form::actSaveRootsExecute},
-      {&Form::actSaveFunction, "actSaveFunction", "&Funktion Speichern ...",
-       "Funktion mit Einstellungen speichern", ciSave, QKeySequence(Qt::CTRL | Qt::Key_S), AlwaysEnabled,
-       &Form::actSaveFunctionExecute},
+      {&Form::actSaveGraphic,
+       "actSaveGraphic",
+       "Grafik &Speichern ...",
+       "Grafik als Windows Metafile speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveGraphicExecute},
+      {&Form::actSaveValues,
+       "actSaveValues",
+       "Funktions&werte Speichern ...",
+       "Funktionswerte in Textdatei speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveValuesExecute},
+      {&Form::actSaveRoots,
+       "actSaveRoots",
+       "&Nullstellen Speichern ...",
+       "Nullstellen als Textdatei speichern",
+       ciSave,
+       {},
+       AlwaysEnabled,
+       &Form::actSaveRootsExecute},
+      {&Form::actSaveFunction, "actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern",
+       ciSave, QKeySequence(Qt::CTRL | Qt::Key_S), AlwaysEnabled, &Form::actSaveFunctionExecute},
       {&Form::actOpenFunction, "actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", ciOpen,
        QKeySequence(Qt::CTRL | Qt::Key_O), AlwaysEnabled, &Form::actOpenFunctionExecute},
-      {&Form::actEditProperties, "actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten",
-       ciProperties, {}, AlwaysEnabled, &Form::actEditPropertiesExecute},
+      {&Form::actEditProperties,
+       "actEditProperties",
+       "&Eigenschaften ...",
+       "Eigenschaften bearbeiten",
+       ciProperties,
+       {},
+       AlwaysEnabled,
+       &Form::actEditPropertiesExecute},
       {&Form::actZoomBack, "actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", NoImage,
        QKeySequence(Qt::Key_Backspace), NeverAtStart, &Form::actZoomBackExecute},
       {&Form::actCopyRoots, "actCopyRoots", "Nullstellen k&opieren",
-       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy,
-       QKeySequence::Copy, AlwaysEnabled, &Form::actCopyRootsExecute},
+       "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", ciCopy, QKeySequence::Copy,
+       AlwaysEnabled, &Form::actCopyRootsExecute},
   };
   for (const TActionDef& def : actions) {
     auto* action = new QAction(dCommon().ActionIcon(def.Image), QString::fromUtf8(def.Caption), this);
@@ -198,8 +224,8 @@ void TfrmRootFinding2D::CreateMenus() {
   mnuPopForm->setObjectName(QStringLiteral("mnuPopForm"));
   mnuPopOpenRecentFile = mnuPopForm->addMenu(QStringLiteral("&Öffnen"));
   mnuPopOpenRecentFile->setObjectName(QStringLiteral("mnuPopOpenRecentFile"));
-  mnuPopForm->addActions({actEditProperties, actCalculate, actZoomBack, actPrintPreview, actSaveGraphic,
-                          actCopyGraphic, actCopyRoots});
+  mnuPopForm->addActions(
+      {actEditProperties, actCalculate, actZoomBack, actPrintPreview, actSaveGraphic, actCopyGraphic, actCopyRoots});
   QMenu* save = mnuPopForm->addMenu(QStringLiteral("Speichern"));
   save->addActions({actSaveFunction, actSaveRoots, actSaveValues});
 
@@ -213,10 +239,10 @@ void TfrmRootFinding2D::CreateMenus() {
 void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveGraphic.Parent = this;
   dlgSaveGraphic.Save = true;
-  dlgSaveGraphic.Title = QStringLiteral("Grafik speichern");
-  dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"),
-                            QStringLiteral("SVG-Grafik (*.svg)"), QStringLiteral("PNG-Bild (*.png)"),
-                            QStringLiteral("PDF-Dokument (*.pdf)"), QStringLiteral("Alle Dateien (*)")};
+  dlgSaveGraphic.Title = QStringLiteral("Grafik speichern unter");
+  dlgSaveGraphic.Filters = {QStringLiteral("Windows Metafile Grafik (*.wmf)"), QStringLiteral("SVG-Grafik (*.svg)"),
+                            QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("PDF-Dokument (*.pdf)"),
+                            QStringLiteral("Alle Dateien (*)")};
   dlgSaveGraphic.DefaultSuffix = QStringLiteral("wmf");
 
   dlgOpenFunction.Parent = this;
@@ -224,20 +250,21 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgOpenFunction.DefaultSuffix = QStringLiteral("nwd");
   dlgSaveFunction = dlgOpenFunction;
   dlgSaveFunction.Save = true;
-  dlgSaveFunction.Title = QStringLiteral("Funktion speichern");
+  dlgSaveFunction.Title = QStringLiteral("Funktion speichern unter");
 
   dlgSaveValues.Parent = this;
   dlgSaveValues.Save = true;
   dlgSaveValues.Filters = TextFileFilters;
   dlgSaveValues.DefaultSuffix = QStringLiteral("csv");
+  dlgSaveValues.Title = QStringLiteral("Funktionswerte speichern unter");
   dlgSaveRoots = dlgSaveValues;
+  dlgSaveRoots.Title = QStringLiteral("Nullstellen speichern unter");
 }
 
 void TfrmRootFinding2D::CreateRecentFiles() {
   TqorRecentFilePopupMenueHandler& files = FRecentLists.Files();
   files.setPopupMenu(mnuPopFileList);
-  connect(&files, &TqorRecentFileMenueHandlerCommon::RecentFileClick, this,
-          &TfrmRootFinding2D::RecentFileClick);
+  connect(&files, &TqorRecentFileMenueHandlerCommon::RecentFileClick, this, &TfrmRootFinding2D::RecentFileClick);
   RunShowingErrors([this] { FRecentLists.ReadFiles(); });
 }
 
@@ -318,8 +345,7 @@ TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
 // The preview is a dialog of its own and shows no busy text.
 void TfrmRootFinding2D::actPrintPreviewExecute() {
   RunShowingErrors([this] {
-    if (const TKaloPrintPreviewHook& hook = PrintPreview())
-      hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
+    if (const TKaloPrintPreviewHook& hook = PrintPreview()) hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
   });
 }
 
@@ -380,8 +406,7 @@ void TfrmRootFinding2D::RenderPlot() {
 
 void TfrmRootFinding2D::UpdateHighlight() {
   const std::optional<int> mark = RootMarkOfRow(FmemRoot, FmemRoot.RecNo());
-  FView.GraphImage->setHighlight(mark ? FPlot2D.RootMarkPixel(*mark) : std::nullopt,
-                                 TKaloRootPlot::RootMarkRadius());
+  FView.GraphImage->setHighlight(mark ? FPlot2D.RootMarkPixel(*mark) : std::nullopt, TKaloRootPlot::RootMarkRadius());
 }
 
 void TfrmRootFinding2D::ShowStatusTip(const QString& Text) {
@@ -444,9 +469,7 @@ void TfrmRootFinding2D::actCopyRootsExecute() {
 }
 
 void TfrmRootFinding2D::pnlGraphResize() {
-  RunShowingErrors([this] {
-    RunBusy(*this, QStringLiteral("Grafik zeichnen ..."), [this] { RenderPlot(); });
-  });
+  RunShowingErrors([this] { RunBusy(*this, QStringLiteral("Grafik zeichnen ..."), [this] { RenderPlot(); }); });
 }
 
 void TfrmRootFinding2D::actCopyGraphicExecute() {
@@ -469,8 +492,7 @@ void TfrmRootFinding2D::SaveGraphic() {
 }
 
 bool TfrmRootFinding2D::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event)))
-    return true;
+  if (Event->type() == QEvent::KeyPress && txtFctDefKeyPress(static_cast<QKeyEvent*>(Event))) return true;
   return TfrmqorVCLWINFormBase::eventFilter(Watched, Event);
 }
 
@@ -480,43 +502,49 @@ bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
   return true;
 }
 
-// The list is stored before the file is read, so that a file that fails to load is
-// still offered first; a configuration that cannot be written is reported, but it does
-// not keep the user from the file.
-void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
-  RunShowingErrors([&] { FRecentLists.AddFile(FileName, RecentID); });
+void TfrmRootFinding2D::OpenTaskFile(const QString& FileName) {
   RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] {
-    LoadTaskFile(FileName, *FRootFinder);
+    LoadListedTaskFile(FileName);
     RefreshFields();
     actCalculate->trigger();
   });
 }
 
-void TfrmRootFinding2D::OpenFile(const QString& FileName) { OpenTaskFile(FileName, FRecentLists.ListedID(FileName)); }
+// A configuration that cannot be written is reported, but it does not keep the user
+// from the file.
+void TfrmRootFinding2D::LoadListedTaskFile(const QString& FileName) {
+  try {
+    LoadTaskFile(FileName, *FRootFinder);
+  } catch (...) {
+    RunShowingErrors([&] { FRecentLists.RemoveFile(FileName); });
+    throw;
+  }
+  RunShowingErrors([&] { FRecentLists.AddFile(FileName); });
+}
+
+void TfrmRootFinding2D::OpenFile(const QString& FileName) { OpenTaskFile(FileName); }
 
 void TfrmRootFinding2D::ProposeTaskFileName(TqorFileDialogRequest& Dialog) {
   if (!FRootFinder->Name().isEmpty()) Dialog.FileName = RemoveInvalidFileNameChars(FRootFinder->Name());
 }
 
 QString TfrmRootFinding2D::AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place) {
-  Dialog.Directory = FRecentLists.Folder(Place, GetAppDataFolder());
+  Dialog.Directory = FRecentLists.Folder(Place, GetDocumentsFolder());
   const QString fileName = ExecuteFileDialog(Dialog);
   if (!fileName.isEmpty()) Dialog.FileName = QFileInfo(fileName).fileName();
   return fileName;
 }
 
-// A file already listed moves to the top instead of being listed again.
 void TfrmRootFinding2D::actOpenFunctionExecute() {
   RunShowingErrors([this] {
     ProposeTaskFileName(dlgOpenFunction);
     const QString fileName = AskFileName(dlgOpenFunction, TKaloRecentPlace::Function);
     if (fileName.isEmpty()) return;
-    OpenTaskFile(fileName, FRecentLists.ListedID(fileName));
+    OpenTaskFile(fileName);
     FRecentLists.RememberFolder(TKaloRecentPlace::Function, fileName);
   });
 }
 
-// A saved file becomes a new top entry, even when it is listed already.
 void TfrmRootFinding2D::actSaveFunctionExecute() {
   RunShowingErrors([this] {
     TakeFields();
@@ -525,7 +553,7 @@ void TfrmRootFinding2D::actSaveFunctionExecute() {
     if (fileName.isEmpty()) return;
     SaveTaskFile(fileName, *FRootFinder);
     FRecentLists.RememberFolder(TKaloRecentPlace::Function, fileName);
-    FRecentLists.AddFile(fileName, TKaloRecentLists::NewEntryID);
+    FRecentLists.AddFile(fileName);
   });
 }
 
@@ -564,6 +592,6 @@ void TfrmRootFinding2D::actEditPropertiesExecute() {
   });
 }
 
-void TfrmRootFinding2D::RecentFileClick(const QString& FileName, int ID) {
-  RunShowingErrors([&] { OpenTaskFile(FileName, ID); });
+void TfrmRootFinding2D::RecentFileClick(const QString& FileName) {
+  RunShowingErrors([&] { OpenTaskFile(FileName); });
 }

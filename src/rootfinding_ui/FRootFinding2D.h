@@ -14,7 +14,7 @@
 // rectangle over the plot calculates its x-range; "Zurück" (Backspace) calculates the
 // range before again, up to ten ranges back. A click on a root mark selects its row,
 // and the mark of the selected row is filled. Ctrl+C in the roots table copies the
-// selected rows (all when none is) for a spreadsheet.
+// selected rows (all when none is) for a spreadsheet, the reals with every digit.
 // "Vorschau" (Ctrl+P) opens the print preview of the last calculation through the hook
 // a program with reports registers; it redraws the plot at the report picture's size,
 // so "Grafik Kopieren" then copies that drawing until the plot is drawn again. Without
@@ -23,8 +23,9 @@
 // calculation are exported as text files, and the properties dialog edits the whole
 // task. Every save dialog asks before it replaces an existing file. The task files
 // opened or saved last are offered in the open button's drop-down and in the context
-// menu's "&Öffnen"; the list and the folders last used are kept in the configuration.
-// A file that fails to open leaves the window as it was.
+// menu's "&Öffnen", each file once; the list and the folders last used are kept in the
+// configuration. A file that fails to open leaves the window as it was and is taken off
+// the list. The file dialogs start in the user's documents folder until one was used.
 // A calculation that takes longer than half a second shows its progress in the status
 // bar; Esc or "Abbrechen" stops it (see KaloCalculationGate.h), which keeps the previous
 // results and shows "Berechnung abgebrochen". The time one evaluation of f may take is
@@ -151,7 +152,7 @@ private slots:
   // Before the context menu opens: "&Öffnen" gets the entries of the recent files.
   void mnuPopFormPopup();
   // A recent file's menu entry was clicked: its file is opened.
-  void RecentFileClick(const QString& FileName, int ID);
+  void RecentFileClick(const QString& FileName);
 
 private:
   // Names the roots table and its data source and opens the empty table.
@@ -165,16 +166,18 @@ private:
   void CreateRecentFiles();
   // Builds the widgets and gives the input fields and the image their behaviour.
   void CreateView();
-  // Puts FileName at the top of the recent files and stores them, then reads the task
-  // from it, shows it and calculates. RecentID is the ID of FileName's entry, or
-  // NewEntryID for a new entry. A file that fails to load changes neither the task nor
-  // the fields and results.
-  void OpenTaskFile(const QString& FileName, int RecentID);
+  // Reads the task from FileName, shows it and calculates; the file then heads the
+  // recent files, or is taken off them when it failed to load. A file that fails to
+  // load changes neither the task nor the fields and results.
+  void OpenTaskFile(const QString& FileName);
+  // Reads the task from FileName and puts the file at the top of the recent files;
+  // a file that fails to load is taken off them and its error passes on.
+  void LoadListedTaskFile(const QString& FileName);
   // Proposes the task's name, without the characters a file name cannot hold, as the
   // file name of Dialog; a task without a name proposes what Dialog chose last.
   void ProposeTaskFileName(TqorFileDialogRequest& Dialog);
   // Asks through Dialog, starting in the folder remembered for Place (the user's
-  // application-data folder at first); returns the chosen file, "" when cancelled.
+  // documents folder at first); returns the chosen file, "" when cancelled.
   QString AskFileName(TqorFileDialogRequest& Dialog, TKaloRecentPlace Place);
   // Swallows Enter (no beep, nothing else handles it) after running actCalculate.
   bool txtFctDefKeyPress(QKeyEvent* Event);

@@ -1,6 +1,3 @@
-#include "qorTestInput.h"
-#include "qorTestSupport.h"
-#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "qorEmfFormat.h"
 #include "qorFileDialog.h"
@@ -9,6 +6,9 @@
 #include "qorMetafileClipboard.h"
 #include "qorNumEdit.h"
 #include "qorPlotImage.h"
+#include "qorTestInput.h"
+#include "qorTestSupport.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QMimeData>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTableView>
@@ -49,9 +49,7 @@ protected:
   }
   static QLineEdit* Fct(QWidget& w) { return Child<QLineEdit>(w, "txtFct"); }
   static TqorNumEdit* Nodes(QWidget& w) { return Child<TqorNumEdit>(w, "txtNodeCount"); }
-  static QString Detail(QWidget& w, const char* Field) {
-    return Child<QLineEdit>(w, Field)->text();
-  }
+  static QString Detail(QWidget& w, const char* Field) { return Child<QLineEdit>(w, Field)->text(); }
   static void Enter(QWidget* Field) { SendKey(Field, Qt::Key_Return, "\r"); }
   static void SetText(QLineEdit* Field, const QString& Text) {
     Field->clear();
@@ -90,8 +88,8 @@ protected:
 
   // The folder stored as "RecentPlaces" / "Graphic", "" when none is.
   static QString StoredGraphicPlace() {
-    const auto value = TqorIniRegistry(TqorIniRegistry::UserFileName())
-                           .ReadValue(FormsKey() + "\\RecentPlaces", "Graphic");
+    const auto value =
+        TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\RecentPlaces", "Graphic");
     return value ? std::get<QString>(*value) : QString();
   }
   // Saves the graphic of w with the dialog answering FileName.
@@ -153,24 +151,17 @@ TEST_F(RootFinding2D, ActionsCarryTheirCaptionsHintsAndShortcuts) {
     QKeySequence shortcut;
     bool enabled;
   } actions[] = {
-      {"actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", QKeySequence("Ctrl+P"),
-       false},
-      {"actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", QKeySequence("F5"),
-       true},
-      {"actCopyGraphic", "Grafik &Kopieren",
-       "Grafik als Windows Metafile in die Zwischenablage kopieren", QKeySequence(), true},
-      {"actSaveGraphic", "Grafik &Speichern ...", "Grafik als Windows Metafile speichern",
+      {"actPrintPreview", "&Vorschau", "Auswertung in der Vorschau öffnen", QKeySequence("Ctrl+P"), false},
+      {"actCalculate", "&Berechnen", "Funktion und Nullstellen berechnen", QKeySequence("F5"), true},
+      {"actCopyGraphic", "Grafik &Kopieren", "Grafik als Windows Metafile in die Zwischenablage kopieren",
        QKeySequence(), true},
-      {"actSaveValues", "Funktions&werte Speichern ...", "Funktionswerte in Textdatei speichern",
-       QKeySequence(), true},
-      {"actSaveRoots", "&Nullstellen Speichern ...", "Nullstellen als Textdatei speichern",
-       QKeySequence(), true},
-      {"actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern",
-       QKeySequence("Ctrl+S"), true},
-      {"actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", QKeySequence("Ctrl+O"),
+      {"actSaveGraphic", "Grafik &Speichern ...", "Grafik als Windows Metafile speichern", QKeySequence(), true},
+      {"actSaveValues", "Funktions&werte Speichern ...", "Funktionswerte in Textdatei speichern", QKeySequence(), true},
+      {"actSaveRoots", "&Nullstellen Speichern ...", "Nullstellen als Textdatei speichern", QKeySequence(), true},
+      {"actSaveFunction", "&Funktion Speichern ...", "Funktion mit Einstellungen speichern", QKeySequence("Ctrl+S"),
        true},
-      {"actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten", QKeySequence(),
-       true},
+      {"actOpenFunction", "&Öffnen", "Funktion mit Einstellungen laden", QKeySequence("Ctrl+O"), true},
+      {"actEditProperties", "&Eigenschaften ...", "Eigenschaften bearbeiten", QKeySequence(), true},
       {"actZoomBack", "&Zurück", "Zum vorigen x-Bereich zurückkehren", QKeySequence("Backspace"), false},
       {"actCopyRoots", "Nullstellen k&opieren",
        "Markierte Nullstellen (oder alle) als Text in die Zwischenablage kopieren", QKeySequence::Copy, true},
@@ -264,8 +255,7 @@ TEST_F(RootFinding2D, AFullScriptShowsItsNameReadOnlyUntilItIsSimpleAgain) {
   w.RefreshFields();
   EXPECT_EQ(Fct(w)->text(), "Gerade");
   EXPECT_TRUE(Fct(w)->isReadOnly());
-  EXPECT_EQ(Fct(w)->palette().color(QPalette::Base),
-            QApplication::palette().color(QPalette::ToolTipBase));
+  EXPECT_EQ(Fct(w)->palette().color(QPalette::Base), QApplication::palette().color(QPalette::ToolTipBase));
   EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "-1.00000");
   EXPECT_EQ(Nodes(w)->text(), "50");
 
@@ -473,7 +463,7 @@ TEST_F(RootFinding2DSave, SavingWritesTheEmfAndRemembersItsFolder) {
   const TqorFileDialogRequest& first = requests[0];
   EXPECT_TRUE(first.Save);
   EXPECT_EQ(first.Parent, &w);
-  EXPECT_EQ(first.Title, "Grafik speichern");
+  EXPECT_EQ(first.Title, "Grafik speichern unter");
   EXPECT_EQ(first.Filters, QStringList({"Windows Metafile Grafik (*.wmf)", "SVG-Grafik (*.svg)", "PNG-Bild (*.png)",
                                         "PDF-Dokument (*.pdf)", "Alle Dateien (*)"}));
   EXPECT_EQ(first.DefaultSuffix, "wmf");
@@ -508,8 +498,9 @@ TEST_F(RootFinding2DSave, AFailedSaveIsShownAndTheWindowGoesOn) {
   TfrmRootFinding2D w;
   Save(w, "/nonexistent/Polynom.wmf");
   ASSERT_EQ(shownErrors.size(), 1);
-  EXPECT_EQ(shownErrors[0], "Die Datei '/nonexistent/Polynom.wmf' kann nicht geschrieben werden: "
-                            "Das Verzeichnis existiert nicht.");
+  EXPECT_EQ(shownErrors[0],
+            "Die Datei '/nonexistent/Polynom.wmf' kann nicht geschrieben werden: "
+            "Das Verzeichnis existiert nicht.");
   EXPECT_EQ(busyTexts, QStringList({"Grafik wird abgespeichert ...", ""}));
   EXPECT_EQ(StoredGraphicPlace(), "") << "only a written graphic moves the remembered folder";
 

@@ -1,13 +1,13 @@
-#include "qorTestInput.h"
-#include "KaloTaskFields.h"
-#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloExport.h"
+#include "KaloTaskFields.h"
 #include "qorFileDialog.h"
 #include "qorFileUtils.h"
 #include "qorNumEdit.h"
+#include "qorTestInput.h"
 #include "qorTestModal.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +31,8 @@ namespace {
 QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 const QString DataDir = QStringLiteral(QOR_TEST_DATA);
-const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.xml)",
-                                 "Alle Dateien (*)"};
-const QStringList TextFilters = {"Text mit Trennzeichen (*.csv)", "Textdatei (*.txt)",
-                                 "Alle Dateien (*)"};
+const QStringList TaskFilters = {"Numerik Werzeug Daten (*.nwd)", "XML-Datei (*.xml)", "Alle Dateien (*)"};
+const QStringList TextFilters = {"Text mit Trennzeichen (*.csv)", "Textdatei (*.txt)", "Alle Dateien (*)"};
 
 QByteArray ReadBytes(const QString& FileName) {
   QFile file(FileName);
@@ -88,9 +86,7 @@ protected:
     for (const QAction* action : Menu.actions()) captions << action->text();
     return captions;
   }
-  static QStringList RecentCaptions(TfrmRootFinding2D& w) {
-    return Captions(*Child<QMenu>(w, "mnuPopFileList"));
-  }
+  static QStringList RecentCaptions(TfrmRootFinding2D& w) { return Captions(*Child<QMenu>(w, "mnuPopFileList")); }
   // Clicks the recent file entry at Index of the open button's drop-down.
   static void ClickRecent(TfrmRootFinding2D& w, int Index) {
     const QList<QAction*> entries = Child<QMenu>(w, "mnuPopFileList")->actions();
@@ -101,8 +97,7 @@ protected:
   }
   // A value stored by the window below its forms key, "" when none is.
   static QString Stored(const QString& SubKey, const QString& Name) {
-    const auto value =
-        TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
+    const auto value = TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
     return value ? std::get<QString>(*value) : QString();
   }
   static QString StoredRecentFiles() { return Stored("RootFinding", "RecentFiles"); }
@@ -147,11 +142,11 @@ TEST_F(RootFinding2DActions, AFullScriptTaskSavedAndOpenedComesBackWhole) {
   ASSERT_EQ(requests.size(), 1u);
   const TqorFileDialogRequest& save = requests[0];
   EXPECT_TRUE(save.Save);
-  EXPECT_EQ(save.Title, "Funktion speichern");
+  EXPECT_EQ(save.Title, "Funktion speichern unter");
   EXPECT_EQ(save.Filters, TaskFilters);
   EXPECT_EQ(save.DefaultSuffix, "nwd");
   EXPECT_TRUE(save.ConfirmOverwrite);
-  EXPECT_EQ(save.Directory, GetAppDataFolder()) << "nothing remembered yet";
+  EXPECT_EQ(save.Directory, GetDocumentsFolder()) << "nothing remembered yet";
   EXPECT_EQ(save.FileName, "");
   EXPECT_EQ(saving.RootFinder().Name(), "Test 1");
   EXPECT_EQ(StoredPlace("Function"), Folder());
@@ -217,8 +212,7 @@ TEST_F(RootFinding2DActions, TheTaskNameIsProposedWithoutTheCharactersAFileNameC
       EXPECT_EQ(requests.back().FileName, QString::fromUtf8(c.Proposed)) << c.Name << action;
     }
   }
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Test 1.nwd"})
-      << "a cancelled dialog writes nothing";
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Test 1.nwd"}) << "a cancelled dialog writes nothing";
 }
 
 TEST_F(RootFinding2DActions, ACancelledSaveKeepsTheFieldsTakenIntoTheTask) {
@@ -232,17 +226,18 @@ TEST_F(RootFinding2DActions, ACancelledSaveKeepsTheFieldsTakenIntoTheTask) {
   EXPECT_EQ(StoredPlace("Function"), "");
 }
 
-TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsListedFirstAndChangesNothingElse) {
+TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsNotListedAndChangesNothingElse) {
   const struct {
     const char* File;
     const char* Reason;
   } cases[] = {
-      {"nodecount-zwei.nwd",
-       "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
-      {"unclosed.nwd", "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
+      {"nodecount-zwei.nwd", "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
+      {"unclosed.nwd",
+       "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
   };
   TfrmRootFinding2D w;
   SetScriptTask(w);
+  Run(w, "actSaveFunction", File("Aufgabe.nwd"));
   Child<QAction>(w, "actCalculate")->trigger();
   SetText(Child<QLineEdit>(w, "txtXmin"), "1.5");
   const TTaskFields task(w.RootFinder());
@@ -258,14 +253,13 @@ TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsListedFirstAndChangesNothingE
     EXPECT_EQ(Child<QLineEdit>(w, "txtXmin")->text(), "1.5") << c.File;
     EXPECT_EQ(w.RootX(), rootX) << c.File;
     EXPECT_EQ(w.ValueX().size(), 77u) << c.File;
-    EXPECT_EQ(RecentCaptions(w).value(0), "&1 " + fileName);
-    EXPECT_TRUE(StoredRecentFiles().contains(fileName)) << c.File;
+    EXPECT_EQ(RecentCaptions(w), QStringList{"&1 " + File("Aufgabe.nwd")});
+    EXPECT_FALSE(StoredRecentFiles().contains(c.File));
   }
-  EXPECT_EQ(RecentCaptions(w).size(), 2);
-  EXPECT_EQ(StoredPlace("Function"), "") << "remembered only after a successful open";
+  EXPECT_EQ(StoredPlace("Function"), Folder()) << "remembered only after a successful open";
 }
 
-TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneStaysListed) {
+TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneIsTakenOff) {
   TfrmRootFinding2D w;
   Run(w, "actSaveFunction", File("a.nwd"));
   SetText(Child<QLineEdit>(w, "txtFct"), "sin(x)");
@@ -292,7 +286,8 @@ TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneStaysLis
   ClickRecent(w, 1);
   EXPECT_EQ(shownErrors,
             QStringList{"Die Datei '" + File("b.nwd") + "' kann nicht geöffnet werden: Sie existiert nicht."});
-  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("b.nwd"), "&2 " + File("a.nwd")}));
+  EXPECT_EQ(RecentCaptions(w), QStringList{"&1 " + File("a.nwd")});
+  EXPECT_EQ(StoredRecentFiles().section('=', 1), File("a.nwd"));
   EXPECT_EQ(w.RootFinder().RootFunction().FunctionScript(), TKaloPersistFunction::DefaultFunctionScript);
   EXPECT_EQ(Child<QLineEdit>(w, "txtFct")->text(), TKaloPersistFunction::DefaultFunctionScript);
   EXPECT_EQ(StoredPlace("Function"), placeBefore) << "a recent entry changes no folder";
@@ -300,17 +295,22 @@ TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneStaysLis
   EXPECT_EQ(Captions(*open), RecentCaptions(w));
 }
 
-TEST_F(RootFinding2DActions, SavingTwiceListsTwiceAndOpeningMovesTheTopOne) {
+// Saving over a file, or opening it by another name, moves its entry to the top.
+TEST_F(RootFinding2DActions, EachFileIsListedOnceHoweverItWasSavedOrOpened) {
+  ASSERT_TRUE(QDir(dir.path()).mkdir("unter"));
   TfrmRootFinding2D w;
   Run(w, "actSaveFunction", File("x.nwd"));
   Run(w, "actSaveFunction", File("y.nwd"));
   Run(w, "actSaveFunction", File("x.nwd"));
-  const QStringList twice = {"&1 " + File("x.nwd"), "&2 " + File("y.nwd"), "&3 " + File("x.nwd")};
-  EXPECT_EQ(RecentCaptions(w), twice);
-  Run(w, "actOpenFunction", File("x.nwd"));
-  EXPECT_EQ(RecentCaptions(w), twice) << "the top entry with that name is moved, none is added";
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("x.nwd"), "&2 " + File("y.nwd")}));
   Run(w, "actOpenFunction", File("y.nwd"));
-  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("y.nwd"), "&2 " + File("x.nwd"), "&3 " + File("x.nwd")}));
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("y.nwd"), "&2 " + File("x.nwd")}));
+  Run(w, "actOpenFunction", File("unter/../x.nwd"));
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("unter/../x.nwd"), "&2 " + File("y.nwd")}));
+  ClickRecent(w, 1);
+  EXPECT_EQ(RecentCaptions(w), QStringList({"&1 " + File("y.nwd"), "&2 " + File("unter/../x.nwd")}));
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+  EXPECT_EQ(StoredRecentFiles().count(';'), 1);
 }
 
 TEST_F(RootFinding2DActions, TheRecentListSurvivesARestartWhateverTheFileNamesHold) {
@@ -344,8 +344,7 @@ TEST_F(RootFinding2DActions, TheRecentListSurvivesARestartWhateverTheFileNamesHo
 TEST_F(RootFinding2DActions, ExportsWriteWhatTheBatchProgramWritesAndShareTheirFolder) {
   TfrmRootFinding2D w;
   Run(w, "actSaveValues", File("werte.csv"));
-  EXPECT_EQ(busyTexts,
-            QStringList({"Werte werden aufbereitet ...", "Werte werden abgespeichert ...", ""}));
+  EXPECT_EQ(busyTexts, QStringList({"Werte werden aufbereitet ...", "Werte werden abgespeichert ...", ""}));
   Run(w, "actSaveRoots", File("nullstellen.txt"));
   EXPECT_EQ(busyTexts, QStringList({"Werte werden abgespeichert ...", ""}));
   EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
@@ -359,11 +358,12 @@ TEST_F(RootFinding2DActions, ExportsWriteWhatTheBatchProgramWritesAndShareTheirF
   ASSERT_EQ(requests.size(), 2u);
   for (const TqorFileDialogRequest& request : requests) {
     EXPECT_TRUE(request.Save);
-    EXPECT_EQ(request.Title, "");
     EXPECT_EQ(request.Filters, TextFilters);
     EXPECT_EQ(request.DefaultSuffix, "csv");
   }
-  EXPECT_EQ(requests[0].Directory, GetAppDataFolder());
+  EXPECT_EQ(requests[0].Title, "Funktionswerte speichern unter");
+  EXPECT_EQ(requests[1].Title, "Nullstellen speichern unter");
+  EXPECT_EQ(requests[0].Directory, GetDocumentsFolder());
   EXPECT_EQ(requests[1].Directory, Folder()) << "the roots start where the values went";
   EXPECT_EQ(StoredPlace("Values"), Folder());
   EXPECT_EQ(StoredPlace("Function"), "");
@@ -444,7 +444,8 @@ TEST_F(RootFinding2DOverwrite, YesReplacesTheRootsFileByTheValues) { SaveValuesO
 TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsStored) {
   ASSERT_TRUE(QFile(dir.filePath("datei")).open(QIODevice::WriteOnly));
   const QString fileName = File("datei/x.nwd");
-  const QString message = "Die Datei '" + fileName + "' kann nicht geschrieben werden: Ein Teil des Pfades ist kein Verzeichnis.";
+  const QString message = "Die Datei '" + fileName +
+                          "' kann nicht geschrieben werden: Ein Teil des Pfades ist kein Verzeichnis.";
   TfrmRootFinding2D w;
   Run(w, "actSaveValues", File("werte.csv"));
   const QString place = StoredPlace("Values");
@@ -455,8 +456,7 @@ TEST_F(RootFinding2DActions, ATargetThatCannotBeWrittenIsReportedAndNothingIsSto
     EXPECT_EQ(busyTexts.value(busyTexts.size() - 1), "") << action;
   }
   EXPECT_FALSE(QFileInfo::exists(fileName));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-            QStringList({"datei", "werte.csv"}))
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"datei", "werte.csv"}))
       << "no temporary file is left behind";
   EXPECT_EQ(StoredRecentFiles(), "");
   EXPECT_EQ(StoredPlace("Function"), "");

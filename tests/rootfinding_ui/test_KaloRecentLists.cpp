@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <vector>
@@ -20,14 +22,12 @@ QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 class RecentLists : public TWidgetTest {
 protected:
   static QString Stored(const QString& SubKey, const QString& Name) {
-    const auto value =
-        TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
+    const auto value = TqorIniRegistry(TqorIniRegistry::UserFileName()).ReadValue(FormsKey() + "\\" + SubKey, Name);
     return value ? std::get<QString>(*value) : QString();
   }
   static QString StoredFiles() { return Stored("RootFinding", "RecentFiles"); }
   static void StoreFiles(const QString& Text) {
-    TqorIniRegistry(TqorIniRegistry::UserFileName())
-        .WriteValue(FormsKey() + "\\RootFinding", "RecentFiles", Text);
+    TqorIniRegistry(TqorIniRegistry::UserFileName()).WriteValue(FormsKey() + "\\RootFinding", "RecentFiles", Text);
   }
 
   TKaloRecentLists lists{QStringLiteral("RootFinding")};
@@ -49,57 +49,78 @@ std::vector<int> IDs(const TKaloRecentLists& Lists) {
 
 }  // namespace
 
-TEST_F(RecentLists, OpenedFilesMoveToTheTopAndSavedFilesBecomeNewEntries) {
-  StoreFiles("7=/a/x.nwd;3=/a/y.nwd");
+// Every name that leads to a listed file moves that entry, with its ID, to the top
+// instead of listing the file again; the list shows the name given last.
+TEST_F(RecentLists, EachFileIsListedOnceWhateverNameLeadsToIt) {
+  QTemporaryDir dir;
+  const auto path = [&dir](const char* Name) { return dir.filePath(QString::fromUtf8(Name)); };
+  for (const char* name : {"x.nwd", "y.nwd", "z.nwd", "Z.nwd"}) {
+    QFile file(path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name;
+  }
+  ASSERT_TRUE(QDir(dir.path()).mkdir("unter"));
+  ASSERT_TRUE(QFile::link(path("z.nwd"), path("verweis.nwd")));
+  StoreFiles("7=" + path("x.nwd") + ";3=" + path("y.nwd"));
   lists.ReadFiles();
-  // Saved: AddFile with a new entry; opened: with the ID listed for the name, as the
-  // window opens a file chosen in its dialog; clicked: with the entry's own ID.
-  enum TStep { Saved, Opened, Clicked };
   const struct {
     const char* Name;
-    TStep Step;
-    const char* File;  // none for a click
-    int From;          // the entry that moves to the top, -1 for a new entry
+    QString Added;
+    int From;  // the entry that moves to the top, -1 for a new entry
     QStringList Files;
   } steps[] = {
-      {"saved, not listed", Saved, "/a/z.nwd", -1, {"/a/z.nwd", "/a/x.nwd", "/a/y.nwd"}},
-      {"saved, listed already", Saved, "/a/x.nwd", -1, {"/a/x.nwd", "/a/z.nwd", "/a/x.nwd", "/a/y.nwd"}},
-      {"opened, listed once", Opened, "/a/y.nwd", 3, {"/a/y.nwd", "/a/x.nwd", "/a/z.nwd", "/a/x.nwd"}},
-      {"opened, listed twice: the upper entry moves", Opened, "/a/x.nwd", 1,
-       {"/a/x.nwd", "/a/y.nwd", "/a/z.nwd", "/a/x.nwd"}},
-      {"opened in other letter case: the new spelling stays", Opened, "/A/Z.NWD", 2,
-       {"/A/Z.NWD", "/a/x.nwd", "/a/y.nwd", "/a/x.nwd"}},
-      {"clicked: that very entry moves", Clicked, nullptr, 3,
-       {"/a/x.nwd", "/A/Z.NWD", "/a/x.nwd", "/a/y.nwd"}},
-      {"opened, not listed", Opened, "/b/n.nwd", -1,
-       {"/b/n.nwd", "/a/x.nwd", "/A/Z.NWD", "/a/x.nwd", "/a/y.nwd"}},
+      {"not listed", path("z.nwd"), -1, {path("z.nwd"), path("x.nwd"), path("y.nwd")}},
+      {"the same name again (saved over)", path("x.nwd"), 1, {path("x.nwd"), path("z.nwd"), path("y.nwd")}},
+      {"a path through another folder",
+       path("unter/../y.nwd"),
+       2,
+       {path("unter/../y.nwd"), path("x.nwd"), path("z.nwd")}},
+      {"a path with \".\"", path("./x.nwd"), 1, {path("./x.nwd"), path("unter/../y.nwd"), path("z.nwd")}},
+      {"a link to a listed file",
+       path("verweis.nwd"),
+       2,
+       {path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
+      {"another letter case is another file here",
+       path("Z.nwd"),
+       -1,
+       {path("Z.nwd"), path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
+      {"a missing file, by its cleaned path",
+       "/fehlt/a/../b.nwd",
+       -1,
+       {"/fehlt/a/../b.nwd", path("Z.nwd"), path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
+      {"the missing file again",
+       "/fehlt/./b.nwd",
+       0,
+       {"/fehlt/./b.nwd", path("Z.nwd"), path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.Name);
     const std::vector<int> before = IDs(lists);
-    const int listedID = s.From < 0 ? TKaloRecentLists::NewEntryID : before[s.From];
-    switch (s.Step) {
-      case Saved:
-        lists.AddFile(s.File);
-        break;
-      case Opened:
-        EXPECT_EQ(lists.ListedID(s.File), listedID);
-        lists.AddFile(s.File, lists.ListedID(s.File));
-        break;
-      case Clicked:
-        lists.AddFile(FileNames(lists)[s.From], listedID);
-        break;
-    }
+    lists.AddFile(s.Added);
     EXPECT_EQ(FileNames(lists), s.Files);
     const int top = IDs(lists).front();
     if (s.From < 0) {
       EXPECT_GE(top, 1);
       EXPECT_EQ(std::count(before.begin(), before.end(), top), 0) << "a new entry has an ID of its own";
     } else {
-      EXPECT_EQ(top, listedID) << "the entry itself moved";
+      EXPECT_EQ(top, before[s.From]) << "the entry itself moved";
     }
     EXPECT_EQ(StoredFiles(), lists.Files().AsConfigString()) << "stored at once";
   }
+
+  lists.RemoveFile(path("z.nwd"));
+  EXPECT_EQ(FileNames(lists), QStringList({"/fehlt/./b.nwd", path("Z.nwd"), path("./x.nwd"), path("unter/../y.nwd")}))
+      << "taken off by another name of the file";
+  lists.RemoveFile("/fehlt/b.nwd");
+  lists.RemoveFile(path("nie.nwd"));
+  EXPECT_EQ(FileNames(lists), QStringList({path("Z.nwd"), path("./x.nwd"), path("unter/../y.nwd")}));
+  EXPECT_EQ(StoredFiles(), lists.Files().AsConfigString());
+
+  StoreFiles("1=" + path("x.nwd") + ";2=" + path("y.nwd") + ";3=" + path("./x.nwd") + ";4=" + path("verweis.nwd") +
+             ";5=" + path("z.nwd"));
+  lists.ReadFiles();
+  EXPECT_EQ(FileNames(lists), QStringList({path("x.nwd"), path("y.nwd"), path("verweis.nwd")}))
+      << "a list stored twice keeps the upper entry of each file";
+  EXPECT_EQ(IDs(lists), std::vector<int>({1, 2, 4}));
   EXPECT_TRUE(shownErrors.isEmpty());
 }
 
@@ -110,7 +131,7 @@ TEST_F(RecentLists, FifteenStoredFilesAreReadAndTheStringIsWrittenAsItWasRead) {
   lists.ReadFiles();
   EXPECT_EQ(lists.Files().AsConfigString(), entries.mid(0, 15).join(';')) << "the first fifteen, in order";
 
-  lists.AddFile("/aufgaben/f15.nwd", 15);
+  lists.AddFile("/aufgaben/f15.nwd");
   const QString moved = entries[14] + ';' + entries.mid(0, 14).join(';');
   EXPECT_EQ(StoredFiles(), moved);
 
@@ -135,8 +156,7 @@ TEST_F(RecentLists, EachKindOfFileRemembersItsFolderWithATrailingSeparator) {
     QString File;
     QString Folder;
   } cases[] = {
-      {TKaloRecentPlace::Graphic, "Graphic", dir.filePath("Bilder/Polynom.wmf"),
-       root + sep + "Bilder" + sep},
+      {TKaloRecentPlace::Graphic, "Graphic", dir.filePath("Bilder/Polynom.wmf"), root + sep + "Bilder" + sep},
       {TKaloRecentPlace::Function, "Function", dir.filePath("Größe = 3.nwd"), root + sep},
       {TKaloRecentPlace::Values, "Values", QStringLiteral("/werte.csv"), sep},  // one separator, not two
   };
@@ -160,8 +180,7 @@ TEST_F(RecentLists, WithoutAStorageEveryAccessFailsAndAnAddedFileIsListedAllTheS
     EXPECT_THROW_MSG(lists.AddFile("/a/y.nwd"), Exception, MsgNoStorage);
     EXPECT_EQ(FileNames(lists), QStringList({"/a/y.nwd", "/a/x.nwd"}));
     EXPECT_THROW_MSG(lists.Folder(TKaloRecentPlace::Function, "/"), Exception, MsgNoStorage);
-    EXPECT_THROW_MSG(lists.RememberFolder(TKaloRecentPlace::Function, "/a/y.nwd"), Exception,
-                     MsgNoStorage);
+    EXPECT_THROW_MSG(lists.RememberFolder(TKaloRecentPlace::Function, "/a/y.nwd"), Exception, MsgNoStorage);
   }
   provider.SetGlobalServiceProvider();
   EXPECT_EQ(StoredFiles(), "7=/a/x.nwd");
