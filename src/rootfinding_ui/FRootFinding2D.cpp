@@ -3,6 +3,7 @@
 #include "FRootFinding2DProperties.h"
 #include "KaloCalculationGate.h"
 #include "KaloExport.h"
+#include "KaloRootTableText.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
 #include "qorException.h"
@@ -136,6 +137,7 @@ void TfrmRootFinding2D::CreateRootTable() {
   FmemRoot.setObjectName(QStringLiteral("memRoot"));
   dsRoot.setObjectName(QStringLiteral("dsRoot"));
   DefineRootTable(FmemRoot);
+  dsRoot.setViewText([](const TqorField& Field, int Row) { return RootViewText(Field, Row); });
   FmemRoot.Open();
 }
 

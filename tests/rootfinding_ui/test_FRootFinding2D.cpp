@@ -1,4 +1,5 @@
 #include "FRootFinding2D.h"
+#include "KaloRootTableText.h"
 #include "qorEmfFormat.h"
 #include "qorFileDialog.h"
 #include "qorFileUtils.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -135,7 +137,9 @@ TEST_F(RootFinding2D, NewWindowShowsTheDefaultTaskCalculated) {
   EXPECT_EQ(Detail(w, "xIntervalMax"), "-2.399");
   EXPECT_EQ(Detail(w, "RootFinder"), "Zeroin()");
   EXPECT_EQ(Detail(w, "IterCount"), w.memRoot().FieldByName("IterCount").DisplayTextAt(0));
-  EXPECT_EQ(Detail(w, "yRoot"), w.memRoot().FieldByName("yRoot").DisplayTextAt(0));
+  EXPECT_EQ(Detail(w, "yRoot"), RootViewText(w.memRoot().FieldByName("yRoot"), 0));
+  EXPECT_TRUE(Detail(w, "yRoot").contains(QRegularExpression("^-?\\d\\.\\d{7}E[+-]\\d\\d$")))
+      << "the window's exponent form: " << Detail(w, "yRoot").toStdString();
   EXPECT_EQ(Child<QPlainTextEdit>(w, "ResultMessage")->toPlainText(), "");
 
   Child<QTableView>(w, "DBGrid1")->selectRow(3);
