@@ -15,13 +15,13 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTableView>
 
 #include <memory>
@@ -140,6 +140,10 @@ TEST_F(RootFinding2D, NewWindowShowsTheDefaultTaskCalculated) {
   EXPECT_EQ(Detail(w, "yRoot"), RootViewText(w.memRoot().FieldByName("yRoot"), 0));
   EXPECT_TRUE(Detail(w, "yRoot").contains(QRegularExpression("^-?\\d\\.\\d{7}E[+-]\\d\\d$")))
       << "the window's exponent form: " << Detail(w, "yRoot").toStdString();
+  const QAbstractItemModel& grid = *Child<QTableView>(w, "DBGrid1")->model();
+  constexpr int yRootColumn = 2;  // after "N?" and "x-Nullstelle"
+  EXPECT_EQ(grid.index(0, yRootColumn).data().toString(), Detail(w, "yRoot")) << "the grid shows the same text";
+  EXPECT_EQ(grid.index(0, yRootColumn).data(Qt::ToolTipRole).toString(), Detail(w, "yRoot"));
   EXPECT_EQ(Child<QPlainTextEdit>(w, "ResultMessage")->toPlainText(), "");
 
   Child<QTableView>(w, "DBGrid1")->selectRow(3);
