@@ -22,11 +22,9 @@ TqorDataSetModel::TqorDataSetModel(TqorMemoryDataset& DataSet, QObject* Parent)
   FRowCount = FDataSet.RecordCount();
   FCurrentRow = FDataSet.RecNo();
   connect(&FDataSet, &TqorMemoryDataset::DataSetChanged, this, &TqorDataSetModel::DataSetChanged);
-  connect(&FDataSet, &TqorMemoryDataset::RecordAboutToBeAppended, this,
-          &TqorDataSetModel::RecordAboutToBeAppended);
+  connect(&FDataSet, &TqorMemoryDataset::RecordAboutToBeAppended, this, &TqorDataSetModel::RecordAboutToBeAppended);
   connect(&FDataSet, &TqorMemoryDataset::RecordAppended, this, &TqorDataSetModel::RecordAppended);
-  connect(&FDataSet, &TqorMemoryDataset::CurrentRowChanged, this,
-          &TqorDataSetModel::CurrentRowChanged);
+  connect(&FDataSet, &TqorMemoryDataset::CurrentRowChanged, this, &TqorDataSetModel::CurrentRowChanged);
 }
 
 std::vector<int> TqorDataSetModel::VisibleFields() const {
@@ -41,9 +39,7 @@ TqorField* TqorDataSetModel::ColumnField(int Column) const {
   return FDataSet.Fields(FColumns[Column]);
 }
 
-int TqorDataSetModel::rowCount(const QModelIndex& Parent) const {
-  return Parent.isValid() ? 0 : FRowCount;
-}
+int TqorDataSetModel::rowCount(const QModelIndex& Parent) const { return Parent.isValid() ? 0 : FRowCount; }
 
 int TqorDataSetModel::columnCount(const QModelIndex& Parent) const {
   return Parent.isValid() ? 0 : static_cast<int>(FColumns.size());
@@ -54,7 +50,8 @@ QVariant TqorDataSetModel::data(const QModelIndex& Index, int Role) const {
   if (!field) return {};
   switch (Role) {
     case Qt::DisplayRole:
-      return field->DisplayTextAt(Index.row());
+    case Qt::ToolTipRole:
+      return ViewText(*field, Index.row());
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(field->Alignment() | Qt::AlignVCenter);
     default:
@@ -62,10 +59,18 @@ QVariant TqorDataSetModel::data(const QModelIndex& Index, int Role) const {
   }
 }
 
+QString TqorDataSetModel::ViewText(const TqorField& Field, int Row) const {
+  return FViewText ? FViewText(Field, Row) : Field.DisplayTextAt(Row);
+}
+
+void TqorDataSetModel::setViewText(TqorViewText Text) {
+  FViewText = std::move(Text);
+  if (FRowCount > 0) emit dataChanged(index(0, 0), index(FRowCount - 1, columnCount() - 1));
+}
+
 QVariant TqorDataSetModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
   if (Role != Qt::DisplayRole) return {};
-  if (Orientation == Qt::Vertical)
-    return Section == FCurrentRow ? QString(QChar(CurrentRowMark)) : QString();
+  if (Orientation == Qt::Vertical) return Section == FCurrentRow ? QString(QChar(CurrentRowMark)) : QString();
   const TqorField* field = ColumnField(Section);
   return field ? QVariant(field->DisplayName()) : QVariant();
 }
@@ -101,9 +106,7 @@ void TqorDataSetModel::DataSetChanged() {
   CurrentRowChanged(FDataSet.RecNo());
 }
 
-void TqorDataSetModel::RecordAboutToBeAppended(int Row) {
-  beginInsertRows(QModelIndex(), Row, Row);
-}
+void TqorDataSetModel::RecordAboutToBeAppended(int Row) { beginInsertRows(QModelIndex(), Row, Row); }
 
 void TqorDataSetModel::RecordAppended(int Row) {
   FRowCount = Row + 1;
@@ -159,9 +162,15 @@ void TqorDataSource::AttachField(QPlainTextEdit* Edit, const QString& FieldName)
   ShowCurrentRow();
 }
 
+void TqorDataSource::setViewText(TqorViewText Text) {
+  FModel->setViewText(std::move(Text));
+  ShowCurrentRow();
+}
+
 void TqorDataSource::ShowCurrentRow() {
+  const int row = DataSet().RecNo();
   for (const TDetailField& detail : FDetailFields) {
-    const QString text = detail.Field->DisplayText();
+    const QString text = row >= 0 ? FModel->ViewText(*detail.Field, row) : detail.Field->DisplayText();
     if (auto* line = qobject_cast<QLineEdit*>(detail.Edit))
       line->setText(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(detail.Edit))
@@ -179,8 +188,7 @@ void TqorDataSource::SelectCurrentRow() {
     return;
   }
   if (selection->currentIndex().row() != row)
-    selection->setCurrentIndex(index,
-                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   FGrid->scrollTo(index);
 }
 
@@ -199,6 +207,5 @@ void TqorDataSource::SizeColumns() {
 
 void TqorDataSource::GridRowSelected(int Row) {
   TqorMemoryDataset& table = DataSet();
-  if (Row >= 0 && Row < table.RecordCount() && Row != table.RecNo() && !table.ControlsDisabled())
-    table.setRecNo(Row);
+  if (Row >= 0 && Row < table.RecordCount() && Row != table.RecNo() && !table.ControlsDisabled()) table.setRecNo(Row);
 }

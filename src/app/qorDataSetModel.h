@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 
+#include <functional>
 #include <vector>
 
 class QLineEdit;
@@ -19,6 +20,9 @@ class TqorMemoryDataset;
 
 // The grid's model: one column per visible field, in field order; one row per posted
 // row. The vertical header is the row indicator: it marks the table's current row.
+// The text the views show for Field's value in Row.
+using TqorViewText = std::function<QString(const TqorField& Field, int Row)>;
+
 class TqorDataSetModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -35,11 +39,15 @@ public:
 
   int rowCount(const QModelIndex& Parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& Parent = QModelIndex()) const override;
-  // Display role: the field's display text; alignment role: the field's alignment.
+  // What the cells show: the fields' display texts unless set otherwise; an empty
+  // function restores those.
+  QString ViewText(const TqorField& Field, int Row) const;
+  void setViewText(TqorViewText Text);
+
+  // Display and tool-tip role: ViewText; alignment role: the field's alignment.
   QVariant data(const QModelIndex& Index, int Role = Qt::DisplayRole) const override;
   // Horizontal: the fields' display names; vertical: the current-row mark.
-  QVariant headerData(int Section, Qt::Orientation Orientation,
-                      int Role = Qt::DisplayRole) const override;
+  QVariant headerData(int Section, Qt::Orientation Orientation, int Role = Qt::DisplayRole) const override;
   // Cells can be selected, never edited.
   Qt::ItemFlags flags(const QModelIndex& Index) const override;
 
@@ -55,6 +63,7 @@ private:
   std::vector<int> FColumns;
   int FRowCount = 0;
   int FCurrentRow = -1;
+  TqorViewText FViewText;
 };
 
 // Connects a table to its grid and detail fields: the grid shows the table and moves
@@ -69,6 +78,8 @@ public:
 
   TqorMemoryDataset& DataSet() const { return FModel->DataSet(); }
   TqorDataSetModel& Model() const { return *FModel; }
+  // The text of the grid's cells and of the detail fields (TqorDataSetModel::ViewText).
+  void setViewText(TqorViewText Text);
 
   // Shows the table in Grid: whole-row selection of one row, no editing, column widths
   // from the fields' display widths, the grid's selection and the current row kept

@@ -46,14 +46,11 @@ bool SameText(const QString& A, const QString& B) { return A.compare(B, Qt::Case
 
 // ----------------------------------------------------------- TqorRecentFileItem
 
-QString TqorRecentFileItem::AsConfigString() const {
-  return QString::number(FID) + EntryDelimiterChar + FFileName;
-}
+QString TqorRecentFileItem::AsConfigString() const { return QString::number(FID) + EntryDelimiterChar + FFileName; }
 
 void TqorRecentFileItem::setAsConfigString(const QString& Text) {
   const qsizetype nameStart = FindWordStart(2, Text, EntryDelimiter);
-  if (nameStart == 0)
-    throw Exception(QString::fromUtf8(MsgRecentFileItemUnusable).arg(Text).toStdString());
+  if (nameStart == 0) throw Exception(QString::fromUtf8(MsgRecentFileItemUnusable).arg(Text).toStdString());
   // Trailing "=" were never part of a name that was read back; they stay ignored so that
   // every stored list reads as before.
   QString name = Text.mid(nameStart - 1);
@@ -89,8 +86,7 @@ bool TqorRecentFileList::RetrieveItemIDExists(int id) const { return RetrieveIte
 
 // ----------------------------------------------------------- TqorRecentFileMenueHandlerCommon
 
-TqorRecentFileMenueHandlerCommon::TqorRecentFileMenueHandlerCommon(QObject* AOwner)
-    : QObject(AOwner) {}
+TqorRecentFileMenueHandlerCommon::TqorRecentFileMenueHandlerCommon(QObject* AOwner) : QObject(AOwner) {}
 
 QString TqorRecentFileMenueHandlerCommon::AsConfigString() const {
   QStringList entries;
@@ -120,6 +116,14 @@ void TqorRecentFileMenueHandlerCommon::AddRecentFile(int index, int id, const QS
   RebuildMenu();
 }
 
+void TqorRecentFileMenueHandlerCommon::RemoveRecentFiles(
+    const std::function<bool(const TqorRecentFileItem&)>& Matches) {
+  for (int i = FRecentFiles.Count() - 1; i >= 0; --i)
+    if (Matches(At(FRecentFiles, i))) FRecentFiles.Delete(i);
+  for (int i = 0; i < FRecentFiles.Count(); ++i) FRecentFiles.Items(i)->setIndex(i);
+  RebuildMenu();
+}
+
 void TqorRecentFileMenueHandlerCommon::InsertRecentFile(int index, int id, const QString& Name) {
   auto entry = std::make_unique<TqorRecentFileItem>();
   entry->setFileName(Name);
@@ -138,8 +142,7 @@ TqorRecentFileItem* TqorRecentFileMenueHandlerCommon::RetrieveItemByMenueCaption
 }
 
 TqorRecentFileItem* TqorRecentFileMenueHandlerCommon::RetrieveItemByFileName(const QString& FileName) const {
-  return FirstWhere(FRecentFiles,
-                    [&](const TqorRecentFileItem& item) { return SameText(item.FileName(), FileName); });
+  return FirstWhere(FRecentFiles, [&](const TqorRecentFileItem& item) { return SameText(item.FileName(), FileName); });
 }
 
 TqorRecentFileItem* TqorRecentFileMenueHandlerCommon::RetrieveItemByID(int ID) const {

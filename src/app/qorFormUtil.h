@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 
@@ -88,6 +90,9 @@ public:
   // moved there, otherwise a new entry is made (AssignItemID gives it its ID). Drops
   // the bottom entries beyond Capacity, renumbers the entries, rebuilds the menu.
   void AddRecentFile(int index, int id, const QString& Name);
+  // Removes every entry for which Matches holds, asking from the bottom entry up;
+  // renumbers the others and rebuilds the menu.
+  void RemoveRecentFiles(const std::function<bool(const TqorRecentFileItem&)>& Matches);
 
   // The first entry whose menu caption equals Caption (letter case ignored), or nullptr.
   TqorRecentFileItem* RetrieveItemByMenueCaption(const QString& Caption) const;

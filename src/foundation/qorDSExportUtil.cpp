@@ -64,8 +64,10 @@ QString TqorDSRowToString::ValueText(const TqorField& Field) const {
                                                  : Field.AsString();
       return FStringFieldDelim + text + FStringFieldDelim;
     }
-    case ftInteger:
     case ftFloat:
+      if (FFloatText && !Field.IsNull()) return FFloatText(Field.AsFloat());
+      [[fallthrough]];
+    case ftInteger:
     case ftBoolean:
       return FUseDisplayFormat ? Field.DisplayText() : Field.AsString();
   }
@@ -99,8 +101,7 @@ QString TqorDSRowToString::ColumnHeaderAsString() const {
 
 TqorMemoryDataset& TqorDSToStringCustom::ActiveDataSet() const {
   if (!FDS) throw EDatabaseError(MsgNoTable);
-  if (!FDS->Active())
-    throw EDatabaseError(QString::fromUtf8(MsgNotActive).arg(FDS->objectName()).toStdString());
+  if (!FDS->Active()) throw EDatabaseError(QString::fromUtf8(MsgNotActive).arg(FDS->objectName()).toStdString());
   return *FDS;
 }
 

@@ -59,6 +59,11 @@ public:
   // Replace CR LF inside text values by CRLFSubstString; default true.
   bool StringFieldSubstCRLF() const { return FStringFieldSubstCRLF; }
   void setStringFieldSubstCRLF(bool value) { FStringFieldSubstCRLF = value; }
+  // Makes the text of every real value that is not null, in place of the display or
+  // plain text; none by default.
+  using TFloatText = std::function<QString(double Value)>;
+  const TFloatText& FloatText() const { return FFloatText; }
+  void setFloatText(TFloatText value) { FFloatText = std::move(value); }
 
   // The line of the table's current row.
   QString AsString() const;
@@ -77,11 +82,11 @@ private:
   bool FUseDisplayFormat = true;
   bool FFixFieldLength = false;
   bool FStringFieldSubstCRLF = true;
+  TFloatText FFloatText;
 };
 
 // Asked before each row with the table on that row; clearing Continue skips the row.
-using TqorExecuteRowEvent =
-    std::function<void(TqorDSRowToString& Row, TqorMemoryDataset& DataSet, bool& Continue)>;
+using TqorExecuteRowEvent = std::function<void(TqorDSRowToString& Row, TqorMemoryDataset& DataSet, bool& Continue)>;
 
 // Writes a whole table as text; the options are published by the derived classes.
 class TqorDSToStringCustom {

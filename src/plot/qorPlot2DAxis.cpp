@@ -11,6 +11,8 @@ const char* const PlotImprintAddress = "www.nordmark-ingenieure.example";
 namespace {
 // A capital and a descender: the full height of a line of text.
 const QString SampleText = QStringLiteral("Ag");
+// Labels stand at least this text's width apart.
+const QString LabelGapSample = QStringLiteral("0");
 
 // Title size relative to the label size.
 constexpr Extended TitleSizeFactor = 2.5L;
@@ -44,24 +46,20 @@ int32_t RoundToInt(Extended v) { return static_cast<int32_t>(std::lrint(v)); }
 
 // ---- TqorPlotDrawingAxis ----
 
-TqorPlotDrawingAxis::TqorPlotDrawingAxis() {
-  FTitleFont.Size = RoundToInt(FLabelFont.Size * TitleSizeFactor);
-}
+TqorPlotDrawingAxis::TqorPlotDrawingAxis() { FTitleFont.Size = RoundToInt(FLabelFont.Size * TitleSizeFactor); }
 
-int32_t TqorPlotDrawingAxis::Height() {
-  return BandHeight();
-}
+int32_t TqorPlotDrawingAxis::Height() { return BandHeight(); }
 
 int32_t TqorPlotDrawingAxis::BandHeight() {
-  int32_t h = FontTextHeight(FLabelFont, SampleText) + std::max(InterTickHeigth, StepTickHeight) +
-              LabelTickGap + BorderGap;
+  int32_t h = FontTextHeight(FLabelFont, SampleText) + std::max(InterTickHeigth, StepTickHeight) + LabelTickGap +
+              BorderGap;
   if (!Name.isEmpty()) h += FontTextHeight(FTitleFont, SampleText) + TitelLabelGap;
   return h;
 }
 
 bool TqorPlotDrawingAxis::CalulateAxis() {
-  const bool scalable = TqorPlotAxisDefinition::CalulateAxis() && IsFiniteReal(ValueMin) &&
-                        IsFiniteReal(ValueMax) && Length > 0;
+  const bool scalable = TqorPlotAxisDefinition::CalulateAxis() && IsFiniteReal(ValueMin) && IsFiniteReal(ValueMax) &&
+                        Length > 0;
   if (scalable) CalculateSteps();
   return scalable;
 }
@@ -82,13 +80,17 @@ int32_t TqorPlotDrawingAxis::Position(Extended dValue) const {
   return Start + RoundToInt(std::clamp(offset, -MaxPixelOffset, MaxPixelOffset));
 }
 
+// Labels that touch read as one number ("-300,0-200,0"): a label moved inward at an
+// axis end comes close to its neighbour, which the spacing of the steps cannot foresee.
 std::optional<int32_t> TqorPlotDrawingAxis::LabelPosition(Extended v, int32_t width, int32_t low, int32_t high,
-                                                          int32_t& end) const {
+                                                          int32_t& next) const {
   const int32_t begin = std::max(low, std::min(Position(v) - width / 2, high - width));
-  if (begin < end) return std::nullopt;
-  end = begin + width;
+  if (begin < next) return std::nullopt;
+  next = begin + width + LabelGap();
   return begin;
 }
+
+int32_t TqorPlotDrawingAxis::LabelGap() const { return Canvas ? Canvas->TextWidth(LabelGapSample) : 0; }
 
 int32_t TqorPlotDrawingAxis::FontTextHeight(const TqorFont& font, const QString& text) {
   if (!Canvas) return 0;
@@ -196,17 +198,16 @@ void TqorPlotAxisXCommon::Draw() {
   LabelFont().AssignToCanvas(*Canvas);
   // A label stays left of the axis end; on the left it may reach into the corner,
   // which the vertical axes keep free.
-  int32_t labelEnd = std::numeric_limits<int32_t>::min();
+  int32_t labelNext = std::numeric_limits<int32_t>::min();
   ForEachTick(
       [&](Extended v, int32_t x) {
         const QString text = LabelText(v);
         Line(x, y1, x, y1 + StepTickHeight);
-        if (const auto left = LabelPosition(v, Canvas->TextWidth(text), 0, Start + Length, labelEnd))
+        if (const auto left = LabelPosition(v, Canvas->TextWidth(text), 0, Start + Length, labelNext))
           Canvas->TextOut(ScaleWidth(*left), y1 + StepTickHeight + LabelTickGap, text);
       },
       [&](int32_t x) { Line(x, y1, x, y1 + InterTickHeigth); });
-  const int32_t yT = y1 + FontTextHeight(LabelFont(), SampleText) + StepTickHeight +
-                     LabelTickGap + TitelLabelGap;
+  const int32_t yT = y1 + FontTextHeight(LabelFont(), SampleText) + StepTickHeight + LabelTickGap + TitelLabelGap;
   int32_t yImprint = yT;
   if (!Name.isEmpty()) {
     TitleFont().AssignToCanvas(*Canvas);
@@ -260,12 +261,12 @@ void TqorPlotAxisYCommon::Draw() {
   const int32_t hA = Canvas->TextHeight(SampleText);
   // Turned upward, a text's reference point is its lower-left corner on screen. A
   // label stays along the axis line: below it lie the labels of the horizontal axes.
-  int32_t labelEnd = std::numeric_limits<int32_t>::min();
+  int32_t labelNext = std::numeric_limits<int32_t>::min();
   ForEachTick(
       [&](Extended v, int32_t y) {
         const QString text = LabelText(v);
         Line(x1, y, x1 - StepTickHeight, y);
-        if (const auto bottom = LabelPosition(v, Canvas->TextWidth(text), Start, Start + Length, labelEnd))
+        if (const auto bottom = LabelPosition(v, Canvas->TextWidth(text), Start, Start + Length, labelNext))
           Canvas->TextOut(x1 - StepTickHeight - LabelTickGap - hA, ScaleWidth(*bottom), text);
       },
       [&](int32_t y) { Line(x1, y, x1 - InterTickHeigth, y); });

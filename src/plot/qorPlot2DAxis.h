@@ -57,24 +57,24 @@ public:
   int32_t Width = 0;             // not used by the drawing
   int32_t Bottom = 0;            // distance of the band from its plot edge, pixels
   // The spelling is this setting's established name, used across the plot code; kept on purpose.
-  int32_t InterTickHeigth = 3;   // length of intermediate ticks
-  int32_t StepTickHeight = 6;    // length of step ticks
-  int32_t MaxLabelWidth = 0;     // widest label of the last measurement, pixels
+  int32_t InterTickHeigth = 3;  // length of intermediate ticks
+  int32_t StepTickHeight = 6;   // length of step ticks
+  int32_t MaxLabelWidth = 0;    // widest label of the last measurement, pixels
   // The spelling is this setting's established name, used across the plot code; kept on purpose.
-  int32_t TitelLabelGap = 2;     // gap between labels and title
-  int32_t LabelTickGap = 2;      // gap between tick ends and labels
-  int32_t BorderGap = 2;         // spare space at the outer edge of the band
+  int32_t TitelLabelGap = 2;                             // gap between labels and title
+  int32_t LabelTickGap = 2;                              // gap between tick ends and labels
+  int32_t BorderGap = 2;                                 // spare space at the outer edge of the band
   TqorPlotScalePosFunction ScaleHeight = IdentityScale;  // distance across -> coordinate
   TqorPlotScalePosFunction ScaleWidth = IdentityScale;   // position along -> coordinate
-  Extended AxisMin = 0;          // rounded lower limit
-  Extended AxisMax = 0;          // rounded upper limit
-  Extended ScaleFactor = 0;      // pixels per value unit
-  Extended StepWidth = 0;        // distance between labelled steps
-  Extended InterTickWidth = 0;   // distance between intermediate ticks
-  int32_t Start = 0;             // first pixel along the axis
-  int32_t Length = 0;            // length of the axis in pixels
-  int32_t StepCount = 0;         // steps between AxisMin and AxisMax
-  int32_t InterTickCount = 0;    // parts per step; 0: no intermediate ticks
+  Extended AxisMin = 0;                                  // rounded lower limit
+  Extended AxisMax = 0;                                  // rounded upper limit
+  Extended ScaleFactor = 0;                              // pixels per value unit
+  Extended StepWidth = 0;                                // distance between labelled steps
+  Extended InterTickWidth = 0;                           // distance between intermediate ticks
+  int32_t Start = 0;                                     // first pixel along the axis
+  int32_t Length = 0;                                    // length of the axis in pixels
+  int32_t StepCount = 0;                                 // steps between AxisMin and AxisMax
+  int32_t InterTickCount = 0;                            // parts per step; 0: no intermediate ticks
 
   // Title font (20 points by default).
   TqorFont& TitleFont() { return FTitleFont; }
@@ -108,10 +108,13 @@ protected:
   int32_t Position(Extended dValue) const;
   // Where along the axis (before ScaleWidth) the label of step v, width pixels long,
   // begins: centred on v, moved just enough to lie within low .. high (at low when it
-  // is longer). Labels are placed in step order; end is where the label before ends,
-  // and becomes where this one ends. None when the label would overlap the one before:
-  // it is left out.
-  std::optional<int32_t> LabelPosition(Extended v, int32_t width, int32_t low, int32_t high, int32_t& end) const;
+  // is longer). Labels are placed in step order; next is where the next label may begin
+  // at the earliest, and becomes where this one ends plus LabelGap. None when the label
+  // would begin before next: it is left out.
+  std::optional<int32_t> LabelPosition(Extended v, int32_t width, int32_t low, int32_t high, int32_t& next) const;
+  // The least space between two labels along the axis, the width of a digit in the
+  // label font; the font must be selected on Canvas.
+  int32_t LabelGap() const;
   // Height of text in font, which stays selected on Canvas (0 without a canvas).
   int32_t FontTextHeight(const TqorFont& font, const QString& text);
   // The label of step value v; a rest of the step arithmetic at zero is zero.
@@ -192,8 +195,8 @@ class TqorPlot2DAxisList : public TqorTypedObjectList<TqorPlotDrawingAxis> {
 public:
   TqorPlotScalePosFunction ScaleHeight = IdentityScale;  // handed to every axis added
   TqorPlotScalePosFunction ScaleWidth = IdentityScale;   // handed to every axis added
-  int32_t GraphAreaStart = 0;            // first pixel of the graph area along the axes
-  int32_t GraphAreaLength = 0;           // its length
+  int32_t GraphAreaStart = 0;                            // first pixel of the graph area along the axes
+  int32_t GraphAreaLength = 0;                           // its length
 
   TqorCanvas* Canvas() const { return FCanvas; }
   // Sets the canvas of the list and of every axis in it.

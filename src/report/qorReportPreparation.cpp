@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTime>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int RealSignificantDigits = 15;
@@ -118,12 +120,12 @@ public:
   // Places Band (Row for a master data band) below the last one, on a new page when it
   // does not fit; a band taller than a page still gets a page of its own. RepeatHeader
   // goes first on a new page.
-  void Place(const TqorReportBand& Band, int Row, const TqorReportBand* RepeatHeader) {
-    if (FY + Band.Height > FFlowBottom && FFlowOnPage) {
+  void Place(const TqorReportBand& Band, int Row, const TqorReportBand* RepeatHeader, double Height) {
+    if (FY + Height > FFlowBottom && FFlowOnPage) {
       NewPage();
-      if (RepeatHeader) Add(*RepeatHeader, -1);
+      if (RepeatHeader) Add(*RepeatHeader, -1, RepeatHeader->Height);
     }
-    Add(Band, Row);
+    Add(Band, Row, Height);
   }
 
   // The pages with their page headers and footers.
@@ -152,7 +154,7 @@ private:
     TPageLayout layout;
     for (const auto& band : FPage.Bands)
       if (band->Type == Type) {
-        layout.push_back({band.get(), -1, Top});
+        layout.push_back({band.get(), -1, Top, band->Height});
         Top += band->Height;
       }
     return layout;
@@ -164,9 +166,9 @@ private:
     FFlowOnPage = false;
   }
 
-  void Add(const TqorReportBand& Band, int Row) {
-    FPages.back().push_back({&Band, Row, FY});
-    FY += Band.Height;
+  void Add(const TqorReportBand& Band, int Row, double Height) {
+    FPages.back().push_back({&Band, Row, FY, Height});
+    FY += Height;
     FFlowOnPage = true;
   }
 
@@ -200,17 +202,20 @@ std::vector<TqorReportPreparation::TPageLayout> TqorReportPreparation::Paginate(
       case TqorBandType::PageFooter:
         break;
       case TqorBandType::ReportTitle:
-        paginator.Place(*band, -1, nullptr);
+        paginator.Place(*band, -1, nullptr, band->Height);
         break;
       case TqorBandType::Header:
         dataHeader = band.get();
-        paginator.Place(*band, -1, nullptr);
+        paginator.Place(*band, -1, nullptr, band->Height);
         break;
       case TqorBandType::MasterData: {
         const TqorReportDataSet* dataSet = FindDataSet(band->DataSetName);
         // Without its table the band is printed once, its expressions as written.
         const int rows = dataSet ? dataSet->DataSet->RecordCount() : 1;
-        for (int row = 0; row < rows; ++row) paginator.Place(*band, dataSet ? row : -1, dataHeader);
+        for (int row = 0; row < rows; ++row) {
+          const int tableRow = dataSet ? row : -1;
+          paginator.Place(*band, tableRow, dataHeader, RowHeight(*band, tableRow));
+        }
         dataHeader = nullptr;
         break;
       }
@@ -219,13 +224,30 @@ std::vector<TqorReportPreparation::TPageLayout> TqorReportPreparation::Paginate(
   return paginator.Pages();
 }
 
+double TqorReportPreparation::RowHeight(const TqorReportBand& Band, int Row) const {
+  double height = Band.Height;
+  const TPlacement placement{&Band, Row, 0, Band.Height};
+  for (const auto& object : Band.Objects)
+    if (const auto* text = dynamic_cast<const TqorReportText*>(object.get())) {
+      TqorReportText filled(*text);
+      filled.Text = Evaluate(text->Text, placement, 1, 1);
+      const double grown = filled.NeededHeight() - text->Bounds.height();
+      if (grown > 0) height = std::max(height, Band.Height + grown);
+    }
+  return height;
+}
+
 TqorPreparedPage TqorReportPreparation::Fill(const TPageLayout& Layout, int PageNo, int TotalPages) const {
+  // An object this close to the band's bottom ends there, as a table cell does.
+  constexpr double BottomTolerance = 0.5;
   TqorPreparedPage page;
   const double left = FTemplate.Page.PrintableRect().left();
   for (const TPlacement& placement : Layout)
     for (const auto& object : placement.Band->Objects) {
       if (FOnBeforePrint) FOnBeforePrint(*object);
       std::unique_ptr<TqorReportObject> copy = object->Clone();
+      if (copy->Bounds.bottom() >= placement.Band->Height - BottomTolerance)
+        copy->Bounds.setBottom(copy->Bounds.bottom() + placement.Height - placement.Band->Height);
       copy->Bounds.translate(left, placement.Top);
       if (auto* text = dynamic_cast<TqorReportText*>(copy.get()))
         text->Text = Evaluate(text->Text, placement, PageNo, TotalPages);
@@ -244,8 +266,7 @@ QString TqorReportPreparation::Evaluate(const QString& Text, const TPlacement& P
     if (close < 0) break;
     result += Text.mid(from, open - from);
     const QString expression = Text.mid(open + 1, close - open - 1);
-    result += ExpressionValue(expression, Placement, PageNo, TotalPages)
-                  .value_or(Text.mid(open, close - open + 1));
+    result += ExpressionValue(expression, Placement, PageNo, TotalPages).value_or(Text.mid(open, close - open + 1));
     from = close + 1;
   }
   return result + Text.mid(from);

@@ -64,15 +64,20 @@ public:
 private:
   struct TPlacement {
     const TqorReportBand* Band;
-    int Row;     // the table row of a master data band; -1 for other bands
-    double Top;  // layout units from the paper's top edge
+    int Row;        // the table row of a master data band; -1 for other bands
+    double Top;     // layout units from the paper's top edge
+    double Height;  // the band's height, or more where a row's text needs it
   };
   using TPageLayout = std::vector<TPlacement>;
   class TPaginator;
 
   // Where every band goes, page by page.
   std::vector<TPageLayout> Paginate() const;
-  // The page's objects in placement order, texts filled in.
+  // The height of Band in Row: the band's, or as much more as a text of it needs to be
+  // read whole (a long remark wraps onto further lines).
+  double RowHeight(const TqorReportBand& Band, int Row) const;
+  // The page's objects in placement order, texts filled in; objects that reach the
+  // band's bottom grow with a row that needs more height.
   TqorPreparedPage Fill(const TPageLayout& Layout, int PageNo, int TotalPages) const;
   // Text with each [expression] replaced by its value.
   QString Evaluate(const QString& Text, const TPlacement& Placement, int PageNo, int TotalPages) const;

@@ -8,13 +8,16 @@
 #include "qorXMLDoc.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QIODevice>
+#include <QImage>
 #include <QPainter>
 #include <QPicture>
 #include <QtEndian>
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -266,8 +269,9 @@ void ParseDocument(pugi::xml_document& Document, const QByteArray& Bytes) {
   if (Bytes.trimmed().isEmpty()) throw Exception("Sie ist leer.");
   const pugi::xml_parse_result result = Document.load_buffer(Bytes.constData(), static_cast<size_t>(Bytes.size()));
   if (!result)
-    throw Exception(
-        QStringLiteral("Sie enthält kein gültiges XML (Fehler in Zeile %1).").arg(LineAt(Bytes, result.offset)).toStdString());
+    throw Exception(QStringLiteral("Sie enthält kein gültiges XML (Fehler in Zeile %1).")
+                        .arg(LineAt(Bytes, result.offset))
+                        .toStdString());
   const QString root = QString::fromUtf8(Document.document_element().name());
   if (root != QLatin1String(DocumentElementName))
     throw Exception(QStringLiteral("Sie ist keine Berichtsvorlage (Dokumentelement '%1' statt '%2').")
@@ -279,9 +283,7 @@ void ParseDocument(pugi::xml_document& Document, const QByteArray& Bytes) {
 
 double MillimetresToLayout(double Millimetres) { return Millimetres / MillimetresPerInch * ReportLayoutDpi; }
 
-QString BandTypeName(TqorBandType Type) {
-  return QString::fromLatin1(BandTypeNames[static_cast<std::size_t>(Type)]);
-}
+QString BandTypeName(TqorBandType Type) { return QString::fromLatin1(BandTypeNames[static_cast<std::size_t>(Type)]); }
 
 void TqorReportObject::Read(const pugi::xml_node& Node) {
   Name = AttributeText(Node, "Name");
@@ -339,6 +341,24 @@ void TqorReportText::Paint(QPainter& Painter, const QRectF& Target, double Scale
   Painter.drawText(inner, flags, Text);
   Painter.restore();
   PaintFrame(Painter, Target, Scale);
+}
+
+double TqorReportText::NeededHeight() const {
+  constexpr double InchesPerMetre = 39.37007874;
+  QImage device(1, 1, QImage::Format_RGB32);  // a device at the layout's resolution
+  device.setDotsPerMeterX(qRound(ReportLayoutDpi * InchesPerMetre));
+  device.setDotsPerMeterY(qRound(ReportLayoutDpi * InchesPerMetre));
+  QFont font(FontName);
+  font.setPointSizeF(FontSize);
+  font.setBold(Bold);
+  font.setItalic(Italic);
+  const QFontMetricsF metrics(font, &device);
+  const QRectF room(0, 0, std::max(1.0, Bounds.width() - 2 * TextGapX), MaxLayout);
+  const int flags = WordWrap ? Qt::TextWordWrap : 0;
+  const double textHeight = metrics.boundingRect(room, flags, Text).height();
+  // One line is as the template's designer drew the object; only more lines make it grow.
+  if (textHeight < 2 * metrics.height()) return Bounds.height();
+  return std::max(Bounds.height(), textHeight + 2 * TextGapY);
 }
 
 void TqorReportText::Read(const pugi::xml_node& Node) {
@@ -460,9 +480,7 @@ void TqorReportTemplate::LoadFromFile(const QString& FileName) {
   Read(ReadWholeFile(FileName, MaxReadFileSize, MsgCannotRead), FileName);
 }
 
-void TqorReportTemplate::SaveToFile(const QString& FileName) const {
-  WriteWholeFile(FileName, Write(), MsgCannotSave);
-}
+void TqorReportTemplate::SaveToFile(const QString& FileName) const { WriteWholeFile(FileName, Write(), MsgCannotSave); }
 
 QByteArray TqorReportTemplate::Write() const {
   pugi::xml_document document;

@@ -62,8 +62,8 @@ public:
 
   QString Name;
   QRectF Bounds;
-  int Frame = fsNone;      // TqorFrameSide flags
-  double FrameWidth = 1;   // layout units
+  int Frame = fsNone;     // TqorFrameSide flags
+  double FrameWidth = 1;  // layout units
   QColor FrameColor = Qt::black;
 
   // The element name in the template file.
@@ -104,6 +104,10 @@ public:
   void Paint(QPainter& Painter, const QRectF& Target, double Scale) const override;
   void Read(const pugi::xml_node& Node) override;
   void Write(pugi::xml_node& Node) const override;
+  // The height in layout units that shows Text whole at the object's width, with the
+  // gaps to the edges: wrapped at words when WordWrap, else one line per line break.
+  // Never less than the object's height, and that height for a text of one line.
+  double NeededHeight() const;
 };
 
 // A picture that the report's owner supplies while pages are prepared: an enhanced
@@ -149,7 +153,7 @@ QString BandTypeName(TqorBandType Type);
 class TqorReportBand {
 public:
   TqorBandType Type = TqorBandType::ReportTitle;
-  double Height = 0;  // layout units
+  double Height = 0;    // layout units
   QString DataSetName;  // the data set a MasterData band repeats over
   std::vector<std::unique_ptr<TqorReportObject>> Objects;
 };
@@ -157,8 +161,8 @@ public:
 // Paper and bands.
 class TqorReportPage {
 public:
-  QSizeF PaperSize{210, 297};          // millimetres, A4 portrait
-  QMarginsF Margins{10, 10, 10, 10};   // millimetres
+  QSizeF PaperSize{210, 297};         // millimetres, A4 portrait
+  QMarginsF Margins{10, 10, 10, 10};  // millimetres
   std::vector<std::unique_ptr<TqorReportBand>> Bands;
 
   // The paper in layout units.

@@ -159,9 +159,21 @@ void SaveRootsFile(const QString& FileName, TqorMemoryDataset& Roots) {
   writer.WriteToFile(FileName);
 }
 
+QString FullPrecisionText(double Value) {
+  constexpr int RoundTripDigits = std::numeric_limits<double>::max_digits10;
+  if (std::isnan(Value)) return QStringLiteral("NAN");
+  if (std::isinf(Value)) return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale.toString(Value, 'G', RoundTripDigits);
+}
+
+// A spreadsheet reads what the clipboard holds as the number it was, not as the
+// rounded display of the table.
 QString RootsClipboardText(TqorMemoryDataset& Roots, const std::vector<int>& Rows) {
   TqorDSToString writer;
   writer.setDS(&Roots);
+  writer.Row().setFloatText(FullPrecisionText);
   writer.setRowDelim(QStringLiteral("\n"));
   if (!Rows.empty())
     writer.setBeforeExecuteRow([&Rows](TqorDSRowToString&, TqorMemoryDataset& DataSet, bool& Continue) {

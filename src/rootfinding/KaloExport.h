@@ -90,6 +90,11 @@ void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const
 // DefineExtremaTable) as SaveRootsFile writes the roots.
 void SaveExtremaFile(const QString& FileName, TqorMemoryDataset& Extrema);
 
+// Value with 17 significant digits, enough to read back the same double: the user's
+// decimal separator, no digit grouping, trailing zeros dropped, an exponent "E-05" for
+// values below 1E-4 or from 1E+17 on; "NAN", "INF", "-INF" when not finite.
+QString FullPrecisionText(double Value);
+
 // Writes the roots file: the visible fields of Roots (a table defined by
 // DefineRootTable) in their display form. Roots stays on its current row. Raises
 // EDatabaseError when Roots is not open, EInOutError when the file cannot be written.
@@ -97,6 +102,7 @@ void SaveRootsFile(const QString& FileName, TqorMemoryDataset& Roots);
 
 // The roots table as the clipboard takes it for a spreadsheet: a line with the titles
 // of the visible fields, then one line per row of Rows (every row when Rows is empty),
-// in table order, the values tab-separated in their display form (the user's regional
-// settings), each line ending with a line feed. Roots stays on its current row.
+// in table order, the values tab-separated, each line ending with a line feed. Reals
+// come in FullPrecisionText, the other values in their display form. Roots stays on
+// its current row.
 QString RootsClipboardText(TqorMemoryDataset& Roots, const std::vector<int>& Rows);

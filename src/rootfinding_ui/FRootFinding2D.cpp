@@ -3,6 +3,7 @@
 #include "FRootFinding2DProperties.h"
 #include "KaloCalculationGate.h"
 #include "KaloExport.h"
+#include "KaloRootTableText.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
 #include "qorException.h"
@@ -173,6 +174,7 @@ void TfrmRootFinding2D::CreateRootTable() {
   FmemRoot.setObjectName(QStringLiteral("memRoot"));
   dsRoot.setObjectName(QStringLiteral("dsRoot"));
   DefineRootTable(FmemRoot);
+  dsRoot.setViewText([](const TqorField& Field, int Row) { return RootViewText(Field, Row); });
   FmemRoot.Open();
 }
 
@@ -341,8 +343,8 @@ void TfrmRootFinding2D::CreateDialogs() {
   dlgSaveValues.Save = true;
   dlgSaveValues.Filters = TextFileFilters;
   dlgSaveValues.DefaultSuffix = QStringLiteral("csv");
-  dlgSaveRoots = dlgSaveValues;
   dlgSaveValues.Title = QStringLiteral("Funktionswerte speichern unter");
+  dlgSaveRoots = dlgSaveValues;
   dlgSaveRoots.Title = QStringLiteral("Nullstellen speichern unter");
   dlgSaveExtrema = dlgSaveValues;
   dlgSaveExtrema.Title = QStringLiteral("Extrema speichern unter");
@@ -622,7 +624,7 @@ bool TfrmRootFinding2D::txtFctDefKeyPress(QKeyEvent* Event) {
 // Only a file that opened is listed, and one that failed is taken off the list, so
 // that the list offers nothing that does not open; a configuration that cannot be
 // written is reported, but it does not keep the user from the file.
-void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
+void TfrmRootFinding2D::OpenTaskFile(const QString& FileName) {
   if (!MayPutTaskAside()) return;
   try {
     RunBusy(*this, QStringLiteral("Funktion wird geladen ..."), [&] { LoadTaskFile(FileName, *FRootFinder); });
@@ -630,13 +632,13 @@ void TfrmRootFinding2D::OpenTaskFile(const QString& FileName, int RecentID) {
     RunShowingErrors([&] { FRecentLists.RemoveFile(FileName); });
     throw;
   }
-  RunShowingErrors([&] { FRecentLists.AddFile(FileName, RecentID); });
+  RunShowingErrors([&] { FRecentLists.AddFile(FileName); });
   setTaskFileName(FileName);
   RefreshFields();
   actCalculate->trigger();
 }
 
-void TfrmRootFinding2D::OpenFile(const QString& FileName) { OpenTaskFile(FileName, FRecentLists.ListedID(FileName)); }
+void TfrmRootFinding2D::OpenFile(const QString& FileName) { OpenTaskFile(FileName); }
 
 void TfrmRootFinding2D::ProposeTaskFileName(TqorFileDialogRequest& Dialog) {
   if (!FRootFinder->Name().isEmpty()) Dialog.FileName = RemoveInvalidFileNameChars(FRootFinder->Name());
@@ -649,13 +651,12 @@ QString TfrmRootFinding2D::AskFileName(TqorFileDialogRequest& Dialog, TKaloRecen
   return fileName;
 }
 
-// A file already listed moves to the top instead of being listed again.
 void TfrmRootFinding2D::actOpenFunctionExecute() {
   RunShowingErrors([this] {
     ProposeTaskFileName(dlgOpenFunction);
     const QString fileName = AskFileName(dlgOpenFunction, TKaloRecentPlace::Function);
     if (fileName.isEmpty()) return;
-    OpenTaskFile(fileName, FRecentLists.ListedID(fileName));
+    OpenTaskFile(fileName);
     FRecentLists.RememberFolder(TKaloRecentPlace::Function, fileName);
   });
 }
@@ -674,7 +675,7 @@ void TfrmRootFinding2D::SaveTask(const QString& FileName) {
   SaveTaskFile(FileName, *FRootFinder);
   setTaskFileName(FileName);
   FRecentLists.RememberFolder(TKaloRecentPlace::Function, FileName);
-  FRecentLists.AddFile(FileName, TKaloRecentLists::NewEntryID);
+  FRecentLists.AddFile(FileName);
 }
 
 void TfrmRootFinding2D::setTaskFileName(const QString& FileName) {
@@ -784,6 +785,6 @@ void TfrmRootFinding2D::actEditPropertiesExecute() {
   });
 }
 
-void TfrmRootFinding2D::RecentFileClick(const QString& FileName, int ID) {
-  RunShowingErrors([&] { OpenTaskFile(FileName, ID); });
+void TfrmRootFinding2D::RecentFileClick(const QString& FileName) {
+  RunShowingErrors([&] { OpenTaskFile(FileName); });
 }

@@ -14,7 +14,7 @@
 // rectangle over the plot calculates its x-range; "Zurück" (Backspace) calculates the
 // range before again, up to ten ranges back. A click on a root mark selects its row,
 // and the mark of the selected row is filled. Ctrl+C in the roots table copies the
-// selected rows (all when none is) for a spreadsheet.
+// selected rows (all when none is) for a spreadsheet, the reals with every digit.
 // "Vorschau" (Ctrl+P) opens the print preview of the last calculation through the hook
 // a program with reports registers; it redraws the plot at the report picture's size,
 // so "Grafik Kopieren" then copies that drawing until the plot is drawn again. Without
@@ -168,7 +168,7 @@ private slots:
   // Before the context menu opens: "&Öffnen" gets the entries of the recent files.
   void mnuPopFormPopup();
   // A recent file's menu entry was clicked: its file is opened.
-  void RecentFileClick(const QString& FileName, int ID);
+  void RecentFileClick(const QString& FileName);
 
 private:
   // Names the roots table and its data source and opens the empty table.
@@ -188,10 +188,9 @@ private:
   // Builds the widgets and gives the input fields and the image their behaviour.
   void CreateView();
   // Reads the task from FileName, puts it at the top of the recent files, shows it and
-  // calculates. RecentID is the ID of FileName's entry, or NewEntryID for a new entry.
-  // A file that fails to load changes neither the task nor the fields and results, and
-  // is taken off the recent files.
-  void OpenTaskFile(const QString& FileName, int RecentID);
+  // calculates. A file that fails to load changes neither the task nor the fields and
+  // results, and is taken off the recent files.
+  void OpenTaskFile(const QString& FileName);
   // Proposes the task's name, without the characters a file name cannot hold, as the
   // file name of Dialog; a task without a name proposes what Dialog chose last.
   void ProposeTaskFileName(TqorFileDialogRequest& Dialog);

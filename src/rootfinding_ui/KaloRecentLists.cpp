@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 // The recent task files are stored under the form name as this value.
 const QString FilesValue = QStringLiteral("RecentFiles");
@@ -26,12 +29,21 @@ QString FolderValue(TKaloRecentPlace Place) {
   return QString();
 }
 
-// The file FileName names, whatever way it is written ("./a.nwd", a link, "x/../a.nwd").
-QString CanonicalPath(const QString& FileName) {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
+#endif
+
+// The path that all names of one file lead to: the canonical path of an existing file,
+// the cleaned absolute path of one that is missing (a file on a drive not mounted now).
+QString FilePath(const QString& FileName) {
   const QFileInfo info(FileName);
   const QString canonical = info.canonicalFilePath();
   return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
+
+bool SameFile(const QString& A, const QString& B) { return FilePath(A).compare(FilePath(B), FileNameCase) == 0; }
 
 // The configuration storage of the global provider; MsgNoStorage when it has none.
 TqorAppStorageBase& Storage() {
@@ -45,39 +57,38 @@ TKaloRecentLists::TKaloRecentLists(const QString& FormName) : FFormName(FormName
 
 void TKaloRecentLists::ReadFiles() {
   FFiles.setAsConfigString(Storage().ReadString(aslsRecentLists, FFormName, FilesValue, QString()));
+  const TqorRecentFileList& files = FFiles.RecentFiles();
+  std::vector<int> repeated;
+  for (int i = 1; i < files.Count(); ++i)
+    for (int above = 0; above < i; ++above)
+      if (SameFile(files.Items(i)->FileName(), files.Items(above)->FileName())) {
+        repeated.push_back(i);
+        break;
+      }
+  if (repeated.empty()) return;
+  FFiles.RemoveRecentFiles([&repeated](const TqorRecentFileItem& Item) {
+    return std::find(repeated.begin(), repeated.end(), Item.Index()) != repeated.end();
+  });
 }
 
-void TKaloRecentLists::AddFile(const QString& FileName, int ID) {
-  const TqorRecentFileItem* listed = FFiles.RetrieveItemByID(ID);
-  const bool sameEntry = listed && listed->FileName() == FileName;
-  Drop(FileName, sameEntry ? ID : NewEntryID);
-  FFiles.AddRecentFile(0, ID, FileName);
+int TKaloRecentLists::TakeOff(const QString& FileName) {
+  int id = 0;
+  FFiles.RemoveRecentFiles([&](const TqorRecentFileItem& Item) {
+    if (!SameFile(Item.FileName(), FileName)) return false;
+    id = Item.ID();  // entries are visited from the bottom up: the upper one's ID stays
+    return true;
+  });
+  return id;
+}
+
+void TKaloRecentLists::AddFile(const QString& FileName) {
+  FFiles.AddRecentFile(0, TakeOff(FileName), FileName);
   WriteFiles();
 }
 
 void TKaloRecentLists::RemoveFile(const QString& FileName) {
-  Drop(FileName, NewEntryID);
+  TakeOff(FileName);
   WriteFiles();
-}
-
-// The list is rebuilt from the entries kept, in their order: the handler only adds.
-void TKaloRecentLists::Drop(const QString& FileName, int KeptID) {
-  const QString file = CanonicalPath(FileName);
-  QStringList kept;
-  bool dropped = false;
-  for (int i = 0; i < FFiles.RecentFiles().Count(); ++i) {
-    const TqorRecentFileItem& item = *FFiles.RecentFiles().Items(i);
-    if (item.ID() != KeptID && CanonicalPath(item.FileName()) == file)
-      dropped = true;
-    else
-      kept << item.AsConfigString();
-  }
-  if (dropped) FFiles.setAsConfigString(kept.join(u';'));
-}
-
-int TKaloRecentLists::ListedID(const QString& FileName) const {
-  const TqorRecentFileItem* listed = FFiles.RetrieveItemByFileName(FileName);
-  return listed ? listed->ID() : NewEntryID;
 }
 
 void TKaloRecentLists::WriteFiles() {

@@ -25,8 +25,6 @@ class TKaloRecentLists {
 public:
   // Enough task files to come back to, few enough to read at a glance.
   static constexpr int FileCapacity = 15;
-  // The ID that asks for a new entry.
-  static constexpr int NewEntryID = -1;
 
   // Lists stored under FormName; the file list is empty until ReadFiles.
   explicit TKaloRecentLists(const QString& FormName);
@@ -36,21 +34,18 @@ public:
   // The task files, top first, with their menu once a window has set one.
   TqorRecentFilePopupMenueHandler& Files() { return FFiles; }
   const TqorRecentFilePopupMenueHandler& Files() const { return FFiles; }
-  // Replaces the file list by the stored one; a storage that fails throws and leaves
-  // the list as it was.
+  // Replaces the file list by the stored one, one entry per file (the upper one stays
+  // where a list stored before held a file twice); a storage that fails throws and
+  // leaves the list as it was.
   void ReadFiles();
-  // Puts FileName at the top as the entry ID and stores the list: an entry with that ID
-  // and name (letter case ignored) moves there, otherwise FileName becomes a new entry,
-  // always so for NewEntryID. Every other entry of the same file (compared by canonical
-  // path) goes, so that a file is listed once. The list has changed also when storing
-  // it fails.
-  void AddFile(const QString& FileName, int ID = NewEntryID);
-  // Takes every entry of FileName (by canonical path) off the list and stores it: a
-  // file that cannot be opened is not offered again.
+  // Puts FileName at the top and stores the list. Two names stand for one file when
+  // they lead to the same canonical path (links resolved; a missing file by its cleaned
+  // absolute path): the file's entry moves to the top with its ID and takes FileName's
+  // spelling, so each file is listed once. The list has changed also when storing it
+  // fails.
+  void AddFile(const QString& FileName);
+  // Takes FileName's entry (compared as AddFile compares) off the list and stores it.
   void RemoveFile(const QString& FileName);
-  // The ID of the first entry of FileName (letter case ignored); NewEntryID when the file
-  // is not listed.
-  int ListedID(const QString& FileName) const;
 
   // The folder remembered for Place, Default when none is.
   QString Folder(TKaloRecentPlace Place, const QString& Default) const;
@@ -60,8 +55,8 @@ public:
 private:
   // Stores the file list under the form name.
   void WriteFiles();
-  // Takes the entries of FileName off the list, all but the one with KeptID.
-  void Drop(const QString& FileName, int KeptID);
+  // Takes every entry of FileName off the list; the ID of the upper one, or none (0).
+  int TakeOff(const QString& FileName);
 
   QString FFormName;
   TqorRecentFilePopupMenueHandler FFiles{nullptr};

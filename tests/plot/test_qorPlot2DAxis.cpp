@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -54,8 +55,7 @@ using XFixture = ListFixture<TqorPlot2DAxisXList, TqorPlotAxisXCommon>;
 using YFixture = ListFixture<TqorPlot2DAxisYList, TqorPlotAxisYCommon>;
 
 // A drawing axis with a range, scaled over length pixels on canvas.
-void Scale(TqorPlotDrawingAxis& axis, TPlotTestCanvas& canvas, Extended lo, Extended hi,
-           int32_t length) {
+void Scale(TqorPlotDrawingAxis& axis, TPlotTestCanvas& canvas, Extended lo, Extended hi, int32_t length) {
   axis.Canvas = &canvas;
   axis.AdjustValueMinMax({lo, hi});
   axis.Length = length;
@@ -93,8 +93,7 @@ struct TScalingCase {
 const TScalingCase ScalingCases[] = {
     {"0 .. 10 over 500 pixels", 0, 10, 500, 0, 12, 2, {0, 2, 4, 6, 8, 10}, Extended(500) / 12},
     {"a single value gets one step", 5, 5, 500, 5, 6, 1, {5}, 500},
-    {"an axis shorter than 1.5 labels asks for no step and still gets one", 0, 10, 30, 0, 20, 10, {0, 10},
-     1.5L},
+    {"an axis shorter than 1.5 labels asks for no step and still gets one", 0, 10, 30, 0, 20, 10, {0, 10}, 1.5L},
     {"-1.3 .. 2.7 over 300 pixels", -1.3L, 2.7L, 300, -2, 3, 1, {-2, -1, 0, 1, 2}, 60},
     // Five steps of 1 would bring the labels ("-2.00", 40 pixels) 50 pixels apart,
     // closer than the 60 they keep.
@@ -172,8 +171,7 @@ TEST(PlotDrawingAxis, AlternatingStepCountsEndInAConsistentScaling) {
 TEST(PlotDrawingAxis, ExtremeRangesGiveADrawableAxis) {
   const Extended dmax = std::numeric_limits<double>::max();
   const std::pair<Extended, Extended> ranges[] = {
-      {1E10L - 1, 1E10L + 1}, {1E10L, 1E10L + 1E-6L}, {0, 0},
-      {1E-300L, 2E-300L},     {-dmax, dmax},          {1E30L, 1E30L},
+      {1E10L - 1, 1E10L + 1}, {1E10L, 1E10L + 1E-6L}, {0, 0}, {1E-300L, 2E-300L}, {-dmax, dmax}, {1E30L, 1E30L},
   };
   for (const auto& [lo, hi] : ranges) {
     SCOPED_TRACE(testing::Message() << static_cast<double>(lo) << " .. " << static_cast<double>(hi));
@@ -305,8 +303,7 @@ TEST(PlotAxisX, OnlyTheAxisAtTheEdgeCarriesTheImprint) {
   EXPECT_EQ(f.list.Height(), 40 + 26);
   EXPECT_EQ(f.canvas.Lines()[0].From.y(), 260);
   int imprints = 0;
-  for (const auto& t : f.canvas.OfKind(TPlotTestCanvas::ckTextOut))
-    imprints += t.Text == "Ingenieurbüro Nordmark";
+  for (const auto& t : f.canvas.OfKind(TPlotTestCanvas::ckTextOut)) imprints += t.Text == "Ingenieurbüro Nordmark";
   EXPECT_EQ(imprints, 1);
   EXPECT_EQ(f.canvas.Text("Ingenieurbüro Nordmark").Points[0].y(), 287);
 }
@@ -358,6 +355,60 @@ TEST(PlotAxisLabels, StayInTheirRoomAndLeaveOutWhatWouldOverlap) {
   int stepTicks = 0;
   for (const Line& l : y.canvas.Lines()) stepTicks += l.From.x() - l.To.x() == y.axis().StepTickHeight;
   EXPECT_EQ(stepTicks, 2);
+}
+
+// The boxes of the tick labels along the axis, at every length and range: none
+// overlaps or touches the one before (a digit's width apart at least, so that
+// "-300,0" and "-200,0" never read as one), and each lies in its room. Measured with
+// the canvas's one-size-per-character rule and with narrow separators and signs as a
+// real font has them.
+TEST(PlotAxisLabels, KeepADigitApartAtEveryLengthAndRange) {
+  const auto proportional = [](const QString& text, const TqorFont& font) {
+    int width = 0;
+    for (const QChar c : text) width += c.isDigit() ? font.Size * 3 / 4 : (c == u'.' || c == u',') ? 3 : font.Size;
+    return width;
+  };
+  const struct {
+    Extended Lo, Hi;
+  } ranges[] = {{-300, 300},   {-15, 15},      {-300, 0},   {0, 15},         {-1.3L, 2.7L},
+                {-3E9L, 4E9L}, {1E-6L, 3E-6L}, {-1E-3L, 0}, {-12345, 67890}, {-0.5L, 0.25L}};
+  const int32_t lengths[] = {40, 70, 100, 150, 200, 280, 350, 500, 779, 1200};
+  for (const bool real : {false, true}) {
+    for (const auto& r : ranges) {
+      for (const int32_t length : lengths) {
+        SCOPED_TRACE(testing::Message() << (real ? "proportional " : "uniform ") << static_cast<double>(r.Lo) << " .. "
+                                        << static_cast<double>(r.Hi) << " over " << length);
+        const auto check = [&](auto& f, bool horizontal) {
+          if (real) f.canvas.WidthOf = proportional;
+          f.Draw();
+          TqorFont labelFont = f.axis().LabelFont();
+          const int32_t gap = f.canvas.WidthOf("0", labelFont);
+          std::vector<std::pair<int32_t, int32_t>> boxes;
+          for (const auto& c : f.canvas.OfKind(TPlotTestCanvas::ckTextOut)) {
+            if (c.Font.Size != labelFont.Size) continue;  // title or imprint
+            const int32_t width = f.canvas.WidthOf(c.Text, c.Font);
+            const int32_t begin = horizontal ? c.Points[0].x() : PlotHeight - c.Points[0].y();
+            boxes.emplace_back(begin, begin + width);
+          }
+          ASSERT_FALSE(boxes.empty());
+          std::sort(boxes.begin(), boxes.end());
+          const int32_t low = horizontal ? 0 : 20, high = 20 + length;
+          for (std::size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_GE(boxes[i].first, low) << "label " << i;
+            EXPECT_TRUE(boxes[i].second <= high || boxes[i].first == low)
+                << "a label longer than its room begins at its start";
+            if (i > 0) {
+              EXPECT_GE(boxes[i].first, boxes[i - 1].second + gap) << "label " << i;
+            }
+          }
+        };
+        XFixture x("", r.Lo, r.Hi, 20, length);
+        check(x, true);
+        YFixture y("", r.Lo, r.Hi, 20, length);
+        check(y, false);
+      }
+    }
+  }
 }
 
 // Labels whose fixed-point form leaves room for fewer than two of them take the

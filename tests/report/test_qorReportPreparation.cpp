@@ -67,10 +67,11 @@ TEST(ReportValueText, PrintsValuesInTheUsersFormat) {
 // A template of Bands on paper 100 mm high (377.95 layout units) without margins.
 TqorReportTemplate Template(const QByteArray& Bands) {
   TqorReportTemplate report;
-  report.Read("<Report><Page PaperWidth=\"100\" PaperHeight=\"100\" LeftMargin=\"0\" TopMargin=\"0\" "
-              "RightMargin=\"0\" BottomMargin=\"0\">" +
-                  Bands + "</Page></Report>",
-              "test.fr3");
+  report.Read(
+      "<Report><Page PaperWidth=\"100\" PaperHeight=\"100\" LeftMargin=\"0\" TopMargin=\"0\" "
+      "RightMargin=\"0\" BottomMargin=\"0\">" +
+          Bands + "</Page></Report>",
+      "test.fr3");
   return report;
 }
 
@@ -133,6 +134,43 @@ TEST_F(ReportPreparation, RepeatsDataPerRowAndBreaksPagesAboveTheFooter) {
   EXPECT_EQ(pages[1].Objects[2]->Bounds.top(), 20 + 10 + 1);
 }
 
+// A row whose remark wraps onto more lines than its cell holds grows, with every cell
+// that reaches the band's bottom; the rows below move down; other rows keep the
+// band's height.
+TEST_F(ReportPreparation, ARowGrowsUntilItsLongTextIsWhole) {
+  table.Close();
+  table.Open();
+  for (const char* remark :
+       {"", "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = 6.2184312e+15 bei x = -1.5707963", ""}) {
+    table.Append();
+    table.FieldByName("ID").setValue(table.RecordCount());
+    table.FieldByName("ResultMessage").setValue(QString::fromUtf8(remark));
+    table.Post();
+  }
+  TqorReportTemplate report = Template(
+      "<Band Type=\"MasterData\" Height=\"26\" DataSet=\"Nullstellen\">"
+      "<Text Name=\"nr\" Left=\"0\" Top=\"0\" Width=\"30\" Height=\"26\" Text=\"[Nullstellen.&quot;ID&quot;]\"/>"
+      "<Text Name=\"mark\" Left=\"30\" Top=\"2\" Width=\"20\" Height=\"10\" Text=\"x\"/>"
+      "<Text Name=\"remark\" Left=\"50\" Top=\"0\" Width=\"138\" Height=\"26\" FontSize=\"8\" "
+      "Text=\"[Nullstellen.&quot;ResultMessage&quot;]\"/></Band>");
+  const std::vector<TqorPreparedPage> pages = Prepare(report);
+  ASSERT_GE(pages[0].Objects.size(), 9u);
+  const auto bounds = [&](int Row, int Object) {
+    return pages[0].Objects[static_cast<std::size_t>(3 * Row + Object)]->Bounds;
+  };
+  EXPECT_EQ(bounds(0, 0), QRectF(0, 0, 30, 26)) << "a short row keeps the band's height";
+  EXPECT_EQ(bounds(0, 2).height(), 26);
+  const auto* remark = dynamic_cast<const TqorReportText*>(pages[0].Objects[5].get());
+  ASSERT_NE(remark, nullptr);
+  const double grown = bounds(1, 2).height();
+  EXPECT_GT(grown, 26 + 10) << "at least one line more";
+  EXPECT_DOUBLE_EQ(grown, remark->NeededHeight()) << "the remark is whole";
+  EXPECT_EQ(bounds(1, 0).height(), grown) << "the row's other cells grow with it";
+  EXPECT_EQ(bounds(1, 1).height(), 10) << "an object above the band's bottom keeps its size";
+  EXPECT_EQ(bounds(2, 0).top(), 26 + grown) << "the next row starts below";
+  EXPECT_EQ(bounds(2, 0).height(), 26);
+}
+
 TEST_F(ReportPreparation, FillsInWhatIsKnownAndKeepsTheRestAsWritten) {
   table.setRecNo(2);
   const struct {
@@ -180,14 +218,16 @@ TEST_F(ReportPreparation, RefusesPageBandsThatFillThePage) {
     Prepare(report);
     FAIL() << "prepared a page without room";
   } catch (const Exception& error) {
-    EXPECT_EQ(error.Message(), "Seitenkopf und Seitenfuß lassen zwischen den Seitenrändern keinen Platz für den Inhalt.");
+    EXPECT_EQ(error.Message(),
+              "Seitenkopf und Seitenfuß lassen zwischen den Seitenrändern keinen Platz für den Inhalt.");
   }
 }
 
 TEST_F(ReportPreparation, AsksForEachPictureBeforePrintingItsCopy) {
   TqorReportTemplate report = Template(
       "<Band Type=\"MasterData\" DataSet=\"Nullstellen\" Height=\"40\">"
-      "<Picture Name=\"pic\" Width=\"20\" Height=\"10\"/><Text Name=\"t\" Text=\"[Nullstellen.&quot;ID&quot;]\"/></Band>");
+      "<Picture Name=\"pic\" Width=\"20\" Height=\"10\"/><Text Name=\"t\" "
+      "Text=\"[Nullstellen.&quot;ID&quot;]\"/></Band>");
   table.Close();
   table.Open();
   table.Append();
@@ -208,8 +248,8 @@ TEST_F(ReportPreparation, AsksForEachPictureBeforePrintingItsCopy) {
     }
   });
   const auto& objects = report.Page.Bands[0]->Objects;
-  EXPECT_EQ(asked, (std::vector<TqorReportObject*>{objects[0].get(), objects[1].get(), objects[0].get(),
-                                                   objects[1].get()}));
+  EXPECT_EQ(asked,
+            (std::vector<TqorReportObject*>{objects[0].get(), objects[1].get(), objects[0].get(), objects[1].get()}));
   ASSERT_EQ(pages[0].Objects.size(), 4u);
   EXPECT_TRUE(dynamic_cast<const TqorReportPicture&>(*pages[0].Objects[0]).HasPicture());
   EXPECT_FALSE(dynamic_cast<const TqorReportPicture&>(*pages[0].Objects[2]).HasPicture());

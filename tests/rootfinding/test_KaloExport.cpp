@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -66,10 +67,8 @@ TEST_F(Export, ValueFormatsAndColumns) {
     const char* format;
     const char* text;
   } cases[] = {
-      {"%e", "-1.23456789000000E-003"},
-      {"%.3e", "-1.23E-003"},
-      {"%12.1E", "     -1E-003"},
-      {"%-12.2e|", "-1.2E-003   |"},
+      {"%e", "-1.23456789000000E-003"},    {"%.3e", "-1.23E-003"},
+      {"%12.1E", "     -1E-003"},          {"%-12.2e|", "-1.2E-003   |"},
       {"x = %.4e m", "x = -1.235E-003 m"},
   };
   for (const auto& c : cases) {
@@ -92,7 +91,8 @@ TEST_F(Export, ValueFormatsAndColumns) {
 }
 
 // A roots table as the calculation leaves it: a row with a root and one without.
-// The roots file and the roots copied for a spreadsheet write the same texts.
+// The roots file keeps the table's display form; the roots copied for a spreadsheet
+// carry every digit of the reals.
 TEST_F(Export, RootsFileWritesTheVisibleFieldsInDisplayForm) {
   QLocale::setDefault(QLocale(QLocale::German));
   TqorMemoryDataset roots;
@@ -121,9 +121,11 @@ TEST_F(Export, RootsFileWritesTheVisibleFieldsInDisplayForm) {
   roots.Post();
   roots.setRecNo(1);
 
-  const QString header = "\"N?\"\t\"x-Nullstelle\"\t\"y-Nullstelle\"\t\"Iter.\"\t\"x-Min\"\t\"x-Max\"\t\"Methode\"\t\"Bemerkung\"\n";
-  const QString first = "X\t-2,4861111\t-1,5000000e-017\t9\t-2,500\t-2,475\t\"Zeroin()\"\t\"\"\n";
-  const QString second = "\t\t\t\t1,000\t1,025\t\"Sekantenverfahren\"\t\"Kein \"Ergebnis\"¤nach 10000 Schritten\"\n";
+  const QString header =
+      "\"N?\"\t\"x-Nullstelle\"\t\"y-Nullstelle\"\t\"Iter.\"\t\"x-Min\"\t\"x-Max\"\t\"Methode\"\t\"Bemerkung\"\n";
+  const QString first = "X\t-2,4861111111\t-1,5E-17\t9\t-2,5\t-2,4748743718592965\t\"Zeroin()\"\t\"\"\n";
+  const QString second =
+      "\t\t\t\t1\t1,0249999999999999\t\"Sekantenverfahren\"\t\"Kein \"Ergebnis\"¤nach 10000 Schritten\"\n";
   const struct {
     std::vector<int> rows;
     QString text;
@@ -148,10 +150,47 @@ TEST_F(Export, RootsFileWritesTheVisibleFieldsInDisplayForm) {
             "\"N?\";\"x-Nullstelle\";\"y-Nullstelle\";\"Iter.\";\"x-Min\";\"x-Max\";\"Methode\";\"Bemerkung\"");
 }
 
+// Each text reads back as the same double, in the locale it was written in.
+TEST_F(Export, FullPrecisionTextReadsBackAsTheSameNumber) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    double Value;
+    const char* German;
+    const char* English;
+  } cases[] = {
+      {-2.4861111111, "-2,4861111111", "-2.4861111111"},
+      {0.1, "0,10000000000000001", "0.10000000000000001"},
+      {12345.678, "12345,678", "12345.678"},  // no digit grouping
+      {1.025, "1,0249999999999999", "1.0249999999999999"},
+      {1e-4, "0,0001", "0.0001"},
+      {2e-5, "2,0000000000000002E-05", "2.0000000000000002E-05"},
+      {-1.5e-17, "-1,5E-17", "-1.5E-17"},
+      {1e16, "10000000000000000", "10000000000000000"},
+      {1e17, "1E+17", "1E+17"},
+      {0.0, "0", "0"},
+      {inf, "INF", "INF"},
+      {-inf, "-INF", "-INF"},
+      {std::numeric_limits<double>::quiet_NaN(), "NAN", "NAN"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.English);
+    for (const QLocale::Language language : {QLocale::German, QLocale::English}) {
+      QLocale::setDefault(QLocale(language));
+      const QString text = FullPrecisionText(c.Value);
+      EXPECT_EQ(text, language == QLocale::German ? c.German : c.English);
+      if (!std::isfinite(c.Value)) continue;
+      bool ok = false;
+      EXPECT_EQ(QLocale().toDouble(text, &ok), c.Value);
+      EXPECT_TRUE(ok);
+    }
+  }
+}
+
 TEST_F(Export, FileThatCannotBeWrittenRaisesAndLeavesNothing) {
   const QString missing = Path("fehlt/werte.csv");
-  EXPECT_THROW_MSG(SaveValuesFile(missing, {1.0L}, {2.0L}), EInOutError,
-                   "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
+  EXPECT_THROW_MSG(
+      SaveValuesFile(missing, {1.0L}, {2.0L}), EInOutError,
+      "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
   EXPECT_FALSE(QFile::exists(missing));
 }
 

@@ -1,4 +1,5 @@
 #include "FRootFinding2D.h"
+#include "KaloRootTableText.h"
 #include "qorEmfFormat.h"
 #include "qorFileDialog.h"
 #include "qorFileUtils.h"
@@ -21,6 +22,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTableView>
 
 #include <memory>
@@ -118,7 +120,13 @@ TEST_F(RootFinding2D, NewWindowShowsTheDefaultTaskCalculated) {
   EXPECT_EQ(Detail(w, "xIntervalMax"), "-2.399");
   EXPECT_EQ(Detail(w, "RootFinder"), "Zeroin()");
   EXPECT_EQ(Detail(w, "IterCount"), w.memRoot().FieldByName("IterCount").DisplayTextAt(0));
-  EXPECT_EQ(Detail(w, "yRoot"), w.memRoot().FieldByName("yRoot").DisplayTextAt(0));
+  EXPECT_EQ(Detail(w, "yRoot"), RootViewText(w.memRoot().FieldByName("yRoot"), 0));
+  EXPECT_TRUE(Detail(w, "yRoot").contains(QRegularExpression("^-?\\d\\.\\d{7}E[+-]\\d\\d$")))
+      << "the window's exponent form: " << Detail(w, "yRoot").toStdString();
+  const QAbstractItemModel& grid = *Child<QTableView>(w, "DBGrid1")->model();
+  constexpr int yRootColumn = 2;  // after "N?" and "x-Nullstelle"
+  EXPECT_EQ(grid.index(0, yRootColumn).data().toString(), Detail(w, "yRoot")) << "the grid shows the same text";
+  EXPECT_EQ(grid.index(0, yRootColumn).data(Qt::ToolTipRole).toString(), Detail(w, "yRoot"));
   EXPECT_EQ(Child<QPlainTextEdit>(w, "ResultMessage")->toPlainText(), "");
 
   Child<QTableView>(w, "DBGrid1")->selectRow(3);

@@ -230,6 +230,7 @@ TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsNotListedAndChangesNothingEls
   };
   TfrmRootFinding2D w;
   SetScriptTask(w);
+  Run(w, "actSaveFunction", File("Aufgabe.nwd"));
   Child<QAction>(w, "actCalculate")->trigger();
   SetText(Child<QLineEdit>(w, "txtXmin"), "1.5");
   const TTaskFields task(w.RootFinder());
@@ -246,7 +247,7 @@ TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsNotListedAndChangesNothingEls
         if (button->text() == "Verwerfen") button->click();
     });
     Run(w, "actOpenFunction", fileName);
-    EXPECT_EQ(question, "Änderungen an 'Nullstelle suchen' speichern?");
+    EXPECT_EQ(question, "Änderungen an 'Aufgabe.nwd' speichern?");
     EXPECT_EQ(shownErrors, QStringList{"Die Datei '" + fileName + "' " + QString::fromUtf8(c.Reason)});
     EXPECT_EQ(busyTexts, QStringList({"Funktion wird geladen ...", ""})) << c.File;
     EXPECT_TRUE(TTaskFields(w.RootFinder()) == task) << c.File;
@@ -255,8 +256,8 @@ TEST_F(RootFinding2DActions, AFileThatFailsToOpenIsNotListedAndChangesNothingEls
     EXPECT_EQ(w.ValueX().size(), 77u) << c.File;
     EXPECT_FALSE(StoredRecentFiles().contains(fileName)) << c.File;
   }
-  EXPECT_TRUE(RecentCaptions(w).isEmpty());
-  EXPECT_EQ(StoredPlace("Function"), "") << "remembered only after a successful open";
+  EXPECT_EQ(RecentCaptions(w), QStringList{"&1 " + File("Aufgabe.nwd")});
+  EXPECT_EQ(StoredPlace("Function"), Folder()) << "the failed opens left the folder of the saved task";
 }
 
 TEST_F(RootFinding2DActions, ARecentFileOpensFromBothMenusAndADeletedOneIsTakenOff) {

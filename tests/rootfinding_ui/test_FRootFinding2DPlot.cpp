@@ -1,10 +1,11 @@
-#include "qorTestInput.h"
-#include "qorTestWidgets.h"
 #include "FRootFinding2D.h"
+#include "KaloExport.h"
 #include "qorFileDialog.h"
 #include "qorMetafile.h"
 #include "qorNumEdit.h"
 #include "qorPlotImage.h"
+#include "qorTestInput.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -123,9 +124,7 @@ QString Number(Extended v, int Digits) { return QLocale::c().toString(static_cas
 TEST_F(RootFinding2DPlot, ThePointerReadsTheCalculatedValuesAndTheRootsInTheStatusBar) {
   Calculate("x*x - 1");
   ASSERT_EQ(w->RootX().size(), 2u);
-  const struct {
-    double x;
-  } points[] = {{-2}, {-0.25}, {0.5}, {1.75}};
+  const struct { double x; } points[] = {{-2}, {-0.25}, {0.5}, {1.75}};
   for (const auto& p : points) {
     SCOPED_TRACE(p.x);
     tips.Texts.clear();
@@ -277,19 +276,27 @@ TEST_F(RootFinding2DPlot, CtrlCInTheRootsTableCopiesTheSelectedRowsOrAll) {
   Calculate(RootsAndNearMiss);
   auto* grid = Child<QTableView>(*w, "DBGrid1");
   grid->setFocus();
-  const QString header = "\"N?\"\t\"x-Nullstelle\"\t\"y-Nullstelle\"\t\"Iter.\"\t\"x-Min\"\t\"x-Max\"\t\"Methode\"\t\"Bemerkung\"\n";
+  const QString header =
+      "\"N?\"\t\"x-Nullstelle\"\t\"y-Nullstelle\"\t\"Iter.\"\t\"x-Min\"\t\"x-Max\"\t\"Methode\"\t\"Bemerkung\"\n";
   const auto line = [this](int Row) {
     const TqorMemoryDataset& roots = w->memRoot();
     QStringList values;
     for (int f = 0; f < roots.FieldCount(); ++f) {
       const TqorField& field = *roots.Fields(f);
       if (!field.Visible()) continue;
-      const QString text = field.DisplayTextAt(Row);
-      values << (field.DataType() == ftString ? "\"" + text + "\"" : text);
+      const QVariant value = field.ValueAt(Row);
+      if (field.DataType() == ftFloat && value.isValid())
+        values << FullPrecisionText(value.toDouble());
+      else if (field.DataType() == ftString)
+        values << "\"" + field.DisplayTextAt(Row) + "\"";
+      else
+        values << field.DisplayTextAt(Row);
     }
     return values.join('\t') + "\n";
   };
-  ASSERT_TRUE(line(0).startsWith("X\t-2,0000000\t")) << line(0).toStdString();
+  const double root = w->memRoot().FieldByName("xRoot").ValueAt(0).toDouble();
+  EXPECT_EQ(QLocale().toDouble(line(0).section('\t', 1, 1)), root) << "every digit, with the decimal comma";
+  EXPECT_EQ(w->memRoot().FieldByName("xRoot").DisplayTextAt(0), "-2,0000000") << "the table keeps its seven decimals";
 
   const struct {
     const char* name;

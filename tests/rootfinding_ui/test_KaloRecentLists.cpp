@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <vector>
@@ -47,71 +49,79 @@ std::vector<int> IDs(const TKaloRecentLists& Lists) {
 
 }  // namespace
 
-// A file is listed once, compared by its canonical path; the one at the top is the
-// entry that moved, or a new one.
-TEST_F(RecentLists, OpenedFilesMoveToTheTopAndSavedFilesBecomeNewEntries) {
-  StoreFiles("7=/a/x.nwd;3=/a/y.nwd");
+// Every name that leads to a listed file moves that entry, with its ID, to the top
+// instead of listing the file again; the list shows the name given last.
+TEST_F(RecentLists, EachFileIsListedOnceWhateverNameLeadsToIt) {
+  QTemporaryDir dir;
+  const auto path = [&dir](const char* Name) { return dir.filePath(QString::fromUtf8(Name)); };
+  for (const char* name : {"x.nwd", "y.nwd", "z.nwd", "Z.nwd"}) {
+    QFile file(path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name;
+  }
+  ASSERT_TRUE(QDir(dir.path()).mkdir("unter"));
+  ASSERT_TRUE(QFile::link(path("z.nwd"), path("verweis.nwd")));
+  StoreFiles("7=" + path("x.nwd") + ";3=" + path("y.nwd"));
   lists.ReadFiles();
-  // Saved: AddFile with a new entry; opened: with the ID listed for the name, as the
-  // window opens a file chosen in its dialog; clicked: with the entry's own ID.
-  enum TStep { Saved, Opened, Clicked };
   const struct {
     const char* Name;
-    TStep Step;
-    const char* File;  // none for a click
-    int From;          // the entry that moves to the top, -1 for a new entry
+    QString Added;
+    int From;  // the entry that moves to the top, -1 for a new entry
     QStringList Files;
   } steps[] = {
-      {"saved, not listed", Saved, "/a/z.nwd", -1, {"/a/z.nwd", "/a/x.nwd", "/a/y.nwd"}},
-      {"saved, listed already: listed once, as a new entry",
-       Saved,
-       "/a/x.nwd",
-       -1,
-       {"/a/x.nwd", "/a/z.nwd", "/a/y.nwd"}},
-      {"opened, listed", Opened, "/a/y.nwd", 2, {"/a/y.nwd", "/a/x.nwd", "/a/z.nwd"}},
-      {"opened in other letter case: the new spelling stays",
-       Opened,
-       "/A/Z.NWD",
+      {"not listed", path("z.nwd"), -1, {path("z.nwd"), path("x.nwd"), path("y.nwd")}},
+      {"the same name again (saved over)", path("x.nwd"), 1, {path("x.nwd"), path("z.nwd"), path("y.nwd")}},
+      {"a path through another folder",
+       path("unter/../y.nwd"),
        2,
-       {"/A/Z.NWD", "/a/y.nwd", "/a/x.nwd"}},
-      {"clicked: that very entry moves", Clicked, nullptr, 2, {"/a/x.nwd", "/A/Z.NWD", "/a/y.nwd"}},
-      {"opened, not listed", Opened, "/b/n.nwd", -1, {"/b/n.nwd", "/a/x.nwd", "/A/Z.NWD", "/a/y.nwd"}},
-      {"saved under another spelling of a listed file: listed once",
-       Saved,
-       "/a/../a/y.nwd",
+       {path("unter/../y.nwd"), path("x.nwd"), path("z.nwd")}},
+      {"a path with \".\"", path("./x.nwd"), 1, {path("./x.nwd"), path("unter/../y.nwd"), path("z.nwd")}},
+      {"a link to a listed file",
+       path("verweis.nwd"),
+       2,
+       {path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
+      {"another letter case is another file here",
+       path("Z.nwd"),
        -1,
-       {"/a/../a/y.nwd", "/b/n.nwd", "/a/x.nwd", "/A/Z.NWD"}},
+       {path("Z.nwd"), path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
+      {"a missing file, by its cleaned path",
+       "/fehlt/a/../b.nwd",
+       -1,
+       {"/fehlt/a/../b.nwd", path("Z.nwd"), path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
+      {"the missing file again",
+       "/fehlt/./b.nwd",
+       0,
+       {"/fehlt/./b.nwd", path("Z.nwd"), path("verweis.nwd"), path("./x.nwd"), path("unter/../y.nwd")}},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.Name);
     const std::vector<int> before = IDs(lists);
-    const int listedID = s.From < 0 ? TKaloRecentLists::NewEntryID : before[s.From];
-    switch (s.Step) {
-      case Saved:
-        lists.AddFile(s.File);
-        break;
-      case Opened:
-        EXPECT_EQ(lists.ListedID(s.File), listedID);
-        lists.AddFile(s.File, lists.ListedID(s.File));
-        break;
-      case Clicked:
-        lists.AddFile(FileNames(lists)[s.From], listedID);
-        break;
-    }
+    lists.AddFile(s.Added);
     EXPECT_EQ(FileNames(lists), s.Files);
     const int top = IDs(lists).front();
     if (s.From < 0) {
       EXPECT_GE(top, 1);
       EXPECT_EQ(std::count(before.begin(), before.end(), top), 0) << "a new entry has an ID of its own";
     } else {
-      EXPECT_EQ(top, listedID) << "the entry itself moved";
+      EXPECT_EQ(top, before[s.From]) << "the entry itself moved";
     }
     EXPECT_EQ(StoredFiles(), lists.Files().AsConfigString()) << "stored at once";
   }
-  EXPECT_TRUE(shownErrors.isEmpty());
-  lists.RemoveFile("/a/./x.nwd");
-  EXPECT_EQ(FileNames(lists), QStringList({"/a/../a/y.nwd", "/b/n.nwd", "/A/Z.NWD"})) << "a file that failed to open";
+
+  lists.RemoveFile(path("z.nwd"));
+  EXPECT_EQ(FileNames(lists), QStringList({"/fehlt/./b.nwd", path("Z.nwd"), path("./x.nwd"), path("unter/../y.nwd")}))
+      << "taken off by another name of the file";
+  lists.RemoveFile("/fehlt/b.nwd");
+  lists.RemoveFile(path("nie.nwd"));
+  EXPECT_EQ(FileNames(lists), QStringList({path("Z.nwd"), path("./x.nwd"), path("unter/../y.nwd")}));
   EXPECT_EQ(StoredFiles(), lists.Files().AsConfigString());
+
+  StoreFiles("1=" + path("x.nwd") + ";2=" + path("y.nwd") + ";3=" + path("./x.nwd") + ";4=" + path("verweis.nwd") +
+             ";5=" + path("z.nwd"));
+  lists.ReadFiles();
+  EXPECT_EQ(FileNames(lists), QStringList({path("x.nwd"), path("y.nwd"), path("verweis.nwd")}))
+      << "a list stored twice keeps the upper entry of each file";
+  EXPECT_EQ(IDs(lists), std::vector<int>({1, 2, 4}));
+  EXPECT_TRUE(shownErrors.isEmpty());
 }
 
 TEST_F(RecentLists, FifteenStoredFilesAreReadAndTheStringIsWrittenAsItWasRead) {
@@ -121,7 +131,7 @@ TEST_F(RecentLists, FifteenStoredFilesAreReadAndTheStringIsWrittenAsItWasRead) {
   lists.ReadFiles();
   EXPECT_EQ(lists.Files().AsConfigString(), entries.mid(0, 15).join(';')) << "the first fifteen, in order";
 
-  lists.AddFile("/aufgaben/f15.nwd", 15);
+  lists.AddFile("/aufgaben/f15.nwd");
   const QString moved = entries[14] + ';' + entries.mid(0, 14).join(';');
   EXPECT_EQ(StoredFiles(), moved);
 
