@@ -37,6 +37,23 @@ const char* RootKindText(TqorRootKind Kind) {
   }
 }
 
+TqorNodeSample TqorNodeSample::PlaceNodes(Extended xMin, Extended xMax, int Count, kaloREALVector& x,
+                                          kaloREALVector& y) {
+  const Extended h = NodeSpacing(xMin, xMax, Count);
+  x.resize(Count);
+  y.resize(Count);
+  Extended* nodes = x.data();  // not x[i]: a store through x could change x's size for all the compiler knows
+  if (Count > 0) nodes[0] = xMin;
+  for (int i = 1; i < Count; ++i) nodes[i] = NodeAt(i, h, xMin);
+  TqorNodeSample sample;
+  sample.FxMin = xMin;
+  sample.FxMax = xMax;
+  sample.FCount = Count;
+  sample.FX = nodes;
+  sample.FY = y.data();
+  return sample;
+}
+
 #ifdef QOR_TEST_HOOKS
 TRootFinderTestHooks RootFinderTestHooks;
 #endif
@@ -145,27 +162,6 @@ constexpr int ScanBlockSize = 512;
 // the range of Extended.
 constexpr Extended SafeNodeMagnitude = 0x1p16000L;
 constexpr Extended SafeNodeSpacing = 0x1p-15000L;
-
-// True when x[1] to x[n - 1] are the nodes NodeAt(i, h, xMin), bit for bit. They are
-// compared as numbers, four at a time and without a branch, so that the comparisons
-// overlap: the check costs a fraction of the nodes' evaluation. i is counted in Extended,
-// which gives i*h the very product of NodeAt. Equal numbers differ in their bits only as
-// 0 and -0, and no node from 1 on is -0: i*h + xMin rounded to nearest is -0 only when
-// both terms are, and i*h is -0 only when h is, that is when xMax - xMin is -0, which
-// takes xMin = +0. So a -0 in x does not fit.
-bool NodesFromOneOn(const Extended* x, int n, Extended h, Extended xMin) {
-  bool differ = false, differToo = false;
-  int i = 1;
-  for (Extended k = 1; i + 3 < n; i += 4, k += 4) {
-    differ |= x[i] != k * h + xMin;
-    differToo |= x[i + 1] != (k + 1) * h + xMin;
-    differ |= x[i + 2] != (k + 2) * h + xMin;
-    differToo |= x[i + 3] != (k + 3) * h + xMin;
-  }
-  for (; i < n; ++i) differ |= x[i] != NodeAt(i, h, xMin);
-  for (int j = 1; j < n; ++j) differ |= SameBits(x[j], -0.0L);
-  return !(differ || differToo);
-}
 
 // Places the nodes i*h + xMin, i from first to last - 1, at x[1] on.
 void PlaceNodes(Extended h, Extended xMin, int first, int last, Extended* x) {
@@ -378,10 +374,10 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
   ClearFloatFaults();
   const Extended h = NodeSpacing(FxMin, FxMax, FTestCount);
   CheckFloatFaults();
-  const bool useSample = SampleFitsTheNodes(h);
+  const bool useSample = SampleFitsTheNodes();
   TScanNode left{FxMin, 0};
   if (useSample) {
-    left.y = FEvaluation.SampleY[0];
+    left.y = FEvaluation.Sample.Y()[0];
     ++FEvaluationCount;
   } else {
     left.y = EvaluateRaisingFaults(f, FxMin);
@@ -394,14 +390,9 @@ void TqorRootFinder::Scan(TRealFunctionRef f) {
     ScanBlock(h, first, std::min(first + ScanBlockSize, FTestCount), useSample, left, f);
 }
 
-// A pure function's sample is used when it has a value at every node and its nodes have
-// the very bits of the scan's.
-bool TqorRootFinder::SampleFitsTheNodes(Extended h) const {
-  const std::span<const Extended> x = FEvaluation.SampleX;
-  if (!FEvaluation.Pure || FTestCount < 2 || x.size() != static_cast<std::size_t>(FTestCount) ||
-      FEvaluation.SampleY.size() != x.size() || !SameBits(x[0], FxMin))
-    return false;
-  return NodesFromOneOn(x.data(), FTestCount, h, FxMin);
+// A pure function's sample is used when its nodes are the scan's.
+bool TqorRootFinder::SampleFitsTheNodes() const {
+  return FEvaluation.Pure && FEvaluation.Sample.Fits(FxMin, FxMax, FTestCount);
 }
 
 // The nodes first to last - 1 are evaluated in one pass (or taken from the sample) and
@@ -412,7 +403,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
   const int n = last - first;
   const Extended* x;  // x[0]: the node before the block, for its spacing; x[1] to x[n]: the block
   if (UseSample) {
-    x = FEvaluation.SampleX.data() + first - 1;
+    x = FEvaluation.Sample.X() + first - 1;
   } else {
     FBlockX.resize(n + 1);
     FBlockX[0] = first == 1 ? FxMin : NodeAt(first - 1, h, FxMin);
@@ -427,7 +418,7 @@ void TqorRootFinder::ScanBlock(Extended h, int first, int last, bool UseSample, 
   }
   const Extended* y;
   if (UseSample) {
-    y = FEvaluation.SampleY.data() + first - 1;
+    y = FEvaluation.Sample.Y() + first - 1;
     FEvaluationCount += n;
   } else {
     FBlockY.resize(n + 1);

@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -79,6 +78,35 @@ public:
 inline Extended NodeSpacing(Extended xMin, Extended xMax, int TestCount) { return (xMax - xMin) / (TestCount - 1); }
 inline Extended NodeAt(int i, Extended h, Extended xMin) { return i * h + xMin; }
 
+// f's values at the Count nodes of [xMin, xMax], computed before the root search. Only
+// PlaceNodes forms a sample's nodes, the way the scan forms its own, so a sample whose
+// range and count are the scan's has the scan's very nodes, bit for bit: the root finder
+// compares these three numbers instead of every node.
+class TqorNodeSample {
+public:
+  TqorNodeSample() = default;  // no sample: fits no scan
+
+  // Makes x the Count nodes of [xMin, xMax] (Count at least 2): xMin itself, then
+  // NodeAt(i, NodeSpacing(xMin, xMax, Count), xMin). Gives y Count elements, for the
+  // caller to fill with f's values at x, and returns the sample of both. x and y must
+  // keep their elements unchanged, and alive, while the sample is in use.
+  static TqorNodeSample PlaceNodes(Extended xMin, Extended xMax, int Count, kaloREALVector& x, kaloREALVector& y);
+
+  // True when the sample's nodes are the Count nodes of [xMin, xMax]: the same bits of
+  // both ends (-0 is not 0: it is the first node) and the same count.
+  bool Fits(Extended xMin, Extended xMax, int Count) const {
+    return FCount >= 2 && FCount == Count && SameBits(FxMin, xMin) && SameBits(FxMax, xMax);
+  }
+  const Extended* X() const { return FX; }
+  const Extended* Y() const { return FY; }
+
+private:
+  Extended FxMin = 0, FxMax = 0;
+  int FCount = 0;
+  const Extended* FX = nullptr;
+  const Extended* FY = nullptr;
+};
+
 // How the root finder evaluates f. The default evaluates f at every point it needs, one
 // call at a time, and raises any fault a call leaves pending; the other settings are
 // faster ways to the very same values that a caller may offer for its f.
@@ -95,13 +123,10 @@ struct TqorFunctionEvaluation {
   // nodes through it in one call. It must give what f gives and leave the fault flags as
   // it found them.
   RealPassFunction Pass{};
-  // f's values at all TestCount nodes, computed before (optional, for a pure f only):
-  // SampleX[i] must be the node as the scan computes it, NodeAt(i, NodeSpacing(xMin,
-  // xMax, TestCount), xMin), and SampleY[i] what f gives there; both must outlive
-  // Execute. The scan then takes the nodes and values from there instead of computing
-  // them again, and counts each value as an evaluation. A sample of another length, or
-  // with a node that is not the scan's, is not used.
-  std::span<const Extended> SampleX{}, SampleY{};
+  // f's values at the scan's nodes, computed before (optional, for a pure f only): the
+  // scan then takes the values from there instead of computing them again, and counts
+  // each as an evaluation. A sample of another range or node count is not used.
+  TqorNodeSample Sample{};
 };
 
 // How often the scan's fast run passed pairs by without testing them: for the tests that
@@ -201,7 +226,7 @@ private:
     TScanNode left, right;
   };
   void Scan(TRealFunctionRef f);
-  bool SampleFitsTheNodes(Extended h) const;
+  bool SampleFitsTheNodes() const;
   void ScanBlock(Extended h, int first, int last, bool UseSample, TScanNode& Left, TRealFunctionRef f);
   void EvaluateNodes(const Extended* x, Extended* y, int n, TRealFunctionRef f);
   void ScanNodeCarefully(Extended h, int i, TScanNode& Left, TRealFunctionRef f);

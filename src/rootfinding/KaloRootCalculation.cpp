@@ -149,14 +149,15 @@ void TKaloRootCalculation::LoadFunction(TScriptFunction& Function) {
 // export. The spares keep their memory from one calculation to the next.
 void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
   CheckCancelled();
-  SampleFunction(Function, Input, FSpareX, FSpareY);
+  // A swap keeps the vectors' memory: the sample sees the values under their new name.
+  const TqorNodeSample sample = SampleFunction(Function, Input, FSpareX, FSpareY);
   CheckCancelled();
   ExplainMissingValues(Function, FSpareX, FSpareY);
   FValueX.swap(FSpareX);
   FValueY.swap(FSpareY);
   Busy(QStringLiteral("Nullstellen ermitteln ..."));
   try {
-    CalculateRoots(Function, Input);
+    CalculateRoots(Function, Input, sample);
   } catch (const ECalculationAborted&) {
     // The spares hold the previous values: a stopped calculation leaves all of its results.
     FValueX.swap(FSpareX);
@@ -166,24 +167,22 @@ void TKaloRootCalculation::SampleAndFindRoots(TScriptFunction& Function, const T
 }
 
 // Every element of x and y is written (y as far as the evaluations get).
-void TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
-                                          kaloREALVector& x, kaloREALVector& y) {
+TqorNodeSample TKaloRootCalculation::SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input,
+                                                    kaloREALVector& x, kaloREALVector& y) {
   const int n = Input.NodeCount;
-  const Extended xMin = Input.xMin;  // a copy: x's stores could change Input for all the compiler knows
-  const Extended h = NodeSpacing(xMin, Input.xMax, n);
-  x.resize(n);
-  y.resize(n);
-  for (int i = 0; i < n; ++i) x[i] = NodeAt(i, h, xMin);
+  const TqorNodeSample sample = TqorNodeSample::PlaceNodes(Input.xMin, Input.xMax, n, x, y);
   Function.fctPass(x.data(), y.data(), n, FEvaluationCount);
+  return sample;
 }
 
 // The scan's passes add up to its progress, which counts the nodes after the first.
 // The roots and the curve's other points are searched before either table is filled: a
 // calculation stopped on the way leaves both as they were.
-void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input) {
+void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input,
+                                          const TqorNodeSample& Sample) {
   const TKaloCurveSearch search = FTask.CurveSearch();
   TqorRootFinder finder;
-  if (search.Roots) FindRoots(finder, Function, Input);
+  if (search.Roots) FindRoots(finder, Function, Input, Sample);
   const std::vector<TqorRootIntervalCommon> proved = ProvedRows(Input);
   AnalyseCurve(Function, Input);
   CheckCancelled();
@@ -193,7 +192,7 @@ void TKaloRootCalculation::CalculateRoots(TScriptFunction& Function, const TKalo
 }
 
 void TKaloRootCalculation::FindRoots(TqorRootFinder& finder, TScriptFunction& Function,
-                                     const TKaloCalculationInput& Input) {
+                                     const TKaloCalculationInput& Input, const TqorNodeSample& Sample) {
   EnterPhase(TKaloPhase::Scan, Input.NodeCount - 1);  // the first node is evaluated alone
   TqorFunctionEvaluation how;
   how.Faults = TFctFaults::LeavesNonePending;  // every evaluation is guarded
@@ -201,8 +200,7 @@ void TKaloRootCalculation::FindRoots(TqorRootFinder& finder, TScriptFunction& Fu
   // table's values at its nodes, and the intervals take the scan's at their ends.
   if (Function.EvaluatesInPlace()) {
     how.Pure = true;
-    how.SampleX = FValueX;
-    how.SampleY = FValueY;
+    how.Sample = Sample;
   }
   how.Pass = [this, &Function](const Extended* x, Extended* y, int n, std::int64_t& calls) {
     Function.fctPass(x, y, n, calls);

@@ -122,10 +122,6 @@ public:
   // leaves when it fails. Function must hold the prepared fct.
   void SampleAndFindRoots(TScriptFunction& Function, const TKaloCalculationInput& Input);
 
-  // Runs the root finder with Function and fills the roots table and root vectors;
-  // then, as the task's CurveSearch asks, the extrema table and the derivatives.
-  void CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input);
-
   // Also compute f' and f'' at the nodes (ValueD1, ValueD2) when no extremum or
   // inflection point is searched. Off at first: then nothing of it is computed.
   void setDerivativesWanted(bool value) { FDerivativesWanted = value; }
@@ -182,14 +178,19 @@ public:
 
 private:
   void Busy(const QString& Text) const;
-  void SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input, kaloREALVector& x,
-                      kaloREALVector& y);
+  // Samples f at the nodes of Input into x and y; the sample of them for the root search.
+  TqorNodeSample SampleFunction(TScriptFunction& Function, const TKaloCalculationInput& Input, kaloREALVector& x,
+                                kaloREALVector& y);
+  // Runs the root finder with Function (and Sample, the value table's, for an expression
+  // computed in place) and fills the roots table and root vectors.
+  void CalculateRoots(TScriptFunction& Function, const TKaloCalculationInput& Input, const TqorNodeSample& Sample);
   void RunFinder(TqorRootFinder& Finder);
   // The proved search when the task asks for it: its rows, or none with a note.
   std::vector<TqorRootIntervalCommon> ProvedRows(const TKaloCalculationInput& Input);
   void FillRootTable(const TqorRootIntervalList& Intervals, const std::vector<TqorRootIntervalCommon>& Proved);
   void AppendRow(int ID, const TqorRootIntervalCommon& Interval);
-  void FindRoots(TqorRootFinder& Finder, TScriptFunction& Function, const TKaloCalculationInput& Input);
+  void FindRoots(TqorRootFinder& Finder, TScriptFunction& Function, const TKaloCalculationInput& Input,
+                 const TqorNodeSample& Sample);
   void AnalyseCurve(TScriptFunction& Function, const TKaloCalculationInput& Input);
   TqorDerivativeFunction Derivatives(TScriptFunction& Function, const TKaloCalculationInput& Input);
   void FillExtremaTable();

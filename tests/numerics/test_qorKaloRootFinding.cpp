@@ -381,10 +381,10 @@ TEST(RootFinder, ScanTakesThePairsOfThePairTestOnRandomValues) {
     int n;
     maker.Range(xMin, xMax, n);
     const Extended h = NodeSpacing(xMin, xMax, n);
-    std::vector<Extended> x(n), y(n);
+    kaloREALVector x, y;
+    const TqorNodeSample sample = TqorNodeSample::PlaceNodes(xMin, xMax, n, x, y);
     TNodeValues f;
     for (int i = 0; i < n; ++i) {
-      x[i] = NodeAt(i, h, xMin);
       // The first node steep: the scan also takes a zero there, which the pair test does not.
       y[i] = i == 0 ? 1 + 0.02L * std::fabs(h) : maker.Value(x[i] - x[i - 1], h);
       f.Add(x[i], y[i]);
@@ -397,7 +397,7 @@ TEST(RootFinder, ScanTakesThePairsOfThePairTestOnRandomValues) {
         };
         break;
       case 1:
-        how = {.Pure = true, .Pass = {}, .SampleX = x, .SampleY = y};
+        how = {.Pure = true, .Pass = {}, .Sample = sample};
         break;
       default:
         break;
@@ -639,21 +639,31 @@ TEST(RootFinder, APureFunctionIsNotEvaluatedAgainAtTheEnds) {
   }
 }
 
-// A sample of the function at the scan's nodes is taken instead of evaluating them; one
-// made at other nodes is not used.
+// A sample of the function at the scan's nodes is taken instead of evaluating them: its
+// nodes are the very ones the scan evaluates without it. A sample of another range or
+// node count, whose nodes differ, is not used.
 TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
   for (const RangeCase& t : RangeCases) {
     SCOPED_TRACE(t.name);
-    const Extended h = NodeSpacing(t.xMin, t.xMax, t.n);
-    std::vector<Extended> x(t.n), y(t.n);
-    for (int i = 0; i < t.n; ++i) {
-      x[i] = NodeAt(i, h, t.xMin);
-      y[i] = Script(t.f)(x[i]);
-    }
+    kaloREALVector x, y;
+    const TqorNodeSample sample = TqorNodeSample::PlaceNodes(t.xMin, t.xMax, t.n, x, y);
+    for (int i = 0; i < t.n; ++i) y[i] = Script(t.f)(x[i]);
+    // The scan evaluates its nodes first, in order; both zeros start a range of their own.
+    const auto expectTheScansNodes = [&](Extended xMin) {
+      kaloREALVector nodes, values;
+      TqorNodeSample::PlaceNodes(xMin, t.xMax, t.n, nodes, values);
+      TRecordingFunctions scan{{}, t.f};
+      Finder(scan.Single(), xMin, t.xMax, t.n)->Execute();
+      ASSERT_EQ(nodes.size(), static_cast<std::size_t>(t.n));
+      ASSERT_GE(scan.calls.size(), nodes.size());
+      for (int i = 0; i < t.n; ++i) EXPECT_TRUE(SameBits(nodes[i], scan.calls[i])) << "the scan's node " << i;
+    };
+    expectTheScansNodes(t.xMin);
+    if (t.xMin == 0) expectTheScansNodes(-t.xMin);
     TRecordingFunctions plain{{}, t.f}, sampled{{}, t.f};
     auto all = Finder(plain.Single(), t.xMin, t.xMax, t.n);
     all->Execute();
-    auto withSample = Finder(sampled.Single(), t.xMin, t.xMax, t.n, {.Pure = true, .SampleX = x, .SampleY = y});
+    auto withSample = Finder(sampled.Single(), t.xMin, t.xMax, t.n, {.Pure = true, .Sample = sample});
     withSample->Execute();
     EXPECT_EQ(withSample->EvaluationCount(), all->EvaluationCount());
     ASSERT_EQ(withSample->Intervals().Count(), all->Intervals().Count());
@@ -664,28 +674,30 @@ TEST(RootFinder, TheScanTakesASampleAtItsNodes) {
     // Samples that are not used: each node is evaluated as without one.
     TRecordingFunctions unsampled{{}, t.f};
     Finder(unsampled.Single(), t.xMin, t.xMax, t.n, {.Pure = true})->Execute();
-    const auto expectNotUsed = [&](const char* what, TqorFunctionEvaluation how, const std::vector<Extended>& want) {
-      SCOPED_TRACE(what);
-      TRecordingFunctions other{{}, t.f};
-      Finder(other.Single(), t.xMin, t.xMax, t.n, std::move(how))->Execute();
-      EXPECT_EQ(other.calls, want);
+    struct OtherSample {
+      const char* what;
+      Extended xMin, xMax;
+      int n;
+      bool pure;
     };
-    for (const int i : {1, 2, t.n / 3, t.n / 2, t.n - 2, t.n - 1}) {
-      SCOPED_TRACE(i);
-      std::vector<Extended> moved = x;
-      moved[i] = std::nextafter(moved[i], i % 2 ? inf : -inf);
-      expectNotUsed("one node is off by a unit", {.Pure = true, .SampleX = moved, .SampleY = y}, unsampled.calls);
+    const Extended up = t.xMax > t.xMin ? inf : -inf;
+    std::vector<OtherSample> others = {
+        {"the range starts a unit later", std::nextafter(t.xMin, up), t.xMax, t.n, true},
+        {"the range ends a unit earlier", t.xMin, std::nextafter(t.xMax, -up), t.n, true},
+        {"a node more", t.xMin, t.xMax, t.n + 1, true},
+        {"a node less", t.xMin, t.xMax, t.n - 1, true},
+        {"f is not pure", t.xMin, t.xMax, t.n, false},
+    };
+    if (t.xMin == 0) others.push_back({"the range starts at the other zero", -t.xMin, t.xMax, t.n, true});
+    for (const OtherSample& o : others) {
+      SCOPED_TRACE(o.what);
+      kaloREALVector ox, oy;
+      const TqorNodeSample other = TqorNodeSample::PlaceNodes(o.xMin, o.xMax, o.n, ox, oy);
+      for (std::size_t i = 0; i < ox.size(); ++i) oy[i] = Script(t.f)(ox[i]);
+      TRecordingFunctions recorded{{}, t.f};
+      Finder(recorded.Single(), t.xMin, t.xMax, t.n, {.Pure = o.pure, .Sample = other})->Execute();
+      EXPECT_EQ(recorded.calls, o.pure ? unsampled.calls : plain.calls);
     }
-    for (int i = 1; i < t.n; ++i) {
-      if (x[i] != 0) continue;
-      std::vector<Extended> negativeZero = x;
-      negativeZero[i] = -0.0L;
-      expectNotUsed("a zero node as -0", {.Pure = true, .SampleX = negativeZero, .SampleY = y}, unsampled.calls);
-    }
-    const std::span<const Extended> shorterX = std::span(x).first(t.n - 1), shorterY = std::span(y).first(t.n - 1);
-    expectNotUsed("the sample is short", {.Pure = true, .SampleX = shorterX, .SampleY = shorterY}, unsampled.calls);
-    expectNotUsed("values are missing", {.Pure = true, .SampleX = x, .SampleY = shorterY}, unsampled.calls);
-    expectNotUsed("f is not pure", {.SampleX = x, .SampleY = y}, plain.calls);
   }
 }
 
