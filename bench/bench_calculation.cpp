@@ -109,7 +109,6 @@ BENCHMARK(BM_CalculationWithoutValuesLeftOfZero)->Arg(10000)->Unit(benchmark::kM
 // Calculations timed for the clean reference of the next benchmark.
 constexpr int CleanRuns = 20;
 
-
 // What AVX code does that returns without vzeroupper, as Qt Gui's fills (QImage::fill,
 // the raster engine's solid fills) do when the window draws its plot. A register that
 // Lua's code and the math library leave alone keeps the halves dirty, and all 512 bits
@@ -133,14 +132,16 @@ void BM_CalculationAfterDirtyVectorRegisters(benchmark::State& state) {
                                     static_cast<int>(state.range(0))};
   w.calc.Execute(input);  // the first calculation grows the vectors the later ones reuse
   double clean = HUGE_VAL, dirty = HUGE_VAL;
-  for (int i = 0; i < CleanRuns; ++i) clean = std::min(clean, Seconds([&] {
-                                                         ClearUpperVectorHalves();
-                                                         w.calc.Execute(input);
-                                                       }));
-  for (auto _ : state) dirty = std::min(dirty, Seconds([&] {
-                                          DirtyUpperHalves();
-                                          w.calc.Execute(input);
-                                        }));
+  for (int i = 0; i < CleanRuns; ++i)
+    clean = std::min(clean, Seconds([&] {
+                       ClearUpperVectorHalves();
+                       w.calc.Execute(input);
+                     }));
+  for (auto _ : state)
+    dirty = std::min(dirty, Seconds([&] {
+                       DirtyUpperHalves();
+                       w.calc.Execute(input);
+                     }));
   state.counters["xClean"] = dirty / clean;
 }
 BENCHMARK(BM_CalculationAfterDirtyVectorRegisters)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -35,7 +35,8 @@ constexpr int BaselineRepeats = 200;
 using TClock = std::chrono::steady_clock;
 
 // The seconds step takes.
-template <class F> double Seconds(F&& step) {
+template <class F>
+double Seconds(F&& step) {
   const auto start = TClock::now();
   step();
   return std::chrono::duration<double>(TClock::now() - start).count();
@@ -46,8 +47,7 @@ void EnsureGuiApplication() {
   static int argc = 1;
   static char name[] = "qorbench";
   static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static QGuiApplication app(argc, argv);
 }
 
@@ -76,8 +76,7 @@ void RecordGraph(TqorMetafile& metafile) {
   TqorMetafileCanvas canvas(metafile);
   const QPolygon& points = GraphPoints();
   canvas.MoveTo(points.front().x(), points.front().y());
-  for (const QPoint& p : points)
-    canvas.LineTo(p.x(), p.y());
+  for (const QPoint& p : points) canvas.LineTo(p.x(), p.y());
 }
 
 TqorMetafile GraphMetafile() {
@@ -102,11 +101,11 @@ double BareSecondsPerDraw() {
 }
 
 // Runs step in the benchmark loop and reports its time against the baseline.
-template <class F> void MeasureAgainstBare(benchmark::State& state, F&& step) {
+template <class F>
+void MeasureAgainstBare(benchmark::State& state, F&& step) {
   const double bare = BareSecondsPerDraw();
   double fastest = HUGE_VAL;
-  for (auto _ : state)
-    fastest = std::min(fastest, Seconds(step));
+  for (auto _ : state) fastest = std::min(fastest, Seconds(step));
   state.counters["xBare"] = fastest / bare;
 }
 
@@ -170,9 +169,8 @@ void BM_RootPlotRenderAndPlay(benchmark::State& state) {
   plot.Update(x, y, rootX, rootY);
   QImage image = BlankImage();
   QPainter painter(&image);
-  MeasureAgainstBare(state, [&] {
-    plot.Render(QSize(ImageWidth, ImageHeight)).Play(painter, QRectF(0, 0, ImageWidth, ImageHeight));
-  });
+  MeasureAgainstBare(
+      state, [&] { plot.Render(QSize(ImageWidth, ImageHeight)).Play(painter, QRectF(0, 0, ImageWidth, ImageHeight)); });
 }
 BENCHMARK(BM_RootPlotRenderAndPlay)->Unit(benchmark::kMillisecond);
 

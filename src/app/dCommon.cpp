@@ -49,7 +49,8 @@ void DrawSheet(QPainter& P, const QRectF& R) {
   P.setBrush(Paper);
   P.drawPath(sheet);
   P.setPen(Pen(PaperLine));
-  for (qreal y = R.top() + 4; y < R.bottom() - 1; y += 2) P.drawLine(QPointF(R.left() + 2, y), QPointF(R.right() - 2, y));
+  for (qreal y = R.top() + 4; y < R.bottom() - 1; y += 2)
+    P.drawLine(QPointF(R.left() + 2, y), QPointF(R.right() - 2, y));
 }
 
 void DrawOpen(QPainter& P) {
@@ -112,7 +113,10 @@ void DrawProperties(QPainter& P) {
     for (const qreal offset : {-0.22, 0.22}) {
       const qreal angle = (i + 0.5 + offset * (i % 2 == 0 ? 1 : -1)) * std::numbers::pi / teeth;
       const QPointF corner = centre + QPointF(std::cos(angle), std::sin(angle)) * radius;
-      if (gear.elementCount() == 0) gear.moveTo(corner); else gear.lineTo(corner);
+      if (gear.elementCount() == 0)
+        gear.moveTo(corner);
+      else
+        gear.lineTo(corner);
     }
   }
   gear.closeSubpath();
@@ -136,13 +140,20 @@ TImagePainter PlainPainter(int Index) {
 
 TImagePainter PainterOf(int Index) {
   switch (Index) {
-    case ciOpen: return DrawOpen;
-    case ciSave: return DrawSave;
-    case ciCopy: return DrawCopy;
-    case ciPreview: return DrawPreview;
-    case ciCalculate: return DrawCalculate;
-    case ciProperties: return DrawProperties;
-    default: return PlainPainter(Index);
+    case ciOpen:
+      return DrawOpen;
+    case ciSave:
+      return DrawSave;
+    case ciCopy:
+      return DrawCopy;
+    case ciPreview:
+      return DrawPreview;
+    case ciCalculate:
+      return DrawCalculate;
+    case ciProperties:
+      return DrawProperties;
+    default:
+      return PlainPainter(Index);
   }
 }
 

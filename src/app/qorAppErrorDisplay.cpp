@@ -18,9 +18,7 @@ void ShowInMessageBox(const QString& Message) {
 }
 }  // namespace
 
-QString ApplicationTitle() {
-  return TitleSlot().isEmpty() ? QCoreApplication::applicationName() : TitleSlot();
-}
+QString ApplicationTitle() { return TitleSlot().isEmpty() ? QCoreApplication::applicationName() : TitleSlot(); }
 
 void SetApplicationTitle(const QString& Title) { TitleSlot() = Title; }
 

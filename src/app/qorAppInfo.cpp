@@ -75,7 +75,10 @@ void DrawGraph(QPainter& P, const std::function<double(double)>& F, const QColor
   QPainterPath path;
   for (int x = 0; x <= PictureSize.width(); x += 2) {
     const QPointF point(x, half - F(double(x) / PictureSize.width()) * half * 0.8);
-    if (x == 0) path.moveTo(point); else path.lineTo(point);
+    if (x == 0)
+      path.moveTo(point);
+    else
+      path.lineTo(point);
   }
   P.setPen(QPen(Colour, 2));
   P.drawPath(path);
@@ -223,8 +226,10 @@ QImage TfrmQORApplicationInfo::BackgroundPicture() {
   painter.setPen(QPen(QColor(170, 185, 210), 1.5));
   painter.drawLine(0, PictureSize.height() / 2, PictureSize.width(), PictureSize.height() / 2);
   using std::numbers::pi;
-  DrawGraph(painter, [](double t) { return 0.8 * std::sin(3 * pi * t + 0.4); }, QColor(150, 180, 225));
-  DrawGraph(painter, [](double t) { return 4.5 * (t - 0.15) * (t - 0.55) * (t - 0.9) * 3; }, QColor(170, 210, 175));
+  DrawGraph(
+      painter, [](double t) { return 0.8 * std::sin(3 * pi * t + 0.4); }, QColor(150, 180, 225));
+  DrawGraph(
+      painter, [](double t) { return 4.5 * (t - 0.15) * (t - 0.55) * (t - 0.9) * 3; }, QColor(170, 210, 175));
   return picture;
 }
 

@@ -13,8 +13,7 @@ const QString kFormsKey = QStringLiteral("Forms");
 // when it fails.
 class TLocationRestorer {
 public:
-  explicit TLocationRestorer(TqorAppStorageBase& Storage)
-      : FStorage(Storage), FSaved(Storage.StorageLocation()) {}
+  explicit TLocationRestorer(TqorAppStorageBase& Storage) : FStorage(Storage), FSaved(Storage.StorageLocation()) {}
   ~TLocationRestorer() { FStorage.SetStorageLocation(FSaved); }
   TLocationRestorer(const TLocationRestorer&) = delete;
   TLocationRestorer& operator=(const TLocationRestorer&) = delete;
@@ -30,16 +29,11 @@ TqorAppStorageBase::TqorAppStorageBase() { TqorAppStorageBase::SetStorageLocatio
 
 QString TqorAppStorageBase::LocationKey(TqorAppStorageLocations Locations) const {
   QString key = kRootKey + PathDelim + kMakerKey;
-  if (Locations.Contains(aslClient))
-    key += PathDelim + Client;
-  if (Locations.Contains(aslDepartement))
-    key += PathDelim + kDepartementsKey + PathDelim + Departement;
-  if (Locations.Contains(aslUser))
-    key += PathDelim + User;
-  if (Locations.Contains(aslApplication))
-    key += PathDelim + kApplicationsKey + PathDelim + Application;
-  if (Locations.Contains(aslForm))
-    key += PathDelim + kFormsKey;
+  if (Locations.Contains(aslClient)) key += PathDelim + Client;
+  if (Locations.Contains(aslDepartement)) key += PathDelim + kDepartementsKey + PathDelim + Departement;
+  if (Locations.Contains(aslUser)) key += PathDelim + User;
+  if (Locations.Contains(aslApplication)) key += PathDelim + kApplicationsKey + PathDelim + Application;
+  if (Locations.Contains(aslForm)) key += PathDelim + kFormsKey;
   return key;
 }
 
@@ -64,27 +58,26 @@ void TqorAppStorageBase::Assign(const TqorUserData& Source) {
   User = Source.QORUserId;
 }
 
-TqorValue TqorAppStorageBase::ReadValue(TqorAppStorageLocations Locations, const QString& SubKey,
-                                        const QString& Name, const TqorValue& Default) {
+TqorValue TqorAppStorageBase::ReadValue(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                                        const TqorValue& Default) {
   const TLocationRestorer restorer(*this);
   SetStorageLocation(Locations);
   return ReadValue(SubKey, Name, Default);
 }
 
-void TqorAppStorageBase::WriteValue(TqorAppStorageLocations Locations, const QString& SubKey,
-                                    const QString& Name, const TqorValue& Value) {
+void TqorAppStorageBase::WriteValue(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                                    const TqorValue& Value) {
   const TLocationRestorer restorer(*this);
   SetStorageLocation(Locations);
   WriteValue(SubKey, Name, Value);
 }
 
-QString TqorAppStorageBase::ReadString(const QString& SubKey, const QString& Name,
-                                       const QString& Default) {
+QString TqorAppStorageBase::ReadString(const QString& SubKey, const QString& Name, const QString& Default) {
   return ValueAsText(ReadValue(SubKey, Name, TqorValue(Default)), QString());
 }
 
-QString TqorAppStorageBase::ReadString(TqorAppStorageLocations Locations, const QString& SubKey,
-                                       const QString& Name, const QString& Default) {
+QString TqorAppStorageBase::ReadString(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                                       const QString& Default) {
   return ValueAsText(ReadValue(Locations, SubKey, Name, TqorValue(Default)), QString());
 }
 
@@ -92,18 +85,17 @@ int TqorAppStorageBase::ReadInteger(const QString& SubKey, const QString& Name, 
   return ValueAsInteger(ReadValue(SubKey, Name, TqorValue(Default)), 0);
 }
 
-int TqorAppStorageBase::ReadInteger(TqorAppStorageLocations Locations, const QString& SubKey,
-                                    const QString& Name, int Default) {
+int TqorAppStorageBase::ReadInteger(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                                    int Default) {
   return ValueAsInteger(ReadValue(Locations, SubKey, Name, TqorValue(Default)), 0);
 }
 
-Extended TqorAppStorageBase::ReadFloat(const QString& SubKey, const QString& Name,
-                                       Extended Default) {
+Extended TqorAppStorageBase::ReadFloat(const QString& SubKey, const QString& Name, Extended Default) {
   return ValueAsFloat(ReadValue(SubKey, Name, TqorValue(Default)), 0);
 }
 
-Extended TqorAppStorageBase::ReadFloat(TqorAppStorageLocations Locations, const QString& SubKey,
-                                       const QString& Name, Extended Default) {
+Extended TqorAppStorageBase::ReadFloat(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                                       Extended Default) {
   return ValueAsFloat(ReadValue(Locations, SubKey, Name, TqorValue(Default)), 0);
 }
 
@@ -111,8 +103,8 @@ bool TqorAppStorageBase::ReadBoolean(const QString& SubKey, const QString& Name,
   return ValueAsBool(ReadValue(SubKey, Name, TqorValue(Default)), false);
 }
 
-bool TqorAppStorageBase::ReadBoolean(TqorAppStorageLocations Locations, const QString& SubKey,
-                                     const QString& Name, bool Default) {
+bool TqorAppStorageBase::ReadBoolean(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                                     bool Default) {
   return ValueAsBool(ReadValue(Locations, SubKey, Name, TqorValue(Default)), false);
 }
 
@@ -124,11 +116,8 @@ int TqorAppStorageBase::PushSL(TqorAppStorageLocations Locations) {
 }
 
 void TqorAppStorageBase::PopSP(int Index) {
-  if (FSLStack.empty())
-    return;
+  if (FSLStack.empty()) return;
   const std::size_t first = Index < 0 ? FSLStack.size() - 1 : static_cast<std::size_t>(Index);
-  if (first < FSLStack.size())
-    FSLStack.resize(first);
-  if (!FSLStack.empty())
-    SetStorageLocation(FSLStack.back());
+  if (first < FSLStack.size()) FSLStack.resize(first);
+  if (!FSLStack.empty()) SetStorageLocation(FSLStack.back());
 }

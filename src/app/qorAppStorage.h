@@ -35,8 +35,7 @@ class TqorAppStorageLocations {
 public:
   constexpr TqorAppStorageLocations() = default;
   constexpr TqorAppStorageLocations(std::initializer_list<TqorAppStorageLocation> Scopes) {
-    for (const TqorAppStorageLocation scope : Scopes)
-      FBits |= Bit(scope);
+    for (const TqorAppStorageLocation scope : Scopes) FBits |= Bit(scope);
   }
   // The set whose byte is Bits.
   static constexpr TqorAppStorageLocations FromByte(quint8 Bits) {
@@ -54,8 +53,8 @@ private:
 };
 
 // The locations the program uses.
-inline constexpr TqorAppStorageLocations aslsDefault{aslUser, aslApplication};  // 40
-inline constexpr TqorAppStorageLocations aslsProgramConfig{aslClient};          // 2
+inline constexpr TqorAppStorageLocations aslsDefault{aslUser, aslApplication};                  // 40
+inline constexpr TqorAppStorageLocations aslsProgramConfig{aslClient};                          // 2
 inline constexpr TqorAppStorageLocations aslsFormMetrics{aslUser, aslMachine, aslApplication};  // 56
 inline constexpr TqorAppStorageLocations aslsRecentLists{aslUser, aslApplication, aslForm};     // 104
 // Stands for the current location in PushSL.
@@ -103,30 +102,26 @@ public:
 
   // The value Name of SubKey at the current location, of the kind of Default; Default
   // when the value is missing or unusable.
-  virtual TqorValue ReadValue(const QString& SubKey, const QString& Name,
-                              const TqorValue& Default) = 0;
+  virtual TqorValue ReadValue(const QString& SubKey, const QString& Name, const TqorValue& Default) = 0;
   // Stores Value as Name of SubKey at the current location, creating the key.
   virtual void WriteValue(const QString& SubKey, const QString& Name, const TqorValue& Value) = 0;
   // The same at Locations; the current location is restored afterwards, also when the
   // read or write fails.
-  TqorValue ReadValue(TqorAppStorageLocations Locations, const QString& SubKey,
-                      const QString& Name, const TqorValue& Default);
+  TqorValue ReadValue(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                      const TqorValue& Default);
   void WriteValue(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
                   const TqorValue& Value);
 
   // Typed reads at the current location or at Locations.
   QString ReadString(const QString& SubKey, const QString& Name, const QString& Default);
-  QString ReadString(TqorAppStorageLocations Locations, const QString& SubKey,
-                     const QString& Name, const QString& Default);
+  QString ReadString(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
+                     const QString& Default);
   int ReadInteger(const QString& SubKey, const QString& Name, int Default);
-  int ReadInteger(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
-                  int Default);
+  int ReadInteger(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name, int Default);
   Extended ReadFloat(const QString& SubKey, const QString& Name, Extended Default);
-  Extended ReadFloat(TqorAppStorageLocations Locations, const QString& SubKey,
-                     const QString& Name, Extended Default);
+  Extended ReadFloat(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name, Extended Default);
   bool ReadBoolean(const QString& SubKey, const QString& Name, bool Default);
-  bool ReadBoolean(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name,
-                   bool Default);
+  bool ReadBoolean(TqorAppStorageLocations Locations, const QString& SubKey, const QString& Name, bool Default);
 
   // Pushes Locations (aslsCurrent: the current location) and makes it current;
   // returns its index on the stack.

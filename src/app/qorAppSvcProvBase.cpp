@@ -10,8 +10,7 @@ const char* const MsgNoGlobalServiceProvider =
     "In qorAppSvcProvBase wurde der globale Application Service Provider nicht initialisiert!";
 const char* const MsgNoStorageClass =
     "Der Application Service Provider hat keine Klasse für den Konfigurationsspeicher.";
-const char* const MsgNoStorage =
-    "Der Application Service Provider hat keinen Konfigurationsspeicher.";
+const char* const MsgNoStorage = "Der Application Service Provider hat keinen Konfigurationsspeicher.";
 
 namespace {
 
@@ -32,9 +31,7 @@ QStringList ApplicationArguments() {
   return QCoreApplication::instance() ? QCoreApplication::arguments().mid(1) : QStringList();
 }
 
-QString ApplicationFile() {
-  return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
-}
+QString ApplicationFile() { return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString(); }
 
 }  // namespace
 
@@ -47,8 +44,7 @@ TqorApplicationParam::TqorApplicationParam(const QString& Argument) {
   qsizetype separator = -1;
   for (const QChar candidate : kValueSeparators) {
     const qsizetype at = Argument.indexOf(candidate);
-    if (at >= 0 && (separator < 0 || at < separator))
-      separator = at;
+    if (at >= 0 && (separator < 0 || at < separator)) separator = at;
   }
   if (separator < 0) {
     PType = ptSwitch;
@@ -63,24 +59,21 @@ TqorApplicationParam::TqorApplicationParam(const QString& Argument) {
 TqorApplicationServiceProviderBase::TqorApplicationServiceProviderBase(QObject* Owner)
     : TqorApplicationServiceProviderBase(Owner, ApplicationArguments(), ApplicationFile()) {}
 
-TqorApplicationServiceProviderBase::TqorApplicationServiceProviderBase(
-    QObject* Owner, const QStringList& Arguments, const QString& ProgramFile)
+TqorApplicationServiceProviderBase::TqorApplicationServiceProviderBase(QObject* Owner, const QStringList& Arguments,
+                                                                       const QString& ProgramFile)
     : QObject(Owner), FProgramFile(ProgramFile) {
   FAppVersion.ReadVersion(ProgramFile);
-  for (const QString& argument : Arguments)
-    FAppParams.emplace_back(argument);
+  for (const QString& argument : Arguments) FAppParams.emplace_back(argument);
 }
 
 TqorApplicationServiceProviderBase::~TqorApplicationServiceProviderBase() {
-  if (GlobalProvider == this)
-    GlobalProvider = nullptr;
+  if (GlobalProvider == this) GlobalProvider = nullptr;
 }
 
 void TqorApplicationServiceProviderBase::SetGlobalServiceProvider() { GlobalProvider = this; }
 
 TqorAppStorageBase& TqorApplicationServiceProviderBase::Storage() const {
-  if (!FCfg)
-    throw Exception(MsgNoStorage);
+  if (!FCfg) throw Exception(MsgNoStorage);
   return *FCfg;
 }
 
@@ -91,7 +84,9 @@ std::unique_ptr<TqorAppStorageBase> TqorApplicationServiceProviderBase::GetAppSt
   return storage;
 }
 
-void TqorApplicationServiceProviderBase::SetBinPath(const QString& Value) { SetProgramFolders(ProgramFoldersOf(Value)); }
+void TqorApplicationServiceProviderBase::SetBinPath(const QString& Value) {
+  SetProgramFolders(ProgramFoldersOf(Value));
+}
 
 void TqorApplicationServiceProviderBase::SetProgramFolders(const TqorProgramFolders& Folders) {
   FBinPath = Folders.BinPath;
@@ -103,33 +98,25 @@ void TqorApplicationServiceProviderBase::SetProgramFolders(const TqorProgramFold
 
 const TqorApplicationParam& TqorApplicationServiceProviderBase::AppParam(int Index) const {
   if (Index < 0 || Index >= AppParamCount())
-    throw EListError(QStringLiteral("Listenindex überschreitet das Maximum (%1)")
-                         .arg(Index)
-                         .toStdString());
+    throw EListError(QStringLiteral("Listenindex überschreitet das Maximum (%1)").arg(Index).toStdString());
   return FAppParams[static_cast<std::size_t>(Index)];
 }
 
-const TqorApplicationParam* TqorApplicationServiceProviderBase::AppParamByName(
-    const QString& Name) const {
+const TqorApplicationParam* TqorApplicationServiceProviderBase::AppParamByName(const QString& Name) const {
   for (const TqorApplicationParam& param : FAppParams)
-    if (param.Name.compare(Name, Qt::CaseInsensitive) == 0)
-      return &param;
+    if (param.Name.compare(Name, Qt::CaseInsensitive) == 0) return &param;
   return nullptr;
 }
 
-QString TqorApplicationServiceProviderBase::AppParamGetValue(const QString& Name,
-                                                             const QString& Default) const {
+QString TqorApplicationServiceProviderBase::AppParamGetValue(const QString& Name, const QString& Default) const {
   const TqorApplicationParam* param = AppParamByName(Name);
   return param ? param->Value : Default;
 }
 
-QString TqorApplicationServiceProviderBase::GetSysInfo() const {
-  return FComputer + QLatin1Char('/') + FUser.DBUser;
-}
+QString TqorApplicationServiceProviderBase::GetSysInfo() const { return FComputer + QLatin1Char('/') + FUser.DBUser; }
 
 void TqorApplicationServiceProviderBase::Setup() {
-  if (!FClassOfCfg)
-    throw Exception(MsgNoStorageClass);
+  if (!FClassOfCfg) throw Exception(MsgNoStorageClass);
   FCfg = FClassOfCfg();
   CreatePath(FDataPath);
   CreatePath(FCfgPath);
@@ -142,17 +129,15 @@ void TqorApplicationServiceProviderBase::ReadConfig() {
   const QString binPath = storage.ReadString(aslsProgramConfig, kConfigKey, kBinPathName, FBinPath);
   // An empty configured folder is no folder, and the program's own one, written back
   // by WriteConfig, is no new one: the program's folders stay.
-  if (!binPath.isEmpty() && binPath != FBinPath)
-    SetBinPath(binPath);
-  FRptDesignerEnabled = storage.ReadBoolean(aslsProgramConfig, kReportConfigKey,
-                                            kReportDesignerName, FRptDesignerEnabled);
+  if (!binPath.isEmpty() && binPath != FBinPath) SetBinPath(binPath);
+  FRptDesignerEnabled = storage.ReadBoolean(aslsProgramConfig, kReportConfigKey, kReportDesignerName,
+                                            FRptDesignerEnabled);
 }
 
 void TqorApplicationServiceProviderBase::WriteConfig() {
   TqorAppStorageBase& storage = Storage();
   storage.WriteValue(aslsProgramConfig, kConfigKey, kBinPathName, TqorValue(FBinPath));
-  storage.WriteValue(aslsProgramConfig, kReportConfigKey, kReportDesignerName,
-                     TqorValue(FRptDesignerEnabled));
+  storage.WriteValue(aslsProgramConfig, kReportConfigKey, kReportDesignerName, TqorValue(FRptDesignerEnabled));
 }
 
 void TqorApplicationServiceProviderBase::BusyStatus(const QString& Text) {
@@ -168,8 +153,7 @@ int TqorApplicationServiceProviderBase::PushBusyStatus(const QString& Text) {
 
 void TqorApplicationServiceProviderBase::PopBusyStatus(int Index) {
   const qsizetype index = Index < 0 ? FBusyStatusStack.size() - 1 : Index;
-  if (index >= 0 && index < FBusyStatusStack.size())
-    FBusyStatusStack.removeAt(index);
+  if (index >= 0 && index < FBusyStatusStack.size()) FBusyStatusStack.removeAt(index);
   emit BusyStatusNotification(FBusyStatusStack.isEmpty() ? QString() : FBusyStatusStack.last());
 }
 
@@ -178,7 +162,6 @@ void TqorApplicationServiceProviderBase::StatusMessage(const QString& Text) { em
 TqorApplicationServiceProviderBase* GlobalServiceProviderOrNone() { return GlobalProvider; }
 
 TqorApplicationServiceProviderBase& GlobalServiceProvider() {
-  if (!GlobalProvider)
-    throw Exception(MsgNoGlobalServiceProvider);
+  if (!GlobalProvider) throw Exception(MsgNoGlobalServiceProvider);
   return *GlobalProvider;
 }

@@ -54,8 +54,7 @@ public:
   // application object exists).
   explicit TqorApplicationServiceProviderBase(QObject* Owner = nullptr);
   // A provider with the given arguments (program name excluded) and program file.
-  TqorApplicationServiceProviderBase(QObject* Owner, const QStringList& Arguments,
-                                     const QString& ProgramFile);
+  TqorApplicationServiceProviderBase(QObject* Owner, const QStringList& Arguments, const QString& ProgramFile);
   // Stops being the global provider if it is.
   ~TqorApplicationServiceProviderBase() override;
 

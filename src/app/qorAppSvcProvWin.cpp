@@ -14,8 +14,7 @@ TqorApplicationServiceProviderWin::TqorApplicationServiceProviderWin(QObject* Ow
   setClassOfCfg(&NewStorage<TqorAppWinStorage>);
 }
 
-TqorApplicationServiceProviderWin::TqorApplicationServiceProviderWin(QObject* Owner,
-                                                                     const QStringList& Arguments,
+TqorApplicationServiceProviderWin::TqorApplicationServiceProviderWin(QObject* Owner, const QStringList& Arguments,
                                                                      const QString& ProgramFile)
     : TqorApplicationServiceProviderBase(Owner, Arguments, ProgramFile) {
   setClassOfCfg(&NewStorage<TqorAppWinStorage>);
@@ -23,9 +22,7 @@ TqorApplicationServiceProviderWin::TqorApplicationServiceProviderWin(QObject* Ow
 
 TqorApplicationServiceProviderWin& GlobalServiceProviderWin() {
   TqorApplicationServiceProviderBase& provider = GlobalServiceProvider();
-  if (auto* win = qobject_cast<TqorApplicationServiceProviderWin*>(&provider))
-    return *win;
-  throw Exception(QString::fromUtf8(MsgNotWinProvider)
-                      .arg(QString::fromLatin1(provider.metaObject()->className()))
-                      .toStdString());
+  if (auto* win = qobject_cast<TqorApplicationServiceProviderWin*>(&provider)) return *win;
+  throw Exception(
+      QString::fromUtf8(MsgNotWinProvider).arg(QString::fromLatin1(provider.metaObject()->className())).toStdString());
 }

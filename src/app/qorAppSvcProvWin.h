@@ -10,8 +10,7 @@ class TqorApplicationServiceProviderWin : public TqorApplicationServiceProviderB
 public:
   // As the base provider, with ClassOfCfg set to TqorAppWinStorage.
   explicit TqorApplicationServiceProviderWin(QObject* Owner = nullptr);
-  TqorApplicationServiceProviderWin(QObject* Owner, const QStringList& Arguments,
-                                    const QString& ProgramFile);
+  TqorApplicationServiceProviderWin(QObject* Owner, const QStringList& Arguments, const QString& ProgramFile);
 };
 
 // The registered provider if it is a TqorApplicationServiceProviderWin. Fails with

@@ -23,28 +23,22 @@ bool IsTextKind(TqorDatatype Kind) {
 
 std::optional<TqorValue> TextAsBool(const QString& Text) {
   const QString upper = Text.toUpper();
-  if (kTrueTexts.contains(upper))
-    return TqorValue(true);
-  if (kFalseTexts.contains(upper))
-    return TqorValue(false);
+  if (kTrueTexts.contains(upper)) return TqorValue(true);
+  if (kFalseTexts.contains(upper)) return TqorValue(false);
   return std::nullopt;
 }
 
 std::optional<TqorValue> BytesAsFloat(const QByteArray& Bytes) {
-  if (Bytes.size() != kExtendedBytes)
-    return std::nullopt;
+  if (Bytes.size() != kExtendedBytes) return std::nullopt;
   Extended x = 0;
   std::memcpy(&x, Bytes.constData(), kExtendedBytes);
   return TqorValue(x);
 }
 
-QByteArray FloatAsBytes(Extended X) {
-  return QByteArray(reinterpret_cast<const char*>(&X), kExtendedBytes);
-}
+QByteArray FloatAsBytes(Extended X) { return QByteArray(reinterpret_cast<const char*>(&X), kExtendedBytes); }
 
 std::optional<TqorValue> TextAsDateTime(const QString& Text) {
-  if (Text.trimmed().isEmpty())
-    return std::nullopt;
+  if (Text.trimmed().isEmpty()) return std::nullopt;
   try {
     return TqorValue(ISOTextToDateTime(Text));
   } catch (const EConvertError&) {
@@ -62,14 +56,12 @@ std::optional<TqorValue> Decode(TqorDatatype Kind, const TqorRegistryValue& Stor
   const QString* text = std::get_if<QString>(&Stored);
   switch (Kind) {
     case dtInteger:
-      if (const qint32* integer = std::get_if<qint32>(&Stored))
-        return TqorValue(*integer);
+      if (const qint32* integer = std::get_if<qint32>(&Stored)) return TqorValue(*integer);
       return std::nullopt;
     case dtBoolean:
       return text ? TextAsBool(*text) : std::nullopt;
     case dtFloat:
-      if (const QByteArray* bytes = std::get_if<QByteArray>(&Stored))
-        return BytesAsFloat(*bytes);
+      if (const QByteArray* bytes = std::get_if<QByteArray>(&Stored)) return BytesAsFloat(*bytes);
       return std::nullopt;
     case dtDateTime:
       return text ? TextAsDateTime(*text) : std::nullopt;
@@ -102,13 +94,11 @@ TqorAppWinStorage::TqorAppWinStorage() : FRegistry(TqorIniRegistry::UserFileName
 void TqorAppWinStorage::SetStorageLocation(TqorAppStorageLocations Locations) {
   TqorAppStorageBase::SetStorageLocation(Locations);
   const bool machineWide = FHKLMEnabled && Locations.Contains(aslMachine);
-  FRegistry.setFileName(machineWide ? TqorIniRegistry::MachineFileName()
-                                    : TqorIniRegistry::UserFileName());
+  FRegistry.setFileName(machineWide ? TqorIniRegistry::MachineFileName() : TqorIniRegistry::UserFileName());
 }
 
 void TqorAppWinStorage::Assign(const TqorAppStorageBase& Source) {
-  if (const auto* source = dynamic_cast<const TqorAppWinStorage*>(&Source))
-    FHKLMEnabled = source->FHKLMEnabled;
+  if (const auto* source = dynamic_cast<const TqorAppWinStorage*>(&Source)) FHKLMEnabled = source->FHKLMEnabled;
   TqorAppStorageBase::Assign(Source);
 }
 
@@ -116,17 +106,14 @@ QString TqorAppWinStorage::KeyOf(const QString& SubKey) const {
   return SubKey.isEmpty() ? StorageLocationKey() : StorageLocationKey() + PathDelim + SubKey;
 }
 
-TqorValue TqorAppWinStorage::ReadValue(const QString& SubKey, const QString& Name,
-                                       const TqorValue& Default) {
+TqorValue TqorAppWinStorage::ReadValue(const QString& SubKey, const QString& Name, const TqorValue& Default) {
   const TqorDatatype kind = DatatypeOf(Default);
   const TqorValue fallback = IsTextKind(kind) ? TqorValue(ValueAsText(Default, QString())) : Default;
   const std::optional<TqorRegistryValue> stored = FRegistry.ReadValue(KeyOf(SubKey), Name);
-  if (!stored)
-    return fallback;
+  if (!stored) return fallback;
   return Decode(kind, *stored).value_or(fallback);
 }
 
-void TqorAppWinStorage::WriteValue(const QString& SubKey, const QString& Name,
-                                   const TqorValue& Value) {
+void TqorAppWinStorage::WriteValue(const QString& SubKey, const QString& Name, const TqorValue& Value) {
   FRegistry.WriteValue(KeyOf(SubKey), Name, Encode(Value));
 }

@@ -13,9 +13,7 @@ TqorFileDialog& DialogSlot() {
 }
 }  // namespace
 
-TqorFileDialog SetFileDialog(TqorFileDialog Dialog) {
-  return std::exchange(DialogSlot(), std::move(Dialog));
-}
+TqorFileDialog SetFileDialog(TqorFileDialog Dialog) { return std::exchange(DialogSlot(), std::move(Dialog)); }
 
 QString FilterSuffix(const QString& Filter) {
   static const QRegularExpression firstPattern(QStringLiteral("\\(\\*\\.([^*?\\s)]+)[\\s)]"));

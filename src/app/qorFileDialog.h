@@ -13,14 +13,14 @@ class QWidget;
 
 // What a file dialog shows and offers.
 struct TqorFileDialogRequest {
-  QWidget* Parent = nullptr;      // the window the dialog belongs to
-  bool Save = false;              // a save dialog; otherwise one that opens an existing file
-  QString Title;                  // the caption; empty: the platform's
-  QStringList Filters;            // name filters such as "Textdatei (*.txt)"; the first is selected
-  QString DefaultSuffix;          // appended to a name typed without extension (see below)
-  QString Directory;              // the folder the dialog starts in
-  QString FileName;               // the file name proposed, without folder; may be empty
-  bool ConfirmOverwrite = true;   // a save dialog asks before replacing an existing file
+  QWidget* Parent = nullptr;     // the window the dialog belongs to
+  bool Save = false;             // a save dialog; otherwise one that opens an existing file
+  QString Title;                 // the caption; empty: the platform's
+  QStringList Filters;           // name filters such as "Textdatei (*.txt)"; the first is selected
+  QString DefaultSuffix;         // appended to a name typed without extension (see below)
+  QString Directory;             // the folder the dialog starts in
+  QString FileName;              // the file name proposed, without folder; may be empty
+  bool ConfirmOverwrite = true;  // a save dialog asks before replacing an existing file
 };
 
 // Shows a file dialog for Request; returns the chosen file's full path (native

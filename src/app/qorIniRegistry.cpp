@@ -44,8 +44,7 @@ QString SettingsKey(const QString& key, const QString& name) {
 }
 
 bool HasTag(const QString& text) {
-  return text.startsWith(kTextTag) || text.startsWith(kIntegerTag) ||
-         text.startsWith(kBinaryTag);
+  return text.startsWith(kTextTag) || text.startsWith(kIntegerTag) || text.startsWith(kBinaryTag);
 }
 
 QString EncodeBinary(const QByteArray& bytes) {
@@ -56,53 +55,44 @@ QString EncodeBinary(const QByteArray& bytes) {
 }
 
 QString Encode(const TqorRegistryValue& value) {
-  if (const auto* text = std::get_if<QString>(&value))
-    return HasTag(*text) ? kTextTag + *text : *text;
+  if (const auto* text = std::get_if<QString>(&value)) return HasTag(*text) ? kTextTag + *text : *text;
   if (const auto* integer = std::get_if<qint32>(&value))
-    return kIntegerTag + QStringLiteral("%1").arg(static_cast<quint32>(*integer),
-                                                 kIntegerDigits, kHexBase, QLatin1Char('0'));
+    return kIntegerTag +
+           QStringLiteral("%1").arg(static_cast<quint32>(*integer), kIntegerDigits, kHexBase, QLatin1Char('0'));
   return EncodeBinary(std::get<QByteArray>(value));
 }
 
 std::optional<TqorRegistryValue> DecodeInteger(const QString& digits) {
   bool ok = false;
   const quint32 bits = digits.toUInt(&ok, kHexBase);
-  if (!ok || digits.size() > kIntegerDigits)
-    return std::nullopt;
+  if (!ok || digits.size() > kIntegerDigits) return std::nullopt;
   return static_cast<qint32>(bits);
 }
 
 std::optional<TqorRegistryValue> DecodeBinary(const QString& pairs) {
   QByteArray bytes;
-  if (pairs.isEmpty())
-    return bytes;
+  if (pairs.isEmpty()) return bytes;
   for (const QString& pair : pairs.split(QLatin1Char(','))) {
     bool ok = false;
     const uint byte = pair.trimmed().toUInt(&ok, kHexBase);
-    if (!ok || byte > std::numeric_limits<quint8>::max())
-      return std::nullopt;
+    if (!ok || byte > std::numeric_limits<quint8>::max()) return std::nullopt;
     bytes.append(static_cast<char>(byte));
   }
   return bytes;
 }
 
 std::optional<TqorRegistryValue> Decode(const QString& text) {
-  if (text.startsWith(kTextTag))
-    return text.mid(kTextTag.size());
-  if (text.startsWith(kIntegerTag))
-    return DecodeInteger(text.mid(kIntegerTag.size()));
-  if (text.startsWith(kBinaryTag))
-    return DecodeBinary(text.mid(kBinaryTag.size()));
+  if (text.startsWith(kTextTag)) return text.mid(kTextTag.size());
+  if (text.startsWith(kIntegerTag)) return DecodeInteger(text.mid(kIntegerTag.size()));
+  if (text.startsWith(kBinaryTag)) return DecodeBinary(text.mid(kBinaryTag.size()));
   return text;
 }
 
 // The stored text of a value. QSettings turns an unquoted hand-written text with
 // commas into a list; joined again it is the text that was written.
 std::optional<QString> StoredText(const QVariant& stored) {
-  if (stored.typeId() == QMetaType::QString)
-    return stored.toString();
-  if (stored.typeId() == QMetaType::QStringList)
-    return stored.toStringList().join(QLatin1Char(','));
+  if (stored.typeId() == QMetaType::QString) return stored.toString();
+  if (stored.typeId() == QMetaType::QStringList) return stored.toStringList().join(QLatin1Char(','));
   return std::nullopt;
 }
 
@@ -110,8 +100,7 @@ std::optional<QString> StoredText(const QVariant& stored) {
 // new file can be made; otherwise the settings of the old file would be lost.
 bool CanReplace(const QString& fileName) {
   const QFileInfo file(fileName);
-  if (!QDir().mkpath(file.absolutePath()) || !QFileInfo(file.absolutePath()).isWritable())
-    return false;
+  if (!QDir().mkpath(file.absolutePath()) || !QFileInfo(file.absolutePath()).isWritable()) return false;
   return !file.exists() || (file.isFile() && file.isReadable() && file.isWritable());
 }
 
@@ -121,19 +110,16 @@ bool CanReplace(const QString& fileName) {
 // copy back over the newer values. So every write leaves a later time than the one
 // before it.
 void KeepModificationTimeRising(const QString& fileName, const QDateTime& before) {
-  if (!before.isValid() || QFileInfo(fileName).lastModified() > before)
-    return;
+  if (!before.isValid() || QFileInfo(fileName).lastModified() > before) return;
   QFile file(fileName);
-  if (file.open(QIODevice::Append))
-    file.setFileTime(before.addMSecs(1), QFileDevice::FileModificationTime);
+  if (file.open(QIODevice::Append)) file.setFileTime(before.addMSecs(1), QFileDevice::FileModificationTime);
 }
 
 bool TakeWriteLock(QLockFile& Lock) {
   QElapsedTimer waited;
   waited.start();
   while (!Lock.tryLock(0)) {
-    if (Lock.error() != QLockFile::LockFailedError || waited.hasExpired(kWriteLockTimeoutMs))
-      return false;
+    if (Lock.error() != QLockFile::LockFailedError || waited.hasExpired(kWriteLockTimeoutMs)) return false;
     QThread::msleep(kWriteLockRetryMs);
   }
   return true;
@@ -154,35 +140,26 @@ QString TqorIniRegistry::UserFileName() {
 }
 
 QString TqorIniRegistry::MachineFileName() {
-  return QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation).constLast() +
-         kHiveSubPath;
+  return QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation).constLast() + kHiveSubPath;
 }
 
-std::optional<TqorRegistryValue> TqorIniRegistry::ReadValue(const QString& key,
-                                                            const QString& name) const {
-  if (!QFileInfo(FFileName).isFile())
-    return std::nullopt;
+std::optional<TqorRegistryValue> TqorIniRegistry::ReadValue(const QString& key, const QString& name) const {
+  if (!QFileInfo(FFileName).isFile()) return std::nullopt;
   const QSettings settings(FFileName, QSettings::IniFormat);
-  if (settings.status() == QSettings::AccessError)
-    return std::nullopt;
+  if (settings.status() == QSettings::AccessError) return std::nullopt;
   const std::optional<QString> text = StoredText(settings.value(SettingsKey(key, name)));
   return text ? Decode(*text) : std::nullopt;
 }
 
-void TqorIniRegistry::WriteValue(const QString& key, const QString& name,
-                                 const TqorRegistryValue& value) {
-  if (!CanReplace(FFileName))
-    RaiseKeyNotCreated(key, FFileName);
+void TqorIniRegistry::WriteValue(const QString& key, const QString& name, const TqorRegistryValue& value) {
+  if (!CanReplace(FFileName)) RaiseKeyNotCreated(key, FFileName);
   QLockFile lock(FFileName + kWriteLockSuffix);
-  if (!TakeWriteLock(lock))
-    RaiseKeyNotCreated(key, FFileName);
+  if (!TakeWriteLock(lock)) RaiseKeyNotCreated(key, FFileName);
   const QDateTime before = QFileInfo(FFileName).lastModified();
   QSettings settings(FFileName, QSettings::IniFormat);
-  if (settings.status() == QSettings::AccessError)
-    RaiseKeyNotCreated(key, FFileName);
+  if (settings.status() == QSettings::AccessError) RaiseKeyNotCreated(key, FFileName);
   settings.setValue(SettingsKey(key, name), Encode(value));
   settings.sync();
-  if (settings.status() == QSettings::AccessError)
-    RaiseKeyNotCreated(key, FFileName);
+  if (settings.status() == QSettings::AccessError) RaiseKeyNotCreated(key, FFileName);
   KeepModificationTimeRising(FFileName, before);
 }

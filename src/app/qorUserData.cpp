@@ -19,8 +19,7 @@ constexpr int kDomainNameSize = 256;
 
 void ReadAccount(TqorSystemLoginInfo& info) {
   const passwd* account = getpwuid(geteuid());
-  if (!account)
-    return;
+  if (!account) return;
   info.LoginName = QString::fromLocal8Bit(account->pw_name);
   if (account->pw_gecos)
     info.FullName = QString::fromLocal8Bit(account->pw_gecos).section(QLatin1Char(','), 0, 0).trimmed();
@@ -28,8 +27,7 @@ void ReadAccount(TqorSystemLoginInfo& info) {
 
 QString ReadDomain() {
   char name[kDomainNameSize] = {};
-  if (getdomainname(name, sizeof(name) - 1) != 0)
-    return {};
+  if (getdomainname(name, sizeof(name) - 1) != 0) return {};
   const QString domain = QString::fromLocal8Bit(name);
   return domain == kNoDomainText ? QString() : domain;
 }

@@ -11,12 +11,12 @@ inline const QString NotAvailableText = QStringLiteral("[na]");
 
 class TqorUserData : public TqorObject {
 public:
-  QString QORUserId;    // the login name
-  QString QORUserName;  // the user's full name
-  QString SysUser;      // the login name
-  QString DBLogin;      // the login name
-  QString DBUser;       // the login name
-  QString Domain;       // the domain or workgroup
+  QString QORUserId;     // the login name
+  QString QORUserName;   // the user's full name
+  QString SysUser;       // the login name
+  QString DBLogin;       // the login name
+  QString DBUser;        // the login name
+  QString Domain;        // the domain or workgroup
   QString CompanyToken;  // the client name of configuration storage
   QString CompanyName;
   QString DeptToken;  // the department name of configuration storage

@@ -19,11 +19,11 @@ private:
 };
 
 // Declares an error type Name derived from Base with its own type name.
-#define QOR_EXCEPTION(Name, Base)                                              \
-  class Name : public Base {                                                   \
-  public:                                                                      \
-    using Base::Base;                                                          \
-    const char* className() const noexcept override { return #Name; }          \
+#define QOR_EXCEPTION(Name, Base)                                     \
+  class Name : public Base {                                          \
+  public:                                                             \
+    using Base::Base;                                                 \
+    const char* className() const noexcept override { return #Name; } \
   }
 
 QOR_EXCEPTION(EMathError, Exception);

@@ -12,10 +12,10 @@
 
 #include "qorKaloBase.h"
 
+#include <xmmintrin.h>
 #include <cfenv>
 #include <cmath>
 #include <type_traits>
-#include <xmmintrin.h>
 
 // The messages of the three faults.
 extern const char* const MsgZeroDivide;  // "Gleitkommadivision durch Null"
@@ -155,7 +155,7 @@ public:
 
 private:
   static constexpr unsigned MxcsrMasks = 0x3F << 7;  // the fault masks of MXCSR
-  unsigned FMxcsr;                                    // SSE control and flags
+  unsigned FMxcsr;                                   // SSE control and flags
 };
 
 // Saves the floating-point environment and masks every fault; on destruction restores

@@ -25,12 +25,14 @@ using RealFunction = std::function<Extended(const Extended&)>;
 class TRealFunctionRef {
 public:
   template <class F>
-    requires(std::is_invocable_r_v<Extended, const F&, Extended> && !std::is_same_v<F, TRealFunctionRef>)
-  TRealFunctionRef(const F& f)
-      : FObject(&f), FCall([](const void* object, const Extended& x) -> Extended { return (*static_cast<const F*>(object))(x); }) {}
+  requires(std::is_invocable_r_v<Extended, const F&, Extended> && !std::is_same_v<F, TRealFunctionRef>)
+      TRealFunctionRef(const F& f)
+      : FObject(&f),
+        FCall([](const void* object, const Extended& x) -> Extended { return (*static_cast<const F*>(object))(x); }) {}
   TRealFunctionRef(Extended (*f)(Extended))
-      : FObject(reinterpret_cast<const void*>(f)),
-        FCall([](const void* object, const Extended& x) { return reinterpret_cast<Extended (*)(Extended)>(object)(x); }) {}
+      : FObject(reinterpret_cast<const void*>(f)), FCall([](const void* object, const Extended& x) {
+          return reinterpret_cast<Extended (*)(Extended)>(object)(x);
+        }) {}
 
   Extended operator()(const Extended& x) const { return FCall(FObject, x); }
 

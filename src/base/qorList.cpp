@@ -5,8 +5,7 @@
 
 #include <cmath>
 
-const char* const MsgBinarySearchEmptySlot =
-    "Binäre Suche in Feld mit nicht besetzen Elementen ist nicht möglich.";
+const char* const MsgBinarySearchEmptySlot = "Binäre Suche in Feld mit nicht besetzen Elementen ist nicht möglich.";
 const char* const MsgListOwnsNoObjects = "Die Liste besitzt ihre Objekte nicht.";
 const char* const MsgAssignBothOwn = "Beide Listen würden dieselben Objekte besitzen.";
 
@@ -57,8 +56,7 @@ void TqorBaseList::CheckIndex(int Index) const {
 }
 
 void TqorBaseList::CheckCount(int NewCount) {
-  if (NewCount < 0)
-    throw EListError("Listenanzahl überschreitet das Maximum (" + std::to_string(NewCount) + ")");
+  if (NewCount < 0) throw EListError("Listenanzahl überschreitet das Maximum (" + std::to_string(NewCount) + ")");
 }
 
 // The pivot is re-read by index at every comparison, so its index follows it through
@@ -115,9 +113,7 @@ void TqorFloatList::Exchange(int Index1, int Index2) {
   std::swap(FItems[Index1], FItems[Index2]);
 }
 
-int TqorFloatList::Compare(int Index1, int Index2) const {
-  return Sign(Items(Index1), Items(Index2));
-}
+int TqorFloatList::Compare(int Index1, int Index2) const { return Sign(Items(Index1), Items(Index2)); }
 
 Extended TqorFloatList::Items(int Index) const {
   CheckIndex(Index);
@@ -172,8 +168,7 @@ int TqorFloatList::SearchBinary(Extended val, bool MatchNearest) {
 
 // -------------------------------------------------------------- TqorObjectList
 
-TqorObjectList::TqorObjectList()
-    : FItemClass([] { return std::make_unique<TqorObject>(); }) {}
+TqorObjectList::TqorObjectList() : FItemClass([] { return std::make_unique<TqorObject>(); }) {}
 
 TqorObjectList::~TqorObjectList() { Clear(); }
 
@@ -203,9 +198,7 @@ void TqorObjectList::Exchange(int Index1, int Index2) {
   std::swap(FItems[Index1], FItems[Index2]);
 }
 
-int TqorObjectList::Compare(int Index1, int Index2) const {
-  return CompareObjects(Items(Index1), Items(Index2));
-}
+int TqorObjectList::Compare(int Index1, int Index2) const { return CompareObjects(Items(Index1), Items(Index2)); }
 
 int TqorObjectList::CompareObjects(const TqorObject* Obj1, const TqorObject* Obj2) const {
   const std::less<const TqorObject*> before;
@@ -290,6 +283,5 @@ int TqorObjectList::SearchSequential(const TqorObject* SearchObj) const {
 }
 
 int TqorObjectList::SearchBinary(const TqorObject* SearchObj, bool MatchNearest) {
-  return BinarySearch([&](int mid) { return CompareObjects(FItems[mid], SearchObj); },
-                      MatchNearest);
+  return BinarySearch([&](int mid) { return CompareObjects(FItems[mid], SearchObj); }, MatchNearest);
 }

@@ -233,31 +233,56 @@ TOptions ParseOptions(const QStringList& Args) {
   TArgs args(Args);
   while (!args.AtEnd()) {
     const QString opt = args.Next();
-    if (opt == "--help" || opt == "-h") o.Help = true;
-    else if (opt == "--version") o.Version = true;
-    else if (opt == "--function") o.Function = args.ValueOf(opt);
-    else if (opt == "--script") o.ScriptFile = args.ValueOf(opt);
-    else if (opt == "--task") o.TaskFile = args.ValueOf(opt);
-    else if (opt == "--save-task") o.SaveTaskFile = args.ValueOf(opt);
-    else if (opt == "--values") o.ValuesFile = args.ValueOf(opt);
-    else if (opt == "--roots") o.RootsFile = args.ValueOf(opt);
-    else if (opt == "--plot") o.PlotFile = ParsePlotFile(args.ValueOf(opt));
-    else if (opt == "--report") o.ReportFile = ParseReportFile(args.ValueOf(opt));
-    else if (opt == "--size") o.PlotSize = ParseSize(args.ValueOf(opt));
-    else if (opt == "--xmin") o.xMin = ParseTaskReal(opt, args.ValueOf(opt));
-    else if (opt == "--xmax") o.xMax = ParseTaskReal(opt, args.ValueOf(opt));
-    else if (opt == "--abs") o.AbsErr = ParseTaskReal(opt, args.ValueOf(opt));
-    else if (opt == "--rel") o.RelErr = ParseTaskReal(opt, args.ValueOf(opt));
-    else if (opt == "--touching") o.Touching = true;
-    else if (opt == "--extrema") o.Extrema = true;
-    else if (opt == "--inflection") o.Inflection = true;
-    else if (opt == "--derivatives") o.Derivatives = true;
-    else if (opt == "--prove") o.Prove = true;
-    else if (opt == "--digits") o.Digits = ParseInteger(opt, args.ValueOf(opt));
-    else if (opt == "--nodes") o.Nodes = ParseInteger(opt, args.ValueOf(opt));
-    else if (opt == "--fmax") o.FMax = ParseInteger(opt, args.ValueOf(opt));
-    else if (opt == "--format") o.Format = ParseFormat(args.ValueOf(opt));
-    else if (opt == "--time-limit") o.TimeLimit = ParseTimeLimit(args.ValueOf(opt));
+    if (opt == "--help" || opt == "-h")
+      o.Help = true;
+    else if (opt == "--version")
+      o.Version = true;
+    else if (opt == "--function")
+      o.Function = args.ValueOf(opt);
+    else if (opt == "--script")
+      o.ScriptFile = args.ValueOf(opt);
+    else if (opt == "--task")
+      o.TaskFile = args.ValueOf(opt);
+    else if (opt == "--save-task")
+      o.SaveTaskFile = args.ValueOf(opt);
+    else if (opt == "--values")
+      o.ValuesFile = args.ValueOf(opt);
+    else if (opt == "--roots")
+      o.RootsFile = args.ValueOf(opt);
+    else if (opt == "--plot")
+      o.PlotFile = ParsePlotFile(args.ValueOf(opt));
+    else if (opt == "--report")
+      o.ReportFile = ParseReportFile(args.ValueOf(opt));
+    else if (opt == "--size")
+      o.PlotSize = ParseSize(args.ValueOf(opt));
+    else if (opt == "--xmin")
+      o.xMin = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--xmax")
+      o.xMax = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--abs")
+      o.AbsErr = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--rel")
+      o.RelErr = ParseTaskReal(opt, args.ValueOf(opt));
+    else if (opt == "--touching")
+      o.Touching = true;
+    else if (opt == "--extrema")
+      o.Extrema = true;
+    else if (opt == "--inflection")
+      o.Inflection = true;
+    else if (opt == "--derivatives")
+      o.Derivatives = true;
+    else if (opt == "--prove")
+      o.Prove = true;
+    else if (opt == "--digits")
+      o.Digits = ParseInteger(opt, args.ValueOf(opt));
+    else if (opt == "--nodes")
+      o.Nodes = ParseInteger(opt, args.ValueOf(opt));
+    else if (opt == "--fmax")
+      o.FMax = ParseInteger(opt, args.ValueOf(opt));
+    else if (opt == "--format")
+      o.Format = ParseFormat(args.ValueOf(opt));
+    else if (opt == "--time-limit")
+      o.TimeLimit = ParseTimeLimit(args.ValueOf(opt));
     else if (opt == "--zeroin") {
       const Extended a = ParseReal(opt, args.ValueOf(opt));
       o.Zeroin = std::make_pair(a, ParseReal(opt, args.ValueOf(opt)));
@@ -591,8 +616,9 @@ int RunZeroin(const TOptions& o, QTextStream& Out, const TKaloRootsConsole& Cons
   Extended b = o.Zeroin->second, fb = 0;
   int iter = 0;
   // The script function guards each evaluation: it leaves the fault flags as it found them.
-  const int code = Zeroin(abserr, relerr, o.FMax, [&function](const Extended& x) { return function.fct(x); },
-                          std::string(), o.Zeroin->first, b, fb, iter, TFctFaults::LeavesNonePending);
+  const int code = Zeroin(
+      abserr, relerr, o.FMax, [&function](const Extended& x) { return function.fct(x); }, std::string(),
+      o.Zeroin->first, b, fb, iter, TFctFaults::LeavesNonePending);
   CheckInterrupted(Console);
   const QList<std::pair<QString, QString>> fields = {
       {"code", QString::number(code)}, {"b", JsonReal(b)},           {"fb", JsonReal(fb)},

@@ -11,8 +11,8 @@ class TKaloRootsDrawing;
 
 // Exit codes of kaloroots.
 inline constexpr int ExitOk = 0;
-inline constexpr int ExitError = 1;  // the calculation or a file failed
-inline constexpr int ExitUsage = 2;  // the command line is wrong
+inline constexpr int ExitError = 1;          // the calculation or a file failed
+inline constexpr int ExitUsage = 2;          // the command line is wrong
 inline constexpr int ExitInterrupted = 130;  // Ctrl+C stopped the run, as shells count a SIGINT
 
 // What the process gives a run: the flag its Ctrl+C handler sets, which stops the run

@@ -18,15 +18,17 @@ namespace {
 
 // The task as the plot report prints it.
 TrptPlot2DInput ReportInput(const TKaloPersistRootFinding& Task) {
-  return {Task.RootFunction().FunctionScript(), Task.xMin(), Task.xMax(), Task.NodeCount(),
-          Task.AbsErrorBound(), Task.RelErrorBound()};
+  return {Task.RootFunction().FunctionScript(),
+          Task.xMin(),
+          Task.xMax(),
+          Task.NodeCount(),
+          Task.AbsErrorBound(),
+          Task.RelErrorBound()};
 }
 
 class TPlotDrawing : public TKaloRootsDrawing {
 public:
-  void Update(const TKaloRootCalculation& Calc) override {
-    FPlot.Update(Calc);
-  }
+  void Update(const TKaloRootCalculation& Calc) override { FPlot.Update(Calc); }
   void WritePlot(QSize Size, const QString& FileName) override { FPlot.Render(Size).ExportToFile(FileName); }
   void WriteReport(const TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, const QString& FileName) override {
     // An installed program's template reaches the user's report folder on first use,

@@ -8,10 +8,10 @@
 #include <QLibrary>
 #include <QTextStream>
 
+#include <unistd.h>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 // Set by Ctrl+C; the calculation looks at it from the script's time check.
@@ -43,7 +43,8 @@ QString DrawingModulePath() {
   const QString name = QString::fromLatin1(DrawingModuleFileName);
   const QString beside = bin.filePath(name);
   if (QFileInfo::exists(beside)) return beside;
-  const QString installed = QDir::cleanPath(bin.filePath(QString::fromLatin1(InstalledDrawingModuleFolder) + '/' + name));
+  const QString installed = QDir::cleanPath(
+      bin.filePath(QString::fromLatin1(InstalledDrawingModuleFolder) + '/' + name));
   return QFileInfo::exists(installed) ? installed : beside;
 }
 

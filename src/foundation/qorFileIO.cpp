@@ -5,10 +5,10 @@
 #include <QDir>
 #include <QFile>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 const char* const ReasonTooLarge = "Sie ist mit %1 Bytes zu groß (höchstens %2 Bytes).";

@@ -77,8 +77,7 @@ QString Grouped(QString Digits, const QLocale& Locale) {
 }
 
 // Integer and fraction digits (as "123.4500" gives them) shaped by the pattern.
-QString ComposeNumber(const TFloatPattern& Pattern, const QString& Digits,
-                      const QLocale& Locale) {
+QString ComposeNumber(const TFloatPattern& Pattern, const QString& Digits, const QLocale& Locale) {
   const qsizetype dot = Digits.indexOf(u'.');
   QString integer = dot < 0 ? Digits : Digits.left(dot);
   QString fraction = dot < 0 ? QString() : Digits.mid(dot + 1);
@@ -89,8 +88,7 @@ QString ComposeNumber(const TFloatPattern& Pattern, const QString& Digits,
   return fraction.isEmpty() ? integer : integer + Locale.decimalPoint() + fraction;
 }
 
-QString ScientificNumber(const TFloatPattern& Pattern, double Magnitude,
-                         const QLocale& Locale) {
+QString ScientificNumber(const TFloatPattern& Pattern, double Magnitude, const QLocale& Locale) {
   const QString digits = QString::number(Magnitude, 'e', Pattern.MaxDecimals);
   const qsizetype e = digits.indexOf(u'e');
   const int exponent = digits.mid(e + 1).toInt();
@@ -116,10 +114,14 @@ QString CutText(QString Text, int Size) {
 
 int DefaultDisplayWidth(TqorFieldType DataType, int Size) {
   switch (DataType) {
-    case ftInteger: return IntegerDisplayWidth;
-    case ftFloat: return FloatDisplayWidth;
-    case ftBoolean: return BooleanDisplayWidth;
-    case ftString: return Size;
+    case ftInteger:
+      return IntegerDisplayWidth;
+    case ftFloat:
+      return FloatDisplayWidth;
+    case ftBoolean:
+      return BooleanDisplayWidth;
+    case ftString:
+      return Size;
   }
   return Size;
 }
@@ -130,10 +132,9 @@ QString FormatFloat(const QString& Format, double Value, const QLocale& Locale) 
   if (std::isinf(Value)) return Value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
   const TFloatPattern pattern = ParsePattern(Format);
   const double magnitude = std::fabs(Value);
-  const QString number =
-      pattern.Exponent
-          ? ScientificNumber(pattern, magnitude, Locale)
-          : ComposeNumber(pattern, QString::number(magnitude, 'f', pattern.MaxDecimals), Locale);
+  const QString number = pattern.Exponent
+                             ? ScientificNumber(pattern, magnitude, Locale)
+                             : ComposeNumber(pattern, QString::number(magnitude, 'f', pattern.MaxDecimals), Locale);
   // A value that rounds to zero shows no sign.
   const bool negative = Value < 0 && HasNonZeroDigit(number);
   return pattern.Prefix + (negative ? QStringLiteral("-") : QString()) + number + pattern.Suffix;
@@ -141,8 +142,8 @@ QString FormatFloat(const QString& Format, double Value, const QLocale& Locale) 
 
 // -------------------------------------------------------------------- TqorField
 
-TqorField::TqorField(TqorMemoryDataset& DataSet, int Index, const QString& FieldName,
-                     TqorFieldType DataType, int Size, bool Required)
+TqorField::TqorField(TqorMemoryDataset& DataSet, int Index, const QString& FieldName, TqorFieldType DataType, int Size,
+                     bool Required)
     : FDataSet(DataSet),
       FIndex(Index),
       FFieldName(FieldName),
@@ -199,8 +200,7 @@ QVariant TqorField::Converted(const QVariant& Value) const {
     case ftString:
       return CutText(Value.toString(), FSize);
   }
-  FDataSet.Fail(QStringLiteral("'%1' ist kein gültiger Wert für das Feld '%2'.")
-                    .arg(Value.toString(), FFieldName));
+  FDataSet.Fail(QStringLiteral("'%1' ist kein gültiger Wert für das Feld '%2'.").arg(Value.toString(), FFieldName));
 }
 
 QString TqorField::TextOf(const QVariant& Value, bool DisplayText) const {
@@ -212,8 +212,7 @@ QString TqorField::StandardText(const QVariant& Value, bool DisplayText) const {
   const bool formatted = DisplayText && !FDisplayFormat.isEmpty();
   switch (FDataType) {
     case ftInteger:
-      return formatted ? FormatFloat(FDisplayFormat, Value.toInt())
-                       : QString::number(Value.toInt());
+      return formatted ? FormatFloat(FDisplayFormat, Value.toInt()) : QString::number(Value.toInt());
     case ftFloat:
       return formatted ? FormatFloat(FDisplayFormat, Value.toDouble())
                        : QString::number(Value.toDouble(), 'g', PlainTextDigits)
@@ -239,19 +238,13 @@ TqorMemoryDataset::TqorMemoryDataset(QObject* Parent) : QObject(Parent) {}
 
 TqorMemoryDataset::~TqorMemoryDataset() = default;
 
-void TqorMemoryDataset::Fail(const QString& Message) const {
-  throw EDatabaseError(Message.toStdString());
-}
+void TqorMemoryDataset::Fail(const QString& Message) const { throw EDatabaseError(Message.toStdString()); }
 
-TqorField* TqorMemoryDataset::AddFieldDef(const QString& Name, TqorFieldType DataType, int Size,
-                                          bool Required) {
+TqorField* TqorMemoryDataset::AddFieldDef(const QString& Name, TqorFieldType DataType, int Size, bool Required) {
   if (FActive)
-    Fail(QStringLiteral("Die Tabelle %1 ist geöffnet: Felder werden vor dem Öffnen festgelegt.")
-             .arg(objectName()));
-  if (FindField(Name))
-    Fail(QStringLiteral("Die Tabelle %1 hat schon ein Feld '%2'.").arg(objectName(), Name));
-  FFields.push_back(
-      std::make_unique<TqorField>(*this, FieldCount(), Name, DataType, Size, Required));
+    Fail(QStringLiteral("Die Tabelle %1 ist geöffnet: Felder werden vor dem Öffnen festgelegt.").arg(objectName()));
+  if (FindField(Name)) Fail(QStringLiteral("Die Tabelle %1 hat schon ein Feld '%2'.").arg(objectName(), Name));
+  FFields.push_back(std::make_unique<TqorField>(*this, FieldCount(), Name, DataType, Size, Required));
   return FFields.back().get();
 }
 
@@ -263,8 +256,7 @@ TqorField* TqorMemoryDataset::FindField(const QString& Name) const {
 
 TqorField& TqorMemoryDataset::FieldByName(const QString& Name) const {
   TqorField* field = FindField(Name);
-  if (!field)
-    Fail(QStringLiteral("Die Tabelle %1 hat kein Feld '%2'.").arg(objectName(), Name));
+  if (!field) Fail(QStringLiteral("Die Tabelle %1 hat kein Feld '%2'.").arg(objectName(), Name));
   return *field;
 }
 
@@ -312,8 +304,7 @@ void TqorMemoryDataset::Post() {
 }
 
 void TqorMemoryDataset::RequirePostable() const {
-  if (!FAppending)
-    Fail(QStringLiteral("Die Tabelle %1 ist nicht im Einfügemodus.").arg(objectName()));
+  if (!FAppending) Fail(QStringLiteral("Die Tabelle %1 ist nicht im Einfügemodus.").arg(objectName()));
   for (const auto& field : FFields)
     if (field->Required() && !FAppendRow[field->Index()].isValid())
       Fail(QStringLiteral("Feld '%1' muss einen Wert haben.").arg(field->FieldName()));
@@ -329,8 +320,7 @@ const std::vector<QVariant>* TqorMemoryDataset::CurrentValues() const {
 }
 
 std::vector<QVariant>& TqorMemoryDataset::EditValues() {
-  if (!FAppending)
-    Fail(QStringLiteral("Die Tabelle %1 ist nicht im Einfügemodus.").arg(objectName()));
+  if (!FAppending) Fail(QStringLiteral("Die Tabelle %1 ist nicht im Einfügemodus.").arg(objectName()));
   return FAppendRow;
 }
 
@@ -373,8 +363,7 @@ bool TqorMemoryDataset::BookmarkValid(const TqorBookmark& Bookmark) const {
 void TqorMemoryDataset::GotoBookmark(const TqorBookmark& Bookmark) {
   BrowseMode();
   if (!BookmarkValid(Bookmark))
-    Fail(QStringLiteral("Das Lesezeichen gehört nicht zum Inhalt der Tabelle %1.")
-             .arg(objectName()));
+    Fail(QStringLiteral("Das Lesezeichen gehört nicht zum Inhalt der Tabelle %1.").arg(objectName()));
   MoveTo(Bookmark.Row, false);
 }
 

@@ -20,7 +20,7 @@ enum TqorFieldType : int {
   ftInteger,  // 32-bit signed integer
   ftFloat,    // real, stored as double
   ftBoolean,
-  ftString,   // text of at most Size characters; longer text is cut
+  ftString,  // text of at most Size characters; longer text is cut
 };
 
 // Formats Value by a picture: the number part of Format is made of "0" (a digit always
@@ -37,11 +37,10 @@ class TqorField {
 public:
   // Makes a field's text in place of the standard one: the value (invalid when null)
   // and whether the display text or the plain text is asked for.
-  using TGetTextEvent =
-      std::function<QString(const TqorField& Sender, const QVariant& Value, bool DisplayText)>;
+  using TGetTextEvent = std::function<QString(const TqorField& Sender, const QVariant& Value, bool DisplayText)>;
 
-  TqorField(TqorMemoryDataset& DataSet, int Index, const QString& FieldName,
-            TqorFieldType DataType, int Size, bool Required);
+  TqorField(TqorMemoryDataset& DataSet, int Index, const QString& FieldName, TqorFieldType DataType, int Size,
+            bool Required);
 
   const QString& FieldName() const { return FFieldName; }
   TqorFieldType DataType() const { return FDataType; }
@@ -149,8 +148,7 @@ public:
   // Adds a field (its own definition) before the table is opened and returns it. Size
   // is the largest number of characters of a text field. Raises EDatabaseError while
   // open and for a name that is taken.
-  TqorField* AddFieldDef(const QString& Name, TqorFieldType DataType, int Size = 0,
-                         bool Required = false);
+  TqorField* AddFieldDef(const QString& Name, TqorFieldType DataType, int Size = 0, bool Required = false);
   int FieldCount() const { return static_cast<int>(FFields.size()); }
   // The field at Index (from 0).
   TqorField* Fields(int Index) const { return FFields.at(Index).get(); }
@@ -239,9 +237,7 @@ private:
 // Pauses a table's views for its lifetime, also when an error leaves the scope.
 class TqorDisableControlsGuard {
 public:
-  explicit TqorDisableControlsGuard(TqorMemoryDataset& DataSet) : FDataSet(DataSet) {
-    FDataSet.DisableControls();
-  }
+  explicit TqorDisableControlsGuard(TqorMemoryDataset& DataSet) : FDataSet(DataSet) { FDataSet.DisableControls(); }
   ~TqorDisableControlsGuard() { FDataSet.EnableControls(); }
   TqorDisableControlsGuard(const TqorDisableControlsGuard&) = delete;
   TqorDisableControlsGuard& operator=(const TqorDisableControlsGuard&) = delete;

@@ -21,8 +21,7 @@ int CompareTextAscii(const QString& a, const QString& b) {
 
 int TqorParameterList::CompareObjects(const TqorObject* Obj1, const TqorObject* Obj2) const {
   if (!Obj1 || !Obj2) return TqorObjectList::CompareObjects(Obj1, Obj2);
-  return CompareTextAscii(static_cast<const TqorParameter*>(Obj1)->Name,
-                          static_cast<const TqorParameter*>(Obj2)->Name);
+  return CompareTextAscii(static_cast<const TqorParameter*>(Obj1)->Name, static_cast<const TqorParameter*>(Obj2)->Name);
 }
 
 void TqorParameterList::SetValue(const QString& Name, const QVariant& Value) {

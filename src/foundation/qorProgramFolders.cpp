@@ -31,9 +31,7 @@ QString ParentFolder(const QString& Folder) {
   return last < 0 ? trimmed : trimmed.left(last + 1);
 }
 
-QString SubFolder(const QString& Folder, const QString& Name) {
-  return IncludeTrailingChar(Folder, Separator) + Name;
-}
+QString SubFolder(const QString& Folder, const QString& Name) { return IncludeTrailingChar(Folder, Separator) + Name; }
 
 TqorProgramFolders FoldersBelow(const QString& BinPath, const QString& ProgPath) {
   TqorProgramFolders folders;

@@ -98,8 +98,7 @@ std::optional<QString> WriteFileAtomically(const QString& FileName, const QByteA
   const QString target = LinkTarget(FileName);
   struct stat existing;
   const bool exists = ::stat(QFile::encodeName(target).constData(), &existing) == 0;
-  if (!exists && errno != ENOENT)
-    return errno == EACCES ? QString::fromUtf8(ReasonFolderNotAccessible) : Reason(errno);
+  if (!exists && errno != ENOENT) return errno == EACCES ? QString::fromUtf8(ReasonFolderNotAccessible) : Reason(errno);
   if (exists && S_ISDIR(existing.st_mode)) return Reason(EISDIR);
   if (exists && !S_ISREG(existing.st_mode)) return QString::fromUtf8(ReasonNoRegularFile);
   // A file the user made read-only is not replaced behind their back.

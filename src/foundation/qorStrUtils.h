@@ -14,8 +14,9 @@ public:
   TqorCharSet() = default;
   // The set of the characters of Members (those above 255 are left out).
   template <class S>
-    requires std::constructible_from<QStringView, const S&>
-  TqorCharSet(const S& Members) { include(QStringView(Members)); }
+  requires std::constructible_from<QStringView, const S&> TqorCharSet(const S& Members) {
+    include(QStringView(Members));
+  }
 
   // True when C is a member.
   bool contains(QChar C) const { return C.unicode() < Size && FMembers[C.unicode()]; }

@@ -19,8 +19,7 @@ const char* const MsgNoBoolean = "Text '%1' kann nicht als Boolean interpretiert
 const char* const MsgNoInteger = "'%1' ist kein gültiger Integerwert.";
 const char* const MsgNoFloat = "'%1' ist kein gültiger Gleitkommawert.";
 const char* const MsgNoDateTime = "'%1' ist kein gültiger Wert für Datum und Uhrzeit.";
-const char* const MsgDateOutOfRange =
-    "Datum und Uhrzeit müssen gültig sein und in den Jahren 1 bis 9999 liegen.";
+const char* const MsgDateOutOfRange = "Datum und Uhrzeit müssen gültig sein und in den Jahren 1 bis 9999 liegen.";
 
 // The real form: one digit before the full stop, the others after it; the exponent
 // has at least three digits.
@@ -51,9 +50,7 @@ struct TDecimal {
   std::string Whole, Fraction;  // ASCII digits
   qint64 Exponent = 0;          // capped at ExponentCap
 
-  bool IsZero() const {
-    return (Whole + Fraction).find_first_not_of('0') == std::string::npos;
-  }
+  bool IsZero() const { return (Whole + Fraction).find_first_not_of('0') == std::string::npos; }
   // The power of ten of the leading non-zero digit (the number must not be zero).
   qint64 LeadingPower() const {
     const std::string digits = Whole + Fraction;
@@ -129,8 +126,7 @@ std::optional<Extended> TryExpTextToFloat(QStringView Text) {
   Extended x = 0;
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), x);
   if (ec == std::errc()) return x;
-  if (ec == std::errc::result_out_of_range && d->LeadingPower() < 0)
-    return d->Negative ? -0.0L : 0.0L;
+  if (ec == std::errc::result_out_of_range && d->LeadingPower() < 0) return d->Negative ? -0.0L : 0.0L;
   return std::nullopt;
 }
 
@@ -187,9 +183,7 @@ QTime ReadISOTime(const QString& TimePart, const QString& Text) {
 }
 
 // The text of a value that does not convert, for the message.
-QString Quoted(const TqorValue& V) {
-  return V.get<QString>() ? *V.get<QString>() : FormatValue(V);
-}
+QString Quoted(const TqorValue& V) { return V.get<QString>() ? *V.get<QString>() : FormatValue(V); }
 }  // namespace
 
 TqorValue TqorValue::Null() {
@@ -199,8 +193,10 @@ TqorValue TqorValue::Null() {
 }
 
 TqorValue::TqorValue(const QDateTime& DT) {
-  if (DT.isValid()) FData = DT;
-  else FData = TNull();
+  if (DT.isValid())
+    FData = DT;
+  else
+    FData = TNull();
 }
 
 QString BoolToText(bool B) { return B ? QStringLiteral("true") : QStringLiteral("false"); }
@@ -217,15 +213,13 @@ QString FloatToExpText(Extended X, int Digits) {
   // A negative zero is no negative value.
   if (X == 0) X = 0;
   char buffer[64];
-  const auto end = std::to_chars(std::begin(buffer), std::end(buffer), X,
-                                 std::chars_format::scientific, Digits - 1).ptr;
+  const auto end =
+      std::to_chars(std::begin(buffer), std::end(buffer), X, std::chars_format::scientific, Digits - 1).ptr;
   const std::string_view s(buffer, end - buffer);
   const std::size_t e = s.find('e');
-  const std::string_view mantissa = s.substr(0, e), exponentSign = s.substr(e + 1, 1),
-                         exponent = s.substr(e + 2);
+  const std::string_view mantissa = s.substr(0, e), exponentSign = s.substr(e + 1, 1), exponent = s.substr(e + 2);
   const std::string padding(std::max<int>(0, MinExponentDigits - int(exponent.size())), '0');
-  return QString::fromLatin1(std::string(mantissa) + "E" + std::string(exponentSign) + padding +
-                             std::string(exponent));
+  return QString::fromLatin1(std::string(mantissa) + "E" + std::string(exponentSign) + padding + std::string(exponent));
 }
 
 Extended ExpTextToFloat(const QString& Text) {
@@ -240,14 +234,11 @@ double ExpTextToDouble(const QString& Text) {
   return *x;
 }
 
-QString DateTimeToISOText(const QDateTime& DT) {
-  return DateToISOText(DT) + u'T' + TimeToISOText(DT);
-}
+QString DateTimeToISOText(const QDateTime& DT) { return DateToISOText(DT) + u'T' + TimeToISOText(DT); }
 
 QString DateToISOText(const QDateTime& DT) {
   const QDate d = DT.date();
-  if (!DT.isValid() || d.year() < MinYear || d.year() > MaxYear)
-    throw EConvertError(MsgDateOutOfRange);
+  if (!DT.isValid() || d.year() < MinYear || d.year() > MaxYear) throw EConvertError(MsgDateOutOfRange);
   return QString::asprintf("%04d-%02d-%02d", d.year(), d.month(), d.day());
 }
 
@@ -284,7 +275,8 @@ int ValueAsInteger(const TqorValue& V, int Default) {
   if (!ValueAssigned(V)) return Default;
   if (const bool* b = V.get<bool>()) return *b ? 1 : 0;
   std::optional<qint64> n;
-  if (const qint64* i = V.get<qint64>()) n = *i;
+  if (const qint64* i = V.get<qint64>())
+    n = *i;
   else if (const Extended* x = V.get<Extended>()) {
     if (std::isfinite(*x) && std::fabs(*x) < static_cast<Extended>(LLONG_MAX)) n = std::llrint(*x);
   } else if (const QString* t = V.get<QString>())
@@ -302,9 +294,7 @@ Extended ValueAsFloat(const TqorValue& V, Extended Default) {
   Fail(MsgNoFloat, Quoted(V));
 }
 
-QString ValueAsText(const TqorValue& V, const QString& Default) {
-  return ValueAssigned(V) ? FormatValue(V) : Default;
-}
+QString ValueAsText(const TqorValue& V, const QString& Default) { return ValueAssigned(V) ? FormatValue(V) : Default; }
 
 TqorDatatype DatatypeOf(const TqorValue& V) {
   if (V.get<QString>()) return dtString;
@@ -327,11 +317,16 @@ QString FormatValue(const TqorValue& V) {
 TqorValue ParseValue(const QString& Text, TqorDatatype Kind) {
   if (IsBlankText(Text)) return TqorValue::Null();
   switch (Kind) {
-    case dtInteger: return TextToInteger(Text);
-    case dtBoolean: return TextToBool(Text);
-    case dtFloat: return ExpTextToFloat(Text);
-    case dtDateTime: return ISOTextToDateTime(Text);
-    default: return Text;
+    case dtInteger:
+      return TextToInteger(Text);
+    case dtBoolean:
+      return TextToBool(Text);
+    case dtFloat:
+      return ExpTextToFloat(Text);
+    case dtDateTime:
+      return ISOTextToDateTime(Text);
+    default:
+      return Text;
   }
 }
 

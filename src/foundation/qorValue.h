@@ -35,8 +35,8 @@ public:
   TqorValue(bool B) : FData(B) {}
   // Integers up to 64 bits signed or 32 bits unsigned (the range of qint64).
   template <std::integral T>
-    requires(!std::same_as<T, bool> && (std::is_signed_v<T> || sizeof(T) < sizeof(qint64)))
-  TqorValue(T I) : FData(static_cast<qint64>(I)) {}
+  requires(!std::same_as<T, bool> && (std::is_signed_v<T> || sizeof(T) < sizeof(qint64))) TqorValue(T I)
+      : FData(static_cast<qint64>(I)) {}
   TqorValue(double X) : FData(static_cast<Extended>(X)) {}
   TqorValue(Extended X) : FData(X) {}
   // A date-time (wall-clock date and time of day); an invalid one gives the null value.
@@ -45,7 +45,10 @@ public:
   bool isEmpty() const { return std::holds_alternative<TEmpty>(FData); }
   bool isNull() const { return std::holds_alternative<TNull>(FData); }
   // The held alternative, or nullptr when the value holds another one.
-  template <class T> const T* get() const { return std::get_if<T>(&FData); }
+  template <class T>
+  const T* get() const {
+    return std::get_if<T>(&FData);
+  }
 
   // Same alternative and same content.
   bool operator==(const TqorValue&) const = default;

@@ -32,8 +32,7 @@ constexpr uint LanguageMask = 0xFFFF;
 using TVersionParts = std::array<int*, 4>;
 
 [[noreturn]] void InvalidFormat(const QString& Format) {
-  throw EConvertError(("Format '" + Format + "' ungültig oder nicht kompatibel mit Argument")
-                          .toStdString());
+  throw EConvertError(("Format '" + Format + "' ungültig oder nicht kompatibel mit Argument").toStdString());
 }
 
 int ToInteger(const QString& Word) {
@@ -46,8 +45,7 @@ int ToInteger(const QString& Word) {
 // The decimal digits at Pos as a number (0 when there are none); Pos moves past them.
 int ReadDigits(const QString& Format, qsizetype& Pos) {
   int value = 0;
-  for (; Pos < Format.size() && Format[Pos].isDigit(); ++Pos)
-    value = value * 10 + Format[Pos].digitValue();
+  for (; Pos < Format.size() && Format[Pos].isDigit(); ++Pos) value = value * 10 + Format[Pos].digitValue();
   return value;
 }
 
@@ -122,8 +120,7 @@ void TqorFileVersion::setAsString(const QString& Text) {
   const TqorCharSet dot(u".");
   const qsizetype count = CountWords(Text, dot);
   const TVersionParts parts{&Major, &Minor, &Release, &Build};
-  for (qsizetype k = 0; k < qsizetype(parts.size()) && k < count; ++k)
-    *parts[k] = ToInteger(GetWord(k + 1, Text, dot));
+  for (qsizetype k = 0; k < qsizetype(parts.size()) && k < count; ++k) *parts[k] = ToInteger(GetWord(k + 1, Text, dot));
 }
 
 QString TqorFileVersion::AsDisplayString() const {
@@ -132,15 +129,13 @@ QString TqorFileVersion::AsDisplayString() const {
 
 // ------------------------------------------------------ TqorApplicationVersion
 
-QByteArray TqorApplicationVersion::BlockMarker() {
-  return QByteArray(QorVersionBlock, MarkerLength);
-}
+QByteArray TqorApplicationVersion::BlockMarker() { return QByteArray(QorVersionBlock, MarkerLength); }
 
 void TqorApplicationVersion::Clear() {
   FFileVersion.Clear();
   FProductVersion.Clear();
-  for (QString* text : {&FCompanyName, &FFileDescription, &FInternalName, &FLegalCopyright,
-                        &FLegalTradeMarks, &FOriginalFilename, &FProductName, &FComments})
+  for (QString* text : {&FCompanyName, &FFileDescription, &FInternalName, &FLegalCopyright, &FLegalTradeMarks,
+                        &FOriginalFilename, &FProductName, &FComments})
     text->clear();
   FVersionDate = QDate();
 }

@@ -11,8 +11,7 @@
 #include <cstring>
 
 namespace {
-const char* const MsgNoStartNode =
-    "TqorXMLBaseNode: Methodenaufruf nicht verfügbar, ParentNode ist nicht vorhanden.";
+const char* const MsgNoStartNode = "TqorXMLBaseNode: Methodenaufruf nicht verfügbar, ParentNode ist nicht vorhanden.";
 const char* const MsgMissingNode = "%1 '%2' in Pfad '%3' wurde nicht gefunden.";
 const char* const KindPath = "Element oder Atribut";
 const char* const KindAttribute = "Attribut";

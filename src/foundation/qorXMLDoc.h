@@ -135,10 +135,10 @@ private:
 // The node object with its document, current node and missing-node switch public.
 class TqorXMLNode : public TqorXMLBaseNode {
 public:
-  using TqorXMLBaseNode::TqorXMLBaseNode;
-  using TqorXMLBaseNode::Document;
-  using TqorXMLBaseNode::CurrentNode;
-  using TqorXMLBaseNode::setCurrentNode;
   using TqorXMLBaseNode::AllowMissingNodes;
+  using TqorXMLBaseNode::CurrentNode;
+  using TqorXMLBaseNode::Document;
   using TqorXMLBaseNode::setAllowMissingNodes;
+  using TqorXMLBaseNode::setCurrentNode;
+  using TqorXMLBaseNode::TqorXMLBaseNode;
 };

@@ -17,5 +17,5 @@ constexpr int SecantNotConverged = 1;  // the iteration limit was passed; output
 // before the step is smaller in magnitude than RelErr (both strict), running at most
 // Iter + 1 iterations. On convergence X is the root, FX = fct(X) and Iter the
 // iterations used; otherwise X, FX and Iter stay as they were.
-int Secant(Extended AbsErr, Extended RelErr, Extended& X, TRealFunctionRef fct,
-           Extended X0, Extended X1, Extended& FX, int& Iter);
+int Secant(Extended AbsErr, Extended RelErr, Extended& X, TRealFunctionRef fct, Extended X0, Extended X1, Extended& FX,
+           int& Iter);

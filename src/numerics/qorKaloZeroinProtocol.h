@@ -60,11 +60,11 @@ private:
 };
 
 // The line naming each kind of step.
-extern const char* const ProtocolBisection;      // "Bisektion"
-extern const char* const ProtocolSecant;         // "Sekantenverfahren"
+extern const char* const ProtocolBisection;         // "Bisektion"
+extern const char* const ProtocolSecant;            // "Sekantenverfahren"
 extern const char* const ProtocolInverseQuadratic;  // "inverse quadratische Interpolation"
 
 // The start of the line for each way b moves.
-extern const char* const ProtocolStepByD;       // "Differenz d zum neuen b:  "
-extern const char* const ProtocolAddTol;        // "Fehlerschranke wird addiert:     "
-extern const char* const ProtocolSubtractTol;   // "Fehlerschranke wird subtrahiert: "
+extern const char* const ProtocolStepByD;      // "Differenz d zum neuen b:  "
+extern const char* const ProtocolAddTol;       // "Fehlerschranke wird addiert:     "
+extern const char* const ProtocolSubtractTol;  // "Fehlerschranke wird subtrahiert: "

@@ -16,7 +16,7 @@ constexpr long double EscapementPerDegree = 10;
 constexpr long double FullTurnDegrees = 360;
 // The em height of a logical font whose height is 0 ("any size").
 constexpr int DefaultPixelHeight = 16;
-} // namespace
+}  // namespace
 
 TLogFont LogFontOf(const TqorFont& font) {
   TLogFont result;
@@ -36,8 +36,7 @@ TLogFont LogFontOf(const TqorFont& font) {
 QFont QFontOf(const TLogFont& font) {
   QFont result(font.FaceName);
   result.setPixelSize(font.Height == 0 ? DefaultPixelHeight : std::abs(font.Height));
-  if (font.Weight > 0)
-    result.setWeight(static_cast<QFont::Weight>(std::clamp(font.Weight, 1, 1000)));
+  if (font.Weight > 0) result.setWeight(static_cast<QFont::Weight>(std::clamp(font.Weight, 1, 1000)));
   result.setItalic(font.Italic);
   result.setUnderline(font.Underline);
   result.setStrikeOut(font.StrikeOut);
@@ -49,9 +48,7 @@ quint32 ColorRefOf(const QColor& color) {
   return quint32(qRed(rgb)) | quint32(qGreen(rgb)) << 8 | quint32(qBlue(rgb)) << 16;
 }
 
-QColor ColorOf(quint32 colorRef) {
-  return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
-}
+QColor ColorOf(quint32 colorRef) { return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF); }
 
 TRecordWriter::TRecordWriter(QByteArray& bytes, quint32 type) : FBytes(bytes), FStart(bytes.size()) {
   U32(type);
@@ -86,8 +83,7 @@ void TRecordWriter::Points16(std::span<const QPoint> points) {
 }
 
 void TRecordWriter::Utf16(const QString& text, qsizetype units) {
-  for (const QChar c : text)
-    I16(static_cast<qint16>(c.unicode()));
+  for (const QChar c : text) I16(static_cast<qint16>(c.unicode()));
   Zeros((units - text.size()) * 2);
 }
 
@@ -105,8 +101,7 @@ TRecordReader::TRecordReader(const char* data, quint32 size, qsizetype offset)
     : FData(data), FSize(size), FOffset(offset) {}
 
 void TRecordReader::Need(quint32 at, quint32 count) const {
-  if (at > FSize || count > FSize - at)
-    Fail();
+  if (at > FSize || count > FSize - at) Fail();
 }
 
 quint32 TRecordReader::U32(quint32 at) const {
@@ -132,15 +127,13 @@ quint8 TRecordReader::U8(quint32 at) const {
 }
 
 QString TRecordReader::Utf16(quint32 at, quint32 units) const {
-  if (units > FSize / 2)
-    Fail();
+  if (units > FSize / 2) Fail();
   Need(at, units * 2);
   QString result;
   result.reserve(units);
   for (quint32 i = 0; i < units; ++i) {
     const char16_t unit = qFromLittleEndian<quint16>(FData + at + 2 * i);
-    if (unit == 0)
-      break;
+    if (unit == 0) break;
     result.append(QChar(unit));
   }
   return result;
@@ -152,4 +145,4 @@ QString DamagedMessage(qsizetype offset) {
   return QStringLiteral("Die Metadatei ist beschädigt (Datensatz bei Byte %1).").arg(offset);
 }
 
-} // namespace qorEmf
+}  // namespace qorEmf

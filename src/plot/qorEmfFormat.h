@@ -50,9 +50,7 @@ constexpr quint32 RecordHeaderSize = 8;
 constexpr quint32 RecordAlignment = 4;
 
 // bytes rounded up to a whole number of 4-byte units.
-constexpr quint32 Aligned(quint32 bytes) {
-  return (bytes + RecordAlignment - 1) / RecordAlignment * RecordAlignment;
-}
+constexpr quint32 Aligned(quint32 bytes) { return (bytes + RecordAlignment - 1) / RecordAlignment * RecordAlignment; }
 
 // The small structures inside records: PointL (x, y) and SizeL (cx, cy) of 32-bit
 // integers, PointS (x, y) of 16-bit integers, RectL (left, top, right, bottom) as two
@@ -66,15 +64,15 @@ constexpr quint32 RectLBottomRightAt = 8;
 constexpr quint32 RectLSize = 16;
 
 // EMR_HEADER, the first record: the picture and the whole file.
-constexpr quint32 HeaderBoundsAt = 8;        // RectL: the drawing's inclusive bounds in pixels
-constexpr quint32 HeaderFrameAt = 24;        // RectL: the picture in hundredths of a millimetre
+constexpr quint32 HeaderBoundsAt = 8;  // RectL: the drawing's inclusive bounds in pixels
+constexpr quint32 HeaderFrameAt = 24;  // RectL: the picture in hundredths of a millimetre
 constexpr quint32 HeaderSignatureAt = 40;
 constexpr quint32 HeaderVersionAt = 44;
 // Bytes, record count and handle count describe the whole file, so the recorder knows
 // them only when it closes; at fixed places in the first record it can fill them in then.
 constexpr quint32 HeaderBytesAt = 48;
 constexpr quint32 HeaderRecordsAt = 52;
-constexpr quint32 HeaderHandlesAt = 56;      // 16 bits, then 16 reserved bits
+constexpr quint32 HeaderHandlesAt = 56;            // 16 bits, then 16 reserved bits
 constexpr quint32 HeaderDescriptionLengthAt = 60;  // characters; 0: no description
 constexpr quint32 HeaderDescriptionAt = 64;        // where the description would start
 constexpr quint32 HeaderPaletteEntriesAt = 68;
@@ -165,34 +163,34 @@ constexpr quint32 FontLogFontAt = 12;
 constexpr quint32 FontRecordSize = FontLogFontAt + LogFontPanoseSize;
 
 // EMR_BITBLT: a block transfer; the plot uses it without source as a brush fill.
-constexpr quint32 BitBltBoundsAt = 8;          // RectL
-constexpr quint32 BitBltDestAt = 24;           // PointL: top left of the destination
-constexpr quint32 BitBltDestSizeAt = 32;       // SizeL
+constexpr quint32 BitBltBoundsAt = 8;     // RectL
+constexpr quint32 BitBltDestAt = 24;      // PointL: top left of the destination
+constexpr quint32 BitBltDestSizeAt = 32;  // SizeL
 constexpr quint32 BitBltRasterOperationAt = 40;
-constexpr quint32 BitBltSrcAt = 44;            // PointL
-constexpr quint32 BitBltXformSrcAt = 52;       // six 32-bit floats
+constexpr quint32 BitBltSrcAt = 44;       // PointL
+constexpr quint32 BitBltXformSrcAt = 52;  // six 32-bit floats
 constexpr quint32 BitBltBkColorSrcAt = 76;
 constexpr quint32 BitBltUsageSrcAt = 80;
 constexpr quint32 BitBltBmiOffsetAt = 84;
-constexpr quint32 BitBltBmiSizeAt = 88;        // 0: no source bitmap
+constexpr quint32 BitBltBmiSizeAt = 88;  // 0: no source bitmap
 constexpr quint32 BitBltBitsOffsetAt = 92;
 constexpr quint32 BitBltBitsSizeAt = 96;
 constexpr quint32 BitBltSize = 100;
 
 // EMR_EXTTEXTOUTW: bounds, graphics mode and scales, then one EmrText.
-constexpr quint32 ExtTextOutBoundsAt = 8;      // RectL
+constexpr quint32 ExtTextOutBoundsAt = 8;  // RectL
 constexpr quint32 ExtTextOutGraphicsModeAt = 24;
-constexpr quint32 ExtTextOutXScaleAt = 28;     // float: page units to hundredths of a millimetre
+constexpr quint32 ExtTextOutXScaleAt = 28;  // float: page units to hundredths of a millimetre
 constexpr quint32 ExtTextOutYScaleAt = 32;
 constexpr quint32 ExtTextOutEmrTextAt = 36;
 // EmrText, from its own start. The string and the advances are found through offsets
 // from the start of the record, not from the EmrText.
 // PointL: the text's top-left corner, as no EMR_SETTEXTALIGN changes the default alignment.
 constexpr quint32 EmrTextReferenceAt = 0;
-constexpr quint32 EmrTextCharsAt = 8;          // UTF-16 code units of the string
+constexpr quint32 EmrTextCharsAt = 8;  // UTF-16 code units of the string
 constexpr quint32 EmrTextStringOffsetAt = 12;
 constexpr quint32 EmrTextOptionsAt = 16;
-constexpr quint32 EmrTextRectangleAt = 20;     // RectL, present while Options lacks ETO_NO_RECT
+constexpr quint32 EmrTextRectangleAt = 20;  // RectL, present while Options lacks ETO_NO_RECT
 constexpr quint32 EmrTextDxOffsetAt = 36;
 constexpr quint32 EmrTextSize = 40;
 // The characters start right behind the EmrText. They are padded to whole 4-byte units
@@ -211,13 +209,23 @@ constexpr int FrameUnitsPerInch = 2540;
 // Object indices with this bit set name stock objects.
 constexpr quint32 StockObjectFlag = 0x80000000;
 enum StockObject : quint32 {
-  WHITE_BRUSH = 0, BLACK_BRUSH = 4, NULL_BRUSH = 5,
-  WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8, SYSTEM_FONT = 13,
+  WHITE_BRUSH = 0,
+  BLACK_BRUSH = 4,
+  NULL_BRUSH = 5,
+  WHITE_PEN = 6,
+  BLACK_PEN = 7,
+  NULL_PEN = 8,
+  SYSTEM_FONT = 13,
 };
 
 // Pen styles (the low bits of a pen's style).
 enum PenStyle : quint32 {
-  PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5,
+  PS_SOLID = 0,
+  PS_DASH = 1,
+  PS_DOT = 2,
+  PS_DASHDOT = 3,
+  PS_DASHDOTDOT = 4,
+  PS_NULL = 5,
   PS_INSIDEFRAME = 6,
 };
 constexpr quint32 PenStyleMask = 0x0F;
@@ -301,4 +309,4 @@ private:
 // The message of a metafile that cannot be read at byte offset.
 QString DamagedMessage(qsizetype offset);
 
-} // namespace qorEmf
+}  // namespace qorEmf

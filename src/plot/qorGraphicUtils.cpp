@@ -20,7 +20,7 @@ constexpr std::pair<const char*, const char*> MetricCompatibleFaces[] = {
     // faces every machine gets, and far closer than the wider default sans serif.
     {"MS Sans Serif", "Liberation Sans"},
 };
-} // namespace
+}  // namespace
 
 void UseMetricCompatibleFonts() {
   // The table keeps each substitute once, so a second call changes nothing.

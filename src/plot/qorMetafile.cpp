@@ -29,13 +29,9 @@ namespace {
 // Scale of text records from pixels to hundredths of a millimetre at 96 dpi.
 constexpr float TextScale = float(FrameUnitsPerInch) / ScreenPixelsPerInch;
 
-qint32 FrameUnitsOf(int pixels) {
-  return qRound(double(pixels) * FrameUnitsPerInch / ScreenPixelsPerInch);
-}
+qint32 FrameUnitsOf(int pixels) { return qRound(double(pixels) * FrameUnitsPerInch / ScreenPixelsPerInch); }
 
-qint32 MicrometersOf(int pixels) {
-  return qRound(double(pixels) * MicrometersPerInch / ScreenPixelsPerInch);
-}
+qint32 MicrometersOf(int pixels) { return qRound(double(pixels) * MicrometersPerInch / ScreenPixelsPerInch); }
 
 bool FitsInt16(QPoint p) {
   return p.x() >= INT16_MIN && p.x() <= INT16_MAX && p.y() >= INT16_MIN && p.y() <= INT16_MAX;
@@ -51,19 +47,24 @@ void WriteRect(TRecordWriter& w, const QRect& r) {
 // The bounds of points, as an inclusive rectangle.
 QRect BoundsOf(std::span<const QPoint> points) {
   QRect bounds(points.front(), points.front());
-  for (const QPoint& p : points)
-    bounds = bounds.united(QRect(p, p));
+  for (const QPoint& p : points) bounds = bounds.united(QRect(p, p));
   return bounds;
 }
 
 quint32 PenStyleOf(TqorPenStyle style) {
   switch (style) {
-  case TqorPenStyle::psSolid: return PS_SOLID;
-  case TqorPenStyle::psDash: return PS_DASH;
-  case TqorPenStyle::psDot: return PS_DOT;
-  case TqorPenStyle::psDashDot: return PS_DASHDOT;
-  case TqorPenStyle::psDashDotDot: return PS_DASHDOTDOT;
-  case TqorPenStyle::psClear: return PS_NULL;
+    case TqorPenStyle::psSolid:
+      return PS_SOLID;
+    case TqorPenStyle::psDash:
+      return PS_DASH;
+    case TqorPenStyle::psDot:
+      return PS_DOT;
+    case TqorPenStyle::psDashDot:
+      return PS_DASHDOT;
+    case TqorPenStyle::psDashDotDot:
+      return PS_DASHDOTDOT;
+    case TqorPenStyle::psClear:
+      return PS_NULL;
   }
   return PS_SOLID;
 }
@@ -78,7 +79,7 @@ void WriteFileAtomic(const QString& fileName, const QByteArray& bytes) {
   WriteWholeFile(fileName, bytes);
 }
 
-} // namespace
+}  // namespace
 
 // Writes the records of one drawing. GDI objects are created lazily: a drawing call
 // first compares the canvas pen, brush or font with the one last selected and records
@@ -102,16 +103,14 @@ public:
     if (!FitsInt16(p)) {
       Record(EMR_LINETO, [&](TRecordWriter& w) { WritePoint(w, p); });
     } else {
-      if (FRun.empty())
-        FRunStart = FPosition;
+      if (FRun.empty()) FRunStart = FPosition;
       FRun.push_back(p);
     }
     FPosition = p;
   }
 
   void Polyline(const TqorPen& pen, std::span<const QPoint> points) {
-    if (points.size() < 2)
-      return;
+    if (points.size() < 2) return;
     RealizePen(pen);
     const bool small = std::all_of(points.begin(), points.end(), FitsInt16);
     Record(small ? EMR_POLYLINE16 : EMR_POLYLINE, [&](TRecordWriter& w) {
@@ -120,8 +119,7 @@ public:
       if (small)
         w.Points16(points);
       else
-        for (const QPoint& p : points)
-          WritePoint(w, p);
+        for (const QPoint& p : points) WritePoint(w, p);
     });
   }
 
@@ -132,21 +130,18 @@ public:
   }
 
   void FillRect(const TqorBrush& brush, const QRect& box) {
-    if (box.right() <= box.left() || box.bottom() <= box.top())
-      return;
+    if (box.right() <= box.left() || box.bottom() <= box.top()) return;
     RealizeBrush(brush);
     Record(EMR_BITBLT, [&](TRecordWriter& w) { WritePatternFill(w, box); });
   }
 
   void TextOut(const TqorFont& font, const TqorBrush& brush, QPoint p, const QString& text) {
-    if (text.isEmpty())
-      return;
+    if (text.isEmpty()) return;
     RealizeFont(font);
     SetState(FTextColor, EMR_SETTEXTCOLOR, ColorRefOf(font.Color));
     const bool opaque = brush.Style == TqorBrushStyle::bsSolid;
     SetState(FBackgroundMode, EMR_SETBKMODE, opaque ? OPAQUE : TRANSPARENT);
-    if (opaque)
-      SetState(FBackgroundColor, EMR_SETBKCOLOR, ColorRefOf(brush.Color));
+    if (opaque) SetState(FBackgroundColor, EMR_SETBKCOLOR, ColorRefOf(brush.Color));
     Record(EMR_EXTTEXTOUTW, [&](TRecordWriter& w) { WriteText(w, font, p, text); });
   }
 
@@ -173,7 +168,8 @@ public:
 
 private:
   // An object last selected into the device context and its index in the handle table.
-  template <class T> struct TSelection {
+  template <class T>
+  struct TSelection {
     std::optional<T> Value;
     quint32 Handle = 0;
   };
@@ -189,14 +185,14 @@ private:
       w.U32(0);
       w.U32(0);  // no description
       w.U32(0);
-      w.U32(0);  // no palette
+      w.U32(0);                     // no palette
       w.I32(ReferenceWidthPixels);  // the reference device in pixels
       w.I32(ReferenceHeightPixels);
       w.I32(qRound(MicrometersOf(ReferenceWidthPixels) / 1000.0));  // in millimetres
       w.I32(qRound(MicrometersOf(ReferenceHeightPixels) / 1000.0));
       w.U32(0);  // no pixel format
       w.U32(0);
-      w.U32(0);  // no OpenGL records
+      w.U32(0);                                    // no OpenGL records
       w.I32(MicrometersOf(ReferenceWidthPixels));  // in micrometres
       w.I32(MicrometersOf(ReferenceHeightPixels));
     });
@@ -224,8 +220,7 @@ private:
     w.U32(PATCOPY);
     w.I32(0);  // no source: the brush is the pattern
     w.I32(0);
-    for (const float m : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f})
-      w.F32(m);
+    for (const float m : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) w.F32(m);
     w.Zeros(BitBltSize - BitBltBkColorSrcAt);  // source colour, usage and the absent bitmap
   }
 
@@ -244,12 +239,11 @@ private:
     WritePoint(w, p);
     w.U32(static_cast<quint32>(text.size()));
     w.U32(ExtTextOutStringAt);
-    w.U32(0);  // no options: the background mode decides about the cell
+    w.U32(0);               // no options: the background mode decides about the cell
     WriteRect(w, QRect());  // the unused clipping rectangle
     w.U32(dxAt);
     w.Utf16(text, (dxAt - ExtTextOutStringAt) / 2);
-    for (const int dx : Advances(font, text))
-      w.I32(dx);
+    for (const int dx : Advances(font, text)) w.I32(dx);
   }
 
   // The advance of every UTF-16 unit, summing to the text width; the second unit of a
@@ -259,8 +253,7 @@ private:
     std::vector<int> result(text.size(), 0);
     int before = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-      if (text.at(i).isLowSurrogate())
-        continue;
+      if (text.at(i).isLowSurrogate()) continue;
       const qsizetype units = text.at(i).isHighSurrogate() ? 2 : 1;
       const int after = metrics.horizontalAdvance(text.left(i + units));
       result[i] = after - before;
@@ -320,22 +313,20 @@ private:
   // the object it replaces is deleted.
   template <class T, class F>
   void Realize(TSelection<T>& selection, const T& value, quint32 createType, F&& writeObject) {
-    if (selection.Value == value)
-      return;
+    if (selection.Value == value) return;
     const quint32 handle = AllocateHandle();
     Record(createType, [&](TRecordWriter& w) {
       w.U32(handle);
       writeObject(w);
     });
     SelectObject(handle);
-    if (selection.Handle != 0)
-      DeleteObject(selection.Handle);
+    if (selection.Handle != 0) DeleteObject(selection.Handle);
     selection = {value, handle};
   }
 
-  template <class T> void Release(TSelection<T>& selection, quint32 stockObject) {
-    if (selection.Handle == 0)
-      return;
+  template <class T>
+  void Release(TSelection<T>& selection, quint32 stockObject) {
+    if (selection.Handle == 0) return;
     SelectObject(StockObjectFlag | stockObject);
     DeleteObject(selection.Handle);
     selection = {};
@@ -363,19 +354,20 @@ private:
 
   // Records a one-value state change unless the state already has that value.
   void SetState(std::optional<quint32>& state, quint32 type, quint32 value) {
-    if (state == value)
-      return;
+    if (state == value) return;
     Record(type, [&](TRecordWriter& w) { w.U32(value); });
     state = value;
   }
 
   // Writes a record after the LineTo calls held back so far.
-  template <class F> void Record(quint32 type, F&& fill) {
+  template <class F>
+  void Record(quint32 type, F&& fill) {
     FlushRun();
     Emit(type, fill);
   }
 
-  template <class F> void Emit(quint32 type, F&& fill) {
+  template <class F>
+  void Emit(quint32 type, F&& fill) {
     TRecordWriter w(FBytes, type);
     fill(w);
     w.Finish();
@@ -392,15 +384,13 @@ private:
   // readers such as Inkscape start a new path at every object or text record and drop
   // a line whose start point was recorded before it.
   void RestatePosition() {
-    if (!FPositionPending)
-      return;
+    if (!FPositionPending) return;
     Record(EMR_MOVETOEX, [&](TRecordWriter& w) { WritePoint(w, FPosition); });
     FPositionPending = false;
   }
 
   void FlushRun() {
-    if (FRun.empty())
-      return;
+    if (FRun.empty()) return;
     if (FRun.size() == 1) {
       Emit(EMR_LINETO, [&](TRecordWriter& w) { WritePoint(w, FRun.front()); });
     } else {
@@ -465,16 +455,13 @@ void TqorMetafileCanvas::TextOut(int x, int y, const QString& text) {
 QSize TqorMetafileCanvas::TextExtent(const QString& text) { return FRecorder->TextExtent(Font(), text); }
 
 void TqorMetafile::Play(QPainter& painter, const QRectF& target) const {
-  if (!Empty())
-    PlayEnhMetafile(FBytes, painter, target);
+  if (!Empty()) PlayEnhMetafile(FBytes, painter, target);
 }
 
 QImage TqorMetafile::ToImage(QSize size) const {
-  if (!size.isValid())
-    size = QSize(FWidth, FHeight);
+  if (!size.isValid()) size = QSize(FWidth, FHeight);
   QImage image(size, QImage::Format_RGB32);
-  if (image.isNull())
-    return image;
+  if (image.isNull()) return image;
   image.fill(Qt::white);
   QPainter painter(&image);
   Play(painter, QRectF(QPointF(0, 0), size));
@@ -510,8 +497,8 @@ QByteArray TqorMetafile::ToPdf() const {
   buffer.open(QIODevice::WriteOnly);
   QPdfWriter writer(&buffer);
   writer.setResolution(ScreenPixelsPerInch);
-  writer.setPageSize(QPageSize(QSizeF(FWidth, FHeight) * PointsPerPixel, QPageSize::Point, QString(),
-                               QPageSize::ExactMatch));
+  writer.setPageSize(
+      QPageSize(QSizeF(FWidth, FHeight) * PointsPerPixel, QPageSize::Point, QString(), QPageSize::ExactMatch));
   writer.setPageMargins(QMarginsF());
   QPainter painter(&writer);
   Play(painter, QRectF(0, 0, writer.width(), writer.height()));
@@ -524,14 +511,10 @@ void TqorMetafile::SaveToFile(const QString& fileName) const { WriteFileAtomic(f
 void TqorMetafile::ExportToFile(const QString& fileName) const {
   const QString suffix = QFileInfo(fileName).suffix().toLower();
   const auto encoded = [&] {
-    if (Empty())
-      return QByteArray();
-    if (suffix == u"png")
-      return ToPng();
-    if (suffix == u"svg")
-      return ToSvg();
-    if (suffix == u"pdf")
-      return ToPdf();
+    if (Empty()) return QByteArray();
+    if (suffix == u"png") return ToPng();
+    if (suffix == u"svg") return ToSvg();
+    if (suffix == u"pdf") return ToPdf();
     return FBytes;
   };
   WriteFileAtomic(fileName, encoded());

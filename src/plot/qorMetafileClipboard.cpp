@@ -8,13 +8,11 @@
 
 std::unique_ptr<QMimeData> MetafileMimeData(const TqorMetafile& Metafile) {
   auto data = std::make_unique<QMimeData>();
-  if (Metafile.Empty())
-    return data;
+  if (Metafile.Empty()) return data;
   data->setData(EmfMimeType, Metafile.Bytes());
   data->setData(EmfWindowsMimeType, Metafile.Bytes());
   // A picture of no pixels has no PNG form; a format without bytes is left out.
-  if (const QByteArray png = Metafile.ToPng(); !png.isEmpty())
-    data->setData(PngMimeType, png);
+  if (const QByteArray png = Metafile.ToPng(); !png.isEmpty()) data->setData(PngMimeType, png);
   data->setData(SvgMimeType, Metafile.ToSvg());
   return data;
 }

@@ -43,8 +43,7 @@ QRectF PictureRect(const TRecordReader& header) {
       frameUnits = QSizeF(micrometers.width() * FrameUnitsPerMicrometer,
                           micrometers.height() * FrameUnitsPerMicrometer);
   }
-  if (frameUnits.isEmpty())
-    return QRectF();
+  if (frameUnits.isEmpty()) return QRectF();
   const double kx = pixels.width() / frameUnits.width();
   const double ky = pixels.height() / frameUnits.height();
   // Whole pixels, so that a picture played at its own size maps pixel to pixel.
@@ -56,8 +55,8 @@ QRectF PictureRect(const TRecordReader& header) {
 }
 
 QPen PenOf(const TRecordReader& r) {
-  static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine,  Qt::DotLine,  Qt::DashDotLine,
-                                        Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine};
+  static const Qt::PenStyle styles[] = {Qt::SolidLine,      Qt::DashLine, Qt::DotLine,  Qt::DashDotLine,
+                                        Qt::DashDotDotLine, Qt::NoPen,    Qt::SolidLine};
   const quint32 style = r.U32(PenStyleAt) & PenStyleMask;
   const qint32 width = r.I32(PenWidthAt);
   QPen pen(ColorOf(r.U32(PenColorAt)));
@@ -90,14 +89,22 @@ TFontObject FontOf(const TRecordReader& r) {
 // The objects that stock-object indices name.
 TObject StockObjectOf(quint32 index) {
   switch (index & ~StockObjectFlag) {
-  case WHITE_BRUSH: return QBrush(Qt::white);
-  case BLACK_BRUSH: return QBrush(Qt::black);
-  case NULL_BRUSH: return QBrush(Qt::NoBrush);
-  case WHITE_PEN: return QPen(Qt::white, 0);
-  case BLACK_PEN: return QPen(Qt::black, 0);
-  case NULL_PEN: return QPen(Qt::NoPen);
-  case SYSTEM_FONT: return TFontObject{QFontOf(TLogFont{}), 0};
-  default: return std::monostate();
+    case WHITE_BRUSH:
+      return QBrush(Qt::white);
+    case BLACK_BRUSH:
+      return QBrush(Qt::black);
+    case NULL_BRUSH:
+      return QBrush(Qt::NoBrush);
+    case WHITE_PEN:
+      return QPen(Qt::white, 0);
+    case BLACK_PEN:
+      return QPen(Qt::black, 0);
+    case NULL_PEN:
+      return QPen(Qt::NoPen);
+    case SYSTEM_FONT:
+      return TFontObject{QFontOf(TLogFont{}), 0};
+    default:
+      return std::monostate();
   }
 }
 
@@ -112,8 +119,7 @@ public:
   void Play(const QRectF& target) {
     const TRecordReader header = ReadHeader();
     const QRectF picture = PictureRect(header);
-    if (picture.isEmpty())
-      return;
+    if (picture.isEmpty()) return;
     FObjects.resize(header.U16(HeaderHandlesAt));
     FPainter.save();
     FPainter.translate(target.topLeft());
@@ -131,14 +137,14 @@ public:
 
 private:
   TRecordReader ReadHeader() const {
-    const TRecordReader start(FData.constData(), static_cast<quint32>(std::min<qsizetype>(FData.size(), HeaderSize)), 0);
+    const TRecordReader start(FData.constData(), static_cast<quint32>(std::min<qsizetype>(FData.size(), HeaderSize)),
+                              0);
     const quint32 size = start.U32(RecordSizeAt);
     if (start.Type() != EMR_HEADER || size < HeaderSizeBase || size > FData.size() || size % RecordAlignment != 0)
       start.Fail();
     const TRecordReader header(FData.constData(), size, 0);
     const quint32 bytes = header.U32(HeaderBytesAt);
-    if (header.U32(HeaderSignatureAt) != HeaderSignature || bytes < size || bytes > FData.size())
-      header.Fail();
+    if (header.U32(HeaderSignatureAt) != HeaderSignature || bytes < size || bytes > FData.size()) header.Fail();
     return header;
   }
 
@@ -156,8 +162,7 @@ private:
     while (offset < end) {
       const TRecordReader probe(FData.constData() + offset, std::min(end - offset, RecordHeaderSize), offset);
       const quint32 size = probe.U32(RecordSizeAt);
-      if (size < RecordHeaderSize || size % RecordAlignment != 0 || size > end - offset)
-        probe.Fail();
+      if (size < RecordHeaderSize || size % RecordAlignment != 0 || size > end - offset) probe.Fail();
       const TRecordReader record(FData.constData() + offset, size, offset);
       if (record.Type() == EMR_EOF) {
         DrawRun();
@@ -172,41 +177,70 @@ private:
 
   void PlayRecord(const TRecordReader& r) {
     switch (r.Type()) {
-    case EMR_LINETO: return ExtendRun(PointAt(r, LinePointAt));
-    case EMR_POLYLINETO16:
-      for (const QPoint& p : Points16(r))
-        ExtendRun(p);
-      return;
-    default: break;
+      case EMR_LINETO:
+        return ExtendRun(PointAt(r, LinePointAt));
+      case EMR_POLYLINETO16:
+        for (const QPoint& p : Points16(r)) ExtendRun(p);
+        return;
+      default:
+        break;
     }
     DrawRun();
     switch (r.Type()) {
-    case EMR_MOVETOEX: FPosition = PointAt(r, LinePointAt); break;
-    case EMR_POLYLINE16: FPainter.drawPolyline(Points16(r)); break;
-    case EMR_POLYLINE: FPainter.drawPolyline(Points32(r)); break;
-    case EMR_RECTANGLE: FPainter.drawRect(BoxOf(r)); break;
-    case EMR_ELLIPSE: FPainter.drawEllipse(BoxOf(r)); break;
-    case EMR_BITBLT: PatternFill(r); break;
-    case EMR_EXTTEXTOUTW: Text(r); break;
-    case EMR_SETBKMODE:
-      FPainter.setBackgroundMode(r.U32(StateValueAt) == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
-      break;
-    case EMR_SETBKCOLOR: FPainter.setBackground(ColorOf(r.U32(StateValueAt))); break;
-    case EMR_SETTEXTCOLOR: FTextColor = ColorOf(r.U32(StateValueAt)); break;
-    case EMR_CREATEPEN: Slot(r) = PenOf(r); break;
-    case EMR_CREATEBRUSHINDIRECT: Slot(r) = BrushOf(r); break;
-    case EMR_EXTCREATEFONTINDIRECTW: Slot(r) = FontOf(r); break;
-    case EMR_DELETEOBJECT: Slot(r) = std::monostate(); break;
-    case EMR_SELECTOBJECT: Select(r); break;
-    default: break;  // records the plot does not write
+      case EMR_MOVETOEX:
+        FPosition = PointAt(r, LinePointAt);
+        break;
+      case EMR_POLYLINE16:
+        FPainter.drawPolyline(Points16(r));
+        break;
+      case EMR_POLYLINE:
+        FPainter.drawPolyline(Points32(r));
+        break;
+      case EMR_RECTANGLE:
+        FPainter.drawRect(BoxOf(r));
+        break;
+      case EMR_ELLIPSE:
+        FPainter.drawEllipse(BoxOf(r));
+        break;
+      case EMR_BITBLT:
+        PatternFill(r);
+        break;
+      case EMR_EXTTEXTOUTW:
+        Text(r);
+        break;
+      case EMR_SETBKMODE:
+        FPainter.setBackgroundMode(r.U32(StateValueAt) == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+        break;
+      case EMR_SETBKCOLOR:
+        FPainter.setBackground(ColorOf(r.U32(StateValueAt)));
+        break;
+      case EMR_SETTEXTCOLOR:
+        FTextColor = ColorOf(r.U32(StateValueAt));
+        break;
+      case EMR_CREATEPEN:
+        Slot(r) = PenOf(r);
+        break;
+      case EMR_CREATEBRUSHINDIRECT:
+        Slot(r) = BrushOf(r);
+        break;
+      case EMR_EXTCREATEFONTINDIRECTW:
+        Slot(r) = FontOf(r);
+        break;
+      case EMR_DELETEOBJECT:
+        Slot(r) = std::monostate();
+        break;
+      case EMR_SELECTOBJECT:
+        Select(r);
+        break;
+      default:
+        break;  // records the plot does not write
     }
   }
 
   // The object table's slot that an object record names.
   TObject& Slot(const TRecordReader& r) {
     const quint32 index = r.U32(ObjectIndexAt);
-    if (index == 0 || index >= FObjects.size())
-      r.Fail();
+    if (index == 0 || index >= FObjects.size()) r.Fail();
     return FObjects[index];
   }
 
@@ -242,8 +276,7 @@ private:
 
   static quint32 PointCount(const TRecordReader& r, quint32 pointSize) {
     const quint32 count = r.U32(PolyCountAt);
-    if (count > (r.Size() - PolyPointsAt) / pointSize)
-      r.Fail();
+    if (count > (r.Size() - PolyPointsAt) / pointSize) r.Fail();
     return count;
   }
 
@@ -258,29 +291,25 @@ private:
 
   static QPolygon Points32(const TRecordReader& r) {
     QPolygon points(PointCount(r, PointLSize));
-    for (qsizetype i = 0; i < points.size(); ++i)
-      points[i] = PointAt(r, PolyPointsAt + PointLSize * i);
+    for (qsizetype i = 0; i < points.size(); ++i) points[i] = PointAt(r, PolyPointsAt + PointLSize * i);
     return points;
   }
 
   void ExtendRun(QPoint p) {
-    if (FRun.isEmpty())
-      FRun.append(FPosition);
+    if (FRun.isEmpty()) FRun.append(FPosition);
     FRun.append(p);
     FPosition = p;
   }
 
   void DrawRun() {
-    if (FRun.isEmpty())
-      return;
+    if (FRun.isEmpty()) return;
     FPainter.drawPolyline(FRun);
     FRun.clear();
   }
 
   // A brush fill without a source bitmap; bitmaps are not part of the plot's pictures.
   void PatternFill(const TRecordReader& r) {
-    if (r.U32(BitBltRasterOperationAt) != PATCOPY || r.U32(BitBltBmiSizeAt) != 0)
-      return;
+    if (r.U32(BitBltRasterOperationAt) != PATCOPY || r.U32(BitBltBmiSizeAt) != 0) return;
     FPainter.fillRect(QRectF(PointAt(r, BitBltDestAt), QSizeF(SizeAt(r, BitBltDestSizeAt))), FPainter.brush());
   }
 
@@ -308,7 +337,7 @@ private:
   QPolygon FRun;
 };
 
-} // namespace
+}  // namespace
 
 void PlayEnhMetafile(const QByteArray& emf, QPainter& painter, const QRectF& target) {
   TPlayer(emf, painter).Play(target);

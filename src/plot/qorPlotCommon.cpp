@@ -71,9 +71,7 @@ Extended LowerLimit(Extended minimum, Extended step) {
 
 // The next multiple of step above Trunc(maximum / step): a maximum that is already a
 // multiple still gains a step, so the data never touch the upper end.
-Extended UpperLimit(Extended maximum, Extended step) {
-  return (std::trunc(maximum / step) + 1) * step;
-}
+Extended UpperLimit(Extended maximum, Extended step) { return (std::trunc(maximum / step) + 1) * step; }
 }  // namespace
 
 void TqorPlotAxisDefinition::ClearValueMinMax() {
@@ -97,8 +95,7 @@ void RoundAxisRange(Extended& minimum, Extended& maximum, Extended& step, int32_
   if (minimum > maximum) std::swap(minimum, maximum);
   const int32_t wanted = std::clamp(count, int32_t{1}, MaxStepCount);
   const Extended magnitude = std::max(std::fabs(minimum), std::fabs(maximum));
-  step = NiceStep((maximum - minimum) / wanted, magnitude * StepResolution,
-                  UsableFactors(factors));
+  step = NiceStep((maximum - minimum) / wanted, magnitude * StepResolution, UsableFactors(factors));
   minimum = LowerLimit(minimum, step);
   maximum = UpperLimit(maximum, step);
   count = static_cast<int32_t>(RoundEven((maximum - minimum) / step));
@@ -147,15 +144,13 @@ QString FormatAxisLabel(const QString& format, Extended value) {
   static const QRegularExpression pattern(QStringLiteral("^%(\\d*)\\.(\\d+)([fE])$"));
   const QRegularExpressionMatch m = pattern.match(format);
   const int width = m.hasMatch() ? m.captured(1).toInt() : 0;
-  const int decimals =
-      m.hasMatch() ? std::min(m.captured(2).toInt(), MaxLabelDecimals) : FallbackDecimals;
+  const int decimals = m.hasMatch() ? std::min(m.captured(2).toInt(), MaxLabelDecimals) : FallbackDecimals;
   const bool exponent = m.hasMatch() && m.captured(3) == QLatin1String("E");
   if (value == 0) value = 0;  // -0 becomes 0
   // to_chars never follows the C locale, which the GUI library sets from the user's.
   std::array<char, LabelBufferSize> buf;
   const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                                 exponent ? std::chars_format::scientific : std::chars_format::fixed,
-                                 decimals);
+                                 exponent ? std::chars_format::scientific : std::chars_format::fixed, decimals);
   QString text = QString::fromLatin1(buf.data(), res.ptr - buf.data());
   static const QRegularExpression negativeZero(QStringLiteral("^-[0.]+$"));
   if (negativeZero.match(text).hasMatch()) text.remove(0, 1);

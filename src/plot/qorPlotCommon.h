@@ -86,11 +86,14 @@ class TqorClassRef {
 public:
   template <class T>
   static TqorClassRef Of() {
-    return TqorClassRef(typeid(T), [] { return std::unique_ptr<Base>(std::make_unique<T>()); },
-                        [](const Base& obj) {
-                          if constexpr (std::is_base_of_v<T, Base>) return true;
-                          else return dynamic_cast<const T*>(&obj) != nullptr;
-                        });
+    return TqorClassRef(
+        typeid(T), [] { return std::unique_ptr<Base>(std::make_unique<T>()); },
+        [](const Base& obj) {
+          if constexpr (std::is_base_of_v<T, Base>)
+            return true;
+          else
+            return dynamic_cast<const T*>(&obj) != nullptr;
+        });
   }
   // A new instance made by the class's constructor.
   std::unique_ptr<Base> Create() const { return FCreate(); }

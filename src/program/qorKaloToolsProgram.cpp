@@ -65,8 +65,12 @@ QStringList StartupTaskFiles() {
 void RegisterRootFindingReport() {
   TfrmRootFinding2D::setPrintPreviewHook([](const TKaloPrintPreviewRequest& Request) {
     const TKaloPersistRootFinding& task = Request.Task;
-    const TrptPlot2DInput input{task.RootFunction().FunctionScript(), task.xMin(), task.xMax(),
-                                task.NodeCount(), task.AbsErrorBound(), task.RelErrorBound()};
+    const TrptPlot2DInput input{task.RootFunction().FunctionScript(),
+                                task.xMin(),
+                                task.xMax(),
+                                task.NodeCount(),
+                                task.AbsErrorBound(),
+                                task.RelErrorBound()};
     PreviewPlotReport(Request.Plot, Request.Roots, input, Request.Owner);
   });
 }

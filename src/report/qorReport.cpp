@@ -11,8 +11,8 @@ namespace {
 // The file name of a report without a name.
 const QString UnnamedReport = QStringLiteral("Bericht");
 const QString PdfExtension = QStringLiteral(".pdf");
-const QString NoScreen =
-    QStringLiteral("Der Bericht '%1' kann hier nur als PDF-Datei ausgegeben werden: Vorschau und Designer fehlen.");
+const QString NoScreen = QStringLiteral(
+    "Der Bericht '%1' kann hier nur als PDF-Datei ausgegeben werden: Vorschau und Designer fehlen.");
 }  // namespace
 
 TqorReport::TqorReport(QObject* Owner) : FOwner(Owner) {}

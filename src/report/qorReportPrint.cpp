@@ -3,11 +3,11 @@
 #include "qorException.h"
 #include "qorFileIO.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QBuffer>
 
 namespace {
 // Dots per inch of written PDF files: as fine as the printers that print them.

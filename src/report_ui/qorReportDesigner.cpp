@@ -35,9 +35,8 @@ const QString Title = QStringLiteral("Berichtsdesigner");
 const QString TemplateFilter = QStringLiteral("Berichtsvorlagen (*.fr3)");
 
 // The band types in the order the user is offered them.
-const std::array<TqorBandType, 5> BandChoices{TqorBandType::PageHeader, TqorBandType::ReportTitle,
-                                              TqorBandType::Header, TqorBandType::MasterData,
-                                              TqorBandType::PageFooter};
+const std::array<TqorBandType, 5> BandChoices{TqorBandType::PageHeader, TqorBandType::ReportTitle, TqorBandType::Header,
+                                              TqorBandType::MasterData, TqorBandType::PageFooter};
 
 bool IsPageBand(const TqorReportBand& Band) {
   return Band.Type == TqorBandType::PageHeader || Band.Type == TqorBandType::PageFooter;
@@ -223,8 +222,9 @@ bool TqorReportDesigner::Save() {
 
 void TqorReportDesigner::reject() {
   if (FModified) {
-    const auto answer = QMessageBox::question(this, Title, QStringLiteral("Die Berichtsvorlage wurde geändert. Änderungen speichern?"),
-                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    const auto answer = QMessageBox::question(
+        this, Title, QStringLiteral("Die Berichtsvorlage wurde geändert. Änderungen speichern?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !Save())) return;
   }
   QDialog::reject();
@@ -282,7 +282,8 @@ void TqorReportDesigner::AskAndAddBand() {
   QStringList captions;
   for (const TqorBandType type : BandChoices) captions << BandTypeCaption(type);
   bool ok = false;
-  const QString caption = QInputDialog::getItem(this, Title, QStringLiteral("Art des Bandes:"), captions, 0, false, &ok);
+  const QString caption = QInputDialog::getItem(this, Title, QStringLiteral("Art des Bandes:"), captions, 0, false,
+                                                &ok);
   if (!ok) return;
   const TqorBandType type = BandChoices[static_cast<std::size_t>(captions.indexOf(caption))];
   QString dataSet;
@@ -297,7 +298,8 @@ void TqorReportDesigner::AskAndAddBand() {
 
 void TqorReportDesigner::AddObjectOrExplain(TObjectKind Kind) {
   if (!AddObject(Kind))
-    QMessageBox::information(this, Title, QStringLiteral("Die Vorlage hat noch kein Band. Bitte zuerst ein Band anlegen."));
+    QMessageBox::information(this, Title,
+                             QStringLiteral("Die Vorlage hat noch kein Band. Bitte zuerst ein Band anlegen."));
 }
 
 bool TqorReportDesigner::MayReplace(const QString& FileName, bool ReplaceAgreed) {
@@ -307,13 +309,14 @@ bool TqorReportDesigner::MayReplace(const QString& FileName, bool ReplaceAgreed)
   if (ReplaceAgreed && !partlyRead) return true;
   const QString shown = QDir::toNativeSeparators(FileName);
   const QString question =
-      partlyRead
-          ? QStringLiteral("Beim Lesen der Berichtsvorlage '%1' wurden Teile übergangen, die beim Speichern verloren "
-                           "gehen. Soll sie trotzdem überschrieben werden?")
-                .arg(shown)
-          : QStringLiteral("Die Datei '%1' existiert bereits und wurde vom Designer nicht gelesen. Soll sie "
-                           "überschrieben werden?")
-                .arg(shown);
+      partlyRead ? QStringLiteral(
+                       "Beim Lesen der Berichtsvorlage '%1' wurden Teile übergangen, die beim Speichern verloren "
+                       "gehen. Soll sie trotzdem überschrieben werden?")
+                       .arg(shown)
+                 : QStringLiteral(
+                       "Die Datei '%1' existiert bereits und wurde vom Designer nicht gelesen. Soll sie "
+                       "überschrieben werden?")
+                       .arg(shown);
   return QMessageBox::question(this, Title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
          QMessageBox::Yes;
 }
@@ -329,7 +332,7 @@ QString TqorReportDesigner::NewObjectName(const QString& Prefix) const {
 
 void TqorReportDesigner::ShowStatus() {
   const QString file = FReport.FileName().isEmpty() ? QStringLiteral("(ohne Dateiname)")
-                                                     : QDir::toNativeSeparators(FReport.FileName());
+                                                    : QDir::toNativeSeparators(FReport.FileName());
   QString status = QStringLiteral("Vorlage: %1%2").arg(file, FModified ? QStringLiteral(" (geändert)") : QString());
   if (!FTemplate.Warnings.isEmpty())
     status += QStringLiteral("  -  Beim Lesen übergangen: %1").arg(FTemplate.Warnings.join(QLatin1Char(' ')));

@@ -37,7 +37,8 @@ bool TqorResizeGrip::Hit(const QPointF& Point, const QSizeF& Size, bool EdgeOnly
   return EdgeOnly ? nearBottom : nearBottom && std::abs(Point.x() - Size.width()) <= GripReach;
 }
 
-TqorBandItem::TqorBandItem(TqorReportBand& Band, double Width) : QGraphicsRectItem(0, 0, Width, Band.Height), FBand(Band) {
+TqorBandItem::TqorBandItem(TqorReportBand& Band, double Width)
+    : QGraphicsRectItem(0, 0, Width, Band.Height), FBand(Band) {
   setBrush(BandFill);
   setPen(QPen(BandEdge, 0, Qt::DashLine));
   setFlag(ItemIsSelectable);
@@ -150,7 +151,8 @@ void TqorObjectItem::hoverMoveEvent(QGraphicsSceneHoverEvent* Event) {
 }
 
 void TqorObjectItem::mousePressEvent(QGraphicsSceneMouseEvent* Event) {
-  FGrip.Active = isSelected() && Event->button() == Qt::LeftButton && FGrip.Hit(Event->pos(), FObject.Bounds.size(), false);
+  FGrip.Active = isSelected() && Event->button() == Qt::LeftButton &&
+                 FGrip.Hit(Event->pos(), FObject.Bounds.size(), false);
   QGraphicsItem::mousePressEvent(Event);
 }
 

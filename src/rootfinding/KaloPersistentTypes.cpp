@@ -217,8 +217,10 @@ void TKaloPersistRootFinding::ReadFields(TqorXMLNode& Elem) {
   FRelErrorBound = ReadReal(Elem, AttrRelErrorBound, FRelErrorBound);
   FNodeCount = ReadInteger(Elem, AttrNodeCount, FNodeCount);
   // Tasks stored before the search existed run as they always did.
-  FTouchingRoots = ReadAttribute(Elem, AttrTouchingRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
-  FProveRoots = ReadAttribute(Elem, AttrProveRoots, false, [](const QString& Text) { return ValueAsBool(Text, false); });
+  FTouchingRoots = ReadAttribute(Elem, AttrTouchingRoots, false,
+                                 [](const QString& Text) { return ValueAsBool(Text, false); });
+  FProveRoots = ReadAttribute(Elem, AttrProveRoots, false,
+                              [](const QString& Text) { return ValueAsBool(Text, false); });
   FProofDigits = std::clamp(ReadInteger(Elem, AttrProofDigits, 0), 0, MaxProofDigits);
   FCurveSearch = ReadCurveSearch(Elem);
   FRootFunction->ReadFromElement(Elem);

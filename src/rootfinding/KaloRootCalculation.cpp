@@ -1,7 +1,7 @@
 #include "KaloRootCalculation.h"
 
-#include "KaloProvedRoots.h"
 #include "KaloFunctionMessages.h"
+#include "KaloProvedRoots.h"
 
 #include "ScriptUtil.h"
 #include "qorException.h"

@@ -24,8 +24,7 @@ void TKaloPersistentType::ReadFromElement(TqorXMLNode& Elem) {
   FName = FormatValue(Elem.GetDTAttribute(AttrName, FName, dtString));
 }
 
-void SavePersistentElement(const QString& FileName, const QString& DocTypeName,
-                           const TKaloPersistentElement& Element) {
+void SavePersistentElement(const QString& FileName, const QString& DocTypeName, const TKaloPersistentElement& Element) {
   TqorXMLDocument document;
   document.CreateDocument(DocTypeName, QString());
   TqorXMLNode node(document);

@@ -45,8 +45,7 @@ protected:
 // into it and saves it as FileName (UTF-8, replaced atomically). Write errors raise
 // Exception, a value that the file cannot hold EConvertError; both name the file, and
 // an existing file stays as it was.
-void SavePersistentElement(const QString& FileName, const QString& DocTypeName,
-                           const TKaloPersistentElement& Element);
+void SavePersistentElement(const QString& FileName, const QString& DocTypeName, const TKaloPersistentElement& Element);
 
 // Loads FileName and lets Element read itself from the document element, whatever its
 // name. The file is only read. A missing file, a folder,

@@ -8,8 +8,7 @@
 
 #include "qorMetafile.h"
 
-TqorPlotImage::TqorPlotImage(QWidget* parent)
-    : QWidget(parent), FBand(new QRubberBand(QRubberBand::Rectangle, this)) {
+TqorPlotImage::TqorPlotImage(QWidget* parent) : QWidget(parent), FBand(new QRubberBand(QRubberBand::Rectangle, this)) {
   // Every pixel is painted, so Qt need not clear the background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);

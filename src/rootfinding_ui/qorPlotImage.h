@@ -63,6 +63,6 @@ private:
   QImage FImage;
   std::optional<QPoint> FHighlight;
   int FHighlightRadius = 0;
-  std::optional<QPoint> FPressed;         // where the left button went down
-  QRubberBand* FBand = nullptr;           // the dragged rectangle; a child
+  std::optional<QPoint> FPressed;  // where the left button went down
+  QRubberBand* FBand = nullptr;    // the dragged rectangle; a child
 };

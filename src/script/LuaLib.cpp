@@ -31,7 +31,8 @@ QStringList LoaderSystemFolders() {
   const QString arch = QStringLiteral(QOR_LIBRARY_ARCHITECTURE);
   QStringList folders;
   if (!arch.isEmpty()) folders << "/lib/" + arch << "/usr/lib/" + arch;
-  folders << "/lib" << "/usr/lib";
+  folders << "/lib"
+          << "/usr/lib";
   return folders;
 }
 

@@ -21,7 +21,9 @@
 
 class QLibrary;
 
-// Every bound entry point, in the order in which it is resolved.
+// Every bound entry point, in the order in which it is resolved (laid out by hand: the
+// formatter does not settle on one layout for the continued lines).
+// clang-format off
 #define QOR_LUA_ENTRY_POINTS(X)                                                          \
   X(lua_newstate) X(lua_close) X(lua_newthread) X(lua_atpanic) X(lua_gettop)             \
   X(lua_settop) X(lua_pushvalue) X(lua_remove) X(lua_insert) X(lua_replace)              \
@@ -49,6 +51,7 @@ class QLibrary;
   X(luaL_unref) X(luaL_loadfile) X(luaL_loadbuffer) X(luaL_loadstring) X(luaL_newstate)  \
   X(luaL_gsub) X(luaL_findtable) X(luaL_buffinit) X(luaL_prepbuffer) X(luaL_addlstring)  \
   X(luaL_addstring) X(luaL_addvalue) X(luaL_pushresult)
+// clang-format on
 
 namespace LuaLib {
 

@@ -32,8 +32,7 @@ int main(int argc, char* argv[]) {
   const QString last = QStringLiteral("last");
   const int count = QString::fromLocal8Bit(argv[3]).toInt();
   try {
-    for (int i = 0; i < count; ++i)
-      registry.WriteValue(prefix, QStringLiteral("k%1").arg(i), i);
+    for (int i = 0; i < count; ++i) registry.WriteValue(prefix, QStringLiteral("k%1").arg(i), i);
     for (int i = 0; i < count; ++i) {
       if (i > 0 && registry.ReadValue(prefix, last) != TqorRegistryValue(LastText(i - 1))) {
         std::fprintf(stderr, "%s: value %d lost\n", argv[2], i - 1);

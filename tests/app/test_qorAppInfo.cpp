@@ -64,7 +64,8 @@ TEST_F(InfoDialog, ShowsTheProgramFileAndEndsBelowTheVersionLine) {
   const int versionBottom = dialog.lblVersionInfo->mapTo(&dialog, QPoint(0, dialog.lblVersionInfo->height())).y();
   EXPECT_EQ(dialog.height(), versionBottom + 3 + 30 + 2);
   EXPECT_EQ(dialog.panClient->size(), dialog.tsAppInfo->size());  // the picture covers the page
-  EXPECT_TRUE(dialog.txtCredits->toPlainText().contains("Namentlich wurden die Werke folgender Copyright-Inhaber verwendet"));
+  EXPECT_TRUE(
+      dialog.txtCredits->toPlainText().contains("Namentlich wurden die Werke folgender Copyright-Inhaber verwendet"));
 }
 
 // The label names the file that runs, under the name it has here, whatever name the

@@ -83,8 +83,7 @@ TEST_F(ApplicationInit, FolderThatCannotBeMadeFailsTheSetup) {
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
   EXPECT_THROW_MSG(TqorWinApplicationInit(BinPath()).RunSetup(), Exception,
-                   "CreatePath: Kann Verzeichnis '" + install.filePath("Programm").toStdString() +
-                       "' nicht anlegen");
+                   "CreatePath: Kann Verzeichnis '" + install.filePath("Programm").toStdString() + "' nicht anlegen");
 }
 
 }  // namespace

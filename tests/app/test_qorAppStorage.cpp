@@ -117,8 +117,7 @@ TEST_F(AppStorage, LocationStackPushesAndPops) {
 TEST_F(AppStorage, FailedWriteAtALocationRestoresTheLocation) {
   ASSERT_TRUE(QDir().mkpath(TqorIniRegistry::UserFileName()));  // a folder in the hive's place
   storage.setStorageLocation(aslsRecentLists);
-  EXPECT_THROW(storage.WriteValue(aslsProgramConfig, "Config", "BinPath", TqorValue("x")),
-               ERegistryException);
+  EXPECT_THROW(storage.WriteValue(aslsProgramConfig, "Config", "BinPath", TqorValue("x")), ERegistryException);
   EXPECT_EQ(storage.StorageLocation(), aslsRecentLists);
   EXPECT_EQ(storage.StorageLocationKey(), "Software\\VASO\\user\\Applications\\application\\Forms");
   EXPECT_EQ(storage.ReadString(aslsProgramConfig, "Config", "BinPath", "/bin/"), "/bin/");

@@ -20,16 +20,11 @@ using TParamCase = std::tuple<const char*, TqorParamType, const char*, const cha
 
 TEST(ApplicationParam, ArgumentsParseIntoNamedParameters) {
   const std::vector<TParamCase> cases = {
-      {"/Log", ptSwitch, "Log", ""},
-      {"-Datei=C:\\a.nwd", ptValue, "Datei", "C:\\a.nwd"},
-      {"/x:1=2", ptValue, "x", "1=2"},
-      {"/x=1:2", ptValue, "x", "1:2"},
-      {"-:v", ptValue, "", "v"},
-      {"-", ptSwitch, "", ""},
-      {"--gtest", ptSwitch, "-gtest", ""},
-      {"a.nwd", ptString, "", "a.nwd"},
-      {"a=b", ptString, "", "a=b"},
-      {"", ptString, "", ""},
+      {"/Log", ptSwitch, "Log", ""},       {"-Datei=C:\\a.nwd", ptValue, "Datei", "C:\\a.nwd"},
+      {"/x:1=2", ptValue, "x", "1=2"},     {"/x=1:2", ptValue, "x", "1:2"},
+      {"-:v", ptValue, "", "v"},           {"-", ptSwitch, "", ""},
+      {"--gtest", ptSwitch, "-gtest", ""}, {"a.nwd", ptString, "", "a.nwd"},
+      {"a=b", ptString, "", "a=b"},        {"", ptString, "", ""},
   };
   for (const auto& [argument, type, name, value] : cases) {
     const TqorApplicationParam param{QString::fromUtf8(argument)};
@@ -40,8 +35,7 @@ TEST(ApplicationParam, ArgumentsParseIntoNamedParameters) {
 }
 
 TEST(ServiceProvider, ParametersAreFoundByNameInAnyCase) {
-  const TqorApplicationServiceProviderBase provider(nullptr, {"/Log", "-Datei=x.nwd", "a.nwd", "/log=2"},
-                                                    QString());
+  const TqorApplicationServiceProviderBase provider(nullptr, {"/Log", "-Datei=x.nwd", "a.nwd", "/log=2"}, QString());
   ASSERT_EQ(provider.AppParamCount(), 4);
   EXPECT_EQ(provider.AppParam(2).Value, "a.nwd");
   ASSERT_NE(provider.AppParamByName("LOG"), nullptr);
@@ -124,16 +118,16 @@ TEST(ServiceProvider, BusyStatusStacksTextsAndNotifies) {
   provider.BusyStatus("Funktion wird geladen ...");
   EXPECT_TRUE(provider.BusyStatusStack().isEmpty());
   provider.PopBusyStatus();
-  EXPECT_EQ(shown, QStringList({"Funktion berechnen ...", "Nullstellen ermitteln ...",
-                                "Funktion berechnen ...", "Funktion berechnen ...",
-                                "Funktion berechnen ...", "Graph zeichnen ...",
+  EXPECT_EQ(shown, QStringList({"Funktion berechnen ...", "Nullstellen ermitteln ...", "Funktion berechnen ...",
+                                "Funktion berechnen ...", "Funktion berechnen ...", "Graph zeichnen ...",
                                 "Funktion wird geladen ...", ""}));
 }
 
 TEST(GlobalServiceProvider, AccessorsNameWhatIsMissing) {
-  const std::string notWin = "Der globale Application Service Provider ist nicht vom Typ "
-                             "TqorApplicationServiceProviderWin sondern vom Typ "
-                             "TqorApplicationServiceProviderBase!";
+  const std::string notWin =
+      "Der globale Application Service Provider ist nicht vom Typ "
+      "TqorApplicationServiceProviderWin sondern vom Typ "
+      "TqorApplicationServiceProviderBase!";
   EXPECT_THROW_MSG(GlobalServiceProvider(), Exception, MsgNoGlobalServiceProvider);
   EXPECT_THROW_MSG(GlobalServiceProviderWin(), Exception, MsgNoGlobalServiceProvider);
   {
@@ -168,8 +162,7 @@ protected:
   }
   // Writes the program configuration as someone outside the program would.
   void Configure(const QString& SubKey, const QString& Name, const TqorRegistryValue& Value) {
-    TqorIniRegistry(TqorIniRegistry::UserFileName())
-        .WriteValue("Software\\VASO\\WORKGROUP\\" + SubKey, Name, Value);
+    TqorIniRegistry(TqorIniRegistry::UserFileName()).WriteValue("Software\\VASO\\WORKGROUP\\" + SubKey, Name, Value);
   }
 };
 
@@ -186,9 +179,9 @@ TEST_F(ServiceProviderSetup, FolderThatCannotBeMadeFailsSetup) {
   QFile blocker(install.filePath("Werkzeuge/Config"));
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
-  EXPECT_THROW_MSG(provider.Setup(), Exception,
-                   "CreatePath: Kann Verzeichnis '" + install.filePath("Werkzeuge/Config").toStdString() +
-                       "' nicht anlegen");
+  EXPECT_THROW_MSG(
+      provider.Setup(), Exception,
+      "CreatePath: Kann Verzeichnis '" + install.filePath("Werkzeuge/Config").toStdString() + "' nicht anlegen");
 }
 
 TEST_F(ServiceProviderSetup, WithoutStorageClassOrStorageNothingIsRead) {

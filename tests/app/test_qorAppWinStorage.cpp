@@ -10,9 +10,7 @@
 #include <limits>
 #include <vector>
 
-void PrintTo(const TqorValue& V, std::ostream* os) {
-  *os << DatatypeOf(V) << ":" << FormatValue(V).toStdString();
-}
+void PrintTo(const TqorValue& V, std::ostream* os) { *os << DatatypeOf(V) << ":" << FormatValue(V).toStdString(); }
 
 namespace {
 
@@ -47,10 +45,8 @@ TEST_F(AppWinStorage, ValuesReadBackAsWritten) {
       {"real", TqorValue(0.1L), TqorValue(1.0L)},
       {"tiny real", TqorValue(std::numeric_limits<Extended>::denorm_min()), TqorValue(1.0L)},
       {"infinity", TqorValue(-std::numeric_limits<Extended>::infinity()), TqorValue(1.0L)},
-      {"date-time", TqorValue(QDateTime(QDate(2011, 4, 25), QTime(10, 20, 30, 5), Qt::UTC)),
-       TqorValue(someDay)},
-      {"midnight", TqorValue(QDateTime(QDate(2011, 4, 25), QTime(0, 0), Qt::UTC)),
-       TqorValue(someDay)},
+      {"date-time", TqorValue(QDateTime(QDate(2011, 4, 25), QTime(10, 20, 30, 5), Qt::UTC)), TqorValue(someDay)},
+      {"midnight", TqorValue(QDateTime(QDate(2011, 4, 25), QTime(0, 0), Qt::UTC)), TqorValue(someDay)},
   };
   for (const auto& [name, value, fallback] : cases) {
     storage.WriteValue(kSubKey, name, value);
@@ -68,8 +64,7 @@ TEST_F(AppWinStorage, ValuesAreStoredInTheRegistryForms) {
       {"real", TqorValue(x), QByteArray(reinterpret_cast<const char*>(&x), 10)},
       {"date-time", TqorValue(QDateTime(QDate(2011, 4, 25), QTime(10, 20, 30), Qt::UTC)),
        QStringLiteral("2011-04-25T10:20:30")},
-      {"midnight", TqorValue(QDateTime(QDate(2011, 4, 25), QTime(0, 0), Qt::UTC)),
-       QStringLiteral("2011-04-25")},
+      {"midnight", TqorValue(QDateTime(QDate(2011, 4, 25), QTime(0, 0), Qt::UTC)), QStringLiteral("2011-04-25")},
   };
   for (const auto& [name, value, stored] : cases) {
     storage.WriteValue(kSubKey, name, value);
@@ -80,9 +75,9 @@ TEST_F(AppWinStorage, ValuesAreStoredInTheRegistryForms) {
 
 TEST_F(AppWinStorage, BooleansReadTheirSixTextsInAnyCase) {
   const std::vector<std::pair<const char*, std::optional<bool>>> cases = {
-      {"TRUE", true}, {"tRuE", true}, {"yes", true}, {"Y", true},
-      {"FALSE", false}, {"No", false}, {"n", false},
-      {"1", std::nullopt}, {"ja", std::nullopt}, {"", std::nullopt}, {" yes", std::nullopt},
+      {"TRUE", true},       {"tRuE", true},     {"yes", true},          {"Y", true},
+      {"FALSE", false},     {"No", false},      {"n", false},           {"1", std::nullopt},
+      {"ja", std::nullopt}, {"", std::nullopt}, {" yes", std::nullopt},
   };
   for (const auto& [text, expected] : cases) {
     Store("Flag", QString::fromUtf8(text));
@@ -110,8 +105,7 @@ TEST_F(AppWinStorage, MissingOrUnusableValuesGiveTheDefault) {
       {"BadDate", defaultDate},
       {"Integer", defaultDate},
   };
-  for (const auto& [name, fallback] : cases)
-    EXPECT_EQ(storage.ReadValue(kSubKey, name, fallback), fallback) << name;
+  for (const auto& [name, fallback] : cases) EXPECT_EQ(storage.ReadValue(kSubKey, name, fallback), fallback) << name;
   // A text read with an empty default gives an empty text.
   EXPECT_EQ(storage.ReadValue(kSubKey, "Missing", TqorValue()), TqorValue(QString()));
   EXPECT_EQ(storage.ReadString(aslsProgramConfig, "Config", "BinPath", "/usr/bin/"), "/usr/bin/");

@@ -1,8 +1,8 @@
-#include "qorTestSupport.h"
 #include "qorDataSetModel.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
 #include "qorTestInput.h"
+#include "qorTestSupport.h"
 #include "qorTestWidgets.h"
 
 #include <QHeaderView>
@@ -50,19 +50,15 @@ protected:
     AppendRow(2, true, 1.5, "Zeile 1\nZeile 2");
     FTable.First();
   }
-  QString Cell(int row, int column) const {
-    return Model().data(Model().index(row, column)).toString();
-  }
+  QString Cell(int row, int column) const { return Model().data(Model().index(row, column)).toString(); }
   QStringList Titles() const {
     QStringList titles;
-    for (int c = 0; c < Model().columnCount(); ++c)
-      titles << Model().headerData(c, Qt::Horizontal).toString();
+    for (int c = 0; c < Model().columnCount(); ++c) titles << Model().headerData(c, Qt::Horizontal).toString();
     return titles;
   }
   QStringList RowMarks() const {
     QStringList marks;
-    for (int r = 0; r < Model().rowCount(); ++r)
-      marks << Model().headerData(r, Qt::Vertical).toString();
+    for (int r = 0; r < Model().rowCount(); ++r) marks << Model().headerData(r, Qt::Vertical).toString();
     return marks;
   }
   TqorDataSetModel& Model() const { return FSource.Model(); }
@@ -144,8 +140,7 @@ TEST_F(DataSetModel, DetailFieldsAndRowIndicatorFollowTheCurrentRow) {
   FTable.Close();
   EXPECT_EQ(FxRoot.text(), "");
   EXPECT_EQ(FMessage.toPlainText(), "");
-  EXPECT_THROW_MSG(FSource.AttachField(&FxRoot, "yRoot"), EDatabaseError,
-                   "Die Tabelle memRoot hat kein Feld 'yRoot'.");
+  EXPECT_THROW_MSG(FSource.AttachField(&FxRoot, "yRoot"), EDatabaseError, "Die Tabelle memRoot hat kein Feld 'yRoot'.");
 }
 
 TEST_F(DataSetModel, GridSelectionAndCurrentRowMoveTogether) {
@@ -172,8 +167,7 @@ TEST_F(DataSetModel, ColumnsAreAsWideAsTheirDisplayWidthAndKeepAUsersWidth) {
   EXPECT_GE(FGrid.columnWidth(1), 15 * digit);
   EXPECT_LT(FGrid.columnWidth(1), 16 * digit + 10);
   const QFontMetrics titles(FGrid.horizontalHeader()->font());
-  EXPECT_GE(FGrid.columnWidth(0), titles.horizontalAdvance("N?"))
-      << "never narrower than the title";
+  EXPECT_GE(FGrid.columnWidth(0), titles.horizontalAdvance("N?")) << "never narrower than the title";
   FGrid.setColumnWidth(2, 333);
   FillThreeRows();
   EXPECT_EQ(FGrid.columnWidth(2), 333) << "a new calculation keeps the width the user gave";

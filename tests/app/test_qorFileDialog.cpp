@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -25,8 +25,7 @@ QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 // Runs the platform's dialog for Request; Answer gets the open dialog to look at and
 // to close.
-QString RunDialog(const TqorFileDialogRequest& Request,
-                  const std::function<void(QFileDialog&)>& Answer) {
+QString RunDialog(const TqorFileDialogRequest& Request, const std::function<void(QFileDialog&)>& Answer) {
   QTimer::singleShot(0, [&Answer] {
     QWidget* modal = QApplication::activeModalWidget();
     auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -142,7 +141,6 @@ TEST(FileDialog, AReplacedDialogAnswersUntilTheOldOneIsBack) {
   EXPECT_EQ(titles, QStringList({"Grafik speichern"}));
   EXPECT_TRUE(SetFileDialog(platform)) << "hands back the replaced dialog";
 }
-
 
 TEST(FileDialog, ANameWithoutExtensionTakesThatOfTheChosenFilter) {
   EXPECT_EQ(FilterSuffix("SVG-Grafik (*.svg)"), "svg");

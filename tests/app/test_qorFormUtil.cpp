@@ -82,7 +82,9 @@ TEST(RecentFileItem, ReadsIDAndFileNameSplitAtTheFirstEqualsSign) {
       {"several = inside", QStringLiteral("7=/x/k=v=w.nwd"), {7, QStringLiteral("/x/k=v=w.nwd")}},
       {"extra = around the parts", QStringLiteral("==7==C:\\a.nwd=="), {7, QStringLiteral("C:\\a.nwd")}},
       {"negative ID", QStringLiteral("-3=C:\\a.nwd"), {-3, QStringLiteral("C:\\a.nwd")}},
-      {"blanks and umlauts", QStringLiteral("12=/home/jörg/Über Äpfel.nwd"), {12, QStringLiteral("/home/jörg/Über Äpfel.nwd")}},
+      {"blanks and umlauts",
+       QStringLiteral("12=/home/jörg/Über Äpfel.nwd"),
+       {12, QStringLiteral("/home/jörg/Über Äpfel.nwd")}},
   };
   for (const TCase& c : cases) {
     TqorRecentFileItem item;
@@ -98,7 +100,8 @@ TEST(RecentFileItem, UnusableTextFailsAndLeavesTheEntry) {
     std::string Message;
   };
   const TCase cases[] = {
-      {QStringLiteral("junk"), false, "RecentFileItem.SetAsConfigString( junk ): Parameter kann nicht verwendet werden."},
+      {QStringLiteral("junk"), false,
+       "RecentFileItem.SetAsConfigString( junk ): Parameter kann nicht verwendet werden."},
       {QString(), false, "RecentFileItem.SetAsConfigString(  ): Parameter kann nicht verwendet werden."},
       {QStringLiteral("7="), false, "RecentFileItem.SetAsConfigString( 7= ): Parameter kann nicht verwendet werden."},
       {QStringLiteral("=C:\\a.nwd"), false,
@@ -144,7 +147,8 @@ TEST(RecentFileItem, MenuCaptionNumbersWithAcceleratorsForTheFirstTen) {
 TEST_F(RecentFiles, ConfigStringReadsInOrderAndWritesBackTheSame) {
   const QString text = QStringLiteral("7=C:\\a.nwd;3=C:\\b.nwd");
   handler.setAsConfigString(text);
-  EXPECT_EQ(Entries(handler), (std::vector<TEntry>{{7, QStringLiteral("C:\\a.nwd")}, {3, QStringLiteral("C:\\b.nwd")}}));
+  EXPECT_EQ(Entries(handler),
+            (std::vector<TEntry>{{7, QStringLiteral("C:\\a.nwd")}, {3, QStringLiteral("C:\\b.nwd")}}));
   EXPECT_EQ(Captions(menu), (QStringList{QStringLiteral("&1 C:\\a.nwd"), QStringLiteral("&2 C:\\b.nwd")}));
   EXPECT_EQ(handler.AsConfigString(), text);
 }
@@ -197,7 +201,8 @@ TEST_F(RecentFiles, CapacityKeepsTheTopEntries) {
 TEST_F(RecentFiles, SameIDAndNameMovesToTheTopOtherwiseListedTwice) {
   handler.setAsConfigString(QStringLiteral("7=C:\\a.nwd;3=C:\\Ärger.nwd"));
   handler.AddRecentFile(0, 3, QStringLiteral("c:\\äRGER.NWD"));
-  EXPECT_EQ(Entries(handler), (std::vector<TEntry>{{3, QStringLiteral("c:\\äRGER.NWD")}, {7, QStringLiteral("C:\\a.nwd")}}))
+  EXPECT_EQ(Entries(handler),
+            (std::vector<TEntry>{{3, QStringLiteral("c:\\äRGER.NWD")}, {7, QStringLiteral("C:\\a.nwd")}}))
       << "letter case of the name is ignored; the new spelling is kept";
 
   handler.AddRecentFile(0, 9, QStringLiteral("C:\\a.nwd"));
@@ -250,11 +255,10 @@ TEST_F(RecentFiles, MenuItemsCarryTheIDsAndAClickReportsTheFile) {
   std::vector<TEntry> clicks;
   // The receiver does what a window does: it moves the file to the top while the
   // clicked item is still delivering its signal, then uses the name.
-  QObject::connect(&handler, &TqorRecentFileMenueHandlerCommon::RecentFileClick,
-                   [&](const QString& FileName, int ID) {
-                     handler.AddRecentFile(0, ID, FileName);
-                     clicks.push_back({ID, FileName});
-                   });
+  QObject::connect(&handler, &TqorRecentFileMenueHandlerCommon::RecentFileClick, [&](const QString& FileName, int ID) {
+    handler.AddRecentFile(0, ID, FileName);
+    clicks.push_back({ID, FileName});
+  });
   const QList<QAction*> items = menu.actions();
   ASSERT_EQ(items.size(), 2);
   EXPECT_EQ(items[0]->data().toInt(), 7);

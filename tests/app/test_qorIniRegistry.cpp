@@ -70,14 +70,15 @@ TEST_F(IniRegistry, FileShowsKeysAndTaggedValues) {
 }
 
 TEST_F(IniRegistry, ReadsHandWrittenValues) {
-  WriteFile("[Software]\n"
-            "VASO\\c\\Config\\BinPath=/opt/x\n"
-            "VASO\\c\\Config\\List=a,b\n"
-            "VASO\\c\\Config\\Number=dword:ffffffff\n"
-            "VASO\\c\\Config\\BadNumber=dword:12x\n"
-            "VASO\\c\\Config\\LongNumber=dword:123456789\n"
-            "VASO\\c\\Config\\Bytes=\"hex:1, A\"\n"
-            "VASO\\c\\Config\\BadBytes=\"hex:100\"\n");
+  WriteFile(
+      "[Software]\n"
+      "VASO\\c\\Config\\BinPath=/opt/x\n"
+      "VASO\\c\\Config\\List=a,b\n"
+      "VASO\\c\\Config\\Number=dword:ffffffff\n"
+      "VASO\\c\\Config\\BadNumber=dword:12x\n"
+      "VASO\\c\\Config\\LongNumber=dword:123456789\n"
+      "VASO\\c\\Config\\Bytes=\"hex:1, A\"\n"
+      "VASO\\c\\Config\\BadBytes=\"hex:100\"\n");
   const QString key = QStringLiteral("Software\\VASO\\c\\Config");
   const std::vector<std::pair<const char*, std::optional<TqorRegistryValue>>> cases = {
       {"BinPath", QStringLiteral("/opt/x")},
@@ -91,8 +92,7 @@ TEST_F(IniRegistry, ReadsHandWrittenValues) {
   };
   for (const auto& [name, expected] : cases)
     EXPECT_EQ(registry.ReadValue(key, QString::fromUtf8(name)), expected) << name;
-  EXPECT_EQ(registry.ReadValue(QStringLiteral("Software\\VASO\\other"), QStringLiteral("BinPath")),
-            std::nullopt);
+  EXPECT_EQ(registry.ReadValue(QStringLiteral("Software\\VASO\\other"), QStringLiteral("BinPath")), std::nullopt);
 }
 
 TEST_F(IniRegistry, ReadingAMissingFileCreatesNothing) {
@@ -106,8 +106,7 @@ TEST_F(IniRegistry, WriteKeepsTheOtherValuesAndReplacesTheKind) {
   registry.WriteValue(kKey, QStringLiteral("Value"), QStringLiteral("sieben"));
   EXPECT_EQ(registry.ReadValue(QStringLiteral("Software\\VASO\\other"), QStringLiteral("Keep")),
             TqorRegistryValue(QStringLiteral("kept")));
-  EXPECT_EQ(registry.ReadValue(kKey, QStringLiteral("Value")),
-            TqorRegistryValue(QStringLiteral("sieben")));
+  EXPECT_EQ(registry.ReadValue(kKey, QStringLiteral("Value")), TqorRegistryValue(QStringLiteral("sieben")));
 }
 
 TEST_F(IniRegistry, StrayLinesDoNotHideTheSettings) {
@@ -123,18 +122,16 @@ TEST_F(IniRegistry, UnusableFileGivesNothingAndRefusesWrites) {
   ASSERT_TRUE(QDir().mkpath(fileName));  // a folder where the file should be
   EXPECT_EQ(registry.ReadValue(kKey, QStringLiteral("BinPath")), std::nullopt);
   const std::string expected = "Der Schlüssel '" + kKey.toStdString() + "' kann in '" +
-                               QDir::toNativeSeparators(fileName).toStdString() +
-                               "' nicht angelegt werden.";
-  EXPECT_THROW_MSG(registry.WriteValue(kKey, QStringLiteral("BinPath"), QStringLiteral("x")),
-                   ERegistryException, expected);
+                               QDir::toNativeSeparators(fileName).toStdString() + "' nicht angelegt werden.";
+  EXPECT_THROW_MSG(registry.WriteValue(kKey, QStringLiteral("BinPath"), QStringLiteral("x")), ERegistryException,
+                   expected);
 }
 
 TEST_F(IniRegistry, FolderThatCannotBeMadeRefusesWrites) {
   QFile blocker(folder.filePath(QStringLiteral("VASO")));
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
   blocker.close();
-  EXPECT_THROW(registry.WriteValue(kKey, QStringLiteral("BinPath"), QStringLiteral("x")),
-               ERegistryException);
+  EXPECT_THROW(registry.WriteValue(kKey, QStringLiteral("BinPath"), QStringLiteral("x")), ERegistryException);
 }
 
 // Another instance notices a change of the file only by its size or modification time
@@ -160,8 +157,7 @@ TEST_F(IniRegistry, TwoInstancesWritingAtOnceLoseNothing) {
   std::vector<std::unique_ptr<QProcess>> writers;
   for (const QString& prefix : prefixes) {
     writers.push_back(std::make_unique<QProcess>());
-    writers.back()->start(QStringLiteral(QOR_REGISTRY_WRITER),
-                          {fileName, prefix, QString::number(kWrites)});
+    writers.back()->start(QStringLiteral(QOR_REGISTRY_WRITER), {fileName, prefix, QString::number(kWrites)});
   }
   for (auto& writer : writers) {
     ASSERT_TRUE(writer->waitForFinished(120000));

@@ -6,7 +6,6 @@
 
 #include <QSysInfo>
 
-
 namespace {
 
 TEST(SystemLoginInfo, TellsWhoRunsWhereOrNotAvailable) {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cpuid.h>
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -37,8 +37,7 @@ TEST(KaloBase, IsFiniteRealUsesTheDoubleRange) {
 
 // volatile operands keep the compiler from folding the faulting operation away.
 static volatile Extended zero = 0, one = 1, inf = std::numeric_limits<Extended>::infinity(),
-                         big = std::numeric_limits<Extended>::max(),
-                         qnan = std::numeric_limits<Extended>::quiet_NaN();
+                         big = std::numeric_limits<Extended>::max(), qnan = std::numeric_limits<Extended>::quiet_NaN();
 
 template <class E>
 static void ExpectFault(const std::function<void()>& op, const char* type, const char* msg) {

@@ -232,7 +232,8 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--digits", "10"}, 2, "--digits gibt es nur mit --prove."},
       {{"--prove", "--digits", "51"}, 2, "--digits erwartet 1 bis 50 Stellen, nicht 51."},
       {{"--prove", "--digits", "0"}, 2, "--digits erwartet 1 bis 50 Stellen, nicht 0."},
-      {{"--prove", "--zeroin", "0", "1", "--function", "x"}, 2,
+      {{"--prove", "--zeroin", "0", "1", "--function", "x"},
+       2,
        "--prove gibt es nur für die Berechnung, nicht mit --zeroin."},
   };
   for (const Case& c : cases) {

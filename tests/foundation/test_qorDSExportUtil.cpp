@@ -161,11 +161,14 @@ TEST_F(DSToString, WriteToFileReplacesTheFileInTheLocaleCharacterSet) {
   FWriter.WriteToFile(fileName);
   QFile file(fileName);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), QByteArray("X\t1.000\t\"\"\t\"a\xC2\xA4" "b\"")) << "UTF-8 without byte-order mark";
+  EXPECT_EQ(file.readAll(), QByteArray("X\t1.000\t\"\"\t\"a\xC2\xA4"
+                                       "b\""))
+      << "UTF-8 without byte-order mark";
 
   const QString missing = dir.filePath("fehlt/export.csv");
-  EXPECT_THROW_MSG(FWriter.WriteToFile(missing), EInOutError,
-                   "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
+  EXPECT_THROW_MSG(
+      FWriter.WriteToFile(missing), EInOutError,
+      "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
   EXPECT_FALSE(QFile::exists(missing));
 }
 

@@ -53,8 +53,8 @@ TEST(FileUtils, CreatePathNamesTheFolderThatFails) {
                    "CreatePath: Kann Verzeichnis '" + root.path().toStdString() + "/datei' nicht anlegen");
   const QString tooLong(300, u'x');
   EXPECT_THROW_MSG(CreatePath(root.path() + "/neu/" + tooLong + "/y"), Exception,
-                   "CreatePath: Kann Verzeichnis '" + root.path().toStdString() + "/neu/" +
-                       tooLong.toStdString() + "' nicht anlegen");
+                   "CreatePath: Kann Verzeichnis '" + root.path().toStdString() + "/neu/" + tooLong.toStdString() +
+                       "' nicht anlegen");
   EXPECT_TRUE(QFileInfo(root.path() + "/neu").isDir()) << "levels made before the failure stay";
 }
 

@@ -168,8 +168,8 @@ TEST_F(MemoryDataset, PausedViewsHearNothingUntilTheLastResume) {
   AppendRow(1, false);
   FTable.First();
   FTable.First();
-  EXPECT_EQ(heard, (QStringList{"about", "changed", "before 0", "appended 0", "row 0",
-                                "before 1", "appended 1", "row 1", "row 0"}));
+  EXPECT_EQ(heard, (QStringList{"about", "changed", "before 0", "appended 0", "row 0", "before 1", "appended 1",
+                                "row 1", "row 0"}));
 
   heard.clear();
   {
@@ -203,22 +203,16 @@ TEST_F(MemoryDataset, FieldsAreFoundByNameIgnoringCase) {
 TEST_F(MemoryDataset, MisuseIsReportedWithTheTableName) {
   EXPECT_THROW_MSG(FTable.First(), EDatabaseError, "Die Tabelle memRoot ist nicht geöffnet.");
   EXPECT_THROW_MSG(FTable.Append(), EDatabaseError, "Die Tabelle memRoot ist nicht geöffnet.");
-  EXPECT_THROW_MSG(FTable.AddFieldDef("id", ftFloat), EDatabaseError,
-                   "Die Tabelle memRoot hat schon ein Feld 'id'.");
-  EXPECT_THROW_MSG(FTable.FieldByName("Nummer"), EDatabaseError,
-                   "Die Tabelle memRoot hat kein Feld 'Nummer'.");
+  EXPECT_THROW_MSG(FTable.AddFieldDef("id", ftFloat), EDatabaseError, "Die Tabelle memRoot hat schon ein Feld 'id'.");
+  EXPECT_THROW_MSG(FTable.FieldByName("Nummer"), EDatabaseError, "Die Tabelle memRoot hat kein Feld 'Nummer'.");
   FTable.Open();
   EXPECT_THROW_MSG(FTable.AddFieldDef("Neu", ftFloat), EDatabaseError,
                    "Die Tabelle memRoot ist geöffnet: Felder werden vor dem Öffnen festgelegt.");
-  EXPECT_THROW_MSG(Field("ID").setAsInteger(1), EDatabaseError,
-                   "Die Tabelle memRoot ist nicht im Einfügemodus.");
-  EXPECT_THROW_MSG(FTable.Post(), EDatabaseError,
-                   "Die Tabelle memRoot ist nicht im Einfügemodus.");
-  EXPECT_THROW_MSG(FTable.setRecNo(0), EDatabaseError,
-                   "Die Tabelle memRoot hat keinen Datensatz 0.");
+  EXPECT_THROW_MSG(Field("ID").setAsInteger(1), EDatabaseError, "Die Tabelle memRoot ist nicht im Einfügemodus.");
+  EXPECT_THROW_MSG(FTable.Post(), EDatabaseError, "Die Tabelle memRoot ist nicht im Einfügemodus.");
+  EXPECT_THROW_MSG(FTable.setRecNo(0), EDatabaseError, "Die Tabelle memRoot hat keinen Datensatz 0.");
   FTable.Append();
-  EXPECT_THROW_MSG(Field("ID").setAsString("zwei"), EDatabaseError,
-                   "'zwei' ist kein gültiger Wert für das Feld 'ID'.");
+  EXPECT_THROW_MSG(Field("ID").setAsString("zwei"), EDatabaseError, "'zwei' ist kein gültiger Wert für das Feld 'ID'.");
   EXPECT_THROW_MSG(Field("RootExists").setAsString("ja"), EDatabaseError,
                    "'ja' ist kein gültiger Wert für das Feld 'RootExists'.");
   EXPECT_TRUE(Field("ID").IsNull()) << "a refused value leaves the field as it was";
@@ -237,7 +231,12 @@ TEST(MemoryDatasetRequired, PostRefusesANullRequiredField) {
 
 TEST(FormatFloat, FormatsInGermanAndEnglish) {
   const double inf = std::numeric_limits<double>::infinity();
-  struct Case { const char* format; double value; const char* german; const char* english; };
+  struct Case {
+    const char* format;
+    double value;
+    const char* german;
+    const char* english;
+  };
   const Case cases[] = {
       {"0.0000000", -2.5, "-2,5000000", "-2.5000000"},
       {"0.0000000", 0.123456789, "0,1234568", "0.1234568"},
@@ -276,9 +275,8 @@ TEST_F(MemoryDataset, DisplayTextsFollowTheUsersLocale) {
   FTable.Post();
   AppendRow(1, false);
 
-  for (const auto& [locale, x, y, plain] :
-       {std::tuple{QLocale::German, "-2,5000000", "1,5000000e-005", "-2,5"},
-        std::tuple{QLocale::English, "-2.5000000", "1.5000000e-005", "-2.5"}}) {
+  for (const auto& [locale, x, y, plain] : {std::tuple{QLocale::German, "-2,5000000", "1,5000000e-005", "-2,5"},
+                                            std::tuple{QLocale::English, "-2.5000000", "1.5000000e-005", "-2.5"}}) {
     SCOPED_TRACE(QLocale::languageToString(locale).toStdString());
     QLocale::setDefault(QLocale(locale));
     FTable.First();

@@ -55,11 +55,11 @@ TEST(StrUtils, ReplaceAllText) {
     QString Text, Search, Replacement, Result;
   };
   const TCase cases[] = {
-      {"aaa", "aa", "a", "a"},                     // replacements combine
+      {"aaa", "aa", "a", "a"},  // replacements combine
       {"xaaaay", "aa", "a", "xay"},
-      {"a\nb\n", "\n", "\r\n", "a\r\nb\r\n"},      // a replacement holding the search text
+      {"a\nb\n", "\n", "\r\n", "a\r\nb\r\n"},  // a replacement holding the search text
       {"a\r\nb", "\r\n", "<br>", "a<br>b"},
-      {"ab", "ab", "bbaa", "bbaa"},                // would grow for ever if repeated
+      {"ab", "ab", "bbaa", "bbaa"},  // would grow for ever if repeated
       {"abc", "", "x", "abc"},
       {"", "a", "b", ""},
       {"abc", "x", "y", "abc"},

@@ -22,18 +22,17 @@ QDateTime At(int Year, int Month, int Day, int Hour = 0, int Minute = 0, int Sec
 
 QString NoFloat(const QString& Text) { return "'" + Text + "' ist kein gültiger Gleitkommawert."; }
 QString NoInteger(const QString& Text) { return "'" + Text + "' ist kein gültiger Integerwert."; }
-QString NoDateTime(const QString& Text) {
-  return "'" + Text + "' ist kein gültiger Wert für Datum und Uhrzeit.";
-}
-QString NoBoolean(const QString& Text) {
-  return "Text '" + Text + "' kann nicht als Boolean interpretiert werden.";
-}
+QString NoDateTime(const QString& Text) { return "'" + Text + "' ist kein gültiger Wert für Datum und Uhrzeit."; }
+QString NoBoolean(const QString& Text) { return "Text '" + Text + "' kann nicht als Boolean interpretiert werden."; }
 }  // namespace
 
 // gtest output for failed value comparisons.
 void PrintTo(const TqorValue& V, std::ostream* os) {
-  *os << "kind " << DatatypeOf(V) << (V.isNull() ? " null" : V.isEmpty() ? " empty" : "") << " '"
-      << FormatValue(V).toStdString() << "'";
+  *os << "kind " << DatatypeOf(V)
+      << (V.isNull()    ? " null"
+          : V.isEmpty() ? " empty"
+                        : "")
+      << " '" << FormatValue(V).toStdString() << "'";
 }
 
 TEST(Value, BooleanForms) {
@@ -98,9 +97,8 @@ TEST(Value, ExpTextToFloatReadsTheFixedForm) {
 }
 
 TEST(Value, ExpTextToFloatRefusesEverythingElse) {
-  for (const char* text : {"", "   ", "1,5", ".", "e5", "1e", "1e+", "--1", "1.5.2", "1 5", "NAN",
-                           "INF", "-INF", "0x10", "1.5x", "1e5000", "-1e99999999999999999999999",
-                           "\u0661", "1\u00A0000"}) {
+  for (const char* text : {"", "   ", "1,5", ".", "e5", "1e", "1e+", "--1", "1.5.2", "1 5", "NAN", "INF", "-INF",
+                           "0x10", "1.5x", "1e5000", "-1e99999999999999999999999", "\u0661", "1\u00A0000"}) {
     SCOPED_TRACE(text);
     ClearFloatFaults();
     EXPECT_THROW_MSG(ExpTextToFloat(QString::fromUtf8(text)), EConvertError,
@@ -177,10 +175,10 @@ TEST(Value, ISOTextToDateTime) {
     EXPECT_EQ(dt.date(), c.DT.date()) << c.Text;
     EXPECT_EQ(dt.time(), c.DT.time()) << c.Text;
   }
-  for (const char* text : {"2011-13-01", "2011-02-29", "2011-00-10", "0-01-01", "10000-01-01",
-                           "99999-01-01", "2011-xx-05", "2011-04-25T24:00", "2011-04-25T10:60",
-                           "2011-04-25T10:20:60", "2011-04-25T10:20:30.1000", "2011-04-25T10:-5",
-                           "2011-04-25T99999999999999999999", "10:20:30"}) {
+  for (const char* text :
+       {"2011-13-01", "2011-02-29", "2011-00-10", "0-01-01", "10000-01-01", "99999-01-01", "2011-xx-05",
+        "2011-04-25T24:00", "2011-04-25T10:60", "2011-04-25T10:20:60", "2011-04-25T10:20:30.1000", "2011-04-25T10:-5",
+        "2011-04-25T99999999999999999999", "10:20:30"}) {
     SCOPED_TRACE(text);
     EXPECT_THROW_MSG(ISOTextToDateTime(text), EConvertError, NoDateTime(text).toStdString());
   }
@@ -275,8 +273,7 @@ TEST(Value, ValueAsConversions) {
   EXPECT_THROW_MSG(ValueAsInteger(2147483648LL, 0), EConvertError, NoInteger("2147483648").toStdString());
   EXPECT_THROW_MSG(ValueAsInteger(1e10, 0), EConvertError, NoInteger("1.00000000000000E+010").toStdString());
   EXPECT_THROW_MSG(ValueAsInteger(NaN, 0), EConvertError, NoInteger("NAN").toStdString());
-  EXPECT_THROW_MSG(ValueAsInteger(At(2011, 4, 25), 0), EConvertError,
-                   NoInteger("2011-04-25T00:00:00").toStdString());
+  EXPECT_THROW_MSG(ValueAsInteger(At(2011, 4, 25), 0), EConvertError, NoInteger("2011-04-25T00:00:00").toStdString());
 
   EXPECT_EQ(ValueAsFloat("1E-001", 0), 0.1L);
   EXPECT_EQ(ValueAsFloat(3, 0), 3);
@@ -305,8 +302,8 @@ struct TForms {
 };
 
 TForms FormsNow() {
-  return {FloatToExpText(1.5L), FormatValue(-2.5), FormatValue(1234567.0),
-          FormatValue(At(2011, 4, 25, 10, 20, 30, 5)), ExpTextToFloat("1234.5")};
+  return {FloatToExpText(1.5L), FormatValue(-2.5), FormatValue(1234567.0), FormatValue(At(2011, 4, 25, 10, 20, 30, 5)),
+          ExpTextToFloat("1234.5")};
 }
 
 // Reads a refused text and checks that the process locale and Qt's default locale are

@@ -75,9 +75,9 @@ TEST_F(XMLDoc, CreateDocumentWithNamespaceAndReplacesContent) {
 TEST_F(XMLDoc, SaveReplacesFilesAndReportsFailures) {
   TqorXMLDocument doc;
   const QString target = Path("t.xml");
-  EXPECT_THROW_MSG(doc.SaveToFile(target), Exception,
-                   "Die Datei '" + target.toStdString() +
-                       "' kann nicht geschrieben werden: Das XML-Dokument ist leer.");
+  EXPECT_THROW_MSG(
+      doc.SaveToFile(target), Exception,
+      "Die Datei '" + target.toStdString() + "' kann nicht geschrieben werden: Das XML-Dokument ist leer.");
   EXPECT_FALSE(QFile::exists(target));
 
   WriteBytes(target, "old content, much longer than the new document");
@@ -86,9 +86,9 @@ TEST_F(XMLDoc, SaveReplacesFilesAndReportsFailures) {
   EXPECT_EQ(ReadBytes(target), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<A />\n");
 
   const QString missing = Path("fehlt/t.xml");
-  EXPECT_THROW_MSG(doc.SaveToFile(missing), Exception,
-                   "Die Datei '" + missing.toStdString() +
-                       "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
+  EXPECT_THROW_MSG(
+      doc.SaveToFile(missing), Exception,
+      "Die Datei '" + missing.toStdString() + "' kann nicht geschrieben werden: Das Verzeichnis existiert nicht.");
 }
 
 #if defined(Q_OS_UNIX)
@@ -117,10 +117,12 @@ TEST_F(XMLDoc, FilesWithAndWithoutByteOrderMarkReadAlike) {
   const TCase cases[] = {
       {"plain.xml", body},
       {"bom.xml", "\xEF\xBB\xBF" + body},
-      {"utf16.xml", QByteArray("\xFF\xFE", 2) +
-                        QByteArray(reinterpret_cast<const char*>(QString::fromUtf8(body).utf16()),
-                                   QString::fromUtf8(body).size() * 2)},
-      {"latin1.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<R Name=\"Gr\xF6\xDF" "e\"/>\n"},
+      {"utf16.xml",
+       QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(QString::fromUtf8(body).utf16()),
+                                              QString::fromUtf8(body).size() * 2)},
+      {"latin1.xml",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<R Name=\"Gr\xF6\xDF"
+       "e\"/>\n"},
   };
   for (const TCase& c : cases) {
     TqorXMLDocument doc;
@@ -179,11 +181,12 @@ TEST_F(XMLDoc, LoadErrorsCarryTheParsersMessageAndLeaveTheDocumentEmpty) {
     EXPECT_EQ(doc.xmlText(), "");
   }
   TqorXMLDocument doc;
-  EXPECT_THROW_MSG(doc.LoadFromFile(Path("fehlt.xml")), Exception,
-                   "Die Datei '" + Path("fehlt.xml").toStdString() +
-                       "' kann nicht geöffnet werden: Sie existiert nicht.");
-  EXPECT_THROW_MSG(doc.setxmlText("<a>"), Exception,
-                   "Der XML-Text ist kein gültiges XML: Zeile 1, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\"");
+  EXPECT_THROW_MSG(
+      doc.LoadFromFile(Path("fehlt.xml")), Exception,
+      "Die Datei '" + Path("fehlt.xml").toStdString() + "' kann nicht geöffnet werden: Sie existiert nicht.");
+  EXPECT_THROW_MSG(
+      doc.setxmlText("<a>"), Exception,
+      "Der XML-Text ist kein gültiges XML: Zeile 1, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\"");
 }
 
 TEST(XMLNode, EveryOperationNeedsAStartNode) {
@@ -308,11 +311,11 @@ TEST(XMLNode, GetNextChildNodeWalksOneParent) {
     const char* Found;
   };
   const TStep steps[] = {
-      {"Item", root, true, "1"},       {"Item", root, false, "2"},
-      {"Item", root, false, "-"},      {"Item", root, false, "-"},  // stays at the end
-      {"Item", root, true, "1"},       {"Inner", function, false, "deep"},
-      {"Item", root, false, "1"},      // another parent starts again
-      {"Item", {}, true, "-"},         // the current node Item 1 has no Item children
+      {"Item", root, true, "1"},  {"Item", root, false, "2"},
+      {"Item", root, false, "-"}, {"Item", root, false, "-"},  // stays at the end
+      {"Item", root, true, "1"},  {"Inner", function, false, "deep"},
+      {"Item", root, false, "1"},  // another parent starts again
+      {"Item", {}, true, "-"},     // the current node Item 1 has no Item children
   };
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     const TStep& step = steps[i];

@@ -30,7 +30,7 @@ struct TRun {
 // Runs Program with Args in Environment; a program that does not start or end in time
 // gives code -1.
 TRun RunProgram(const QString& Program, const QStringList& Args,
-         const QProcessEnvironment& Environment = QProcessEnvironment::systemEnvironment()) {
+                const QProcessEnvironment& Environment = QProcessEnvironment::systemEnvironment()) {
   QProcess p;
   p.setProcessEnvironment(Environment);
   p.start(Program, Args);
@@ -44,7 +44,7 @@ protected:
   static void SetUpTestSuite() {
     Prefix.emplace();
     const TRun install = RunProgram(QStringLiteral(QOR_CMAKE_COMMAND),
-                             {"--install", QOR_BUILD_DIR, "--prefix", Prefix->path()});
+                                    {"--install", QOR_BUILD_DIR, "--prefix", Prefix->path()});
     InstallLog = install.Out + install.Err;
     InstallCode = install.Code;
   }
@@ -149,7 +149,8 @@ TEST_F(Installed, KalorootsWritesTheReportWithTheTemplateCopiedToTheUsersFolder)
   const QString userTemplate = home.filePath("data/VASO/qorKaloTools/Config/Report/kaloPlot2D.fr3");
 
   const QString pdf = home.filePath("bericht.pdf");
-  const TRun first = RunProgram(File("bin/kaloroots"), {"--function", "sin(3*x)", "--xmin", "-2", "--report", pdf}, env);
+  const TRun first = RunProgram(File("bin/kaloroots"), {"--function", "sin(3*x)", "--xmin", "-2", "--report", pdf},
+                                env);
   ASSERT_EQ(first.Code, 0) << first.Err.toStdString();
   EXPECT_TRUE(PdfText(pdf).contains("sin(3*x)"));
   EXPECT_EQ(ReadBytes(userTemplate), ReadBytes(File("share/qorKaloTools/Report/kaloPlot2D.fr3")));

@@ -27,14 +27,11 @@ struct SecantCase {
 
 const SecantCase SecantCases[] = {
     // The reciprocals of the iterates grow like Fibonacci numbers.
-    {"x^2 from 0.1, 0.2", Square, 0.1L, 0.2L, 1E-10L, 0, SecantConverged, 40, 45, 1.3E-10L,
-     0.3E-10L},
-    {"x^2 from the first node pair of a scan", Square, -0.015075L, -0.005025L,
-     std::ldexp(1.0L, -62), 0, SecantConverged, 75, 85, 3E-19L, 2E-19L},
-    {"small value before the step", Linear, 0.75L, 0.875L, 0, 0.25L, SecantConverged, 1, 1, 1,
-     0},
-    {"value equal to RelErr is not small enough", Linear, 0.75L, 0.875L, 0, 0.125L,
-     SecantConverged, 2, 2, 1, 0},
+    {"x^2 from 0.1, 0.2", Square, 0.1L, 0.2L, 1E-10L, 0, SecantConverged, 40, 45, 1.3E-10L, 0.3E-10L},
+    {"x^2 from the first node pair of a scan", Square, -0.015075L, -0.005025L, std::ldexp(1.0L, -62), 0,
+     SecantConverged, 75, 85, 3E-19L, 2E-19L},
+    {"small value before the step", Linear, 0.75L, 0.875L, 0, 0.25L, SecantConverged, 1, 1, 1, 0},
+    {"value equal to RelErr is not small enough", Linear, 0.75L, 0.875L, 0, 0.125L, SecantConverged, 2, 2, 1, 0},
 };
 }  // namespace
 
@@ -46,15 +43,17 @@ TEST(Secant, WorkedExamples) {
     EXPECT_EQ(Secant(t.AbsErr, t.RelErr, X, t.f, t.X0, t.X1, FX, Iter), t.code);
     EXPECT_GE(Iter, t.iterMin);
     EXPECT_LE(Iter, t.iterMax);
-    EXPECT_NEAR(static_cast<double>(std::fabs(X)), static_cast<double>(t.X),
-                static_cast<double>(t.XTolerance));
+    EXPECT_NEAR(static_cast<double>(std::fabs(X)), static_cast<double>(t.X), static_cast<double>(t.XTolerance));
     EXPECT_EQ(FX, t.f(X));
   }
 }
 
 TEST(Secant, NoConvergenceLeavesTheOutputsUntouched) {
   long calls = 0;
-  const RealFunction counted = [&](Extended x) { ++calls; return NoRoot(x); };
+  const RealFunction counted = [&](Extended x) {
+    ++calls;
+    return NoRoot(x);
+  };
   Extended X = 7, FX = 8;
   int Iter = Limit;
   EXPECT_EQ(Secant(1E-10L, 0, X, counted, 0.1L, 0.2L, FX, Iter), SecantNotConverged);
@@ -66,7 +65,10 @@ TEST(Secant, NoConvergenceLeavesTheOutputsUntouched) {
 
 TEST(Secant, EqualValuesStepOnceMoreBeyondX1) {
   std::vector<Extended> points;
-  const RealFunction recorded = [&](Extended x) { points.push_back(x); return x * x; };
+  const RealFunction recorded = [&](Extended x) {
+    points.push_back(x);
+    return x * x;
+  };
   Extended X, FX;
   int Iter = 1;
   Secant(0, 0, X, recorded, -0.5L, 0.5L, FX, Iter);
@@ -83,15 +85,14 @@ TEST(Secant, FaultsAndErrorsReachTheCaller) {
     const char* type;
     const char* message;
   } cases[] = {
-      {"both values zero", [](Extended) { return Extended(0); }, 1, 2, "EInvalidOp",
-       "Ungültige Gleitkommaoperation"},
+      {"both values zero", [](Extended) { return Extended(0); }, 1, 2, "EInvalidOp", "Ungültige Gleitkommaoperation"},
       {"a step that overflows", [](Extended x) { return Extended(x < 0 ? 1 : 2); },
-       -0.9L * std::numeric_limits<Extended>::max(), 0.9L * std::numeric_limits<Extended>::max(),
-       "EOverflow", "Gleitkommaüberlauf"},
-      {"a quiet NaN of fct", [](Extended x) { return x > 0.15L ? qnan : x; }, 0.1L, 0.2L,
-       "EInvalidOp", "Ungültige Gleitkommaoperation"},
-      {"an error of fct", [](Extended) -> Extended { throw ECalculationAborted("Abbruch"); },
-       0.1L, 0.2L, "ECalculationAborted", "Abbruch"},
+       -0.9L * std::numeric_limits<Extended>::max(), 0.9L * std::numeric_limits<Extended>::max(), "EOverflow",
+       "Gleitkommaüberlauf"},
+      {"a quiet NaN of fct", [](Extended x) { return x > 0.15L ? qnan : x; }, 0.1L, 0.2L, "EInvalidOp",
+       "Ungültige Gleitkommaoperation"},
+      {"an error of fct", [](Extended) -> Extended { throw ECalculationAborted("Abbruch"); }, 0.1L, 0.2L,
+       "ECalculationAborted", "Abbruch"},
   };
   for (const Case& t : cases) {
     SCOPED_TRACE(t.name);

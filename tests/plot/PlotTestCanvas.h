@@ -32,8 +32,9 @@ public:
   };
 
   // Text width in pixels; by default one font size per character.
-  std::function<int(const QString&, const TqorFont&)> WidthOf =
-      [](const QString& text, const TqorFont& font) { return int(text.size()) * font.Size; };
+  std::function<int(const QString&, const TqorFont&)> WidthOf = [](const QString& text, const TqorFont& font) {
+    return int(text.size()) * font.Size;
+  };
   // Text height in pixels: twice the font size (16 for 8 points, 40 for 20 points).
   static int HeightOf(const TqorFont& font) { return 2 * font.Size; }
 
@@ -48,9 +49,7 @@ public:
   void Ellipse(int x1, int y1, int x2, int y2) override { Record(ckEllipse, {{x1, y1}, {x2, y2}}); }
   void FillRect(int x1, int y1, int x2, int y2) override { Record(ckFillRect, {{x1, y1}, {x2, y2}}); }
   void TextOut(int x, int y, const QString& text) override { Record(ckTextOut, {{x, y}}, text); }
-  QSize TextExtent(const QString& text) override {
-    return {WidthOf(text, Font()), HeightOf(Font())};
-  }
+  QSize TextExtent(const QString& text) override { return {WidthOf(text, Font()), HeightOf(Font())}; }
 
   // The calls of one kind, in order.
   std::vector<TCall> OfKind(TKind kind) const {

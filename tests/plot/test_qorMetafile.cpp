@@ -51,8 +51,7 @@ std::vector<TRecord> Records(const QByteArray& emf) {
     const quint32 size = qFromLittleEndian<quint32>(emf.constData() + offset + RecordSizeAt);
     EXPECT_GE(size, RecordHeaderSize) << "at " << offset;
     EXPECT_EQ(size % 4, 0u) << "at " << offset;
-    if (size < RecordHeaderSize || offset + size > quint32(emf.size()))
-      break;
+    if (size < RecordHeaderSize || offset + size > quint32(emf.size())) break;
     records.push_back({offset, emf.mid(offset, size)});
     offset += size;
   }
@@ -62,8 +61,7 @@ std::vector<TRecord> Records(const QByteArray& emf) {
 
 std::vector<quint32> TypesOf(const std::vector<TRecord>& records) {
   std::vector<quint32> types;
-  for (const TRecord& r : records)
-    types.push_back(r.Type());
+  for (const TRecord& r : records) types.push_back(r.Type());
   return types;
 }
 
@@ -80,7 +78,8 @@ QSize SizeOf(const TRecord& r, quint32 at) { return QSize(r.I32(at), r.I32(at + 
 QRect BoxOf(const TRecord& r, quint32 at) { return QRect(PointOf(r, at), PointOf(r, at + RectLBottomRightAt)); }
 
 // A metafile of the test size with whatever draw does.
-template <class F> TqorMetafile Recorded(F&& draw, int width = PictureWidth, int height = PictureHeight) {
+template <class F>
+TqorMetafile Recorded(F&& draw, int width = PictureWidth, int height = PictureHeight) {
   TqorMetafile metafile;
   metafile.setWidth(width);
   metafile.setHeight(height);
@@ -96,8 +95,7 @@ QRect DarkBox(const QImage& image) {
   QRect box;
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
-      if (IsDark(image.pixel(x, y)))
-        box = box.united(QRect(x, y, 1, 1));
+      if (IsDark(image.pixel(x, y))) box = box.united(QRect(x, y, 1, 1));
   return box;
 }
 
@@ -255,17 +253,19 @@ TEST_F(MetafileTest, TextIsPaddedToWhole32BitUnits) {
 
 TEST_F(MetafileTest, RecordsFollowTheDrawingCalls) {
   const std::vector<quint32> expected = {
-      EMR_HEADER,
-      EMR_CREATEBRUSHINDIRECT, EMR_SELECTOBJECT, EMR_BITBLT,          // FillRect
-      EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_MOVETOEX, EMR_POLYLINETO16, // two LineTo
-      EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_DELETEOBJECT,               // red LineTo,
-      EMR_MOVETOEX, EMR_LINETO,                                        // restarted
-      EMR_RECTANGLE,
-      EMR_CREATEBRUSHINDIRECT, EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_ELLIPSE,
-      EMR_POLYLINE16,
-      EMR_EXTCREATEFONTINDIRECTW, EMR_SELECTOBJECT, EMR_SETTEXTCOLOR, EMR_SETBKMODE, EMR_EXTTEXTOUTW,
-      EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_SELECTOBJECT, EMR_DELETEOBJECT,  // closing frees
-      EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF};
+      EMR_HEADER,       EMR_CREATEBRUSHINDIRECT,    EMR_SELECTOBJECT,
+      EMR_BITBLT,  // FillRect
+      EMR_CREATEPEN,    EMR_SELECTOBJECT,           EMR_MOVETOEX,
+      EMR_POLYLINETO16,  // two LineTo
+      EMR_CREATEPEN,    EMR_SELECTOBJECT,
+      EMR_DELETEOBJECT,  // red LineTo,
+      EMR_MOVETOEX,
+      EMR_LINETO,  // restarted
+      EMR_RECTANGLE,    EMR_CREATEBRUSHINDIRECT,    EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_ELLIPSE,
+      EMR_POLYLINE16,   EMR_EXTCREATEFONTINDIRECTW, EMR_SELECTOBJECT, EMR_SETTEXTCOLOR, EMR_SETBKMODE,
+      EMR_EXTTEXTOUTW,  EMR_SELECTOBJECT,           EMR_DELETEOBJECT, EMR_SELECTOBJECT,
+      EMR_DELETEOBJECT,  // closing frees
+      EMR_SELECTOBJECT, EMR_DELETEOBJECT,           EMR_EOF};
   EXPECT_EQ(TypesOf(Records(SampleDrawing().Bytes())), expected);
 }
 
@@ -309,7 +309,7 @@ TEST_F(MetafileTest, TextRecordsCarryFontColourAndString) {
   ASSERT_EQ(r.size(), 31u);
   const TRecord& font = r[19];
   EXPECT_EQ(font.Data.size(), int(FontRecordSize));
-  EXPECT_EQ(font.I32(FontLogFontAt + LogFontHeightAt), -11);  // 8 points at 96 dpi
+  EXPECT_EQ(font.I32(FontLogFontAt + LogFontHeightAt), -11);      // 8 points at 96 dpi
   EXPECT_EQ(font.I32(FontLogFontAt + LogFontEscapementAt), 900);  // 90 degrees in tenths
   EXPECT_EQ(font.I32(FontLogFontAt + LogFontWeightAt), FW_NORMAL);
   EXPECT_EQ(font.U8(FontLogFontAt + LogFontOutPrecisionAt), OUT_TT_ONLY_PRECIS);
@@ -326,8 +326,7 @@ TEST_F(MetafileTest, TextRecordsCarryFontColourAndString) {
   TqorMetafileCanvas canvas(scratch);
   const int width = canvas.TextWidth(QStringLiteral("Grüße"));
   int sum = 0;
-  for (quint32 i = 0; i < 5; ++i)
-    sum += text.I32(text.U32(emrText + EmrTextDxOffsetAt) + sizeof(qint32) * i);
+  for (quint32 i = 0; i < 5; ++i) sum += text.I32(text.U32(emrText + EmrTextDxOffsetAt) + sizeof(qint32) * i);
   EXPECT_EQ(sum, width);
   const QRect bounds = BoxOf(text, ExtTextOutBoundsAt);
   EXPECT_EQ(bounds.left(), 100);
@@ -354,10 +353,12 @@ TEST_F(MetafileTest, OpaqueTextSetsTheBackgroundOnce) {
     c.TextOut(0, 20, QStringLiteral("b"));
     c.TextOut(0, 40, QString());
   });
-  const std::vector<quint32> expected = {EMR_HEADER, EMR_EXTCREATEFONTINDIRECTW, EMR_SELECTOBJECT,
-                                         EMR_SETTEXTCOLOR, EMR_SETBKMODE, EMR_SETBKCOLOR,
-                                         EMR_EXTTEXTOUTW, EMR_EXTTEXTOUTW,
-                                         EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF};
+  const std::vector<quint32> expected = {EMR_HEADER,       EMR_EXTCREATEFONTINDIRECTW,
+                                         EMR_SELECTOBJECT, EMR_SETTEXTCOLOR,
+                                         EMR_SETBKMODE,    EMR_SETBKCOLOR,
+                                         EMR_EXTTEXTOUTW,  EMR_EXTTEXTOUTW,
+                                         EMR_SELECTOBJECT, EMR_DELETEOBJECT,
+                                         EMR_EOF};
   const std::vector<TRecord> records = Records(metafile.Bytes());
   EXPECT_EQ(TypesOf(records), expected);
   EXPECT_EQ(records[4].U32(StateValueAt), OPAQUE);
@@ -372,9 +373,8 @@ TEST_F(MetafileTest, CoordinatesBeyond16BitsKeep32BitRecords) {
     c.Polyline(std::vector<QPoint>{{0, 0}, {70000, 1}});
   });
   const std::vector<TRecord> r = Records(metafile.Bytes());
-  const std::vector<quint32> expected = {EMR_HEADER, EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_MOVETOEX,
-                                         EMR_LINETO, EMR_LINETO, EMR_POLYLINE,
-                                         EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF};
+  const std::vector<quint32> expected = {EMR_HEADER, EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_MOVETOEX,     EMR_LINETO,
+                                         EMR_LINETO, EMR_POLYLINE,  EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF};
   ASSERT_EQ(TypesOf(r), expected);
   EXPECT_EQ(PointOf(r[4], LinePointAt), QPoint(40000, 5));
   EXPECT_EQ(PointOf(r[5], LinePointAt), QPoint(7, -40000));
@@ -480,8 +480,7 @@ TEST_F(MetafileTest, ShrunkLinesStayOnePixelAndFullColour) {
   const auto drawn = [&](QPoint start, QPoint step) {
     QList<QRgb> pixels;
     for (QPoint p = start; image.rect().contains(p); p += step)
-      if (image.pixel(p) != qRgb(255, 255, 255))
-        pixels << image.pixel(p);
+      if (image.pixel(p) != qRgb(255, 255, 255)) pixels << image.pixel(p);
     return pixels;
   };
   EXPECT_EQ(drawn(QPoint(10, 0), QPoint(0, 1)), QList<QRgb>(2, qRgb(255, 0, 0)));
@@ -490,15 +489,15 @@ TEST_F(MetafileTest, ShrunkLinesStayOnePixelAndFullColour) {
 
 TEST_F(MetafileTest, PlaysShapesWithPenAndBrush) {
   const QImage image = Recorded([](TqorCanvas& c) {
-    c.FillRect(0, 0, PictureWidth, PictureHeight);
-    c.Brush().Color = Qt::red;
-    c.Rectangle(10, 10, 30, 30);
-    c.Brush().Style = TqorBrushStyle::bsClear;
-    c.Ellipse(50, 10, 70, 30);
-    c.Pen().Style = TqorPenStyle::psClear;
-    c.MoveTo(100, 5);
-    c.LineTo(150, 5);
-  }).ToImage();
+                         c.FillRect(0, 0, PictureWidth, PictureHeight);
+                         c.Brush().Color = Qt::red;
+                         c.Rectangle(10, 10, 30, 30);
+                         c.Brush().Style = TqorBrushStyle::bsClear;
+                         c.Ellipse(50, 10, 70, 30);
+                         c.Pen().Style = TqorPenStyle::psClear;
+                         c.MoveTo(100, 5);
+                         c.LineTo(150, 5);
+                       }).ToImage();
   // The rectangle: black outline from 10 to 29, red inside.
   EXPECT_EQ(image.pixel(10, 20), qRgb(0, 0, 0));
   EXPECT_EQ(image.pixel(29, 20), qRgb(0, 0, 0));
@@ -520,13 +519,14 @@ TEST_F(MetafileTest, PlaysTextTurnedAboutItsTopLeftCorner) {
   for (const TCase c : {TCase{0, false}, TCase{90, true}}) {
     QSize extent;
     const QImage image = Recorded(
-        [&](TqorCanvas& canvas) {
-          canvas.FillRect(0, 0, PictureWidth, PictureWidth);
-          canvas.Font().Angle = c.Angle;
-          extent = canvas.TextExtent(text);
-          canvas.TextOut(100, 100, text);
-        },
-        PictureWidth, PictureWidth).ToImage();
+                             [&](TqorCanvas& canvas) {
+                               canvas.FillRect(0, 0, PictureWidth, PictureWidth);
+                               canvas.Font().Angle = c.Angle;
+                               extent = canvas.TextExtent(text);
+                               canvas.TextOut(100, 100, text);
+                             },
+                             PictureWidth, PictureWidth)
+                             .ToImage();
     const QRect expected = c.Upright ? QRect(100, 100 - extent.width(), extent.height(), extent.width())
                                      : QRect(100, 100, extent.width(), extent.height());
     const QRect ink = DarkBox(image);
@@ -540,11 +540,11 @@ TEST_F(MetafileTest, SolidBrushFillsTheTextCell) {
   for (const TqorBrushStyle style : {TqorBrushStyle::bsSolid, TqorBrushStyle::bsClear}) {
     SCOPED_TRACE(style == TqorBrushStyle::bsSolid ? "solid brush" : "clear brush");
     const QImage image = Recorded([&](TqorCanvas& c) {
-      c.Brush().Color = Qt::black;
-      c.FillRect(0, 0, PictureWidth, PictureHeight);
-      c.Brush() = TqorBrush{Qt::white, style};
-      c.TextOut(10, 10, QStringLiteral("...."));
-    }).ToImage();
+                           c.Brush().Color = Qt::black;
+                           c.FillRect(0, 0, PictureWidth, PictureHeight);
+                           c.Brush() = TqorBrush{Qt::white, style};
+                           c.TextOut(10, 10, QStringLiteral("...."));
+                         }).ToImage();
     const bool filled = !IsDark(image.pixel(11, 11));  // above the dots, inside the cell
     EXPECT_EQ(filled, style == TqorBrushStyle::bsSolid);
   }
@@ -630,8 +630,8 @@ TEST_F(MetafileTest, EmptyGraphicsAreRefused) {
     const char* Name;
     bool Export;
   };
-  for (const TCase& c : {TCase{neverDrawn, "plot.wmf", false}, TCase{neverDrawn, "plot.svg", true},
-                         TCase{noPixels, "plot.png", true}}) {
+  for (const TCase& c :
+       {TCase{neverDrawn, "plot.wmf", false}, TCase{neverDrawn, "plot.svg", true}, TCase{noPixels, "plot.png", true}}) {
     SCOPED_TRACE(c.Name);
     const QString fileName = dir.filePath(c.Name);
     try {
@@ -645,4 +645,4 @@ TEST_F(MetafileTest, EmptyGraphicsAreRefused) {
   }
 }
 
-} // namespace
+}  // namespace

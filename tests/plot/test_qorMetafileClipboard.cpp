@@ -44,4 +44,4 @@ TEST(MetafileClipboard, EmptyMetafileGivesNoFormat) {
   EXPECT_TRUE(MetafileMimeData(TqorMetafile())->formats().isEmpty());
 }
 
-} // namespace
+}  // namespace

@@ -1,7 +1,7 @@
 #include "PlotTestCanvas.h"
+#include "qorFloatFaults.h"
 #include "qorPlot2D.h"
 #include "qorTestQtApp.h"
-#include "qorFloatFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -179,11 +179,16 @@ TEST(Plot2D, DrawsBackgroundAxesGridsGraphsInThisOrder) {
   // 0 background, 1 axes, 2 grids, 3 function graph, 4 root marks.
   const auto phase = [](const TPlotTestCanvas::TCall& c) {
     switch (c.Kind) {
-      case TPlotTestCanvas::ckFillRect: return 0;
-      case TPlotTestCanvas::ckTextOut: return 1;
-      case TPlotTestCanvas::ckPolyline: return 3;
-      case TPlotTestCanvas::ckEllipse: return 4;
-      default: return c.Pen.Color == Gray ? 2 : 1;
+      case TPlotTestCanvas::ckFillRect:
+        return 0;
+      case TPlotTestCanvas::ckTextOut:
+        return 1;
+      case TPlotTestCanvas::ckPolyline:
+        return 3;
+      case TPlotTestCanvas::ckEllipse:
+        return 4;
+      default:
+        return c.Pen.Color == Gray ? 2 : 1;
     }
   };
   int last = 0;
@@ -245,8 +250,8 @@ TEST(Plot2D, DrawingLeavesNoFloatingPointFault) {
   plot.AddAxisY("y");
   plot.GridY().Axis = plot.AxisY().Items(0);
   plot.GridY().GridType = agtTickLine;
-  const int g = plot.AddGraph({0, 1, 2, 3, inf}, {qnan, -dmax, inf, dmax, 1},
-                              plot.AxisX().Items(0), plot.AxisY().Items(0));
+  const int g = plot.AddGraph({0, 1, 2, 3, inf}, {qnan, -dmax, inf, dmax, 1}, plot.AxisX().Items(0),
+                              plot.AxisY().Items(0));
   plot.Graph().Items(g)->setMarkClass(TqorPlotMarkClass::Of<TqorPlotMarkCircle>());
   plot.Width = 640;
   plot.Height = 480;
@@ -264,11 +269,9 @@ TEST(PlotGrid, LinesByType) {
     std::size_t lines;
   };
   const Case cases[] = {
-      {agtNone, -3, 0},      {agtStepPoint, -3, 0},
-      {agtZerowLine, 0, 0},  // 0 on the lower limit draws nothing
-      {agtZerowLine, 1, 0},  // nor outside
-      {agtZerowLine, -3, 1}, {agtStepLine, 0, 6},
-      {agtTickLine, 0, 6 * (1 + 4)},
+      {agtNone, -3, 0},      {agtStepPoint, -3, 0}, {agtZerowLine, 0, 0},  // 0 on the lower limit draws nothing
+      {agtZerowLine, 1, 0},                                                // nor outside
+      {agtZerowLine, -3, 1}, {agtStepLine, 0, 6},   {agtTickLine, 0, 6 * (1 + 4)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.type << " from " << static_cast<double>(c.lo));
@@ -289,8 +292,7 @@ TEST(PlotGrid, StepLinesStandAtEveryStepButTheFirst) {
   EXPECT_EQ(vertical[0].Pen, (TqorPen{Gray}));
 
   TqorGridY gridY;
-  EXPECT_EQ(f.Draw(gridY, agtStepLine)[0], (Line{{300 - 21, 83}, {300 - 120, 83}}))
-      << "the same line turned across";
+  EXPECT_EQ(f.Draw(gridY, agtStepLine)[0], (Line{{300 - 21, 83}, {300 - 120, 83}})) << "the same line turned across";
 
   const std::vector<Line> ticks = f.Draw(gridX, agtTickLine);
   EXPECT_EQ(ticks[1].From.x(), 21) << "after the step line, the intermediate ticks of its step";
@@ -348,8 +350,12 @@ void Build(TqorPlot2D& plot, const TWindowPlot& c) {
 }
 
 const TWindowPlot WindowPlots[] = {
-    {"the default task", [](Extended x) { return 0.71L + 0.91L * x - 5.5L * x * x + 0.172L * std::pow(x, 6); },
-     -2.5L, 2.5L, {{-2.41, 0}, {-0.29, 0}, {0.45, 0}, {2.31, 0}}, false},
+    {"the default task",
+     [](Extended x) { return 0.71L + 0.91L * x - 5.5L * x * x + 0.172L * std::pow(x, 6); },
+     -2.5L,
+     2.5L,
+     {{-2.41, 0}, {-0.29, 0}, {0.45, 0}, {2.31, 0}},
+     false},
     {"1/x", [](Extended x) { return 1 / x; }, -1, 1, {{2.5E-19, 3.97E18}}, true},
     {"1E-6 .. 3E-6", [](Extended x) { return x - 2E-6L; }, 1E-6L, 3E-6L, {{2E-6, 0}}, false},
     {"-1234567 .. 0", [](Extended x) { return x + 1000; }, -1234567, 0, {{-1000, 0}}, false},

@@ -34,8 +34,7 @@ struct GraphFixture {
   }
   Points MarkCentres() const {
     Points centres;
-    for (const auto& c : canvas.OfKind(TPlotTestCanvas::ckEllipse))
-      centres.push_back((c.Points[0] + c.Points[1]) / 2);
+    for (const auto& c : canvas.OfKind(TPlotTestCanvas::ckEllipse)) centres.push_back((c.Points[0] + c.Points[1]) / 2);
     return centres;
   }
 };

@@ -83,8 +83,7 @@ TEST(RoundAxisRange, WorkedExamplesAndEdges) {
       {"a count of 0 counts as 1", 0, 10, 0, 0, 20, 10, 2},
       {"a negative count counts as 1", 0, 10, -3, 0, 20, 10, 2},
       {"swapped limits", 10, 0, 9, 0, 12, 2, 6},
-      {"a range beyond 32-bit quotients", 1E10L - 1, 1E10L + 1, 9, 9999999999.0L,
-       10000000001.5L, 0.5L, 5},
+      {"a range beyond 32-bit quotients", 1E10L - 1, 1E10L + 1, 9, 9999999999.0L, 10000000001.5L, 0.5L, 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -117,9 +116,8 @@ TEST(RoundAxisRange, UsesTheFactorsGiven) {
 TEST(RoundAxisRange, ExtremeRangesGiveADrawableAxis) {
   const Extended dmax = std::numeric_limits<double>::max();
   const std::pair<Extended, Extended> ranges[] = {
-      {1E30L, 1E30L},       {1E10L, 1E10L + 1E-6L}, {1E300L, 1E300L},
-      {-1E-300L, 1E-300L},  {0, 0},                 {dmax, dmax},
-      {-dmax, dmax},        {-1E20L, -1E20L},
+      {1E30L, 1E30L}, {1E10L, 1E10L + 1E-6L}, {1E300L, 1E300L}, {-1E-300L, 1E-300L},
+      {0, 0},         {dmax, dmax},           {-dmax, dmax},    {-1E20L, -1E20L},
   };
   for (const auto& [lo, hi] : ranges) {
     SCOPED_TRACE(testing::Message() << static_cast<double>(lo) << " .. " << static_cast<double>(hi));
@@ -152,8 +150,8 @@ TEST(RoundAxisRange, RefusesLimitsThatAreNotFinite) {
 
 TEST(DecadeExponent, IsTheFloorOfLog10) {
   const std::pair<Extended, int32_t> cases[] = {
-      {1, 0},     {9.99L, 0},  {10, 1},       {1000, 3},      {999, 2},
-      {0.1L, -1}, {0.05L, -2}, {1E-5L, -5},   {1E300L, 300},  {1E-300L, -300},
+      {1, 0},     {9.99L, 0},  {10, 1},     {1000, 3},     {999, 2},
+      {0.1L, -1}, {0.05L, -2}, {1E-5L, -5}, {1E300L, 300}, {1E-300L, -300},
   };
   for (const auto& [x, e] : cases) EXPECT_EQ(DecadeExponent(x), e) << static_cast<double>(x);
   EXPECT_EQ(PowerOfTen(0), 1);
@@ -167,13 +165,13 @@ TEST(AxisLabelFormat, DecimalsFollowLimitsAndStep) {
     const char* format;
   };
   const Case cases[] = {
-      {0, 12, 2, "%1.2f"},          {100, 300, 50, "%1.1f"},    {0, 0.5L, 0.05L, "%1.2f"},
-      {-1.5L, 3, 0.5L, "%1.2f"},    {1000, 5000, 500, "%1.1f"}, {0.001L, 0.002L, 0.0001L, "%1.4f"},
+      {0, 12, 2, "%1.2f"},       {100, 300, 50, "%1.1f"},    {0, 0.5L, 0.05L, "%1.2f"},
+      {-1.5L, 3, 0.5L, "%1.2f"}, {1000, 5000, 500, "%1.1f"}, {0.001L, 0.002L, 0.0001L, "%1.4f"},
       {10, 20, 1, "%1.1f"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << static_cast<double>(c.min) << " .. " << static_cast<double>(c.max)
-                                    << " step " << static_cast<double>(c.step));
+    SCOPED_TRACE(testing::Message() << static_cast<double>(c.min) << " .. " << static_cast<double>(c.max) << " step "
+                                    << static_cast<double>(c.step));
     EXPECT_EQ(AxisLabelFormat(c.min, c.max, c.step), c.format);
   }
 }
@@ -186,16 +184,16 @@ TEST(AxisLabelFormat, LabelsBeyondTheDigitsOfADoubleTakeTheExponentForm) {
     const char* format;
   };
   const Case cases[] = {
-      {-1E15L, 1E15L, 5E14L, "%1.1f"},       // 16 integer digits and a decimal
-      {-1E16L, 1E16L, 5E15L, "%1.1E"},       // 17 and a decimal
-      {-2E18L, 4E18L, 2E18L, "%1.1E"},       // 1/x near its pole
+      {-1E15L, 1E15L, 5E14L, "%1.1f"},          // 16 integer digits and a decimal
+      {-1E16L, 1E16L, 5E15L, "%1.1E"},          // 17 and a decimal
+      {-2E18L, 4E18L, 2E18L, "%1.1E"},          // 1/x near its pole
       {1E30L, 1E30L + 1E15L, 1E15L, "%1.15E"},  // enough decimals to tell the steps apart
-      {0, 2E-15L, 2E-16L, "%1.16f"},         // one integer digit and 16 decimals
+      {0, 2E-15L, 2E-16L, "%1.16f"},            // one integer digit and 16 decimals
       {0, 2E-16L, 2E-17L, "%1.1E"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << static_cast<double>(c.min) << " .. " << static_cast<double>(c.max)
-                                    << " step " << static_cast<double>(c.step));
+    SCOPED_TRACE(testing::Message() << static_cast<double>(c.min) << " .. " << static_cast<double>(c.max) << " step "
+                                    << static_cast<double>(c.step));
     EXPECT_EQ(AxisLabelFormat(c.min, c.max, c.step), c.format);
   }
 }
@@ -240,13 +238,12 @@ TEST(ChooseInterTicks, DensestSubdivisionTenPenWidthsApart) {
     int32_t count;
   };
   const Case cases[] = {
-      {100, 1, 9},  // 11 pixels apart; 19 parts would be 5
-      {60, 1, 4},   // 15 pixels; 9 parts would be Round(6.67) = 7
-      {9, 1, 0},    {10, 1, 1},  // one tick, on the next step
-      {9.5L, 1, 1},  // Round(9.5) = 10: rounded, not truncated
-      {8.5L, 1, 0},  // Round(8.5) = 8: halves go to even
-      {100, 2, 4},  {60, 2, 3},  {19, 2, 0},  {20, 2, 1},
-      {9, 0, 0},  // a 0-pixel pen draws one pixel
+      {100, 1, 9},                                                   // 11 pixels apart; 19 parts would be 5
+      {60, 1, 4},                                                    // 15 pixels; 9 parts would be Round(6.67) = 7
+      {9, 1, 0},     {10, 1, 1},                                     // one tick, on the next step
+      {9.5L, 1, 1},                                                  // Round(9.5) = 10: rounded, not truncated
+      {8.5L, 1, 0},                                                  // Round(8.5) = 8: halves go to even
+      {100, 2, 4},   {60, 2, 3}, {19, 2, 0}, {20, 2, 1}, {9, 0, 0},  // a 0-pixel pen draws one pixel
       {1E4L, 1, 99},
   };
   const Extended stepWidth = 0.5L;

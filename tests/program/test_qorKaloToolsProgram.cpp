@@ -161,7 +161,8 @@ TEST(ProgramLook, QtsOwnDialogsButtonsAndMenusSpeakGerman) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QStringList shown = ShownTexts(c.widget);
-    for (const QString& text : c.german) EXPECT_TRUE(shown.contains(text)) << text.toStdString() << "\n" << shown.join('|').toStdString();
+    for (const QString& text : c.german)
+      EXPECT_TRUE(shown.contains(text)) << text.toStdString() << "\n" << shown.join('|').toStdString();
   }
   EXPECT_EQ(QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?"),
             "Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?");

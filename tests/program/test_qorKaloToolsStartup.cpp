@@ -55,8 +55,10 @@ TEST(ProgramStartup, TheLookIsSetUpBeforeTheFirstMessage) {
   qputenv("FONTCONFIG_FILE", QFile::encodeName(fonts.FileName()));
   EXPECT_EQ(RunWithBlockedConfigFolder(install), ExitStartupFailed);
   SetErrorDisplay(saved);
-  if (savedFontConfig.isEmpty()) qunsetenv("FONTCONFIG_FILE");
-  else qputenv("FONTCONFIG_FILE", savedFontConfig);
+  if (savedFontConfig.isEmpty())
+    qunsetenv("FONTCONFIG_FILE");
+  else
+    qputenv("FONTCONFIG_FILE", savedFontConfig);
   EXPECT_EQ(arialFace, "Liberation Sans");
   EXPECT_EQ(saveButton, "Speichern");
 }
@@ -94,8 +96,8 @@ TEST(ProgramStartup, IgnoresTheFileSizeSignalFromTheStart) {
 
 // What the program showed once its start-up opened the files of its command line.
 struct TStartupSeen {
-  qsizetype Expected = 0;      // windows and messages to wait for
-  QStringList Functions;       // the calculated function of each root-finding window
+  qsizetype Expected = 0;       // windows and messages to wait for
+  QStringList Functions;        // the calculated function of each root-finding window
   QList<qsizetype> RootCounts;  // and the number of its roots
   QStringList Messages;
 };
@@ -130,8 +132,10 @@ Q_COREAPP_STARTUP_FUNCTION(WatchStartup)
 void WriteTask(const QString& FileName, const QByteArray& Function) {
   QFile file(FileName);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<RootFinding xMin=\"-4\" xMax=\"4\" NodeCount=\"200\">\n"
-             "  <Function Name=\"Aufgabe\" SimpleScript=\"true\" Script=\"" + Function + "\" />\n</RootFinding>\n");
+  file.write(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<RootFinding xMin=\"-4\" xMax=\"4\" NodeCount=\"200\">\n"
+      "  <Function Name=\"Aufgabe\" SimpleScript=\"true\" Script=\"" +
+      Function + "\" />\n</RootFinding>\n");
 }
 
 // The task files of the command line open in windows of their own, each calculated, in
@@ -146,7 +150,8 @@ TEST(ProgramStartup, TaskFilesOfTheCommandLineOpenCalculatedAndAnUnreadableOneIs
   const TqorErrorDisplay saved = SetErrorDisplay([&](const QString& Message) { seen.Messages << Message; });
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QByteArray name("qorKaloTools"), sinus = install.filePath("sinus.nwd").toLocal8Bit(),
-      missing = install.filePath("fehlt.nwd").toLocal8Bit(), line = install.filePath("gerade.nwd").toLocal8Bit();
+                                   missing = install.filePath("fehlt.nwd").toLocal8Bit(),
+                                   line = install.filePath("gerade.nwd").toLocal8Bit();
   char* argv[] = {name.data(), sinus.data(), missing.data(), line.data(), nullptr};
   int argc = 4;
   Watching = &seen;

@@ -3,8 +3,8 @@
 #include "qorException.h"
 #include "qorReportTemplate.h"
 #include "qorReportTestSupport.h"
-#include "qorVersionInfo.h"
 #include "qorTestQtApp.h"
+#include "qorVersionInfo.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -206,7 +206,8 @@ TEST_F(ReportWrapper, ShowsDesignsOrPrintsAsSetAndAsTheTemplateAllows) {
     if (c.calls.isEmpty()) {
       // A missing template would show an empty page: the run says so and shows nothing.
       EXPECT_EQ(run.Log, QStringList()) << "no engine is made";
-      EXPECT_EQ(run.ErrorText(), "Die Berichtsvorlage '" + QDir::toNativeSeparators(templateFile) + "' existiert nicht.");
+      EXPECT_EQ(run.ErrorText(),
+                "Die Berichtsvorlage '" + QDir::toNativeSeparators(templateFile) + "' existiert nicht.");
       continue;
     }
     EXPECT_EQ(run.Log.contains("LoadFromFile " + templateFile), c.templateExists);
@@ -266,7 +267,7 @@ TEST_F(ReportWrapper, PassesTextsAsStringLiteralsAndOtherValuesAsTheyAre) {
     run.SetParameter("Wert", c.value);
     run.Execute();
     EXPECT_TRUE(run.Log.contains("SetVariable Wert = " + c.shown)) << c.shown.toStdString() << "\n"
-                                                                  << run.Log.join('\n').toStdString();
+                                                                   << run.Log.join('\n').toStdString();
   }
 }
 

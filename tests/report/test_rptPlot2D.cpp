@@ -53,7 +53,8 @@ TEST_F(PlotReport, RendersTheShippedTemplateWithPlotRootsAndVariables) {
       "Gedruckt am " + QLocale().toString(QDate::currentDate(), "dd.MM.yyyy") + " um ",
       "Seite 1 von 1",
   };
-  for (const QString& part : expected) EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
+  for (const QString& part : expected)
+    EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
   EXPECT_EQ(QSize(plot.Width, plot.Height), ShippedPictureSize);
 }
 

@@ -225,8 +225,9 @@ TEST_F(ReportDesigner, ReplacesAFileItDidNotReadOnlyWhenTheUserAgrees) {
     box->button(QMessageBox::No)->click();
   });
   EXPECT_FALSE(designer->Save());
-  EXPECT_EQ(question, "Die Datei '" + other + "' existiert bereits und wurde vom Designer nicht gelesen. Soll sie "
-                                              "überschrieben werden?");
+  EXPECT_EQ(question, "Die Datei '" + other +
+                          "' existiert bereits und wurde vom Designer nicht gelesen. Soll sie "
+                          "überschrieben werden?");
   EXPECT_EQ(ReadBytes(other), "fremd");
   OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
   EXPECT_TRUE(designer->Save());

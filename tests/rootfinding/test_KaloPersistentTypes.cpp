@@ -63,9 +63,8 @@ namespace {
 // Every field of a task, to see whether a failed read changed anything.
 auto Fields(const TKaloPersistRootFinding& Task) {
   const TKaloPersistFunction& f = Task.RootFunction();
-  return std::make_tuple(Task.xMin(), Task.xMax(), Task.AbsErrorBound(), Task.RelErrorBound(),
-                         Task.NodeCount(), f.ID(), f.Name(), f.FunctionScript(), f.SimpleScript(),
-                         Task.ProveRoots(), Task.ProofDigits());
+  return std::make_tuple(Task.xMin(), Task.xMax(), Task.AbsErrorBound(), Task.RelErrorBound(), Task.NodeCount(), f.ID(),
+                         f.Name(), f.FunctionScript(), f.SimpleScript(), Task.ProveRoots(), Task.ProofDigits());
 }
 
 // A task that differs from the defaults in every field.
@@ -207,8 +206,9 @@ TEST_F(TaskFile, ProofAttributesAreWrittenOnlyWhenSet) {
 TEST_F(TaskFile, ReadsWhatIsThereAndKeepsTheRest) {
   MakeDistinct(task);
   const QString id = task.RootFunction().ID();
-  LoadText("<Aufgabe xMin=\"-4.5\" xMax=\" 2.5E+000 \"><Function Name=\"Fremd\" SimpleScript=\"TRUE\" "
-           "Script=\"x&#10;+1\"/></Aufgabe>");
+  LoadText(
+      "<Aufgabe xMin=\"-4.5\" xMax=\" 2.5E+000 \"><Function Name=\"Fremd\" SimpleScript=\"TRUE\" "
+      "Script=\"x&#10;+1\"/></Aufgabe>");
   EXPECT_EQ(task.xMin(), -4.5L) << "the document element's name is not examined";
   EXPECT_EQ(task.xMax(), 2.5L);
   EXPECT_EQ(task.AbsErrorBound(), 1e-12L);
@@ -255,8 +255,8 @@ TEST_F(TaskFile, ValueOfTheWrongKindLeavesTheWholeTaskAsItWas) {
   const auto before = Fields(task);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    const QByteArray xml = QByteArray("<RootFinding xMin=\"7\" ") + c.root + "><Function Name=\"Neu\" " +
-                           c.function + " Script=\"x\"/></RootFinding>";
+    const QByteArray xml = QByteArray("<RootFinding xMin=\"7\" ") + c.root + "><Function Name=\"Neu\" " + c.function +
+                           " Script=\"x\"/></RootFinding>";
     WriteBytes(Path("t.nwd"), xml);
     EXPECT_THROW_MSG(LoadTaskFile(Path("t.nwd"), task), EConvertError,
                      "Die Datei '" + Path("t.nwd").toStdString() + "' kann nicht gelesen werden: " + c.message);
@@ -271,7 +271,8 @@ TEST_F(TaskFile, RealWithoutAFiniteDoubleIsRefusedAndTheOldFileKept) {
     const char* message;
   } cases[] = {
       {&TKaloPersistRootFinding::setxMin, -1e400L, "Attribut 'xMin': Der Wert -1.00000000000000E+400 kann nicht"},
-      {&TKaloPersistRootFinding::setxMax, std::numeric_limits<Extended>::infinity(), "Attribut 'xMax': Der Wert INF kann nicht"},
+      {&TKaloPersistRootFinding::setxMax, std::numeric_limits<Extended>::infinity(),
+       "Attribut 'xMax': Der Wert INF kann nicht"},
       {&TKaloPersistRootFinding::setRelErrorBound, std::numeric_limits<Extended>::quiet_NaN(),
        "Attribut 'RelErrorBound': Der Wert NAN kann nicht"},
   };

@@ -1,7 +1,7 @@
-#include "qorTestSupport.h"
 #include "KaloPersistentTypes.h"
 #include "KaloToolsUtil.h"
 #include "qorException.h"
+#include "qorTestSupport.h"
 #include "qorXMLDoc.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +19,8 @@ const QString DataDir = QStringLiteral(QOR_TEST_DATA);
 // Every field of a task, to see whether a failed read changed anything.
 auto Fields(const TKaloPersistRootFinding& Task) {
   const TKaloPersistFunction& f = Task.RootFunction();
-  return std::make_tuple(Task.xMin(), Task.xMax(), Task.AbsErrorBound(), Task.RelErrorBound(),
-                         Task.NodeCount(), f.ID(), f.Name(), f.FunctionScript(), f.SimpleScript());
+  return std::make_tuple(Task.xMin(), Task.xMax(), Task.AbsErrorBound(), Task.RelErrorBound(), Task.NodeCount(), f.ID(),
+                         f.Name(), f.FunctionScript(), f.SimpleScript());
 }
 
 std::string Quoted(const QString& FileName) { return "'" + QDir::toNativeSeparators(FileName).toStdString() + "'"; }
@@ -32,8 +32,8 @@ TEST(KaloPersistentType, WritesAndReadsIdentifierAndName) {
   document.CreateDocument("T", "");
   TqorXMLNode writer(document);
   written.WriteToElement(writer);
-  EXPECT_EQ(document.xmlText(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<T ID=\"" + written.ID() +
-                                    "\" Name=\"A &amp; &lt;B>\" />\n");
+  EXPECT_EQ(document.xmlText(),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<T ID=\"" + written.ID() + "\" Name=\"A &amp; &lt;B>\" />\n");
   TKaloPersistentType read;
   TqorXMLNode reader(document);
   read.ReadFromElement(reader);
@@ -57,11 +57,16 @@ TEST(LoadPersistentElement, FileThatIsNoTaskFileLeavesTheTaskUntouched) {
       {dir.path(), "kann nicht geöffnet werden: Das ist ein Verzeichnis."},
       {"/dev/zero", "kann nicht geöffnet werden: Das ist keine gewöhnliche Datei."},
       {huge, "kann nicht geöffnet werden: Sie ist mit 16777217 Bytes zu groß (höchstens 16777216 Bytes)."},
-      {data + "empty.nwd", "ist kein gültiges XML: Zeile 1, Spalte 1, Meldung des XML-Parsers: \"No document element found\""},
-      {data + "truncated.nwd", "ist kein gültiges XML: Zeile 2, Spalte 50, Meldung des XML-Parsers: \"Error parsing element attribute\""},
-      {data + "unclosed.nwd", "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
-      {data + "plain-text.nwd", "ist kein gültiges XML: Zeile 2, Spalte 1, Meldung des XML-Parsers: \"No document element found\""},
-      {data + "garbage.nwd", "ist kein gültiges XML: Zeile 1, Spalte 33, Meldung des XML-Parsers: \"Error parsing start element tag\""},
+      {data + "empty.nwd",
+       "ist kein gültiges XML: Zeile 1, Spalte 1, Meldung des XML-Parsers: \"No document element found\""},
+      {data + "truncated.nwd",
+       "ist kein gültiges XML: Zeile 2, Spalte 50, Meldung des XML-Parsers: \"Error parsing element attribute\""},
+      {data + "unclosed.nwd",
+       "ist kein gültiges XML: Zeile 4, Spalte 3, Meldung des XML-Parsers: \"Start-end tags mismatch\""},
+      {data + "plain-text.nwd",
+       "ist kein gültiges XML: Zeile 2, Spalte 1, Meldung des XML-Parsers: \"No document element found\""},
+      {data + "garbage.nwd",
+       "ist kein gültiges XML: Zeile 1, Spalte 33, Meldung des XML-Parsers: \"Error parsing start element tag\""},
       {data + "nodecount-zwei.nwd",
        "kann nicht gelesen werden: Attribut 'NodeCount': 'zwei' ist kein gültiger Integerwert."},
   };

@@ -400,8 +400,8 @@ TEST_F(RootFinding2DActions, EverySaveDialogAsksBeforeItReplacesAFile) {
     saves << action->objectName();
   }
   saves.sort();
-  EXPECT_EQ(saves, QStringList({"actSaveExtrema", "actSaveFunction", "actSaveGraphic", "actSaveRoots",
-                                "actSaveValues"}));
+  EXPECT_EQ(saves,
+            QStringList({"actSaveExtrema", "actSaveFunction", "actSaveGraphic", "actSaveRoots", "actSaveValues"}));
 }
 
 // With the platform's dialog: choosing the roots file for the values asks, "No" leaves

@@ -1,10 +1,10 @@
-#include "qorTestInput.h"
-#include "KaloTaskFields.h"
-#include "qorTestWidgets.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloRootCalculation.h"
+#include "KaloTaskFields.h"
 #include "qorMemoryDataset.h"
 #include "qorNumEdit.h"
+#include "qorTestInput.h"
+#include "qorTestWidgets.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,7 @@ namespace {
 QOR_TEST_APPLICATION(TWidgetTestEnvironment);
 
 const QString DefaultPolynomial = TKaloPersistFunction::DefaultFunctionScript;
-const QString DefaultScript =
-    "function fct(x)\r\n  return (0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6);\r\nend;";
+const QString DefaultScript = "function fct(x)\r\n  return (0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6);\r\nend;";
 
 // The dialog on a task, shown as the window shows it (numbers with a full stop).
 class Properties : public TWidgetTest {
@@ -44,8 +43,7 @@ protected:
     TypeText(Field, Text);
   }
   static bool ShowsToolTipColour(const QWidget& Field) {
-    return Field.palette().color(QPalette::Base) ==
-           QApplication::palette().color(QPalette::ToolTipBase);
+    return Field.palette().color(QPalette::Base) == QApplication::palette().color(QPalette::ToolTipBase);
   }
   // Whether Field can be typed into, on the normal background.
   template <class TField>
@@ -59,8 +57,7 @@ protected:
     DefineRootTable(roots);
     roots.Open();
     TKaloRootCalculation calculation(Task, roots, [](const QString&) {});
-    TKaloCalculationInput input{Task.RootFunction().FunctionScript(), Task.xMin(), Task.xMax(),
-                                Task.NodeCount()};
+    TKaloCalculationInput input{Task.RootFunction().FunctionScript(), Task.xMin(), Task.xMax(), Task.NodeCount()};
     calculation.Execute(input, [] {});
     return calculation.RootX();
   }
@@ -80,8 +77,7 @@ TEST_F(Properties, ANewTaskShowsItsExpressionAndTheThreeLineScriptInSimpleMode) 
   EXPECT_EQ(dialog->pc->currentWidget(), dialog->tsCommon);
   EXPECT_EQ(dialog->pc->tabText(0), "Allgemein");
   EXPECT_EQ(dialog->pc->tabText(1), "Funktion");
-  EXPECT_EQ(dialog->optScript->text(),
-            "Vollständige Lua-Funktion der Form \"function fct(x) return (...); end;\"");
+  EXPECT_EQ(dialog->optScript->text(), "Vollständige Lua-Funktion der Form \"function fct(x) return (...); end;\"");
 
   EXPECT_EQ(dialog->txtName->text(), "");
   EXPECT_EQ(dialog->txtXmin->text(), "-2.50000");
@@ -92,8 +88,7 @@ TEST_F(Properties, ANewTaskShowsItsExpressionAndTheThreeLineScriptInSimpleMode) 
 
   EXPECT_TRUE(dialog->optSimpleScript->isChecked());
   EXPECT_EQ(dialog->txtFct->text(), DefaultPolynomial);
-  EXPECT_EQ(dialog->txtScript->toPlainText(),
-            "function fct(x)\n  return (0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6);\nend;");
+  EXPECT_EQ(dialog->txtScript->toPlainText(), "function fct(x)\n  return (0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6);\nend;");
   EXPECT_TRUE(Editable(*dialog->txtFct));
   EXPECT_FALSE(Editable(*dialog->txtScript));
   EXPECT_EQ(dialog->txtScript->font().family(), "Courier New");
@@ -233,9 +228,9 @@ TEST_F(Properties, EnterPressesOKInEveryOneLineFieldButNotInTheScript) {
   EXPECT_TRUE(dialog->isVisible()) << "Enter in the script starts a new line";
   EXPECT_EQ(dialog->txtScript->toPlainText().count('\n'), 3);
 
-  for (QLineEdit* field : std::initializer_list<QLineEdit*>{
-           dialog->txtName, dialog->txtXmin, dialog->txtXmax, dialog->txtNodeCount,
-           dialog->txtAbsError, dialog->txtRelError, dialog->txtFct}) {
+  for (QLineEdit* field :
+       std::initializer_list<QLineEdit*>{dialog->txtName, dialog->txtXmin, dialog->txtXmax, dialog->txtNodeCount,
+                                         dialog->txtAbsError, dialog->txtRelError, dialog->txtFct}) {
     SCOPED_TRACE(field->objectName().toStdString());
     TKaloPersistRootFinding edited;
     dialog->setRootFinder(&edited);
@@ -305,7 +300,8 @@ TEST_F(Properties, OKWithoutAnEditKeepsEveryValueBitForBit) {
       fresh.setRootFinder(&shown);
       fresh.show();
       // Leaving every field, as tabbing through them does, is no edit either.
-      for (TqorNumEdit* field : {fresh.txtXmin, fresh.txtXmax, fresh.txtNodeCount, fresh.txtAbsError, fresh.txtRelError})
+      for (TqorNumEdit* field :
+           {fresh.txtXmin, fresh.txtXmax, fresh.txtNodeCount, fresh.txtAbsError, fresh.txtRelError})
         emit field->editingFinished();
       fresh.cmdOK->click();
       EXPECT_TRUE(TTaskFields(shown) == before);

@@ -25,8 +25,7 @@ void DrawFrame(TqorMetafile& metafile, QSize size) {
 QList<int> BlackColumns(const QImage& image, int y) {
   QList<int> columns;
   for (int x = 0; x < image.width(); ++x)
-    if (image.pixel(x, y) == qRgb(0, 0, 0))
-      columns << x;
+    if (image.pixel(x, y) == qRgb(0, 0, 0)) columns << x;
   return columns;
 }
 
@@ -59,4 +58,4 @@ TEST(PlotImage, StretchesADrawingOfAnotherSize) {
   EXPECT_EQ(BlackColumns(image.Image(), 75), QList<int>({0, 299}));
 }
 
-} // namespace
+}  // namespace

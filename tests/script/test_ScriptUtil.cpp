@@ -122,9 +122,10 @@ TEST(ScriptFunction, LoadErrorsAreNotSwallowed) {
     function.LoadScriptFromString(Wrapped("sin(x"));
     ADD_FAILURE() << "no error";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Fehler in LoadScriptFromString(): Syntaxfehler in Script "
-                           "\"function fct(x) return (sin(x); end;\"\r\nFehlermeldung: "
-                           "[string \"function fct(x) return (sin(x); end;\"]:1: ')' expected near ';'");
+    EXPECT_EQ(e.Message(),
+              "Fehler in LoadScriptFromString(): Syntaxfehler in Script "
+              "\"function fct(x) return (sin(x); end;\"\r\nFehlermeldung: "
+              "[string \"function fct(x) return (sin(x); end;\"]:1: ')' expected near ';'");
   }
 }
 

@@ -105,4 +105,3 @@ protected:
     report.AddDataSet(TqorReportDataSet("Nullstellen", roots));
   }
 };
-

@@ -8,8 +8,7 @@
 
 class TTestConfigFolders {
 public:
-  TTestConfigFolders()
-      : FSavedUser(qgetenv(kUserVariable)), FSavedMachine(qgetenv(kMachineVariable)) {
+  TTestConfigFolders() : FSavedUser(qgetenv(kUserVariable)), FSavedMachine(qgetenv(kMachineVariable)) {
     qputenv(kUserVariable, User.path().toLocal8Bit());
     qputenv(kMachineVariable, Machine.path().toLocal8Bit());
   }

@@ -19,16 +19,13 @@ inline void SendKey(QWidget* Target, int Key, const QString& Text = QString(),
 
 // Qt's own way in for a key that may be a shortcut, as Qt Test uses it: true when a
 // shortcut took the key.
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k,
-                                               Qt::KeyboardModifiers mods,
-                                               const QString& text = QString(),
-                                               bool autorep = false, ushort count = 1);
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                               const QString& text = QString(), bool autorep = false, ushort count = 1);
 
 // Presses Key in Focus as the keyboard would: a shortcut that applies there takes it
 // first, otherwise Focus gets it.
 inline void PressKey(QWidget* Focus, int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
-  if (!qt_sendShortcutOverrideEvent(Focus, 0, Key, Modifiers))
-    SendKey(Focus, Key, QString(), Modifiers);
+  if (!qt_sendShortcutOverrideEvent(Focus, 0, Key, Modifiers)) SendKey(Focus, Key, QString(), Modifiers);
 }
 
 // Types Text into Target one character at a time.

@@ -36,6 +36,6 @@ using TGuiTestEnvironment = TQtTestEnvironment<QGuiApplication>;
 
 // Registers an environment of Kind once per test program: `QOR_TEST_APPLICATION(TGuiTestEnvironment);`
 // at namespace scope. GoogleTest owns the environments it is given.
-#define QOR_TEST_APPLICATION(Kind) \
-  [[maybe_unused]] inline ::testing::Environment* const QorTestApplication = \
-      ::testing::AddGlobalTestEnvironment(new Kind)
+#define QOR_TEST_APPLICATION(Kind)                                                                                \
+  [[maybe_unused]] inline ::testing::Environment* const QorTestApplication = ::testing::AddGlobalTestEnvironment( \
+      new Kind)
