@@ -1,7 +1,7 @@
 # Installs the Debian packages the build needs, skipping what is already there.
 # Sourced by ./run and ./test.
 QOR_PACKAGES=(
-  cmake g++ ninja-build pkg-config
+  cmake g++ ninja-build pkg-config clang-format
   qt6-base-dev qt6-svg-dev libgl-dev
   liblua5.1-0 liblua5.1-0-dev
   libpugixml-dev
