@@ -54,8 +54,6 @@ QString GetAppDataFolder() { return GetWindowsFolder(QStandardPaths::GenericData
 
 QString GetPicturesFolder() { return GetWindowsFolder(QStandardPaths::PicturesLocation); }
 
-QString GetDocumentsFolder() { return GetWindowsFolder(QStandardPaths::DocumentsLocation); }
-
 QString SystemErrorText(int Code) {
   const QString text = QString::fromLocal8Bit(std::system_category().message(Code));
   return "(" + QString::number(Code) + ") " + text.left(MaxSystemErrorText);

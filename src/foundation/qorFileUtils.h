@@ -27,8 +27,5 @@ QString GetAppDataFolder();
 // The user's pictures folder, created when missing.
 QString GetPicturesFolder();
 
-// The user's documents folder, created when missing.
-QString GetDocumentsFolder();
-
 // "(" + Code + ") " + the system's message for the error code, at most 1024 characters.
 QString SystemErrorText(int Code);

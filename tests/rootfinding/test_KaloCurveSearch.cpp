@@ -58,18 +58,15 @@ struct Case {
 // The roots of f' and f'' of the polynomial, by bisection in double outside the program.
 const double PolyMin1 = -1.8269912617824449, PolyMax = 0.08272763625713343, PolyMin2 = 1.7855732502979664,
              PolyTurn = 1.2083305223759027;
+// The polynomial's rows, whether it is given as an expression or as a script.
+const std::vector<std::pair<QString, double>> PolyRows = {{"Minimum", PolyMin1},
+                                                          {"Wendepunkt", -PolyTurn},
+                                                          {"Maximum", PolyMax},
+                                                          {"Wendepunkt", PolyTurn},
+                                                          {"Minimum", PolyMin2}};
 
 const Case Cases[] = {
-    {"default polynomial",
-     "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6",
-     -2.5,
-     2.5,
-     200,
-     {{"Minimum", PolyMin1},
-      {"Wendepunkt", -PolyTurn},
-      {"Maximum", PolyMax},
-      {"Wendepunkt", PolyTurn},
-      {"Minimum", PolyMin2}}},
+    {"default polynomial", "0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6", -2.5, 2.5, 200, PolyRows},
     {"sin(x) on [-7, 7]",
      "sin(x)",
      -7,
@@ -109,18 +106,8 @@ const Case Cases[] = {
      {{"Maximum", 1}, {"Wendepunkt", 2}},
      true,
      1E-8},
-    {"a Lua script of the polynomial",
-     "function fct(x) return 0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6 end",
-     -2.5,
-     2.5,
-     200,
-     {{"Minimum", PolyMin1},
-      {"Wendepunkt", -PolyTurn},
-      {"Maximum", PolyMax},
-      {"Wendepunkt", PolyTurn},
-      {"Minimum", PolyMin2}},
-     true,
-     1E-8},
+    {"a Lua script of the polynomial", "function fct(x) return 0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6 end", -2.5, 2.5, 200,
+     PolyRows, true, 1E-8},
 };
 
 TEST(KaloCurveSearch, FindsTheExpectedExtremaAndInflectionPoints) {
