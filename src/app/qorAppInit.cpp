@@ -16,12 +16,15 @@
 
 namespace {
 const QString BinIniName = QStringLiteral("QOR.INI");
+// The filter is found again by this name: the class has no meta-object of its own, so
+// findChild by type would take any child of the application for it.
+const QString HintHidePauseName = QStringLiteral("qorHintHidePause");
 
 // Gives every widget whose tool tip is about to show the program's tool-tip duration,
 // unless the widget chose its own.
 class THintHidePause : public QObject {
 public:
-  explicit THintHidePause(QObject* Owner) : QObject(Owner) {}
+  explicit THintHidePause(QObject* Owner) : QObject(Owner) { setObjectName(HintHidePauseName); }
 
 protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override {
@@ -34,7 +37,7 @@ protected:
 
 void SetHintHidePause() {
   QCoreApplication* application = QCoreApplication::instance();
-  if (application && !application->findChild<THintHidePause*>(QString(), Qt::FindDirectChildrenOnly))
+  if (application && !application->findChild<QObject*>(HintHidePauseName, Qt::FindDirectChildrenOnly))
     application->installEventFilter(new THintHidePause(application));
 }
 }  // namespace

@@ -190,9 +190,10 @@ void TfrmQORVCLApplicationMainBase::BusyStatus(const QString& Text) {
       QApplication::restoreOverrideCursor();
     FBusyCursor = busy;
   }
-  // Paint the text now, but take no user input: a click that closed the window in the
-  // middle of a calculation would pull the window away from under it.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // Paint the text now, and only the text: running the event loop here would also run
+  // timers and deferred deletions, so that the window that asked for the display
+  // could be deleted while its own step is still running.
+  FPanels[BusyPanel]->repaint();
 }
 
 void TfrmQORVCLApplicationMainBase::StatusMessage(const QString& Text) {

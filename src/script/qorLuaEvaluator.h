@@ -170,14 +170,14 @@ struct TqorDoubleArithmetic {
 
   template <TqorOp Op>
   static double Of(double a) {
+    static_assert(qorOperation(Op).Arity == 1);
     constexpr auto f = qorOperation(Op).Unary;
-    static_assert(f != nullptr);
     return f(a);
   }
   template <TqorOp Op>
   static double Of(double a, double b) {
+    static_assert(qorOperation(Op).Arity == 2);
     constexpr auto f = qorOperation(Op).Binary;
-    static_assert(f != nullptr);
     return f(a, b);
   }
 

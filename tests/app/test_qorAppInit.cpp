@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QTemporaryDir>
 
 namespace {
@@ -44,6 +45,23 @@ TEST_F(ApplicationInit, SetupFillsTheUserFoldersAndStorageNames) {
   EXPECT_EQ(storage.Application, "qorKaloTools");
   // Start-up reads the configuration but writes none.
   EXPECT_FALSE(QFileInfo::exists(TqorIniRegistry::UserFileName()));
+}
+
+// The application already has children (its event dispatcher among them) when the
+// set-up runs; the tool-tip filter must still be installed, and only once.
+TEST_F(ApplicationInit, ToolTipsStayForTheProgramsHintPauseUnlessAWidgetChoseItsOwn) {
+  TqorWinApplicationInit init(BinPath());
+  ASSERT_TRUE(init.RunSetup());
+  ASSERT_TRUE(init.RunSetup());
+  QWidget plain, own;
+  own.setToolTipDuration(500);
+  for (QWidget* widget : {&plain, &own}) {
+    QHelpEvent event(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
+    QCoreApplication::sendEvent(widget, &event);
+  }
+  EXPECT_EQ(plain.toolTipDuration(), HintHidePauseMs);
+  EXPECT_EQ(own.toolTipDuration(), 500);
+  EXPECT_EQ(QCoreApplication::instance()->findChildren<QObject*>("qorHintHidePause").size(), 1);
 }
 
 TEST_F(ApplicationInit, ConfigurationIsReadBelowTheDomainKey) {

@@ -117,6 +117,19 @@ TEST_F(MainWindowBase, BusyTextComesWithTheHourglass) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+// A window closed while one of its steps shows a busy text is deleted only after the
+// step: the display paints its panel and runs no other event.
+TEST_F(MainWindowBase, BusyTextRunsNoOtherEvent) {
+  window.show();
+  bool ran = false;
+  QMetaObject::invokeMethod(&window, [&ran] { ran = true; }, Qt::QueuedConnection);
+  provider.BusyStatus("Grafik zeichnen ...");
+  provider.BusyStatus(QString());
+  EXPECT_FALSE(ran);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(ran);
+}
+
 TEST_F(MainWindowBase, PointingAtAMenuItemShowsItsHintAlone) {
   window.show();
   window.mnuFile->popup(window.mapToGlobal(QPoint(0, 0)));
