@@ -122,7 +122,8 @@ TEST_F(MainWindowBase, BusyTextComesWithTheHourglass) {
 TEST_F(MainWindowBase, BusyTextRunsNoOtherEvent) {
   window.show();
   bool ran = false;
-  QMetaObject::invokeMethod(&window, [&ran] { ran = true; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &window, [&ran] { ran = true; }, Qt::QueuedConnection);
   provider.BusyStatus("Grafik zeichnen ...");
   provider.BusyStatus(QString());
   EXPECT_FALSE(ran);
