@@ -377,8 +377,10 @@ QString CsvText(const QString& Text) {
 }
 
 // The columns of one roots-table row for csv and json: names and unquoted values,
-// with an empty optional for a null field. Json also names the row's kind.
-QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRootIntervalCommon& r, bool Json) {
+// with an empty optional for a null field. Json also names the row's kind and the row
+// whose root it repeats (Repeats, -1 for none); csv keeps the columns of the roots file.
+QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRootIntervalCommon& r, bool Json,
+                                                            int Repeats = -1) {
   const auto text = [Json](const std::string& s) {
     const QString q = QString::fromStdString(s);
     return Json ? JsonText(q) : CsvText(q);
@@ -395,7 +397,11 @@ QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRo
       {RootField::yRoot, rootField(real(r.yRoot))},
       {RootField::IterCount, rootField(QString::number(r.IterCount))},
       {RootField::ResultMessage, text(r.ResultMessage)}};
-  if (Json) fields.insert(5, {QStringLiteral("Kind"), text(RootKindText(r.Kind))});
+  if (Json) {
+    fields.insert(5, {QStringLiteral("Kind"), text(RootKindText(r.Kind))});
+    fields.append(
+        {QStringLiteral("RepeatsRow"), Repeats >= 0 ? std::optional(QString::number(Repeats)) : std::nullopt});
+  }
   return fields;
 }
 
@@ -465,7 +471,7 @@ void WriteJson(const TKaloRootCalculation& Calc, const TKaloCalculationInput& In
   const auto& rows = Calc.Intervals();
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     QStringList members;
-    for (const auto& [name, value] : RowFields(i, rows[i], true))
+    for (const auto& [name, value] : RowFields(i, rows[i], true, Calc.RepeatedRows()[i]))
       members << JsonText(name) + ':' + value.value_or(QStringLiteral("null"));
     Out << (i ? ",\n" : "\n") << '{' << members.join(',') << '}';
   }
@@ -556,6 +562,21 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   if (o.ReportFile) Drawing->WriteReport(Task, Roots, *o.ReportFile);
 }
 
+// What the user may not see in the rows: rows that repeat a root, an --abs that was
+// raised, and an absolute bound that limits a root's accuracy more than f does.
+void WriteAccuracyNotes(const TOptions& o, const TKaloRootCalculation& Calc, QTextStream& Err) {
+  if (const QString note = Calc.RootCountNote(); !note.isEmpty()) Err << note << '\n';
+  if (o.AbsErr && *o.AbsErr > 0 && *o.AbsErr < ZeroinToleranceFloor)
+    Err << QStringLiteral(
+               "Die absolute Fehlerschranke %1 ist kleiner als die kleinste, mit der gerechnet wird: "
+               "sie wurde auf %2 angehoben.")
+               .arg(QString::number(static_cast<double>(*o.AbsErr), 'G', 3),
+                    QString::number(static_cast<double>(ZeroinToleranceFloor), 'G', 3))
+        << '\n';
+  if (const QString note = Calc.ErrorBoundNote(); !note.isEmpty())
+    Err << note << QStringLiteral(" Für relative Genauigkeit: --abs 0 --rel 1e-18") << '\n';
+}
+
 int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing,
                    const TKaloRootsConsole& Console) {
   TKaloPersistRootFinding task;
@@ -601,6 +622,7 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
   }
   if (const QString note = calc.NoValueNote(); !note.isEmpty()) Err << note << '\n';
   if (!calc.ProofNote().isEmpty()) Err << calc.ProofNote() << '\n';
+  WriteAccuracyNotes(o, calc, Err);
   return ExitOk;
 }
 

@@ -30,23 +30,6 @@ bool ArgumentsValid(Extended ABSERR, Extended RELERR, int FMAX) {
   return !FLess(ABSERR, 0) && !FLess(RELERR, 0) && !FLessEqual(ABSERR + RELERR, 0) && FMAX >= 1;
 }
 
-// No bound may ask for more than the arithmetic can give. A purely relative request
-// keeps its absolute bound at zero, whatever its relative bound: an absolute floor would
-// end the search for a root such as 1E-300 at any point within 4E-19 of it, which is
-// exactly what asking for relative accuracy rules out. Otherwise both bounds are raised
-// to the floor. The relative bound is raised also for a purely absolute request: an
-// absolute bound alone is finer than the spacing of Extended numbers once |b| > 4, so
-// the bracket could never become small enough and roots such as 3*pi of sin(x) would
-// be reported as not found after the whole evaluation budget.
-void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
-  if (ABSERR == 0) {
-    if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
-    return;
-  }
-  if (ABSERR < ZeroinToleranceFloor) ABSERR = ZeroinToleranceFloor;
-  if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
-}
-
 // The working values of one Zeroin call, with the algorithm's own names.
 struct TZeroinState {
   Extended a, fa, b, fb;
@@ -340,6 +323,23 @@ int IterateBoth(TZeroinState& z, int& Iter, int FMAX, TRealFunctionRef fct, TFct
   return Iterate(z, Iter, FMAX, again, TFctFaults::LeavesNonePending, iteration, protocol);
 }
 }  // namespace
+
+// No bound may ask for more than the arithmetic can give. A purely relative request
+// keeps its absolute bound at zero, whatever its relative bound: an absolute floor would
+// end the search for a root such as 1E-300 at any point within 4E-19 of it, which is
+// exactly what asking for relative accuracy rules out. Otherwise both bounds are raised
+// to the floor. The relative bound is raised also for a purely absolute request: an
+// absolute bound alone is finer than the spacing of Extended numbers once |b| > 4, so
+// the bracket could never become small enough and roots such as 3*pi of sin(x) would
+// be reported as not found after the whole evaluation budget.
+void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR) {
+  if (ABSERR == 0) {
+    if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
+    return;
+  }
+  if (ABSERR < ZeroinToleranceFloor) ABSERR = ZeroinToleranceFloor;
+  if (RELERR < ZeroinToleranceFloor) RELERR = ZeroinToleranceFloor;
+}
 
 int Zeroin(Extended& ABSERR, Extended& RELERR, int FMAX, TRealFunctionRef fct, const std::string& ProtocolFileName,
            Extended a, Extended& b, Extended& fb, int& Iter, TFctFaults Faults) {

@@ -31,6 +31,10 @@ constexpr Extended ZeroinEpsilon = 1.08420217248550443E-19L;
 // The smallest error bound Zeroin works with; smaller bounds are raised to it.
 constexpr Extended ZeroinToleranceFloor = 4 * ZeroinEpsilon;
 
+// Raises the bounds to what the arithmetic can give, as Zeroin does with the bounds it
+// is handed: a purely relative request (ABSERR 0) keeps its absolute bound at zero.
+void ApplyToleranceFloor(Extended& ABSERR, Extended& RELERR);
+
 // What an evaluation of f may leave in the fault flags, and so whether its caller has
 // to look at them after each call.
 enum class TFctFaults {

@@ -7,11 +7,13 @@
 #include "qorException.h"
 #include "qorKaloNumDiff.h"
 #include "qorKaloRootFinding.h"
+#include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
 
 #include <QLocale>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -314,6 +316,98 @@ void TKaloRootCalculation::RunFinder(TqorRootFinder& Finder) {
   FEvaluationCount += Finder.EvaluationCount();
 }
 
+namespace {
+// The bounds the solvers work with.
+std::pair<Extended, Extended> WorkingBounds(const TKaloPersistRootFinding& Task) {
+  Extended abs = Task.AbsErrorBound(), rel = Task.RelErrorBound();
+  ApplyToleranceFloor(abs, rel);
+  return {abs, rel};
+}
+
+// How far a row's root may lie from the true one: Zeroin's and the secant method's
+// tolerance, but no less than the spacing of the doubles f computes with (f is zero at
+// several neighbouring doubles of a multiple root), or the minimiser's, which f's
+// rounding near a minimum makes much wider.
+Extended RootTolerance(const TqorRootIntervalCommon& Row, Extended Abs, Extended Rel) {
+  const Extended sqrtDoubleEpsilon = 1.4901161193847656E-8L;
+  if (Row.RootFinderMethode == MethodMinimum) return sqrtDoubleEpsilon * std::fabs(Row.xRoot) + Abs;
+  return std::max<Extended>(Rel, DBL_EPSILON) * std::fabs(Row.xRoot) + Abs;
+}
+
+QString ShortNumber(Extended Value) { return QString::number(static_cast<double>(Value), 'G', 3); }
+
+// The rows of the search itself: the proved rows confirm its roots and are not counted.
+bool CountsAsRoot(const TqorRootIntervalCommon& Row) { return Row.RootExists && Row.Kind != TqorRootKind::Proved; }
+}  // namespace
+
+// Rows are grouped in the order of their roots: a row joins the group of the root
+// before it when its root lies within both tolerances of the group's first root. A
+// group is the root of its first row in scan order.
+void TKaloRootCalculation::NoteRepeatedRoots() {
+  const auto [abs, rel] = WorkingBounds(FTask);
+  FRepeatedRows.assign(FIntervals.size(), -1);
+  std::vector<int> rows;
+  for (int i = 0; i < static_cast<int>(FIntervals.size()); ++i)
+    if (CountsAsRoot(FIntervals[i])) rows.push_back(i);
+  FRootRowCount = static_cast<int>(rows.size());
+  std::stable_sort(rows.begin(), rows.end(),
+                   [this](int a, int b) { return FIntervals[a].xRoot < FIntervals[b].xRoot; });
+  FDifferentRootCount = 0;
+  for (std::size_t first = 0; first < rows.size();) {
+    const TqorRootIntervalCommon& anchor = FIntervals[rows[first]];
+    const Extended anchorTolerance = RootTolerance(anchor, abs, rel);
+    std::size_t end = first + 1;
+    while (end < rows.size()) {
+      const TqorRootIntervalCommon& row = FIntervals[rows[end]];
+      if (!(std::fabs(row.xRoot - anchor.xRoot) <= anchorTolerance + RootTolerance(row, abs, rel))) break;
+      ++end;
+    }
+    const int firstRow = *std::min_element(rows.begin() + first, rows.begin() + end);
+    for (std::size_t k = first; k < end; ++k)
+      if (rows[k] != firstRow) FRepeatedRows[rows[k]] = firstRow;
+    ++FDifferentRootCount;
+    first = end;
+  }
+  // The plot marks each root once.
+  FRootX.clear();
+  FRootY.clear();
+  for (int i = 0; i < static_cast<int>(FIntervals.size()); ++i)
+    if (CountsAsRoot(FIntervals[i]) && FRepeatedRows[i] < 0) {
+      FRootX.push_back(FIntervals[i].xRoot);
+      FRootY.push_back(FIntervals[i].yRoot);
+    }
+}
+
+QString TKaloRootCalculation::RootCountNote() const {
+  if (FDifferentRootCount == FRootRowCount) return QString();
+  return QStringLiteral("%1 %2 in %3 Zeilen")
+      .arg(FDifferentRootCount)
+      .arg(FDifferentRootCount == 1 ? QStringLiteral("Nullstelle") : QStringLiteral("Nullstellen"))
+      .arg(FRootRowCount);
+}
+
+// f computes in double: it cannot place a root more closely than the spacing of doubles
+// there. A root f hit exactly (f = 0) was limited by nothing.
+void TKaloRootCalculation::NoteLimitingBound() {
+  const Extended abs = WorkingBounds(FTask).first;
+  FLimitingAbsErrorBound = 0;
+  FBoundLimitedRoot = 0;
+  for (const TqorRootIntervalCommon& row : FIntervals) {
+    if (!CountsAsRoot(row) || row.yRoot == 0 || !(abs > std::fabs(row.xRoot) * DBL_EPSILON)) continue;
+    FLimitingAbsErrorBound = abs;
+    FBoundLimitedRoot = row.xRoot;
+    return;
+  }
+}
+
+QString TKaloRootCalculation::ErrorBoundNote() const {
+  if (FLimitingAbsErrorBound == 0) return QString();
+  return QStringLiteral(
+             "Die absolute Fehlerschranke %1 ist größer als die Genauigkeit, mit der f die Nullstelle "
+             "bei x = %2 bestimmt.")
+      .arg(ShortNumber(FLimitingAbsErrorBound), ShortNumber(FBoundLimitedRoot));
+}
+
 int TKaloRootCalculation::NodesWithoutValue() const {
   return static_cast<int>(std::count_if(FValueY.begin(), FValueY.end(), [](Extended y) { return !IsFiniteReal(y); }));
 }
@@ -428,6 +522,8 @@ void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals,
   if (!FRootFields) FRootFields = std::make_unique<const TRootFields>(FRoots);
   for (int i = 0; i < Intervals.Count(); ++i) AppendRow(i, *Intervals.Items(i));
   for (const TqorRootIntervalCommon& row : Proved) AppendRow(static_cast<int>(FIntervals.size()), row);
+  NoteRepeatedRoots();
+  NoteLimitingBound();
   FRoots.First();
 }
 

@@ -139,6 +139,8 @@ public:
 
   const kaloREALVector& ValueX() const { return FValueX; }
   const kaloREALVector& ValueY() const { return FValueY; }
+  // Each different root of the search once, as the first row that shows it has it, in
+  // the order of the rows.
   const kaloREALVector& RootX() const { return FRootX; }
   const kaloREALVector& RootY() const { return FRootY; }
   // The roots of the proved search (rows "Bewiesen" with a root), when it ran.
@@ -152,6 +154,24 @@ public:
   // expression computed in place gives the scan the value table's values at its nodes,
   // and the scan gives the intervals their end values; these count as calls all the same.
   std::int64_t EvaluationCount() const { return FEvaluationCount; }
+  // For each row of the last complete root search, the ID of the row whose root it
+  // repeats: the first row whose root lies within the solvers' tolerance of its own (a
+  // root at a node ends two rows). -1 for a row that shows a root first, or none, and
+  // for the proved rows, which confirm roots and are not counted.
+  const std::vector<int>& RepeatedRows() const { return FRepeatedRows; }
+  // The different roots the rows show, each counted once.
+  int DifferentRootCount() const { return FDifferentRootCount; }
+  // How many different roots the rows show, when some rows repeat a root: "3
+  // Nullstellen in 4 Zeilen"; empty when every row with a root shows its own.
+  QString RootCountNote() const;
+  // The absolute error bound the solvers worked with when it, not f, limits the
+  // accuracy of a root: when it exceeds |root| times the relative spacing of the numbers
+  // f computes with (x - 1E-300 with the default bounds). 0 when no root is limited so.
+  Extended LimitingAbsErrorBound() const { return FLimitingAbsErrorBound; }
+  // Says so: "Die absolute Fehlerschranke 4.34E-19 ist größer als die Genauigkeit, mit
+  // der f die Nullstelle bei x = 1E-300 bestimmt."; empty when the bounds limit nothing.
+  // The caller adds how its user asks for relative accuracy.
+  QString ErrorBoundNote() const;
   // Nodes of the value table where f has no finite value.
   int NodesWithoutValue() const;
   // Why the last calculation found nothing at all: empty while some node has a value,
@@ -189,6 +209,8 @@ private:
   std::vector<TqorRootIntervalCommon> ProvedRows(const TKaloCalculationInput& Input);
   void FillRootTable(const TqorRootIntervalList& Intervals, const std::vector<TqorRootIntervalCommon>& Proved);
   void AppendRow(int ID, const TqorRootIntervalCommon& Interval);
+  void NoteRepeatedRoots();
+  void NoteLimitingBound();
   void FindRoots(TqorRootFinder& Finder, TScriptFunction& Function, const TKaloCalculationInput& Input,
                  const TqorNodeSample& Sample);
   void AnalyseCurve(TScriptFunction& Function, const TKaloCalculationInput& Input);
@@ -224,6 +246,11 @@ private:
   bool FDerivativesNumerical = false;
   TKaloCurveSearch FCalculatedSearch;
   std::int64_t FEvaluationCount = 0;
+  std::vector<int> FRepeatedRows;
+  int FDifferentRootCount = 0;
+  int FRootRowCount = 0;
+  Extended FLimitingAbsErrorBound = 0;
+  Extended FBoundLimitedRoot = 0;  // the root whose accuracy the bound limits
   QString FNoValueMessage;
   QString FProofNote;
   TProgressReport FProgressReport;

@@ -492,7 +492,7 @@ void TfrmRootFinding2D::CalculateGated(const TKaloCalculationInput& Input) {
       RememberCalculatedTask(Input);
       RebuildPlot();
     });
-    ShowMissingValues();
+    ShowCalculationNotes();
   } catch (const ECalculationCancelled&) {
     ASP().StatusMessage(QString::fromUtf8(MsgCalculationCancelled));
   }
@@ -501,9 +501,18 @@ void TfrmRootFinding2D::CalculateGated(const TKaloCalculationInput& Input) {
 // Nodes without a value leave holes in the table and the plot that need a word in the
 // status bar (a function without any value is an error of the calculation). A proof
 // asked for but not possible (a Lua script) is noted there too.
-void TfrmRootFinding2D::ShowMissingValues() {
-  const QString note = QStringList({FCalculation.NoValueNote(), FCalculation.ProofNote()}).join(' ').trimmed();
-  if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(note);
+// Each note is a sentence of its own; the root count is the first.
+void TfrmRootFinding2D::ShowCalculationNotes() {
+  QStringList notes;
+  if (const QString count = FCalculation.RootCountNote(); !count.isEmpty()) notes << count + u'.';
+  notes << FCalculation.NoValueNote();
+  if (const QString bound = FCalculation.ErrorBoundNote(); !bound.isEmpty())
+    notes << bound + QStringLiteral(
+                         " Für relative Genauigkeit: in den Eigenschaften absolute Fehlerschranke 0, "
+                         "relative 1E-18.");
+  notes << FCalculation.ProofNote();
+  notes.removeAll(QString());
+  if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(notes.join(u' '));
 }
 
 // The fields' range and node count reach the task only when it is saved or edited; the

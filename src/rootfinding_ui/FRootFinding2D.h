@@ -132,8 +132,9 @@ protected:
   void RebuildPlot();
   // Remembers the task with Input's range and node count as the calculated one.
   void RememberCalculatedTask(const TKaloCalculationInput& Input);
-  // Tells of nodes without a value after a calculation in the status bar.
-  void ShowMissingValues();
+  // Tells in the status bar what the rows alone do not: roots shown in several rows,
+  // nodes without a value, an error bound that limits a root, the proof's note.
+  void ShowCalculationNotes();
   // Draws the plot at the image's size and shows it.
   void RenderPlot();
   // Enter in one of the four input fields calculates.

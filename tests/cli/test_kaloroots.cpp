@@ -88,8 +88,8 @@ TEST(KaloRoots, JsonCarriesEveryFieldOfEveryRowAndTheEvaluations) {
   EXPECT_GT(doc["evaluations"].toInt(), 400);
   const QJsonArray rows = doc["rows"].toArray();
   ASSERT_EQ(rows.size(), 3);
-  const QStringList keys = {"ID",    "xIntervalMin", "xIntervalMax", "RootFinder",   "RootExists",
-                            "xRoot", "yRoot",        "IterCount",    "ResultMessage"};
+  const QStringList keys = {"ID",    "xIntervalMin", "xIntervalMax", "RootFinder",    "RootExists",
+                            "xRoot", "yRoot",        "IterCount",    "ResultMessage", "RepeatsRow"};
   for (const auto& row : rows) {
     for (const QString& key : keys) EXPECT_TRUE(row.toObject().contains(key)) << key.toStdString();
     EXPECT_EQ(row.toObject()["RootFinder"].toString(), "Sekantenverfahren");
@@ -655,17 +655,6 @@ TEST(KaloRoots, NeedsNoWidgetsAndStartsQtGuiOnlyToDraw) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // --plot measures text: the tests need a platform, offscreen unless one is named.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
-
-namespace {
 TEST(KaloRoots, ExtremaAndInflectionPointsComeAsRowsOfTheirOwn) {
   const QJsonObject doc = Json({"--function", "x^3 - 3*x", "--xmin", "-3", "--xmax", "3", "--extrema", "--inflection"});
   EXPECT_EQ(doc["rows"].toArray().size(), 3);
@@ -700,4 +689,58 @@ TEST(KaloRoots, DerivativesAddTwoColumnsToTheValuesFile) {
   EXPECT_TRUE(lines[1].endsWith("-5.000000000000000E+000;2.000000000000000E+000")) << lines[1].toStdString();
   EXPECT_EQ(Kaloroots({"--derivatives"}).err, "--derivatives gibt es nur mit --values.\nHilfe: kaloroots --help\n");
 }
+// Standard error says what the rows do not: how many different roots they show when
+// rows repeat one, an --abs that was raised, and an absolute bound that limits a root's
+// accuracy more than f does, with the way to relative accuracy. Otherwise it stays empty.
+TEST(KaloRoots, StandardErrorCountsRootsAndNamesALimitingBound) {
+  // The root's digits as R.
+  const QString limiting =
+      "Die absolute Fehlerschranke 4.34E-19 ist größer als die Genauigkeit, mit der f die "
+      "Nullstelle bei x = R bestimmt. Für relative Genauigkeit: --abs 0 --rel 1e-18\n";
+  const QString raised =
+      "Die absolute Fehlerschranke 1E-30 ist kleiner als die kleinste, mit der gerechnet wird: "
+      "sie wurde auf 4.34E-19 angehoben.\n";
+  const QStringList x300 = {"--function", "x-1e-300", "--xmin", "-1", "--xmax", "1"};
+  const QStringList sine = {"--function", "sin(x)", "--xmin", "-4", "--xmax", "4", "--nodes", "101"};
+  const struct {
+    const char* name;
+    QStringList args;
+    QString err;
+  } cases[] = {
+      {"sin(x) with 0 a node", sine, "3 Nullstellen in 4 Zeilen\n"},
+      {"the default task", {}, ""},
+      {"x - 1E-300 with the default bounds", x300, limiting},
+      {"x - 1E-300, relative accuracy", x300 + QStringList{"--abs", "0", "--rel", "1e-18"}, ""},
+      {"--abs below the floor, and it limits", x300 + QStringList{"--abs", "1e-30"}, raised + limiting},
+      {"--abs below the floor alone", {"--function", "x-1", "--xmin", "0", "--xmax", "3", "--abs", "1e-30"}, raised},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result r = Kaloroots(c.args);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QString err = r.err;
+    err.replace(QRegularExpression("x = [-0-9.E+]+ bestimmt"), "x = R bestimmt");
+    EXPECT_EQ(err, c.err);
+  }
+  // In JSON the repeating row names the row it repeats; csv keeps the roots file's columns.
+  const QJsonArray rows = Json(sine)["rows"].toArray();
+  ASSERT_EQ(rows.size(), 4);
+  for (int i = 0; i < 4; ++i) {
+    const QJsonValue repeats = rows[i].toObject()["RepeatsRow"];
+    if (i == 2)
+      EXPECT_EQ(repeats.toInt(-1), 1);
+    else
+      EXPECT_TRUE(repeats.isNull()) << i;
+  }
+  EXPECT_FALSE(Kaloroots(sine + QStringList{"--format", "csv"}).out.contains("Repeats"));
+}
+
 }  // namespace
+
+int main(int argc, char** argv) {
+  // --plot measures text: the tests need a platform, offscreen unless one is named.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -8,8 +8,10 @@
 #include "qorTestWidgets.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QStatusBar>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -84,6 +86,18 @@ TEST_F(FunctionAnalysisMain, FirstRootFindingWindowOpensCalculated) {
   EXPECT_EQ(form->memRoot().RecordCount(), 4);
   EXPECT_EQ(form->memRoot().RecNo(), 0);
   EXPECT_EQ(form->RootX().size(), 4u);
+  EXPECT_EQ(window.statusBar()->currentMessage(), "") << "four rows, four roots: nothing to add";
+
+  // A root at a node ends two rows: the status bar counts the different roots, and the
+  // plot has one root for each.
+  Child<QLineEdit>(*form, "txtFct")->setText("sin(x)");
+  Child<QLineEdit>(*form, "txtXmin")->setText("-4");
+  Child<QLineEdit>(*form, "txtXmax")->setText("4");
+  Child<QLineEdit>(*form, "txtNodeCount")->setText("101");
+  Child<QAction>(*form, "actCalculate")->trigger();
+  EXPECT_EQ(form->memRoot().RecordCount(), 4);
+  EXPECT_EQ(form->RootX().size(), 3u);
+  EXPECT_EQ(window.statusBar()->currentMessage(), "3 Nullstellen in 4 Zeilen.");
 }
 
 // Answers the coming questions one after another with the buttons captioned Buttons,

@@ -2,6 +2,7 @@
 #include "LuaLib.h"
 #include "ScriptUtil.h"
 #include "qorException.h"
+#include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
 #include "qorTestSupport.h"
 
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -623,6 +625,110 @@ TEST(KaloRootCalculation, SameEvaluationsAndResultsAsRecorded) {
     const TRecordedCalculation watched = RecordCalculation(c.expression, c.xMin, c.xMax, c.n, {&cancel, [](int) {}});
     EXPECT_EQ(watched.CallsFingerprint, c.callsFingerprint);
     EXPECT_EQ(watched.ResultsFingerprint, c.resultsFingerprint);
+  }
+}
+
+// Rows whose roots coincide within the solvers' tolerance show one root: later rows name
+// the first, the count says how many different roots the rows show, and the plot's roots
+// hold each once. Where the absolute bound, not f, limits a root's accuracy, the
+// calculation says so; a root f hit exactly, or a purely relative request, is limited by
+// nothing.
+TEST(KaloRootCalculation, CountsEachRootOnceAndTellsWhenTheBoundLimitsIt) {
+  constexpr int none = -1;
+  const struct {
+    const char* name;
+    QString fct;
+    Extended xMin, xMax;
+    int n;
+    bool relative;             // abs 0, rel 1E-18 instead of the task's default bounds
+    std::vector<int> repeats;  // per row; none for a row that shows its root first or none
+    int different;
+    const char* countNote;
+    bool boundLimits;
+  } cases[] = {
+      {"sin(x) with 0 a node: two rows end at 0",
+       "sin(x)",
+       -4,
+       4,
+       101,
+       false,
+       {none, none, 1, none},
+       3,
+       "3 Nullstellen in 4 Zeilen",
+       false},
+      {"the same, the range descending",
+       "sin(x)",
+       4,
+       -4,
+       101,
+       false,
+       {none, none, 1, none},
+       3,
+       "3 Nullstellen in 4 Zeilen",
+       false},
+      {"the default polynomial: four roots of their own",
+       DefaultPolynomial,
+       -2.5L,
+       2.5L,
+       200,
+       false,
+       {none, none, none, none},
+       4,
+       "",
+       false},
+      {"x^2 with 0 a node: one root in two rows",
+       "x^2",
+       -1,
+       1,
+       11,
+       false,
+       {none, 0},
+       1,
+       "1 Nullstelle in 2 Zeilen",
+       false},
+      {"roots 1E-9 apart, a node between them, stay two",
+       "(x - 0.5)*(x - 0.5 - 1e-9)",
+       0.0000000005L,
+       1.0000000005L,
+       11,
+       false,
+       {none, none},
+       2,
+       "",
+       false},
+      {"a triple root reached from three rows",
+       "(x-1/3)^3*(x-0.8)",
+       -2.5L,
+       2.5L,
+       200,
+       false,
+       {none, none, none, 2, 2, none, none, none, none},
+       2,
+       "2 Nullstellen in 4 Zeilen",
+       false},
+      {"x - 1E-300: the absolute bound limits the root", "x - 1e-300", -1, 1, 200, false, {none}, 1, "", true},
+      {"x - 1E-300, asked for relative accuracy", "x - 1e-300", -1, 1, 200, true, {none}, 1, "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Workspace w;
+    if (c.relative) {
+      w.task.setAbsErrorBound(0);
+      w.task.setRelErrorBound(1E-18L);
+    }
+    w.Run(w.Input(c.fct, c.xMin, c.xMax, c.n));
+    EXPECT_EQ(w.calc.RepeatedRows(), c.repeats);
+    EXPECT_EQ(w.calc.DifferentRootCount(), c.different);
+    EXPECT_EQ(w.calc.RootX().size(), static_cast<std::size_t>(c.different)) << "the plot marks each root once";
+    EXPECT_EQ(w.calc.RootCountNote(), QString::fromUtf8(c.countNote));
+    EXPECT_EQ(w.calc.LimitingAbsErrorBound() != 0, c.boundLimits);
+    if (c.boundLimits) {
+      EXPECT_EQ(w.calc.LimitingAbsErrorBound(), ZeroinToleranceFloor) << "the bound Zeroin worked with";
+      EXPECT_TRUE(w.calc.ErrorBoundNote().startsWith("Die absolute Fehlerschranke 4.34E-19 "))
+          << w.calc.ErrorBoundNote().toStdString();
+    } else {
+      EXPECT_EQ(w.calc.ErrorBoundNote(), "");
+    }
   }
 }
 
