@@ -9,6 +9,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -100,6 +101,22 @@ std::string NoRootText(TqorRootKind Kind, Extended x, Extended fx) {
   if (Kind == TqorRootKind::Jump)
     return "Sprungstelle: Vorzeichenwechsel ohne Nullstelle, f = " + ValueText(fx) + where;
   return "Vorzeichenwechsel ohne Nullstelle: f hat" + where + " keinen Wert";
+}
+
+// What f does around x inside [a, b], where it has no value: the value of larger size at
+// x - d and x + d, d shrinking from a quarter of the interval by a factor of 1000 six
+// times (down to about 1E-16 of the interval, where the doubles f computes with still
+// tell x - d from x); NaN when f has no finite value at one of these points.
+Extended ValueBesideGap(TRealFunctionRef f, TFctFaults Faults, Extended x, Extended a, Extended b) {
+  Extended nearest = std::numeric_limits<Extended>::quiet_NaN();
+  Extended d = std::fabs(b - a) / 4;
+  for (int step = 0; step < 6 && x - d != x && x + d != x; ++step, d /= 1000) {
+    if (!(std::fmin(a, b) < x - d && x + d < std::fmax(a, b))) continue;
+    const Extended left = Evaluate(f, x - d, Faults), right = Evaluate(f, x + d, Faults);
+    if (!IsFiniteReal(left) || !IsFiniteReal(right)) return std::numeric_limits<Extended>::quiet_NaN();
+    nearest = std::fabs(left) > std::fabs(right) ? left : right;
+  }
+  return nearest;
 }
 
 std::string ZeroinFailureText(int code, int Iter) {
@@ -566,24 +583,28 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
   Extended AbsErr = FAbsErrorBound, RelErr = FRelErrorBound;
   Extended b = Interval.xMax, fb = 0;
   int Iter = 0;
-  // Where Zeroin's arithmetic fails after f grew past both ends' values (up to an
-  // infinite one), it was climbing a pole.
-  Extended lastX = 0, lastY = 0;
+  // Where Zeroin's arithmetic fails, the largest value it met tells why: f without a
+  // value (or an infinite one) at a point, which the values beside it explain, or f
+  // grown past both ends' values, a pole it was climbing.
+  Extended worstX = 0, worstY = 0;
   const auto watched = [&](const Extended& x) {
     const Extended y = Evaluate(f, x, FEvaluation.Faults);
-    lastX = x;
-    lastY = y;
+    if (!std::isnan(worstY) && !(std::fabs(y) <= std::fabs(worstY))) {
+      worstX = x;
+      worstY = y;
+    }
     return y;
   };
   int code = 0;
   try {
     code = Zeroin(AbsErr, RelErr, ZeroinBudget, watched, "", Interval.xMin, b, fb, Iter, TFctFaults::LeavesNonePending);
   } catch (const EMathError&) {
-    if (!std::isgreater(std::fabs(lastY), std::fmax(std::fabs(ya), std::fabs(yb)))) throw;
+    if (!IsFiniteReal(worstY) && ExplainGap(Interval, f, worstX, ya, yb)) return;
+    if (!std::isgreater(std::fabs(worstY), std::fmax(std::fabs(ya), std::fabs(yb)))) throw;
     Interval.Kind = TqorRootKind::Pole;
-    Interval.xRoot = lastX;
-    Interval.yRoot = lastY;
-    Interval.ResultMessage = NoRootText(Interval.Kind, lastX, lastY);
+    Interval.xRoot = worstX;
+    Interval.yRoot = worstY;
+    Interval.ResultMessage = NoRootText(Interval.Kind, worstX, worstY);
     return;
   }
   Interval.ResultCode = code;
@@ -601,6 +622,33 @@ void TqorRootFinder::SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFuncti
     Interval.RootExists = false;
     Interval.ResultMessage = ZeroinFailureText(code, Iter);
   }
+}
+
+// A point inside the interval where f has no value ends Zeroin's arithmetic. What f does
+// beside it tells the row: f tends to 0 there (0/0, as (1 - exp(-x^2))/x at 0), a gap
+// that the sign change marks but no root, since f is not defined there; f runs off, a
+// pole; f keeps its size, a jump. False when f has no value beside the point either.
+bool TqorRootFinder::ExplainGap(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended x, Extended ya,
+                                Extended yb) const {
+  Extended beside = 0;
+  try {
+    beside = ValueBesideGap(f, FEvaluation.Faults, x, Interval.xMin, Interval.xMax);
+  } catch (const ECalculationAborted&) {
+    throw;
+  } catch (const Exception&) {
+    beside = std::numeric_limits<Extended>::quiet_NaN();
+  }
+  ClearFloatFaults();
+  if (std::isnan(beside)) return false;
+  Interval.xRoot = x;
+  Interval.yRoot = beside;
+  if (std::fabs(beside) <= RootShrink * (std::fabs(ya) + std::fabs(yb))) {
+    Interval.ResultMessage = "f ist bei x = " + ValueText(x) + " nicht definiert, strebt dort gegen 0";
+    return true;
+  }
+  Interval.Kind = std::fabs(beside) > std::fmax(std::fabs(ya), std::fabs(yb)) ? TqorRootKind::Pole : TqorRootKind::Jump;
+  Interval.ResultMessage = NoRootText(Interval.Kind, x, beside);
+  return true;
 }
 
 void TqorRootFinder::SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya,

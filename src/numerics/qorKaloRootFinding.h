@@ -242,6 +242,7 @@ private:
   void WorkInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveInterval(TqorRootIntervalCommon& Interval, TRealFunctionRef f) const;
   void SolveByZeroin(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
+  bool ExplainGap(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended x, Extended ya, Extended yb) const;
   void SolveBySecant(TqorRootIntervalCommon& Interval, TRealFunctionRef f, Extended ya, Extended yb) const;
 
   RealFunction Ffct;

@@ -783,6 +783,39 @@ TEST(RootFinder, EachRootOnceAtEveryScale) {
   }
 }
 
+// Zeroin may land on the very point where f has no value. What f does beside it names
+// the row: tending to 0 from both sides (0/0) is a gap, not a root; running off is a
+// pole; keeping its size is a jump.
+TEST(RootFinder, APointWithoutValueInsideASignChangeIsExplainedByItsSides) {
+  struct Case {
+    const char* name;
+    double (*f)(double);
+    Extended xMin, xMax;
+    int nodes;
+    TqorRootKind kind;
+    const char* message;
+  } cases[] = {
+      {"(1-exp(-x^2))/x: 0/0 at 0", [](double x) { return (1 - std::exp(-x * x)) / x; }, -10, 10, 200,
+       TqorRootKind::None, "f ist bei x = 0 nicht definiert, strebt dort gegen 0"},
+      {"1/x: a pole at the point", [](double x) { return 1 / x; }, -1, 1, 10, TqorRootKind::Pole,
+       "Polstelle: Vorzeichenwechsel ohne Nullstelle, f = "},
+      {"x/|x|: a jump at the point", [](double x) { return x / std::fabs(x); }, -1, 1, 10, TqorRootKind::Jump,
+       "Sprungstelle: Vorzeichenwechsel ohne Nullstelle, f = 1 bei x = 0"},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    auto finder = Finder(InDouble(t.f), t.xMin, t.xMax, t.nodes);
+    finder->Execute();
+    const TqorRootIntervalList& rows = finder->Intervals();
+    ASSERT_EQ(rows.Count(), 1);
+    const TqorRootIntervalCommon& row = *rows.Items(0);
+    EXPECT_FALSE(row.RootExists);
+    EXPECT_EQ(row.Kind, t.kind);
+    EXPECT_TRUE(row.ResultMessage.starts_with(t.message)) << row.ResultMessage;
+    EXPECT_EQ(row.xRoot, 0);
+  }
+}
+
 // The secant method may walk from a pair where f comes close to zero to a root far away,
 // which a row of its own already holds: that row is not the far root's.
 TEST(RootFinder, ASecantRootOutsideItsIntervalIsNotItsRow) {
