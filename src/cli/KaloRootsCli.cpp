@@ -399,11 +399,6 @@ QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRo
   return fields;
 }
 
-// True when the calculation looked for more than roots.
-bool Searched(const TKaloRootCalculation& Calc) {
-  return Calc.CalculatedSearch().Extrema || Calc.CalculatedSearch().Inflection;
-}
-
 // The columns of one extrema row for csv and json, as RowFields.
 QList<std::pair<QString, std::optional<QString>>> ExtremumFields(int ID, const TqorExtremumRow& r, bool Json) {
   const auto text = [Json](const std::string& s) {
@@ -470,7 +465,7 @@ void WriteJson(const TKaloRootCalculation& Calc, const TKaloCalculationInput& In
     Out << (i ? ",\n" : "\n") << '{' << members.join(',') << '}';
   }
   Out << ']';
-  if (Searched(Calc)) Out << ExtremaJson(Calc);
+  if (Calc.SearchedCurve()) Out << ExtremaJson(Calc);
   Out << "}\n";
 }
 
@@ -540,7 +535,8 @@ private:
 // whole or not at all; they are written only after the calculation succeeded.
 // Drawing is there exactly when a plot or a report is asked for.
 void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
-                TqorMemoryDataset& Roots, TKaloRootsDrawing* Drawing, const TKaloRootsConsole& Console) {
+                TqorMemoryDataset& Roots, TqorMemoryDataset& Extrema, TKaloRootsDrawing* Drawing,
+                const TKaloRootsConsole& Console) {
   CheckInterrupted(Console);
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
   CheckInterrupted(Console);
@@ -553,7 +549,7 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   CheckInterrupted(Console);
   if (o.PlotFile) Drawing->WritePlot(o.PlotSize.value_or(DefaultPlotSize), *o.PlotFile);
   CheckInterrupted(Console);
-  if (o.ReportFile) Drawing->WriteReport(Task, Roots, *o.ReportFile);
+  if (o.ReportFile) Drawing->WriteReport(Task, Roots, Calc.SearchedCurve() ? &Extrema : nullptr, *o.ReportFile);
 }
 
 int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloRootsDrawing* Drawing,
@@ -584,16 +580,16 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
       if (drawing) drawing->Update(calc);
     });
   }
-  WriteFiles(o, task, calc, roots, drawing, Console);
+  WriteFiles(o, task, calc, roots, extrema, drawing, Console);
   CheckInterrupted(Console);
   switch (o.Format) {
     case TFormat::Table:
       WriteTable(roots, Out);
-      if (Searched(calc)) WriteExtremaTable(extrema, Out);
+      if (calc.SearchedCurve()) WriteExtremaTable(extrema, Out);
       break;
     case TFormat::Csv:
       WriteCsv(calc, Out);
-      if (Searched(calc)) WriteExtremaCsv(calc, Out);
+      if (calc.SearchedCurve()) WriteExtremaCsv(calc, Out);
       break;
     case TFormat::Json:
       WriteJson(calc, input, Out);

@@ -536,10 +536,33 @@ TEST(KaloRoots, ReportIsThePlotReportOfTheCalculationAsPdf) {
   ASSERT_EQ(roots.size(), 4) << r.out.toStdString();
   EXPECT_TRUE(ReadBytes(pdf).startsWith("%PDF"));
   const QString text = PdfText(pdf);
-  for (const QString& part : QStringList{"VASO Numerik Werkzeuge", "Nullstellenbestimmung einer 2D-Funktion",
-                                         "sin(3*x)", "von -2 bis 2.5", "Seite 1 von 1"} +
-                                 roots)
+  // The roots as the window shows them: the root at 2.4E-23, which the table's seven
+  // decimals would print as 0, in exponent form.
+  for (const QString& part :
+       QStringList{"VASO Numerik Werkzeuge", "Nullstellenbestimmung einer 2D-Funktion", "sin(3*x)", "von -2 bis 2.5",
+                   "Seite 1 von 1", "-1.0471976", "-1.2246468E-16", "2.4488338E-23 7.3465013E-23", "2.0943951"})
     EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
+  EXPECT_FALSE(text.contains("e-0")) << "one exponent form\n" << text.toStdString();
+  EXPECT_FALSE(text.contains("Extrema und Wendepunkte")) << "no extrema were searched";
+}
+
+// A calculation that searched extrema and inflection points prints them after the roots,
+// numbered as the extrema grid numbers them.
+TEST(KaloRoots, ReportPrintsTheExtremaTheCalculationSearched) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("bericht.pdf");
+  const Result r = Kaloroots(
+      {"--function", "x^3 - 3*x", "--xmin", "-3", "--xmax", "3", "--extrema", "--inflection", "--report", pdf});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QString text = PdfText(pdf).simplified();
+  const qsizetype roots = text.indexOf("Nullstellen je Intervall");
+  const qsizetype extrema = text.indexOf("Extrema und Wendepunkte Nr. Art x f(x) f'(x) f''(x) Methode Iter. Bemerkung");
+  ASSERT_GE(roots, 0) << text.toStdString();
+  ASSERT_GT(extrema, roots) << text.toStdString();
+  const QString rows = text.mid(extrema);
+  for (const char* part : {"0 Maximum -1.0000000 2.0000000E+00", "1 Wendepunkt", "2 Minimum 1.0000000 -2.0000000E+00",
+                           "3 globales Maximum", "4 globales Minimum", "Zeroin(f')"})
+    EXPECT_TRUE(rows.contains(part)) << part << "\n" << rows.toStdString();
 }
 
 TEST(KaloRoots, ReportTemplateComesFromTheConfigFolderBesideTheProgramsFolder) {
