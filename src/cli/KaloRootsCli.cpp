@@ -71,8 +71,10 @@ const char* const HelpText =
     "  --extrema            auch Maxima, Minima, Knicke, Sprünge und den größten und\n"
     "                       kleinsten Wert suchen (eigene Zeilen mit Kind)\n"
     "  --inflection         auch Wendepunkte und Sattelpunkte suchen\n"
-    "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
-    "  --derivatives        mit --values auch die Spalten f'(x) und f''(x) speichern\n"
+    "  --values DATEI       Funktionswerte speichern, wie im Fenster; mit den Spalten\n"
+    "                       f'(x) und f''(x), wenn sie berechnet wurden (--extrema,\n"
+    "                       --inflection, --derivatives)\n"
+    "  --derivatives        f'(x) und f''(x) auch ohne Suche berechnen (nur mit --values)\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
     "  --plot DATEI         Grafik der Funktion und ihrer Nullstellen speichern: .wmf und\n"
@@ -540,10 +542,7 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   CheckInterrupted(Console);
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
   CheckInterrupted(Console);
-  if (o.ValuesFile && o.Derivatives)
-    SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY(), Calc.ValueD1(), Calc.ValueD2());
-  else if (o.ValuesFile)
-    SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
+  if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc);
   CheckInterrupted(Console);
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
   CheckInterrupted(Console);

@@ -765,11 +765,7 @@ void TfrmRootFinding2D::actSaveValuesExecute() {
     const QString fileName = AskFileName(dlgSaveValues, TKaloRecentPlace::Values);
     if (fileName.isEmpty()) return;
     RunBusy(*this, QStringLiteral("Werte werden aufbereitet ..."), [&] {
-      // With the derivatives when the calculation computed them.
-      if (FCalculation.ValueD1().empty())
-        SaveValuesFile(fileName, ValueX(), ValueY());
-      else
-        SaveValuesFile(fileName, ValueX(), ValueY(), FCalculation.ValueD1(), FCalculation.ValueD2());
+      SaveValuesFile(fileName, FCalculation);
       BusyStatus(QStringLiteral("Werte werden abgespeichert ..."));
       FRecentLists.RememberFolder(TKaloRecentPlace::Values, fileName);
     });

@@ -723,4 +723,28 @@ TEST(KaloRoots, DerivativesAddTwoColumnsToTheValuesFile) {
   EXPECT_TRUE(lines[1].endsWith("-5.000000000000000E+000;2.000000000000000E+000")) << lines[1].toStdString();
   EXPECT_EQ(Kaloroots({"--derivatives"}).err, "--derivatives gibt es nur mit --values.\nHilfe: kaloroots --help\n");
 }
+
+// The values file holds what the calculation computed: the search for extrema or
+// inflection points computes f' and f'', and the file has their columns as in the window.
+TEST(KaloRoots, TheValuesFileHasTheDerivativesWheneverTheyWereCalculated) {
+  QTemporaryDir dir;
+  const struct {
+    const char* Name;
+    QStringList Options;
+    const char* Header;
+  } cases[] = {
+      {"roots only", {}, "\"x-Werte\";\"y-Werte\""},
+      {"extrema", {"--extrema"}, "\"x-Werte\";\"y-Werte\";\"f'-Werte\";\"f''-Werte\""},
+      {"inflection points", {"--inflection"}, "\"x-Werte\";\"y-Werte\";\"f'-Werte\";\"f''-Werte\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const QString values = dir.filePath("werte.csv");
+    const Result r = Kaloroots(QStringList{"--function", "x^3", "--nodes", "11", "--values", values} + c.Options);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QFile file(values);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).section("\r\n", 0, 0), c.Header);
+  }
+}
 }  // namespace
