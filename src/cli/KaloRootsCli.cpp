@@ -48,7 +48,7 @@ const char* const HelpText =
     "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
     "            [--touching] [--format table|csv|json] [--time-limit SEKUNDEN]\n"
     "            [--prove [--digits N]]\n"
-    "            [--extrema] [--inflection] [--derivatives]\n"
+    "            [--extrema] [--inflection] [--derivatives] [--extrema-file DATEI]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -76,6 +76,8 @@ const char* const HelpText =
     "                       --inflection, --derivatives)\n"
     "  --derivatives        f'(x) und f''(x) auch ohne Suche berechnen (nur mit --values)\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
+    "  --extrema-file DATEI Extrematabelle speichern, wie im Fenster (ohne --extrema und\n"
+    "                       --inflection nur ihre Kopfzeile)\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
     "  --plot DATEI         Grafik der Funktion und ihrer Nullstellen speichern: .wmf und\n"
     "                       .emf als Enhanced Metafile (wie im Fenster), .svg, .png, .pdf\n"
@@ -106,7 +108,7 @@ struct TOptions {
   bool Version = false;
   std::optional<QString> Function;
   std::optional<QString> ScriptFile;
-  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, PlotFile, ReportFile;
+  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, ExtremaFile, PlotFile, ReportFile;
   std::optional<QSize> PlotSize;
   std::optional<double> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
@@ -251,6 +253,8 @@ TOptions ParseOptions(const QStringList& Args) {
       o.ValuesFile = args.ValueOf(opt);
     else if (opt == "--roots")
       o.RootsFile = args.ValueOf(opt);
+    else if (opt == "--extrema-file")
+      o.ExtremaFile = args.ValueOf(opt);
     else if (opt == "--plot")
       o.PlotFile = ParsePlotFile(args.ValueOf(opt));
     else if (opt == "--report")
@@ -294,10 +298,10 @@ TOptions ParseOptions(const QStringList& Args) {
   if (o.Function && o.ScriptFile) Usage(QStringLiteral("--function und --script schließen sich aus."));
   if (o.Nodes && !NodeCountInRange(*o.Nodes)) Usage(NodeCountError(*o.Nodes));
   if (o.Zeroin && !o.Function && !o.ScriptFile) Usage(QStringLiteral("--zeroin braucht --function oder --script."));
-  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile || o.PlotFile || o.ReportFile))
+  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.ExtremaFile || o.SaveTaskFile || o.PlotFile || o.ReportFile))
     Usage(
-        QStringLiteral("--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, "
-                       "nicht mit --zeroin."));
+        QStringLiteral("--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die "
+                       "Berechnung, nicht mit --zeroin."));
   if (o.PlotSize && !o.PlotFile) Usage(QStringLiteral("--size gibt es nur mit --plot."));
   if (o.Digits && !o.Prove) Usage(QStringLiteral("--digits gibt es nur mit --prove."));
   if (o.Digits && (*o.Digits < 1 || *o.Digits > MaxProofDigits))
@@ -545,6 +549,8 @@ void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRoo
   if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc);
   CheckInterrupted(Console);
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
+  CheckInterrupted(Console);
+  if (o.ExtremaFile) SaveExtremaFile(*o.ExtremaFile, Extrema);
   CheckInterrupted(Console);
   if (o.PlotFile) Drawing->WritePlot(o.PlotSize.value_or(DefaultPlotSize), *o.PlotFile);
   CheckInterrupted(Console);

@@ -192,13 +192,21 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--roots"}, 2, "Zu --roots fehlt der Wert."},
       {{"--zeroin", "0", "1", "--function", "x", "--values", "v.csv"},
        2,
-       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
       {{"--zeroin", "0", "1", "--function", "x", "--plot", "p.png"},
        2,
-       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
+      {{"--zeroin", "0", "1", "--function", "x", "--extrema-file", "e.csv"},
+       2,
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
+      {{"--extrema-file"}, 2, "Zu --extrema-file fehlt der Wert."},
       {{"--zeroin", "0", "1", "--function", "x", "--report", "b.pdf"},
        2,
-       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
       {{"--report", "bericht.png"}, 2, "--report schreibt eine .pdf-Datei, nicht 'bericht.png'."},
       {{"--report"}, 2, "Zu --report fehlt der Wert."},
       {{"--plot", "p.jpg"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p.jpg'."},
@@ -722,6 +730,34 @@ TEST(KaloRoots, DerivativesAddTwoColumnsToTheValuesFile) {
   EXPECT_EQ(lines[0], "\"x-Werte\";\"y-Werte\";\"f'-Werte\";\"f''-Werte\"");
   EXPECT_TRUE(lines[1].endsWith("-5.000000000000000E+000;2.000000000000000E+000")) << lines[1].toStdString();
   EXPECT_EQ(Kaloroots({"--derivatives"}).err, "--derivatives gibt es nur mit --values.\nHilfe: kaloroots --help\n");
+}
+
+// The extrema file is the window's "Extrema Speichern ...": the extrema table of the
+// same calculation, byte for byte.
+TEST(KaloRoots, WritesTheExtremaFileTheWindowWrites) {
+  QLocale::setDefault(QLocale(QLocale::German));
+  QTemporaryDir dir;
+  const QString extrema = dir.filePath("extrema.csv");
+  const Result r = Kaloroots({"--function", "x^3 - 3*x", "--nodes", "40", "--extrema", "--extrema-file", extrema});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+  TKaloPersistRootFinding task;
+  task.setCurveSearch({true, true, false, false});
+  TqorMemoryDataset roots, table;
+  DefineRootTable(roots);
+  roots.Open();
+  DefineExtremaTable(table);
+  table.Open();
+  TKaloRootCalculation calc(task, roots);
+  calc.setExtremaTable(&table);
+  calc.Execute({"x^3 - 3*x", -2.5L, 2.5L, 40});
+  SaveExtremaFile(dir.filePath("extrema-fenster.csv"), table);
+  QLocale::setDefault(QLocale::system());
+
+  EXPECT_EQ(ReadBytes(extrema), ReadBytes(dir.filePath("extrema-fenster.csv")));
+  EXPECT_TRUE(ReadBytes(extrema).startsWith("\"Art\";\"x\";\"f(x)\";")) << ReadBytes(extrema).left(80).toStdString();
+  EXPECT_EQ(ReadBytes(extrema).count("\r\n"), table.RecordCount()) << "a header and one line per row";
+  EXPECT_GE(table.RecordCount(), 2);
 }
 
 // The values file holds what the calculation computed: the search for extrema or
