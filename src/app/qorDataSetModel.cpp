@@ -68,9 +68,20 @@ void TqorDataSetModel::setViewText(TqorViewText Text) {
   if (FRowCount > 0) emit dataChanged(index(0, 0), index(FRowCount - 1, columnCount() - 1));
 }
 
+void TqorDataSetModel::setRowTitle(TqorRowTitle Title) {
+  FRowTitle = std::move(Title);
+  if (FRowCount > 0) emit headerDataChanged(Qt::Vertical, 0, FRowCount - 1);
+}
+
 QVariant TqorDataSetModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+  if (Orientation == Qt::Vertical && Role == Qt::TextAlignmentRole && FRowTitle)
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (Role != Qt::DisplayRole) return {};
-  if (Orientation == Qt::Vertical) return Section == FCurrentRow ? QString(QChar(CurrentRowMark)) : QString();
+  if (Orientation == Qt::Vertical) {
+    const QString title = FRowTitle ? FRowTitle(Section) : QString();
+    if (Section != FCurrentRow) return title;
+    return title.isEmpty() ? QString(QChar(CurrentRowMark)) : QChar(CurrentRowMark) + QStringLiteral(" ") + title;
+  }
   const TqorField* field = ColumnField(Section);
   return field ? QVariant(field->DisplayName()) : QVariant();
 }

@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QLineEdit;
@@ -19,9 +20,12 @@ class TqorField;
 class TqorMemoryDataset;
 
 // The grid's model: one column per visible field, in field order; one row per posted
-// row. The vertical header is the row indicator: it marks the table's current row.
+// row. The vertical header is the row indicator: it marks the table's current row,
+// and shows each row's title when the model has one.
 // The text the views show for Field's value in Row.
 using TqorViewText = std::function<QString(const TqorField& Field, int Row)>;
+// The title of row Row in the row indicator.
+using TqorRowTitle = std::function<QString(int Row)>;
 
 class TqorDataSetModel : public QAbstractTableModel {
   Q_OBJECT
@@ -43,10 +47,13 @@ public:
   // function restores those.
   QString ViewText(const TqorField& Field, int Row) const;
   void setViewText(TqorViewText Text);
+  // The rows' titles beside the current-row mark, right-aligned; none when empty.
+  void setRowTitle(TqorRowTitle Title);
 
   // Display and tool-tip role: ViewText; alignment role: the field's alignment.
   QVariant data(const QModelIndex& Index, int Role = Qt::DisplayRole) const override;
-  // Horizontal: the fields' display names; vertical: the current-row mark.
+  // Horizontal: the fields' display names; vertical: the current-row mark and the row's
+  // title ("▶ 2" at the current row, "3" at the others).
   QVariant headerData(int Section, Qt::Orientation Orientation, int Role = Qt::DisplayRole) const override;
   // Cells can be selected, never edited.
   Qt::ItemFlags flags(const QModelIndex& Index) const override;
@@ -64,6 +71,7 @@ private:
   int FRowCount = 0;
   int FCurrentRow = -1;
   TqorViewText FViewText;
+  TqorRowTitle FRowTitle;
 };
 
 // Connects a table to its grid and detail fields: the grid shows the table and moves
@@ -80,6 +88,8 @@ public:
   TqorDataSetModel& Model() const { return *FModel; }
   // The text of the grid's cells and of the detail fields (TqorDataSetModel::ViewText).
   void setViewText(TqorViewText Text);
+  // The rows' titles in the grid's row indicator (TqorDataSetModel::setRowTitle).
+  void setRowTitle(TqorRowTitle Title) { FModel->setRowTitle(std::move(Title)); }
 
   // Shows the table in Grid: whole-row selection of one row, no editing, column widths
   // from the fields' display widths, the grid's selection and the current row kept

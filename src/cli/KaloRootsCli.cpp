@@ -48,7 +48,7 @@ const char* const HelpText =
     "            [--save-task DATEI] [--plot DATEI [--size BxH]] [--report DATEI.pdf]\n"
     "            [--touching] [--format table|csv|json] [--time-limit SEKUNDEN]\n"
     "            [--prove [--digits N]]\n"
-    "            [--extrema] [--inflection] [--derivatives]\n"
+    "            [--extrema] [--inflection] [--derivatives] [--extrema-file DATEI]\n"
     "  kaloroots --zeroin A B --function AUSDRUCK [--abs E] [--rel E] [--fmax N] [--format ...]\n"
     "  kaloroots --help | --version\n"
     "\n"
@@ -71,9 +71,13 @@ const char* const HelpText =
     "  --extrema            auch Maxima, Minima, Knicke, Sprünge und den größten und\n"
     "                       kleinsten Wert suchen (eigene Zeilen mit Kind)\n"
     "  --inflection         auch Wendepunkte und Sattelpunkte suchen\n"
-    "  --values DATEI       Funktionswerte speichern, wie im Fenster\n"
-    "  --derivatives        mit --values auch die Spalten f'(x) und f''(x) speichern\n"
+    "  --values DATEI       Funktionswerte speichern, wie im Fenster; mit den Spalten\n"
+    "                       f'(x) und f''(x), wenn sie berechnet wurden (--extrema,\n"
+    "                       --inflection, --derivatives)\n"
+    "  --derivatives        f'(x) und f''(x) auch ohne Suche berechnen (nur mit --values)\n"
     "  --roots DATEI        Nullstellentabelle speichern, wie im Fenster\n"
+    "  --extrema-file DATEI Extrematabelle speichern, wie im Fenster (ohne Suche nach\n"
+    "                       Extrema oder Wendepunkten nur ihre Kopfzeile)\n"
     "  --save-task DATEI    Aufgabe speichern; ohne Namen heißt sie wie die Datei\n"
     "  --plot DATEI         Grafik der Funktion und ihrer Nullstellen speichern: .wmf und\n"
     "                       .emf als Enhanced Metafile (wie im Fenster), .svg, .png, .pdf\n"
@@ -104,7 +108,7 @@ struct TOptions {
   bool Version = false;
   std::optional<QString> Function;
   std::optional<QString> ScriptFile;
-  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, PlotFile, ReportFile;
+  std::optional<QString> TaskFile, SaveTaskFile, ValuesFile, RootsFile, ExtremaFile, PlotFile, ReportFile;
   std::optional<QSize> PlotSize;
   std::optional<double> xMin, xMax, AbsErr, RelErr;
   std::optional<int> Nodes;
@@ -249,6 +253,8 @@ TOptions ParseOptions(const QStringList& Args) {
       o.ValuesFile = args.ValueOf(opt);
     else if (opt == "--roots")
       o.RootsFile = args.ValueOf(opt);
+    else if (opt == "--extrema-file")
+      o.ExtremaFile = args.ValueOf(opt);
     else if (opt == "--plot")
       o.PlotFile = ParsePlotFile(args.ValueOf(opt));
     else if (opt == "--report")
@@ -292,10 +298,10 @@ TOptions ParseOptions(const QStringList& Args) {
   if (o.Function && o.ScriptFile) Usage(QStringLiteral("--function und --script schließen sich aus."));
   if (o.Nodes && !NodeCountInRange(*o.Nodes)) Usage(NodeCountError(*o.Nodes));
   if (o.Zeroin && !o.Function && !o.ScriptFile) Usage(QStringLiteral("--zeroin braucht --function oder --script."));
-  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.SaveTaskFile || o.PlotFile || o.ReportFile))
+  if (o.Zeroin && (o.ValuesFile || o.RootsFile || o.ExtremaFile || o.SaveTaskFile || o.PlotFile || o.ReportFile))
     Usage(
-        QStringLiteral("--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, "
-                       "nicht mit --zeroin."));
+        QStringLiteral("--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die "
+                       "Berechnung, nicht mit --zeroin."));
   if (o.PlotSize && !o.PlotFile) Usage(QStringLiteral("--size gibt es nur mit --plot."));
   if (o.Digits && !o.Prove) Usage(QStringLiteral("--digits gibt es nur mit --prove."));
   if (o.Digits && (*o.Digits < 1 || *o.Digits > MaxProofDigits))
@@ -405,11 +411,6 @@ QList<std::pair<QString, std::optional<QString>>> RowFields(int ID, const TqorRo
   return fields;
 }
 
-// True when the calculation looked for more than roots.
-bool Searched(const TKaloRootCalculation& Calc) {
-  return Calc.CalculatedSearch().Extrema || Calc.CalculatedSearch().Inflection;
-}
-
 // The columns of one extrema row for csv and json, as RowFields.
 QList<std::pair<QString, std::optional<QString>>> ExtremumFields(int ID, const TqorExtremumRow& r, bool Json) {
   const auto text = [Json](const std::string& s) {
@@ -476,7 +477,7 @@ void WriteJson(const TKaloRootCalculation& Calc, const TKaloCalculationInput& In
     Out << (i ? ",\n" : "\n") << '{' << members.join(',') << '}';
   }
   Out << ']';
-  if (Searched(Calc)) Out << ExtremaJson(Calc);
+  if (Calc.SearchedCurve()) Out << ExtremaJson(Calc);
   Out << "}\n";
 }
 
@@ -546,20 +547,20 @@ private:
 // whole or not at all; they are written only after the calculation succeeded.
 // Drawing is there exactly when a plot or a report is asked for.
 void WriteFiles(const TOptions& o, TKaloPersistRootFinding& Task, const TKaloRootCalculation& Calc,
-                TqorMemoryDataset& Roots, TKaloRootsDrawing* Drawing, const TKaloRootsConsole& Console) {
+                TqorMemoryDataset& Roots, TqorMemoryDataset& Extrema, TKaloRootsDrawing* Drawing,
+                const TKaloRootsConsole& Console) {
   CheckInterrupted(Console);
   if (o.SaveTaskFile) SaveTaskFile(*o.SaveTaskFile, Task);
   CheckInterrupted(Console);
-  if (o.ValuesFile && o.Derivatives)
-    SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY(), Calc.ValueD1(), Calc.ValueD2());
-  else if (o.ValuesFile)
-    SaveValuesFile(*o.ValuesFile, Calc.ValueX(), Calc.ValueY());
+  if (o.ValuesFile) SaveValuesFile(*o.ValuesFile, Calc);
   CheckInterrupted(Console);
   if (o.RootsFile) SaveRootsFile(*o.RootsFile, Roots);
   CheckInterrupted(Console);
+  if (o.ExtremaFile) SaveExtremaFile(*o.ExtremaFile, Extrema);
+  CheckInterrupted(Console);
   if (o.PlotFile) Drawing->WritePlot(o.PlotSize.value_or(DefaultPlotSize), *o.PlotFile);
   CheckInterrupted(Console);
-  if (o.ReportFile) Drawing->WriteReport(Task, Roots, *o.ReportFile);
+  if (o.ReportFile) Drawing->WriteReport(Task, Roots, Calc.SearchedCurve() ? &Extrema : nullptr, *o.ReportFile);
 }
 
 // What the user may not see in the rows: rows that repeat a root, an --abs that was
@@ -605,16 +606,16 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
       if (drawing) drawing->Update(calc);
     });
   }
-  WriteFiles(o, task, calc, roots, drawing, Console);
+  WriteFiles(o, task, calc, roots, extrema, drawing, Console);
   CheckInterrupted(Console);
   switch (o.Format) {
     case TFormat::Table:
       WriteTable(roots, Out);
-      if (Searched(calc)) WriteExtremaTable(extrema, Out);
+      if (calc.SearchedCurve()) WriteExtremaTable(extrema, Out);
       break;
     case TFormat::Csv:
       WriteCsv(calc, Out);
-      if (Searched(calc)) WriteExtremaCsv(calc, Out);
+      if (calc.SearchedCurve()) WriteExtremaCsv(calc, Out);
       break;
     case TFormat::Json:
       WriteJson(calc, input, Out);

@@ -2,6 +2,7 @@
 
 #include "KaloPersistentTypes.h"
 #include "KaloRootPlot.h"
+#include "KaloRootTableText.h"
 #include "qorGraphicUtils.h"
 #include "qorMetafile.h"
 #include "qorProgramFolders.h"
@@ -16,26 +17,29 @@
 
 namespace {
 
-// The task as the plot report prints it.
-TrptPlot2DInput ReportInput(const TKaloPersistRootFinding& Task) {
+// The task as the plot report prints it, with the tables' numbers as the window shows them.
+TrptPlot2DInput ReportInput(const TKaloPersistRootFinding& Task, TqorMemoryDataset* Extrema) {
   return {Task.RootFunction().FunctionScript(),
           Task.xMin(),
           Task.xMax(),
           Task.NodeCount(),
           Task.AbsErrorBound(),
-          Task.RelErrorBound()};
+          Task.RelErrorBound(),
+          Extrema,
+          [](const TqorField& Field, int Row) { return RootViewText(Field, Row); }};
 }
 
 class TPlotDrawing : public TKaloRootsDrawing {
 public:
   void Update(const TKaloRootCalculation& Calc) override { FPlot.Update(Calc); }
   void WritePlot(QSize Size, const QString& FileName) override { FPlot.Render(Size).ExportToFile(FileName); }
-  void WriteReport(const TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, const QString& FileName) override {
+  void WriteReport(const TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, TqorMemoryDataset* Extrema,
+                   const QString& FileName) override {
     // An installed program's template reaches the user's report folder on first use,
     // as the window program's start-up puts it there.
     const TqorProgramFolders folders = RunningProgramFolders();
     ProvideReportTemplates(folders);
-    RenderPlotReportToPdf(FPlot.Plot2D(), Roots, ReportInput(Task), FileName, folders.RptPath);
+    RenderPlotReportToPdf(FPlot.Plot2D(), Roots, ReportInput(Task, Extrema), FileName, folders.RptPath);
   }
 
 private:

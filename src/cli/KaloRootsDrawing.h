@@ -23,8 +23,11 @@ public:
   // Writes the plot at Size pixels as FileName, of the kind its extension names (.wmf and
   // .emf as an Enhanced Metafile, .svg, .png, .pdf).
   virtual void WritePlot(QSize Size, const QString& FileName) = 0;
-  // Writes the plot report of Task with the roots table Roots as the PDF file FileName.
-  virtual void WriteReport(const TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, const QString& FileName) = 0;
+  // Writes the plot report of Task with the roots table Roots, and the extrema table
+  // Extrema when there is one, as the PDF file FileName; the tables' numbers as the
+  // window shows them.
+  virtual void WriteReport(const TKaloPersistRootFinding& Task, TqorMemoryDataset& Roots, TqorMemoryDataset* Extrema,
+                           const QString& FileName) = 0;
 };
 
 // A drawing for one run, with the plot's axes and no graphs. Needs a QGuiApplication.

@@ -2,6 +2,7 @@
 
 #include "FRootFinding2D.h"
 #include "KaloPersistentTypes.h"
+#include "KaloRootTableText.h"
 #include "dCommon.h"
 #include "qorAppErrorDisplay.h"
 #include "qorAppInit.h"
@@ -70,7 +71,9 @@ void RegisterRootFindingReport() {
                                 task.xMax(),
                                 task.NodeCount(),
                                 task.AbsErrorBound(),
-                                task.RelErrorBound()};
+                                task.RelErrorBound(),
+                                Request.Extrema,
+                                [](const TqorField& Field, int Row) { return RootViewText(Field, Row); }};
     PreviewPlotReport(Request.Plot, Request.Roots, input, Request.Owner);
   });
 }

@@ -30,8 +30,8 @@ TqorReportBase::TqorReportBase()
       FFileName(DefaultFileName),
       FReportName(DefaultReportName) {}
 
-void TqorReportBase::AddDataset(TqorMemoryDataset& DataSet, const QString& Name) {
-  FDatasetList.emplace_back(Name, DataSet);
+void TqorReportBase::AddDataset(TqorMemoryDataset& DataSet, const QString& Name, TqorReportFieldText Text) {
+  FDatasetList.emplace_back(Name, DataSet, std::move(Text));
 }
 
 void TqorReportBase::SetParameter(const QString& Name, const QVariant& Value) { FParameters.SetValue(Name, Value); }

@@ -64,8 +64,9 @@ public:
   void setOwner(QObject* value) { FOwner = value; }
 
   // Registers DataSet under Name after the tables registered before; a name may come
-  // twice. The table is not owned and must outlive Execute.
-  void AddDataset(TqorMemoryDataset& DataSet, const QString& Name);
+  // twice. The table is not owned and must outlive Execute. Text prints its values (the
+  // fields' display texts when empty).
+  void AddDataset(TqorMemoryDataset& DataSet, const QString& Name, TqorReportFieldText Text = {});
   // Sets the parameter Name (letter case ignored) to Value, appending it when new.
   void SetParameter(const QString& Name, const QVariant& Value);
   // SetStandardParameters, then RunReport when that succeeded, then FinishReport when

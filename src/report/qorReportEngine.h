@@ -8,18 +8,26 @@
 #include <QVariant>
 
 #include <functional>
+#include <utility>
 
+class TqorField;
 class TqorMemoryDataset;
 class TqorReportObject;
+
+// The printed text of Field's value in row Row of its table.
+using TqorReportFieldText = std::function<QString(const TqorField& Field, int Row)>;
 
 // A table handed to the report under a user name, the name that the template's
 // expressions and bands use. The table is not owned.
 class TqorReportDataSet {
 public:
-  TqorReportDataSet(const QString& AUserName, TqorMemoryDataset& ADataSet) : UserName(AUserName), DataSet(&ADataSet) {}
+  TqorReportDataSet(const QString& AUserName, TqorMemoryDataset& ADataSet, TqorReportFieldText AText = {})
+      : UserName(AUserName), DataSet(&ADataSet), Text(std::move(AText)) {}
 
   QString UserName;
   TqorMemoryDataset* DataSet;
+  // How the report prints the table's values; empty: the fields' display texts.
+  TqorReportFieldText Text;
 };
 
 // Called with each object of the template just before it is printed.

@@ -193,10 +193,23 @@ std::vector<TqorPreparedPage> TqorReportPreparation::Run() {
   return pages;
 }
 
+bool TqorReportPreparation::LeftOut(const TqorReportBand& Band) const {
+  return Band.Type == TqorBandType::MasterData && Band.Optional && !FindDataSet(Band.DataSetName);
+}
+
+bool TqorReportPreparation::HeaderLeftOut(std::size_t Index) const {
+  const auto& bands = FTemplate.Page.Bands;
+  for (std::size_t i = Index + 1; i < bands.size(); ++i)
+    if (bands[i]->Type == TqorBandType::MasterData) return LeftOut(*bands[i]);
+  return false;
+}
+
 std::vector<TqorReportPreparation::TPageLayout> TqorReportPreparation::Paginate() const {
   TPaginator paginator(FTemplate.Page);
   const TqorReportBand* dataHeader = nullptr;
-  for (const auto& band : FTemplate.Page.Bands) {
+  const auto& bands = FTemplate.Page.Bands;
+  for (std::size_t i = 0; i < bands.size(); ++i) {
+    const auto& band = bands[i];
     switch (band->Type) {
       case TqorBandType::PageHeader:
       case TqorBandType::PageFooter:
@@ -205,10 +218,12 @@ std::vector<TqorReportPreparation::TPageLayout> TqorReportPreparation::Paginate(
         paginator.Place(*band, -1, nullptr, band->Height);
         break;
       case TqorBandType::Header:
+        if (HeaderLeftOut(i)) break;
         dataHeader = band.get();
         paginator.Place(*band, -1, nullptr, band->Height);
         break;
       case TqorBandType::MasterData: {
+        if (LeftOut(*band)) break;
         const TqorReportDataSet* dataSet = FindDataSet(band->DataSetName);
         // Without its table the band is printed once, its expressions as written.
         const int rows = dataSet ? dataSet->DataSet->RecordCount() : 1;
@@ -292,7 +307,8 @@ std::optional<QString> TqorReportPreparation::FieldValue(const QString& DataSetN
   const bool ownRow = Placement.Band->Type == TqorBandType::MasterData &&
                       Placement.Band->DataSetName.compare(DataSetName, Qt::CaseInsensitive) == 0;
   const int row = ownRow ? Placement.Row : dataSet->DataSet->RecNo();
-  return row < 0 ? QString() : field->DisplayTextAt(row);
+  if (row < 0) return QString();
+  return dataSet->Text ? dataSet->Text(*field, row) : field->DisplayTextAt(row);
 }
 
 const TqorReportDataSet* TqorReportPreparation::FindDataSet(const QString& Name) const {

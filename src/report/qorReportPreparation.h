@@ -3,8 +3,10 @@
 // master data band once per row of its table, a new page begins where the next band
 // no longer fits above the page footer, and every text's [expressions] are replaced by
 // their values. Expressions: [Variable], [DataSet."Field"], [Page#] and
-// [TotalPages#]. An expression that names nothing known is printed as written, so
-// that the template's author sees which one it is.
+// [TotalPages#]; a field is printed by its binding's text, or as its display text.
+// An expression that names nothing known is printed as written, so that the
+// template's author sees which one it is; only an optional data band without its
+// table is left out, with its header.
 
 #include "qorReportEngine.h"
 #include "qorReportTemplate.h"
@@ -12,6 +14,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -73,6 +76,10 @@ private:
 
   // Where every band goes, page by page.
   std::vector<TPageLayout> Paginate() const;
+  // Whether Band is an optional data band whose table is not bound.
+  bool LeftOut(const TqorReportBand& Band) const;
+  // Whether the Header band at Index goes with a data band that is left out.
+  bool HeaderLeftOut(std::size_t Index) const;
   // The height of Band in Row: the band's, or as much more as a text of it needs to be
   // read whole (a long remark wraps onto further lines).
   double RowHeight(const TqorReportBand& Band, int Row) const;

@@ -230,6 +230,7 @@ std::unique_ptr<TqorReportBand> ReadBand(const pugi::xml_node& Node, QStringList
   band->Type = static_cast<TqorBandType>(type);
   band->Height = ReadLength(Node, "Height", 0);
   band->DataSetName = AttributeText(Node, "DataSet");
+  band->Optional = ReadBool(Node, "Optional", false);
   for (const pugi::xml_node& child : Node.children()) {
     if (child.type() != pugi::node_element) continue;
     std::unique_ptr<TqorReportObject> object = NewObject(QString::fromUtf8(child.name()));
@@ -499,6 +500,8 @@ QByteArray TqorReportTemplate::Write() const {
     WriteText(bandNode, "Type", BandTypeName(band->Type));
     WriteNumber(bandNode, "Height", band->Height);
     if (band->Type == TqorBandType::MasterData) WriteText(bandNode, "DataSet", band->DataSetName);
+    // Written only where it is set, so that the templates made before it keep their form.
+    if (band->Optional) WriteBool(bandNode, "Optional", true);
     for (const auto& object : band->Objects) {
       pugi::xml_node objectNode = bandNode.append_child(object->TypeName().toUtf8().constData());
       object->Write(objectNode);

@@ -22,6 +22,8 @@
 // Band types: PageHeader (top of every page), ReportTitle (once, first), Header
 // (before the rows of the next MasterData band and again on every page they continue
 // on), MasterData (once per row of its data set), PageFooter (bottom of every page).
+// A MasterData band with Optional="true" belongs to a table that a report binds only
+// sometimes: without its table it is left out together with its Header.
 
 #include <QByteArray>
 #include <QColor>
@@ -153,8 +155,9 @@ QString BandTypeName(TqorBandType Type);
 class TqorReportBand {
 public:
   TqorBandType Type = TqorBandType::ReportTitle;
-  double Height = 0;    // layout units
-  QString DataSetName;  // the data set a MasterData band repeats over
+  double Height = 0;      // layout units
+  QString DataSetName;    // the data set a MasterData band repeats over
+  bool Optional = false;  // a MasterData band left out, with its Header, when its data set is not bound
   std::vector<std::unique_ptr<TqorReportObject>> Objects;
 };
 

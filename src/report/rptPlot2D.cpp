@@ -6,6 +6,7 @@
 #include <QIODevice>
 
 const char* const PlotReportDataSetName = "Nullstellen";
+const char* const ExtremaReportDataSetName = "Extrema";
 
 namespace {
 const QString PlotReportName = QStringLiteral("VASO Plot2D");
@@ -33,7 +34,8 @@ bool TrptPlot2D::GetPicture(const QString& Name, int Width, int Height, QIODevic
 
 void TrptPlot2D::SetCalculation(TqorPlot2D& Plot, TqorMemoryDataset& Roots, const TrptPlot2DInput& Input) {
   setPlot2D(&Plot);
-  AddDataset(Roots, QString::fromLatin1(PlotReportDataSetName));
+  AddDataset(Roots, QString::fromLatin1(PlotReportDataSetName), Input.FieldText);
+  if (Input.Extrema) AddDataset(*Input.Extrema, QString::fromLatin1(ExtremaReportDataSetName), Input.FieldText);
   SetParameter(QStringLiteral("FunctionText"), Input.FunctionText);
   SetParameter(QStringLiteral("xMin"), static_cast<double>(Input.xMin));
   SetParameter(QStringLiteral("xMax"), static_cast<double>(Input.xMax));

@@ -1,5 +1,6 @@
 #include "KaloExport.h"
 
+#include "KaloRootCalculation.h"
 #include "qorException.h"
 
 #include <QLocale>
@@ -148,6 +149,13 @@ void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const
   exporter.AddColumn(ValuesFile::d1Column, D1, ValuesFile::ValueFormat);
   exporter.AddColumn(ValuesFile::d2Column, D2, ValuesFile::ValueFormat);
   exporter.WriteToFile(FileName);
+}
+
+void SaveValuesFile(const QString& FileName, const TKaloRootCalculation& Calc) {
+  if (Calc.ValueD1().empty())
+    SaveValuesFile(FileName, Calc.ValueX(), Calc.ValueY());
+  else
+    SaveValuesFile(FileName, Calc.ValueX(), Calc.ValueY(), Calc.ValueD1(), Calc.ValueD2());
 }
 
 void SaveExtremaFile(const QString& FileName, TqorMemoryDataset& Extrema) { SaveRootsFile(FileName, Extrema); }

@@ -13,6 +13,8 @@
 
 #include <vector>
 
+class TKaloRootCalculation;
+
 // One column of a value export.
 class TExportColum : public TqorObject {
 public:
@@ -85,6 +87,11 @@ void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const
 // The same with the columns "f'-Werte" and "f''-Werte" of D1 and D2 after them.
 void SaveValuesFile(const QString& FileName, const kaloREALVector& ValueX, const kaloREALVector& ValueY,
                     const kaloREALVector& D1, const kaloREALVector& D2);
+
+// Writes the values file of Calc's last calculation, with the columns of f' and f''
+// whenever it computed the derivatives (asked for, or for the search of extrema and
+// inflection points), as the window and kaloroots both write it.
+void SaveValuesFile(const QString& FileName, const TKaloRootCalculation& Calc);
 
 // Writes the extrema file: the visible fields of Extrema (a table defined by
 // DefineExtremaTable) as SaveRootsFile writes the roots.

@@ -136,6 +136,9 @@ public:
   bool DerivativesNumerical() const { return FDerivativesNumerical; }
   // What the last complete calculation looked for.
   const TKaloCurveSearch& CalculatedSearch() const { return FCalculatedSearch; }
+  // Whether the last complete calculation searched extrema or inflection points, so that
+  // its extrema table tells what it found, even when that is nothing.
+  bool SearchedCurve() const { return FCalculatedSearch.Extrema || FCalculatedSearch.Inflection; }
 
   const kaloREALVector& ValueX() const { return FValueX; }
   const kaloREALVector& ValueY() const { return FValueY; }

@@ -1,5 +1,6 @@
 #include "KaloRootPlot.h"
 
+#include "KaloRootTableText.h"
 #include "qorMemoryDataset.h"
 #include "qorPlot2DMark.h"
 
@@ -176,19 +177,21 @@ constexpr int RootsGraph = 1;
 constexpr int PointerDigits = 7;
 constexpr int RootDigits = 10;
 
+// 'G' writes the exponent "E-07" in every locale, as the table and the number fields do.
 QString Number(const QLocale& Locale, Extended Value, int Digits) {
-  return Locale.toString(static_cast<double>(Value), 'g', Digits);
+  return Locale.toString(static_cast<double>(Value), 'G', Digits);
 }
 }  // namespace
 
-QString PlotReadingText(const TKaloPlotReading& Reading, const QLocale& Locale) {
+QString PlotReadingText(const TKaloPlotReading& Reading, const TqorMemoryDataset& Roots, const QLocale& Locale) {
   QLocale locale = Locale;
   locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
   const int digits = Reading.Root ? RootDigits : PointerDigits;
   QString text = QStringLiteral("x = %1").arg(Number(locale, Reading.X, digits));
   if (Reading.Y) text += QStringLiteral("   f(x) = %1").arg(Number(locale, *Reading.Y, digits));
   if (Reading.Slope) text += QStringLiteral("   f'(x) = %1").arg(Number(locale, *Reading.Slope, digits));
-  if (Reading.Root) text = QStringLiteral("Nullstelle %1:   %2").arg(*Reading.Root + 1).arg(text);
+  if (Reading.Root)
+    text = QStringLiteral("Nullstelle %1:   %2").arg(RowNumberText(Roots, RootRowOfMark(Roots, *Reading.Root)), text);
   return text;
 }
 

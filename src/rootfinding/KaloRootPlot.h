@@ -37,8 +37,11 @@ struct TKaloPlotReading {
   std::optional<Extended> Slope;  // f'(x) between the calculated values, when they were calculated
 };
 
-// The reading as the status bar shows it, numbers in Locale's form without grouping.
-QString PlotReadingText(const TKaloPlotReading& Reading, const QLocale& Locale = QLocale());
+// The reading as the status bar shows it, numbers in Locale's form without grouping and
+// with an "E" exponent; a root is named by the number of its row of Roots (a table
+// defined by DefineRootTable), as the grid numbers it (RowNumberText).
+QString PlotReadingText(const TKaloPlotReading& Reading, const TqorMemoryDataset& Roots,
+                        const QLocale& Locale = QLocale());
 
 // The row of Roots (a table defined by DefineRootTable) that root mark Mark stands for:
 // the Mark-th row, counted from 0, that has a root; -1 when there is none.

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <string_view>
 
 namespace {
 // Fewer significant digits than this tell next to nothing of a value.
@@ -66,7 +67,15 @@ QString RootViewText(const TqorField& Field, int Row, const QLocale& Locale) {
   }
   if (name == QLatin1String(RootField::ResultMessage))
     return KindOfRow(Field, Row) ? LocalRemark(value.toString(), Locale) : Field.DisplayTextAt(Row);
+  // The extrema search writes every remark itself ("f springt von 0.5 auf 1.5").
+  if (name == QLatin1String(ExtremumField::Remark)) return LocalRemark(value.toString(), Locale);
   if (Field.DataType() == ftFloat && value.isValid() && !Field.DisplayFormat().isEmpty())
     return RealText(Field, value.toDouble(), Locale);
   return Field.DisplayTextAt(Row);
+}
+
+// The roots and the extrema table name their ID field alike.
+QString RowNumberText(const TqorMemoryDataset& Table, int Row) {
+  static_assert(std::string_view(RootField::ID) == ExtremumField::ID);
+  return Table.FieldByName(RootField::ID).DisplayTextAt(Row);
 }

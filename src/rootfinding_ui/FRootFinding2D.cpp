@@ -175,12 +175,15 @@ void TfrmRootFinding2D::CreateRootTable() {
   dsRoot.setObjectName(QStringLiteral("dsRoot"));
   DefineRootTable(FmemRoot);
   dsRoot.setViewText([](const TqorField& Field, int Row) { return RootViewText(Field, Row); });
+  dsRoot.setRowTitle([this](int Row) { return RowNumberText(FmemRoot, Row); });
   FmemRoot.Open();
 }
 
 void TfrmRootFinding2D::CreateExtremaTab() {
   FmemExtrema.setObjectName(QStringLiteral("memExtrema"));
   DefineExtremaTable(FmemExtrema);
+  dsExtrema.setViewText([](const TqorField& Field, int Row) { return RootViewText(Field, Row); });
+  dsExtrema.setRowTitle([this](int Row) { return RowNumberText(FmemExtrema, Row); });
   FmemExtrema.Open();
   FCalculation.setExtremaTable(&FmemExtrema);
   QTableView* roots = FView.RootsGrid;
@@ -465,7 +468,9 @@ TKaloCalculationInput TfrmRootFinding2D::CalculationInput() {
 // The preview is a dialog of its own and shows no busy text.
 void TfrmRootFinding2D::actPrintPreviewExecute() {
   RunShowingErrors([this] {
-    if (const TKaloPrintPreviewHook& hook = PrintPreview()) hook({FPlot2D.Plot2D(), FmemRoot, FCalculatedTask, this});
+    TqorMemoryDataset* extrema = FCalculation.SearchedCurve() ? &FmemExtrema : nullptr;
+    if (const TKaloPrintPreviewHook& hook = PrintPreview())
+      hook({FPlot2D.Plot2D(), FmemRoot, extrema, FCalculatedTask, this});
   });
 }
 
@@ -547,7 +552,7 @@ void TfrmRootFinding2D::ShowStatusTip(const QString& Text) {
 
 void TfrmRootFinding2D::imgGraphPointerMoved(QPoint Pos) {
   const std::optional<TKaloPlotReading> reading = FPlot2D.ReadingAt(Pos);
-  ShowStatusTip(reading ? PlotReadingText(*reading) : QString());
+  ShowStatusTip(reading ? PlotReadingText(*reading, FmemRoot) : QString());
 }
 
 void TfrmRootFinding2D::imgGraphClicked(QPoint Pos) {
@@ -769,11 +774,7 @@ void TfrmRootFinding2D::actSaveValuesExecute() {
     const QString fileName = AskFileName(dlgSaveValues, TKaloRecentPlace::Values);
     if (fileName.isEmpty()) return;
     RunBusy(*this, QStringLiteral("Werte werden aufbereitet ..."), [&] {
-      // With the derivatives when the calculation computed them.
-      if (FCalculation.ValueD1().empty())
-        SaveValuesFile(fileName, ValueX(), ValueY());
-      else
-        SaveValuesFile(fileName, ValueX(), ValueY(), FCalculation.ValueD1(), FCalculation.ValueD2());
+      SaveValuesFile(fileName, FCalculation);
       BusyStatus(QStringLiteral("Werte werden abgespeichert ..."));
       FRecentLists.RememberFolder(TKaloRecentPlace::Values, fileName);
     });

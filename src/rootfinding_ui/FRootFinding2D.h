@@ -10,7 +10,9 @@
 // the clipboard, "Grafik Speichern ..." writes it as EMF (also under ".wmf"), SVG, PNG
 // or PDF by the chosen name's extension, as kaloroots writes its plot.
 // The pointer over the plot shows in the status bar what the plot shows there (the
-// calculated values, f is not called): x and f(x), or the root under it. Dragging a
+// calculated values, f is not called): x and f(x), or the root under it, named by the
+// number of its row. The grids show every row's number (its ID) beside it, as the
+// report prints it, and their numbers in the same form as the detail fields. Dragging a
 // rectangle over the plot calculates its x-range; "Zurück" (Backspace) calculates the
 // range before again, up to ten ranges back. A click on a root mark selects its row,
 // and the mark of the selected row is filled. Ctrl+C in the roots table copies the
@@ -65,11 +67,13 @@ class QTimer;
 class TqorNumEdit;
 
 // What the print preview of a window reports: the plot and the roots table of its last
-// calculation, the task as that calculation ran (range and node count as they were
-// calculated, not as the fields may show them since), and the window it belongs to.
+// calculation, its extrema table when it searched extrema or inflection points, the
+// task as that calculation ran (range and node count as they were calculated, not as
+// the fields may show them since), and the window it belongs to.
 struct TKaloPrintPreviewRequest {
   TqorPlot2D& Plot;
   TqorMemoryDataset& Roots;
+  TqorMemoryDataset* Extrema;
   const TKaloPersistRootFinding& Task;
   QWidget* Owner;
 };

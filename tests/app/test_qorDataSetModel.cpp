@@ -143,6 +143,28 @@ TEST_F(DataSetModel, DetailFieldsAndRowIndicatorFollowTheCurrentRow) {
   EXPECT_THROW_MSG(FSource.AttachField(&FxRoot, "yRoot"), EDatabaseError, "Die Tabelle memRoot hat kein Feld 'yRoot'.");
 }
 
+// Row titles stand beside the mark, right-aligned, and move with the table's rows.
+TEST_F(DataSetModel, TheRowIndicatorShowsEachRowsTitle) {
+  FillThreeRows();
+  int announced = 0;
+  QObject::connect(&Model(), &QAbstractItemModel::headerDataChanged,
+                   [&announced](Qt::Orientation Orientation) { announced += Orientation == Qt::Vertical; });
+  FSource.setRowTitle([this](int Row) { return "#" + FTable.FieldByName("ID").DisplayTextAt(Row); });
+  EXPECT_EQ(announced, 1) << "the views learn of the titles";
+  EXPECT_EQ(RowMarks(), QStringList({Mark + " #0", "#1", "#2"}));
+  EXPECT_EQ(Model().headerData(1, Qt::Vertical, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+            Qt::AlignRight | Qt::AlignVCenter);
+  FTable.setRecNo(2);
+  EXPECT_EQ(RowMarks(), QStringList({"#0", "#1", Mark + " #2"}));
+  FTable.Close();
+  FTable.Open();
+  AppendRow(5, true, 1, "");
+  EXPECT_EQ(RowMarks(), QStringList({Mark + " #5"}));
+  FSource.setRowTitle({});
+  EXPECT_EQ(RowMarks(), QStringList({Mark}));
+  EXPECT_FALSE(Model().headerData(0, Qt::Vertical, Qt::TextAlignmentRole).isValid());
+}
+
 TEST_F(DataSetModel, GridSelectionAndCurrentRowMoveTogether) {
   FSource.AttachGrid(&FGrid);
   FSource.AttachField(&FxRoot, "xRoot");

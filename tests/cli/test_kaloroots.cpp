@@ -192,13 +192,21 @@ TEST(KaloRoots, ErrorsAndUsage) {
       {{"--roots"}, 2, "Zu --roots fehlt der Wert."},
       {{"--zeroin", "0", "1", "--function", "x", "--values", "v.csv"},
        2,
-       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
       {{"--zeroin", "0", "1", "--function", "x", "--plot", "p.png"},
        2,
-       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
+      {{"--zeroin", "0", "1", "--function", "x", "--extrema-file", "e.csv"},
+       2,
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
+      {{"--extrema-file"}, 2, "Zu --extrema-file fehlt der Wert."},
       {{"--zeroin", "0", "1", "--function", "x", "--report", "b.pdf"},
        2,
-       "--values, --roots, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit --zeroin."},
+       "--values, --roots, --extrema-file, --save-task, --plot und --report gibt es nur für die Berechnung, nicht mit "
+       "--zeroin."},
       {{"--report", "bericht.png"}, 2, "--report schreibt eine .pdf-Datei, nicht 'bericht.png'."},
       {{"--report"}, 2, "Zu --report fehlt der Wert."},
       {{"--plot", "p.jpg"}, 2, "--plot schreibt .wmf, .emf, .svg, .png oder .pdf, nicht 'p.jpg'."},
@@ -536,10 +544,33 @@ TEST(KaloRoots, ReportIsThePlotReportOfTheCalculationAsPdf) {
   ASSERT_EQ(roots.size(), 4) << r.out.toStdString();
   EXPECT_TRUE(ReadBytes(pdf).startsWith("%PDF"));
   const QString text = PdfText(pdf);
-  for (const QString& part : QStringList{"VASO Numerik Werkzeuge", "Nullstellenbestimmung einer 2D-Funktion",
-                                         "sin(3*x)", "von -2 bis 2.5", "Seite 1 von 1"} +
-                                 roots)
+  // The roots as the window shows them: the root at 2.4E-23, which the table's seven
+  // decimals would print as 0, in exponent form.
+  for (const QString& part :
+       QStringList{"VASO Numerik Werkzeuge", "Nullstellenbestimmung einer 2D-Funktion", "sin(3*x)", "von -2 bis 2.5",
+                   "Seite 1 von 1", "-1.0471976", "-1.2246468E-16", "2.4488338E-23 7.3465013E-23", "2.0943951"})
     EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\n" << text.toStdString();
+  EXPECT_FALSE(text.contains("e-0")) << "one exponent form\n" << text.toStdString();
+  EXPECT_FALSE(text.contains("Extrema und Wendepunkte")) << "no extrema were searched";
+}
+
+// A calculation that searched extrema and inflection points prints them after the roots,
+// numbered as the extrema grid numbers them.
+TEST(KaloRoots, ReportPrintsTheExtremaTheCalculationSearched) {
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath("bericht.pdf");
+  const Result r = Kaloroots(
+      {"--function", "x^3 - 3*x", "--xmin", "-3", "--xmax", "3", "--extrema", "--inflection", "--report", pdf});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QString text = PdfText(pdf).simplified();
+  const qsizetype roots = text.indexOf("Nullstellen je Intervall");
+  const qsizetype extrema = text.indexOf("Extrema und Wendepunkte Nr. Art x f(x) f'(x) f''(x) Methode Iter. Bemerkung");
+  ASSERT_GE(roots, 0) << text.toStdString();
+  ASSERT_GT(extrema, roots) << text.toStdString();
+  const QString rows = text.mid(extrema);
+  for (const char* part : {"0 Maximum -1.0000000 2.0000000E+00", "1 Wendepunkt", "2 Minimum 1.0000000 -2.0000000E+00",
+                           "3 globales Maximum", "4 globales Minimum", "Zeroin(f')"})
+    EXPECT_TRUE(rows.contains(part)) << part << "\n" << rows.toStdString();
 }
 
 TEST(KaloRoots, ReportTemplateComesFromTheConfigFolderBesideTheProgramsFolder) {
@@ -689,6 +720,7 @@ TEST(KaloRoots, DerivativesAddTwoColumnsToTheValuesFile) {
   EXPECT_TRUE(lines[1].endsWith("-5.000000000000000E+000;2.000000000000000E+000")) << lines[1].toStdString();
   EXPECT_EQ(Kaloroots({"--derivatives"}).err, "--derivatives gibt es nur mit --values.\nHilfe: kaloroots --help\n");
 }
+
 // Standard error says what the rows do not: how many different roots they show when
 // rows repeat one, an --abs that was raised, and an absolute bound that limits a root's
 // accuracy more than f does, with the way to relative accuracy. Otherwise it stays empty.
@@ -733,6 +765,58 @@ TEST(KaloRoots, StandardErrorCountsRootsAndNamesALimitingBound) {
       EXPECT_TRUE(repeats.isNull()) << i;
   }
   EXPECT_FALSE(Kaloroots(sine + QStringList{"--format", "csv"}).out.contains("Repeats"));
+}
+
+// The extrema file is the window's "Extrema Speichern ...": the extrema table of the
+// same calculation, byte for byte.
+TEST(KaloRoots, WritesTheExtremaFileTheWindowWrites) {
+  QLocale::setDefault(QLocale(QLocale::German));
+  QTemporaryDir dir;
+  const QString extrema = dir.filePath("extrema.csv");
+  const Result r = Kaloroots({"--function", "x^3 - 3*x", "--nodes", "40", "--extrema", "--extrema-file", extrema});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+
+  TKaloPersistRootFinding task;
+  task.setCurveSearch({true, true, false, false});
+  TqorMemoryDataset roots, table;
+  DefineRootTable(roots);
+  roots.Open();
+  DefineExtremaTable(table);
+  table.Open();
+  TKaloRootCalculation calc(task, roots);
+  calc.setExtremaTable(&table);
+  calc.Execute({"x^3 - 3*x", -2.5L, 2.5L, 40});
+  SaveExtremaFile(dir.filePath("extrema-fenster.csv"), table);
+  QLocale::setDefault(QLocale::system());
+
+  EXPECT_EQ(ReadBytes(extrema), ReadBytes(dir.filePath("extrema-fenster.csv")));
+  EXPECT_TRUE(ReadBytes(extrema).startsWith("\"Art\";\"x\";\"f(x)\";")) << ReadBytes(extrema).left(80).toStdString();
+  EXPECT_EQ(ReadBytes(extrema).count("\r\n"), table.RecordCount()) << "a header and one line per row";
+  EXPECT_GE(table.RecordCount(), 2);
+}
+
+// The values file holds what the calculation computed: the search for extrema or
+// inflection points computes f' and f'', and the file has their columns as in the window.
+TEST(KaloRoots, TheValuesFileHasTheDerivativesWheneverTheyWereCalculated) {
+  QTemporaryDir dir;
+  const struct {
+    const char* Name;
+    QStringList Options;
+    const char* Header;
+  } cases[] = {
+      {"roots only", {}, "\"x-Werte\";\"y-Werte\""},
+      {"extrema", {"--extrema"}, "\"x-Werte\";\"y-Werte\";\"f'-Werte\";\"f''-Werte\""},
+      {"inflection points", {"--inflection"}, "\"x-Werte\";\"y-Werte\";\"f'-Werte\";\"f''-Werte\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const QString values = dir.filePath("werte.csv");
+    const Result r = Kaloroots(QStringList{"--function", "x^3", "--nodes", "11", "--values", values} + c.Options);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QFile file(values);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).section("\r\n", 0, 0), c.Header);
+  }
 }
 
 }  // namespace

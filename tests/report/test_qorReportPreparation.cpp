@@ -206,6 +206,69 @@ TEST_F(ReportPreparation, AnEmptyTableGivesItsHeaderAndNoRows) {
   EXPECT_EQ(Texts(Prepare(report)), (std::vector<QStringList>{{"Spalte"}}));
 }
 
+// An optional data band belongs to a table the report binds only sometimes: bound, it
+// prints as any data band, even without rows; unbound, it is left out with its header,
+// and the bands around it keep their places.
+TEST_F(ReportPreparation, AnOptionalDataBandWithoutItsTableIsLeftOutWithItsHeader) {
+  TqorMemoryDataset extrema;
+  FillRootTable(extrema, {});
+  const QByteArray bands = Band("ReportTitle", 10, "Titel") + Band("Header", 10, "Spalte") +
+                           Band("MasterData", 20, "r[Nullstellen.&quot;ID&quot;]", "Nullstellen") +
+                           Band("Header", 10, "Extrema") +
+                           QByteArray(
+                               "<Band Type=\"MasterData\" Height=\"20\" DataSet=\"Extrema\" Optional=\"true\">"
+                               "<Text Name=\"e\" Text=\"e[Extrema.&quot;ID&quot;]\"/></Band>") +
+                           Band("ReportTitle", 10, "Ende");
+  const QStringList roots = {"Titel", "Spalte", "r0", "r1", "r2", "r3", "r4", "r5", "r6"};
+  const struct {
+    const char* Name;
+    int ExtremaRows;  // -1: the table is not bound
+    QStringList Printed;
+  } cases[] = {
+      {"not bound", -1, roots + QStringList{"Ende"}},
+      {"bound without rows", 0, roots + QStringList{"Extrema", "Ende"}},
+      {"bound with rows", 2, roots + QStringList{"Extrema", "e0", "e1", "Ende"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    extrema.Close();
+    extrema.Open();
+    for (int id = 0; id < c.ExtremaRows; ++id) {
+      extrema.Append();
+      extrema.FieldByName("ID").setValue(id);
+      extrema.Post();
+    }
+    dataSets.erase(dataSets.begin() + 1, dataSets.end());
+    if (c.ExtremaRows >= 0) dataSets.emplace_back("Extrema", extrema);
+    TqorReportTemplate report = Template(bands);
+    report.Page.PaperSize.setHeight(1000);
+    const std::vector<TqorPreparedPage> pages = Prepare(report);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages)[0], c.Printed);
+  }
+}
+
+// A binding's own text prints its values; another table's fields keep their display text.
+TEST_F(ReportPreparation, PrintsATablesValuesByItsBindingsText) {
+  TqorMemoryDataset other;
+  FillRootTable(other, {});
+  other.Append();
+  other.FieldByName("xRoot").setValue(0.25);
+  other.Post();
+  dataSets[0].Text = [](const TqorField& Field, int Row) {
+    return Field.FieldName() + "@" + QString::number(Row) + "=" + Field.DisplayTextAt(Row);
+  };
+  dataSets.emplace_back("Andere", other);
+  TDefaultLocale locale("de_DE");
+  TqorReportTemplate report = Template(
+      Band("MasterData", 20, "[Nullstellen.&quot;xRoot&quot;] [Andere.&quot;xRoot&quot;]", "Nullstellen"));
+  report.Page.PaperSize.setHeight(1000);
+  const QStringList printed = Texts(Prepare(report))[0];
+  ASSERT_EQ(printed.size(), 7);
+  EXPECT_EQ(printed[0], "xRoot@0=0,5000000 0,2500000");
+  EXPECT_EQ(printed[6], "xRoot@6=6,5000000 0,2500000");
+}
+
 TEST_F(ReportPreparation, ABandTallerThanAPageGetsAPageOfItsOwn) {
   TqorReportTemplate report = Template(Band("ReportTitle", 10, "a") + Band("ReportTitle", 1000, "b") +
                                        Band("ReportTitle", 10, "c"));

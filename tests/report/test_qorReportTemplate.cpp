@@ -45,7 +45,7 @@ const QByteArray Complete = R"(<?xml version="1.0" encoding="UTF-8"?>
             FrameColor="#102030" FontName="Courier New" FontSize="14" Bold="true" Italic="true" FontColor="#ff0000"
             Fill="#eeeeee" HAlign="Center" VAlign="Bottom" WordWrap="false" Text="Zeile 1&#10;Zeile 2 &amp; &lt;x&gt; &quot;q&quot;"/>
     </Band>
-    <Band Type="MasterData" DataSet="Nullstellen" Height="16">
+    <Band Type="MasterData" DataSet="Nullstellen" Height="16" Optional="true">
       <Picture Name="picPlot2D" Left="0" Top="0" Width="200.5" Height="100" Frame="All"/>
       <Line Name="linRow" Left="0" Top="15" Width="600" Height="0" LineWidth="0.5" Color="#00ff00"/>
     </Band>
@@ -80,6 +80,8 @@ TEST(ReportTemplate, ReadsEveryPartOfATemplate) {
   const TqorReportBand& data = *report.Page.Bands[1];
   EXPECT_EQ(data.Type, TqorBandType::MasterData);
   EXPECT_EQ(data.DataSetName, "Nullstellen");
+  EXPECT_TRUE(data.Optional);
+  EXPECT_FALSE(header.Optional);
   const auto& picture = dynamic_cast<const TqorReportPicture&>(*data.Objects.at(0));
   EXPECT_EQ(picture.Bounds, QRectF(0, 0, 200.5, 100));
   EXPECT_EQ(picture.Frame, fsAll);
@@ -173,7 +175,12 @@ TEST(ReportTemplate, ShippedTemplateReadsWithoutNotes) {
   TqorReportTemplate report;
   report.LoadFromFile(QStringLiteral(QOR_SHIPPED_TEMPLATES "/kaloPlot2D.fr3"));
   EXPECT_TRUE(report.Warnings.isEmpty()) << report.Warnings.join('\n').toStdString();
-  EXPECT_EQ(report.Page.Bands.size(), 5u);
+  ASSERT_EQ(report.Page.Bands.size(), 7u);
+  // The roots are always printed; the extrema only by a calculation that searched them.
+  EXPECT_EQ(report.Page.Bands[3]->DataSetName, "Nullstellen");
+  EXPECT_FALSE(report.Page.Bands[3]->Optional);
+  EXPECT_EQ(report.Page.Bands[5]->DataSetName, "Extrema");
+  EXPECT_TRUE(report.Page.Bands[5]->Optional);
 }
 
 TEST(ReportTemplate, RefusesWhatIsNoTemplateWithTheReason) {

@@ -262,20 +262,35 @@ TEST(KaloRootPlot, RootMarksStandForTheRowsWithARoot) {
   for (const int row : {-1, 0, 2, 3, 5}) EXPECT_EQ(RootMarkOfRow(roots, row), std::nullopt) << row;
 }
 
+// A root is named by its row's ID, as the grid and the report number the row; a row
+// without a root (a pole) has an ID but no mark.
 TEST(KaloRootPlot, AReadingIsWrittenInTheRegionalForm) {
   const QLocale german(QLocale::German, QLocale::Germany);
+  TqorMemoryDataset roots;
+  DefineRootTable(roots);
+  roots.Open();
+  int id = 0;
+  for (const bool exists : {true, false, false, true}) {
+    roots.Append();
+    roots.FieldByName(RootField::ID).setAsInteger(id++);
+    roots.FieldByName(RootField::RootExists).setAsBoolean(exists);
+    roots.Post();
+  }
   const struct {
     TKaloPlotReading reading;
+    QLocale locale;
     const char* text;
   } cases[] = {
-      {{1234.56789L, -0.5L, std::nullopt, std::nullopt}, "x = 1234,568   f(x) = -0,5"},
-      {{-2e-7L, std::nullopt, std::nullopt, std::nullopt}, "x = -2E-07"},
-      {{1.0000000012L, 3e-17L, 1, std::nullopt}, "Nullstelle 2:   x = 1,000000001   f(x) = 3E-17"},
-      {{0.5L, 2.25L, std::nullopt, -1.5L}, "x = 0,5   f(x) = 2,25   f'(x) = -1,5"},
+      {{1234.56789L, -0.5L, std::nullopt, std::nullopt}, german, "x = 1234,568   f(x) = -0,5"},
+      {{-2e-7L, std::nullopt, std::nullopt, std::nullopt}, german, "x = -2E-07"},
+      {{-2e-7L, 1e300L, std::nullopt, std::nullopt}, QLocale::c(), "x = -2E-07   f(x) = 1E+300"},
+      {{1.0000000012L, 3e-17L, 0, std::nullopt}, german, "Nullstelle 0:   x = 1,000000001   f(x) = 3E-17"},
+      {{1.0000000012L, 3e-17L, 1, std::nullopt}, german, "Nullstelle 3:   x = 1,000000001   f(x) = 3E-17"},
+      {{0.5L, 2.25L, std::nullopt, -1.5L}, german, "x = 0,5   f(x) = 2,25   f'(x) = -1,5"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(PlotReadingText(c.reading, german), QString::fromUtf8(c.text));
+    EXPECT_EQ(PlotReadingText(c.reading, roots, c.locale), QString::fromUtf8(c.text));
   }
 }
 

@@ -75,4 +75,58 @@ TEST(RootViewText, SaysWhatARowIsAndShowsMicroValuesInExponentForm) {
   QLocale::setDefault(savedLocale);
 }
 
+// The extrema grid and the report show the extrema table's reals and its remarks in the
+// same form as the roots; the extrema file keeps the display texts.
+TEST(RootViewText, ShowsTheExtremaTableInTheRootsForm) {
+  const QLocale german(QLocale::German, QLocale::Germany);
+  TqorMemoryDataset extrema;
+  DefineExtremaTable(extrema);
+  extrema.Open();
+  extrema.Append();
+  extrema.FieldByName(ExtremumField::x).setValue(0.5);
+  extrema.FieldByName(ExtremumField::y).setValue(-1.5e-17);
+  extrema.FieldByName(ExtremumField::dy).setValue(2e-300);
+  extrema.FieldByName(ExtremumField::Remark).setValue(QString("f springt von 0.5 auf 1.5e-05"));
+  extrema.Post();
+  const struct {
+    const char* Field;
+    const char* Shown;
+    const char* Kept;
+  } cells[] = {
+      {ExtremumField::x, "0,5000000", "0,5000000"},
+      {ExtremumField::y, "-1,5000000E-17", "-1,5000000e-017"},
+      {ExtremumField::dy, "2,0000000E-300", "2,0000000e-300"},
+      {ExtremumField::ddy, "", ""},
+      {ExtremumField::Remark, "f springt von 0,5 auf 1,5E-05", "f springt von 0.5 auf 1.5e-05"},
+  };
+  const QLocale savedLocale;
+  QLocale::setDefault(german);
+  for (const auto& c : cells) {
+    SCOPED_TRACE(c.Field);
+    const TqorField& field = extrema.FieldByName(c.Field);
+    EXPECT_EQ(RootViewText(field, 0, german), QString::fromUtf8(c.Shown));
+    EXPECT_EQ(field.DisplayTextAt(0), QString::fromUtf8(c.Kept));
+  }
+  QLocale::setDefault(savedLocale);
+}
+
+// Rows are numbered by their ID in both tables, whatever their place.
+TEST(RowNumberText, IsTheRowsID) {
+  TqorMemoryDataset roots, extrema;
+  DefineRootTable(roots);
+  DefineExtremaTable(extrema);
+  for (TqorMemoryDataset* table : {&roots, &extrema}) {
+    table->Open();
+    for (const int id : {0, 1, 7}) {
+      table->Append();
+      table->FieldByName("ID").setAsInteger(id);
+      table->Post();
+    }
+    EXPECT_EQ(RowNumberText(*table, 0), "0");
+    EXPECT_EQ(RowNumberText(*table, 2), "7");
+    EXPECT_EQ(RowNumberText(*table, 3), "") << "outside the rows";
+    EXPECT_EQ(RowNumberText(*table, -1), "");
+  }
+}
+
 }  // namespace

@@ -24,6 +24,10 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QtEndian>
+
+#include <locale.h>
+#include <clocale>
 
 #include <memory>
 #include <vector>
@@ -307,6 +311,86 @@ TEST_F(RootFinding2D, TwoWindowsHoldIndependentTasksAndTables) {
   EXPECT_EQ(second.RootFinder().RootFunction().FunctionScript(), "sin(x)");
   EXPECT_EQ(Detail(first, "xRoot"), "-2.4051429");
   EXPECT_EQ(Detail(second, "xRoot"), "0.0000000");
+}
+
+namespace {
+// The texts an enhanced metafile draws, in drawing order.
+QStringList MetafileTexts(const QByteArray& Emf) {
+  using namespace qorEmf;
+  const auto u32 = [&Emf](qsizetype At) { return qFromLittleEndian<quint32>(Emf.constData() + At); };
+  QStringList texts;
+  for (qsizetype at = 0; at + RecordHeaderSize <= Emf.size();) {
+    const quint32 size = u32(at + 4);
+    if (size < RecordHeaderSize) break;
+    if (u32(at) == EMR_EXTTEXTOUTW) {
+      const quint32 chars = u32(at + ExtTextOutEmrTextAt + EmrTextCharsAt);
+      const quint32 offset = u32(at + ExtTextOutEmrTextAt + EmrTextStringOffsetAt);
+      texts << QString::fromUtf16(reinterpret_cast<const char16_t*>(Emf.constData() + at + offset), chars);
+    }
+    at += size;
+  }
+  return texts;
+}
+
+// The axis labels among Texts: numbers such as "-3,00", "10.0" or "1,0E-05".
+QStringList AxisLabels(const QStringList& Texts) {
+  static const QRegularExpression number(QStringLiteral("^ *-?\\d+[.,]\\d+(E[+-]\\d+)? *$"));
+  return Texts.filter(number);
+}
+
+// Sets the thread's C library locale for a scope, as a script call or a library may.
+class TThreadCLocale {
+public:
+  explicit TThreadCLocale(const char* Name) : FLocale(newlocale(LC_ALL_MASK, Name, locale_t{})) {
+    if (FLocale) FPrevious = uselocale(FLocale);
+  }
+  ~TThreadCLocale() {
+    if (!FLocale) return;
+    uselocale(FPrevious);
+    freelocale(FLocale);
+  }
+  TThreadCLocale(const TThreadCLocale&) = delete;
+  TThreadCLocale& operator=(const TThreadCLocale&) = delete;
+  bool Active() const { return FLocale != locale_t{}; }
+
+private:
+  locale_t FLocale;
+  locale_t FPrevious{};
+};
+}  // namespace
+
+// Every window draws its axis labels with the user's decimal separator from its first
+// drawing on, before anything resizes it: the second window as the first, whatever
+// locale the C library of the thread is in while it is made.
+TEST_F(RootFinding2D, ASecondWindowsFirstDrawingUsesTheUsersDecimalSeparator) {
+  const struct {
+    const char* Name;
+    QLocale User;
+    const char* CLibrary;
+    QChar Separator;
+  } cases[] = {
+      {"German user", QLocale(QLocale::German, QLocale::Germany), "C", u','},
+      {"German user, C library in German", QLocale(QLocale::German, QLocale::Germany), "de_DE.UTF-8", u','},
+      {"English user, C library in German", QLocale(QLocale::English, QLocale::UnitedStates), "de_DE.UTF-8", u'.'},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDefaultLocale user(c.User);
+    TfrmRootFinding2D first;
+    const TThreadCLocale library(c.CLibrary);
+    if (!library.Active()) {
+      ADD_FAILURE() << "the locale " << c.CLibrary << " is not installed (./test compiles it)";
+      continue;
+    }
+    TfrmRootFinding2D second;
+    for (TfrmRootFinding2D* w : {&first, &second}) {
+      const QStringList labels = AxisLabels(MetafileTexts(Drawing(*w).Bytes()));
+      EXPECT_GE(labels.size(), 6) << MetafileTexts(Drawing(*w).Bytes()).join(' ').toStdString();
+      const QChar other = c.Separator == u',' ? u'.' : u',';
+      for (const QString& label : labels)
+        EXPECT_TRUE(label.contains(c.Separator) && !label.contains(other)) << label.toStdString();
+    }
+  }
 }
 
 TEST_F(RootFinding2D, ClosingFreesTheWindow) {

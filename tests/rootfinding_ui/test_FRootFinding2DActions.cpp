@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTableView>
 
 #include <cmath>
 #include <functional>
@@ -366,6 +367,29 @@ TEST_F(RootFinding2DActions, ExportsWriteWhatTheBatchProgramWritesAndShareTheirF
   EXPECT_EQ(requests[1].Directory, Folder()) << "the roots start where the values went";
   EXPECT_EQ(StoredPlace("Values"), Folder());
   EXPECT_EQ(StoredPlace("Function"), "");
+}
+
+// The exports hold what the calculation computed: after a search for extrema the values
+// file has the columns of f' and f'' and the extrema file the extrema table, each line
+// for line as the table shows its rows; a roots-only calculation's values have two.
+TEST_F(RootFinding2DActions, TheExportsHoldWhatTheCalculationComputed) {
+  TfrmRootFinding2D w;
+  const auto firstLine = [this](const QString& Name) {
+    return QString::fromUtf8(ReadBytes(dir.filePath(Name))).section("\r\n", 0, 0);
+  };
+  Run(w, "actSaveValues", File("werte.csv"));
+  EXPECT_EQ(firstLine("werte.csv"), "\"x-Werte\";\"y-Werte\"");
+  w.RootFinder().setCurveSearch({true, true, true, false});
+  Child<QAction>(w, "actCalculate")->trigger();
+  Run(w, "actSaveValues", File("werte.csv"));
+  Run(w, "actSaveExtrema", File("extrema.csv"));
+  EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join('\n').toStdString();
+  EXPECT_EQ(firstLine("werte.csv"), "\"x-Werte\";\"y-Werte\";\"f'-Werte\";\"f''-Werte\"");
+  const QStringList extrema =
+      QString::fromUtf8(ReadBytes(dir.filePath("extrema.csv"))).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_GE(extrema.size(), 2);
+  EXPECT_EQ(extrema[0], "\"Art\";\"x\";\"f(x)\";\"f'(x)\";\"f''(x)\";\"Methode\";\"Iter.\";\"Bemerkung\"");
+  EXPECT_EQ(extrema.size() - 1, Child<QTableView>(w, "DBGridExtrema")->model()->rowCount());
 }
 
 // Values and roots share their folder but not their file: proposing the other export's

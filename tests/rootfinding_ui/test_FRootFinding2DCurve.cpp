@@ -2,6 +2,7 @@
 #include "FRootFinding2D.h"
 #include "FRootFinding2DProperties.h"
 #include "KaloRootCalculation.h"
+#include "qorDataSetModel.h"
 #include "qorTestInput.h"
 #include "qorTestWidgets.h"
 
@@ -11,8 +12,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
+
+#include <vector>
 
 namespace {
 
@@ -59,5 +63,35 @@ TEST_F(Curve, TheExtremaTableIsATabBesideTheRootsAndThePlotMarksItsRows) {
   // f, the roots, maxima, minima, inflection points, f' and f''
   EXPECT_EQ(w.Plot2D().Plot2D().Graph().Count(), 7);
   EXPECT_EQ(w.Plot2D().Plot2D().Legend.size(), 6u);
+}
+
+// The extrema grid numbers its rows and writes its reals as the roots grid does; the
+// report gets the extrema table only from a calculation that searched them.
+TEST_F(Curve, TheExtremaGridReadsAsTheRootsGridAndThePreviewGetsWhatWasSearched) {
+  std::vector<const TqorMemoryDataset*> previewed;
+  TfrmRootFinding2D::setPrintPreviewHook(
+      [&previewed](const TKaloPrintPreviewRequest& Request) { previewed.push_back(Request.Extrema); });
+  TfrmRootFinding2D w;
+  QAction* preview = w.findChild<QAction*>("actPrintPreview");
+  preview->trigger();
+  w.RootFinder().setCurveSearch({true, true, false, false});
+  w.findChild<QAction*>("actCalculate")->trigger();
+  preview->trigger();
+  TfrmRootFinding2D::setPrintPreviewHook({});
+  ASSERT_EQ(previewed.size(), 2u);
+  EXPECT_EQ(previewed[0], nullptr) << "roots only";
+  ASSERT_NE(previewed[1], nullptr);
+
+  const QAbstractItemModel& grid = *w.findChild<QTableView*>("DBGridExtrema")->model();
+  ASSERT_EQ(grid.rowCount(), previewed[1]->RecordCount());
+  ASSERT_GE(grid.rowCount(), 2);
+  EXPECT_EQ(grid.headerData(0, Qt::Vertical).toString(), QChar(TqorDataSetModel::CurrentRowMark) + QString(" 0"));
+  EXPECT_EQ(grid.headerData(1, Qt::Vertical).toString(), "1");
+  constexpr int yColumn = 2;  // after "Art" and "x"
+  EXPECT_EQ(grid.headerData(yColumn, Qt::Horizontal).toString(), "f(x)");
+  for (int row = 0; row < grid.rowCount(); ++row) {
+    const QString y = grid.index(row, yColumn).data().toString();
+    EXPECT_TRUE(y.contains(QRegularExpression("^-?\\d[.,]\\d{7}E[+-]\\d\\d$"))) << row << ": " << y.toStdString();
+  }
 }
 }  // namespace

@@ -1,5 +1,6 @@
 #include "FRootFinding2D.h"
 #include "KaloExport.h"
+#include "qorDataSetModel.h"
 #include "qorFileDialog.h"
 #include "qorMetafile.h"
 #include "qorNumEdit.h"
@@ -117,7 +118,7 @@ protected:
   TTips tips;
 };
 
-QString Number(Extended v, int Digits) { return QLocale::c().toString(static_cast<double>(v), 'g', Digits); }
+QString Number(Extended v, int Digits) { return QLocale::c().toString(static_cast<double>(v), 'G', Digits); }
 
 }  // namespace
 
@@ -140,16 +141,6 @@ TEST_F(RootFinding2DPlot, ThePointerReadsTheCalculatedValuesAndTheRootsInTheStat
     EXPECT_NEAR(parts[1].mid(7).toDouble(), x * x - 1, 1e-3) << "between nodes 0.025 apart";
   }
 
-  for (int root = 0; root < 2; ++root) {
-    SCOPED_TRACE(root);
-    tips.Texts.clear();
-    MouseMove(image, Pixel(w->RootX()[root], w->RootY()[root]) + QPoint(3, -2));
-    ASSERT_EQ(tips.Texts.size(), 1);
-    EXPECT_EQ(tips.Texts[0], QString("Nullstelle %1:   x = %2   f(x) = %3")
-                                 .arg(root + 1)
-                                 .arg(Number(w->RootX()[root], 10), Number(w->RootY()[root], 10)));
-  }
-
   tips.Texts.clear();
   MouseMove(image, QPoint(2, 2));
   EXPECT_EQ(tips.Texts, QStringList({""})) << "outside the graph area nothing is read";
@@ -157,6 +148,32 @@ TEST_F(RootFinding2DPlot, ThePointerReadsTheCalculatedValuesAndTheRootsInTheStat
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(image, &leave);
   EXPECT_EQ(tips.Texts.last(), "") << "leaving the plot takes the reading away";
+}
+
+// The rows between the two roots have none: the second root is the fourth row, and
+// the status bar names it by the number its row shows in the grid, as the report does.
+TEST_F(RootFinding2DPlot, TheStatusBarNamesARootByItsRowsNumberInTheGrid) {
+  Calculate(RootsAndNearMiss);
+  ASSERT_EQ(w->memRoot().RecordCount(), 4);
+  ASSERT_EQ(w->RootX().size(), 2u);
+  const QAbstractItemModel& grid = *Child<QTableView>(*w, "DBGrid1")->model();
+  const QString mark = QChar(TqorDataSetModel::CurrentRowMark) + QString(" ");
+  EXPECT_EQ(grid.headerData(0, Qt::Vertical).toString(), mark + "0") << "the current row";
+  const struct {
+    int Root;
+    int Row;
+  } roots[] = {{0, 0}, {1, 3}};
+  for (const auto& r : roots) {
+    SCOPED_TRACE(r.Root);
+    EXPECT_EQ(grid.headerData(r.Row, Qt::Vertical).toString().remove(mark), QString::number(r.Row));
+    EXPECT_EQ(w->memRoot().FieldByName("ID").ValueAt(r.Row).toInt(), r.Row);
+    tips.Texts.clear();
+    MouseMove(image, Pixel(w->RootX()[r.Root], w->RootY()[r.Root]) + QPoint(3, -2));
+    ASSERT_EQ(tips.Texts.size(), 1);
+    EXPECT_EQ(tips.Texts[0], QString("Nullstelle %1:   x = %2   f(x) = %3")
+                                 .arg(r.Row)
+                                 .arg(Number(w->RootX()[r.Root], 10), Number(w->RootY()[r.Root], 10)));
+  }
 }
 
 TEST_F(RootFinding2DPlot, ThePointerReadsNoValueWhereTheGraphBreaks) {

@@ -28,7 +28,7 @@ protected:
   QTemporaryDir install;  // the program folder
   TqorPlot2D plot;
   TqorMemoryDataset roots;
-  TrptPlot2DInput input{"sin(x)", -3.5L, 2.5L, 200, 1e-10L, 0};
+  TrptPlot2DInput input{"sin(x)", -3.5L, 2.5L, 200, 1e-10L, 0, nullptr, {}};
   QLocale savedLocale;
 
   void SetUp() override {
