@@ -12,6 +12,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -162,6 +164,108 @@ TEST(KaloCurveSearch, AScriptsDerivativesAgreeWithTheExactOnes) {
   for (std::size_t i = 0; i < 200; i += 13)
     EXPECT_NEAR(static_cast<double>(script.calc.ValueD1()[i]), static_cast<double>(exact.calc.ValueD1()[i]),
                 1E-8 * (1 + std::fabs(exact.calc.ValueD1()[i])));
+}
+
+// Random smooth expressions for x in [-2, 2]: every piece keeps its operation inside
+// its smooth range whatever its argument, so f', f'' exist everywhere.
+class TSmoothExpressions {
+public:
+  explicit TSmoothExpressions(std::uint32_t Seed) : FRandom(Seed) {}
+  std::string Next() { return Term(3); }
+
+private:
+  std::size_t Pick(std::size_t n) { return FRandom() % n; }
+
+  // Pieces[0] a [1] b [2] ...: the text with the operands filled in.
+  static std::string Filled(std::initializer_list<const char*> Pieces, const std::string& a, const std::string& b) {
+    std::string text;
+    int operand = 0;
+    for (const char* piece : Pieces) {
+      if (operand > 0) text.append(operand == 1 ? a : b);
+      text.append(piece);
+      ++operand;
+    }
+    return text;
+  }
+
+  std::string Term(int Depth) {
+    static const char* const constants[] = {"0.5", "1.3", "2", "0.7", "3", "pi"};
+    if (Depth == 0 || Pick(6) == 0) return Pick(3) ? "x" : constants[Pick(std::size(constants))];
+    const std::string a = Term(Depth - 1), b = Term(Depth - 1);
+    switch (Pick(14)) {
+      case 0:
+        return Filled({"(", ") + (", ")"}, a, b);
+      case 1:
+        return Filled({"(", ") - (", ")"}, a, b);
+      case 2:
+        return Filled({"(", ")*(", ")"}, a, b);
+      case 3:
+        return Filled({"(", ")/(1 + (", ")^2)"}, a, b);
+      case 4:
+        return Filled({"(", Pick(2) ? ")^2" : ")^3"}, a, b);
+      case 5:
+        return Filled({"sin(", ")"}, a, b);
+      case 6:
+        return Filled({"cos(", ")"}, a, b);
+      case 7:
+        return Filled({"atan(", ")"}, a, b);
+      case 8:
+        return Filled({"tanh(", ")"}, a, b);
+      case 9:
+        return Filled({"exp(sin(", "))"}, a, b);
+      case 10:
+        return Filled({"exp(-(", ")^2)"}, a, b);
+      case 11:
+        return Filled({"log(2 + cos(", "))"}, a, b);
+      case 12:
+        return Filled({"sqrt(1 + (", ")^2)"}, a, b);
+      default:
+        return Filled({"0.5*(", ")"}, a, b);
+    }
+  }
+
+  std::mt19937 FRandom;
+};
+
+// The largest |value| of V.
+Extended Largest(const kaloREALVector& V) {
+  Extended m = 0;
+  for (const Extended v : V) m = std::max(m, std::fabs(v));
+  return m;
+}
+
+// A full script gets f' and f'' from differences of f; the same text as an expression gets
+// them exactly. On random smooth functions the two agree at every node, on the scale of f
+// and its derivatives over the range: differences lose digits where f is large.
+TEST(KaloCurveSearch, AScriptsNumericalDerivativesAgreeWithTheExactOnesOnRandomFunctions) {
+  constexpr int Count = 300, Nodes = 41;
+  const TKaloCurveSearch derivativesOnly{false, false, false, true};
+  TSmoothExpressions expressions(20261211);
+  double worst1 = 0, worst2 = 0;
+  for (int n = 0; n < Count; ++n) {
+    const std::string text = expressions.Next();
+    SCOPED_TRACE(text);
+    Workspace exact(derivativesOnly), script(derivativesOnly);
+    exact.Run(QString::fromStdString(text), -2, 2, Nodes);
+    script.Run(QStringLiteral("function fct(x) return %1 end").arg(QString::fromStdString(text)), -2, 2, Nodes, true);
+    ASSERT_FALSE(exact.calc.DerivativesNumerical());
+    ASSERT_TRUE(script.calc.DerivativesNumerical());
+    ASSERT_EQ(exact.calc.ValueD1().size(), static_cast<std::size_t>(Nodes));
+    ASSERT_EQ(script.calc.ValueD1().size(), static_cast<std::size_t>(Nodes));
+    const Extended f = Largest(exact.calc.ValueY()), d1 = Largest(exact.calc.ValueD1()),
+                   d2 = Largest(exact.calc.ValueD2());
+    for (int i = 0; i < Nodes; ++i) {
+      const double e1 = std::fabs(static_cast<double>(script.calc.ValueD1()[i] - exact.calc.ValueD1()[i])) /
+                        (1 + f + d1);
+      const double e2 = std::fabs(static_cast<double>(script.calc.ValueD2()[i] - exact.calc.ValueD2()[i])) /
+                        (1 + f + d1 + d2);
+      worst1 = std::max(worst1, std::isnan(e1) ? 1.0 : e1);
+      worst2 = std::max(worst2, std::isnan(e2) ? 1.0 : e2);
+      EXPECT_LE(e1, 1E-9) << i;
+      EXPECT_LE(e2, 1E-6) << i;
+    }
+  }
+  printf("worst %g %g\n", worst1, worst2);
 }
 
 // A kink reads alike whether f' is exact or comes from differences: the kind, the method,
