@@ -374,8 +374,8 @@ void TqorExtremumFinder::KinkFromValues(Extended a, Extended b, const TqorJet<Ex
 }
 
 // Jumps of f, then kinks where f' jumps without changing sign (a kink with a sign change
-// is an extremum already). Neighbours are the nodes where the derivative has a value,
-// and for a kink f too: a node on the jump itself has none, its neighbours show it.
+// is an extremum already). Neighbours are the nodes where f and the derivative have a
+// value: a node on the jump itself has none, its neighbours show it.
 void TqorExtremumFinder::FindJumps() {
   for (const int order : {0, 1}) {
     std::vector<Extended> found;
@@ -387,11 +387,7 @@ void TqorExtremumFinder::FindJumps() {
     };
     int last = -1;
     for (int i = 0; i < FTestCount; ++i) {
-      if (!HasValue(FNodeJets[i].v)) {
-        if (order == 1) last = -1;
-        continue;
-      }
-      if (!HasValue(Derivative(FNodeJets[i], order))) continue;
+      if (!HasValue(FNodeJets[i].v) || !HasValue(Derivative(FNodeJets[i], order))) continue;
       if (last >= 0 && !rowBetween(FNodeX[last], FNodeX[i]) && MayJump(order, last, i)) NarrowJump(order, last, i);
       last = i;
     }

@@ -238,10 +238,10 @@ Extended Largest(const kaloREALVector& V) {
 // them exactly. On random smooth functions the two agree at every node, on the scale of f
 // and its derivatives over the range: differences lose digits where f is large.
 TEST(KaloCurveSearch, AScriptsNumericalDerivativesAgreeWithTheExactOnesOnRandomFunctions) {
+  // Few nodes: the first step, the node spacing, is then often coarse against f.
   constexpr int Count = 300, Nodes = 41;
   const TKaloCurveSearch derivativesOnly{false, false, false, true};
   TSmoothExpressions expressions(20261211);
-  double worst1 = 0, worst2 = 0;
   for (int n = 0; n < Count; ++n) {
     const std::string text = expressions.Next();
     SCOPED_TRACE(text);
@@ -259,13 +259,10 @@ TEST(KaloCurveSearch, AScriptsNumericalDerivativesAgreeWithTheExactOnesOnRandomF
                         (1 + f + d1);
       const double e2 = std::fabs(static_cast<double>(script.calc.ValueD2()[i] - exact.calc.ValueD2()[i])) /
                         (1 + f + d1 + d2);
-      worst1 = std::max(worst1, std::isnan(e1) ? 1.0 : e1);
-      worst2 = std::max(worst2, std::isnan(e2) ? 1.0 : e2);
-      EXPECT_LE(e1, 1E-9) << i;
+      EXPECT_LE(e1, 1E-8) << i;  // about 1E-10 and 1E-8 at worst as the differences stand
       EXPECT_LE(e2, 1E-6) << i;
     }
   }
-  printf("worst %g %g\n", worst1, worst2);
 }
 
 // A kink reads alike whether f' is exact or comes from differences: the kind, the method,
