@@ -106,6 +106,9 @@ TqorJet<Extended> Extrapolated(TRealFunctionRef f, Extended x, Extended fx, Exte
 // changes on a scale far below h0 the tableau stops before its series converges, as it
 // does at a kink: a smaller start is tried then, and at a kink none helps.
 TqorJet<Extended> NumericalDerivatives(TRealFunctionRef f, Extended x, Extended fx, Extended h0, std::int64_t& Calls) {
+  // Where f has no value, a difference across x would make up a slope (1/x at 0 has a
+  // positive one between two negative).
+  if (!std::isfinite(fx)) return qorJet::Kink(fx);
   bool settled = false;
   const TqorJet<Extended> first = Extrapolated(f, x, fx, h0, Calls, settled);
   TqorJet<Extended> result = first;

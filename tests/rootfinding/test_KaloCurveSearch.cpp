@@ -127,6 +127,7 @@ const Case Cases[] = {
      201,
      {{"Knick", 1}},
      true},
+    {"a Lua script with a pole on a node: no extrema", "function fct(x) return 1/x end", -1, 1, 201, {}, true},
     {"a Lua script of the polynomial", "function fct(x) return 0.71 + 0.91*x - 5.5*x^2 + 0.172*x^6 end", -2.5, 2.5, 200,
      PolyRows, true, 1E-8},
 };
