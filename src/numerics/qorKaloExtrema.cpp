@@ -52,6 +52,8 @@ constexpr int BisectionSteps = 100;
 // A pair is looked at for a jump of g when g changes by more than this share of what
 // its derivative at the ends explains: across a jump the derivative explains nothing.
 constexpr Extended JumpShare = 0.5L;
+// Where the middle of a bracket has no value, the bracket is probed here instead.
+constexpr Extended OffCentre = 0.375L;
 // Golden-section steps that narrow a kink's bracket below the resolution of Extended.
 constexpr int GoldenSteps = 120;
 // A sign change of f'' counts only where f'' bends f noticeably over a node spacing: on
@@ -192,15 +194,27 @@ void TqorExtremumFinder::FindExtrema() {
 
 // Where f' jumps in sign, Zeroin stops anywhere f' has no value; differences have none
 // in a whole neighbourhood of the kink. The extremum of f itself is narrowed down
-// instead, by golden section on the candidate's nodes: f rises (falls) on both sides.
+// instead, on the candidate's nodes: f rises (falls) on both sides.
 void TqorExtremumFinder::LocateKink(const TCandidate& c, TqorExtremumRow& Row) {
   const bool maximum = Row.Kind == TqorExtremumKind::Maximum;
-  const auto value = [this, maximum](Extended x, TqorJet<Extended>& J) {
-    J = At(x);
-    return maximum ? -J.v : J.v;
+  TqorJet<Extended> at;
+  const Extended x = GoldenSection(FNodeX[c.Left], FNodeX[c.Right], maximum, 0, at);
+  // Zeroin's end may have hit the kink itself, as it does where f' is exact.
+  if (HasValue(Row.y) && (maximum ? Row.y >= at.v : Row.y <= at.v)) return;
+  Row.x = x;
+  Row.y = at.v;
+}
+
+// Golden section for the largest (Maximum) or smallest value of f(x) - Slope * (x - a)
+// on [a, b]; J gets f's jet at the place returned.
+Extended TqorExtremumFinder::GoldenSection(Extended a, Extended b, bool Maximum, Extended Slope, TqorJet<Extended>& J) {
+  const Extended origin = a;
+  const auto value = [&](Extended x, TqorJet<Extended>& Jet) {
+    Jet = At(x);
+    const Extended tilted = Jet.v - Slope * (x - origin);
+    return Maximum ? -tilted : tilted;
   };
   constexpr Extended Ratio = 0.6180339887498948482L;
-  Extended a = FNodeX[c.Left], b = FNodeX[c.Right];
   TqorJet<Extended> jetP, jetQ;
   Extended p = b - Ratio * (b - a), q = a + Ratio * (b - a);
   Extended fp = value(p, jetP), fq = value(q, jetQ);
@@ -215,11 +229,8 @@ void TqorExtremumFinder::LocateKink(const TCandidate& c, TqorExtremumRow& Row) {
       fq = value(q, jetQ);
     }
   }
-  const TqorJet<Extended>& at = fp <= fq ? jetP : jetQ;
-  // Zeroin's end may have hit the kink itself, as it does where f' is exact.
-  if (HasValue(Row.y) && (maximum ? -Row.y : Row.y) <= std::min(fp, fq)) return;
-  Row.x = fp <= fq ? p : q;
-  Row.y = at.v;
+  J = fp <= fq ? jetP : jetQ;
+  return fp <= fq ? p : q;
 }
 
 // A sign change of f'' next to an extremum belongs to that extremum (a flat one, or the
@@ -268,45 +279,65 @@ std::string ValueText(Extended Value) {
 }
 }  // namespace
 
-// True when derivative Order changes between the nodes i and i + 1 by far more than the
-// next derivative at the two nodes explains (the trapezoid rule), or has no value there.
-bool TqorExtremumFinder::MayJump(int Order, int i) const {
-  const TqorJet<Extended>& a = FNodeJets[i];
-  const TqorJet<Extended>& b = FNodeJets[i + 1];
+// True when derivative Order changes between the nodes Left and Right by far more than
+// the next derivative at the two nodes explains (the trapezoid rule), or that has none.
+bool TqorExtremumFinder::MayJump(int Order, int Left, int Right) const {
+  const TqorJet<Extended>& a = FNodeJets[Left];
+  const TqorJet<Extended>& b = FNodeJets[Right];
   const Extended ga = Derivative(a, Order), gb = Derivative(b, Order);
-  if (!HasValue(ga) || !HasValue(gb)) return false;
   const Extended sa = Derivative(a, Order + 1), sb = Derivative(b, Order + 1);
   if (!HasValue(sa) || !HasValue(sb)) return true;
-  const Extended h = FNodeX[i + 1] - FNodeX[i];
+  const Extended h = FNodeX[Right] - FNodeX[Left];
   const Extended change = gb - ga, explained = h * (sa + sb) / 2;
   return std::fabs(change - explained) > JumpShare * (std::fabs(change) + std::fabs(explained));
 }
 
-// Halves [FNodeX[i], FNodeX[i + 1]] towards the half where derivative Order changes
+// A point of [a, b] where derivative Order has a value, into m and J: the middle or, where
+// the middle has none (a kink or gap of f exactly there), a point beside it. False when
+// neither has one; J is then the latter's.
+bool TqorExtremumFinder::Probe(int Order, Extended a, Extended b, Extended& m, TqorJet<Extended>& J) {
+  for (const Extended share : {Extended(0.5L), OffCentre}) {
+    m = a + (b - a) * share;
+    J = At(m);
+    if (HasValue(Derivative(J, Order))) return true;
+  }
+  return false;
+}
+
+// A change from ga to gb is a jump when it kept its size as the bracket shrank from the
+// change Initial, stands out against the values, and the values did not outgrow the
+// larger one at the nodes, Ends, as they do at a pole.
+bool TqorExtremumFinder::Significant(Extended ga, Extended gb, Extended Initial, Extended Ends) {
+  const Extended jump = std::fabs(gb - ga), larger = std::max(std::fabs(ga), std::fabs(gb));
+  return jump > RootShrink * Initial && jump > RootShrink * larger && larger <= 2 * Ends;
+}
+
+// Halves [FNodeX[Left], FNodeX[Right]] towards the half where derivative Order changes
 // most. A jump keeps its size however narrow the bracket gets; a steep but continuous
 // change shrinks with it. A pole, where the values outgrow those at the nodes, is left
 // to the roots table.
-void TqorExtremumFinder::NarrowJump(int Order, int i) {
-  Extended a = FNodeX[i], b = FNodeX[i + 1];
-  Extended ga = Derivative(FNodeJets[i], Order), gb = Derivative(FNodeJets[i + 1], Order);
+void TqorExtremumFinder::NarrowJump(int Order, int Left, int Right) {
+  Extended a = FNodeX[Left], b = FNodeX[Right];
+  TqorJet<Extended> atA = FNodeJets[Left], atB = FNodeJets[Right];
+  Extended ga = Derivative(atA, Order), gb = Derivative(atB, Order);
   const Extended initial = std::fabs(gb - ga), ends = std::max(std::fabs(ga), std::fabs(gb));
-  TqorJet<Extended> atB = FNodeJets[i + 1];
   for (int step = 0; step < BisectionSteps; ++step) {
-    const Extended m = a + (b - a) / 2;
-    if (m == a || m == b) break;
-    const TqorJet<Extended> at = At(m);
+    const Extended middle = a + (b - a) / 2;
+    if (middle == a || middle == b) break;
+    Extended m;
+    TqorJet<Extended> at;
+    if (!Probe(Order, a, b, m, at)) {
+      if (Order == 1 && HasValue(at.v)) KinkFromValues(a, b, atA, atB, initial, ends);
+      return;
+    }
     const Extended gm = Derivative(at, Order);
-    if (!HasValue(gm)) return;
     if (std::fabs(gm - ga) >= std::fabs(gb - gm)) {
       b = m, gb = gm, atB = at;
     } else {
-      a = m, ga = gm;
+      a = m, ga = gm, atA = at;
     }
   }
-  const Extended jump = std::fabs(gb - ga);
-  if (!(jump > RootShrink * initial && jump > RootShrink * std::max(std::fabs(ga), std::fabs(gb))) ||
-      std::max(std::fabs(ga), std::fabs(gb)) > 2 * ends)
-    return;
+  if (!Significant(ga, gb, initial, ends)) return;
   TqorExtremumRow row;
   row.Kind = Order == 0 ? TqorExtremumKind::Jump : TqorExtremumKind::Kink;
   row.x = b;
@@ -318,21 +349,48 @@ void TqorExtremumFinder::NarrowJump(int Order, int i) {
   AddRow(std::move(row));
 }
 
-// Jumps of f, and kinks where f' jumps without changing sign (a kink with a sign change
-// is an extremum already).
-void TqorExtremumFinder::FindJumps() {
-  std::vector<Extended> found;
-  for (const TqorExtremumRow& r : FRows) found.push_back(r.x);
-  std::sort(found.begin(), found.end());
-  const auto rowBetween = [&found](Extended a, Extended b) {
-    const auto first = std::lower_bound(found.begin(), found.end(), std::min(a, b));
-    return first != found.end() && *first <= std::max(a, b);
+// f' has no value anywhere near its jump inside [a, b], as with differences of f, whose
+// steps cross the kink: f, tilted by the mean of the slopes at a and b, turns at the kink,
+// and that is narrowed down on f's values. The slopes beside the kink are those at a and
+// b carried there by f''.
+void TqorExtremumFinder::KinkFromValues(Extended a, Extended b, const TqorJet<Extended>& AtA,
+                                        const TqorJet<Extended>& AtB, Extended Initial, Extended Ends) {
+  TqorJet<Extended> at;
+  const Extended x = GoldenSection(a, b, AtA.d1 > AtB.d1, (AtA.d1 + AtB.d1) / 2, at);
+  const auto carried = [x](const TqorJet<Extended>& J, Extended From) {
+    return J.d1 + (HasValue(J.d2) ? J.d2 * (x - From) : 0);
   };
-  for (int i = 0; i + 1 < FTestCount; ++i) {
-    if (rowBetween(FNodeX[i], FNodeX[i + 1])) continue;
-    const std::size_t before = FRows.size();
-    if (MayJump(0, i)) NarrowJump(0, i);
-    if (FRows.size() == before && MayJump(1, i)) NarrowJump(1, i);
+  const Extended ga = carried(AtA, a), gb = carried(AtB, b);
+  if (!HasValue(at.v) || !Significant(ga, gb, Initial, Ends)) return;
+  TqorExtremumRow row;
+  row.Kind = TqorExtremumKind::Kink;
+  row.x = x;
+  row.y = at.v;
+  row.d1 = qorJet::NoValue<Extended>;
+  row.d2 = qorJet::NoValue<Extended>;
+  row.Method = MethodKink;
+  row.Remark = "f' springt von " + ValueText(ga) + " auf " + ValueText(gb);
+  AddRow(std::move(row));
+}
+
+// Jumps of f, then kinks where f' jumps without changing sign (a kink with a sign change
+// is an extremum already). Neighbours are the nodes where f and the derivative have a
+// value: a node on the jump itself has none, its neighbours show it.
+void TqorExtremumFinder::FindJumps() {
+  for (const int order : {0, 1}) {
+    std::vector<Extended> found;
+    for (const TqorExtremumRow& r : FRows) found.push_back(r.x);
+    std::sort(found.begin(), found.end());
+    const auto rowBetween = [&found](Extended a, Extended b) {
+      const auto first = std::lower_bound(found.begin(), found.end(), std::min(a, b));
+      return first != found.end() && *first <= std::max(a, b);
+    };
+    int last = -1;
+    for (int i = 0; i < FTestCount; ++i) {
+      if (!HasValue(FNodeJets[i].v) || !HasValue(Derivative(FNodeJets[i], order))) continue;
+      if (last >= 0 && !rowBetween(FNodeX[last], FNodeX[i]) && MayJump(order, last, i)) NarrowJump(order, last, i);
+      last = i;
+    }
   }
 }
 

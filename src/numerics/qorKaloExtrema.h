@@ -4,7 +4,9 @@
 // every node f, f' and f'' are evaluated; a sign change of f' between neighbours is
 // refined by Zeroin on f' to the extremum, a sign change of f'' by Zeroin on f'' to the
 // inflection point. A sign change of f' where f' has no root (it jumps, as |x| at 0)
-// is a kink; across a pole of f' (tan's f'' at pi/2) nothing is reported.
+// is a kink; across a pole of f' (tan's f'' at pi/2) nothing is reported. A jump of f,
+// or of f' without a sign change, is narrowed down between the nodes beside it, also
+// where a node lies on it and has no value.
 
 #include "qorKaloBase.h"
 #include "qorKaloJet.h"
@@ -33,7 +35,7 @@ const char* ExtremumKindText(TqorExtremumKind Kind);
 extern const char* const MethodExtremumZeroin;    // "Zeroin(f')"
 extern const char* const MethodInflectionZeroin;  // "Zeroin(f'')"
 extern const char* const MethodNode;              // "Stützstelle": f' (f'') is 0 at a node
-extern const char* const MethodKink;              // "Knick": f' changes sign by a jump
+extern const char* const MethodKink;              // "Knick": f' has no value there; found on f's values
 extern const char* const MethodBisection;         // "Bisektion": a jump or kink narrowed down
 // The remark of every row whose derivatives were computed from differences of f.
 extern const char* const RemarkNumerical;  // "numerisch"
@@ -96,9 +98,14 @@ private:
   void FindGlobalExtremes();
   bool RefineZero(int Order, const TCandidate& c, TqorExtremumRow& Row);
   void LocateKink(const TCandidate& c, TqorExtremumRow& Row);
+  Extended GoldenSection(Extended a, Extended b, bool Maximum, Extended Slope, TqorJet<Extended>& J);
   bool PoleAt(int Order, const TCandidate& c, const TqorJet<Extended>& At) const;
-  bool MayJump(int Order, int i) const;
-  void NarrowJump(int Order, int i);
+  bool MayJump(int Order, int Left, int Right) const;
+  bool Probe(int Order, Extended a, Extended b, Extended& m, TqorJet<Extended>& J);
+  static bool Significant(Extended ga, Extended gb, Extended Initial, Extended Ends);
+  void NarrowJump(int Order, int Left, int Right);
+  void KinkFromValues(Extended a, Extended b, const TqorJet<Extended>& AtA, const TqorJet<Extended>& AtB,
+                      Extended Initial, Extended Ends);
   void AddRow(TqorExtremumRow Row);
   TqorExtremumRow NodeRow(int i) const;
   bool NearExtremum(Extended x) const;

@@ -15,8 +15,10 @@
 Extended NumericalStep(Extended Spacing, Extended x);
 
 // f, f' and f'' at x (f at x is given as fx), starting from the step h0 > 0 and
-// shrinking it. Each evaluation of f is counted in Calls. The derivatives are NaN when a
-// difference has no value (f not finite near x) and where the second differences do not
-// settle as h shrinks: f has a kink there (abs(x) at 0), whose symmetric first
-// differences would pass for a horizontal tangent.
+// shrinking it; where f changes on a scale well below h0, so that the extrapolation does
+// not settle, it starts again from smaller steps. Each evaluation of f is counted in
+// Calls. The derivatives are NaN where f or a difference has no value (f not finite at
+// or near x) and where the second differences do not settle as h shrinks: f has a kink
+// there (abs(x) at 0), whose symmetric first differences would pass for a horizontal
+// tangent.
 TqorJet<Extended> NumericalDerivatives(TRealFunctionRef f, Extended x, Extended fx, Extended h0, std::int64_t& Calls);

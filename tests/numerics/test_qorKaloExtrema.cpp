@@ -32,6 +32,8 @@ Jet XExp(Jet x) { return x * exp(-x); }
 Jet Tan(Jet x) { return tan(x); }
 Jet Floor(Jet x) { return floor(x); }
 Jet Sin50(Jet x) { return sin(50 * x); }
+Jet AbsDyadicPlus2x(Jet x) { return fabs(x - 0.00390625L) + 2 * x; }
+Jet Sign(Jet x) { return x / fabs(x); }
 }  // namespace f
 
 struct Expected {
@@ -91,6 +93,10 @@ const Case Cases[] = {
     {"abs(x): a minimum at a kink", f::Abs, -1, 1, 200, {{K::Minimum, 0, "Knick"}}},
     {"abs(x) with the kink on a node", f::Abs, -1, 1, 201, {{K::Minimum, 0, "Knick"}}},
     {"abs(x) + 2x: a kink, no extremum", f::AbsPlus2x, -1, 1, 200, {{K::Kink, 0, "Bisektion"}}},
+    // With 2^k + 1 nodes on [-1, 1] the nodes are exact: the kink lies on one, or one of
+    // the halvings between two lands on it.
+    {"abs(x) + 2x with the kink on a node", f::AbsPlus2x, -1, 1, 257, {{K::Kink, 0}}},
+    {"abs(x - 2^-8) + 2x: a halving lands on the kink", f::AbsDyadicPlus2x, -1, 1, 129, {{K::Kink, 0.00390625L}}},
     {"x*abs(x): f'' jumps at a saddle", f::XAbsX, -1, 1, 200, {{K::Saddle, 0, "Knick"}}},
     {"x*exp(-x)", f::XExp, -1, 5, 200, {{K::Maximum, 1}, {K::Inflection, 2}}},
     {"tan on [-4, 4]: nothing at the poles",
@@ -105,6 +111,9 @@ const Case Cases[] = {
      2.5,
      200,
      {{K::Jump, -2}, {K::Jump, -1}, {K::Jump, 0}, {K::Jump, 1}, {K::Jump, 2}}},
+    {"floor with the jumps on nodes", f::Floor, -2, 2, 257, {{K::Jump, -1}, {K::Jump, 0}, {K::Jump, 1}, {K::Jump, 2}}},
+    {"x/abs(x): a jump", f::Sign, -1, 1, 200, {{K::Jump, 0, "Bisektion"}}},
+    {"x/abs(x) on a node without a value", f::Sign, -1, 1, 257, {{K::Jump, 0, "Bisektion"}}},
 };
 
 TqorDerivativeFunction Exact(Jet (*F)(Jet)) {

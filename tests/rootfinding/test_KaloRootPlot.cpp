@@ -303,12 +303,15 @@ TEST(KaloRootPlot, MarksTheCurvesPointsAndDrawsTheDerivativesWhenAsked) {
     const char* Function;
     TKaloCurveSearch Search;
     QStringList Graphs;
+    double (*Slope)(double);  // f' exactly
   };
+  const auto cubic = [](double x) { return 3 * x * x - 3; };
+  const auto parabola = [](double x) { return 2 * x; };
   const Case cases[] = {
-      {"roots only", "x^3 - 3*x", {}, {}},
-      {"extrema and inflection", "x^3 - 3*x", {true, true, true}, {"Maxima", "Minima", "Wendepunkte"}},
-      {"no root, a minimum", "x^2 + 1", {true, true, false}, {"Minima"}},
-      {"derivatives", "x^2 + 1", {true, false, false, true}, {"f'(x)", "f''(x)"}},
+      {"roots only", "x^3 - 3*x", {}, {}, cubic},
+      {"extrema and inflection", "x^3 - 3*x", {true, true, true}, {"Maxima", "Minima", "Wendepunkte"}, cubic},
+      {"no root, a minimum", "x^2 + 1", {true, true, false}, {"Minima"}, parabola},
+      {"derivatives", "x^2 + 1", {true, false, false, true}, {"f'(x)", "f''(x)"}, parabola},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -328,9 +331,17 @@ TEST(KaloRootPlot, MarksTheCurvesPointsAndDrawsTheDerivativesWhenAsked) {
               c.Graphs.isEmpty() ? 0u : static_cast<std::size_t>(c.Graphs.size()) + (c.Search.Derivatives ? 1 : 0));
     EXPECT_EQ(plot.RootCount(), static_cast<int>(calc.RootX().size()));
     plot.Render({400, 300});
-    const std::optional<TKaloPlotReading> reading = plot.ReadingAt({200, 150});
-    ASSERT_TRUE(reading);
-    EXPECT_EQ(reading->Slope.has_value(), c.Search.Derivatives || c.Search.Extrema || c.Search.Inflection);
+    for (const QPoint pixel : {QPoint(200, 150), QPoint(90, 150), QPoint(330, 40)}) {
+      const std::optional<TKaloPlotReading> reading = plot.ReadingAt(pixel);
+      ASSERT_TRUE(reading);
+      const bool slope = c.Search.Derivatives || c.Search.Extrema || c.Search.Inflection;
+      ASSERT_EQ(reading->Slope.has_value(), slope);
+      EXPECT_EQ(PlotReadingText(*reading).contains("f'(x) = "), slope);
+      // Between the nodes, 0.025 apart, the slope is interpolated.
+      if (slope) {
+        EXPECT_NEAR(static_cast<double>(*reading->Slope), c.Slope(static_cast<double>(reading->X)), 2E-3);
+      }
+    }
   }
 }
 }  // namespace
