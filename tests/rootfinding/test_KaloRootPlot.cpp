@@ -336,7 +336,7 @@ TEST(KaloRootPlot, MarksTheCurvesPointsAndDrawsTheDerivativesWhenAsked) {
       ASSERT_TRUE(reading);
       const bool slope = c.Search.Derivatives || c.Search.Extrema || c.Search.Inflection;
       ASSERT_EQ(reading->Slope.has_value(), slope);
-      EXPECT_EQ(PlotReadingText(*reading).contains("f'(x) = "), slope);
+      EXPECT_EQ(PlotReadingText(*reading, roots, QLocale::c()).contains("f'(x) = "), slope);
       // Between the nodes, 0.025 apart, the slope is interpolated.
       if (slope) {
         EXPECT_NEAR(static_cast<double>(*reading->Slope), c.Slope(static_cast<double>(reading->X)), 2E-3);
