@@ -712,15 +712,16 @@ struct TMinimum {
 
 // Brent's minimiser of |f| on [a, b] from the start point x: golden section steps,
 // parabolic steps where they are trusted, until the bracket around the best point is
-// within tol(x) = SqrtDoubleEpsilon * |x| + AbsErr on both sides.
-TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Extended fx, Extended AbsErr) {
+// within tol(x) = RelTol * |x| + AbsErr on both sides.
+TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Extended fx, Extended AbsErr,
+                     Extended RelTol = SqrtDoubleEpsilon) {
   if (a > b) std::swap(a, b);
   Extended w = x, v = x, fw = std::fabs(fx), fv = fw, fxAbs = fw, d = 0, e = 0;
   Extended fxSigned = fx;  // f at the best point, which the result reports
   int iter = 0;
   for (; iter < MinimumIterationLimit; ++iter) {
     const Extended m = (a + b) / 2;
-    const Extended tol = SqrtDoubleEpsilon * std::fabs(x) + AbsErr, tol2 = 2 * tol;
+    const Extended tol = RelTol * std::fabs(x) + AbsErr, tol2 = 2 * tol;
     if (std::fabs(x - m) <= tol2 - (b - a) / 2) break;
     bool golden = true;
     if (std::fabs(e) > tol) {
@@ -767,6 +768,33 @@ TMinimum MinimizeAbs(TRealFunctionRef f, Extended a, Extended b, Extended x, Ext
   }
   return {x, fxSigned, iter};
 }
+
+// True when |f| has a positive floor at the minimum x of a width tol: f is taken to the
+// spacing of the doubles it computes with, and a parabola through f at a few of those
+// spacings around the best point, all of one sign, bottoms out clearly above what f's
+// rounding there makes of it (the noise the parabola leaves at two more points). So
+// 100*(x-0.3)^2 + 1E-30 has a floor of 1E-30, while (x-0.3)^2*100, sin(x)^2 at pi or a
+// square whose rounding noise is larger than its curvature there have none.
+bool HasPositiveFloor(TRealFunctionRef f, Extended x, Extended fx, Extended tol) {
+  const TMinimum fine = MinimizeAbs(f, x - 4 * tol, x + 4 * tol, x, fx, 0, 2 * DBL_EPSILON);
+  if (fine.fx == 0) return false;
+  const double at = static_cast<double>(fine.x);
+  const Extended d = 4 * (std::nextafter(at, HUGE_VAL) - at);
+  const Extended sign = fine.fx > 0 ? 1 : -1;
+  Extended y[5];
+  for (int k = -2; k <= 2; ++k) y[k + 2] = sign * (k == 0 ? fine.fx : EvaluateRaisingFaults(f, fine.x + k * d));
+  for (const Extended v : y)
+    if (!(v > 0) || !IsFiniteReal(v)) return false;
+  const Extended bend = y[1] - 2 * y[2] + y[3];  // twice the parabola's curvature times d^2
+  if (!(bend > 0)) return false;
+  const Extended floor = y[2] - (y[3] - y[1]) * (y[3] - y[1]) / (8 * bend);
+  // The parabola through the middle three at the outer two points.
+  const auto parabola = [&](int k) { return y[2] + k * (y[3] - y[1]) / 2 + k * k * bend / 2; };
+  const Extended largest = *std::max_element(y, y + 5);
+  const Extended noise = std::fmax(std::fabs(y[0] - parabola(-2)), std::fabs(y[4] - parabola(2))) +
+                         8 * DBL_EPSILON * largest;
+  return floor > TouchingSlack * noise;
+}
 }  // namespace
 
 // A node between two neighbours of its sign where |f| is lowest may sit beside a root
@@ -798,6 +826,13 @@ void TqorRootFinder::FindTouchingRoots(TRealFunctionRef f) {
     const Extended tol = SqrtDoubleEpsilon * std::fabs(minimum.x) + FAbsErrorBound;
     ClearFloatFaults();
     if (!std::islessequal(std::fabs(minimum.fx), TouchingSlack * curvature * tol * tol)) continue;
+    try {
+      if (HasPositiveFloor(f, minimum.x, minimum.fx, tol)) continue;
+    } catch (const ECalculationAborted&) {
+      throw;
+    } catch (const Exception&) {
+      ClearFloatFaults();
+    }
     auto interval = std::make_unique<TqorRootIntervalCommon>();
     interval->xMin = x0;
     interval->xMax = x2;
