@@ -2,6 +2,7 @@
 // in the same process: its counter xProof is the proved calculation's time over the
 // sampling one's (the proved calculation samples too, then proves). The counters
 // ballEvals and evalsPerRoot say what the proof costs: calls of f over balls.
+#include "KaloBallProof.h"
 #include "KaloRootCalculation.h"
 #include "qorMemoryDataset.h"
 
@@ -18,6 +19,7 @@ struct TWorkspace {
   TqorMemoryDataset roots;
   TKaloRootCalculation calc{task, roots};
   explicit TWorkspace(bool Prove) {
+    UseBallProof();
     DefineRootTable(roots);
     roots.Open();
     task.setProveRoots(Prove);

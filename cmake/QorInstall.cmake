@@ -1,15 +1,15 @@
 # Installing the programs as a desktop program (cmake --install, cpack -G DEB): the two
-# programs in bin, kaloroots' drawing module in the program's library folder, the
+# programs in bin, kaloroots' drawing and proof modules in the program's library folder, the
 # shipped report template in its data folder, and the desktop entry, the icon and the
 # MIME type of task files where the desktop looks for them.
-# The program finds the template and the module relative to its own folder; these three
+# The program finds the template and the modules relative to its own folder; these three
 # folders must match qorProgramFolders.cpp and KaloRootsDrawing.h.
 set(QOR_INSTALL_BIN bin)
 set(QOR_INSTALL_MODULES lib/qorKaloTools)
 set(QOR_INSTALL_TEMPLATES share/qorKaloTools/Report)
 
 install(TARGETS qorKaloTools kaloroots RUNTIME DESTINATION ${QOR_INSTALL_BIN})
-install(TARGETS kalorootsdraw LIBRARY DESTINATION ${QOR_INSTALL_MODULES})
+install(TARGETS kalorootsdraw kalorootsprove LIBRARY DESTINATION ${QOR_INSTALL_MODULES})
 install(FILES ${CMAKE_SOURCE_DIR}/data/report/kaloPlot2D.fr3 DESTINATION ${QOR_INSTALL_TEMPLATES})
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/qorKaloTools.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/qorKaloTools-task.xml DESTINATION share/mime/packages)

@@ -8,7 +8,7 @@
 #include "qorFileIO.h"
 #include "qorKaloZeroin.h"
 #include "qorMemoryDataset.h"
-#include "qorProvedRoots.h"
+#include "qorProofDigits.h"
 #include "qorStrUtils.h"
 #include "qorValue.h"
 #include "qorVersionInfo.h"
@@ -582,6 +582,7 @@ int RunCalculation(const TOptions& o, QTextStream& Out, QTextStream& Err, TKaloR
                    const TKaloRootsConsole& Console) {
   TKaloPersistRootFinding task;
   MakeTask(o, task);
+  if (task.ProveRoots() && Console.LoadProof) Console.LoadProof();
   // The window's field keeps the node count in range; a task file may hold any number.
   if (!NodeCountInRange(task.NodeCount())) throw Exception(NodeCountError(task.NodeCount()).toStdString());
   TqorMemoryDataset roots;

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 
 class QTextStream;
 class TKaloRootsDrawing;
@@ -16,11 +17,15 @@ inline constexpr int ExitUsage = 2;          // the command line is wrong
 inline constexpr int ExitInterrupted = 130;  // Ctrl+C stopped the run, as shells count a SIGINT
 
 // What the process gives a run: the flag its Ctrl+C handler sets, which stops the run
-// before it writes any file, and whether standard error is a terminal, where a run
-// longer than a second shows a progress line.
+// before it writes any file, whether standard error is a terminal, where a run longer
+// than a second shows a progress line, and how it gets its proof engine.
 struct TKaloRootsConsole {
   const std::atomic<bool>* Interrupted = nullptr;
   bool ProgressLine = false;
+  // Called before the calculation of a task that asks for a proof: sets the proof
+  // engine (SetProofEngine) or throws an Exception that says why it cannot. Empty when
+  // the process has its engine already.
+  std::function<void()> LoadProof = {};
 };
 
 // Runs kaloroots with Args (without the program name); results go to Out, messages

@@ -1,5 +1,7 @@
 #include "KaloRootsCli.h"
 #include "KaloRootsDrawing.h"
+#include "KaloRootsProof.h"
+#include "qorException.h"
 #include "qorSaveFile.h"
 
 #include <QCoreApplication>
@@ -36,11 +38,11 @@ QStringList Arguments(int argc, char* argv[]) {
   return args;
 }
 
-// The drawing module beside the program file, as the build puts it, or else in the
-// program's library folder of an installed prefix.
-QString DrawingModulePath() {
+// A module beside the program file, as the build puts it, or else in the program's
+// library folder of an installed prefix.
+QString ModulePath(const char* FileName) {
   const QDir bin = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absoluteDir();
-  const QString name = QString::fromLatin1(DrawingModuleFileName);
+  const QString name = QString::fromLatin1(FileName);
   const QString beside = bin.filePath(name);
   if (QFileInfo::exists(beside)) return beside;
   const QString installed = QDir::cleanPath(
@@ -51,7 +53,7 @@ QString DrawingModulePath() {
 // Loads the drawing module and starts the run's drawing with it; false, with the message
 // on standard error, when the module cannot be loaded. The module stays loaded.
 bool StartDrawingRun(int& argc, char* argv[], TKaloRootsDrawingRun& Run) {
-  static QLibrary module(DrawingModulePath());
+  static QLibrary module(ModulePath(DrawingModuleFileName));
   const auto entry = reinterpret_cast<TDrawingModuleEntry>(module.resolve(DrawingModuleEntry));
   if (!entry) {
     std::fprintf(stderr, "Das Zeichenmodul '%s' kann nicht geladen werden: %s\n", qPrintable(module.fileName()),
@@ -61,10 +63,27 @@ bool StartDrawingRun(int& argc, char* argv[], TKaloRootsDrawingRun& Run) {
   entry(argc, argv, Run);
   return true;
 }
+
+// Loads the proof module and makes its engine the calculation's; throws when the module
+// cannot be loaded. The module stays loaded.
+void LoadProofModule() {
+  static QLibrary module(ModulePath(ProofModuleFileName));
+  const auto entry = reinterpret_cast<TProofModuleEntry>(module.resolve(ProofModuleEntry));
+  if (!entry)
+    throw Exception(QStringLiteral("Das Beweismodul '%1' kann nicht geladen werden: %2")
+                        .arg(module.fileName(), module.errorString())
+                        .toStdString());
+  SetProofEngine([entry](const TKaloProofRequest& Request) {
+    TKaloProofOutcome outcome;
+    entry(Request, outcome);
+    return outcome;
+  });
+}
 }  // namespace
 
 // Only a run that draws loads Qt Gui, through the drawing module: the others start with
-// Qt Core alone, in half the time.
+// Qt Core alone, in half the time. Likewise only a run that proves loads the ball
+// arithmetic, through the proof module.
 int main(int argc, char* argv[]) {
   IgnoreFileSizeSignal();
   TKaloRootsDrawingRun run;
@@ -75,6 +94,6 @@ int main(int argc, char* argv[]) {
   QTextStream out(stdout);
   QTextStream err(stderr);
   CatchInterrupt();
-  const TKaloRootsConsole console{&Interrupted, isatty(STDERR_FILENO) == 1};
+  const TKaloRootsConsole console{&Interrupted, isatty(STDERR_FILENO) == 1, &LoadProofModule};
   return RunKaloRoots(QCoreApplication::arguments().mid(1), out, err, run.Drawing.get(), console);
 }

@@ -1,6 +1,7 @@
 #include "qorKaloToolsProgram.h"
 
 #include "FRootFinding2D.h"
+#include "KaloBallProof.h"
 #include "KaloPersistentTypes.h"
 #include "KaloRootTableText.h"
 #include "dCommon.h"
@@ -80,6 +81,7 @@ void RegisterRootFindingReport() {
 
 int RunKaloTools(int& argc, char** argv, const QString& BinPath) {
   IgnoreFileSizeSignal();
+  UseBallProof();
   TqorApplication application(argc, argv);
   SetUpKaloToolsLook();
   SetApplicationTitle(TfrmFunctionAnalysisMain::Caption);

@@ -39,5 +39,6 @@ void RegisterRootFindingReport();
 // root-finding windows have their print preview (RegisterRootFindingReport). The task
 // files of the command line open in windows of their own (OpenRootFinding2DWindow)
 // instead of the first root-finding window. A write past the file-size limit fails with
-// its reason instead of ending the program (IgnoreFileSizeSignal).
+// its reason instead of ending the program (IgnoreFileSizeSignal). The calculations
+// prove roots with the ball arithmetic (UseBallProof).
 int RunKaloTools(int& argc, char** argv, const QString& BinPath = QString());

@@ -8,6 +8,7 @@
 // A subdivision point where f is exactly 0 is itself a proof of a root there.
 
 #include "qorArb.h"
+#include "qorProofDigits.h"
 
 #include <chrono>
 #include <cstdint>
@@ -50,9 +51,6 @@ extern const char* const ReasonImprecise;    // "f lässt sich hier nicht genau 
 extern const char* const ReasonExactZero;    // "f(%1) = 0 genau, aber ob die Nullstelle einfach ist, bleibt offen"
 extern const char* const ReasonEvaluations;  // "Grenze von %1 Auswertungen erreicht"
 extern const char* const ReasonTime;         // "Zeitlimit überschritten"
-
-// The most digits a proved root is refined to.
-inline constexpr int MaxProofDigits = 50;
 
 struct TqorProvedSettings {
   double xMin = 0, xMax = 0;

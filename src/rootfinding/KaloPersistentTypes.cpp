@@ -4,7 +4,7 @@
 #include "qorException.h"
 #include "qorFileUtils.h"
 #include "qorFloatFaults.h"
-#include "qorProvedRoots.h"
+#include "qorProofDigits.h"
 #include "qorStrUtils.h"
 #include "qorValue.h"
 #include "qorXMLDoc.h"

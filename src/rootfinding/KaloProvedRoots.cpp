@@ -1,89 +1,29 @@
 #include "KaloProvedRoots.h"
 
-#include "qorBallArithmetic.h"
-#include "qorLuaExpression.h"
-#include "qorProvedRoots.h"
-
-#include <QLocale>
-
-#include <algorithm>
-#include <cmath>
-#include <memory>
+#include <utility>
 
 const char* const MsgProofNeedsExpression =
     "Ein Beweis ist nur für einfache Ausdrücke in x möglich (Zahlen, x, Rechenzeichen und die Funktionen der "
     "Lua-Mathematikbibliothek), nicht für ein Lua-Script; die Nullstellen sind ohne Beweis gesucht.";
+const char* const MsgProofUnavailable =
+    "Der Beweis ist nicht verfügbar: dieses Programm enthält kein Beweisverfahren; die Nullstellen sind ohne "
+    "Beweis gesucht.";
 const char* const MsgProvedRest = "Im übrigen Bereich hat f bewiesen keine Nullstelle.";
 
 namespace {
-const char* const MsgProvedRoot = "bewiesen: genau eine Nullstelle in [%1, %2], Breite der Einschließung %3";
-const char* const MsgNearestUndecided = ", die nächste Gleitkommazahl ist nicht entschieden";
-const char* const MsgDigits = "; x = %1";
-// Digits of an enclosure's width: its size is what matters.
-constexpr int WidthDigits = 2;
-
-// The shortest text that reads back as v, with a full stop whatever the locale.
-QString Number(double v) { return QString::number(v, 'g', QLocale::FloatingPointShortest); }
-
-TqorRootIntervalCommon ProvedRow(const TqorProvedBlock& Block) {
-  TqorRootIntervalCommon row;
-  row.xMin = Block.Lo;
-  row.xMax = Block.Hi;
-  row.RootFinderMethode = RootKindText(TqorRootKind::Proved);
-  row.Kind = TqorRootKind::Proved;
-  row.RootExists = true;
-  row.xRoot = Block.x;
-  row.yRoot = Block.y;
-  QString message = QString::fromUtf8(MsgProvedRoot)
-                        .arg(Number(Block.Lo), Number(Block.Hi), QString::number(Block.Width, 'g', WidthDigits));
-  if (!Block.Decided) message += QString::fromUtf8(MsgNearestUndecided);
-  if (!Block.Digits.empty()) message += QString::fromUtf8(MsgDigits).arg(QString::fromStdString(Block.Digits));
-  row.ResultMessage = message.toStdString();
-  return row;
-}
-
-TqorRootIntervalCommon UndecidedRow(const TqorProvedBlock& Block) {
-  TqorRootIntervalCommon row;
-  row.xMin = Block.Lo;
-  row.xMax = Block.Hi;
-  row.RootFinderMethode = RootKindText(TqorRootKind::Undecided);
-  row.Kind = TqorRootKind::Undecided;
-  row.ResultMessage = Block.Reason;
-  return row;
-}
-
-TqorRootIntervalCommon RestRow(Extended xMin, Extended xMax) {
-  TqorRootIntervalCommon row;
-  row.xMin = xMin;
-  row.xMax = xMax;
-  row.RootFinderMethode = RootKindText(TqorRootKind::Proved);
-  row.Kind = TqorRootKind::Proved;
-  row.ResultMessage = MsgProvedRest;
-  return row;
+TKaloProofEngine& ProcessEngine() {
+  static TKaloProofEngine engine;
+  return engine;
 }
 }  // namespace
 
+void SetProofEngine(TKaloProofEngine Engine) { ProcessEngine() = std::move(Engine); }
+
+bool HasProofEngine() { return static_cast<bool>(ProcessEngine()); }
+
 TKaloProofOutcome ProveRoots(const TKaloProofRequest& Request) {
+  if (const TKaloProofEngine& engine = ProcessEngine()) return engine(Request);
   TKaloProofOutcome outcome;
-  std::shared_ptr<const TqorLuaExpression> expression;
-  if (Request.SimpleScript) expression = TqorLuaExpression::Compile(Request.FunctionText.toStdString());
-  if (!expression) {
-    outcome.Note = QString::fromUtf8(MsgProofNeedsExpression);
-    return outcome;
-  }
-  TqorProvedSettings settings;
-  settings.xMin = static_cast<double>(std::min(Request.xMin, Request.xMax));
-  settings.xMax = static_cast<double>(std::max(Request.xMin, Request.xMax));
-  if (!(settings.xMin < settings.xMax) || !std::isfinite(settings.xMin) || !std::isfinite(settings.xMax))
-    return outcome;
-  settings.Digits = Request.Digits;
-  settings.TimeBudget = Request.Budget;
-  settings.Check = Request.Check;
-  settings.Progress = Request.Progress;
-  const TqorProvedResult result = FindProvedRoots(BallSeriesOf(expression), settings);
-  for (const TqorProvedBlock& block : result.Blocks)
-    outcome.Rows.push_back(block.Kind == TqorProvedKind::Root ? ProvedRow(block) : UndecidedRow(block));
-  outcome.Rows.push_back(RestRow(Request.xMin, Request.xMax));
-  outcome.Evaluations = result.Evaluations;
+  outcome.Note = QString::fromUtf8(MsgProofUnavailable);
   return outcome;
 }

@@ -185,7 +185,7 @@ public:
   // How many nodes have no value, as the status bar says it; empty when all have one.
   QString NoValueNote() const;
   // Why the last calculation has no proof although the task asks for one
-  // (MsgProofNeedsExpression), else empty.
+  // (MsgProofNeedsExpression, MsgProofUnavailable), else empty.
   const QString& ProofNote() const { return FProofNote; }
 
   const TKaloScriptSettings& ScriptSettings() const { return FScriptSettings; }

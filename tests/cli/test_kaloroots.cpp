@@ -1,3 +1,4 @@
+#include "KaloBallProof.h"
 #include "KaloExport.h"
 #include "KaloPersistentTypes.h"
 #include "KaloRootCalculation.h"
@@ -5,6 +6,7 @@
 #include "KaloRootsCli.h"
 #include "KaloRootsDrawing.h"
 #include "qorEmfFormat.h"
+#include "qorException.h"
 #include "qorMemoryDataset.h"
 #include "qorMetafile.h"
 #include "qorTestFiles.h"
@@ -43,12 +45,13 @@ struct Result {
 };
 
 // Runs kaloroots in-process, with a drawing of its own for a run that draws, as the
-// program starts one.
-Result Kaloroots(const QStringList& args) {
+// program starts one, and the proof engine the program loads for a run that proves.
+Result Kaloroots(const QStringList& args, const TKaloRootsConsole& Console = {}) {
+  UseBallProof();
   QString out, err;
   QTextStream o(&out), e(&err);
   const std::unique_ptr<TKaloRootsDrawing> drawing = DrawsText(args) ? MakeKaloRootsDrawing() : nullptr;
-  const int code = RunKaloRoots(args, o, e, drawing.get());
+  const int code = RunKaloRoots(args, o, e, drawing.get(), Console);
   o.flush();
   e.flush();
   return {code, out, err};
@@ -145,6 +148,44 @@ TEST(KaloRoots, ProveAddsTheProvedRows) {
   EXPECT_TRUE(script.err.startsWith("Ein Beweis ist nur für einfache Ausdrücke in x möglich"))
       << script.err.toStdString();
   EXPECT_FALSE(script.out.contains("Bewiesen"));
+}
+
+// The proof engine is loaded for exactly the runs whose task asks for a proof, from the
+// command line or from the task file; when it cannot be loaded the run stops with the
+// reason before it writes anything.
+TEST(KaloRoots, OnlyATaskThatProvesLoadsTheProof) {
+  QTemporaryDir dir;
+  const QString proving = dir.filePath("beweis.nwd"), plain = dir.filePath("ohne.nwd");
+  ASSERT_EQ(Kaloroots({"--prove", "--function", "x^2-2", "--save-task", proving}).code, 0);
+  ASSERT_EQ(Kaloroots({"--function", "x^2-2", "--save-task", plain}).code, 0);
+  const QString roots = dir.filePath("roots.csv");
+  const struct {
+    QStringList args;
+    bool proves;
+  } cases[] = {
+      {{}, false},
+      {{"--prove"}, true},
+      {{"--task", proving}, true},
+      {{"--task", plain}, false},
+      {{"--task", plain, "--prove"}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    int loads = 0;
+    TKaloRootsConsole console;
+    console.LoadProof = [&loads] {
+      ++loads;
+      throw Exception("Das Beweismodul fehlt.");
+    };
+    const Result r = Kaloroots(c.args + QStringList{"--roots", roots}, console);
+    EXPECT_EQ(loads, c.proves ? 1 : 0);
+    EXPECT_EQ(r.code, c.proves ? 1 : 0) << r.err.toStdString();
+    if (c.proves) {
+      EXPECT_EQ(r.err, "Das Beweismodul fehlt.\n");
+    }
+    EXPECT_EQ(QFile::exists(roots), !c.proves);
+    QFile::remove(roots);
+  }
 }
 
 TEST(KaloRoots, ZeroinAlone) {
@@ -629,6 +670,45 @@ TEST(KaloRoots, OnlyRunsThatDrawNeedTheDrawingModule) {
   EXPECT_FALSE(QFile::exists(plot));
 }
 
+// Standard output of the program Program run with Args, and its exit code.
+std::pair<int, QString> ProgramOutput(const QString& Program, const QStringList& Args) {
+  QProcess p;
+  p.start(Program, Args);
+  EXPECT_TRUE(p.waitForFinished(30000)) << Program.toStdString();
+  EXPECT_EQ(p.readAllStandardError(), "") << Args.join(' ').toStdString();
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+}
+
+// Only a run that proves needs the proof module beside the program, whether --prove or
+// the task file asks for the proof; without it such a run says so and writes nothing.
+TEST(KaloRoots, OnlyRunsThatProveNeedTheProofModule) {
+  QTemporaryDir dir;
+  const QString task = dir.filePath("beweis.nwd");
+  ASSERT_EQ(Kaloroots({"--prove", "--function", "x^2-2", "--save-task", task}).code, 0);
+  const QString program = QStringLiteral(QOR_BIN_DIR "/kaloroots");
+  for (const QStringList& args : {QStringList{"--task", task}, QStringList{"--prove", "--function", "x^2-2"}}) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const auto [code, out] = ProgramOutput(program, args + QStringList{"--format", "csv"});
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out.count(",Bewiesen,"), 3) << "two roots and the rest\n" << out.toStdString();
+  }
+
+  const QString alone = dir.filePath("kaloroots");
+  ASSERT_TRUE(QFile::copy(program, alone));
+  const QString roots = dir.filePath("roots.csv");
+  EXPECT_EQ(RunProgram(alone, {"--roots", roots}).first, 0);
+  EXPECT_TRUE(QFile::remove(roots));
+  for (const QStringList& args : {QStringList{"--task", task}, QStringList{"--prove"}}) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const auto [code, err] = RunProgram(alone, args + QStringList{"--roots", roots});
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(
+        err.startsWith("Das Beweismodul '" + dir.filePath("kalorootsprove.so") + "' kann nicht geladen werden: "))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(roots));
+  }
+}
+
 TEST(KaloRoots, TheProgramItself) {
   QProcess p;
   p.start(QStringLiteral(QOR_BIN_DIR "/kaloroots"), {"--version"});
@@ -669,6 +749,14 @@ TEST(KaloRoots, NeedsNoWidgetsAndStartsQtGuiOnlyToDraw) {
   const QString drawing = Libraries(QStringLiteral(QOR_BIN_DIR "/kalorootsdraw.so"));
   EXPECT_TRUE(drawing.contains("libQt6Gui")) << drawing.toStdString();
   EXPECT_FALSE(drawing.contains("libQt6Widgets")) << drawing.toStdString();
+  // Nor does a run without a proof load the ball arithmetic: its libraries come with
+  // the proof module.
+  for (const char* proving : {"libflint", "libmpfr", "libgmp", "libntl"})
+    EXPECT_FALSE(libraries.contains(proving)) << proving << "\n" << libraries.toStdString();
+  const QString proof = Libraries(QStringLiteral(QOR_BIN_DIR "/kalorootsprove.so"));
+  for (const char* proving : {"libflint", "libmpfr", "libgmp"})
+    EXPECT_TRUE(proof.contains(proving)) << proving << "\n" << proof.toStdString();
+  EXPECT_FALSE(proof.contains("libQt6Gui")) << proof.toStdString();
 
   const struct {
     QStringList args;

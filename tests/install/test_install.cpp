@@ -73,6 +73,7 @@ TEST_F(Installed, PutsEveryFileWhereTheDesktopAndTheProgramsLookForIt) {
       {"bin/qorKaloTools", true},
       {"bin/kaloroots", true},
       {"lib/qorKaloTools/kalorootsdraw.so", false},
+      {"lib/qorKaloTools/kalorootsprove.so", false},
       {"share/qorKaloTools/Report/kaloPlot2D.fr3", false},
       {"share/applications/qorKaloTools.desktop", false},
       {"share/mime/packages/qorKaloTools-task.xml", false},
@@ -164,6 +165,13 @@ TEST_F(Installed, KalorootsWritesTheReportWithTheTemplateCopiedToTheUsersFolder)
   ASSERT_EQ(second.Code, 0) << second.Err.toStdString();
   EXPECT_EQ(ReadBytes(userTemplate), kept);
   EXPECT_FALSE(QFileInfo::exists(File("Config")));
+}
+
+// The installed kaloroots proves with its module from the library folder.
+TEST_F(Installed, KalorootsProvesWithItsModuleFromTheLibraryFolder) {
+  const TRun run = RunProgram(File("bin/kaloroots"), {"--prove", "--function", "x^2-2", "--format", "csv"});
+  ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+  EXPECT_EQ(run.Out.count(",Bewiesen,"), 3) << run.Out.toStdString();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "KaloPersistentTypes.h"
 #include "qorException.h"
-#include "qorProvedRoots.h"
+#include "qorProofDigits.h"
 #include "qorTestFiles.h"
 #include "qorTestSupport.h"
 

@@ -1,3 +1,4 @@
+#include "KaloBallProof.h"
 #include "KaloProvedRoots.h"
 #include "KaloRootCalculation.h"
 #include "qorException.h"
@@ -23,6 +24,7 @@ struct Workspace {
   TKaloRootCalculation calc{task, roots};
 
   Workspace() {
+    UseBallProof();
     DefineRootTable(roots);
     roots.Open();
     task.setProveRoots(true);
@@ -130,6 +132,38 @@ TEST(KaloProvedRoots, OnlyWhenAskedAndOnlyForExpressions) {
     EXPECT_EQ(w.calc.ProofNote(), QString::fromUtf8(MsgProofNeedsExpression));
     EXPECT_TRUE(w.calc.ProofNote().startsWith("Ein Beweis ist nur für einfache Ausdrücke in x möglich"));
   }
+}
+
+// A program without a proof engine still finds the roots by sampling and says why the
+// proved rows are missing; whatever engine the program sets is the one asked.
+TEST(KaloProvedRoots, TheProgramsEngineProvesAndWithoutOneTheNoteSaysSo) {
+  Workspace w;
+  SetProofEngine({});
+  EXPECT_FALSE(HasProofEngine());
+  w.Run("sin(x)", -4, 4);
+  EXPECT_TRUE(w.ProvedRows().empty());
+  EXPECT_EQ(w.calc.Intervals().size(), 3u);
+  EXPECT_EQ(w.calc.ProofNote(), QString::fromUtf8(MsgProofUnavailable));
+  EXPECT_TRUE(w.calc.ProofNote().startsWith("Der Beweis ist nicht verfügbar: "));
+
+  TKaloProofRequest asked;
+  SetProofEngine([&asked](const TKaloProofRequest& Request) {
+    asked = Request;
+    TKaloProofOutcome outcome;
+    outcome.Rows.resize(2);
+    outcome.Rows[0].Kind = TqorRootKind::Proved;
+    outcome.Rows[1].Kind = TqorRootKind::Undecided;
+    return outcome;
+  });
+  w.task.setProofDigits(12);
+  w.Run("x - 1", -2, 3);
+  EXPECT_EQ(asked.FunctionText, "x - 1");
+  EXPECT_EQ(asked.xMin, -2);
+  EXPECT_EQ(asked.xMax, 3);
+  EXPECT_EQ(asked.Digits, 12);
+  EXPECT_EQ(w.ProvedRows().size(), 2u);
+  EXPECT_TRUE(w.calc.ProofNote().isEmpty());
+  UseBallProof();
 }
 
 TEST(KaloProvedRoots, DigitsGoIntoTheRowsMessage) {

@@ -1,3 +1,4 @@
+#include "KaloBallProof.h"
 #include "KaloRootPlot.h"
 #include "qorException.h"
 #include "qorMemoryDataset.h"
@@ -219,6 +220,7 @@ TEST(KaloRootPlot, ProvedRootsAreSquaresAfterTheCirclesAndUndecidedRegionsBands)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Text);
     Window w;
+    UseBallProof();
     w.task.setProveRoots(true);
     w.calc.Execute({c.Text, -4, 4, 100});
     w.plot.Update(w.calc);
