@@ -514,8 +514,6 @@ void TKaloRootCalculation::FillRootTable(const TqorRootIntervalList& Intervals,
   TqorDisableControlsGuard paused(FRoots);
   FRoots.Close();
   FRoots.Open();
-  FRootX.clear();
-  FRootY.clear();
   FProvedX.clear();
   FProvedY.clear();
   FIntervals.clear();
@@ -545,9 +543,11 @@ void TKaloRootCalculation::AppendRow(int ID, const TqorRootIntervalCommon& Inter
     fields.xRoot.setAsFloat(static_cast<double>(Interval.xRoot));
     fields.yRoot.setAsFloat(static_cast<double>(Interval.yRoot));
     fields.IterCount.setAsInteger(Interval.IterCount);
-    const bool proved = Interval.Kind == TqorRootKind::Proved;
-    (proved ? FProvedX : FRootX).push_back(Interval.xRoot);
-    (proved ? FProvedY : FRootY).push_back(Interval.yRoot);
+    // The search's roots are collected once their repeats are known (NoteRepeatedRoots).
+    if (Interval.Kind == TqorRootKind::Proved) {
+      FProvedX.push_back(Interval.xRoot);
+      FProvedY.push_back(Interval.yRoot);
+    }
   }
   FRoots.Post();
   FIntervals.push_back(Interval);
