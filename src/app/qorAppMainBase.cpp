@@ -181,7 +181,7 @@ void TfrmQORVCLApplicationMainBase::ResizeStatusBarPanels(int LoginWidth, int Sy
 
 void TfrmQORVCLApplicationMainBase::BusyStatus(const QString& Text) {
   const QString shown = Text.trimmed();
-  SetStatusText(BusyPanel, shown);
+  SetStatusText(BusyPanel, shown.isEmpty() ? FRestingText : shown);
   const bool busy = !shown.isEmpty();
   if (busy != FBusyCursor) {
     if (busy)
@@ -197,8 +197,8 @@ void TfrmQORVCLApplicationMainBase::BusyStatus(const QString& Text) {
 }
 
 void TfrmQORVCLApplicationMainBase::StatusMessage(const QString& Text) {
+  FRestingText = Text.trimmed();
   BusyStatus(QString());
-  SetStatusText(BusyPanel, Text.trimmed());
 }
 
 void TfrmQORVCLApplicationMainBase::ShowApplicationHint(const QString& Hint) {

@@ -62,10 +62,12 @@ public:
   QMdiSubWindow* AddMdiChild(std::unique_ptr<QWidget> Form);
 
   // Shows Text, without leading and trailing blanks, in the busy panel; the cursor is the
-  // hourglass while the text is not empty. Pending paint work is done at once.
+  // hourglass while the text is not empty. The empty text brings the last message back.
+  // The panel is painted at once.
   void BusyStatus(const QString& Text);
-  // Shows Text, without leading and trailing blanks, in the busy panel as a message: the
-  // cursor is not the hourglass.
+  // Shows Text, without leading and trailing blanks, in the busy panel as a message that
+  // stays there between busy texts until the next message: the cursor is not the
+  // hourglass.
   void StatusMessage(const QString& Text);
   // Sets the text of a panel (numbers other than 1 and 2 mean panel 0). Panels 1 and 2
   // take their text's width plus PanelPadding; panel 0 takes the rest of the bar.
@@ -119,6 +121,7 @@ private:
   QString FOrigFormCaption;
   bool FStartupDelayEnabled = false;
   bool FBusyCursor = false;
+  QString FRestingText;  // the last StatusMessage, which panel 0 shows between busy texts
   TqorAppInfoFormClass FAppInfoFormClass;
   QMdiArea* FMdiArea = nullptr;
   QLabel* FPanels[3] = {};

@@ -517,7 +517,7 @@ void TfrmRootFinding2D::ShowCalculationNotes() {
                          "relative 1E-18.");
   notes << FCalculation.ProofNote();
   notes.removeAll(QString());
-  if (auto* main = qobject_cast<QMainWindow*>(window())) main->statusBar()->showMessage(notes.join(u' '));
+  ASP().StatusMessage(notes.join(u' '));
 }
 
 // The fields' range and node count reach the task only when it is saved or edited; the

@@ -9,9 +9,9 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QStatusBar>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -86,7 +86,7 @@ TEST_F(FunctionAnalysisMain, FirstRootFindingWindowOpensCalculated) {
   EXPECT_EQ(form->memRoot().RecordCount(), 4);
   EXPECT_EQ(form->memRoot().RecNo(), 0);
   EXPECT_EQ(form->RootX().size(), 4u);
-  EXPECT_EQ(window.statusBar()->currentMessage(), "") << "four rows, four roots: nothing to add";
+  EXPECT_EQ(window.StatusPanel(0).text(), "") << "four rows, four roots: nothing to add";
 
   // A root at a node ends two rows: the status bar counts the different roots, and the
   // plot has one root for each.
@@ -97,7 +97,14 @@ TEST_F(FunctionAnalysisMain, FirstRootFindingWindowOpensCalculated) {
   Child<QAction>(*form, "actCalculate")->trigger();
   EXPECT_EQ(form->memRoot().RecordCount(), 4);
   EXPECT_EQ(form->RootX().size(), 3u);
-  EXPECT_EQ(window.statusBar()->currentMessage(), "3 Nullstellen in 4 Zeilen.");
+  EXPECT_EQ(window.StatusPanel(0).text(), "3 Nullstellen in 4 Zeilen.");
+  // The note stays while the plot is drawn anew, and goes with the next calculation.
+  form->resize(form->width() + 40, form->height() + 40);
+  QTest::qWait(300);
+  EXPECT_EQ(window.StatusPanel(0).text(), "3 Nullstellen in 4 Zeilen.");
+  Child<QLineEdit>(*form, "txtFct")->setText("sin(x) - 0.5");
+  Child<QAction>(*form, "actCalculate")->trigger();
+  EXPECT_EQ(window.StatusPanel(0).text(), "");
 }
 
 // Answers the coming questions one after another with the buttons captioned Buttons,
