@@ -26,13 +26,11 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QTabWidget>
